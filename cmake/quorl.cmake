@@ -1,0 +1,23 @@
+# quorl_test(NAME SOURCES src... LIBS lib... [LABELS l...] [TIMEOUT s] [SERIAL])
+# One test program is one ctest test: under Wine each process start is
+# expensive, so the cases of a program are not registered one by one.
+function(quorl_test name)
+  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  if(WIN32)
+    set_target_properties(${name} PROPERTIES SUFFIX ".exe")
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 ${T_ARGS})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 180)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+  if(T_SERIAL)
+    # Tests that put windows on the shared desktop or own the clipboard.
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
+endfunction()
