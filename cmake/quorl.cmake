@@ -21,3 +21,31 @@ function(quorl_test name)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK desktop)
   endif()
 endfunction()
+
+# quorl_fuzz(NAME SOURCES src... LIBS lib... CORPUS dir)
+# A libFuzzer target (native clang build only).  ctest replays its checked-in
+# corpus once; tools/fuzz.sh (make fuzz) runs it for a while.
+function(quorl_fuzz name)
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(WIN32 OR NOT QUORL_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzzers)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzzers)
+  file(WRITE ${CMAKE_BINARY_DIR}/fuzzers/${name}.corpus "${F_CORPUS}\n")
+  add_test(NAME ${name}_corpus COMMAND ${name} -runs=0 ${F_CORPUS})
+  set_tests_properties(${name}_corpus PROPERTIES TIMEOUT 120)
+endfunction()
+
+# quorl_bench(NAME SOURCES src... LIBS lib...)
+# A benchmark program: built for both targets, never run as a test;
+# tools/bench.sh (make bench) runs them all and prints their figures.
+function(quorl_bench name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${B_SOURCES})
+  target_link_libraries(${name} PRIVATE ${B_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endfunction()
