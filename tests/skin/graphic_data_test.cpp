@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -334,14 +335,14 @@ struct Sound {
   std::vector<uint8_t> File() const { return WithEntry1(block1); }
 };
 
-constexpr size_t kOffset1 = 1 + 8;      // index record 1
 constexpr size_t kOffset2 = 1 + 16;     // index record 2
 constexpr size_t kEndOffset = 1 + 24;   // end offset
 constexpr size_t kHeader = 29;
 
 std::vector<uint8_t> Repacked(const std::vector<uint8_t>& block, const std::vector<uint8_t>& stream) {
-  std::vector<uint8_t> out(block.begin(), block.begin() + 12);
-  out.insert(out.end(), stream.begin(), stream.end());
+  std::vector<uint8_t> out(12 + stream.size());
+  std::copy(block.begin(), block.begin() + 12, out.begin());
+  std::copy(stream.begin(), stream.end(), out.begin() + 12);
   PutLe32(&out, 8, static_cast<uint32_t>(stream.size()));
   return out;
 }
