@@ -70,8 +70,9 @@ TEST(RegionTable, SupportedCodePages) {
     EXPECT_NE(std::string(), GetSetupGuideURLForCodePage(c.codePage));
     EXPECT_NE(std::string(), GetManualURLForCodePage(c.codePage));
     EXPECT_NE(std::string(), GetHomePageURLForCodePage(c.codePage));
-    if (c.codePage != 949)
+    if (c.codePage != 949) {
       EXPECT_NE(std::string(), GetDefaultLoginHostForCodePage(c.codePage));
+    }
   }
   EXPECT_EQ(932u, kDefaultCodePage);
   EXPECT_EQ(9070, kDefaultLoginPort);
