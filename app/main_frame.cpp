@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include "app/launcher_app.h"
+#include "app/window_geometry.h"
 #include "res/resource.h"
 #include "skin/launcher_view.h"
 #include "update/update_view.h"
@@ -141,16 +142,10 @@ void CMainFrame::CenterWindowOnRect(const RECT& target, const RECT* window) {
   }
   RECT work;
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  int x = target.left + ((target.right - target.left) - width) / 2;
-  int y = target.top + ((target.bottom - target.top) - height) / 2;
-  if (x < work.left)
-    x = work.left;
-  else if (x + width > work.right)
-    x = work.right - width;
-  if (y < work.top)
-    y = work.top;
-  else if (y + height > work.bottom)
-    y = work.bottom - height;
+  const GeoPoint at = CenterOnRectInWorkArea({target.left, target.top, target.right, target.bottom},
+                                             width, height,
+                                             {work.left, work.top, work.right, work.bottom});
+  const int x = at.x, y = at.y;
   SetWindowPos(nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
