@@ -233,7 +233,7 @@ TEST(LoginFixture, SplitsOutputIntoSegments)
 TEST(LoginFixture, ActionsRunInOrder)
 {
     CFixtureScenario sc;
-    sc.onAccept = {CFixtureAction::Raw("\x00\x01\x20"), CFixtureAction::Delay(20),
+    sc.onAccept = {CFixtureAction::Raw(std::string("\x00\x01\x20", 3)), CFixtureAction::Delay(20),
                    CFixtureAction::Record(std::string("\x26\x07", 2))};
     sc.onVersionRequest = {CFixtureAction::Record("\x20"), CFixtureAction::Close()};
     CLoginFixture fx(sc);

@@ -66,7 +66,7 @@ TEST(Utf8ToUtf16, FollowsTheServerRule)
         {"two-byte", "\xC3\xA9", u"\u00E9"},
         {"three-byte hangul", "\xED\x95\x9C\xEA\xB8\x80", u"\uD55C\uAE00"},
         {"stray continuation stands for itself", "\x80z", std::u16string{char16_t(0x80), u'z'}},
-        {"four-byte lead taken as three", "\xF0\x9F\x98", std::u16string{char16_t(0x0FD8)}},
+        {"four-byte lead taken as three", "\xF0\x9F\x98", std::u16string{char16_t(0x07D8)}},
         {"zero ends the text", std::string("ab\0cd", 5), u"ab"},
         {"zero is not a continuation byte", std::string("\xC3\0x", 3), u"\uFFFD"},
         {"cut two-byte sequence", "a\xC3", u"a\uFFFD"},
