@@ -250,8 +250,9 @@ TEST_F(SocketTest, RefusedPortReportsConnectFailed)
     // The idle time-out stays at 600 s: only the engine's own detection of
     // the failed connect can report it within the wait below.
     const int r = socket.Connect("127.0.0.1", port, 1);
-    if (r == 0)
+    if (r == 0) {
         ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyConnectFailed) > 0; }, 30000));
+    }
     ASSERT_EQ(1u, socket.Count(kNotifyConnectFailed));
     EXPECT_EQ(-1, socket.Last(kNotifyConnectFailed)->p);
     EXPECT_EQ(0u, socket.Count(kNotifyConnected));
