@@ -13,7 +13,7 @@ STAMP="$CACHE/.apt-done-v1"
 PKGS=(
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   libz-mingw-w64-dev cmake ninja-build make clang libclang-rt-14-dev
-  googletest xvfb xauth xdotool imagemagick locales fonts-nanum python3
+  googletest xvfb xauth xdotool imagemagick locales fonts-nanum libfreetype-dev python3
   dpkg-dev perl
   wine wine32:i386 wine64 libwine:i386
   libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386
