@@ -21,6 +21,7 @@ uint32_t g_pass_count = 0;
 int g_pass_depth = 0;
 int g_finalize_pending = 0;
 int g_transport_started = 0;
+int g_pass_error = 0;
 void* g_work1 = nullptr;
 void* g_work2 = nullptr;
 nte_stats g_stats;
@@ -61,6 +62,7 @@ nte_stats* nte_internal_stats() { return &g_stats; }
 
 namespace nte_internal {
 int in_pass() { return g_pass_depth > 0; }
+void note_pass_error(int code) { g_pass_error = code; }
 nte_stats* stats() { return &g_stats; }
 }  // namespace nte_internal
 
@@ -158,12 +160,14 @@ void nte_heartbeat() {
   if (!g_started || g_finalize_pending) return;
   ++g_pass_count;
   ++g_pass_depth;
+  g_pass_error = 0;
   nte_tcp_heartbeat();
   if (!g_finalize_pending) nte_task_poll();
   --g_pass_depth;
   nte_internal::run_deferred_cleanups();
   nte_update_time();
   if (g_finalize_pending) finalize_now();
+  if (g_pass_error != 0) nte_set_last_error(g_pass_error);
 }
 
 int nte_internal_finalize_pending() { return g_finalize_pending; }

@@ -42,6 +42,7 @@ int nte_initialize();
 // end is deferred until that pass returns (and 0 is returned).
 int nte_finalize();
 // One engine pass: TCP pass of every context, task poll, clock refresh.
+// A pending connect found failed in the pass leaves -17 as the last error.
 void nte_heartbeat();
 // The limits in force (the defaults until a start changed them).
 nte_limits nte_get_limits();

@@ -85,8 +85,8 @@ void conn_io(conn_t* c, int readable, int writable, int failed) {
     // The connect never completed: this is a failed set-up, not a close.
     nte_verbose("tcp.c: connect failed on fd %d\n", static_cast<int>(c->sock));
     ++stats()->connect_errors;
-    nte_set_last_error(NTE_ERR_CONNECT);
     conn_free(c, 0, 0);
+    note_pass_error(NTE_ERR_CONNECT);
     return;
   }
 

@@ -109,6 +109,9 @@ void conn_free(conn_t* conn, int call_watcher, int reason);
 // closed: the caller owns it).
 nte_conn_handle conn_attach(tcpcontext* ctx, nte_sock_t sock, const nte_address* peer,
                             const nte_address* local, int connected, int server_side);
+// A fault found by the pass (a connect that failed): left as the last error
+// when the pass returns.
+void note_pass_error(int code);
 // Inside nte_heartbeat: cleanup and finalize are deferred.
 int in_pass();
 // Runs the deferred context cleanups.
