@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/tickdiff.h"
+#include "net/quorl_socket.h"
 
 namespace {
 
@@ -15,20 +16,21 @@ char* g_notice = nullptr;
 uint32_t g_pumpInterval = 0;
 uint32_t g_pumpBase = 0;
 
-// The engine pass for n whole periods; the login socket hooks in here.
-void PollLoginSocket(uint32_t) {}
 
 }  // namespace
 
 char* GetNoticeBuffer() { return g_notice; }
 
 int InitNetwork() {
+  if (!g_quorlSocket.Initialize())
+    return FALSE;
   std::free(g_notice);
   g_notice = static_cast<char*>(std::calloc(1, kNoticeBlockSize));
   return g_notice != nullptr;
 }
 
 void ShutdownNetwork() {
+  g_quorlSocket.Shutdown();
   std::free(g_notice);
   g_notice = nullptr;
 }
@@ -51,5 +53,5 @@ void PumpNetwork() {
   // Past the top of the tick counter the base skips the odd tick that
   // TickDiff leaves out.
   g_pumpBase = static_cast<uint32_t>(next >= 0xFFFFFFFFull ? next + 1 : next);
-  PollLoginSocket(n);
+  g_quorlSocket.Poll(static_cast<int>(n));
 }
