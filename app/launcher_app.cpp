@@ -2,7 +2,11 @@
 // pump, and the orderly exit.
 #include "app/launcher_app.h"
 
+#include <commctrl.h>
 #include <objbase.h>
+
+#include <cstdlib>
+#include <cstring>
 
 #include "app/command_line.h"
 #include "app/main_frame.h"
@@ -81,6 +85,9 @@ BOOL CQuorlLauncherApp::LoadLocalizeInfoFromResource(UINT id, uint32_t key, cons
 }
 
 BOOL CQuorlLauncherApp::InitInstance() {
+  // The update screen's template holds a progress bar.
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
+  ::InitCommonControlsEx(&controls);
   m_hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(m_hrCom))
     return FALSE;
@@ -97,7 +104,8 @@ BOOL CQuorlLauncherApp::InitInstance() {
 
   // All profile access goes to HKCU\Software\Halvane\<profile name>.
   SetRegistryKey("Halvane");
-  SetProfileName(m_strProfileName);
+  std::free(const_cast<char*>(m_pszProfileName));
+  m_pszProfileName = _strdup(m_strProfileName);
 
   CQuorlLauncherCommandLineInfo cmdInfo;
   ParseCommandLine(cmdInfo);

@@ -76,7 +76,7 @@ BOOL RegisterWindowClass(const char* className, UINT style, HCURSOR cursor, HBRU
   wc = {};
   wc.cbSize = sizeof(wc);
   wc.style = style;
-  wc.lpfnWndProc = AfxGetWindowProc();
+  wc.lpfnWndProc = AfxWndProc;
   wc.hInstance = instance;
   wc.hIcon = icon;
   wc.hCursor = cursor;

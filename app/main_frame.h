@@ -30,11 +30,11 @@ class CMainFrame : public CFrameWnd {
   int SetNextVersion(uint32_t a, uint32_t b, uint32_t version);
 
  protected:
-  afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
-  afx_msg BOOL OnEraseBkgnd(CDC* pDC);
-  afx_msg BOOL OnQueryEndSession();
-  afx_msg void OnShowLauncherView();
-  afx_msg void OnShowUpdateView();
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  BOOL OnEraseBkgnd(CDC* pDC);
+  BOOL OnQueryEndSession();
+  void OnShowLauncherView();
+  void OnShowUpdateView();
   DECLARE_MESSAGE_MAP()
 
  private:

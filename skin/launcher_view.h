@@ -18,16 +18,16 @@ class CQuorlLauncherView : public CView {
   void OnDraw(CDC* pDC) override;
 
  protected:
-  afx_msg BOOL OnEraseBkgnd(CDC* pDC);
-  afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
-  afx_msg void OnMouseMove(UINT nFlags, CPoint point);
-  afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
-  afx_msg LRESULT OnMouseLeave(WPARAM, LPARAM);
-  afx_msg void OnCancelMode();
-  afx_msg void OnCaptureChanged(CWnd* pWnd);
-  afx_msg void OnStart();
-  afx_msg void OnEnvSettings();
-  afx_msg void OnExit();
+  BOOL OnEraseBkgnd(CDC* pDC);
+  void OnLButtonDown(UINT nFlags, CPoint point);
+  void OnMouseMove(UINT nFlags, CPoint point);
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  LRESULT OnMouseLeave(WPARAM, LPARAM);
+  void OnCancelMode();
+  void OnCaptureChanged(CWnd* pWnd);
+  void OnStart();
+  void OnEnvSettings();
+  void OnExit();
   DECLARE_MESSAGE_MAP()
 
  private:

@@ -15,8 +15,8 @@ CString FormatVersion(uint32_t version) {
 IMPLEMENT_DYNCREATE(CQuorlLauncherUpdateView, CFormView)
 
 BEGIN_MESSAGE_MAP(CQuorlLauncherUpdateView, CFormView)
-  ON_MESSAGE(kStartUpdateMessage, &CQuorlLauncherUpdateView::OnStartUpdate)
-  ON_BN_CLICKED(IDC_UPDATE_CANCEL, &CQuorlLauncherUpdateView::OnCancelUpdate)
+  ON_MESSAGE(kStartUpdateMessage, OnStartUpdate)
+  ON_BN_CLICKED(IDC_UPDATE_CANCEL, OnCancelUpdate)
 END_MESSAGE_MAP()
 
 CQuorlLauncherUpdateView::CQuorlLauncherUpdateView() : CFormView(IDD_UPDATE_VIEW) {}

@@ -21,8 +21,8 @@ class CQuorlLauncherUpdateView : public CFormView {
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
-  afx_msg LRESULT OnStartUpdate(WPARAM, LPARAM);
-  afx_msg void OnCancelUpdate();
+  LRESULT OnStartUpdate(WPARAM, LPARAM);
+  void OnCancelUpdate();
   DECLARE_MESSAGE_MAP()
 
  private:
