@@ -18,7 +18,7 @@ cp "$win/bin/QuorlLauncher.exe" "$win/bin/QuorlLnchr.rdl" "$demo/install/"
 # The local login server that the tests use, with the demo's scenario.
 fixture_pid=""
 if [ -x "$native/tools/fixture/login_fixture" ]; then
-  "$native/tools/fixture/login_fixture" --port 0 --scenario "$top/tools/fixture/demo.scenario" \
+  "$native/tools/fixture/login_fixture" --port 0 --scenario "$top/tools/fixture/scenarios/no_update.scn" \
       >"$demo/login.port" 2>"$demo/login.log" &
   fixture_pid=$!
   for _ in $(seq 50); do [ -s "$demo/login.port" ] && break; sleep 0.1; done
