@@ -91,7 +91,7 @@ BOOL CMainFrame::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParent
 
 BOOL CMainFrame::SwitchView(CRuntimeClass* pViewClass, BOOL bRecalcLayout) {
   CView* oldView = GetActiveView();
-  if (oldView && oldView->IsKindOf(pViewClass) && oldView->GetRuntimeClass() == pViewClass)
+  if (oldView && oldView->GetRuntimeClass() == pViewClass)
     return TRUE;
 
   CObject* object = pViewClass->CreateObject();
