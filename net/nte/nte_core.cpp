@@ -1,0 +1,181 @@
+// Engine start, end and the engine pass.
+#include "net/nte/nte_core.h"
+
+#include <cstring>
+
+#include "net/nte/nte_os.h"
+#include "net/nte/nte_pool_table.h"
+#include "net/nte/nte_records.h"
+#include "net/nte/nte_task.h"
+#include "net/nte/nte_transport.h"
+
+namespace {
+
+constexpr nte_limits kDefaults = {16, 16, 1000, 64, 256, 8192, 8192};
+
+nte_limits g_limits = kDefaults;
+int g_started = 0;
+int g_select_capacity = 0;
+int g_pid = 0;
+uint32_t g_pass_count = 0;
+int g_pass_depth = 0;
+int g_finalize_pending = 0;
+int g_transport_started = 0;
+int g_pass_error = 0;
+void* g_work1 = nullptr;
+void* g_work2 = nullptr;
+nte_stats g_stats;
+
+void release_work_buffers() {
+  if (g_work1) nte_free(g_work1);
+  if (g_work2) nte_free(g_work2);
+  g_work1 = g_work2 = nullptr;
+}
+
+void* work_buffer(int32_t size) {
+  return nte_malloc(size > 0 ? static_cast<size_t>(size) : 1);
+}
+
+int finalize_now() {
+  int failed = 0;
+  // Contexts first: their connections close their sockets and hand their
+  // buffers back before the pools go.
+  if (nte_hash_table_end() < 0) failed = 1;
+  if (nte_internal::tcp_end() < 0) failed = 1;
+  if (nte_taskworld_end() < 0) failed = 1;
+  if (g_transport_started) {
+    const nte_transport* t = nte_get_transport();
+    if (t && t->cleanup) t->cleanup();
+    g_transport_started = 0;
+  }
+  if (nte_internal::pool_table_end() < 0) failed = 1;
+  release_work_buffers();
+  g_started = 0;
+  g_finalize_pending = 0;
+  nte_verbose("Note:10400: nte: finalized\n");
+  return nte_set_last_error(failed ? NTE_ERR_FINALIZE : NTE_OK);
+}
+
+}  // namespace
+
+nte_stats* nte_internal_stats() { return &g_stats; }
+
+namespace nte_internal {
+int in_pass() { return g_pass_depth > 0; }
+void note_pass_error(int code) { g_pass_error = code; }
+nte_stats* stats() { return &g_stats; }
+}  // namespace nte_internal
+
+void nte_limit_clear(nte_limits* limits) {
+  if (limits) std::memset(limits, 0xFF, sizeof *limits);
+}
+
+int nte_initialize_limited(const nte_limits* limits) {
+  if (limits) {
+    const int32_t* src = &limits->max_contexts;
+    int32_t* dst = &g_limits.max_contexts;
+    for (int i = 0; i < 7; ++i) {
+      if (src[i] != NTE_LIMIT_DEFAULT) dst[i] = src[i];
+    }
+    if (g_limits.pool_slots < 8) g_limits.pool_slots = 8;
+  }
+  return nte_initialize();
+}
+
+nte_limits nte_get_limits() { return g_limits; }
+int nte_get_select_capacity() { return g_select_capacity; }
+int nte_is_started() { return g_started; }
+uint32_t nte_get_pass_count() { return g_pass_count; }
+
+int nte_initialize() {
+  if (g_started) {
+    // A second start would leak every pool of the first.
+    nte_errout("nte_initialize: the engine is already started\n");
+    return nte_set_last_error(NTE_ERR_INVALID);
+  }
+  if (g_limits.pool_slots < 8) g_limits.pool_slots = 8;
+  // Negative limits other than "default" make no sense; treat them as 0.
+  if (g_limits.max_contexts < 0) g_limits.max_contexts = 0;
+  if (g_limits.max_task_worlds < 0) g_limits.max_task_worlds = 0;
+  if (g_limits.max_connections < 0) g_limits.max_connections = 0;
+  if (g_limits.max_hash_tables < 0) g_limits.max_hash_tables = 0;
+  std::memset(&g_stats, 0, sizeof g_stats);
+
+  g_pid = nte_os_process_id();
+  (void)g_pid;
+  const nte_transport* t = nte_get_transport();
+  if (!t || !t->startup || t->startup() != NTE_OK) {
+    nte_errout("Fatal:1000 cannot initialize winsock\n");
+  } else {
+    g_transport_started = 1;
+  }
+  nte_update_time();
+
+  g_work1 = work_buffer(g_limits.work_buffer1_size);
+  g_work2 = work_buffer(g_limits.work_buffer2_size);
+  if (!g_work1 || !g_work2) {
+    release_work_buffers();
+    return nte_set_last_error(NTE_ERR_STARTUP_ALLOC);
+  }
+  if (nte_internal::pool_table_create(g_limits.pool_slots) < 0) {
+    return nte_set_last_error(NTE_ERR_STARTUP_ALLOC);
+  }
+  if (nte_taskworld_init(g_limits.max_task_worlds) < 0) {
+    nte_internal::pool_table_end();
+    return nte_set_last_error(NTE_ERR_POOL_CREATE);
+  }
+  if (nte_internal::tcp_init(g_limits.max_connections, g_limits.max_contexts) < 0) {
+    nte_taskworld_end();
+    nte_internal::pool_table_end();
+    return nte_set_last_error(NTE_ERR_POOL_CREATE);
+  }
+  if (nte_hash_table_init(g_limits.max_hash_tables) < 0) {
+    nte_taskworld_end();
+    nte_internal::tcp_end();
+    nte_internal::pool_table_end();
+    return nte_set_last_error(NTE_ERR_STARTUP_ALLOC);
+  }
+  g_select_capacity = g_limits.max_connections + g_limits.max_contexts + 8;
+  g_started = 1;
+  g_finalize_pending = 0;
+  return nte_set_last_error(NTE_OK);
+}
+
+int nte_finalize() {
+  if (g_pass_depth > 0) {
+    // Called from a callback: the pass still holds the connection whose
+    // callback is running.  The end happens when the pass returns.
+    g_finalize_pending = 1;
+    return nte_set_last_error(NTE_OK);
+  }
+  if (!g_started) {
+    // Nothing to end; release what a failed start may have left.
+    release_work_buffers();
+    return nte_set_last_error(NTE_OK);
+  }
+  return finalize_now();
+}
+
+void nte_heartbeat() {
+  if (!g_started || g_finalize_pending) return;
+  ++g_pass_count;
+  ++g_pass_depth;
+  g_pass_error = 0;
+  nte_tcp_heartbeat();
+  if (!g_finalize_pending) nte_task_poll();
+  --g_pass_depth;
+  nte_internal::run_deferred_cleanups();
+  nte_update_time();
+  if (g_finalize_pending) finalize_now();
+  if (g_pass_error != 0) nte_set_last_error(g_pass_error);
+}
+
+int nte_internal_finalize_pending() { return g_finalize_pending; }
+
+void nte_get_version(int* major, int* minor, int* patch) {
+  if (major) *major = NTE_VERSION_MAJOR;
+  if (minor) *minor = NTE_VERSION_MINOR;
+  if (patch) *patch = NTE_VERSION_PATCH;
+}
+
+const nte_stats* nte_get_stats() { return &g_stats; }

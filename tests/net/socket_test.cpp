@@ -1,0 +1,454 @@
+// The socket classes over the real engine against the login-server fixture
+// on loopback (127.0.0.1, port 0): natively and under Wine.
+#ifdef _WIN32
+// First, as the launcher's own files have it: the socket headers must hold
+// up against its macros (DispatchMessage among them).
+#include <windows.h>
+#endif
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/nte/nte_core.h"
+#include "net/quorl_socket.h"
+#include "tests/net/recording_sink.h"
+#include "tests/net/wire_builder.h"
+#include "tools/fixture/login_fixture.h"
+
+namespace {
+
+constexpr uint32_t kService = 441397;
+const std::vector<CCheckVerInfo> kRows = {{10100, 1002003}, {10000, 2004005}};
+
+// The launcher's socket with its Notify recorded and a settable time-out.
+class CTestSocket : public CQuorlSocket {
+public:
+    int GetTimeoutSeconds() const override { return m_nTimeout; }
+    int Notify(int nType, int nA, int nB, int nP, intptr_t nQ) override
+    {
+        sink.Notify(nType, nA, nB, nP, nQ);
+        if (onNotify)
+            onNotify(nType, nP);
+        return 0;
+    }
+
+    size_t Count(int type) const
+    {
+        size_t n = 0;
+        for (const CNotifyCall& c : sink.calls)
+            n += c.type == type ? 1 : 0;
+        return n;
+    }
+    const CNotifyCall* Last(int type) const
+    {
+        for (auto it = sink.calls.rbegin(); it != sink.calls.rend(); ++it) {
+            if (it->type == type)
+                return &*it;
+        }
+        return nullptr;
+    }
+    std::vector<const CVersionNotifyObj*> Answers() const
+    {
+        std::vector<const CVersionNotifyObj*> out;
+        for (const CNotifyCall& c : sink.calls) {
+            if (c.type == kNotifyMessage && c.version)
+                out.push_back(&*c.version);
+        }
+        return out;
+    }
+
+    int m_nTimeout = 600;
+    CRecordingSink sink;
+    std::function<void(int, int)> onNotify;
+};
+
+// Polls the socket (one engine pass at a time) until pred holds.
+bool PollUntil(CTestSocket& s, const std::function<bool()>& pred, int timeoutMs = 10000)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        s.Poll(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+class SocketTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(socket.Initialize()); }
+    void TearDown() override { socket.Close(); }
+
+    // Starts the fixture with sc and connects the socket to it.
+    void ConnectTo(const CFixtureScenario& sc)
+    {
+        fixture.SetScenario(sc);
+        ASSERT_TRUE(fixture.Start());
+        ASSERT_EQ(0, socket.Connect("127.0.0.1", fixture.GetPort(), 1));
+        EXPECT_EQ(CNteSocket::kConnecting, socket.GetState());
+        ASSERT_TRUE(PollUntil(socket, [&] { return socket.sink.calls.size() > 0; }));
+        ASSERT_EQ(kNotifyConnected, socket.sink.calls[0].type);
+        ASSERT_EQ(CNteSocket::kConnected, socket.GetState());
+        ASSERT_TRUE(socket.IsReady());
+    }
+
+    bool WaitClosed() { return PollUntil(socket, [&] { return socket.Count(kNotifyClosed) > 0; }); }
+
+    CTestSocket socket;
+    CLoginFixture fixture;
+};
+
+CFixtureComponent Script(uint32_t component, const std::string& script, int chunkSize)
+{
+    CFixtureComponent c;
+    c.componentId = component;
+    c.result = 1;
+    c.script = script;
+    c.chunkSize = chunkSize;
+    return c;
+}
+
+std::string LongScript(size_t lines)
+{
+    std::string s;
+    for (size_t i = 0; i < lines; ++i)
+        s += "HTTPGET $tmp/file" + std::to_string(i) + ".bin http://127.0.0.1/f" + std::to_string(i) + " 1000 12345\n";
+    return s;
+}
+
+}  // namespace
+
+TEST_F(SocketTest, SendsTheExactVersionRequestAndGetsAnswers)
+{
+    CFixtureScenario sc;
+    sc.components.push_back(Script(10000, "NEXTVER 2005000\nLATESTVER 2005000\n", 2048));
+    ConnectTo(sc);
+
+    ASSERT_EQ(1, socket.SendVersionRequest(kService, kRows));
+    ASSERT_TRUE(PollUntil(socket, [&] { return fixture.GetConnection(0).records.size() >= 1; }));
+    CWire expected;
+    expected.U8(21).U32(2);
+    for (const CCheckVerInfo& r : kRows)
+        expected.U32(kService).U32(r.m_nComponentId).U32(r.m_nVersion);
+    const std::vector<uint8_t> frame = Frame(expected.Bytes());
+    EXPECT_EQ(std::string(frame.begin(), frame.end()), fixture.GetConnection(0).received);
+
+    ASSERT_TRUE(PollUntil(socket, [&] { return socket.Answers().size() == 2; }));
+    const auto answers = socket.Answers();
+    EXPECT_EQ(10100u, answers[0]->m_nComponentId);
+    EXPECT_EQ(10000u, answers[1]->m_nComponentId);
+    EXPECT_EQ(kService, answers[1]->m_nServiceCode);
+    EXPECT_EQ("NEXTVER 2005000\nLATESTVER 2005000\n", std::string(answers[1]->m_data.begin(), answers[1]->m_data.end()));
+    const CNotifyCall* last = socket.Last(kNotifyMessage);
+    ASSERT_NE(nullptr, last);
+    EXPECT_EQ(34, last->a);
+    EXPECT_EQ(1, last->p);
+    EXPECT_TRUE(socket.IsConnected());
+}
+
+TEST_F(SocketTest, AnswersSplitOverManySegments)
+{
+    CFixtureScenario sc;
+    sc.segmentSize = 7;
+    sc.segmentDelayMs = 1;
+    const std::string script = LongScript(20);
+    sc.components.push_back(Script(10000, script, 300));
+    ConnectTo(sc);
+    ASSERT_EQ(1, socket.SendVersionRequest(kService, kRows));
+    const size_t chunks = (script.size() + 299) / 300;
+    ASSERT_TRUE(PollUntil(socket, [&] { return socket.Answers().size() == 1 + chunks; }, 60000));
+    std::string got;
+    for (size_t i = 1; i < socket.Answers().size(); ++i) {
+        const CVersionNotifyObj* a = socket.Answers()[i];
+        EXPECT_EQ(static_cast<int>(chunks), a->m_nChunkCount);
+        EXPECT_EQ(static_cast<int>(i), a->m_nChunkNumber);
+        got.append(a->m_data.begin(), a->m_data.end());
+    }
+    EXPECT_EQ(script, got);
+    EXPECT_EQ(0u, socket.Count(kNotifyClosed));
+}
+
+TEST_F(SocketTest, OrderlyCloseByTheLauncher)
+{
+    ConnectTo(CFixtureScenario());
+    EXPECT_EQ(1, socket.Disconnect());
+    ASSERT_TRUE(WaitClosed());
+    EXPECT_EQ(0, socket.Last(kNotifyClosed)->p);
+    EXPECT_EQ(CNteSocket::kClosed, socket.GetState());
+    EXPECT_FALSE(socket.IsConnected());
+    EXPECT_FALSE(socket.IsReady());
+    ASSERT_TRUE(PollUntil(socket, [&] { return fixture.GetConnection(0).closed; }));
+    EXPECT_FALSE(fixture.GetConnection(0).closedByFixture);
+    EXPECT_TRUE(fixture.GetConnection(0).peerClosed);
+}
+
+// Each row: what the server does after the version request, and the close
+// code the launcher must see.
+TEST(SocketCloseCodes, ByWhatTheServerDoes)
+{
+    struct Case {
+        const char* name;
+        std::vector<CFixtureAction> onRequest;
+        int closeCode;
+        size_t messagesBefore;
+    };
+    CWire truncated;
+    truncated.U8(34).U32(1).U32(2);
+    CWire unlisted;
+    unlisted.U8(33).U32(0);
+    CWire overLong;
+    overLong.U8(36).U32(1).U32(10000).U32(1).U8(1).U8(1).Str(std::string(8193, 'x')).Str("");
+    auto bytes = [](const CWire& w) { return std::string(w.Bytes().begin(), w.Bytes().end()); };
+    const Case cases[] = {
+        {"server closes", {CFixtureAction::Close()}, kCloseEndOfStream, 0},
+        {"server resets", {CFixtureAction::Reset()}, kCloseEndOfStream, 0},
+        {"message 33", {CFixtureAction::Record(bytes(unlisted))}, kCloseProtocolError, 0},
+        {"truncated answer", {CFixtureAction::Record(bytes(truncated))}, kCloseProtocolError, 0},
+        {"over-long data", {CFixtureAction::Record(bytes(overLong))}, kCloseProtocolError, 0},
+        {"answer then close", {CFixtureAction::Answer(), CFixtureAction::Close()}, kCloseEndOfStream, 2},
+        {"answer then garbage", {CFixtureAction::Answer(), CFixtureAction::Record("\x7F")}, kCloseProtocolError, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTestSocket socket;
+        ASSERT_TRUE(socket.Initialize());
+        CFixtureScenario sc;
+        sc.onVersionRequest = c.onRequest;
+        CLoginFixture fixture(sc);
+        ASSERT_TRUE(fixture.Start());
+        ASSERT_EQ(0, socket.Connect("127.0.0.1", fixture.GetPort(), 1));
+        ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyConnected) == 1; }));
+        ASSERT_EQ(1, socket.SendVersionRequest(kService, kRows));
+        ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyClosed) > 0; }));
+        // Let a few more passes run: the close is reported exactly once.
+        socket.Poll(5);
+        EXPECT_EQ(1u, socket.Count(kNotifyClosed));
+        EXPECT_EQ(c.closeCode, socket.Last(kNotifyClosed)->p);
+        EXPECT_EQ(c.messagesBefore, socket.Answers().size());
+        EXPECT_EQ(CNteSocket::kClosed, socket.GetState());
+        EXPECT_FALSE(socket.IsConnected());
+        socket.Close();
+    }
+}
+
+TEST_F(SocketTest, IdleTimeOutClosesWithCodeZero)
+{
+    socket.m_nTimeout = 1;
+    CFixtureScenario sc;
+    sc.onVersionRequest = {CFixtureAction::Hold()};
+    ConnectTo(sc);
+    ASSERT_EQ(1, socket.SendVersionRequest(kService, kRows));
+    ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyClosed) > 0; }, 20000));
+    EXPECT_EQ(0, socket.Last(kNotifyClosed)->p);
+    EXPECT_EQ(0u, socket.Count(kNotifyError));
+}
+
+TEST_F(SocketTest, RefusedPortReportsConnectFailed)
+{
+    const uint16_t port = fixture_net::FindClosedPort();
+    ASSERT_NE(0, port);
+    // The idle time-out stays at 600 s: only the engine's own detection of
+    // the failed connect can report it within the wait below.
+    const int r = socket.Connect("127.0.0.1", port, 1);
+    if (r == 0) {
+        ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyConnectFailed) > 0; }, 30000));
+    }
+    ASSERT_EQ(1u, socket.Count(kNotifyConnectFailed));
+    EXPECT_EQ(-1, socket.Last(kNotifyConnectFailed)->p);
+    EXPECT_EQ(0u, socket.Count(kNotifyConnected));
+    EXPECT_EQ(0u, socket.Count(kNotifyClosed));
+    EXPECT_FALSE(socket.IsConnected());
+    EXPECT_EQ(0, socket.SendVersionRequest(kService, kRows));
+}
+
+TEST_F(SocketTest, UnresolvableHostFailsAtOnce)
+{
+    EXPECT_EQ(-1, socket.Connect("no-such-host.invalid", 9070, 1));
+    ASSERT_EQ(1u, socket.Count(kNotifyConnectFailed));
+    EXPECT_EQ(-1, socket.Last(kNotifyConnectFailed)->p);
+    EXPECT_NE(0, NteGetLastRecordedError());
+}
+
+TEST_F(SocketTest, MalformedRecordThenANewConnectionWorks)
+{
+    CFixtureScenario bad;
+    bad.onVersionRequest = {CFixtureAction::Record(std::string("\x22\x00\x00", 3))};
+    ConnectTo(bad);
+    ASSERT_EQ(1, socket.SendVersionRequest(kService, kRows));
+    ASSERT_TRUE(WaitClosed());
+    EXPECT_EQ(kCloseProtocolError, socket.Last(kNotifyClosed)->p);
+    socket.FreeContext();
+
+    // Same engine, same socket: a fresh connection runs normally.
+    fixture.SetScenario(CFixtureScenario());
+    socket.sink.calls.clear();
+    ASSERT_EQ(0, socket.Connect("127.0.0.1", fixture.GetPort(), 1));
+    ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyConnected) == 1; }));
+    ASSERT_EQ(1, socket.SendVersionRequest(kService, kRows));
+    ASSERT_TRUE(PollUntil(socket, [&] { return socket.Answers().size() == 2; }));
+    EXPECT_EQ(0u, socket.Count(kNotifyClosed));
+    ASSERT_TRUE(fixture.WaitForConnections(2, 10000));
+}
+
+TEST_F(SocketTest, EmptyRecordIsIgnored)
+{
+    CFixtureScenario sc;
+    sc.onVersionRequest = {CFixtureAction::Raw(std::string("\x00\x00", 2)), CFixtureAction::Answer()};
+    ConnectTo(sc);
+    ASSERT_EQ(1, socket.SendVersionRequest(kService, kRows));
+    ASSERT_TRUE(PollUntil(socket, [&] { return socket.Answers().size() == 2; }));
+    EXPECT_EQ(0u, socket.Count(kNotifyClosed));
+    EXPECT_TRUE(socket.IsConnected());
+}
+
+TEST_F(SocketTest, OtherServerMessagesReachNotify)
+{
+    CWire world;
+    world.U8(30).U16(1).U16(2).U32(3).Str("w").U8(4).Str("t").U16(5).U8(6).U16(7).Str("");
+    CWire id;
+    id.U8(31).U16(9);
+    CWire sites;
+    sites.U8(37).U32(1).U32(1).U32(2).Str("a").Str("b").U8(3).U32(4).U32(5);
+    CWire byteMsg;
+    byteMsg.U8(38).U8(0x5A);
+    auto bytes = [](const CWire& w) { return std::string(w.Bytes().begin(), w.Bytes().end()); };
+    CFixtureScenario sc;
+    sc.onAccept = {CFixtureAction::Record(bytes(world)), CFixtureAction::Record(bytes(id)),
+                   CFixtureAction::Record("\x20"), CFixtureAction::Record(bytes(sites)),
+                   CFixtureAction::Record(bytes(byteMsg))};
+    ConnectTo(sc);
+    ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyMessage) == 5; }));
+    std::vector<int> ids;
+    for (const CNotifyCall& c : socket.sink.calls) {
+        if (c.type == kNotifyMessage)
+            ids.push_back(c.a);
+    }
+    EXPECT_EQ((std::vector<int>{30, 31, 32, 37, 38}), ids);
+    EXPECT_EQ(9, socket.sink.calls[2].world->m_nWorldId);
+    EXPECT_EQ(0x5A, *socket.Last(kNotifyMessage)->byteValue);
+}
+
+TEST_F(SocketTest, ModeTwoAndThreeRefuseEveryRecord)
+{
+    // The encrypted modes' receive paths refuse; the plain one dispatches.
+    const uint8_t signal[1] = {32};
+    EXPECT_EQ(-1, socket.OnReceive(signal, 1));  // no mode yet
+    EXPECT_EQ(-1, socket.DispatchMode2(signal, 1));
+    EXPECT_EQ(-1, socket.DispatchMode3(signal, 1));
+    EXPECT_EQ(0, socket.SendKeepAliveMode2());
+    EXPECT_EQ(1, socket.GetMode2CipherFlags());
+    EXPECT_EQ(8, socket.GetMode2KeyLength());
+    EXPECT_TRUE(socket.sink.calls.empty());
+}
+
+TEST_F(SocketTest, KeepAliveIsIdAndTick)
+{
+    ConnectTo(CFixtureScenario());
+    ASSERT_EQ(1, socket.SendKeepAlive());
+    ASSERT_TRUE(PollUntil(socket, [&] { return fixture.GetConnection(0).records.size() >= 1; }));
+    const std::string rec = fixture.GetConnection(0).records[0];
+    ASSERT_EQ(5u, rec.size());
+    EXPECT_EQ(29, rec[0]);
+}
+
+TEST_F(SocketTest, SendRefusesWhatDoesNotFit)
+{
+    ConnectTo(CFixtureScenario());
+    // 36,863 bytes need 36,865 with the header: more than the buffer holds.
+    const std::string tooBig(36863, 'x');
+    EXPECT_FALSE(socket.Send(tooBig.data(), static_cast<int>(tooBig.size())));
+    const std::string fits(36862, 'x');
+    EXPECT_TRUE(socket.Send(fits.data(), static_cast<int>(fits.size())));
+    EXPECT_EQ(0u, socket.Count(kNotifyError));
+}
+
+TEST_F(SocketTest, SendBeforeTheConnectIsReported)
+{
+    ASSERT_TRUE(fixture.Start());
+    ASSERT_EQ(0, socket.Connect("127.0.0.1", fixture.GetPort(), 1));
+    ASSERT_EQ(CNteSocket::kConnecting, socket.GetState());
+    EXPECT_EQ(0, socket.SendVersionRequest(kService, kRows));
+    EXPECT_TRUE(socket.sink.calls.empty());
+}
+
+TEST_F(SocketTest, ConnectRefusesUnknownModes)
+{
+    for (int mode : {0, 4, -1, 17}) {
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(-1, socket.Connect("127.0.0.1", 9070, mode));
+        EXPECT_EQ(CNteSocket::kIdle, socket.GetState());
+        EXPECT_EQ(0, socket.GetMode());
+        EXPECT_STREQ("", socket.GetHost());
+        EXPECT_EQ(0, socket.GetPort());
+    }
+    EXPECT_TRUE(socket.sink.calls.empty());
+}
+
+TEST_F(SocketTest, PollRunsOneEnginePassEach)
+{
+    const uint32_t before = nte_get_pass_count();
+    socket.Poll(0);
+    EXPECT_EQ(before, nte_get_pass_count());
+    socket.Poll(3);
+    EXPECT_EQ(before + 3, nte_get_pass_count());
+}
+
+TEST(SocketLayer, CloseCodesOfEngineReasons)
+{
+    const int expected[][2] = {{1, 2}, {2, 0}, {3, 3}, {4, 0x10004}, {5, 0x20004}, {6, 0x30004},
+                               {9, 0x60004}, {0, -1}, {10, -1}, {-3, -1}};
+    for (const auto& e : expected)
+        EXPECT_EQ(e[1], NteCloseCodeFromReason(e[0])) << e[0];
+}
+
+TEST(SocketLayer, NothingRunsWithoutTheEngine)
+{
+    CTestSocket socket;
+    EXPECT_FALSE(NteEnginePoll());
+    socket.Poll(3);
+    EXPECT_EQ(-1, socket.Connect("127.0.0.1", 9070, 1));  // no holder
+    EXPECT_EQ(0, socket.Disconnect());
+    EXPECT_TRUE(socket.sink.calls.empty());
+}
+
+TEST(SocketLayer, NotifyForwardsToTheHandler)
+{
+    static std::vector<int> seen;
+    seen.clear();
+    CQuorlSocket socket;
+    EXPECT_EQ(0, socket.Notify(0, 0, 0, 0, 0));
+    socket.SetNotifyHandler([](int type, int, int, int p, intptr_t) {
+        seen.push_back(type);
+        seen.push_back(p);
+        return 7;
+    });
+    EXPECT_EQ(7, socket.Notify(2, 0, 0, 0x30004, 0));
+    EXPECT_EQ((std::vector<int>{2, 0x30004}), seen);
+    EXPECT_EQ(600, socket.GetTimeoutSeconds());
+    EXPECT_EQ(10, socket.GetRecordsPerPass());
+    EXPECT_EQ(36864, socket.GetReadBufferSize());
+    EXPECT_TRUE(socket.IsKindOf(RUNTIME_CLASS(CHalvaneOnlineGameBaseSocket)));
+    EXPECT_TRUE(socket.IsKindOf(RUNTIME_CLASS(CNteSocket)));
+}
+
+TEST(SocketLayer, DestroyingAConnectedSocketIsSafe)
+{
+    CLoginFixture fixture;
+    ASSERT_TRUE(fixture.Start());
+    {
+        CTestSocket socket;
+        ASSERT_TRUE(socket.Initialize());
+        ASSERT_EQ(0, socket.Connect("127.0.0.1", fixture.GetPort(), 1));
+        ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyConnected) == 1; }));
+    }
+    // The engine still runs; passes must not call the dead socket.
+    for (int i = 0; i < 20; ++i)
+        NteEnginePoll();
+    NteEngineShutdown();
+}

@@ -1,0 +1,492 @@
+// Contexts, connections and framings through the real engine pass, over the
+// in-memory transport with a fake clock.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/nte/engine_fixture.h"
+
+namespace nte_test {
+namespace {
+
+using Records = std::vector<std::string>;
+
+std::string u16(const std::string& body) {
+  std::string h;
+  h += static_cast<char>((body.size() >> 8) & 0xFF);
+  h += static_cast<char>(body.size() & 0xFF);
+  return h + body;
+}
+
+std::string u32(const std::string& body) {
+  std::string h(4, '\0');
+  uint32_t n = static_cast<uint32_t>(body.size());
+  h[0] = static_cast<char>(n >> 24);
+  h[1] = static_cast<char>(n >> 16);
+  h[2] = static_cast<char>(n >> 8);
+  h[3] = static_cast<char>(n);
+  return h + body;
+}
+
+fake::Socket* sock_of(const nte_conn_handle& h) { return fake::find(h.conn->sock); }
+
+// Feeds the bytes and runs passes until everything was taken in.
+void feed(EngineTest* t, fake::Socket* s, const std::string& bytes) {
+  s->inbox += bytes;
+  for (int i = 0; i < 100000 && !s->inbox.empty(); ++i) nte_heartbeat();
+  for (int i = 0; i < 50; ++i) nte_heartbeat();
+}
+
+struct FramingCase {
+  const char* name;
+  int framing;
+  std::string wire;
+  Records expected;
+};
+
+TEST_F(EngineTest, FramingsReassembleRecordsWhateverTheReadSizes) {
+  const FramingCase cases[] = {
+      {"u16", NTE_FRAMING_U16_LENGTH, u16("hello") + u16("") + u16(std::string(200, 'x')) + u16("z"),
+       {"hello", std::string(200, 'x'), "z"}},
+      {"u32", NTE_FRAMING_U32_LENGTH, u32("abc") + u32(std::string(250, 'q')) + u32(""), {"abc", std::string(250, 'q')}},
+      {"text", NTE_FRAMING_TEXT_LINE, "abc\r\nde\nf\rg\n\n", {"abc", "de", "f\rg", ""}},
+  };
+  for (const FramingCase& c : cases) {
+    for (int chunk : {1, 2, 3, 7, 100000}) {
+      SCOPED_TRACE(std::string(c.name) + " read size " + std::to_string(chunk));
+      rec().records.clear();
+      tcpcontext* ctx = make_context(c.framing, 256, 256, 600, 10);
+      nte_conn_handle h = connect(ctx);
+      ASSERT_GT(nte_conn_writable(h.conn, h.serial), 0);
+      fake::Socket* s = sock_of(h);
+      s->recv_chunk = chunk;
+      feed(this, s, c.wire);
+      EXPECT_EQ(c.expected, rec().records);
+      EXPECT_EQ(1, nte_conn_is_valid(h.conn, h.serial)) << "still open";
+      EXPECT_TRUE(rec().closes.empty());
+      nte_tcpcontext_cleanup(ctx);
+      EXPECT_EQ(0, nte_conn_is_valid(h.conn, h.serial));
+    }
+  }
+}
+
+TEST_F(EngineTest, RawFramingDeliversWhatEachReadBrought) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_RAW);
+  nte_conn_handle h = connect(ctx);
+  fake::Socket* s = sock_of(h);
+  s->recv_chunk = 4;
+  feed(this, s, "0123456789");
+  EXPECT_EQ((Records{"0123", "4567", "89"}), rec().records);
+}
+
+TEST_F(EngineTest, LargestRecordThatFitsIsDeliveredOneMoreClosesAtOnce) {
+  struct Case {
+    const char* name;
+    int framing;
+    std::string fits;
+    std::string too_large_header;
+  } cases[] = {
+      {"u16", NTE_FRAMING_U16_LENGTH, u16(std::string(254, 'a')), std::string("\x00\xFF", 2)},
+      {"u32", NTE_FRAMING_U32_LENGTH, u32(std::string(252, 'b')), std::string("\x00\x00\x00\xFD", 4)},
+      {"u32 above the framing's limit", NTE_FRAMING_U32_LENGTH, u32("c"), std::string("\x40\x00\x00\x01", 4)},
+      {"text line filling the buffer", NTE_FRAMING_TEXT_LINE, std::string(255, 'd') + "\n", std::string(256, 'e')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rec() = Recorder();
+    tcpcontext* ctx = make_context(c.framing, 256, 256);
+    nte_conn_handle h = connect(ctx);
+    fake::Socket* s = sock_of(h);
+    feed(this, s, c.fits);
+    ASSERT_EQ(1u, rec().records.size());
+    EXPECT_EQ(c.fits.size() - (c.framing == NTE_FRAMING_TEXT_LINE ? 1 : c.framing == NTE_FRAMING_U16_LENGTH ? 2 : 4),
+              rec().records[0].size());
+    // Only the header of the record that can never fit: closed at once.
+    s->inbox += c.too_large_header;
+    nte_heartbeat();
+    ASSERT_EQ(1u, rec().closes.size());
+    EXPECT_EQ(NTE_CLOSE_PROTOCOL_ERROR, rec().closes[0].reason);
+    EXPECT_EQ(0, nte_conn_is_valid(h.conn, h.serial));
+    EXPECT_TRUE(s->closed);
+    EXPECT_EQ(1u, rec().records.size());
+    nte_tcpcontext_cleanup(ctx);
+  }
+}
+
+TEST_F(EngineTest, EmptyRecordIsSkippedAndTheConnectionStays) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH);
+  nte_conn_handle h = connect(ctx);
+  feed(this, sock_of(h), u16("") + u16("") + u16("a"));
+  EXPECT_EQ((Records{"a"}), rec().records);
+  EXPECT_EQ(1, nte_conn_is_valid(h.conn, h.serial));
+}
+
+TEST_F(EngineTest, RecordsPerPassLimitsDeliveries) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 256, 600, 10);
+  nte_conn_handle h = connect(ctx);
+  std::string wire;
+  for (int i = 0; i < 25; ++i) wire += u16(std::string(1, static_cast<char>('A' + i)));
+  sock_of(h)->inbox = wire;
+  std::vector<size_t> after;
+  for (int i = 0; i < 4; ++i) {
+    nte_heartbeat();
+    after.push_back(rec().records.size());
+  }
+  EXPECT_EQ((std::vector<size_t>{10, 20, 25, 25}), after);
+}
+
+TEST_F(EngineTest, SendersQueueWholeRecordsOrNothing) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 16);
+  nte_conn_handle h = connect(ctx);
+  fake::Socket* s = sock_of(h);
+  s->send_blocked = true;
+  EXPECT_EQ(16, nte_conn_writable(h.conn, h.serial));
+  struct Case {
+    const char* name;
+    nte_sender_fn sender;
+    int body;
+    int result;
+  } cases[] = {
+      {"u16 needs body + 2", nte_send_u16_length, 15, NTE_ERR_WRITE_ROOM},
+      {"u32 needs body + 4", nte_send_u32_length, 13, NTE_ERR_WRITE_ROOM},
+      {"text needs body + 1", nte_send_text_line, 16, NTE_ERR_WRITE_ROOM},
+      {"raw cannot overfill", nte_send_raw, 17, NTE_ERR_NO_ROOM},
+      {"u16 body above 65535", nte_send_u16_length, 65536, NTE_ERR_BODY_TOO_LONG},
+      {"negative length", nte_send_u16_length, -1, NTE_ERR_INVALID},
+  };
+  std::string body(70000, 'b');
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.result, c.sender(h.conn, h.serial, body.data(), c.body));
+    EXPECT_EQ(c.result, nte_get_last_error());
+    EXPECT_EQ(0, nte_conn_pending_output(h.conn, h.serial)) << "nothing queued";
+  }
+  EXPECT_EQ(16, nte_send_u16_length(h.conn, h.serial, body.data(), 14));
+  EXPECT_EQ(0, nte_conn_writable(h.conn, h.serial));
+  EXPECT_EQ(NTE_ERR_WRITE_ROOM, nte_send_u16_length(h.conn, h.serial, "", 0));
+  s->send_blocked = false;
+  pass(3);
+  EXPECT_EQ(u16(std::string(14, 'b')), s->outbox);
+  EXPECT_EQ(0, nte_conn_pending_output(h.conn, h.serial));
+  s->outbox.clear();
+  EXPECT_EQ(4, nte_send_text_line(h.conn, h.serial, "abc", 3));
+  EXPECT_EQ(4, nte_send_u32_length(h.conn, h.serial, "", 0));
+  EXPECT_EQ(2, nte_send_raw(h.conn, h.serial, "zz", 2));
+  pass(3);
+  EXPECT_EQ(std::string("abc\n\0\0\0\0zz", 10), s->outbox);
+}
+
+TEST_F(EngineTest, WritesWaitForThePendingConnect) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH);
+  fake::next_connect(fake::Connect::kPending);
+  nte_conn_handle h = tcpcontext_connect(ctx, "127.0.0.1", 9070);
+  ASSERT_NE(nullptr, h.conn);
+  pass(2);
+  EXPECT_EQ(0, nte_conn_writable(h.conn, h.serial));
+  EXPECT_EQ(NTE_ERR_NOT_CONNECTED, nte_conn_write(h.conn, h.serial, "x", 1));
+  EXPECT_EQ(NTE_ERR_WRITE_ROOM, nte_send_u16_length(h.conn, h.serial, "x", 1));
+  EXPECT_EQ(0, nte_conn_is_connected(h.conn, h.serial));
+  fake::complete_connect(sock_of(h));
+  pass();
+  EXPECT_EQ(1, nte_conn_is_connected(h.conn, h.serial));
+  EXPECT_EQ(256, nte_conn_writable(h.conn, h.serial));
+  char peer[32];
+  EXPECT_STREQ("127.0.0.1:9070", nte_conn_get_peer_text(h.conn, h.serial, peer, sizeof peer));
+  EXPECT_EQ(nullptr, nte_conn_get_peer_text(h.conn, h.serial, peer, 31));
+  EXPECT_EQ(NTE_ERR_TRUNCATED, nte_get_last_error());
+}
+
+TEST_F(EngineTest, ConnectThatFailsLaterIsReportedInTheNextPass) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH);
+  fake::next_connect(fake::Connect::kFailsLater);
+  nte_conn_handle h = tcpcontext_connect(ctx, "127.0.0.1", 9070);
+  ASSERT_NE(nullptr, h.conn);
+  fake::Socket* s = fake::last();
+  pass();
+  EXPECT_EQ(0, nte_conn_is_valid(h.conn, h.serial));
+  EXPECT_EQ(NTE_ERR_CONNECT, nte_get_last_error());
+  EXPECT_TRUE(rec().closes.empty()) << "a failed set-up is no close";
+  EXPECT_TRUE(s->closed);
+  EXPECT_EQ(0, nte_tcpcontext_connection_count(ctx));
+}
+
+TEST_F(EngineTest, ConnectFailuresAtOnceReturnANullHandle) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH);
+  struct Case {
+    const char* name;
+    const char* host;
+    int port;
+    int error;
+  } cases[] = {
+      {"refused at once", "127.0.0.1", 9070, NTE_ERR_CONNECT},
+      {"unknown host", "no.such.host", 9070, NTE_ERR_CONNECT},
+      {"port 0", "127.0.0.1", 0, NTE_ERR_INVALID},
+      {"null host", nullptr, 9070, NTE_ERR_INVALID},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::next_connect(fake::Connect::kFailsAtOnce);
+    nte_conn_handle h = tcpcontext_connect(ctx, c.host, c.port);
+    EXPECT_EQ(nullptr, h.conn);
+    EXPECT_EQ(0u, h.serial);
+    EXPECT_EQ(c.error, nte_get_last_error());
+    EXPECT_EQ(0, fake::open_count());
+  }
+  fake::next_connect(fake::Connect::kCompletes);
+  for (int i = 0; i < 4; ++i) EXPECT_NE(nullptr, tcpcontext_connect(ctx, "127.0.0.1", 1).conn);
+  EXPECT_EQ(nullptr, tcpcontext_connect(ctx, "127.0.0.1", 1).conn);
+  EXPECT_EQ(NTE_ERR_NO_ROOM, nte_get_last_error()) << "the context's limit of 4";
+  EXPECT_EQ(4, fake::open_count());
+}
+
+TEST_F(EngineTest, StaleHandlesAreRefusedWithTheirCodes) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH);
+  nte_conn_handle old = connect(ctx);
+  ASSERT_EQ(0, nte_conn_close(old.conn, old.serial));
+  EXPECT_EQ(NTE_ERR_CLOSING, nte_conn_close(old.conn, old.serial));
+  pass();
+  ASSERT_EQ(1u, rec().closes.size());
+  EXPECT_EQ(NTE_CLOSE_ORDERLY, rec().closes[0].reason);
+  nte_conn_handle now = connect(ctx);
+  ASSERT_EQ(old.conn, now.conn) << "the element is reused";
+  ASSERT_NE(old.serial, now.serial);
+  EXPECT_EQ(0, nte_conn_is_valid(old.conn, old.serial));
+  EXPECT_EQ(NTE_ERR_STALE, nte_conn_write(old.conn, old.serial, "x", 1));
+  EXPECT_EQ(NTE_ERR_INVALID, nte_conn_writable(old.conn, old.serial));
+  EXPECT_EQ(NTE_ERR_INVALID, nte_conn_close(old.conn, old.serial));
+  EXPECT_EQ(NTE_ERR_INVALID, nte_conn_set_timeout(old.conn, old.serial, 5));
+  EXPECT_EQ(NTE_ERR_INVALID, nte_send_u16_length(old.conn, old.serial, "x", 1));
+  int size = -1;
+  EXPECT_EQ(nullptr, nte_conn_get_state_buffer(old.conn, old.serial, &size));
+  EXPECT_EQ(0, size);
+  EXPECT_EQ(NTE_ERR_INVALID, nte_parser_u16_length(old.conn, old.serial));
+  nte_conn_handle cleared = now;
+  nte_conn_clear(&cleared);
+  EXPECT_EQ(nullptr, cleared.conn);
+  EXPECT_EQ(NTE_ERR_INVALID, nte_conn_write(cleared.conn, cleared.serial, "x", 1));
+  // A pointer that is no connection at all.
+  alignas(conn_t) unsigned char junk[sizeof(conn_t)] = {};
+  conn_t* bogus = reinterpret_cast<conn_t*>(junk);
+  EXPECT_EQ(0, nte_conn_is_valid(bogus, 1));
+  EXPECT_EQ(NTE_ERR_INVALID, nte_conn_write(bogus, 1, "x", 1));
+  // The live handle is untouched by all this.
+  EXPECT_EQ(1, nte_conn_write(now.conn, now.serial, "x", 1));
+  int state_size = 0;
+  EXPECT_NE(nullptr, nte_conn_get_state_buffer(now.conn, now.serial, &state_size));
+  EXPECT_EQ(4, state_size);
+}
+
+TEST_F(EngineTest, CloseReasons) {
+  struct Case {
+    const char* name;
+    void (*act)(nte_conn_handle h, fake::Socket* s);
+    int passes;
+    int reason;
+  } cases[] = {
+      {"orderly close by us", [](nte_conn_handle h, fake::Socket*) { nte_conn_close(h.conn, h.serial); }, 1,
+       NTE_CLOSE_ORDERLY},
+      {"close by us after the output went out",
+       [](nte_conn_handle h, fake::Socket*) {
+         nte_send_u16_length(h.conn, h.serial, "bye", 3);
+         nte_conn_close(h.conn, h.serial);
+       },
+       3, NTE_CLOSE_ORDERLY},
+      {"close by us with output stuck, time-out 0",
+       [](nte_conn_handle h, fake::Socket* s) {
+         s->send_blocked = true;
+         nte_send_u16_length(h.conn, h.serial, "bye", 3);
+         nte_conn_close(h.conn, h.serial);
+         nte_conn_set_timeout(h.conn, h.serial, 0);
+         advance_clock(1);
+       },
+       3, NTE_CLOSE_TIMEOUT_PENDING},
+      {"peer closes", [](nte_conn_handle, fake::Socket* s) { s->peer_closed = true; }, 1, NTE_CLOSE_EOF_OR_IO_ERROR},
+      {"receive error", [](nte_conn_handle, fake::Socket* s) { s->recv_error = true; }, 1, NTE_CLOSE_EOF_OR_IO_ERROR},
+      {"send error",
+       [](nte_conn_handle h, fake::Socket* s) {
+         s->send_error = true;
+         nte_send_u16_length(h.conn, h.serial, "x", 1);
+       },
+       3, NTE_CLOSE_EOF_OR_IO_ERROR},
+      {"record callback fails",
+       [](nte_conn_handle, fake::Socket* s) {
+         rec().record_result = -1;
+         s->inbox = u16("m1") + u16("m2");
+       },
+       1, NTE_CLOSE_PROTOCOL_ERROR},
+      {"idle time-out",
+       [](nte_conn_handle, fake::Socket*) {
+         advance_clock(601);
+       },
+       2, NTE_CLOSE_ORDERLY},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rec() = Recorder();
+    tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 256, 600, 10);
+    nte_conn_handle h = connect(ctx);
+    fake::Socket* s = sock_of(h);
+    c.act(h, s);
+    pass(c.passes);
+    ASSERT_EQ(1u, rec().closes.size());
+    EXPECT_EQ(c.reason, rec().closes[0].reason);
+    EXPECT_EQ(h.serial, rec().closes[0].serial);
+    EXPECT_EQ(0, nte_conn_is_valid(h.conn, h.serial));
+    EXPECT_TRUE(s->closed);
+    pass(2);
+    EXPECT_EQ(1u, rec().closes.size()) << "one report per connection";
+    nte_tcpcontext_cleanup(ctx);
+  }
+  // The failing callback saw its record once; the second was never handed out.
+}
+
+TEST_F(EngineTest, IdleTimeoutCountsFromTheLastReceivedBytes) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 256, 10);
+  nte_conn_handle h = connect(ctx);
+  fake::Socket* s = sock_of(h);
+  advance_clock(8);
+  feed(this, s, u16("keep"));
+  advance_clock(8);
+  nte_send_u16_length(h.conn, h.serial, "sending does not count", 22);
+  pass(3);
+  EXPECT_TRUE(rec().closes.empty());
+  advance_clock(3);
+  pass(2);
+  ASSERT_EQ(1u, rec().closes.size());
+  EXPECT_EQ(NTE_CLOSE_ORDERLY, rec().closes[0].reason);
+}
+
+TEST_F(EngineTest, ShutdownWithAConnectionOpenReleasesEverything) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH);
+  nte_conn_handle a = connect(ctx);
+  nte_conn_handle b = connect(ctx);
+  nte_send_u16_length(a.conn, a.serial, "pending", 7);
+  sock_of(b)->inbox = "\x00\x05" "ab";  // half a record
+  pass();
+  EXPECT_EQ(2, fake::open_count());
+  EXPECT_EQ(0, nte_finalize());
+  EXPECT_EQ(0, fake::open_count());
+  EXPECT_TRUE(rec().closes.empty()) << "no callbacks during the end";
+  EXPECT_EQ(0, nte_is_started());
+  EXPECT_EQ(0, nte_conn_is_valid(a.conn, a.serial));
+  nte_heartbeat();  // stopped: does nothing
+}
+
+TEST_F(EngineTest, ContextCleanupReleasesItsConnectionsSilently) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH);
+  tcpcontext* other = make_context(NTE_FRAMING_U16_LENGTH);
+  nte_conn_handle a = connect(ctx);
+  nte_conn_handle b = connect(other);
+  nte_tcpcontext_cleanup(ctx);
+  EXPECT_EQ(0, nte_conn_is_valid(a.conn, a.serial));
+  EXPECT_EQ(1, nte_conn_is_valid(b.conn, b.serial));
+  EXPECT_EQ(1, fake::open_count());
+  EXPECT_TRUE(rec().closes.empty());
+  nte_tcpcontext_cleanup(ctx);  // a second cleanup is ignored
+  pass();
+  EXPECT_EQ(1, nte_conn_is_valid(b.conn, b.serial));
+}
+
+TEST_F(EngineTest, CallbacksMayEndTheContextOrTheEngine) {
+  for (int which = 0; which < 3; ++which) {
+    SCOPED_TRACE(which == 0 ? "close" : which == 1 ? "context cleanup" : "engine finalize");
+    if (!nte_is_started()) {
+      nte_limits l;
+      nte_limit_clear(&l);
+      ASSERT_EQ(0, nte_initialize_limited(&l));
+    }
+    rec() = Recorder();
+    tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 256, 600, 10);
+    nte_conn_handle h = connect(ctx);
+    rec().close_in_callback = which == 0;
+    rec().cleanup_in_callback = which == 1;
+    rec().finalize_in_callback = which == 2;
+    sock_of(h)->inbox = u16("one") + u16("two");
+    pass();
+    // The callback ran once; the second record was not handed out after it.
+    EXPECT_EQ((Records{"one"}), rec().records);
+    if (which == 0) {
+      pass();
+      ASSERT_EQ(1u, rec().closes.size());
+      EXPECT_EQ(NTE_CLOSE_ORDERLY, rec().closes[0].reason);
+      nte_tcpcontext_cleanup(ctx);
+    } else {
+      EXPECT_EQ(0, nte_conn_is_valid(h.conn, h.serial));
+      EXPECT_TRUE(rec().closes.empty());
+      EXPECT_EQ(which == 2 ? 0 : 1, nte_is_started());
+    }
+    EXPECT_EQ(0, fake::open_count());
+  }
+}
+
+int g_accepted = 0;
+int on_accept(conn_t*, uint32_t) {
+  ++g_accepted;
+  return 0;
+}
+
+TEST_F(EngineTest, ListeningContextAcceptsAndServes) {
+  tcpcontext* server = nte_tcpcontext_create(1, "127.0.0.1", 0, 2, 256, 256, 600, 0, 0, 0, 0, 0);
+  ASSERT_NE(nullptr, server);
+  nte_tcpcontext_set_conn_parser(server, nte_parser_text_line, on_record);
+  nte_tcpcontext_set_acceptwatcher(server, on_accept);
+  g_accepted = 0;
+  fake::Socket* peer = fake::queue_accept(server->listen_sock);
+  pass();
+  EXPECT_EQ(1, g_accepted);
+  EXPECT_EQ(1, nte_tcpcontext_connection_count(server));
+  feed(this, peer, "hi\n");
+  EXPECT_EQ((Records{"hi"}), rec().records);
+  // Beyond the context's limit of 2 the socket is closed at once.
+  fake::queue_accept(server->listen_sock);
+  fake::Socket* third = fake::queue_accept(server->listen_sock);
+  pass(3);
+  EXPECT_EQ(2, nte_tcpcontext_connection_count(server));
+  EXPECT_TRUE(third->closed);
+  nte_tcpcontext_cleanup(server);
+}
+
+TEST_F(EngineTest, Ipv4FilterAcceptsTheFirstMatchingEntry) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_RAW);
+  const uint8_t local[4] = {127, 0, 0, 1};
+  const uint8_t other[4] = {10, 1, 2, 3};
+  EXPECT_EQ(0, nte_tcpcontext_ipfilter_check(ctx, other, 4)) << "no entries: accept all";
+  const uint8_t net[4] = {127, 0, 0, 0};
+  const uint8_t mask[4] = {255, 0, 0, 0};
+  ASSERT_EQ(0, nte_tcpcontext_ipfilter_add(ctx, 0x0, other, mask));  // not an accepting entry
+  ASSERT_EQ(0, nte_tcpcontext_ipfilter_add(ctx, 0x1, net, mask));
+  EXPECT_EQ(0, nte_tcpcontext_ipfilter_check(ctx, local, 4));
+  EXPECT_EQ(1, nte_tcpcontext_ipfilter_check(ctx, other, 4));
+  EXPECT_EQ(1, nte_tcpcontext_ipfilter_check(ctx, local, 16));
+}
+
+TEST_F(EngineTest, ContextCreationRefusesBadArguments) {
+  struct Case {
+    const char* name;
+    int max_conn, rbuf, wbuf, cipher, key;
+    int error;
+  } cases[] = {
+      {"no connections", 0, 256, 256, 0, 0, NTE_ERR_INVALID},
+      {"read buffer 0", 1, 0, 256, 0, 0, NTE_ERR_INVALID},
+      {"write buffer negative", 1, 256, -5, 0, 0, NTE_ERR_INVALID},
+      {"Blowfish is not built in", 1, 256, 256, NTE_CIPHER_BLOWFISH, 8, NTE_ERR_TOO_WIDE},
+      {"Twofish", 1, 256, 256, NTE_CIPHER_TWOFISH, 16, NTE_ERR_TOO_WIDE},
+      {"both one-way flags", 1, 256, 256, NTE_BLOCK_CIPHER_ONLY_RECV | NTE_BLOCK_CIPHER_ONLY_SEND, 0, NTE_ERR_INVALID},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, c.max_conn, c.rbuf, c.wbuf, 60, c.cipher, c.key, 1, 0, 4));
+    EXPECT_EQ(c.error, nte_get_last_error());
+  }
+  // Nothing leaked: all four context elements can still be had.
+  tcpcontext* made[4];
+  for (tcpcontext*& m : made) {
+    m = nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, 0, 0, 1, 0, 0);
+    EXPECT_NE(nullptr, m);
+  }
+  for (tcpcontext* m : made) nte_tcpcontext_cleanup(m);
+}
+
+}  // namespace
+}  // namespace nte_test

@@ -1,0 +1,5 @@
+#include "tools/mkid/mkid.h"
+
+int main(int argc, char** argv) {
+  return MkidMain(argc, argv);
+}
