@@ -37,25 +37,35 @@ uint32_t CFieldReader::U32()
     return v;
 }
 
-std::string CFieldReader::Bytes(int max)
+int CFieldReader::View(int max, const uint8_t*& p)
 {
+    p = nullptr;
     if (m_nError != 0)
-        return std::string();
+        return 0;
     // The engine's reader checks the string in place against the body and
     // the maximum, so nothing is copied before it is known to be sound.
     nte_reader r;
     nte_reader_init(&r, m_pData, m_nLength);
     r.offset = m_nOffset;
-    const uint8_t* p = nullptr;
     const int n = nte_reader_bytes_view(&r, &p, max);
     if (r.error != 0) {
         m_nError = r.error;
-        return std::string();
+        p = nullptr;
+        return 0;
     }
     m_nOffset = r.offset;
-    if (p == nullptr || n <= 0)
-        return std::string();
-    return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+    if (p == nullptr || n <= 0) {
+        p = nullptr;
+        return 0;
+    }
+    return n;
+}
+
+std::string CFieldReader::Bytes(int max)
+{
+    const uint8_t* p = nullptr;
+    const int n = View(max, p);
+    return n > 0 ? std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(n)) : std::string();
 }
 
 CString CFieldReader::Text(int max)

@@ -24,8 +24,10 @@ public:
     uint32_t U32();
     int32_t I8() { return static_cast<int8_t>(U8()); }
     int32_t I16() { return static_cast<int16_t>(U16()); }
-    // A length-coded string of at most max bytes, as the bytes received
-    // (zeros included).
+    // A length-coded string of at most max bytes, in place: its length, with
+    // p pointing into the body (null and 0 on failure or when empty).
+    int View(int max, const uint8_t*& p);
+    // As View, copied (zeros included).
     std::string Bytes(int max);
     // As Bytes, cut at the first zero byte, as multi-byte text.
     CString Text(int max);

@@ -95,7 +95,8 @@ int DecodeVersionNotify(const uint8_t* data, int length, bool shortForm, CVersio
     const uint32_t res = r.U32();
     const uint8_t count = r.U8();
     const uint8_t number = r.U8();
-    const std::string chunk = r.Bytes(kVersionDataMax);
+    const uint8_t* chunk = nullptr;
+    const int chunkLength = r.View(kVersionDataMax, chunk);
     CString text1 = r.Text(kVersionText1Max);
     CString text2;
     if (!shortForm)
@@ -113,7 +114,8 @@ int DecodeVersionNotify(const uint8_t* data, int length, bool shortForm, CVersio
         out.m_nChunkCount = static_cast<int8_t>(count);
         out.m_nChunkNumber = static_cast<int8_t>(number);
     }
-    out.m_data.assign(chunk.begin(), chunk.end());
+    // The view points into the received record, which outlives this call.
+    out.m_data.assign(chunk, chunk + chunkLength);
     out.m_strText1 = text1;
     out.m_strText2 = text2;
     result = static_cast<int32_t>(res);

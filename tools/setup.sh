@@ -8,7 +8,6 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 CACHE="${QUORL_CACHE:-/var/cache/quorl-deps}"
 OPENSSL_PREFIX="$CACHE/openssl-i686-w64-mingw32"
-STAMP="$CACHE/.apt-done-v1"
 
 PKGS=(
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
@@ -19,6 +18,8 @@ PKGS=(
   libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386
 )
 
+# The stamp names the package list, so that a changed list installs again.
+STAMP="$CACHE/.apt-done-$(printf '%s\n' "${PKGS[@]}" | md5sum | cut -c1-12)"
 need_apt=0
 [ -f "$STAMP" ] || need_apt=1
 command -v i686-w64-mingw32-g++-posix >/dev/null || need_apt=1

@@ -19,6 +19,7 @@ if [ -z "${DISPLAY:-}" ] || [ -n "${QUORL_PRIVATE_DISPLAY:-}" ]; then
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$n"
+  export QUORL_XVFB=1
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 fi
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -315,6 +317,20 @@ TEST(LoginFixtureScenario, ParsesTheTextFormat)
     EXPECT_EQ(3, c.announcedCount);
     EXPECT_EQ(36, c.form);
     EXPECT_EQ(123u, c.service);
+}
+
+TEST(LoginFixtureScenario, SampleFilesParse)
+{
+    for (const char* name : {"no_update.scn", "maintenance.scn", "game_update.scn", "slow_split.scn"}) {
+        SCOPED_TRACE(name);
+        std::ifstream f(std::string(QUORL_FIXTURE_SCENARIOS) + "/" + name, std::ios::binary);
+        ASSERT_TRUE(f.good());
+        std::ostringstream text;
+        text << f.rdbuf();
+        CFixtureScenario sc;
+        std::string error;
+        EXPECT_TRUE(FixtureParseScenario(text.str(), sc, error)) << error;
+    }
 }
 
 TEST(LoginFixtureScenario, ReportsTheBadLine)

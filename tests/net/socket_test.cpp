@@ -1,5 +1,11 @@
 // The socket classes over the real engine against the login-server fixture
 // on loopback (127.0.0.1, port 0): natively and under Wine.
+#ifdef _WIN32
+// First, as the launcher's own files have it: the socket headers must hold
+// up against its macros (DispatchMessage among them).
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -326,6 +332,19 @@ TEST_F(SocketTest, OtherServerMessagesReachNotify)
     EXPECT_EQ((std::vector<int>{30, 31, 32, 37, 38}), ids);
     EXPECT_EQ(9, socket.sink.calls[2].world->m_nWorldId);
     EXPECT_EQ(0x5A, *socket.Last(kNotifyMessage)->byteValue);
+}
+
+TEST_F(SocketTest, ModeTwoAndThreeRefuseEveryRecord)
+{
+    // The encrypted modes' receive paths refuse; the plain one dispatches.
+    const uint8_t signal[1] = {32};
+    EXPECT_EQ(-1, socket.OnReceive(signal, 1));  // no mode yet
+    EXPECT_EQ(-1, socket.DispatchMode2(signal, 1));
+    EXPECT_EQ(-1, socket.DispatchMode3(signal, 1));
+    EXPECT_EQ(0, socket.SendKeepAliveMode2());
+    EXPECT_EQ(1, socket.GetMode2CipherFlags());
+    EXPECT_EQ(8, socket.GetMode2KeyLength());
+    EXPECT_TRUE(socket.sink.calls.empty());
 }
 
 TEST_F(SocketTest, KeepAliveIsIdAndTick)

@@ -1,0 +1,59 @@
+# The launcher program, QuorlLauncher.exe.  Its Win32 parts live beside the
+# neutral code of each area and are gathered here into one program.
+set(QUORL_BIN_DIR ${CMAKE_BINARY_DIR}/bin CACHE INTERNAL "")
+
+set(QUORL_LAUNCHER_SOURCES
+  ${CMAKE_SOURCE_DIR}/app/command_line.cpp
+  ${CMAKE_SOURCE_DIR}/app/launcher_app.cpp
+  ${CMAKE_SOURCE_DIR}/app/launcher_util_win.cpp
+  ${CMAKE_SOURCE_DIR}/app/localize_win.cpp
+  ${CMAKE_SOURCE_DIR}/app/main_frame.cpp
+  ${CMAKE_SOURCE_DIR}/app/portal.cpp
+  ${CMAKE_SOURCE_DIR}/skin/launcher_view.cpp
+  ${CMAKE_SOURCE_DIR}/update/network.cpp
+  ${CMAKE_SOURCE_DIR}/update/update_view.cpp
+  ${CMAKE_SOURCE_DIR}/settings/env_dialog.cpp
+)
+add_library(quorl_launcher_objs OBJECT ${QUORL_LAUNCHER_SOURCES})
+target_include_directories(quorl_launcher_objs PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(quorl_launcher_objs PUBLIC quorl_fw quorl_app_core quorl_skin_core quorl_net)
+
+# The default localisation record: code page 949, profile "Quorl".
+set(QUORL_DEFAULT_CODEPAGE 949)
+set(QUORL_DEFAULT_PROFILE Quorl)
+set(QUORL_LOCALIZE_BIN ${CMAKE_BINARY_DIR}/res/localize.bin)
+if(NOT QUORL_HOST_TOOLS)
+  message(FATAL_ERROR "The cross build needs QUORL_HOST_TOOLS (the native build's tools folder)")
+endif()
+add_custom_command(OUTPUT ${QUORL_LOCALIZE_BIN}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/res
+  COMMAND ${QUORL_HOST_TOOLS}/mkid/mkid --codepage ${QUORL_DEFAULT_CODEPAGE}
+          --profile ${QUORL_DEFAULT_PROFILE} --nul -o ${QUORL_LOCALIZE_BIN}
+  DEPENDS ${QUORL_HOST_TOOLS}/mkid/mkid
+  COMMENT "Writing the default localisation record"
+  VERBATIM)
+configure_file(${CMAKE_SOURCE_DIR}/res/localize.rc.in ${CMAKE_BINARY_DIR}/res/localize.rc @ONLY)
+set_source_files_properties(${CMAKE_BINARY_DIR}/res/localize.rc PROPERTIES
+  OBJECT_DEPENDS ${QUORL_LOCALIZE_BIN})
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/quorl.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quorl.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
+
+function(quorl_launcher_exe name)
+  add_executable(${name} WIN32 ${ARGN} ${CMAKE_SOURCE_DIR}/res/quorl.rc)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/res)
+  target_link_libraries(${name} PRIVATE quorl_launcher_objs quorl_fw_winmain quorl_fw
+    quorl_app_core quorl_skin_core quorl_net ole32 shell32 comctl32 user32 gdi32)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUORL_BIN_DIR})
+endfunction()
+
+quorl_launcher_exe(QuorlLauncher ${CMAKE_BINARY_DIR}/res/localize.rc)
+# The same program without a built-in localisation record, for the tests of
+# what happens when neither the id file nor the resource gives one.
+quorl_launcher_exe(QuorlLauncher_noid)
+
+# The skin beside the program.
+add_custom_command(OUTPUT ${QUORL_BIN_DIR}/QuorlLnchr.rdl
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/QuorlLnchr.rdl ${QUORL_BIN_DIR}/QuorlLnchr.rdl
+  DEPENDS ${CMAKE_BINARY_DIR}/QuorlLnchr.rdl quorl_skin_file
+  VERBATIM)
+add_custom_target(quorl_bin_skin ALL DEPENDS ${QUORL_BIN_DIR}/QuorlLnchr.rdl)

@@ -1,0 +1,197 @@
+// The application object: start-up in a fixed order, idle-time network
+// pump, and the orderly exit.
+#include "app/launcher_app.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/command_line.h"
+#include "app/main_frame.h"
+#include "res/resource.h"
+#include "settings/env_dialog.h"
+#include "skin/launcher_view.h"
+#include "update/network.h"
+
+const char kFileCheckerMutexName[] = "Quorl File Checker Mutex";
+const char kLauncherMutexName[] = "Quorl Pather Mutex";
+const char kMainFrameClassName[] = "Quorl Pather MainFrame";
+const char kSkinFileName[] = "QuorlLnchr.rdl";
+
+IMPLEMENT_DYNCREATE(CGameWinApp, CWinApp)
+
+namespace {
+// Skin images kept unpacked, and the pixel form of the skin's alpha images.
+constexpr int32_t kSkinCacheSize = 20;
+constexpr uint32_t kSkinImageFlags = 1;
+}  // namespace
+
+// The one application object.
+static CQuorlLauncherApp theApp;
+
+CQuorlLauncherApp* GetLauncherApp() { return &theApp; }
+
+CQuorlLauncherApp::CQuorlLauncherApp()
+    : m_nCodePage(::GetACP()), m_graphicData(kSkinCacheSize, kSkinImageFlags) {}
+
+CQuorlLauncherApp::~CQuorlLauncherApp() = default;
+
+uint32_t CQuorlLauncherApp::GetServiceId() const { return GetServiceIdForCodePage(m_nCodePage); }
+const char* CQuorlLauncherApp::GetDefaultLoginHost() const {
+  return GetDefaultLoginHostForCodePage(m_nCodePage);
+}
+const char* CQuorlLauncherApp::GetSetupGuideURL() const {
+  return GetSetupGuideURLForCodePage(m_nCodePage);
+}
+const char* CQuorlLauncherApp::GetManualURL() const { return GetManualURLForCodePage(m_nCodePage); }
+const char* CQuorlLauncherApp::GetHomePageURL() const {
+  return GetHomePageURLForCodePage(m_nCodePage);
+}
+
+const char* CQuorlLauncherApp::GetLocalizeInfoFileName() const { return kLocalizeInfoFileName; }
+uint32_t CQuorlLauncherApp::GetLocalizeInfoServiceId() const { return kLocalizeInfoServiceId; }
+
+BOOL CQuorlLauncherApp::GetLocalizeInfoResource(UINT* id, const char** type) const {
+  *id = IDR_LOCALIZE_INFO;
+  *type = RT_RCDATA;
+  return TRUE;
+}
+
+void CQuorlLauncherApp::AdoptLocalizeInfo(const CLocalizeInfo& info) {
+  m_nCodePage = ValidateCodePage(info.GetCodePage());
+  m_strProfileName = info.GetProfileName().c_str();
+}
+
+BOOL CQuorlLauncherApp::LoadLocalizeInfoFromFile(const char* fileName, uint32_t key) {
+  CString path;
+  MakeModulePath(fileName, path);
+  CLocalizeInfo info("", kDefaultCodePage);
+  int rc = key != 0 ? LoadLocalizeInfoScrambledFile(info, path, key)
+                    : LoadLocalizeInfoTextFile(info, path);
+  if (rc != kLocalizeOk)
+    return FALSE;
+  AdoptLocalizeInfo(info);
+  return TRUE;
+}
+
+BOOL CQuorlLauncherApp::LoadLocalizeInfoFromResource(UINT id, uint32_t key, const char* type) {
+  CLocalizeInfo info("", kDefaultCodePage);
+  if (LoadLocalizeInfoResource(info, id, key, type) != kLocalizeOk)
+    return FALSE;
+  AdoptLocalizeInfo(info);
+  return TRUE;
+}
+
+BOOL CQuorlLauncherApp::InitInstance() {
+  // The update screen's template holds a progress bar.
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  m_hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(m_hrCom))
+    return FALSE;
+
+  const uint32_t key = GetLocalizeInfoServiceId();
+  if (!LoadLocalizeInfoFromFile(GetLocalizeInfoFileName(), key)) {
+    UINT id = 0;
+    const char* type = nullptr;
+    if (!GetLocalizeInfoResource(&id, &type) || !LoadLocalizeInfoFromResource(id, key, type)) {
+      AfxMessageBox(IDS_ERR_FATAL_START, MB_ICONERROR);
+      return FALSE;
+    }
+  }
+
+  // All profile access goes to HKCU\Software\Halvane\<profile name>.
+  SetRegistryKey("Halvane");
+  std::free(const_cast<char*>(m_pszProfileName));
+  m_pszProfileName = _strdup(m_strProfileName);
+
+  CQuorlLauncherCommandLineInfo cmdInfo;
+  ParseCommandLine(cmdInfo);
+  m_nStartMode = cmdInfo.m_nStartMode;
+
+  // The file-repair tool must not run while the launcher patches files.
+  if (ActivateRunningInstance(kFileCheckerMutexName, nullptr)) {
+    AfxMessageBox(IDS_ERR_CHECKER_RUNNING, MB_ICONEXCLAMATION);
+    return FALSE;
+  }
+  // Only created, never probed: a second launcher is not refused.
+  m_instanceMutex.Create(kLauncherMutexName);
+
+  HICON icon = ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+  HICON smallIcon = ::LoadIconA(m_hInstance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+  HCURSOR cursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  if (!RegisterWindowClass(kMainFrameClassName, 0, cursor, nullptr, icon, smallIcon)) {
+    AfxMessageBox(IDS_ERR_FATAL_START, MB_ICONEXCLAMATION);
+    return FALSE;
+  }
+
+  CString skinPath;
+  MakeModulePath(kSkinFileName, skinPath);
+  if (!m_graphicData.Open(skinPath)) {
+    AfxMessageBox(IDS_ERR_INIT_SKIN, MB_ICONEXCLAMATION);
+    return FALSE;
+  }
+
+  if (m_nStartMode == kStartModeSettingsOnly) {
+    // The settings dialog alone: no network, no frame.
+    CQuorlEnvDialog dialog(TRUE, nullptr);
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+  }
+
+  if (!InitNetwork()) {
+    AfxMessageBox(IDS_ERR_NETWORK_INIT, MB_OK);
+    return FALSE;
+  }
+
+  CMainFrame* frame = static_cast<CMainFrame*>(RUNTIME_CLASS(CMainFrame)->CreateObject());
+  if (!frame) {
+    AfxMessageBox(IDS_ERR_FATAL_START, MB_ICONEXCLAMATION);
+    return FALSE;
+  }
+  CCreateContext context;
+  context.m_pNewViewClass = RUNTIME_CLASS(CQuorlLauncherView);
+  if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context)) {
+    // A frame whose window was never created still needs deleting; one
+    // whose window exists deletes itself when destroyed.
+    if (frame->GetSafeHwnd())
+      frame->DestroyWindow();
+    else
+      delete frame;
+    AfxMessageBox(IDS_ERR_FATAL_START, MB_ICONEXCLAMATION);
+    return FALSE;
+  }
+  m_pMainWnd = frame;
+  if (m_nStartMode == kStartModeUpdateAtOnce) {
+    // The switch to the update screen shows the frame.
+    frame->PostMessage(WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
+  } else {
+    frame->ShowWindow(SW_SHOW);
+    frame->UpdateWindow();
+  }
+  return TRUE;
+}
+
+BOOL CQuorlLauncherApp::OnIdle(LONG lCount) {
+  if (lCount < 2) {
+    CGameWinApp::OnIdle(lCount);
+    return TRUE;
+  }
+  if (lCount == 2) {
+    PumpNetwork();
+    return TRUE;
+  }
+  return FALSE;
+}
+
+int CQuorlLauncherApp::ExitInstance() {
+  ShutdownNetwork();
+  if (m_hrCom == S_OK)
+    ::CoUninitialize();
+  m_hrCom = S_FALSE;
+  return CGameWinApp::ExitInstance();
+}

@@ -1,0 +1,46 @@
+// The launcher's only top-level window: it holds the skinned launcher screen
+// or the captioned update screen and switches between them on commands.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/afxwin.h"
+
+class CMainFrame : public CFrameWnd {
+  DECLARE_DYNCREATE(CMainFrame)
+ public:
+  CMainFrame();
+  ~CMainFrame() override;
+
+  BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  BOOL LoadFrame(UINT nIDResource, DWORD dwDefaultStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
+                 CWnd* pParentWnd = nullptr, CCreateContext* pContext = nullptr) override;
+
+  // Replaces the active view by a new one of that class (TRUE when it
+  // already is one); FALSE leaves the old view in place.
+  BOOL SwitchView(CRuntimeClass* pViewClass, BOOL bRecalcLayout);
+  // Centres the frame (of the given size, else its own) on target, inside
+  // the work area; an empty target only resizes.
+  void CenterWindowOnRect(const RECT& target, const RECT* window);
+  void EnableCloseCommand(BOOL bEnable);
+
+  // Forwarded to the update screen; 0 while it is not the active view.
+  int DownloadFile(const char* address, const char* targetPath, uint32_t size, uint32_t crc);
+  int SetLatestVersion(uint32_t a, uint32_t b, uint32_t version);
+  int SetNextVersion(uint32_t a, uint32_t b, uint32_t version);
+
+ protected:
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  BOOL OnEraseBkgnd(CDC* pDC);
+  BOOL OnQueryEndSession();
+  void OnShowLauncherView();
+  void OnShowUpdateView();
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  // Sizes the frame so that its client area holds the skin's background.
+  void SizeToSkin(CView* pane);
+};
+
+// Set the first time the frame switches to the update screen.
+extern int g_bUpdateScreenShown;

@@ -1,0 +1,197 @@
+// Profile settings of the application: values under
+// HKEY_CURRENT_USER\Software\<registry key>\<profile name>\<section>, or an
+// .ini file when no registry key was set.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "framework/afxapp.h"
+
+namespace {
+
+// Closes a registry key on every path.
+class CRegKeyOwner {
+ public:
+  explicit CRegKeyOwner(HKEY h = nullptr) : m_h(h) {}
+  ~CRegKeyOwner() {
+    if (m_h != nullptr) ::RegCloseKey(m_h);
+  }
+  CRegKeyOwner(const CRegKeyOwner&) = delete;
+  CRegKeyOwner& operator=(const CRegKeyOwner&) = delete;
+  HKEY get() const { return m_h; }
+
+ private:
+  HKEY m_h;
+};
+
+HKEY CreateSubKey(HKEY parent, const char* name) {
+  HKEY h = nullptr;
+  DWORD disposition = 0;
+  if (::RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &h,
+                        &disposition) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return h;
+}
+
+}  // namespace
+
+void CWinApp::SetRegistryKey(const char* lpszRegistryKey) {
+  std::free(const_cast<char*>(m_pszRegistryKey));
+  m_pszRegistryKey = ::_strdup(lpszRegistryKey != nullptr ? lpszRegistryKey : "");
+  // The profile name becomes the application's name; an application that
+  // wants another one replaces it afterwards.
+  std::free(const_cast<char*>(m_pszProfileName));
+  m_pszProfileName = ::_strdup(m_pszAppName != nullptr ? m_pszAppName : "");
+}
+
+void CWinApp::SetRegistryKey(UINT nIDRegistryKey) {
+  CString key;
+  key.LoadString(nIDRegistryKey);
+  SetRegistryKey(key);
+}
+
+HKEY CWinApp::GetAppRegistryKey() {
+  if (m_pszRegistryKey == nullptr || m_pszProfileName == nullptr) return nullptr;
+  CRegKeyOwner software(CreateSubKey(HKEY_CURRENT_USER, "Software"));
+  if (software.get() == nullptr) return nullptr;
+  CRegKeyOwner company(CreateSubKey(software.get(), m_pszRegistryKey));
+  if (company.get() == nullptr) return nullptr;
+  return CreateSubKey(company.get(), m_pszProfileName);
+}
+
+HKEY CWinApp::GetSectionKey(const char* lpszSection) {
+  if (lpszSection == nullptr) return nullptr;
+  CRegKeyOwner app(GetAppRegistryKey());
+  if (app.get() == nullptr) return nullptr;
+  return CreateSubKey(app.get(), lpszSection);
+}
+
+UINT CWinApp::GetProfileInt(const char* lpszSection, const char* lpszEntry, int nDefault) {
+  if (lpszEntry == nullptr) return static_cast<UINT>(nDefault);
+  if (m_pszRegistryKey == nullptr) {
+    return ::GetPrivateProfileIntA(lpszSection, lpszEntry, nDefault, m_pszProfileName);
+  }
+  CRegKeyOwner key(GetSectionKey(lpszSection));
+  if (key.get() == nullptr) return static_cast<UINT>(nDefault);
+  DWORD value = 0;
+  DWORD type = 0;
+  DWORD size = sizeof value;
+  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_DWORD || size != sizeof value) {
+    return static_cast<UINT>(nDefault);
+  }
+  return value;
+}
+
+BOOL CWinApp::WriteProfileInt(const char* lpszSection, const char* lpszEntry, int nValue) {
+  if (lpszEntry == nullptr) return FALSE;
+  if (m_pszRegistryKey == nullptr) {
+    char text[16];
+    ::wsprintfA(text, "%d", nValue);
+    return ::WritePrivateProfileStringA(lpszSection, lpszEntry, text, m_pszProfileName);
+  }
+  CRegKeyOwner key(GetSectionKey(lpszSection));
+  if (key.get() == nullptr) return FALSE;
+  DWORD value = static_cast<DWORD>(nValue);
+  return ::RegSetValueExA(key.get(), lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value) == ERROR_SUCCESS;
+}
+
+CString CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry, const char* lpszDefault) {
+  CString fallback(lpszDefault);
+  if (lpszEntry == nullptr) return fallback;
+  if (m_pszRegistryKey == nullptr) {
+    // Grow until the value fits: the call truncates silently.
+    for (DWORD size = 256; size <= 65536; size *= 2) {
+      CString out;
+      DWORD n = ::GetPrivateProfileStringA(lpszSection, lpszEntry, fallback, out.GetBuffer(static_cast<int>(size)),
+                                           size + 1, m_pszProfileName);
+      if (n < size) {
+        out.ReleaseBuffer(static_cast<int>(n));
+        return out;
+      }
+    }
+    return fallback;
+  }
+  CRegKeyOwner key(GetSectionKey(lpszSection));
+  if (key.get() == nullptr) return fallback;
+  DWORD type = 0;
+  DWORD size = 0;
+  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ)) {
+    return fallback;
+  }
+  CString out;
+  if (size == 0) return out;
+  // The stored data need not end with a terminator: keep one byte spare
+  // and cut at the first NUL.
+  char* buf = out.GetBuffer(static_cast<int>(size));
+  DWORD got = size;
+  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(buf), &got) !=
+      ERROR_SUCCESS) {
+    out.ReleaseBuffer(0);
+    return fallback;
+  }
+  buf[got < size ? got : size] = '\0';
+  out.ReleaseBuffer();
+  return out;
+}
+
+BOOL CWinApp::WriteProfileString(const char* lpszSection, const char* lpszEntry, const char* lpszValue) {
+  if (lpszSection == nullptr) return FALSE;
+  if (m_pszRegistryKey == nullptr) {
+    return ::WritePrivateProfileStringA(lpszSection, lpszEntry, lpszValue, m_pszProfileName);
+  }
+  if (lpszEntry == nullptr) {
+    // Deletes the whole section (its values; a section has no subkeys).
+    CRegKeyOwner app(GetAppRegistryKey());
+    if (app.get() == nullptr) return FALSE;
+    LONG r = ::RegDeleteKeyA(app.get(), lpszSection);
+    return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+  }
+  CRegKeyOwner key(GetSectionKey(lpszSection));
+  if (key.get() == nullptr) return FALSE;
+  if (lpszValue == nullptr) {
+    LONG r = ::RegDeleteValueA(key.get(), lpszEntry);
+    return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
+  }
+  return ::RegSetValueExA(key.get(), lpszEntry, 0, REG_SZ, reinterpret_cast<const BYTE*>(lpszValue),
+                          static_cast<DWORD>(std::strlen(lpszValue) + 1)) == ERROR_SUCCESS;
+}
+
+BOOL CWinApp::GetProfileBinary(const char* lpszSection, const char* lpszEntry, LPBYTE* ppData, UINT* pBytes) {
+  if (ppData == nullptr || pBytes == nullptr) return FALSE;
+  *ppData = nullptr;
+  *pBytes = 0;
+  if (lpszEntry == nullptr || m_pszRegistryKey == nullptr) return FALSE;
+  CRegKeyOwner key(GetSectionKey(lpszSection));
+  if (key.get() == nullptr) return FALSE;
+  DWORD type = 0;
+  DWORD size = 0;
+  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      type != REG_BINARY) {
+    return FALSE;
+  }
+  std::vector<BYTE> data(size);
+  DWORD got = size;
+  if (size > 0 && ::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, data.data(), &got) != ERROR_SUCCESS) {
+    return FALSE;
+  }
+  if (got > size) got = size;
+  *ppData = new BYTE[got > 0 ? got : 1];
+  if (got > 0) std::memcpy(*ppData, data.data(), got);
+  *pBytes = got;
+  return TRUE;
+}
+
+BOOL CWinApp::WriteProfileBinary(const char* lpszSection, const char* lpszEntry, LPBYTE pData, UINT nBytes) {
+  if (lpszEntry == nullptr || m_pszRegistryKey == nullptr) return FALSE;
+  if (pData == nullptr && nBytes != 0) return FALSE;
+  CRegKeyOwner key(GetSectionKey(lpszSection));
+  if (key.get() == nullptr) return FALSE;
+  return ::RegSetValueExA(key.get(), lpszEntry, 0, REG_BINARY, pData, nBytes) == ERROR_SUCCESS;
+}

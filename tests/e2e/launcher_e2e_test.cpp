@@ -1,0 +1,246 @@
+// The real launcher under Wine, started as a user would start it: from a
+// folder holding the program, its skin file and optionally an id file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/localize.h"
+#include "skin/graphic_data.h"
+#include "tests/e2e/win_driver.h"
+
+using namespace e2e;
+
+namespace {
+
+const std::string kBinDir = ToWindowsPath(QUORL_E2E_BIN_DIR) + "\\";
+const std::string kShotDir = ToWindowsPath(QUORL_E2E_SHOT_DIR) + "\\";
+
+const char kText20001[] =
+    "프로그램의 초기화를 할 수 없습니다.다른 프로그램을\n종료하거나 윈도우를 재시작한 뒤에 다시 한 번 "
+    "시도해 주세요.";
+const char kText20002[] =
+    "치명적인 에러가 발생해서 시작할 수 없습니다.\nWindows를 재시작한 뒤에 다시 한 번 시도해 주세요.";
+const char kText20003[] = "파일 복구 툴이 실행되고 있습니다.\n툴을 종료한 뒤에 재실행해 주세요.";
+
+constexpr DWORD kWindowTimeout = 20000;
+constexpr DWORD kExitTimeout = 20000;
+constexpr UINT kShowLauncher = 32779;
+constexpr UINT kShowUpdate = 32780;
+constexpr UINT kExit = 32778;
+
+struct Install {
+  TempFolder folder;
+  std::string exe;
+};
+
+// Stages a launcher installation: the program (with or without its built-in
+// localisation record), the skin unless left out, and an optional id file.
+void Stage(Install& in, bool withSkin = true, const char* program = "QuorlLauncher.exe") {
+  in.exe = in.folder.File("QuorlLauncher.exe");
+  ASSERT_TRUE(::CopyFileA((kBinDir + program).c_str(), in.exe.c_str(), FALSE)) << kBinDir + program;
+  if (withSkin)
+    ASSERT_TRUE(CopyInto(kBinDir + "QuorlLnchr.rdl", in.folder.Path(), "QuorlLnchr.rdl"));
+}
+
+// Waits for a message box of the process, checks its text and closes it.
+void ExpectMessageBoxAndExit(Process& p, const char* expected) {
+  HWND box = WaitForWindow(p.Pid(), "#32770", kWindowTimeout);
+  ASSERT_NE(nullptr, box) << "no message box appeared";
+  EXPECT_EQ(expected, MessageBoxText(box));
+  EXPECT_EQ("Quorl", WindowTextUtf8(box));
+  PressButton(box, IDOK);
+  EXPECT_NE(-1, p.Wait(kExitTimeout)) << "the launcher did not end after its message";
+}
+
+void SkinBackgroundSize(int32_t* w, int32_t* h) {
+  CGraphicData skin(20, 1);
+  ASSERT_TRUE(skin.Open((kBinDir + "QuorlLnchr.rdl").c_str()));
+  ASSERT_TRUE(skin.GetImageSize(0, w, h));
+}
+
+bool HasCaption(HWND wnd) { return (::GetWindowLongA(wnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION; }
+
+SIZE ClientSize(HWND wnd) {
+  RECT rc = {};
+  ::GetClientRect(wnd, &rc);
+  return {rc.right, rc.bottom};
+}
+
+}  // namespace
+
+TEST(LauncherStartup, MissingSkinFileShowsInitialisationError) {
+  Install in;
+  Stage(in, /*withSkin=*/false);
+  Process p;
+  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  ExpectMessageBoxAndExit(p, kText20001);
+}
+
+TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
+  Install in;
+  Stage(in, /*withSkin=*/false);
+  // A count of 200 entries with the index cut short.
+  ASSERT_TRUE(WriteFileBytes(in.folder.File("QuorlLnchr.rdl"), std::string("\xC8\x00\x00\x00", 4)));
+  Process p;
+  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  ExpectMessageBoxAndExit(p, kText20001);
+}
+
+TEST(LauncherStartup, RunningFileCheckerRefusesTheStart) {
+  Install in;
+  Stage(in);
+  HANDLE checker = ::CreateMutexA(nullptr, FALSE, "Quorl File Checker Mutex");
+  ASSERT_NE(nullptr, checker);
+  Process p;
+  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  ExpectMessageBoxAndExit(p, kText20003);
+  ::CloseHandle(checker);
+}
+
+TEST(LauncherStartup, NoLocalisationRecordAnywhereIsFatal) {
+  Install in;
+  Stage(in, true, "QuorlLauncher_noid.exe");
+  Process p;
+  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  ExpectMessageBoxAndExit(p, kText20002);
+}
+
+TEST(LauncherStartup, DamagedIdFileFallsBackToTheBuiltInRecord) {
+  Install in;
+  Stage(in);
+  ASSERT_TRUE(WriteFileBytes(in.folder.File("Quorl.id"), "#### not a record ####\r\n"));
+  Process p;
+  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  EXPECT_NE(nullptr, frame);
+}
+
+TEST(LauncherStartup, IdFileBesideTheProgramIsEnough) {
+  Install in;
+  Stage(in, true, "QuorlLauncher_noid.exe");
+  std::string record = CLocalizeInfo::EncodeRecord(1252, "E2EProfile", kLocalizeInfoServiceId, 1234567);
+  ASSERT_FALSE(record.empty());
+  ASSERT_TRUE(WriteFileBytes(in.folder.File("Quorl.id"), record + "\r\n"));
+  Process p;
+  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  EXPECT_NE(nullptr, frame);
+}
+
+TEST(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
+  int32_t w = 0, h = 0;
+  SkinBackgroundSize(&w, &h);
+  Install in;
+  Stage(in);
+  Process p;
+  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  ASSERT_NE(nullptr, frame);
+  EXPECT_FALSE(HasCaption(frame));
+  EXPECT_EQ("Quorl", WindowTextUtf8(frame));
+
+  // The view has a border; the picture fills the view's client area.
+  HWND view = ::GetDlgItem(frame, 59648);
+  ASSERT_NE(nullptr, view);
+  SIZE vs = ClientSize(view);
+  EXPECT_EQ(w, vs.cx);
+  EXPECT_EQ(h, vs.cy);
+
+  // What the user sees is the skin: compare a patch of the background
+  // (top left, away from buttons and label) with the skin's own pixels.
+  Capture shot;
+  ASSERT_TRUE(WaitUntil([&] { return CaptureClient(view, &shot) && shot.At(w / 2, h / 2) != 0; }, 5000));
+  SaveBmp(shot, kShotDir + "launcher-screen.bmp");
+  {
+    CGraphicData skin(20, 1);
+    ASSERT_TRUE(skin.Open((kBinDir + "QuorlLnchr.rdl").c_str()));
+    CGraphicDataHandle bg;
+    ASSERT_TRUE(skin.GetImage(0, &bg));
+    const uint8_t* palette = bg.data + static_cast<size_t>(w) * h;
+    int same = 0, total = 0;
+    for (int y = 4; y < 60; y += 7) {
+      for (int x = 4; x < 160; x += 9) {
+        const uint8_t* c = palette + 4 * bg.data[y * w + x];
+        uint32_t expect = (uint32_t(c[2]) << 16) | (uint32_t(c[1]) << 8) | c[0];
+        ++total;
+        if (shot.At(x, y) == expect)
+          ++same;
+      }
+    }
+    EXPECT_EQ(total, same) << "the screen does not show the skin's background";
+  }
+
+  // To the update screen: a caption, and closing is refused while updating.
+  ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+  EXPECT_TRUE(WaitUntil([&] { return HasCaption(frame); }, kWindowTimeout));
+  ::PostMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ::Sleep(300);
+  EXPECT_TRUE(p.Running());
+  EXPECT_TRUE(::IsWindow(frame));
+  Capture updateShot;
+  if (CaptureClient(frame, &updateShot))
+    SaveBmp(updateShot, kShotDir + "update-screen.bmp");
+
+  // And back: no caption, the skin's size again.
+  ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !HasCaption(frame); }, kWindowTimeout));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        HWND v = ::GetDlgItem(frame, 59648);
+        return v && ClientSize(v).cx == w && ClientSize(v).cy == h;
+      },
+      5000));
+
+  // On the launcher screen the close box works again.
+  ::PostMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(0, p.Wait(kExitTimeout));
+}
+
+TEST(LauncherFrame, StartAtOnceShowsTheUpdateScreen) {
+  Install in;
+  Stage(in);
+  Process p;
+  ASSERT_TRUE(p.Start(in.exe, "/s", in.folder.Path()));
+  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  ASSERT_NE(nullptr, frame);
+  EXPECT_TRUE(WaitUntil([&] { return HasCaption(frame); }, 5000));
+}
+
+TEST(LauncherFrame, ExitCommandEndsTheProgram) {
+  Install in;
+  Stage(in);
+  Process p;
+  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  ASSERT_NE(nullptr, frame);
+  ::PostMessageA(frame, WM_COMMAND, kExit, 0);
+  EXPECT_EQ(0, p.Wait(kExitTimeout));
+}
+
+TEST(LauncherFrame, SecondLauncherIsNotRefused) {
+  Install in;
+  Stage(in);
+  Process first, second;
+  ASSERT_TRUE(first.Start(in.exe, "", in.folder.Path()));
+  ASSERT_NE(nullptr, WaitForWindow(first.Pid(), "Quorl Pather MainFrame", kWindowTimeout));
+  ASSERT_TRUE(second.Start(in.exe, "", in.folder.Path()));
+  EXPECT_NE(nullptr, WaitForWindow(second.Pid(), "Quorl Pather MainFrame", kWindowTimeout));
+}
+
+TEST(LauncherSettingsOnly, SwitchERunsTheSettingsDialogAlone) {
+  for (const char* args : {"/e", "-E", "/b2"}) {
+    SCOPED_TRACE(args);
+    Install in;
+    Stage(in);
+    Process p;
+    ASSERT_TRUE(p.Start(in.exe, args, in.folder.Path()));
+    HWND dialog = WaitForWindow(p.Pid(), "#32770", kWindowTimeout);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("Quorl 환경설정", WindowTextUtf8(dialog));
+    EXPECT_EQ(nullptr, ::FindWindowA("Quorl Pather MainFrame", nullptr));
+    PressButton(dialog, IDCANCEL);
+    EXPECT_NE(-1, p.Wait(kExitTimeout));
+  }
+}

@@ -1,0 +1,151 @@
+// Throughput of version answers (message 34, 2 KB script chunks):
+//   decode    the message decoder alone, records handed in memory;
+//   engine    the engine's framing, the socket and the decoder over an
+//             in-memory transport;
+//   loopback  the same over a real loopback connection from the in-process
+//             login-server fixture.
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "net/login_messages.h"
+#include "net/quorl_socket.h"
+#include "tests/net/memory_transport.h"
+#include "tools/fixture/login_fixture.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kChunkBytes = 2048;
+
+std::string Answer(int number)
+{
+    return FixtureVersionAnswer(34, 441397, 10000, 1, 100, number % 100 + 1, std::string(kChunkBytes, 'S'), "t1", "t2");
+}
+
+class CCountingSink : public CLoginNotifySink {
+public:
+    int Notify(int nType, int nA, int, int, intptr_t nQ) override
+    {
+        if (nType == kNotifyMessage && nA == kMsgVersionNotify && nQ != 0)
+            bytes += reinterpret_cast<const CVersionNotifyObj*>(nQ)->m_data.size();
+        ++count;
+        return 0;
+    }
+    long long count = 0;
+    long long bytes = 0;
+};
+
+class CCountingSocket : public CQuorlSocket {
+public:
+    int Notify(int nType, int nA, int nB, int nP, intptr_t nQ) override
+    {
+        if (nType == kNotifyMessage)
+            return sink.Notify(nType, nA, nB, nP, nQ);
+        if (nType == kNotifyClosed || nType == kNotifyConnectFailed || nType == kNotifyError)
+            ended = true;
+        return 0;
+    }
+    CCountingSink sink;
+    bool ended = false;
+};
+
+void Report(const char* what, long long records, size_t recordBytes, double seconds)
+{
+    const double mb = static_cast<double>(records) * static_cast<double>(recordBytes) / (1024.0 * 1024.0);
+    std::printf("%-9s %8lld records in %6.3f s: %10.0f records/s %8.1f MB/s\n", what, records, seconds,
+                static_cast<double>(records) / seconds, mb / seconds);
+}
+
+void BenchDecode()
+{
+    const std::string body = Answer(0);
+    CCountingSink sink;
+    const auto* data = reinterpret_cast<const uint8_t*>(body.data());
+    const int n = static_cast<int>(body.size());
+    long long records = 0;
+    const auto start = Clock::now();
+    double seconds = 0;
+    do {
+        for (int i = 0; i < 1000; ++i) {
+            if (DispatchLoginMessage(data, n, sink) != 0)
+                std::printf("decode failed\n");
+        }
+        records += 1000;
+        seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    } while (seconds < 1.0);
+    Report("decode", records, body.size() + 2, seconds);
+}
+
+std::string Stream(int records)
+{
+    std::string s;
+    for (int i = 0; i < records; ++i)
+        s += FixtureFrame(Answer(i));
+    return s;
+}
+
+// Connects socket, polls until `records` answers came or the connection
+// ended; returns the seconds from the connect on.
+double Drain(CCountingSocket& socket, const char* host, uint16_t port, long long records)
+{
+    const auto start = Clock::now();
+    if (socket.Connect(host, port, 1) != 0)
+        return -1;
+    while (socket.sink.count < records && !socket.ended)
+        socket.Poll(1);
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void BenchEngine()
+{
+    const int records = 20000;
+    const std::string stream = Stream(records);
+    memory_transport::Install();
+    memory_transport::SetInput(reinterpret_cast<const uint8_t*>(stream.data()), stream.size(), 8192);
+    CCountingSocket socket;
+    if (socket.Initialize()) {
+        const double s = Drain(socket, "127.0.0.1", 9070, records);
+        if (socket.sink.count == records)
+            Report("engine", socket.sink.count, stream.size() / records, s);
+        else
+            std::printf("engine: only %lld of %d records\n", socket.sink.count, records);
+    }
+    socket.Close();
+    memory_transport::Uninstall();
+}
+
+void BenchLoopback()
+{
+    const int records = 20000;
+    const std::string stream = Stream(records);
+    CFixtureScenario sc;
+    sc.onAccept = {CFixtureAction::Raw(stream)};
+    CLoginFixture fixture(sc);
+    if (!fixture.Start()) {
+        std::printf("loopback: the fixture cannot listen\n");
+        return;
+    }
+    CCountingSocket socket;
+    if (socket.Initialize()) {
+        const double s = Drain(socket, "127.0.0.1", fixture.GetPort(), records);
+        if (socket.sink.count == records)
+            Report("loopback", socket.sink.count, stream.size() / records, s);
+        else
+            std::printf("loopback: only %lld of %d records\n", socket.sink.count, records);
+    }
+    socket.Close();
+    fixture.Stop();
+}
+
+}  // namespace
+
+int main()
+{
+    std::printf("bench_version_answers: message 34 with %d-byte chunks\n", kChunkBytes);
+    BenchDecode();
+    BenchEngine();
+    BenchLoopback();
+    return 0;
+}

@@ -1,0 +1,20 @@
+// The launcher's side of the network: start-up and shut-down of the login
+// connection's engine, the server's notice block, and the idle-time pump.
+#pragma once
+
+#include <cstdint>
+
+// Brings the network up once at start-up; FALSE when it cannot.
+int InitNetwork();
+// Takes it down again at exit (safe without a successful InitNetwork).
+void ShutdownNetwork();
+
+// The pump runs one engine pass per whole 200 ms period, only between
+// StartNetworkPump and StopNetworkPump.
+void StartNetworkPump();
+void StopNetworkPump();
+void PumpNetwork();
+
+// The server's notice text (8,192 bytes and a terminator), or null before
+// InitNetwork.
+char* GetNoticeBuffer();
