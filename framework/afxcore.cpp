@@ -121,6 +121,14 @@ BOOL CFileException::GetErrorMessage(char* lpszError, UINT nMaxError, UINT* pnHe
   return TRUE;
 }
 
+int AfxOsErrorToFileCause(int32_t lOsError);  // file.cpp
+
+int CFileException::OsErrorToException(int32_t lOsError) { return AfxOsErrorToFileCause(lOsError); }
+
+void CFileException::ThrowOsError(int32_t lOsError, const char* lpszFileName) {
+  AfxThrowFileException(OsErrorToException(lOsError), lOsError, lpszFileName);
+}
+
 void AfxThrowMemoryException() {
   // Static, so that a shortage of memory never needs memory to be reported.
   static CMemoryException s_memoryException(FALSE);

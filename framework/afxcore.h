@@ -132,6 +132,16 @@ class CFileException : public CException {
   BOOL GetErrorMessage(char* lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
   // The English description of a cause; never null.
   static const char* CauseText(int cause);
+  // The cause for a Win32 error code (GetLastError value).
+  static int OsErrorToException(int32_t lOsError);
+  // Throws a CFileException for a Win32 error code.
+  [[noreturn]] static void ThrowOsError(int32_t lOsError, const char* lpszFileName = nullptr);
+#ifdef _WIN32
+  // Shows GetErrorMessage in AfxMessageBox with nType (MB_OK is 0); with
+  // nMessageID that string instead when there is no description.  Returns
+  // the box's result.  Defined in the Win32 layer (quorl_fw).
+  int ReportError(unsigned int nType = 0, unsigned int nMessageID = 0);
+#endif
 
   int m_cause;
   int32_t m_lOsError;      // the system's error code, -1 when none

@@ -13,6 +13,7 @@
 #include "framework/afxfile.h"
 #include "framework/afxframe.h"
 #include "framework/afxgdi.h"
+#include "framework/afxinet.h"
 #include "framework/afxmsg.h"
 #include "framework/afxmt.h"
 #include "framework/afxres.h"

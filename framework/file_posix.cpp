@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -38,6 +39,18 @@ int32_t ErrnoToOsError(int e) {
     case EIO: return 30;
     default: return 31;  // ERROR_GEN_FAILURE
   }
+}
+
+// ENOENT stands for both a missing file and a missing folder; Win32 tells
+// them apart, and so do we.
+int32_t OpenErrorToOsError(int e, const char* path) {
+  if (e != ENOENT) return ErrnoToOsError(e);
+  std::string dir(path);
+  size_t slash = dir.find_last_of('/');
+  if (slash == std::string::npos) return 2;
+  dir.resize(slash == 0 ? 1 : slash);
+  struct stat st;
+  return (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? 2 : 3;
 }
 
 [[noreturn]] void ThrowErrno(int e, const CString& name) {
@@ -80,7 +93,7 @@ BOOL CFile::Open(const char* lpszFileName, UINT nOpenFlags, CFileException* pErr
   // Sharing modes have no POSIX counterpart: they are not enforced here.
   int fd = ::open(lpszFileName, flags, 0666);
   if (fd < 0) {
-    int32_t os = ErrnoToOsError(errno);
+    int32_t os = OpenErrorToOsError(errno, lpszFileName);
     if (pError != nullptr) {
       pError->m_cause = AfxOsErrorToFileCause(os);
       pError->m_lOsError = os;

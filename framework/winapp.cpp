@@ -228,6 +228,13 @@ int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp) {
   return ::MessageBoxA(nullptr, text, nullptr, nType);
 }
 
+int CFileException::ReportError(unsigned int nType, unsigned int nMessageID) {
+  char text[512];
+  if (GetErrorMessage(text, sizeof text)) return AfxMessageBox(text, nType);
+  if (nMessageID != 0) return AfxMessageBox(nMessageID, nType);
+  return AfxMessageBox(CauseText(genericException), nType);
+}
+
 // ---- start-up --------------------------------------------------------------
 
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {

@@ -56,6 +56,24 @@ int finalize_now() {
   return nte_set_last_error(failed ? NTE_ERR_FINALIZE : NTE_OK);
 }
 
+// Unwinds a failed start in reverse order.  Everything goes, the work
+// buffers and the socket stack included: a failed start leaves nothing
+// behind that only a finalize could release.
+int fail_start(int code) {
+  // Each end step does nothing when its part was not built.
+  nte_hash_table_end();
+  nte_internal::tcp_end();
+  nte_taskworld_end();
+  nte_internal::pool_table_end();
+  release_work_buffers();
+  if (g_transport_started) {
+    const nte_transport* t = nte_get_transport();
+    if (t && t->cleanup) t->cleanup();
+    g_transport_started = 0;
+  }
+  return nte_set_last_error(code);
+}
+
 }  // namespace
 
 nte_stats* nte_internal_stats() { return &g_stats; }
@@ -113,28 +131,13 @@ int nte_initialize() {
 
   g_work1 = work_buffer(g_limits.work_buffer1_size);
   g_work2 = work_buffer(g_limits.work_buffer2_size);
-  if (!g_work1 || !g_work2) {
-    release_work_buffers();
-    return nte_set_last_error(NTE_ERR_STARTUP_ALLOC);
-  }
-  if (nte_internal::pool_table_create(g_limits.pool_slots) < 0) {
-    return nte_set_last_error(NTE_ERR_STARTUP_ALLOC);
-  }
-  if (nte_taskworld_init(g_limits.max_task_worlds) < 0) {
-    nte_internal::pool_table_end();
-    return nte_set_last_error(NTE_ERR_POOL_CREATE);
-  }
+  if (!g_work1 || !g_work2) return fail_start(NTE_ERR_STARTUP_ALLOC);
+  if (nte_internal::pool_table_create(g_limits.pool_slots) < 0) return fail_start(NTE_ERR_STARTUP_ALLOC);
+  if (nte_taskworld_init(g_limits.max_task_worlds) < 0) return fail_start(NTE_ERR_POOL_CREATE);
   if (nte_internal::tcp_init(g_limits.max_connections, g_limits.max_contexts) < 0) {
-    nte_taskworld_end();
-    nte_internal::pool_table_end();
-    return nte_set_last_error(NTE_ERR_POOL_CREATE);
+    return fail_start(NTE_ERR_POOL_CREATE);
   }
-  if (nte_hash_table_init(g_limits.max_hash_tables) < 0) {
-    nte_taskworld_end();
-    nte_internal::tcp_end();
-    nte_internal::pool_table_end();
-    return nte_set_last_error(NTE_ERR_STARTUP_ALLOC);
-  }
+  if (nte_hash_table_init(g_limits.max_hash_tables) < 0) return fail_start(NTE_ERR_STARTUP_ALLOC);
   g_select_capacity = g_limits.max_connections + g_limits.max_contexts + 8;
   g_started = 1;
   g_finalize_pending = 0;

@@ -2,6 +2,7 @@
 // status texts and small utilities.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -278,7 +279,9 @@ TEST_F(BufferTest, InvariantsHoldThroughRandomUse) {
     }
     ASSERT_LE(buf_.start, buf_.end);
     ASSERT_LE(buf_.end, buf_.size);
-    if (model.empty()) ASSERT_EQ(0u, buf_.end);
+    if (model.empty()) {
+      ASSERT_EQ(0u, buf_.end);
+    }
     ASSERT_EQ(model, contents());
   }
 }
@@ -348,6 +351,58 @@ TEST(NteErrors, EveryCodeHasItsOwnText) {
   }
   EXPECT_STREQ("unknown error", nte_strerror(-999));
   EXPECT_STREQ("success", nte_strerror(0));
+}
+
+}  // namespace
+
+namespace {
+
+// An allocator that fails from the n-th call on and counts live blocks.
+int g_alloc_budget = 0;
+int g_live = 0;
+void* budget_alloc(size_t n) {
+  if (g_alloc_budget-- <= 0) return nullptr;
+  ++g_live;
+  return std::malloc(n);
+}
+void* budget_resize(void* p, size_t n) { return std::realloc(p, n); }
+void budget_release(void* p) {
+  if (p) --g_live;
+  std::free(p);
+}
+
+TEST(NteStart, EveryFailedStartStepUnwindsEverything) {
+  fake::install();
+  g_lines.clear();
+  nte_set_log_sink(capture, nullptr);
+  const nte_alloc_hooks hooks = {budget_alloc, budget_resize, budget_release};
+  nte_set_alloc_hooks(&hooks);
+  nte_limits l;
+  nte_limit_clear(&l);
+  l.max_task_worlds = 2;
+  l.max_hash_tables = 2;
+  l.max_connections = 4;
+  l.max_contexts = 2;
+  bool started = false;
+  for (int budget = 0; budget < 64 && !started; ++budget) {
+    SCOPED_TRACE(budget);
+    g_alloc_budget = budget;
+    g_live = 0;
+    int r = nte_initialize_limited(&l);
+    if (r == 0) {
+      started = true;
+      EXPECT_EQ(0, nte_finalize());
+    } else {
+      EXPECT_TRUE(r == NTE_ERR_STARTUP_ALLOC || r == NTE_ERR_POOL_CREATE) << r;
+      EXPECT_EQ(r, nte_get_last_error());
+      EXPECT_EQ(0, nte_is_started());
+    }
+    EXPECT_EQ(0, g_live) << "nothing left allocated";
+  }
+  EXPECT_TRUE(started);
+  nte_set_alloc_hooks(nullptr);
+  nte_set_log_sink(nullptr, nullptr);
+  fake::uninstall();
 }
 
 }  // namespace
