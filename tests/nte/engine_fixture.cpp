@@ -51,7 +51,9 @@ void EngineTest::SetUp() {
 }
 
 void EngineTest::TearDown() {
-  if (nte_is_started()) EXPECT_EQ(0, nte_finalize());
+  if (nte_is_started()) {
+    EXPECT_EQ(0, nte_finalize());
+  }
   EXPECT_EQ(0, fake::open_count()) << "every socket is closed at the end";
   nte_set_log_sink(nullptr, nullptr);
   nte_set_clock(nullptr);

@@ -279,7 +279,9 @@ TEST_F(BufferTest, InvariantsHoldThroughRandomUse) {
     }
     ASSERT_LE(buf_.start, buf_.end);
     ASSERT_LE(buf_.end, buf_.size);
-    if (model.empty()) ASSERT_EQ(0u, buf_.end);
+    if (model.empty()) {
+      ASSERT_EQ(0u, buf_.end);
+    }
     ASSERT_EQ(model, contents());
   }
 }
