@@ -35,6 +35,12 @@ class CWnd : public CCmdTarget {
   HWND m_hWnd = nullptr;
   operator HWND() const { return m_hWnd; }  // NOLINT
   HWND GetSafeHwnd() const { return m_hWnd; }
+  // Insert-after values for SetWindowPos (HWND_TOP, HWND_BOTTOM, ...).
+  static const CWnd& wndTop;
+  static const CWnd& wndBottom;
+  static const CWnd& wndTopMost;
+  static const CWnd& wndNoTopMost;
+
   bool operator==(const CWnd& w) const { return m_hWnd == w.m_hWnd; }
   bool operator!=(const CWnd& w) const { return m_hWnd != w.m_hWnd; }
 

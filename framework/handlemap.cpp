@@ -12,14 +12,16 @@
 namespace afx_internal {
 namespace {
 
+// Both live until the process ends (never destroyed): window objects with
+// static storage may still unbind themselves during exit.
 std::mutex& PermanentLock() {
-  static std::mutex m;
-  return m;
+  static std::mutex* m = new std::mutex;
+  return *m;
 }
 
 std::unordered_map<HWND, CWnd*>& PermanentMap() {
-  static std::unordered_map<HWND, CWnd*> map;
-  return map;
+  static auto* map = new std::unordered_map<HWND, CWnd*>;
+  return *map;
 }
 
 // Temporary wrappers; each clears its handle before deletion so that the

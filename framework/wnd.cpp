@@ -68,7 +68,24 @@ void CleanupAfterNcDestroy(HWND hWnd, CWnd* pWnd) {
   pWnd->PostNcDestroy();  // may delete pWnd
 }
 
+// Stands for a special HWND value; never bound to anything.
+class CSpecialWnd : public CWnd {
+ public:
+  explicit CSpecialWnd(HWND h) { m_hWnd = h; }
+  ~CSpecialWnd() override { m_hWnd = nullptr; }
+};
+
+const CSpecialWnd s_wndTop(HWND_TOP);
+const CSpecialWnd s_wndBottom(HWND_BOTTOM);
+const CSpecialWnd s_wndTopMost(HWND_TOPMOST);
+const CSpecialWnd s_wndNoTopMost(HWND_NOTOPMOST);
+
 }  // namespace
+
+const CWnd& CWnd::wndTop = s_wndTop;
+const CWnd& CWnd::wndBottom = s_wndBottom;
+const CWnd& CWnd::wndTopMost = s_wndTopMost;
+const CWnd& CWnd::wndNoTopMost = s_wndNoTopMost;
 
 // ---- entry point -----------------------------------------------------------
 
@@ -302,8 +319,7 @@ void CWnd::ScreenToClient(LPRECT lpRect) const {
 }
 
 BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags) {
-  // The well-known CWnd::wndTop etc. are spelled HWND_TOP... by callers
-  // through FromHandle; null means HWND_TOP (0) as well.
+  // &wndTop, &wndBottom... carry the special values; null is HWND_TOP.
   HWND after = pWndInsertAfter != nullptr ? pWndInsertAfter->m_hWnd : nullptr;
   return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, nFlags);
 }

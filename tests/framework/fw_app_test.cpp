@@ -359,6 +359,15 @@ TEST_F(AppTest, MessageBoxCaptionAndOwner) {
   EXPECT_EQ(nullptr, app.m_pMainWnd);
 }
 
+TEST_F(AppTest, FileExceptionReportShowsCauseAndPath) {
+  CFileException e(CFileException::accessDenied, -1, "C:\\quorl\\patch.bin");
+  CMessageBoxWatcher watcher;
+  EXPECT_EQ(IDOK, e.ReportError(MB_OK));
+  ASSERT_TRUE(watcher.Wait());
+  EXPECT_EQ("The file could not be accessed: C:\\quorl\\patch.bin.", watcher.text);
+  EXPECT_EQ("Quorl FW Test", watcher.caption);
+}
+
 // ---- threads ---------------------------------------------------------------
 
 UINT __cdecl AddOne(LPVOID p) {

@@ -205,6 +205,18 @@ TEST_F(MessageMapTest, SubclassAndUnsubclassExistingWindow) {
   EXPECT_EQ(hEdit, temp->m_hWnd);
 }
 
+TEST_F(MessageMapTest, StylesAndSpecialInsertAfterWindows) {
+  wnd.SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_TRUE(wnd.GetExStyle() & WS_EX_TOPMOST);
+  wnd.SetWindowPos(&CWnd::wndNoTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_FALSE(wnd.GetExStyle() & WS_EX_TOPMOST);
+  EXPECT_TRUE(wnd.ModifyStyle(WS_CAPTION, 0, SWP_FRAMECHANGED));
+  EXPECT_FALSE(wnd.GetStyle() & WS_CAPTION);
+  EXPECT_FALSE(wnd.ModifyStyle(WS_CAPTION, 0));  // nothing left to change
+  EXPECT_TRUE(wnd.ModifyStyleEx(0, WS_EX_TOOLWINDOW));
+  EXPECT_TRUE(wnd.GetExStyle() & WS_EX_TOOLWINDOW);
+}
+
 // ---- frames, views, routing ------------------------------------------------
 
 int g_liveFrames = 0;
