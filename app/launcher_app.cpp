@@ -156,12 +156,7 @@ BOOL CQuorlLauncherApp::InitInstance() {
   CCreateContext context;
   context.m_pNewViewClass = RUNTIME_CLASS(CQuorlLauncherView);
   if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context)) {
-    // A frame whose window was never created still needs deleting; one
-    // whose window exists deletes itself when destroyed.
-    if (frame->GetSafeHwnd())
-      frame->DestroyWindow();
-    else
-      delete frame;
+    // A frame that failed to load has deleted itself with its window.
     AfxMessageBox(IDS_ERR_FATAL_START, MB_ICONEXCLAMATION);
     return FALSE;
   }

@@ -108,10 +108,7 @@ BOOL CMainFrame::SwitchView(CRuntimeClass* pViewClass, BOOL bRecalcLayout) {
   RECT empty = {0, 0, 0, 0};
   if (!newView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, empty, this, kNewPaneId,
                        &context)) {
-    // A view whose window failed is not yet self-deleting.
-    if (!newView->GetSafeHwnd())
-      delete newView;
-    return FALSE;
+    return FALSE;  // the view deleted itself with its failed window
   }
   newView->OnInitialUpdate();
   if (oldView)

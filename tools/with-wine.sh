@@ -27,6 +27,9 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 if [ ! -f "$WINEPREFIX/.quorl-ready" ]; then
   echo "with-wine: creating the Wine prefix (once)" >&2
   wineboot -i >/dev/null 2>&1 || true
+  # Xvfb has no window manager, and Wine waits for one on every top-level
+  # window it shows or hides: let Wine place its windows itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
   wineserver -w
   touch "$WINEPREFIX/.quorl-ready"
 fi
