@@ -44,6 +44,12 @@ void Stage(Install& in, bool withSkin = true, const char* program = "QuorlLaunch
     ASSERT_TRUE(CopyInto(kBinDir + "QuorlLnchr.rdl", in.folder.Path(), "QuorlLnchr.rdl"));
 }
 
+bool Launch(Process& p, const Install& in, const std::string& args) {
+  return p.Start(in.exe, args, in.folder.Path());
+}
+
+HWND WaitForFrame(const Process& p) { return WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout); }
+
 // Waits for a message box of the process, checks its text and closes it.
 void ExpectMessageBoxAndExit(Process& p, const char* expected) {
   HWND box = WaitForWindow(p.Pid(), "#32770", kWindowTimeout);
@@ -74,7 +80,7 @@ TEST(LauncherStartup, MissingSkinFileShowsInitialisationError) {
   Install in;
   Stage(in, /*withSkin=*/false);
   Process p;
-  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  ASSERT_TRUE(Launch(p, in, ""));
   ExpectMessageBoxAndExit(p, kText20001);
 }
 
@@ -84,7 +90,7 @@ TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
   // A count of 200 entries with the index cut short.
   ASSERT_TRUE(WriteFileBytes(in.folder.File("QuorlLnchr.rdl"), std::string("\xC8\x00\x00\x00", 4)));
   Process p;
-  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  ASSERT_TRUE(Launch(p, in, ""));
   ExpectMessageBoxAndExit(p, kText20001);
 }
 
@@ -94,7 +100,7 @@ TEST(LauncherStartup, RunningFileCheckerRefusesTheStart) {
   HANDLE checker = ::CreateMutexA(nullptr, FALSE, "Quorl File Checker Mutex");
   ASSERT_NE(nullptr, checker);
   Process p;
-  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  ASSERT_TRUE(Launch(p, in, ""));
   ExpectMessageBoxAndExit(p, kText20003);
   ::CloseHandle(checker);
 }
@@ -103,7 +109,7 @@ TEST(LauncherStartup, NoLocalisationRecordAnywhereIsFatal) {
   Install in;
   Stage(in, true, "QuorlLauncher_noid.exe");
   Process p;
-  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
+  ASSERT_TRUE(Launch(p, in, ""));
   ExpectMessageBoxAndExit(p, kText20002);
 }
 
@@ -112,8 +118,8 @@ TEST(LauncherStartup, DamagedIdFileFallsBackToTheBuiltInRecord) {
   Stage(in);
   ASSERT_TRUE(WriteFileBytes(in.folder.File("Quorl.id"), "#### not a record ####\r\n"));
   Process p;
-  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
-  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  ASSERT_TRUE(Launch(p, in, ""));
+  HWND frame = WaitForFrame(p);
   EXPECT_NE(nullptr, frame);
 }
 
@@ -124,8 +130,8 @@ TEST(LauncherStartup, IdFileBesideTheProgramIsEnough) {
   ASSERT_FALSE(record.empty());
   ASSERT_TRUE(WriteFileBytes(in.folder.File("Quorl.id"), record + "\r\n"));
   Process p;
-  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
-  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  ASSERT_TRUE(Launch(p, in, ""));
+  HWND frame = WaitForFrame(p);
   EXPECT_NE(nullptr, frame);
 }
 
@@ -135,8 +141,8 @@ TEST(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   Install in;
   Stage(in);
   Process p;
-  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
-  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  ASSERT_TRUE(Launch(p, in, ""));
+  HWND frame = WaitForFrame(p);
   ASSERT_NE(nullptr, frame);
   EXPECT_FALSE(HasCaption(frame));
   EXPECT_EQ("Quorl", WindowTextUtf8(frame));
@@ -202,8 +208,8 @@ TEST(LauncherFrame, StartAtOnceShowsTheUpdateScreen) {
   Install in;
   Stage(in);
   Process p;
-  ASSERT_TRUE(p.Start(in.exe, "/s", in.folder.Path()));
-  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  ASSERT_TRUE(Launch(p, in, "/s"));
+  HWND frame = WaitForFrame(p);
   ASSERT_NE(nullptr, frame);
   EXPECT_TRUE(WaitUntil([&] { return HasCaption(frame); }, 5000));
 }
@@ -212,8 +218,8 @@ TEST(LauncherFrame, ExitCommandEndsTheProgram) {
   Install in;
   Stage(in);
   Process p;
-  ASSERT_TRUE(p.Start(in.exe, "", in.folder.Path()));
-  HWND frame = WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout);
+  ASSERT_TRUE(Launch(p, in, ""));
+  HWND frame = WaitForFrame(p);
   ASSERT_NE(nullptr, frame);
   ::PostMessageA(frame, WM_COMMAND, kExit, 0);
   EXPECT_EQ(0, p.Wait(kExitTimeout));
@@ -223,10 +229,10 @@ TEST(LauncherFrame, SecondLauncherIsNotRefused) {
   Install in;
   Stage(in);
   Process first, second;
-  ASSERT_TRUE(first.Start(in.exe, "", in.folder.Path()));
-  ASSERT_NE(nullptr, WaitForWindow(first.Pid(), "Quorl Pather MainFrame", kWindowTimeout));
-  ASSERT_TRUE(second.Start(in.exe, "", in.folder.Path()));
-  EXPECT_NE(nullptr, WaitForWindow(second.Pid(), "Quorl Pather MainFrame", kWindowTimeout));
+  ASSERT_TRUE(Launch(first, in, ""));
+  ASSERT_NE(nullptr, WaitForFrame(first));
+  ASSERT_TRUE(Launch(second, in, ""));
+  EXPECT_NE(nullptr, WaitForFrame(second));
 }
 
 TEST(LauncherSettingsOnly, SwitchERunsTheSettingsDialogAlone) {
@@ -235,7 +241,7 @@ TEST(LauncherSettingsOnly, SwitchERunsTheSettingsDialogAlone) {
     Install in;
     Stage(in);
     Process p;
-    ASSERT_TRUE(p.Start(in.exe, args, in.folder.Path()));
+    ASSERT_TRUE(Launch(p, in, args));
     HWND dialog = WaitForWindow(p.Pid(), "#32770", kWindowTimeout);
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ("Quorl 환경설정", WindowTextUtf8(dialog));
