@@ -162,6 +162,9 @@ void conn_free(conn_t* c, int call_watcher, int reason) {
   c->closing = 1;
   tcpcontext* ctx = c->ctx;
   uint32_t serial = c->serial;
+  // Once its owner ended the context or the engine (from a callback of this
+  // pass) the owner may be gone: the release is silent, as the end would be.
+  if (ctx->cleanup_pending || nte_internal_finalize_pending()) call_watcher = 0;
   if (call_watcher && c->close_watcher) c->close_watcher(c, serial, reason);
   // The finalizer sees only connections that were fully set up (the socket
   // is attached last).

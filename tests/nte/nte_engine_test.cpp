@@ -420,6 +420,31 @@ TEST_F(EngineTest, CallbacksMayEndTheContextOrTheEngine) {
   }
 }
 
+TEST_F(EngineTest, CallbackThatEndsItsContextAndFailsGetsNoCloseReport) {
+  // The owner ended the context (or the engine) from its record callback and
+  // then reported a fault: it may already be gone, so nothing calls it back.
+  for (int which = 0; which < 2; ++which) {
+    SCOPED_TRACE(which == 0 ? "context cleanup" : "engine finalize");
+    if (!nte_is_started()) {
+      nte_limits l;
+      nte_limit_clear(&l);
+      ASSERT_EQ(0, nte_initialize_limited(&l));
+    }
+    rec() = Recorder();
+    tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 256, 600, 10);
+    nte_conn_handle h = connect(ctx);
+    rec().cleanup_in_callback = which == 0;
+    rec().finalize_in_callback = which == 1;
+    rec().record_result = -1;
+    sock_of(h)->inbox = u16("one") + u16("two");
+    pass();
+    EXPECT_EQ((Records{"one"}), rec().records);
+    EXPECT_TRUE(rec().closes.empty());
+    EXPECT_EQ(0, nte_conn_is_valid(h.conn, h.serial));
+    EXPECT_EQ(0, fake::open_count());
+  }
+}
+
 int g_accepted = 0;
 int on_accept(conn_t*, uint32_t) {
   ++g_accepted;
