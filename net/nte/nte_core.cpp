@@ -160,7 +160,10 @@ int nte_finalize() {
 }
 
 void nte_heartbeat() {
-  if (!g_started || g_finalize_pending) return;
+  // A callback that pumps the engine (a modal wait inside a handler) would
+  // run the pass over the very record and buffers its caller is using: the
+  // nested pass does nothing, the outer one carries on.
+  if (!g_started || g_finalize_pending || g_pass_depth > 0) return;
   ++g_pass_count;
   ++g_pass_depth;
   g_pass_error = 0;

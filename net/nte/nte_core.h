@@ -43,6 +43,7 @@ int nte_initialize();
 int nte_finalize();
 // One engine pass: TCP pass of every context, task poll, clock refresh.
 // A pending connect found failed in the pass leaves -17 as the last error.
+// Called from inside a callback of a pass, it does nothing.
 void nte_heartbeat();
 // The limits in force (the defaults until a start changed them).
 nte_limits nte_get_limits();

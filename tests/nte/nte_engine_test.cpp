@@ -445,6 +445,38 @@ TEST_F(EngineTest, CallbackThatEndsItsContextAndFailsGetsNoCloseReport) {
   }
 }
 
+int g_nested_valid = -1;
+int on_record_running_a_pass(conn_t* c, uint32_t serial, const uint8_t* data, int length) {
+  // A callback that pumps the engine (a modal wait, say) must not see its
+  // own connection released or its record moved under it.
+  const std::string before(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
+  nte_heartbeat();
+  g_nested_valid = nte_conn_is_valid(c, serial);
+  EXPECT_EQ(before, std::string(reinterpret_cast<const char*>(data), static_cast<size_t>(length)));
+  return on_record(c, serial, data, length);
+}
+
+TEST_F(EngineTest, PassRunFromInsideACallbackDoesNothing) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 256, 600, 10);
+  nte_tcpcontext_set_conn_parser(ctx, nte_parser_u16_length, on_record_running_a_pass);
+  nte_conn_handle h = connect(ctx);
+  fake::Socket* s = sock_of(h);
+  g_nested_valid = -1;
+  s->inbox = u16("first");
+  s->recv_chunk = 7;
+  nte_heartbeat();
+  s->inbox = u16("second");
+  s->peer_closed = true;
+  nte_heartbeat();
+  EXPECT_EQ(1, g_nested_valid);
+  EXPECT_EQ((Records{"first"}), rec().records);
+  EXPECT_TRUE(rec().closes.empty()) << "no report while the callback runs";
+  pass(2);
+  EXPECT_EQ((Records{"first", "second"}), rec().records);
+  ASSERT_EQ(1u, rec().closes.size());
+  EXPECT_EQ(NTE_CLOSE_EOF_OR_IO_ERROR, rec().closes[0].reason);
+}
+
 int g_accepted = 0;
 int on_accept(conn_t*, uint32_t) {
   ++g_accepted;
