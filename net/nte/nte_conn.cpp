@@ -19,6 +19,14 @@ bool is_pool_element(const conn_t* c) {
   return c && nte_array_owns_used(nte_internal::conn_pool(), c);
 }
 
+// An element of the connection pool, in use or not.
+bool is_pool_slot(const conn_t* c) {
+  const int pool = nte_internal::conn_pool();
+  if (!c || pool < 0) return false;
+  const int i = nte_array_index(pool, c);
+  return i >= 0 && i < nte_array_count(pool);
+}
+
 bool keyed(const conn_t* c) { return c->cipher_flags == 0 || c->keyex_state == NTE_KEYEX_DONE; }
 
 }  // namespace
@@ -40,7 +48,9 @@ int nte_conn_is_valid(conn_t* conn, uint32_t serial) {
 }
 
 int nte_conn_write(conn_t* conn, uint32_t serial, const void* data, int length) {
-  if (!conn || !is_pool_element(conn)) return nte_set_last_error(NTE_ERR_INVALID);
+  if (!is_pool_slot(conn)) return nte_set_last_error(NTE_ERR_INVALID);
+  // A released element keeps serial 0, so a kept handle meets a mismatch
+  // whether or not the element was reused.
   if (conn->serial != serial || serial == 0) return nte_set_last_error(NTE_ERR_STALE);
   if (!keyed(conn)) return nte_set_last_error(NTE_ERR_NOT_KEYED);
   if (conn->ctx->wait_for_connect && !conn->connected) return nte_set_last_error(NTE_ERR_NOT_CONNECTED);

@@ -277,6 +277,17 @@ TEST_F(EngineTest, StaleHandlesAreRefusedWithTheirCodes) {
   EXPECT_EQ(4, state_size);
 }
 
+TEST_F(EngineTest, WriteOnAReleasedConnectionIsAStaleHandle) {
+  // Released and not (yet) reused: the element's serial no longer matches.
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH);
+  nte_conn_handle h = connect(ctx);
+  ASSERT_EQ(0, nte_conn_close(h.conn, h.serial));
+  pass();
+  ASSERT_EQ(0, nte_conn_is_valid(h.conn, h.serial));
+  EXPECT_EQ(NTE_ERR_STALE, nte_conn_write(h.conn, h.serial, "x", 1));
+  EXPECT_EQ(NTE_ERR_STALE, nte_get_last_error());
+}
+
 TEST_F(EngineTest, CloseReasons) {
   struct Case {
     const char* name;
