@@ -1,6 +1,7 @@
 // Fixed-size element pools.
 #include "net/nte/nte_pool.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "net/nte/nte_core.h"
@@ -59,6 +60,10 @@ namespace nte_internal {
 
 int pool_table_create(int slots) {
   if (g_table) return NTE_OK;
+  // The table's byte size must not wrap on a 32-bit target.
+  if (slots <= 0 || static_cast<size_t>(slots) > SIZE_MAX / sizeof(Pool)) {
+    return nte_set_last_error(NTE_ERR_STARTUP_ALLOC);
+  }
   g_table = static_cast<Pool*>(nte_malloc(sizeof(Pool) * static_cast<size_t>(slots)));
   if (!g_table) return nte_set_last_error(NTE_ERR_STARTUP_ALLOC);
   std::memset(g_table, 0, sizeof(Pool) * static_cast<size_t>(slots));
@@ -103,6 +108,12 @@ int init_array(int size, int n, const char* name) {
   }
   size_t whole = static_cast<size_t>(size) * static_cast<size_t>(n);
   size_t alloc_n = n > 0 ? static_cast<size_t>(n) : 1;
+  // The descriptors take 16 bytes an element on a 32-bit target: a count
+  // whose storage fits may still wrap their byte size.
+  if (alloc_n > SIZE_MAX / sizeof(Descriptor)) {
+    nte_errout("Fatal:1011 MALLOC fail (index=%d)\n", index);
+    return nte_set_last_error(NTE_ERR_NO_ROOM);
+  }
   uint8_t* storage = static_cast<uint8_t*>(nte_malloc(whole > 0 ? whole : 1));
   if (!storage) {
     nte_errout("Fatal:1010 MALLOC fail (index=%d)\n", index);

@@ -77,6 +77,24 @@ TEST(NteStart, SecondStartIsRefusedAndFinalizeIsSilent) {
   fake::uninstall();
 }
 
+TEST(NteStart, PoolTableWhoseSizeWouldWrapIsRefused) {
+  if (sizeof(void*) != 4) GTEST_SKIP() << "the size wraps only on the 32-bit target";
+  fake::install();
+  g_lines.clear();
+  nte_set_log_sink(capture, nullptr);
+  nte_limits l;
+  nte_limit_clear(&l);
+  // 59,652,324 table entries of 72 bytes are 4 GB + 32 bytes: 32 bytes once wrapped.
+  l.pool_slots = 59652324;
+  EXPECT_EQ(NTE_ERR_STARTUP_ALLOC, nte_initialize_limited(&l));
+  EXPECT_EQ(0, nte_is_started());
+  nte_limits defaults = {16, 16, 1000, 64, 256, 8192, 8192};
+  EXPECT_EQ(0, nte_initialize_limited(&defaults));
+  EXPECT_EQ(0, nte_finalize());
+  nte_set_log_sink(nullptr, nullptr);
+  fake::uninstall();
+}
+
 TEST(NteVersion, NullPointersAreSkipped) {
   int major = -1, minor = -1, patch = -1;
   nte_get_version(&major, nullptr, &patch);
@@ -106,6 +124,37 @@ TEST_F(CoreTest, PoolFullReportsItsName) {
   ASSERT_FALSE(g_lines.empty());
   EXPECT_EQ("Fatal:1020 array full in widgets\n", g_lines.back());
   EXPECT_EQ(0, nte_end_array(pool));
+}
+
+// Stands in for blocks too large to take: never written to.
+char g_fake_block;
+std::vector<size_t> g_small_requests;
+void* large_only_alloc(size_t n) {
+  if (n >= (64u << 20)) return &g_fake_block;
+  g_small_requests.push_back(n);
+  return nullptr;
+}
+void* passing_resize(void* p, size_t n) { return std::realloc(p, n); }
+void fake_aware_release(void* p) {
+  if (p != &g_fake_block) std::free(p);
+}
+
+TEST_F(CoreTest, PoolWhoseDescriptorSizeWouldWrapIsRefused) {
+  if (sizeof(void*) != 4) GTEST_SKIP() << "the sizes wrap only on the 32-bit target";
+  // 2^28 one-byte elements: the storage (256 MB) fits 32 bits, the
+  // descriptors (16 bytes each) would need 4 GB and wrap to 0.
+  const nte_alloc_hooks hooks = {large_only_alloc, passing_resize, fake_aware_release};
+  g_small_requests.clear();
+  nte_set_alloc_hooks(&hooks);
+  const int pool = init_array(1, 0x10000000, "huge");
+  nte_set_alloc_hooks(nullptr);
+  EXPECT_EQ(NTE_ERR_NO_ROOM, pool);
+  EXPECT_EQ(NTE_ERR_NO_ROOM, nte_get_last_error());
+  EXPECT_TRUE(g_small_requests.empty()) << "a wrapped request of " << g_small_requests[0] << " bytes";
+  // The pool table is unchanged: a normal pool still fits.
+  const int ok = init_array(8, 4, "after");
+  EXPECT_GE(ok, 0);
+  EXPECT_EQ(0, nte_end_array(ok));
 }
 
 TEST_F(CoreTest, BadReleasesAreRefusedAndLeaveThePoolUnchanged) {
