@@ -141,7 +141,7 @@ void conn_io(conn_t* c, int readable, int writable, int failed) {
   const int rpp = c->records_per_pass > 0 ? c->records_per_pass : 1;
   if (nte_sbuf_get_use(&c->erbuf) > 0) {
     if (keyed(c)) {
-      for (int i = 0; i < rpp + 1 && nte_sbuf_get_use(&c->erbuf) > 0; ++i) {
+      for (int i = 0; i <= rpp && nte_sbuf_get_use(&c->erbuf) > 0; ++i) {  // rpp + 1 runs
         int r = c->decoder ? c->decoder(c) : -1;
         if (r < 0) {
           nte_verbose("Note:10324 conn_t detected decoding error on fd %d error code: %d\n", static_cast<int>(c->sock), r);

@@ -136,6 +136,15 @@ TEST_F(EngineTest, RecordsPerPassLimitsDeliveries) {
   EXPECT_EQ((std::vector<size_t>{10, 20, 25, 25}), after);
 }
 
+TEST_F(EngineTest, LargestRecordsPerPassDeliversWhatIsBuffered) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 256, 600, 0x7FFFFFFF);
+  nte_conn_handle h = connect(ctx);
+  sock_of(h)->inbox = u16("a") + u16("b") + u16("c");
+  nte_heartbeat();
+  EXPECT_EQ((Records{"a", "b", "c"}), rec().records);
+  EXPECT_EQ(1, nte_conn_is_valid(h.conn, h.serial));
+}
+
 TEST_F(EngineTest, SendersQueueWholeRecordsOrNothing) {
   tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 16);
   nte_conn_handle h = connect(ctx);
