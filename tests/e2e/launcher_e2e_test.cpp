@@ -41,8 +41,9 @@ struct Install {
 void Stage(Install& in, bool withSkin = true, const char* program = "QuorlLauncher.exe") {
   in.exe = in.folder.File("QuorlLauncher.exe");
   ASSERT_TRUE(::CopyFileA((kBinDir + program).c_str(), in.exe.c_str(), FALSE)) << kBinDir + program;
-  if (withSkin)
+  if (withSkin) {
     ASSERT_TRUE(CopyInto(kBinDir + "QuorlLnchr.rdl", in.folder.Path(), "QuorlLnchr.rdl"));
+  }
 }
 
 bool Launch(Process& p, const Install& in, const std::string& args) {
