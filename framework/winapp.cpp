@@ -273,15 +273,21 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow) {
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
   CWinApp* pApp = AfxGetApp();
   if (pApp == nullptr || !AfxWinInit(hInstance, hPrevInstance, lpCmdLine, nCmdShow)) return -1;
+  // A start-up that ends in an exception has failed like one that returns
+  // FALSE: the exit still runs, since it undoes what start-up did so far.
+  BOOL started = FALSE;
+  try {
+    started = pApp->InitInstance();
+  } catch (...) {
+    AfxProcessEntryException("application start");
+    started = FALSE;
+  }
   int code = -1;
   try {
-    if (pApp->InitInstance()) {
-      code = pApp->Run();  // ends with ExitInstance
-    } else {
-      code = pApp->ExitInstance();
-    }
+    code = started ? pApp->Run()            // ends with ExitInstance
+                   : pApp->ExitInstance();
   } catch (...) {
-    AfxProcessEntryException("application start or message loop");
+    AfxProcessEntryException(started ? "message loop" : "application exit");
     code = -1;
   }
   return code;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/localize.h"
+#include "app/window_geometry.h"
 #include "skin/graphic_data.h"
 #include "tests/e2e/win_driver.h"
 
@@ -40,8 +41,9 @@ struct Install {
 void Stage(Install& in, bool withSkin = true, const char* program = "QuorlLauncher.exe") {
   in.exe = in.folder.File("QuorlLauncher.exe");
   ASSERT_TRUE(::CopyFileA((kBinDir + program).c_str(), in.exe.c_str(), FALSE)) << kBinDir + program;
-  if (withSkin)
+  if (withSkin) {
     ASSERT_TRUE(CopyInto(kBinDir + "QuorlLnchr.rdl", in.folder.Path(), "QuorlLnchr.rdl"));
+  }
 }
 
 bool Launch(Process& p, const Install& in, const std::string& args) {
@@ -72,6 +74,50 @@ SIZE ClientSize(HWND wnd) {
   RECT rc = {};
   ::GetClientRect(wnd, &rc);
   return {rc.right, rc.bottom};
+}
+
+RECT WindowRect(HWND wnd) {
+  RECT rc = {};
+  ::GetWindowRect(wnd, &rc);
+  return rc;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Waits until the frame shows the wanted screen (caption or not) and has
+// stopped moving: the switch resizes and moves it in several steps.
+bool WaitForScreen(HWND frame, bool updateScreen) {
+  RECT last = {-1, -1, -1, -1};
+  int steady = 0;
+  return WaitUntil(
+      [&] {
+        RECT now = WindowRect(frame);
+        steady = HasCaption(frame) == updateScreen && SameRect(now, last) ? steady + 1 : 0;
+        last = now;
+        return steady >= 5;
+      },
+      kWindowTimeout);
+}
+
+RECT WorkArea() {
+  RECT work = {};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+void MoveWindowTo(HWND wnd, int x, int y) {
+  ::SetWindowPos(wnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  WaitUntil([&] { return WindowRect(wnd).left == x && WindowRect(wnd).top == y; }, 5000);
+}
+
+// The frame's answer to a log-off request.
+LRESULT QueryEndSession(HWND frame) {
+  DWORD_PTR answer = 0xBAD;
+  if (!::SendMessageTimeoutA(frame, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kWindowTimeout, &answer))
+    return 0xBAD;
+  return static_cast<LRESULT>(answer);
 }
 
 }  // namespace
@@ -248,5 +294,99 @@ TEST(LauncherSettingsOnly, SwitchERunsTheSettingsDialogAlone) {
     EXPECT_EQ(nullptr, ::FindWindowA("Quorl Pather MainFrame", nullptr));
     PressButton(dialog, IDCANCEL);
     EXPECT_NE(-1, p.Wait(kExitTimeout));
+  }
+}
+
+TEST(LauncherFrame, LogOffIsRefusedOnlyDuringTheUpdate) {
+  Install in;
+  Stage(in);
+  Process p;
+  ASSERT_TRUE(Launch(p, in, ""));
+  HWND frame = WaitForFrame(p);
+  ASSERT_NE(nullptr, frame);
+  EXPECT_EQ(TRUE, QueryEndSession(frame));
+
+  ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+  ASSERT_TRUE(WaitForScreen(frame, true));
+  EXPECT_EQ(FALSE, QueryEndSession(frame));
+
+  ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+  ASSERT_TRUE(WaitForScreen(frame, false));
+  EXPECT_EQ(TRUE, QueryEndSession(frame));
+}
+
+TEST(LauncherFrame, LauncherCommandOnTheLauncherScreenKeepsTheViewAndRecentres) {
+  Install in;
+  Stage(in);
+  Process p;
+  ASSERT_TRUE(Launch(p, in, ""));
+  HWND frame = WaitForFrame(p);
+  ASSERT_NE(nullptr, frame);
+  ASSERT_TRUE(WaitForScreen(frame, false));
+  HWND view = ::GetDlgItem(frame, 59648);
+  ASSERT_NE(nullptr, view);
+  const RECT before = WindowRect(frame);
+
+  // Partly off the work area: centring the frame on its own place must
+  // bring it back inside.
+  const RECT work = WorkArea();
+  MoveWindowTo(frame, work.left - 100, work.top - 50);
+  ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+  EXPECT_TRUE(WaitUntil(
+      [&] { return WindowRect(frame).left == work.left && WindowRect(frame).top == work.top; },
+      kWindowTimeout));
+  const RECT after = WindowRect(frame);
+  EXPECT_EQ(before.right - before.left, after.right - after.left);
+  EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);
+  EXPECT_EQ(view, ::GetDlgItem(frame, 59648)) << "the same screen was made again";
+  EXPECT_FALSE(HasCaption(frame));
+}
+
+TEST(LauncherFrame, BackFromTheUpdateCentresOnItsPlaceInsideTheWorkArea) {
+  Install in;
+  Stage(in);
+  Process p;
+  ASSERT_TRUE(Launch(p, in, ""));
+  HWND frame = WaitForFrame(p);
+  ASSERT_NE(nullptr, frame);
+  ASSERT_TRUE(WaitForScreen(frame, false));
+  const RECT launcher = WindowRect(frame);
+  const int lw = launcher.right - launcher.left, lh = launcher.bottom - launcher.top;
+  const RECT work = WorkArea();
+
+  struct Place {
+    const char* name;
+    bool corner;  // bottom right corner of the work area, else near its centre
+  };
+  for (const Place& place : {Place{"near the centre", false}, Place{"bottom right corner", true}}) {
+    SCOPED_TRACE(place.name);
+    ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+    ASSERT_TRUE(WaitForScreen(frame, true));
+    RECT update = WindowRect(frame);
+    const int uw = update.right - update.left, uh = update.bottom - update.top;
+    const int x = place.corner ? work.right - uw : (work.left + work.right - uw) / 2 + 24;
+    const int y = place.corner ? work.bottom - uh : (work.top + work.bottom - uh) / 2 + 16;
+    MoveWindowTo(frame, x, y);
+    update = WindowRect(frame);
+    ASSERT_EQ(x, update.left);
+
+    ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+    ASSERT_TRUE(WaitForScreen(frame, false));
+    const RECT back = WindowRect(frame);
+    EXPECT_EQ(lw, back.right - back.left);
+    EXPECT_EQ(lh, back.bottom - back.top);
+    const GeoPoint expected =
+        CenterOnRectInWorkArea({update.left, update.top, update.right, update.bottom}, lw, lh,
+                               {work.left, work.top, work.right, work.bottom});
+    EXPECT_EQ(expected.x, back.left);
+    EXPECT_EQ(expected.y, back.top);
+    EXPECT_GE(back.left, work.left);
+    EXPECT_GE(back.top, work.top);
+    EXPECT_LE(back.right, work.right);
+    EXPECT_LE(back.bottom, work.bottom);
+    if (place.corner) {
+      // The bigger launcher window cannot stand centred there.
+      EXPECT_TRUE(back.right == work.right || back.bottom == work.bottom);
+    }
   }
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <stdexcept>
 #include <thread>
 
 #include "tests/framework/fw_test_app.h"
@@ -192,6 +193,23 @@ TEST_F(AppTest, WinMainRunsExitInstanceOnceWhenInitFails) {
   app.exitCode = 5;
   EXPECT_EQ(5, AfxWinMain(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOW));
   EXPECT_EQ(1, app.exitCalls);
+}
+
+TEST_F(AppTest, WinMainRunsExitInstanceWhenInitThrows) {
+  // A start-up that fails by an exception is a failed start-up: the exit
+  // still runs (COM and the network are shut down there) and gives the code.
+  CTestApp& app = TestApp();
+  for (int kind = 0; kind < 2; ++kind) {
+    SCOPED_TRACE(kind);
+    app.Reset();
+    app.exitCode = 7;
+    if (kind == 0)
+      app.onInit = []() -> BOOL { throw std::runtime_error("start-up failed"); };
+    else
+      app.onInit = []() -> BOOL { AfxThrowMemoryException(); };
+    EXPECT_EQ(7, AfxWinMain(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOW));
+    EXPECT_EQ(1, app.exitCalls);
+  }
 }
 
 TEST_F(AppTest, AppExitClosesTheMainWindowAndEndsRun) {

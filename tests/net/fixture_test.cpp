@@ -360,3 +360,32 @@ TEST(LoginFixtureScenario, ReportsTheBadLine)
         EXPECT_EQ(c.error, error);
     }
 }
+
+// An answer body above 65,535 bytes cannot be framed; the scenario is
+// refused instead of putting a wrapped length on the wire.
+TEST(LoginFixtureScenario, RefusesAnswersThatDoNotFitARecord)
+{
+    const std::string big(70000, 'x');
+    struct Case {
+        const char* name;
+        std::string text;
+        bool ok;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"script chunk too big", "component 10000\n result 1\n chunk-size 65535\n script \"" + big + "\"\nend\n", false,
+         "line 5: component 10000: an answer of 65557 bytes does not fit a record"},
+        {"text1 too big", "component 10000\n result 0\n text1 \"" + big + "\"\nend\n", false,
+         "line 4: component 10000: an answer of 70022 bytes does not fit a record"},
+        {"script in records that fit", "component 10000\n result 1\n chunk-size 60000\n script \"" + big + "\"\nend\n", true,
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFixtureScenario sc;
+        std::string error;
+        EXPECT_EQ(c.ok, FixtureParseScenario(c.text, sc, error));
+        if (!c.ok)
+            EXPECT_EQ(c.error, error);
+    }
+}

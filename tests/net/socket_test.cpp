@@ -16,6 +16,7 @@
 
 #include "net/nte/nte_core.h"
 #include "net/quorl_socket.h"
+#include "net/system_tick.h"
 #include "tests/net/recording_sink.h"
 #include "tests/net/wire_builder.h"
 #include "tools/fixture/login_fixture.h"
@@ -204,6 +205,9 @@ TEST(SocketCloseCodes, ByWhatTheServerDoes)
     unlisted.U8(33).U32(0);
     CWire overLong;
     overLong.U8(36).U32(1).U32(10000).U32(1).U8(1).U8(1).Str(std::string(8193, 'x')).Str("");
+    // Two sites announced, the second cut inside its second name.
+    CWire sites;
+    sites.U8(37).U32(2).U32(1).U32(2).Str("a").Str("b").U8(3).U32(4).U32(5).U32(6).U32(7).Str("c");
     auto bytes = [](const CWire& w) { return std::string(w.Bytes().begin(), w.Bytes().end()); };
     const Case cases[] = {
         {"server closes", {CFixtureAction::Close()}, kCloseEndOfStream, 0},
@@ -212,6 +216,7 @@ TEST(SocketCloseCodes, ByWhatTheServerDoes)
         {"truncated answer", {CFixtureAction::Record(bytes(truncated))}, kCloseProtocolError, 0},
         {"over-long data", {CFixtureAction::Record(bytes(overLong))}, kCloseProtocolError, 0},
         {"answer then close", {CFixtureAction::Answer(), CFixtureAction::Close()}, kCloseEndOfStream, 2},
+        {"site list cut short", {CFixtureAction::Record(bytes(sites))}, kCloseProtocolError, 0},
         {"answer then garbage", {CFixtureAction::Answer(), CFixtureAction::Record("\x7F")}, kCloseProtocolError, 2},
     };
     for (const Case& c : cases) {
@@ -451,4 +456,92 @@ TEST(SocketLayer, DestroyingAConnectedSocketIsSafe)
     for (int i = 0; i < 20; ++i)
         NteEnginePoll();
     NteEngineShutdown();
+}
+
+TEST_F(SocketTest, VersionRequestRowLimitsOverTheWire)
+{
+    CFixtureScenario sc;
+    sc.onVersionRequest = {CFixtureAction::Hold()};
+    ConnectTo(sc);
+    std::vector<CCheckVerInfo> rows;
+    for (uint32_t i = 0; i < 43; ++i)
+        rows.push_back({10000 + i, 1000000 + i});
+
+    // 43 rows do not fit the request buffer: refused, nothing queued.
+    EXPECT_EQ(-2, socket.SendVersionRequest(kService, rows));
+    // 42 rows fill it to a 509-byte body.
+    rows.pop_back();
+    ASSERT_EQ(1, socket.SendVersionRequest(kService, rows));
+    ASSERT_TRUE(PollUntil(socket, [&] { return fixture.GetConnection(0).records.size() >= 1; }));
+    socket.Poll(5);
+    CWire expected;
+    expected.U8(21).U32(42);
+    for (const CCheckVerInfo& r : rows)
+        expected.U32(kService).U32(r.m_nComponentId).U32(r.m_nVersion);
+    ASSERT_EQ(509, expected.Size());
+    const std::vector<uint8_t> frame = Frame(expected.Bytes());
+    EXPECT_EQ(std::string(frame.begin(), frame.end()), fixture.GetConnection(0).received);
+    EXPECT_EQ(0u, socket.Count(kNotifyError));
+}
+
+TEST_F(SocketTest, UnknownModeLeavesALiveConnectionAlone)
+{
+    ConnectTo(CFixtureScenario());
+    const uint16_t port = fixture.GetPort();
+    const size_t calls = socket.sink.calls.size();
+    for (int mode : {0, 4}) {
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(-1, socket.Connect("10.0.0.1", 1234, mode));
+        EXPECT_EQ(CNteSocket::kConnected, socket.GetState());
+        EXPECT_EQ(1, socket.GetMode());
+        EXPECT_STREQ("127.0.0.1", socket.GetHost());
+        EXPECT_EQ(port, socket.GetPort());
+        EXPECT_EQ(0, socket.GetCipherFlags());
+        EXPECT_EQ(0, socket.GetKeyLength());
+        EXPECT_TRUE(socket.IsReady());
+        EXPECT_TRUE(socket.IsConnected());
+    }
+    EXPECT_EQ(calls, socket.sink.calls.size());
+    ASSERT_EQ(1, socket.SendVersionRequest(kService, kRows));
+    ASSERT_TRUE(PollUntil(socket, [&] { return socket.Answers().size() == 2; }));
+}
+
+TEST_F(SocketTest, EncryptedModesTakeTheirCipherParameters)
+{
+    struct Case {
+        int mode;
+        int cipherFlags;
+        int keyLength;
+    };
+    const Case cases[] = {{2, 1, 8}, {3, 1, 16}, {1, 0, 0}};
+    ASSERT_TRUE(fixture.Start());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        socket.Connect("127.0.0.1", fixture.GetPort(), c.mode);
+        EXPECT_EQ(c.mode, socket.GetMode());
+        EXPECT_EQ(c.cipherFlags, socket.GetCipherFlags());
+        EXPECT_EQ(c.keyLength, socket.GetKeyLength());
+        EXPECT_FALSE(socket.IsReady());
+        // Each mode starts from a fresh context, as the launcher does it.
+        socket.Disconnect();
+        PollUntil(socket, [&] { return !socket.IsConnected(); }, 5000);
+        socket.FreeContext();
+    }
+}
+
+TEST_F(SocketTest, KeepAliveCarriesTheSystemTick)
+{
+    ConnectTo(CFixtureScenario());
+    const uint32_t before = GetSystemTickMs();
+    ASSERT_EQ(1, socket.SendKeepAlive());
+    const uint32_t after = GetSystemTickMs();
+    ASSERT_TRUE(PollUntil(socket, [&] { return fixture.GetConnection(0).records.size() >= 1; }));
+    const std::string rec = fixture.GetConnection(0).records[0];
+    ASSERT_EQ(5u, rec.size());
+    const uint32_t tick = (static_cast<uint32_t>(static_cast<uint8_t>(rec[1])) << 24) |
+                          (static_cast<uint32_t>(static_cast<uint8_t>(rec[2])) << 16) |
+                          (static_cast<uint32_t>(static_cast<uint8_t>(rec[3])) << 8) |
+                          static_cast<uint32_t>(static_cast<uint8_t>(rec[4]));
+    // Differences, so that a wrap of the counter in between still passes.
+    EXPECT_LE(tick - before, after - before);
 }
