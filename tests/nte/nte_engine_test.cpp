@@ -186,6 +186,18 @@ TEST_F(EngineTest, SendersQueueWholeRecordsOrNothing) {
   EXPECT_EQ(std::string("abc\n\0\0\0\0zz", 10), s->outbox);
 }
 
+TEST_F(EngineTest, LargestU16BodyGoesOutWithHeaderFFFF) {
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 65537);
+  nte_conn_handle h = connect(ctx);
+  fake::Socket* s = sock_of(h);
+  const std::string body(65535, 'm');
+  EXPECT_EQ(NTE_ERR_BODY_TOO_LONG, nte_send_u16_length(h.conn, h.serial, (body + "!").data(), 65536));
+  EXPECT_EQ(0, nte_conn_pending_output(h.conn, h.serial));
+  ASSERT_EQ(65537, nte_send_u16_length(h.conn, h.serial, body.data(), 65535));
+  for (int i = 0; i < 20 && nte_conn_pending_output(h.conn, h.serial) > 0; ++i) pass();
+  EXPECT_EQ("\xFF\xFF" + body, s->outbox);
+}
+
 TEST_F(EngineTest, WritesWaitForThePendingConnect) {
   tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH);
   fake::next_connect(fake::Connect::kPending);
