@@ -120,6 +120,21 @@ LRESULT QueryEndSession(HWND frame) {
   return static_cast<LRESULT>(answer);
 }
 
+// A launcher started from its own staged installation, with its main frame.
+class LauncherFrame : public ::testing::Test {
+ protected:
+  void Start(const std::string& args = "") {
+    Stage(in);
+    ASSERT_TRUE(Launch(p, in, args));
+    frame = WaitForFrame(p);
+    ASSERT_NE(nullptr, frame);
+  }
+
+  Install in;  // outlives the process, which is ended first
+  Process p;
+  HWND frame = nullptr;
+};
+
 }  // namespace
 
 TEST(LauncherStartup, MissingSkinFileShowsInitialisationError) {
@@ -181,15 +196,10 @@ TEST(LauncherStartup, IdFileBesideTheProgramIsEnough) {
   EXPECT_NE(nullptr, frame);
 }
 
-TEST(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
+TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   int32_t w = 0, h = 0;
   SkinBackgroundSize(&w, &h);
-  Install in;
-  Stage(in);
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  HWND frame = WaitForFrame(p);
-  ASSERT_NE(nullptr, frame);
+  ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_FALSE(HasCaption(frame));
   EXPECT_EQ("Quorl", WindowTextUtf8(frame));
 
@@ -250,29 +260,18 @@ TEST(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   EXPECT_EQ(0, p.Wait(kExitTimeout));
 }
 
-TEST(LauncherFrame, StartAtOnceShowsTheUpdateScreen) {
-  Install in;
-  Stage(in);
-  Process p;
-  ASSERT_TRUE(Launch(p, in, "/s"));
-  HWND frame = WaitForFrame(p);
-  ASSERT_NE(nullptr, frame);
+TEST_F(LauncherFrame, StartAtOnceShowsTheUpdateScreen) {
+  ASSERT_NO_FATAL_FAILURE(Start("/s"));
   EXPECT_TRUE(WaitUntil([&] { return HasCaption(frame); }, 5000));
 }
 
-TEST(LauncherFrame, ExitCommandEndsTheProgram) {
-  Install in;
-  Stage(in);
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  HWND frame = WaitForFrame(p);
-  ASSERT_NE(nullptr, frame);
+TEST_F(LauncherFrame, ExitCommandEndsTheProgram) {
+  ASSERT_NO_FATAL_FAILURE(Start());
   ::PostMessageA(frame, WM_COMMAND, kExit, 0);
   EXPECT_EQ(0, p.Wait(kExitTimeout));
 }
 
-TEST(LauncherFrame, SecondLauncherIsNotRefused) {
-  Install in;
+TEST_F(LauncherFrame, SecondLauncherIsNotRefused) {
   Stage(in);
   Process first, second;
   ASSERT_TRUE(Launch(first, in, ""));
@@ -297,13 +296,8 @@ TEST(LauncherSettingsOnly, SwitchERunsTheSettingsDialogAlone) {
   }
 }
 
-TEST(LauncherFrame, LogOffIsRefusedOnlyDuringTheUpdate) {
-  Install in;
-  Stage(in);
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  HWND frame = WaitForFrame(p);
-  ASSERT_NE(nullptr, frame);
+TEST_F(LauncherFrame, LogOffIsRefusedOnlyDuringTheUpdate) {
+  ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_EQ(TRUE, QueryEndSession(frame));
 
   ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
@@ -315,13 +309,8 @@ TEST(LauncherFrame, LogOffIsRefusedOnlyDuringTheUpdate) {
   EXPECT_EQ(TRUE, QueryEndSession(frame));
 }
 
-TEST(LauncherFrame, LauncherCommandOnTheLauncherScreenKeepsTheViewAndRecentres) {
-  Install in;
-  Stage(in);
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  HWND frame = WaitForFrame(p);
-  ASSERT_NE(nullptr, frame);
+TEST_F(LauncherFrame, LauncherCommandOnTheLauncherScreenKeepsTheViewAndRecentres) {
+  ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_TRUE(WaitForScreen(frame, false));
   HWND view = ::GetDlgItem(frame, 59648);
   ASSERT_NE(nullptr, view);
@@ -342,13 +331,8 @@ TEST(LauncherFrame, LauncherCommandOnTheLauncherScreenKeepsTheViewAndRecentres) 
   EXPECT_FALSE(HasCaption(frame));
 }
 
-TEST(LauncherFrame, BackFromTheUpdateCentresOnItsPlaceInsideTheWorkArea) {
-  Install in;
-  Stage(in);
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  HWND frame = WaitForFrame(p);
-  ASSERT_NE(nullptr, frame);
+TEST_F(LauncherFrame, BackFromTheUpdateCentresOnItsPlaceInsideTheWorkArea) {
+  ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_TRUE(WaitForScreen(frame, false));
   const RECT launcher = WindowRect(frame);
   const int lw = launcher.right - launcher.left, lh = launcher.bottom - launcher.top;

@@ -385,7 +385,8 @@ TEST(LoginFixtureScenario, RefusesAnswersThatDoNotFitARecord)
         CFixtureScenario sc;
         std::string error;
         EXPECT_EQ(c.ok, FixtureParseScenario(c.text, sc, error));
-        if (!c.ok)
+        if (!c.ok) {
             EXPECT_EQ(c.error, error);
+        }
     }
 }
