@@ -5,13 +5,14 @@ SHELL := /bin/bash
 BUILD ?= $(CURDIR)/build
 NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
+WIN64 := $(BUILD)/win64
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 export QUORL_BUILD := $(BUILD)
 
-.PHONY: all setup native win test test-native test-win run fuzz bench clean
+.PHONY: all setup native win win64 test test-native test-win run fuzz bench clean
 
-all: win
+all: win win64
 
 setup:
 	@bash tools/setup.sh
@@ -22,28 +23,36 @@ native: setup
 	  -DQUORL_SANITIZE=ON -DQUORL_FUZZ=ON >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS)
 
+# The product: QuorlLauncher.exe for 32-bit Windows.
 win: native
 	@cmake -S . -B $(WIN) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake \
 	  -DQUORL_HOST_TOOLS=$(NATIVE)/tools >/dev/null
 	@cmake --build $(WIN) -j $(JOBS)
 
+# The same sources for x86_64: tested under wine64 on every machine.
+win64: native
+	@cmake -S . -B $(WIN64) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake \
+	  -DQUORL_HOST_TOOLS=$(NATIVE)/tools >/dev/null
+	@cmake --build $(WIN64) -j $(JOBS)
+
 test-native: native
 	@cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
-test-win: win
-	@bash tools/with-wine.sh ctest --test-dir $(WIN) --output-on-failure -j 4
+test-win: win win64
+	@bash tools/test-wine.sh $(WIN) $(WIN64)
 
 test: test-native test-win
 
-run: win
-	@bash tools/with-wine.sh bash tools/demo.sh $(WIN)
+run: win win64
+	@bash tools/run-demo.sh $(WIN) $(WIN64)
 
 fuzz: native
 	@bash tools/fuzz.sh $(NATIVE) $(FUZZ_SECONDS)
 
-bench: win
-	@bash tools/bench.sh $(NATIVE) $(WIN)
+bench: win win64
+	@bash tools/bench.sh $(NATIVE) $(WIN) $(WIN64)
 
 clean:
 	rm -rf $(BUILD)

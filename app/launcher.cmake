@@ -47,6 +47,16 @@ function(quorl_launcher_exe name)
 endfunction()
 
 quorl_launcher_exe(QuorlLauncher ${CMAKE_BINARY_DIR}/res/localize.rc)
+# The product must be PE32 for i386 (PE32+ in the x86_64 test build) and
+# import only Windows' own DLLs: checked when it is linked, on every machine.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(QUORL_PE_FORMAT pei-x86-64)
+else()
+  set(QUORL_PE_FORMAT pei-i386)
+endif()
+add_custom_command(TARGET QuorlLauncher POST_BUILD
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-pe.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:QuorlLauncher> ${QUORL_PE_FORMAT}
+  VERBATIM)
 # The same program without a built-in localisation record, for the tests of
 # what happens when neither the id file nor the resource gives one.
 quorl_launcher_exe(QuorlLauncher_noid)

@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# bench.sh NATIVE_BUILD WIN_BUILD: runs every benchmark program, natively and
-# under Wine, and prints what each reports.
+# bench.sh NATIVE_BUILD WIN32_BUILD WIN64_BUILD: runs every benchmark program,
+# natively and under Wine (each Windows build this machine can run), and
+# prints what each reports.
 set -euo pipefail
-native=$1; win=$2
+top=$(cd "$(dirname "$0")/.." && pwd)
+native=$1
+declare -A dir=([win32]=$2 [win64]=$3)
 for b in "$native"/bench/*; do
   [ -x "$b" ] && [ -f "$b" ] || continue
   echo "== native $(basename "$b")"; "$b"
 done
 shopt -s nullglob
-wins=("$win"/bench/*.exe)
-if [ ${#wins[@]} -gt 0 ]; then
-  bash "$(dirname "$0")/with-wine.sh" bash -c '
-    for b in "$@"; do echo "== wine $(basename "$b")"; "'"$(dirname "$0")"'/wine-run.sh" "$b"; done' _ "${wins[@]}"
-fi
+for a in $(bash "$top/tools/wine-arches.sh"); do
+  wins=("${dir[$a]}"/bench/*.exe)
+  [ ${#wins[@]} -gt 0 ] || continue
+  QUORL_WINEARCH=$a bash "$top/tools/with-wine.sh" bash -c '
+    for b in "$@"; do echo "== wine '"$a"' $(basename "$b")"; "'"$top"'/tools/wine-run.sh" '"$a"' "$b"; done' _ "${wins[@]}"
+done

@@ -24,7 +24,7 @@ if [ -x "$native/tools/fixture/login_fixture" ]; then
   for _ in $(seq 50); do [ -s "$demo/login.port" ] && break; sleep 0.1; done
   port=$(head -n 1 "$demo/login.port" | tr -dc 0-9)
   if [ -n "$port" ]; then
-    wine reg add 'HKCU\Software\Halvane\Quorl\Login' /v Server /t REG_SZ /d "127.0.0.1:$port" /f \
+    "$QUORL_WINE" reg add 'HKCU\Software\Halvane\Quorl\Login' /v Server /t REG_SZ /d "127.0.0.1:$port" /f \
         >/dev/null 2>&1 || true
     echo "demo: login server on 127.0.0.1:$port"
   fi
@@ -33,11 +33,11 @@ trap '[ -z "$fixture_pid" ] || kill "$fixture_pid" 2>/dev/null || true' EXIT
 
 if [ -z "${QUORL_XVFB:-}" ]; then
   echo "demo: starting the launcher on $DISPLAY"
-  wine "$demo/install/QuorlLauncher.exe" || true
+  "$QUORL_WINE" "$demo/install/QuorlLauncher.exe" || true
   exit 0
 fi
 
-wine "$demo/install/QuorlLauncher.exe" </dev/null >/dev/null 2>&1 &
+"$QUORL_WINE" "$demo/install/QuorlLauncher.exe" </dev/null >/dev/null 2>&1 &
 launcher=$!
 # Wait for the launcher screen, then let it paint.
 for _ in $(seq 100); do

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Cross-compiling emulator for ctest: runs one Windows program under Wine.
-# Expects tools/with-wine.sh to have prepared the prefix and the display.
+# Cross-compiling emulator for ctest: wine-run.sh ARCH PROGRAM ARGS...
+# runs one Windows program under Wine (ARCH win32 or win64).  Expects
+# tools/with-wine.sh to have prepared the prefix and the display.
+export QUORL_WINEARCH=$1
+shift
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-exec wine "$@"
+exec "$QUORL_WINE" "$@"

@@ -2,41 +2,63 @@
 # with-wine.sh CMD...: runs CMD with a ready Wine: the private prefix made
 # once, a display (the caller's $DISPLAY, else a private Xvfb), and one
 # persistent wineserver for the whole run, stopped again at the end.
+# QUORL_WINEARCH (win32, the default, or win64) picks the prefix.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 xvfb_pid=""
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  "$WINESERVER" -k >/dev/null 2>&1 || true
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ] || [ -n "${QUORL_PRIVATE_DISPLAY:-}" ]; then
-  # Pick a free display number so that parallel runs do not collide.
+  # Take the first free display number; another run may take the same one
+  # at the same moment, in which case its Xvfb exits and the next is tried.
   n=90
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
+  while [ "$n" -lt 190 ]; do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      xvfb_pid=$!
+      for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2>/dev/null && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+      done
+      kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ] && break
+      xvfb_pid=""
+    fi
+    n=$((n + 1))
+  done
+  [ -n "$xvfb_pid" ] || { echo "with-wine: cannot start Xvfb" >&2; exit 1; }
   export DISPLAY=":$n"
   export QUORL_XVFB=1
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 fi
 
 mkdir -p "$(dirname "$WINEPREFIX")"
 if [ ! -f "$WINEPREFIX/.quorl-ready" ]; then
-  echo "with-wine: creating the Wine prefix (once)" >&2
-  wineboot -i >/dev/null 2>&1 || true
+  echo "with-wine: creating the $WINEARCH Wine prefix $WINEPREFIX (once)" >&2
+  # A half-made prefix from an earlier failure would make wineboot refuse
+  # the architecture: start again from nothing.
+  rm -rf "$WINEPREFIX"
+  log="$(dirname "$WINEPREFIX")/wineboot-$WINEARCH.log"
+  if ! "$QUORL_WINE" wineboot -i >"$log" 2>&1 || ! "$WINESERVER" -w || [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "with-wine: cannot create the $WINEARCH prefix with $QUORL_WINE (log: $log):" >&2
+    tail -n 5 "$log" >&2 || true
+    exit 1
+  fi
   # Xvfb has no window manager, and Wine waits for one on every top-level
   # window it shows or hides: let Wine place its windows itself.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
-  wineserver -w
+  "$QUORL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 ||
+    { echo "with-wine: cannot write the prefix's registry" >&2; exit 1; }
+  "$WINESERVER" -w
   touch "$WINEPREFIX/.quorl-ready"
 fi
-wineserver -p
+"$WINESERVER" -p
 # Wine starts its service processes (services, plugplay, explorer, ...) with
 # the first program and keeps them for the server's lifetime.  Start them
 # now, on /dev/null: otherwise they inherit the output pipe of the first test
 # and ctest waits for that pipe until its time-out.
-wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+"$QUORL_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 "$@"
