@@ -73,7 +73,9 @@ TEST(Internet, GetsAFileOverLoopback) {
   // Wine answers this query only on request handles; a failed query must
   // leave the value alone.
   DWORD timeout = 12345;
-  if (!session.QueryOption(INTERNET_OPTION_RECEIVE_TIMEOUT, timeout)) EXPECT_EQ(12345u, timeout);
+  if (!session.QueryOption(INTERNET_OPTION_RECEIVE_TIMEOUT, timeout)) {
+    EXPECT_EQ(12345u, timeout);
+  }
   session.SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, 5000);
   std::unique_ptr<CHttpConnection> conn(session.GetHttpConnection("127.0.0.1", server.port()));
   std::unique_ptr<CHttpFile> file(conn->OpenRequest(HTTP_VERB_GET, "/dir/file.bin?x=1", nullptr, 1, nullptr, nullptr,

@@ -146,13 +146,15 @@ TEST(VersionUpdateInfo, ScriptChunkSequences)
             for (const Chunk& ch : c.chunks)
                 expected += ch.text;
             EXPECT_EQ(expected, std::string(e.GetScript()));
-            if (c.script != nullptr)
+            if (c.script != nullptr) {
                 EXPECT_EQ(std::string(c.script), std::string(e.GetScript()));
+            }
         } else {
             EXPECT_EQ(nullptr, e.GetScript());
         }
-        if (c.state == 6)
+        if (c.state == 6) {
             EXPECT_EQ(nullptr, e.GetBuffer());
+        }
     }
 }
 
