@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "res/resource.h"
+
 // Token kinds of ScriptNextToken; the values are the ones the interpreter has
 // always used, kept so that traces stay comparable.
 enum ScriptTokenKind : int {
@@ -33,9 +35,10 @@ enum ScriptResult : int {
   kScriptHandedOver = 2,  // EXEC started a program: the launcher must end
 };
 
-// The messages the interpreter asks its host to show (string-table ids).
-constexpr uint32_t kScriptMsgWaitFailed = 21103;   // waiting for a CALLed program failed
-constexpr uint32_t kScriptMsgStartFailed = 21104;  // a CALLed program did not start
+// The messages the interpreter asks its host to show (string-table ids):
+// waiting for a CALLed program failed, and a CALLed program did not start.
+constexpr uint32_t kScriptMsgWaitFailed = IDS_ERR_UPDATE_ABORTED;
+constexpr uint32_t kScriptMsgStartFailed = IDS_ERR_UPDATE_FAULT;
 
 // How a CALLed program went.
 enum class ScriptCallResult {

@@ -62,7 +62,14 @@ class CRecordingHost : public CScriptHost {
   int SetNextVersion(uint32_t service, uint32_t component, uint32_t version) override {
     return Version("NEXT", service, component, version);
   }
-  void ShowMessage(uint32_t id) override { log.push_back("MSG " + std::to_string(id)); }
+  void ShowMessage(uint32_t id) override {
+    if (id == kScriptMsgStartFailed)
+      log.push_back("MSG fault");
+    else if (id == kScriptMsgWaitFailed)
+      log.push_back("MSG aborted");
+    else
+      log.push_back("MSG " + std::to_string(id));
+  }
 
  private:
   int Version(const char* what, uint32_t service, uint32_t component, uint32_t version) {
@@ -115,7 +122,7 @@ const ScriptCase kScriptCases[] = {
       "GET http://patch.example/1001000/data.pak -> C:\\DL\\data.pak 1024 1A2B3C4D"},
      ""},
     {"CrlfCallNameEndsInCarriageReturn", "CALL setup.exe\r\nLATESTVER 1\r\n", kNoFault, -1,
-     {"MSG 21104"}, "line 1: CALL: not a file name in the download folder near 'setup.exe\\r'"},
+     {"MSG fault"}, "line 1: CALL: not a file name in the download folder near 'setup.exe\\r'"},
     {"CrlfCallWithBlankBeforeCarriageReturn", "CALL setup.exe \r\nLATESTVER 1 \r\n", kNoFault, 0,
      {"CALL C:\\DL\\setup.exe [C:\\DL]", "LATEST 441397 10000 1"}, ""},
 
@@ -170,29 +177,29 @@ const ScriptCase kScriptCases[] = {
     {"CallDotsInsideName", "CALL a..b.exe", kNoFault, 0, {"CALL C:\\DL\\a..b.exe [C:\\DL]"}, ""},
     {"CallWithoutName", "CALL\nLATESTVER 1", kNoFault, -1, {},
      "line 1: CALL: missing argument near <end of line>"},
-    {"CallParentFolder", "CALL ..\\evil.exe", kNoFault, -1, {"MSG 21104"},
+    {"CallParentFolder", "CALL ..\\evil.exe", kNoFault, -1, {"MSG fault"},
      "line 1: CALL: not a file name in the download folder near '..\\evil.exe'"},
-    {"CallSubfolder", "CALL sub\\setup.exe\nLATESTVER 1", kNoFault, -1, {"MSG 21104"},
+    {"CallSubfolder", "CALL sub\\setup.exe\nLATESTVER 1", kNoFault, -1, {"MSG fault"},
      "line 1: CALL: not a file name in the download folder near 'sub\\setup.exe'"},
-    {"CallForwardSlash", "CALL sub/setup.exe", kNoFault, -1, {"MSG 21104"},
+    {"CallForwardSlash", "CALL sub/setup.exe", kNoFault, -1, {"MSG fault"},
      "line 1: CALL: not a file name in the download folder near 'sub/setup.exe'"},
-    {"CallAbsolutePath", "CALL C:\\Windows\\evil.exe", kNoFault, -1, {"MSG 21104"},
+    {"CallAbsolutePath", "CALL C:\\Windows\\evil.exe", kNoFault, -1, {"MSG fault"},
      "line 1: CALL: not a file name in the download folder near 'C:\\Windows\\evil.exe'"},
-    {"CallDriveRelative", "CALL D:evil.exe", kNoFault, -1, {"MSG 21104"},
+    {"CallDriveRelative", "CALL D:evil.exe", kNoFault, -1, {"MSG fault"},
      "line 1: CALL: not a file name in the download folder near 'D:evil.exe'"},
-    {"CallExpandedFolder", "CALL $tmp\\setup.exe", kNoFault, -1, {"MSG 21104"},
+    {"CallExpandedFolder", "CALL $tmp\\setup.exe", kNoFault, -1, {"MSG fault"},
      "line 1: CALL: not a file name in the download folder near 'C:\\DL\\setup.exe'"},
-    {"CallQuotedEmptyName", "CALL \"\"", kNoFault, -1, {"MSG 21104"},
+    {"CallQuotedEmptyName", "CALL \"\"", kNoFault, -1, {"MSG fault"},
      "line 1: CALL: not a file name in the download folder near ''"},
-    {"CallDotsAndBlanksOnly", "CALL \". .\"", kNoFault, -1, {"MSG 21104"},
+    {"CallDotsAndBlanksOnly", "CALL \". .\"", kNoFault, -1, {"MSG fault"},
      "line 1: CALL: not a file name in the download folder near '. .'"},
-    {"CallTabInName", "CALL \"a\tb.exe\"", kNoFault, -1, {"MSG 21104"},
+    {"CallTabInName", "CALL \"a\tb.exe\"", kNoFault, -1, {"MSG fault"},
      "line 1: CALL: not a file name in the download folder near 'a\\tb.exe'"},
     {"CallStartFails", "CALL setup.exe\nLATESTVER 1", kCallStartFails, -1,
-     {"CALL C:\\DL\\setup.exe [C:\\DL]", "MSG 21104"},
+     {"CALL C:\\DL\\setup.exe [C:\\DL]", "MSG fault"},
      "line 1: CALL: the program did not start near 'setup.exe'"},
     {"CallWaitFails", "CALL setup.exe\nLATESTVER 1", kCallWaitFails, -1,
-     {"CALL C:\\DL\\setup.exe [C:\\DL]", "MSG 21103"},
+     {"CALL C:\\DL\\setup.exe [C:\\DL]", "MSG aborted"},
      "line 1: CALL: waiting for the program failed near 'setup.exe'"},
 
     // EXEC.
@@ -292,7 +299,7 @@ TEST(PatchScript, RefusesEveryForbiddenCharacterInProgramNames) {
       const std::string script = std::string(command) + " a" + c + "b.exe\nLATESTVER 1";
       CRecordingHost host;
       EXPECT_EQ(-1, RunScript(script.c_str(), kService, kComponent, host));
-      const Log expected = std::string(command) == "CALL" ? Log{"MSG 21104"} : Log{};
+      const Log expected = std::string(command) == "CALL" ? Log{"MSG fault"} : Log{};
       EXPECT_EQ(expected, host.log) << command;
     }
   }
@@ -321,7 +328,7 @@ TEST(PatchScript, DownloadFolderShapes) {
       {"C:\\DL\\\\", "", "HTTPGET /h/a.bin 1 2", 0,
        {"GET http://h/a.bin -> C:\\DL\\\\a.bin 1 00000002"}},
       // With no folder at all nothing is fetched or started.
-      {"", "", "CALL x.exe", -1, {"MSG 21104"}},
+      {"", "", "CALL x.exe", -1, {"MSG fault"}},
       {"", "", "EXEC x.exe", -1, {}},
       {"", "", "HTTPGET /h/a.bin 1 2", -1, {}},
   };

@@ -253,4 +253,26 @@ TEST_F(ScriptProgramTest, ScriptsStartOnlyProgramsInTheDownloadFolder) {
   }
 }
 
+// The texts the user reads when a CALL goes wrong, from the launcher's own
+// string table (linked into this test).
+TEST(ScriptMessages, TextsOfTheStringTable) {
+  const struct {
+    uint32_t id;
+    const wchar_t* text;
+  } rows[] = {
+      {kScriptMsgStartFailed,
+       L"업데이트 중에 장해가 발생하여 처리를 중지하였습니다.\n"
+       L"다른 프로그램을 종료하거나 Windows를 재시작한 후에 다시 시도해 주세요."},
+      {kScriptMsgWaitFailed,
+       L"업데이트 중에 이상이 발생하여 처리를 중지하였습니다.\n"
+       L"다른 프로그램을 종료하거나, 윈도우를 재시작한 후에 다시 시도해 주세요."},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.id);
+    wchar_t text[512] = {};
+    ASSERT_GT(::LoadStringW(::GetModuleHandleW(nullptr), row.id, text, 512), 0);
+    EXPECT_EQ(std::wstring(row.text), std::wstring(text));
+  }
+}
+
 }  // namespace
