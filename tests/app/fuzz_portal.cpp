@@ -1,7 +1,9 @@
 // Fuzzes the portal data parser: clipboard text of any bytes through the
 // decipherer (bounded by its size, no terminator needed) and the field
-// split, and any text through encipher and decipher, which must give the
-// text back less each chunk's trailing spaces.
+// split, and text through encipher and decipher, which must give the text
+// back less each chunk's trailing spaces. The round trip takes at most the
+// first 2,100 bytes (one chunk boundary): the cipher under the sanitizers
+// would otherwise cost more than the rest together.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +15,7 @@
 
 namespace {
 const char kKey[] = "fuzz-launch-key";
+constexpr size_t kRoundTripMax = 2100;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -32,17 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (SplitPortalText(plain.c_str(), &record) && record.host.size() > kPortalHostMax)
     std::abort();
 
+  const std::string sample = plain.substr(0, kRoundTripMax);
   std::string hex;
-  EncryptPortalText(plain.c_str(), kKey, &hex);
-  if (hex.size() != EncipheredPortalLength(plain.size()))
+  EncryptPortalText(sample.c_str(), kKey, &hex);
+  if (hex.size() != EncipheredPortalLength(sample.size()))
     std::abort();
-  if (plain.size() <= kPortalMaxTextLength && !plain.empty()) {
+  if (!sample.empty()) {
     std::string back;
     if (!DecryptPortalText(hex.data(), hex.size(), kKey, &back))
       std::abort();
     std::string expected;
-    for (size_t at = 0; at < plain.size(); at += kPortalChunkSize) {
-      std::string chunk = plain.substr(at, kPortalChunkSize);
+    for (size_t at = 0; at < sample.size(); at += kPortalChunkSize) {
+      std::string chunk = sample.substr(at, kPortalChunkSize);
       TrimTrailingSpaces(&chunk);
       expected += chunk;
     }

@@ -108,7 +108,7 @@ TEST_F(PortalClipboard, RefusedReads) {
   EXPECT_FALSE(GetPortalClipboard(nullptr, 10, kKey, false));
   EXPECT_FALSE(GetPortalClipboard(out, 0, kKey, false));
 
-  ASSERT_TRUE(PutPortalClipboard("a text of 26 characters..", kKey));
+  ASSERT_TRUE(PutPortalClipboard("abcdefghijklmnopqrstuvwxyz", kKey));
   EXPECT_FALSE(GetPortalClipboard(out, 26, kKey, true)) << "26 characters need 27 bytes";
   EXPECT_TRUE(GetPortalClipboard(out, 27, kKey, false));
 

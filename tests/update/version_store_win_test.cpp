@@ -73,7 +73,7 @@ TEST_F(VersionStoreRegistry, StoredShapes) {
       {"REG_SZ with a single field", REG_SZ, Z(single), 0},
       {"REG_SZ cut short", REG_SZ, good.substr(0, good.size() - 3), 0},
       {"REG_SZ cut short, terminated", REG_SZ, Z(good.substr(0, good.size() - 3)), 0},
-      {"REG_SZ ending at a NUL inside", REG_SZ, good.substr(0, 10) + Z(good.substr(10)), 0},
+      {"REG_SZ ending at a NUL inside", REG_SZ, Z(good.substr(0, 10)) + Z(good.substr(10)), 0},
       {"REG_SZ empty", REG_SZ, std::string(), 0},
       {"REG_SZ far too long", REG_SZ, Z(good + std::string(5000, 'A')), 0},
       {"REG_EXPAND_SZ", REG_EXPAND_SZ, Z(good), 0},
