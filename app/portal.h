@@ -32,7 +32,7 @@ struct PortalRecord {
 };
 
 // ---------------------------------------------------------------------------
-// Neutral part: the record, the split and the tokenizer.
+// Neutral side: the record, the split and the tokenizer.
 
 // A tokenizer over a private copy of the text: a non-null text starts anew,
 // null continues. Returns the next token (valid until the next call) or null
@@ -64,7 +64,7 @@ void ClearPortalRecord();
 bool AdoptPortalText(const char* text, const char* launchKey);
 
 // ---------------------------------------------------------------------------
-// Win32 part (app/portal_win.cpp): the clipboard.
+// Win32 side (app/portal_win.cpp): the clipboard.
 
 // The portal's launch argument, handed over by the command-line parser for
 // each plain parameter: empties the record, reads and clears the clipboard
