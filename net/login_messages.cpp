@@ -1,5 +1,6 @@
 #include "net/login_messages.h"
 
+#include "framework/byte_order.h"
 #include "net/field_reader.h"
 #include "net/nte/nte_framing.h"
 
@@ -7,12 +8,6 @@ namespace {
 
 // Bytes of the [u8][u32][u32][u32] block inside message 30's extra string.
 constexpr size_t kExtraBlockSize = 13;
-
-uint32_t ReadBe32(const uint8_t* p)
-{
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
-}
 
 }  // namespace
 
@@ -65,9 +60,9 @@ int DecodeWorldStatus(const uint8_t* data, int length, CWorldNotifyObj& out)
     if (extra.size() >= kExtraBlockSize) {
         const auto* e = reinterpret_cast<const uint8_t*>(extra.data());
         s.m_nExtra0 = static_cast<int8_t>(e[0]);
-        s.m_nExtra1 = ReadBe32(e + 1);
-        s.m_nExtra2 = static_cast<int64_t>(ReadBe32(e + 5));
-        s.m_nExtra3 = static_cast<int64_t>(ReadBe32(e + 9));
+        s.m_nExtra1 = GetBe32(e + 1);
+        s.m_nExtra2 = static_cast<int64_t>(GetBe32(e + 5));
+        s.m_nExtra3 = static_cast<int64_t>(GetBe32(e + 9));
     }
     s.m_bValid = 1;
     out.m_nWorldId = 0;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/byte_order.h"
 #include "net/nte/nte_cipher.h"
 #include "net/nte/nte_pool.h"
 #include "net/nte/nte_records.h"
@@ -156,7 +157,8 @@ tcpcontext* nte_tcpcontext_create(int listening, const char* address, int port, 
   ctx->no_delay = no_delay ? 1 : 0;
   ctx->hiwater = NTE_HIWATER_DEFAULT;
   ctx->records_per_pass = 1;
-  ctx->port_net = static_cast<uint16_t>(((port & 0xFF) << 8) | ((port >> 8) & 0xFF));
+  // Kept as the wire has it: the two bytes of the port, high byte first.
+  PutBe16(reinterpret_cast<uint8_t*>(&ctx->port_net), static_cast<uint16_t>(port));
   ++nte_internal::stats()->ctx_create;
 
   int r = nte_cipher_select(cipher_flags, &ctx->decoder, &ctx->encoder);
@@ -407,8 +409,8 @@ int nte_tcpcontext_ipfilter_add(tcpcontext* ctx, uint32_t flags, const uint8_t* 
   nte_ipfilter_entry& e = ctx->ipfilter[ctx->ipfilter_count++];
   e.flags = flags;
   e.unused = 0;
-  e.address = (static_cast<uint32_t>(address[0]) << 24) | (address[1] << 16) | (address[2] << 8) | address[3];
-  e.mask = (static_cast<uint32_t>(mask[0]) << 24) | (mask[1] << 16) | (mask[2] << 8) | mask[3];
+  e.address = GetBe32(address);
+  e.mask = GetBe32(mask);
   return nte_set_last_error(NTE_OK);
 }
 
@@ -419,7 +421,7 @@ int nte_tcpcontext_ipfilter_check(tcpcontext* ctx, const uint8_t* address, int l
     nte_errout("ipv4filter_check: fatal: only ipv4 is supported\n");
     return 1;
   }
-  uint32_t a = (static_cast<uint32_t>(address[0]) << 24) | (address[1] << 16) | (address[2] << 8) | address[3];
+  uint32_t a = GetBe32(address);
   for (int i = 0; i < ctx->ipfilter_count; ++i) {
     const nte_ipfilter_entry& e = ctx->ipfilter[i];
     if (!(e.flags & 0x1)) continue;
