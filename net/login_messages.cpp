@@ -2,6 +2,7 @@
 
 #include "framework/byte_order.h"
 #include "net/field_reader.h"
+#include "net/login_events.h"
 #include "net/nte/nte_framing.h"
 
 namespace {
@@ -151,7 +152,7 @@ int ParseWorldStatus(const uint8_t* data, int length, CLoginNotifySink& sink)
     const int r = DecodeWorldStatus(data, length, obj);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgWorldStatus, 0, 0, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgWorldStatus, 0, &obj);
     return 0;
 }
 
@@ -161,14 +162,14 @@ int ParseWorldId(const uint8_t* data, int length, CLoginNotifySink& sink)
     const int r = DecodeWorldId(data, length, obj);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgWorldId, 0, 0, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgWorldId, 0, &obj);
     return 0;
 }
 
 int ParseSignal(const uint8_t* data, int length, CLoginNotifySink& sink)
 {
     // No fields; whatever follows the id is ignored.
-    sink.Notify(kNotifyMessage, kMsgSignal, 0, 0, 0);
+    RaiseLoginMessage(sink, kMsgSignal, 0, nullptr);
     return 0;
 }
 
@@ -179,7 +180,7 @@ int ParseVersionNotify(const uint8_t* data, int length, CLoginNotifySink& sink)
     const int r = DecodeVersionNotify(data, length, false, obj, result);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgVersionNotify, 0, result, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgVersionNotify, result, &obj);
     return 0;
 }
 
@@ -190,7 +191,7 @@ int ParseVersionNotifyShort(const uint8_t* data, int length, CLoginNotifySink& s
     const int r = DecodeVersionNotify(data, length, true, obj, result);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgVersionNotifyShort, 0, result, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgVersionNotifyShort, result, &obj);
     return 0;
 }
 
@@ -200,7 +201,7 @@ int ParseWorldSiteList(const uint8_t* data, int length, CLoginNotifySink& sink)
     const int r = DecodeWorldSiteList(data, length, obj);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgWorldSiteList, 0, 0, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgWorldSiteList, 0, &obj);
     return 0;
 }
 
@@ -210,7 +211,7 @@ int ParseByteNotify(const uint8_t* data, int length, CLoginNotifySink& sink)
     uint8_t value = r.U8();
     if (!r.Ok())
         return r.Error();
-    sink.Notify(kNotifyMessage, kMsgByteNotify, 0, 0, reinterpret_cast<intptr_t>(&value));
+    RaiseLoginMessage(sink, kMsgByteNotify, 0, &value);
     return 0;
 }
 

@@ -23,6 +23,7 @@ int deliver(conn_t* c, uint32_t serial, const uint8_t* data, int length, int con
 
 // The declared length can never be buffered whole: waiting would only hang
 // the connection until its idle time-out, so it is a protocol error now.
+// It fails with -2 (no room), apart from the framing's own limit (-24).
 int never_fits(uint32_t length, uint32_t header, const nte_sbuf& buf) {
   return length > buf.size || header > buf.size - length;
 }
@@ -41,7 +42,7 @@ int length_prefixed(conn_t* conn, uint32_t serial, int header) {
     if (length > static_cast<uint32_t>(NTE_U32_BODY_MAX)) return nte_set_last_error(NTE_ERR_RECORD_TOO_LONG);
   }
   if (never_fits(length, static_cast<uint32_t>(header), conn->rbuf)) {
-    return nte_set_last_error(NTE_ERR_RECORD_TOO_LONG);
+    return nte_set_last_error(NTE_ERR_NO_ROOM);
   }
   if (static_cast<uint32_t>(n - header) < length) return nte_set_last_error(NTE_OK);
   if (length == 0) {
@@ -90,7 +91,7 @@ int nte_parser_text_line(conn_t* conn, uint32_t serial) {
   const uint8_t* lf = static_cast<const uint8_t*>(std::memchr(p, '\n', static_cast<size_t>(n)));
   if (!lf) {
     // A full buffer without a line end can never become a line.
-    if (static_cast<uint32_t>(n) >= conn->rbuf.size) return nte_set_last_error(NTE_ERR_RECORD_TOO_LONG);
+    if (static_cast<uint32_t>(n) >= conn->rbuf.size) return nte_set_last_error(NTE_ERR_NO_ROOM);
     return nte_set_last_error(NTE_OK);
   }
   int at = static_cast<int>(lf - p);

@@ -31,8 +31,9 @@ constexpr int NTE_U32_BODY_MAX = 0x40000000;
 // (nothing consumed), else the record callback's result after the record
 // and its framing were consumed (0 when the context has no callback or the
 // record was empty and skipped).  Negative: protocol error (-6 invalid
-// handle, -24 record can never fit); the I/O step then closes the
-// connection with NTE_CLOSE_PROTOCOL_ERROR.
+// handle, -24 a 32-bit length above the framing's limit, -2 a record that
+// can never fit the read buffer); the I/O step then closes the connection
+// with NTE_CLOSE_PROTOCOL_ERROR.
 int nte_parser_u16_length(conn_t* conn, uint32_t serial);
 int nte_parser_u32_length(conn_t* conn, uint32_t serial);
 int nte_parser_text_line(conn_t* conn, uint32_t serial);
