@@ -1,0 +1,138 @@
+#include "update/update_sequence_win.h"
+
+#include <commctrl.h>
+
+#include "app/launcher_app.h"
+#include "net/version_update_info.h"
+#include "res/resource.h"
+#include "update/launcher_script_host_win.h"
+#include "update/update_view.h"
+#include "update/version_check_win.h"
+
+static_assert(kSeqMbYesNo == MB_YESNO && kSeqMbIconExclamation == MB_ICONEXCLAMATION && kSeqIdYes == IDYES,
+              "the sequence's message styles are Windows' own");
+static_assert(kStatusCheckingId == IDS_STATUS_CHECKING && kStatusUpdatingId == IDS_STATUS_UPDATING &&
+                  kVersionAstrayId == IDS_ERR_UPDATE_ABORTED,
+              "the sequence's string ids are the string table's");
+
+namespace {
+
+bool g_sequenceRunning = false;
+
+// Clears the running flag on every way out of a sequence.
+class CSequenceRunningScope {
+ public:
+  CSequenceRunningScope() { g_sequenceRunning = true; }
+  ~CSequenceRunningScope() { g_sequenceRunning = false; }
+  CSequenceRunningScope(const CSequenceRunningScope&) = delete;
+  CSequenceRunningScope& operator=(const CSequenceRunningScope&) = delete;
+};
+
+}  // namespace
+
+bool IsUpdateSequenceRunning() { return g_sequenceRunning; }
+
+bool RunUpdateSequenceOn(CQuorlLauncherUpdateView* view) {
+  if (g_sequenceRunning || view == nullptr)
+    return false;
+  CSequenceRunningScope running;
+  CUpdateSequenceHostWin host(view);
+  RunUpdateSequence(host);
+  return true;
+}
+
+CUpdateSequenceHostWin::CUpdateSequenceHostWin(CQuorlLauncherUpdateView* view)
+    : m_pView(view), m_hView(view->GetSafeHwnd()) {}
+
+CQuorlLauncherUpdateView* CUpdateSequenceHostWin::View() const {
+  // A view deletes itself with its window: the permanent map tells whether
+  // this one still lives.
+  if (m_hView == nullptr || !::IsWindow(m_hView) || CWnd::FromHandlePermanent(m_hView) != m_pView)
+    return nullptr;
+  return m_pView;
+}
+
+void CUpdateSequenceHostWin::SetStatusString(uint32_t stringId, bool hideDetails) {
+  if (CQuorlLauncherUpdateView* view = View())
+    view->SetStatusString(stringId, hideDetails ? TRUE : FALSE);
+}
+
+void CUpdateSequenceHostWin::ShowInstalledVersion(uint32_t version) {
+  if (CQuorlLauncherUpdateView* view = View())
+    view->ShowVersion(version, IDC_UPDATE_CURRENT);
+}
+
+void CUpdateSequenceHostWin::ClearStepTexts() {
+  CQuorlLauncherUpdateView* view = View();
+  if (!view)
+    return;
+  view->SetDlgItemText(IDC_UPDATE_NEXT, "");
+  view->SetDlgItemText(IDC_UPDATE_BYTES, "");
+  view->SetDlgItemText(IDC_UPDATE_REMAINING, "");
+  view->SendDlgItemMessage(IDC_UPDATE_PROGRESS, PBM_SETPOS, 0, 0);
+}
+
+int CUpdateSequenceHostWin::CheckVersion(uint32_t version) {
+  if (!View())
+    return kCheckGone;
+  return RunVersionCheck(m_hView, version);
+}
+
+bool CUpdateSequenceHostWin::HasUpdateScript(uint32_t component) {
+  const CVersionUpdateInfo* info = g_versionUpdateInfoList.Find(GetAppServiceId(), component);
+  return info != nullptr && info->HasScript();
+}
+
+PatchResult CUpdateSequenceHostWin::RunPatch(uint32_t component) {
+  const uint32_t service = GetAppServiceId();
+  const CVersionUpdateInfo* info = g_versionUpdateInfoList.Find(service, component);
+  if (info == nullptr || !info->HasScript())
+    return kPatchNoScript;
+  // The table may be rebuilt by a later check, never while the script runs:
+  // the sequence does not start another check from inside a script.
+  CLauncherScriptHost scriptHost;
+  CPatchScript script(scriptHost);
+  return PatchResultFromScript(script.RunScript(info->GetScript(), service, component));
+}
+
+void CUpdateSequenceHostWin::ResetScriptVersions() {
+  if (CQuorlLauncherUpdateView* view = View())
+    view->ResetScriptVersions();
+}
+
+uint32_t CUpdateSequenceHostWin::GetLatestVersion() {
+  CQuorlLauncherUpdateView* view = View();
+  return view ? view->GetLatestVersion() : 0;
+}
+
+uint32_t CUpdateSequenceHostWin::GetNextVersion() {
+  CQuorlLauncherUpdateView* view = View();
+  return view ? view->GetNextVersion() : 0;
+}
+
+uint32_t CUpdateSequenceHostWin::GetInstalledGameVersion() {
+  BOOL failed = FALSE;
+  return ::GetInstalledGameVersion(failed);
+}
+
+uint32_t CUpdateSequenceHostWin::GetInstalledLauncherVersion() {
+  BOOL failed = FALSE;
+  return ::GetInstalledLauncherVersion(failed);
+}
+
+int CUpdateSequenceHostWin::ShowMessage(uint32_t stringId, uint32_t style) {
+  return MessageBoxWithAppTitle(stringId, style);
+}
+
+bool CUpdateSequenceHostWin::InitDeviceOrReport() {
+  return GetLauncherApp()->InitDeviceOrReport() != FALSE;
+}
+
+bool CUpdateSequenceHostWin::StartClient() {
+  CQuorlLauncherUpdateView* view = View();
+  return view != nullptr && view->StartClient() != FALSE;
+}
+
+void CUpdateSequenceHostWin::PostBackToLauncher() { ::PostBackToLauncher(); }
+
+void CUpdateSequenceHostWin::PostAppExit() { ::PostAppExit(); }
