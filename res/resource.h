@@ -31,6 +31,8 @@
 #define IDS_CHECK_INVALID             21012
 #define IDS_CHECK_NOT_IN_SERVICE      21013
 #define IDS_CHECK_ERROR               21014
+#define IDS_ERR_UPDATE_ABORTED    21103   // something went wrong during the update
+#define IDS_ERR_UPDATE_FAULT      21104   // a fault stopped the update
 
 // Commands
 #define ID_LAUNCHER_START         32773
