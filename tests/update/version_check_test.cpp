@@ -236,8 +236,9 @@ TEST_F(VersionCheckTest, OutcomeOfEachServerBehaviour)
                                    : s.id == IDS_CHECK_KEEP_WAITING ? (kMbYesNo | kMbIconExclamation)
                                                                     : kMbIconExclamation;
             EXPECT_EQ(style, s.style);
-            if (s.id == 0)
+            if (s.id == 0) {
                 EXPECT_EQ(r.notice, s.notice);
+            }
         }
         EXPECT_EQ(1, host.pumpStarts);
         EXPECT_EQ(1u, fixture.GetConnectionCount());
@@ -392,8 +393,9 @@ TEST_F(VersionCheckTest, ConnectFailures)
         fake::next_connect(c.connect);
         EXPECT_EQ(2, Check());
         EXPECT_EQ(c.shown, host.Ids());
-        if (c.shown[0] == IDS_CHECK_CANNOT_CONNECT)
+        if (c.shown[0] == IDS_CHECK_CANNOT_CONNECT) {
             EXPECT_EQ(c.code, host.shown[0].code);
+        }
         TearDown();
     }
 }
