@@ -4,9 +4,8 @@
 
 #include <cstdint>
 
+#include "app/localize.h"
 #include "framework/cstring.h"
-
-constexpr uint16_t kDefaultLoginPort = 9070;
 
 // The address rule of the version check:
 // - host := defaultHost, port := 9070;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -242,6 +244,43 @@ TEST_F(VersionCheckTest, OutcomeOfEachServerBehaviour)
         }
         EXPECT_EQ(1, host.pumpStarts);
         EXPECT_EQ(1u, fixture.GetConnectionCount());
+        TearDown();
+    }
+}
+
+TEST_F(VersionCheckTest, SampleScenarioFiles)
+{
+    struct File {
+        const char* name;
+        int result;
+        std::vector<uint32_t> shown;
+        uint32_t msPerWait;
+    };
+    const File files[] = {
+        {"no_update.scn", 1, {}, 10},
+        {"game_update.scn", 1, {}, 10},  // the script is for another installed version
+        {"maintenance.scn", 2, {0}, 10},
+        {"busy.scn", 2, {0}, 10},
+        {"not_in_service.scn", 2, {IDS_CHECK_NOT_IN_SERVICE}, 10},
+        {"no_answer.scn", 2, {IDS_CHECK_KEEP_WAITING, IDS_CHECK_GAVE_UP_WAITING}, 500},
+    };
+    for (const File& f : files) {
+        SCOPED_TRACE(f.name);
+        std::ifstream in(std::string(QUORL_FIXTURE_SCENARIOS) + "/" + f.name, std::ios::binary);
+        ASSERT_TRUE(in.good());
+        std::ostringstream text;
+        text << in.rdbuf();
+        CFixtureScenario sc;
+        std::string error;
+        ASSERT_TRUE(FixtureParseScenario(text.str(), sc, error)) << error;
+        CLoginFixture fixture(sc);
+        ASSERT_TRUE(fixture.Start());
+        Start(nte_test::Transport::kSystem);
+        host = CTestHost();
+        host.port = fixture.GetPort();
+        host.msPerWait = f.msPerWait;
+        EXPECT_EQ(f.result, Check());
+        EXPECT_EQ(f.shown, host.Ids());
         TearDown();
     }
 }
