@@ -273,9 +273,6 @@ int CVersionCheck::CheckVersion(uint32_t version)
     uint16_t port = 0;
     m_host.GetLoginServerAddress(host, port);
     m_host.StartNetworkPump();
-    // A connection that an earlier check left behind (its window went away
-    // while it waited for the close) would hold the context's only slot.
-    m_socket.FreeContext();
     m_nConnectState = kConnectPending;
     m_bError = false;
     if (m_socket.Connect(host, port, CHalvaneOnlineGameBaseSocket::kModePlain) != 0) {
@@ -312,8 +309,14 @@ int CVersionCheck::CheckVersion(uint32_t version)
 
     // 8. Always closed again.  A window that went away (or a quit) while
     // the close was awaited ends the check silently, as in every other wait.
-    if (DisconnectAndWait() == 0 && result == -1)
-        result = m_bGone ? kCheckGone : kCheckFailed;
+    if (DisconnectAndWait() == 0) {
+        if (result == -1)
+            result = m_bGone ? kCheckGone : kCheckFailed;
+        // Nobody waits for the close any more, and without the pump nothing
+        // would finish it: the connection goes now, so that none outlives
+        // the check and the next check has the context's one slot.
+        m_socket.FreeContext();
+    }
     m_host.StopNetworkPump();
 
     // 9.

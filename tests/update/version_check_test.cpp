@@ -67,8 +67,11 @@ public:
         EXPECT_TRUE(pumpRunning) << "the pump runs while the check waits";
         ++waits;
         tick += msPerWait;
-        g_engineMs += msPerWait;
+        if (!freezeEngineClock)
+            g_engineMs += msPerWait;
         nte_update_time();
+        if (onWait)
+            onWait();
         if (realSleep)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return quitAtWait >= 0 && waits >= quitAtWait ? 1 : 0;
@@ -112,6 +115,8 @@ public:
     int quitAtWait = -1;
     int goneAtWait = -1;
     int idleResets = 0;
+    bool freezeEngineClock = false;
+    std::function<void()> onWait;
     bool pumpRunning = false;
     int pumpStarts = 0;
     bool versionsReadable = true;
@@ -437,6 +442,32 @@ TEST_F(VersionCheckTest, ConnectFailures)
         }
         TearDown();
     }
+}
+
+TEST_F(VersionCheckTest, CloseThatNeverFinishesAsksTooAndLeavesNoConnection)
+{
+    // The request never leaves (the peer takes nothing) and the engine's
+    // clock stands still, so the close waits on its pending output.
+    Start(nte_test::Transport::kFake);
+    host.port = 9070;
+    host.msPerWait = 500;
+    host.realSleep = false;
+    host.freezeEngineClock = true;
+    host.onWait = [this] {
+        if (socket.GetState() == CNteSocket::kConnected && fake::last() != nullptr)
+            fake::last()->send_blocked = true;
+    };
+    EXPECT_EQ(2, Check());
+    EXPECT_EQ((std::vector<uint32_t>{IDS_CHECK_KEEP_WAITING, IDS_CHECK_GAVE_UP_WAITING, IDS_CHECK_KEEP_WAITING}),
+              host.Ids());
+    EXPECT_EQ(0, fake::open_count()) << "the connection went with the check";
+    // The next check has a connection of its own.
+    host.onWait = nullptr;
+    host.shown.clear();
+    fake::Socket* previous = fake::last();
+    const int r = Check();
+    EXPECT_NE(previous, fake::last());
+    EXPECT_EQ(2, r) << "the fake peer never answers";
 }
 
 TEST_F(VersionCheckTest, RealRefusedPortFailsTheConnect)
