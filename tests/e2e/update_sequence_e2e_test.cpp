@@ -1,0 +1,581 @@
+// The update sequence end to end: the real launcher under Wine, started
+// from a staged installation, against the login-server fixture, the HTTP
+// fixture holding our patch program, and our stand-in game client.  Each
+// scenario gives the server's answers and scripts and checks what a user
+// and the installation see: the message boxes in order, the requests made,
+// the programs started, the final "PL", and whether the client started.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/localize.h"
+#include "framework/afxres.h"
+#include "res/resource.h"
+#include "tests/e2e/win_driver.h"
+#include "tests/update/pl_encoder.h"
+#include "tools/fixture/login_fixture.h"
+#include "tools/httpfix/http_fixture.h"
+#include "update/crc32.h"
+#include "update/version_store.h"
+
+using namespace e2e;
+
+namespace {
+
+const std::string kBinDir = ToWindowsPath(QUORL_E2E_BIN_DIR) + "\\";
+const std::string kHarnessDir = ToWindowsPath(QUORL_E2E_HARNESS_DIR) + "\\";
+
+// A profile of its own: the registry key of these runs is nobody else's.
+const char kProfile[] = "QuorlSeqE2E";
+const std::string kAppKey = std::string("Software\\Halvane\\") + kProfile;
+const uint32_t kCodePage = 949;
+const uint32_t kService = GetServiceIdForCodePage(kCodePage);
+
+constexpr uint32_t kV1000 = 1000000;
+constexpr uint32_t kV1001 = 1001000;
+constexpr uint32_t kV1002 = 1002000;
+constexpr UINT kShowUpdate = ID_SHOW_UPDATE_VIEW;
+constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
+constexpr DWORD kRunTimeout = 90000;
+
+// The texts the user reads (UTF-8; "%s" filled with the title "Quorl").
+const char kText21101[] =
+    "업데이트가 올바로 행해지지 않았습니다.\nQuorl을 플레이하기 위해서는 다시 시도하거나 언인스톨한 후 다시 "
+    "설치하여야 합니다.";
+const char kText21102[] = "업데이트 중에 이상이 발생하여 갱신이 완료되지 않았습니다.\n다시 시도하겠습니까?";
+const char kText21103[] =
+    "업데이트 중에 이상이 발생하여 처리를 중지하였습니다.\n다른 프로그램을 종료하거나, 윈도우를 재시작한 후에 다시 "
+    "시도해 주세요.";
+const char kText21111[] = "다운로드한 파일이 정상적이지 않습니다.\n다운로드를 다시 하겠습니까?";
+const char kText22002NoCombination[] =
+    "DirectX의 초기화를 할 수 없습니다. DirectX를 사용할 디바이스를 찾지 못했습니다.(-2113929213)";
+
+std::string ReadWholeFile(const std::string& path) {
+  std::string out;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+      out.append(buf, n);
+    std::fclose(f);
+  }
+  return out;
+}
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+uint32_t Crc32Of(const std::string& bytes) {
+  CCrc32 crc;
+  crc.Update(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
+  return crc.GetValue();
+}
+
+// The registry under HKCU, written as the game's installation would.
+bool SetString(const std::string& subkey, const char* name, const std::string& value) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  const bool ok = ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+  ::RegCloseKey(key);
+  return ok;
+}
+
+std::string GetString(const std::string& subkey, const char* name) {
+  char value[4096] = {};
+  DWORD size = sizeof value - 1;
+  DWORD type = 0;
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return std::string();
+  const bool ok = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+                      ERROR_SUCCESS && type == REG_SZ;
+  ::RegCloseKey(key);
+  return ok ? std::string(value) : std::string();
+}
+
+bool HasCaption(HWND wnd) { return (::GetWindowLongA(wnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION; }
+
+// The text of a message box (its static) or of the retry dialog (1026).
+std::string DialogText(HWND box) {
+  const std::string text = MessageBoxText(box);
+  if (!text.empty())
+    return text;
+  HWND message = ::GetDlgItem(box, 1026);
+  return message ? WindowTextUtf8(message) : std::string();
+}
+
+// The first visible dialog of the process, or null.
+HWND FindDialog(DWORD pid) { return WaitForWindow(pid, "#32770", 0); }
+
+// What one box gets: the button, and something to do before pressing it.
+struct Reply {
+  int button = IDOK;
+  std::function<void()> before;
+};
+
+struct Outcome {
+  std::vector<std::string> boxes;  // texts, in order
+  bool exited = false;             // the launcher ended
+  bool back = false;               // the launcher screen came back
+};
+
+// A script line that downloads a file of the HTTP fixture.
+std::string HttpGet(uint16_t port, const std::string& name, const std::string& bytes, uint32_t crc) {
+  char line[256];
+  std::snprintf(line, sizeof line, "HTTPGET /127.0.0.1:%u/%s %u %08x\n", port, name.c_str(),
+                static_cast<unsigned>(bytes.size()), crc);
+  return line;
+}
+
+CFixtureComponent Component(uint32_t id, int32_t result, const std::string& script = std::string(),
+                            uint32_t version = 0) {
+  CFixtureComponent c;
+  c.componentId = id;
+  c.result = result;
+  c.script = script;
+  if (version != 0) {
+    c.matchVersion = true;
+    c.version = version;
+  }
+  return c;
+}
+
+CFixtureScenario Scenario(std::vector<CFixtureComponent> components) {
+  CFixtureScenario s;
+  s.components = std::move(components);
+  s.answerUnlisted = true;
+  s.unlistedResult = 0;  // everything else: no update
+  return s;
+}
+
+class UpdateSequence : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(web.Start());
+    ASSERT_TRUE(login.Start());
+    helper = ReadWholeFile(kHarnessDir + "patch.exe");
+    ASSERT_FALSE(helper.empty()) << kHarnessDir + "patch.exe";
+
+    // The installation: program, skin, id file naming our profile, and the
+    // stand-in client in the game folder (the same folder).
+    exe = install.File("QuorlLauncher.exe");
+    ASSERT_TRUE(::CopyFileA((kBinDir + "QuorlLauncher.exe").c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyInto(kBinDir + "QuorlLnchr.rdl", install.Path(), "QuorlLnchr.rdl"));
+    ASSERT_TRUE(CopyInto(kHarnessDir + "quorl.bin", install.Path(), "quorl.bin"));
+    const std::string record = CLocalizeInfo::EncodeRecord(kCodePage, kProfile, kLocalizeInfoServiceId, 4242);
+    ASSERT_TRUE(WriteFileBytes(install.File("Quorl.id"), record + "\r\n"));
+
+    DeleteAppKey();
+    std::string gameFolder = install.Path();
+    gameFolder.pop_back();  // the installer writes it without the backslash
+    ASSERT_TRUE(SetString(kAppKey, "GameFolder", gameFolder));
+    ASSERT_TRUE(SetString(kAppKey + "\\Login", "Server", "127.0.0.1:" + std::to_string(login.GetPort())));
+    ASSERT_TRUE(SetString(kAppKey + "\\Login", "DownloadPath", downloads.Path()));
+    InstallVersions(kV1000, kV1000);
+
+    // What the harness programs read; the launcher hands its environment on.
+    ::SetEnvironmentVariableA("QUORL_PATCH_REGKEY", kAppKey.c_str());
+    ::SetEnvironmentVariableA("QUORL_PATCH_SERVICE", std::to_string(kService).c_str());
+    ::SetEnvironmentVariableA("QUORL_PATCH_REPORT", reports.File("patch.txt").c_str());
+    ::SetEnvironmentVariableA("QUORL_PATCH_SHOW_MS", "100");
+    ::SetEnvironmentVariableA("QUORL_CLIENT_REPORT", reports.File("client.txt").c_str());
+    ::SetEnvironmentVariableA("QUORL_CLIENT_EXIT_MS", "1000");
+  }
+
+  void TearDown() override {
+    launcher.Kill();
+    // The client ends itself; give it the time before its folder goes.
+    WaitUntil([&] { return !::FindWindowA("QuorlStandInClient", nullptr); }, 5000);
+    DeleteAppKey();
+  }
+
+  static void DeleteAppKey() { ::SHDeleteKeyA(HKEY_CURRENT_USER, kAppKey.c_str()); }
+
+  void InstallVersions(uint32_t game, uint32_t launcherVersion) {
+    ASSERT_TRUE(SetString(kAppKey, "PL", pl_encoder::Encode(game, launcherVersion, kService)));
+  }
+
+  uint32_t InstalledGame() {
+    const std::string pl = GetString(kAppKey, "PL");
+    uint32_t game = 0, launcherVersion = 0;
+    DecodeInstalledVersions(pl.c_str(), pl.size(), kService, &game, &launcherVersion);
+    return game;
+  }
+
+  // Serves our patch program under name; its CRC-32 for the script.
+  uint32_t Serve(const std::string& name) {
+    httpfix::Route route;
+    route.body = helper;
+    web.Set("/" + name, route);
+    return Crc32Of(helper);
+  }
+
+  // One game step: NEXTVER, LATESTVER, the download and the CALL.
+  std::string Step(uint32_t next, uint32_t latest, const std::string& patch) {
+    std::string s;
+    if (next)
+      s += "NEXTVER " + std::to_string(next) + "\n";
+    if (latest)
+      s += "LATESTVER " + std::to_string(latest) + "\n";
+    s += HttpGet(web.Port(), patch, helper, Serve(patch));
+    s += "CALL " + patch + "\n";
+    return s;
+  }
+
+  void Launch(const std::string& args = "/s") {
+    ASSERT_TRUE(launcher.Start(exe, args, install.Path()));
+  }
+
+  HWND Frame(DWORD timeout = 20000) { return WaitForWindow(launcher.Pid(), "Quorl Pather MainFrame", timeout); }
+
+  // Answers every box with the next reply (OK when none is left) until the
+  // launcher ends or shows its launcher screen again.
+  Outcome Run(std::vector<Reply> replies = {}, const std::function<void(HWND frame)>& whileUpdating = nullptr) {
+    Outcome out;
+    bool sawUpdateScreen = false;
+    HWND frame = nullptr;
+    size_t next = 0;
+    bool poked = false;
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < kRunTimeout) {
+      if (!launcher.Running()) {
+        out.exited = true;
+        break;
+      }
+      if (!frame)
+        frame = Frame(0);
+      if (HWND box = FindDialog(launcher.Pid())) {
+        // Let the box settle (its text is set right after it shows).
+        ::Sleep(100);
+        out.boxes.push_back(DialogText(box));
+        Reply reply = next < replies.size() ? replies[next] : Reply();
+        ++next;
+        if (reply.before)
+          reply.before();
+        PressButton(box, reply.button);
+        WaitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 10000);
+        continue;
+      }
+      if (frame && ::IsWindowVisible(frame)) {
+        if (HasCaption(frame)) {
+          sawUpdateScreen = true;
+          if (whileUpdating && !poked) {
+            poked = true;
+            whileUpdating(frame);
+          }
+        } else if (sawUpdateScreen) {
+          out.back = true;
+          break;
+        }
+      }
+      ::Sleep(20);
+    }
+    return out;
+  }
+
+  std::vector<CFixtureVersionRequest> Requests() {
+    std::vector<CFixtureVersionRequest> out;
+    for (size_t i = 0; i < login.GetConnectionCount(); ++i) {
+      for (const std::string& body : login.GetConnection(i).records) {
+        CFixtureVersionRequest r;
+        if (FixtureParseVersionRequest(body, r))
+          out.push_back(r);
+      }
+    }
+    return out;
+  }
+
+  // "component:version" of each row of each request, one request a line.
+  std::string RequestRows() {
+    std::string s;
+    for (const CFixtureVersionRequest& r : Requests()) {
+      for (const auto& row : r.rows)
+        s += std::to_string(row.component) + ":" + std::to_string(row.version) + " ";
+      s += "\n";
+    }
+    return s;
+  }
+
+  std::vector<std::string> WebPaths() {
+    std::vector<std::string> out;
+    for (const httpfix::Request& r : web.Requests())
+      out.push_back(r.target);
+    return out;
+  }
+
+  bool ClientStarted() {
+    return WaitUntil([&] { return FileExists(reports.File("client.txt")); }, 5000);
+  }
+
+  std::string PatchReport() { return ReadWholeFile(reports.File("patch.txt")); }
+
+  httpfix::HttpFixture web;
+  CLoginFixture login;
+  std::string helper;
+  TempFolder install;
+  TempFolder downloads;
+  TempFolder reports;
+  std::string exe;
+  Process launcher;
+};
+
+// The first check's request: the launcher and the game at their versions.
+const std::string kFirstRequest = "10100:1000000 10000:1000000 \n";
+
+TEST_F(UpdateSequence, NoScriptsStartsTheClientAndEnds) {
+  login.SetScenario(Scenario({}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run();
+  EXPECT_TRUE(out.exited);
+  EXPECT_TRUE(out.boxes.empty());
+  EXPECT_EQ(kFirstRequest, RequestRows());
+  ASSERT_TRUE(ClientStarted());
+  // The client's command line is its quoted path and one space; it runs in
+  // the game folder.
+  const std::string report = ReadWholeFile(reports.File("client.txt"));
+  EXPECT_NE(std::string::npos, report.find("cmdline=\"" + install.File("quorl.bin") + "\" \n")) << report;
+  EXPECT_TRUE(WebPaths().empty());
+  EXPECT_EQ(kV1000, InstalledGame());
+}
+
+TEST_F(UpdateSequence, LauncherScriptWithExecHandsOver) {
+  const std::string script = HttpGet(web.Port(), "launcher-new.exe", helper, Serve("launcher-new.exe")) +
+                             "EXEC launcher-new.exe\n";
+  login.SetScenario(Scenario({Component(10100, 1, script), Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run();
+  EXPECT_TRUE(out.exited);
+  EXPECT_TRUE(out.boxes.empty());
+  EXPECT_EQ(kFirstRequest, RequestRows());
+  EXPECT_EQ((std::vector<std::string>{"/launcher-new.exe"}), WebPaths());
+  // The new program got the download folder as parameter and working folder.
+  ASSERT_TRUE(WaitUntil([&] { return !PatchReport().empty(); }, 10000));
+  std::string folder = downloads.Path();
+  folder.pop_back();
+  const std::string report = PatchReport();
+  EXPECT_NE(std::string::npos, report.find("launcher-new.exe\" " + folder + " cwd=" + folder + " wrote=keep")) << report;
+  EXPECT_FALSE(ClientStarted());
+  EXPECT_EQ(kV1000, InstalledGame());
+}
+
+TEST_F(UpdateSequence, LauncherScriptRunsToItsEndThenTheGameUpdates) {
+  login.SetScenario(Scenario({Component(10100, 1, "PATCH launcher.bin\n"),
+                              Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run();
+  EXPECT_TRUE(out.exited);
+  EXPECT_TRUE(out.boxes.empty());
+  EXPECT_EQ(kFirstRequest, RequestRows());
+  EXPECT_TRUE(ClientStarted());
+  EXPECT_EQ(kV1001, InstalledGame());
+}
+
+TEST_F(UpdateSequence, FailedLauncherScriptGoesBack) {
+  login.SetScenario(Scenario({Component(10100, 1, "UNHEARD-OF command\n"),
+                              Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run();
+  EXPECT_TRUE(out.back);
+  EXPECT_EQ((std::vector<std::string>{kText21101}), out.boxes);
+  EXPECT_TRUE(WebPaths().empty());
+  EXPECT_FALSE(ClientStarted());
+  EXPECT_EQ(kV1000, InstalledGame());
+}
+
+TEST_F(UpdateSequence, OneGameStep) {
+  login.SetScenario(Scenario({Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run();
+  EXPECT_TRUE(out.exited);
+  EXPECT_TRUE(out.boxes.empty());
+  EXPECT_EQ(kFirstRequest, RequestRows());
+  EXPECT_EQ((std::vector<std::string>{"/patch-1001000.exe"}), WebPaths());
+  EXPECT_NE(std::string::npos, PatchReport().find("wrote=1001000"));
+  EXPECT_TRUE(ClientStarted());
+  EXPECT_EQ(kV1001, InstalledGame());
+}
+
+TEST_F(UpdateSequence, TwoStepsWithARecheckOnANewConnection) {
+  login.SetScenario(Scenario({Component(10000, 1, Step(kV1001, kV1002, "patch-1001000.exe"), kV1000),
+                              Component(10000, 1, Step(kV1002, 0, "patch-1002000.exe"), kV1001)}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run();
+  EXPECT_TRUE(out.exited);
+  EXPECT_TRUE(out.boxes.empty());
+  EXPECT_EQ(kFirstRequest + "10000:1001000 \n", RequestRows());
+  EXPECT_EQ(2u, login.GetConnectionCount());
+  EXPECT_EQ((std::vector<std::string>{"/patch-1001000.exe", "/patch-1002000.exe"}), WebPaths());
+  EXPECT_TRUE(ClientStarted());
+  EXPECT_EQ(kV1002, InstalledGame());
+}
+
+TEST_F(UpdateSequence, UnchangedVersionAsksAndYesChecksTheSameVersionAgain) {
+  login.SetScenario(Scenario({Component(10000, 1, Step(kV1001, kV1001, "patch-keep.exe"))}));
+  Reply yes;
+  yes.button = IDYES;
+  // The server answers differently the second time.
+  yes.before = [&] { login.SetScenario(Scenario({Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))})); };
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run({yes});
+  EXPECT_TRUE(out.exited);
+  EXPECT_EQ((std::vector<std::string>{kText21102}), out.boxes);
+  EXPECT_EQ(kFirstRequest + "10000:1000000 \n", RequestRows());
+  EXPECT_TRUE(ClientStarted());
+  EXPECT_EQ(kV1001, InstalledGame());
+}
+
+TEST_F(UpdateSequence, UnchangedVersionAnsweredNoGoesBack) {
+  login.SetScenario(Scenario({Component(10000, 1, Step(kV1001, kV1001, "patch-keep.exe"))}));
+  Reply no;
+  no.button = IDNO;
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run({no});
+  EXPECT_TRUE(out.back);
+  EXPECT_EQ((std::vector<std::string>{kText21102, kText21101}), out.boxes);
+  EXPECT_EQ(kFirstRequest, RequestRows());
+  EXPECT_FALSE(ClientStarted());
+  EXPECT_EQ(kV1000, InstalledGame());
+}
+
+TEST_F(UpdateSequence, VersionAstrayEndsTheLauncher) {
+  struct Case {
+    const char* name;
+    uint32_t next;
+  };
+  // A helper that installs 1.002 where NEXTVER said 1.001; and one with no
+  // NEXTVER at all.
+  for (const Case& c : {Case{"other than NEXTVER", kV1001}, Case{"no NEXTVER", 0}}) {
+    SCOPED_TRACE(c.name);
+    InstallVersions(kV1000, kV1000);
+    ::DeleteFileA(reports.File("client.txt").c_str());
+    login.SetScenario(Scenario({Component(10000, 1, Step(c.next, 0, "patch-1002000.exe"))}));
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    const Outcome out = Run();
+    EXPECT_TRUE(out.exited);
+    EXPECT_EQ((std::vector<std::string>{kText21103}), out.boxes);
+    EXPECT_FALSE(ClientStarted());
+    EXPECT_EQ(kV1002, InstalledGame());
+  }
+}
+
+TEST_F(UpdateSequence, GameScriptWithExecFails) {
+  const std::string script = HttpGet(web.Port(), "game-new.exe", helper, Serve("game-new.exe")) +
+                             "EXEC game-new.exe\n";
+  login.SetScenario(Scenario({Component(10000, 1, script)}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run();
+  EXPECT_TRUE(out.back);
+  EXPECT_EQ((std::vector<std::string>{kText21101}), out.boxes);
+  EXPECT_FALSE(ClientStarted());
+}
+
+TEST_F(UpdateSequence, RecheckWithoutUpdateBeforeTheLatestVersionFails) {
+  login.SetScenario(Scenario({Component(10000, 1, Step(kV1001, kV1002, "patch-1001000.exe"), kV1000)}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run();
+  EXPECT_TRUE(out.back);
+  EXPECT_EQ((std::vector<std::string>{kText21101}), out.boxes);
+  EXPECT_EQ(kFirstRequest + "10000:1001000 \n", RequestRows());
+  EXPECT_FALSE(ClientStarted());
+  EXPECT_EQ(kV1001, InstalledGame());
+}
+
+TEST_F(UpdateSequence, BadCrcCancelledInTheRetryDialog) {
+  const uint32_t crc = Serve("patch-1001000.exe");
+  const std::string script = "NEXTVER 1001000\nLATESTVER 1001000\n" +
+                             HttpGet(web.Port(), "patch-1001000.exe", helper, crc ^ 1u) +
+                             "CALL patch-1001000.exe\n";
+  login.SetScenario(Scenario({Component(10000, 1, script)}));
+  Reply cancel;
+  cancel.button = IDCANCEL;
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run({cancel});
+  EXPECT_TRUE(out.back);
+  EXPECT_EQ((std::vector<std::string>{kText21111, kText21101}), out.boxes);
+  // The script stopped at the download: the patch never ran.
+  EXPECT_EQ("", PatchReport());
+  EXPECT_FALSE(ClientStarted());
+  EXPECT_EQ(kV1000, InstalledGame());
+}
+
+TEST_F(UpdateSequence, DeviceCheckFailureGoesBack) {
+  // Wine's Direct3D without a renderer: no usable combination.
+  const std::string d3dKey = "Software\\Wine\\Direct3D";
+  const std::string old = GetString(d3dKey, "renderer");
+  ASSERT_TRUE(SetString(d3dKey, "renderer", "no3d"));
+  login.SetScenario(Scenario({}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run();
+  if (old.empty()) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, d3dKey.c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+      ::RegDeleteValueA(key, "renderer");
+      ::RegCloseKey(key);
+    }
+  } else {
+    SetString(d3dKey, "renderer", old);
+  }
+  EXPECT_TRUE(out.back);
+  EXPECT_EQ((std::vector<std::string>{kText22002NoCombination}), out.boxes);
+  EXPECT_FALSE(ClientStarted());
+}
+
+TEST_F(UpdateSequence, StartRequestsDuringARunAreIgnored) {
+  ::SetEnvironmentVariableA("QUORL_PATCH_SHOW_MS", "1500");
+  login.SetScenario(Scenario({Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  LRESULT endSession = -1;
+  const Outcome out = Run({}, [&](HWND frame) {
+    HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
+    ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+    if (view)
+      ::PostMessageA(view, kStartUpdateMessage, 0, 0);
+    // The close box and a log-off are refused while the update screen is up.
+    ::PostMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD_PTR answer = 1;
+    if (::SendMessageTimeoutA(frame, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer))
+      endSession = static_cast<LRESULT>(answer);
+  });
+  EXPECT_TRUE(out.exited);
+  EXPECT_TRUE(out.boxes.empty());
+  EXPECT_EQ(0, endSession);
+  EXPECT_EQ(kFirstRequest, RequestRows());
+  EXPECT_EQ(1u, login.GetConnectionCount());
+  EXPECT_EQ((std::vector<std::string>{"/patch-1001000.exe"}), WebPaths());
+  EXPECT_TRUE(ClientStarted());
+  EXPECT_EQ(kV1001, InstalledGame());
+}
+
+TEST_F(UpdateSequence, BackThenStartRunsTheWholeSequenceAgain) {
+  login.SetScenario(Scenario({Component(10000, 1, "EXEC nothing.exe\n")}));
+  // From the launcher screen, as the Start button does.
+  ASSERT_NO_FATAL_FAILURE(Launch(""));
+  HWND frame = Frame();
+  ASSERT_NE(nullptr, frame);
+  ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+  Outcome out = Run();
+  ASSERT_TRUE(out.back);
+  EXPECT_EQ((std::vector<std::string>{kText21101}), out.boxes);
+  EXPECT_EQ(1u, login.GetConnectionCount());
+
+  login.SetScenario(Scenario({Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+  out = Run();
+  EXPECT_TRUE(out.exited);
+  EXPECT_TRUE(out.boxes.empty());
+  EXPECT_EQ(kFirstRequest + kFirstRequest, RequestRows());
+  EXPECT_EQ(2u, login.GetConnectionCount());
+  EXPECT_TRUE(ClientStarted());
+  EXPECT_EQ(kV1001, InstalledGame());
+}
+
+}  // namespace
