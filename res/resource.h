@@ -31,6 +31,8 @@
 #define IDS_CHECK_INVALID             21012
 #define IDS_CHECK_NOT_IN_SERVICE      21013
 #define IDS_CHECK_ERROR               21014
+#define IDS_ERR_UPDATE_FAILED     21101   // a launcher or game update failed
+#define IDS_ASK_UPDATE_AGAIN      21102   // the update ran but the version did not move: again?
 #define IDS_ERR_UPDATE_ABORTED    21103   // something went wrong during the update
 #define IDS_ERR_UPDATE_FAULT      21104   // a fault stopped the update
 

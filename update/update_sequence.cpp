@@ -24,7 +24,7 @@ SequenceEnd Exit(CUpdateSequenceHost& host) {
 }
 
 SequenceEnd FailedUpdate(CUpdateSequenceHost& host) {
-  host.ShowMessage(kUpdateFailedId, kSeqMbIconExclamation);
+  host.ShowMessage(kUpdateFailedId, kMbIconExclamation);
   return Back(host);
 }
 
@@ -88,12 +88,12 @@ SequenceEnd RunUpdateSequence(CUpdateSequenceHost& host) {
       break;
     v = host.GetInstalledGameVersion();
     if (v == previous) {
-      if (host.ShowMessage(kVersionUnchangedId, kSeqMbYesNo | kSeqMbIconExclamation) != kSeqIdYes)
+      if (host.ShowMessage(kVersionUnchangedId, kMbYesNo | kMbIconExclamation) != kIdYes)
         break;
       // Yes: the same version is checked again and its script tried anew.
     } else {
       if (v != host.GetNextVersion()) {
-        host.ShowMessage(kVersionAstrayId, kSeqMbIconExclamation);
+        host.ShowMessage(kVersionAstrayId, kMbIconExclamation);
         return Exit(host);
       }
       if (v >= host.GetLatestVersion())

@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+// The check's results (kCheckDone, kCheckFailed, kCheckGone) and the
+// message-box styles and answers (kMbYesNo, kMbIconExclamation, kIdYes).
+#include "update/version_check.h"
+
 // Component ids of a version request.
 constexpr uint32_t kGameComponent = 10000;
 constexpr uint32_t kLauncherComponent = 10100;
@@ -18,11 +22,6 @@ constexpr uint32_t kUpdateFailedId = 21101;
 constexpr uint32_t kVersionUnchangedId = 21102;
 constexpr uint32_t kVersionAstrayId = 21103;
 
-// Message-box styles and answers, as Windows numbers them.
-constexpr uint32_t kSeqMbYesNo = 0x00000004;
-constexpr uint32_t kSeqMbIconExclamation = 0x00000030;
-constexpr int kSeqIdYes = 6;
-
 // What one run of a component's script came to.
 enum PatchResult {
   kPatchNoScript = 0,  // the version table holds no script for it
@@ -33,11 +32,6 @@ enum PatchResult {
 
 // RunScript's result (0 ran, 2 EXEC, anything else failed) as a PatchResult.
 PatchResult PatchResultFromScript(int runScriptResult);
-
-// Version check results.
-constexpr int kCheckDone = 1;
-constexpr int kCheckFailed = 2;  // the check showed its own message
-constexpr int kCheckGone = 3;    // the window is gone or the application quits
 
 class CUpdateSequenceHost {
  public:

@@ -9,9 +9,8 @@
 #include "update/update_view.h"
 #include "update/version_check_win.h"
 
-static_assert(kSeqMbYesNo == MB_YESNO && kSeqMbIconExclamation == MB_ICONEXCLAMATION && kSeqIdYes == IDYES,
-              "the sequence's message styles are Windows' own");
 static_assert(kStatusCheckingId == IDS_STATUS_CHECKING && kStatusUpdatingId == IDS_STATUS_UPDATING &&
+                  kUpdateFailedId == IDS_ERR_UPDATE_FAILED && kVersionUnchangedId == IDS_ASK_UPDATE_AGAIN &&
                   kVersionAstrayId == IDS_ERR_UPDATE_ABORTED,
               "the sequence's string ids are the string table's");
 

@@ -81,7 +81,7 @@ class ScriptedHost : public CUpdateSequenceHost {
   int ShowMessage(uint32_t id, uint32_t style) override {
     log.push_back("message " + std::to_string(id) + " style " + std::to_string(style));
     if (buttons.empty())
-      return (style & kSeqMbYesNo) ? 7 : 1;
+      return (style & kMbYesNo) ? 7 : 1;
     const int b = buttons.front();
     buttons.pop_front();
     return b;
@@ -273,7 +273,7 @@ std::vector<Case> Cases() {
                      1000000});
     cases.push_back({"version unchanged, Yes checks the same version again",
                      {GameAnswer(keep), GameAnswer(Step(1001000, 1001000, 1001000))},
-                     {kSeqIdYes},
+                     {kIdYes},
                      true,
                      kStart + kGameStart + unchanged + "show 1000000\nclear\ncheck 1000000\nrun 10000\n" + kPlay,
                      SequenceEnd::kExit,
