@@ -105,18 +105,26 @@ if [ -z "${QUORL_XVFB:-}" ]; then
   exit 0
 fi
 
+# The web portal's part: login data on the clipboard, enciphered with the
+# launch key that the launcher gets as its parameter.  Its fifth field asks
+# the launcher to hand the data on to the client.
+portal_key=demo-launch-key
+portal_text="127.0.0.1,$port,demo-user,demo-session,play"
+"$QUORL_WINE" "$demo/install/quorl.bin" --put-portal "$portal_key" "$portal_text" </dev/null >/dev/null 2>&1 ||
+  echo "demo: the portal data could not be put on the clipboard" >&2
+
 # Private display: the update starts at once; the client ends itself after
 # a while so that nothing is left running.
 export QUORL_CLIENT_EXIT_MS=15000
 QUORL_PATCH_REPORT=$(winpath "$demo/patch-report.txt")
 export QUORL_PATCH_REPORT QUORL_PATCH_SHOW_MS=1500
-"$QUORL_WINE" "$demo/install/QuorlLauncher.exe" /s </dev/null >/dev/null 2>&1 &
+"$QUORL_WINE" "$demo/install/QuorlLauncher.exe" /s "$portal_key" </dev/null >/dev/null 2>&1 &
 launcher=$!
 
 # Mid-download: the patch has started arriving in the download folder.
 for _ in $(seq 300); do
   s=$(stat -c %s "$demo/downloads/$patch" 2>/dev/null || echo 0)
-  [ "$s" -gt 65536 ] && break
+  [ "$s" -gt 300000 ] && break
   sleep 0.1
 done
 sleep 0.5

@@ -8,10 +8,15 @@
 //                         lines once the client has read its start-up data
 //   QUORL_CLIENT_EXIT_MS  ends the client after that many milliseconds
 //                         (default: it stays until its window is closed)
+//
+// "quorl.bin --put-portal KEY TEXT" plays the web portal instead: it puts
+// TEXT on the clipboard enciphered with KEY, as the portal does before it
+// starts the launcher with KEY, and ends.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/portal.h"
@@ -75,6 +80,8 @@ LRESULT CALLBACK ClientProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  if (__argc == 4 && std::strcmp(__argv[1], "--put-portal") == 0)
+    return PutPortalClipboard(__argv[3], __argv[2]) ? 0 : 1;
   const char* commandLine = ::GetCommandLineA();
   char cwd[MAX_PATH + 1] = {};
   ::GetCurrentDirectoryA(MAX_PATH, cwd);
