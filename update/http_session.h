@@ -1,0 +1,130 @@
+// One HTTP GET of one file into a local file, on a worker thread of its
+// own, with reports to a window.  Win32 only (WinINet).
+//
+// Reports: message m (SetNotify), wParam the kind or end code, lParam the
+// value.  While it transfers the worker *sends* 3 (the server accepted the
+// request, 0), then 1 (the content length) when the server gave one, then
+// 2 (bytes so far) after every 4,096 new bytes and more; at the end it
+// *posts* one end code:
+//   0 done (bytes; the whole body is in the file)   4 stopped (0)
+//   5 no internet session (error)                   6 no connection, or the
+//     server refused the file (HTTP status or error)
+//   7 the file cannot be written or closed (cause)  8 reading failed (error)
+//   10 any other failure (0)                        11 the request cannot be
+//     opened or sent (error)
+// After a failed close of the output file 7 follows the first end code.
+// A run that does not end with 0 removes its partial file.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "framework/afxapp.h"
+#include "framework/afxfile.h"
+#include "framework/afxinet.h"
+#include "framework/afxmt.h"
+#include "framework/cstring.h"
+
+#include <atomic>
+#include <memory>
+
+// The update screen's report message.
+constexpr UINT WM_APP_DOWNLOAD_PROGRESS = WM_APP + 0x201;
+
+enum : int {
+  kDownloadReportLength = 1,
+  kDownloadReportBytes = 2,
+  kDownloadReportStarted = 3,
+  kDownloadDone = 0,
+  kDownloadStopped = 4,
+  kDownloadNoSession = 5,
+  kDownloadRefused = 6,
+  kDownloadFileError = 7,
+  kDownloadReadError = 8,
+  kDownloadOtherError = 10,
+  kDownloadRequestError = 11,
+};
+
+class CHTTPBinarySession {
+ public:
+  CHTTPBinarySession() = default;
+  // Stops a worker that still runs (see Stop) before the object goes.
+  virtual ~CHTTPBinarySession();
+  CHTTPBinarySession(const CHTTPBinarySession&) = delete;
+  CHTTPBinarySession& operator=(const CHTTPBinarySession&) = delete;
+
+  // The receiver of the reports; none while null.  Set before a start.
+  void SetNotify(HWND hWnd, UINT nMessage);
+  // TRUE: bypass every cache on the way (a download after a failed check).
+  void SetReload(BOOL bReload);
+
+  // Starts the download of url (http only) into path, directly.  FALSE when
+  // the URL is no HTTP URL, the file cannot be created (*pError holds the
+  // cause) or no thread can be made; no report comes then.
+  BOOL Start(const char* url, const char* path, CFileException* pError);
+  // The same through a proxy: proxy null = the system's Internet settings,
+  // else the named proxy "host:port" with its user and password (each
+  // given to the proxy only when non-empty, never to the server).
+  BOOL StartWithProxy(const char* url, const char* path, CFileException* pError, const char* proxy,
+                      const char* user, const char* password);
+
+  // Ends the transfer: sets stop, cuts a blocked request, waits for the
+  // worker (handling messages sent to this thread meanwhile, so that a
+  // worker reporting to it cannot hang the wait), closes the output file.
+  virtual void Stop();
+  // Asks the worker to stop and returns at once; the worker ends with 4.
+  virtual void StopLocked();
+
+  // The receive time-out cap, 120,000 ms.  Tests lower it so that a dead
+  // server costs seconds, not minutes.
+  void SetReceiveTimeoutCap(DWORD ms) { m_receiveTimeoutCap = ms; }
+  static constexpr DWORD kReceiveTimeoutCap = 120000;
+  // Bytes per read and the report step.
+  static constexpr UINT kReadSize = 4096;
+
+ private:
+  static UINT __cdecl DownloadThread(LPVOID pParam);
+  // The worker's run; returns the thread's exit code.
+  UINT Run();
+  // Steps 1 to 9 of a run: the end code, its value in rValue.
+  int Transfer(std::unique_ptr<CInternetSession>& session, std::unique_ptr<CHttpConnection>& connection,
+               std::unique_ptr<CHttpFile>& request, LPARAM& rValue);
+  BOOL BeginDownload(const char* url, const char* path, CFileException* pError);
+  void PostResult(int code, LPARAM value);
+  void SendReport(int kind, LPARAM value);
+  // Publishes the request handle that Stop may close; FALSE when a stop
+  // came first.
+  BOOL PublishRequest(HINTERNET hRequest);
+  // Takes the handle back; TRUE when Stop already closed it.
+  BOOL WithdrawRequest();
+  void CutRequestLocked();
+  // Closes the output file; removes it when the run failed.
+  void CloseOutput(BOOL bRemove);
+  BOOL StopRequested();
+
+  CWinThread* m_pWorker = nullptr;
+  CFile* m_pFile = nullptr;
+  CCriticalSection m_fileLock;  // closing and removing the output file
+  CString m_strPath;
+  CString m_strServer;
+  CString m_strObject;
+  INTERNET_PORT m_nPort = 0;
+  DWORD m_dwAccessType = INTERNET_OPEN_TYPE_DIRECT;
+  CString m_strProxy;
+  CString m_strProxyUser;
+  CString m_strProxyPassword;
+  const char* m_pszProxyUser = nullptr;      // the user when non-empty
+  const char* m_pszProxyPassword = nullptr;  // the password when non-empty
+  // Counted unsigned: a body past 2 GiB wraps the report value instead of
+  // overflowing.
+  DWORD m_nReceived = 0;
+  DWORD m_nLastReported = 0;
+  HWND m_hNotify = nullptr;
+  UINT m_nNotifyMessage = 0;
+  BOOL m_bReload = FALSE;
+  std::atomic<BOOL> m_bStop{FALSE};
+  CCriticalSection m_stopLock;       // stop flag and the published request
+  HINTERNET m_hLiveRequest = nullptr;
+  BOOL m_bLiveRequestCut = FALSE;
+  DWORD m_receiveTimeoutCap = kReceiveTimeoutCap;
+};
