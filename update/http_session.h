@@ -4,8 +4,8 @@
 // Reports: message m (SetNotify), wParam the kind or end code, lParam the
 // value.  While it transfers the worker *sends* 3 (the server accepted the
 // request, 0), then 1 (the content length) when the server gave one, then
-// 2 (bytes so far) after every 4,096 new bytes and more; at the end it
-// *posts* one end code:
+// 2 (bytes so far) after every 4,096 new bytes and more; at the end one end
+// code is *posted*:
 //   0 done (bytes; the whole body is in the file)   4 stopped (0)
 //   5 no internet session (error)                   6 no connection, or the
 //     server refused the file (HTTP status or error)
@@ -19,14 +19,12 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <memory>
+
 #include "framework/afxapp.h"
 #include "framework/afxfile.h"
 #include "framework/afxinet.h"
-#include "framework/afxmt.h"
 #include "framework/cstring.h"
-
-#include <atomic>
-#include <memory>
 
 // The update screen's report message.
 constexpr UINT WM_APP_DOWNLOAD_PROGRESS = WM_APP + 0x201;
@@ -60,7 +58,8 @@ class CHTTPBinarySession {
 
   // Starts the download of url (http only) into path, directly.  FALSE when
   // the URL is no HTTP URL, the file cannot be created (*pError holds the
-  // cause) or no thread can be made; no report comes then.
+  // cause), the session ran before, or no thread can be made; no report
+  // comes then.
   BOOL Start(const char* url, const char* path, CFileException* pError);
   // The same through a proxy: proxy null = the system's Internet settings,
   // else the named proxy "host:port" with its user and password (each
@@ -68,63 +67,42 @@ class CHTTPBinarySession {
   BOOL StartWithProxy(const char* url, const char* path, CFileException* pError, const char* proxy,
                       const char* user, const char* password);
 
-  // Ends the transfer: sets stop, cuts a blocked request, waits for the
-  // worker (handling messages sent to this thread meanwhile, so that a
-  // worker reporting to it cannot hang the wait), closes the output file.
+  // Ends the transfer: stops as StopLocked does, then waits for the worker
+  // (handling messages sent to this thread meanwhile, so that a worker
+  // reporting to it cannot hang the wait) and closes the output file.  A
+  // worker still held in a read after a short wait is left to end on its
+  // own: it owns what it still uses and reports nothing more.
   virtual void Stop();
-  // Asks the worker to stop and returns at once; the worker ends with 4.
+  // Asks the worker to stop and returns at once: end code 4 is posted now
+  // unless an end code went out already, and the worker's network handles
+  // are closed.
   virtual void StopLocked();
 
   // The receive time-out cap, 120,000 ms.  Tests lower it so that a dead
   // server costs seconds, not minutes.
   void SetReceiveTimeoutCap(DWORD ms) { m_receiveTimeoutCap = ms; }
   static constexpr DWORD kReceiveTimeoutCap = 120000;
-  // Bytes per read and the report step.
+  // Bytes per read; a progress report follows more new bytes than this.
   static constexpr UINT kReadSize = 4096;
+  // How long Stop waits for a worker before leaving it to end on its own.
+  static constexpr DWORD kStopWaitMs = 1500;
+
+  // What the worker works on; shared with it, so that it outlives the
+  // session when the worker is left to end on its own.
+  struct Job;
 
  private:
   static UINT __cdecl DownloadThread(LPVOID pParam);
-  // The worker's run; returns the thread's exit code.
-  UINT Run();
-  // Steps 1 to 9 of a run: the end code, its value in rValue.
-  int Transfer(std::unique_ptr<CInternetSession>& session, std::unique_ptr<CHttpConnection>& connection,
-               std::unique_ptr<CHttpFile>& request, LPARAM& rValue);
   BOOL BeginDownload(const char* url, const char* path, CFileException* pError);
-  void PostResult(int code, LPARAM value);
-  void SendReport(int kind, LPARAM value);
-  // Publishes the request handle that Stop may close; FALSE when a stop
-  // came first.
-  BOOL PublishRequest(HINTERNET hRequest);
-  // Takes the handle back; TRUE when Stop already closed it.
-  BOOL WithdrawRequest();
-  void CutRequestLocked();
-  // Closes the output file; removes it when the run failed.
-  void CloseOutput(BOOL bRemove);
-  BOOL StopRequested();
 
+  std::shared_ptr<Job> m_job;
   CWinThread* m_pWorker = nullptr;
-  CFile* m_pFile = nullptr;
-  CCriticalSection m_fileLock;  // closing and removing the output file
-  CString m_strPath;
-  CString m_strServer;
-  CString m_strObject;
-  INTERNET_PORT m_nPort = 0;
-  DWORD m_dwAccessType = INTERNET_OPEN_TYPE_DIRECT;
-  CString m_strProxy;
-  CString m_strProxyUser;
-  CString m_strProxyPassword;
-  const char* m_pszProxyUser = nullptr;      // the user when non-empty
-  const char* m_pszProxyPassword = nullptr;  // the password when non-empty
-  // Counted unsigned: a body past 2 GiB wraps the report value instead of
-  // overflowing.
-  DWORD m_nReceived = 0;
-  DWORD m_nLastReported = 0;
   HWND m_hNotify = nullptr;
   UINT m_nNotifyMessage = 0;
   BOOL m_bReload = FALSE;
-  std::atomic<BOOL> m_bStop{FALSE};
-  CCriticalSection m_stopLock;       // stop flag and the published request
-  HINTERNET m_hLiveRequest = nullptr;
-  BOOL m_bLiveRequestCut = FALSE;
+  DWORD m_dwAccessType = INTERNET_OPEN_TYPE_DIRECT;
+  CString m_strProxy;
+  CString m_strProxyUser;      // given to the proxy when non-empty
+  CString m_strProxyPassword;  // given to the proxy when non-empty
   DWORD m_receiveTimeoutCap = kReceiveTimeoutCap;
 };

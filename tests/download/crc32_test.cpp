@@ -107,7 +107,9 @@ class Crc32File : public ::testing::Test {
   void Write(const std::vector<uint8_t>& data) {
     FILE* f = std::fopen(m_path.c_str(), "wb");
     ASSERT_NE(nullptr, f);
-    if (!data.empty()) ASSERT_EQ(data.size(), std::fwrite(data.data(), 1, data.size(), f));
+    if (!data.empty()) {
+      ASSERT_EQ(data.size(), std::fwrite(data.data(), 1, data.size(), f));
+    }
     std::fclose(f);
   }
   std::string m_path = std::string("crc32_test_") +
