@@ -4,8 +4,8 @@
 // Reports: message m (SetNotify), wParam the kind or end code, lParam the
 // value.  While it transfers the worker *sends* 3 (the server accepted the
 // request, 0), then 1 (the content length) when the server gave one, then
-// 2 (bytes so far) after every 4,096 new bytes and more; at the end one end
-// code is *posted*:
+// 2 (bytes so far) after more than 4,096 new bytes, at most every 50 ms; at
+// the end one end code is *posted*:
 //   0 done (bytes; the whole body is in the file)   4 stopped (0)
 //   5 no internet session (error)                   6 no connection, or the
 //     server refused the file (HTTP status or error)
@@ -82,8 +82,10 @@ class CHTTPBinarySession {
   // server costs seconds, not minutes.
   void SetReceiveTimeoutCap(DWORD ms) { m_receiveTimeoutCap = ms; }
   static constexpr DWORD kReceiveTimeoutCap = 120000;
-  // Bytes per read; a progress report follows more new bytes than this.
+  // Bytes per read; a progress report follows more new bytes than this,
+  // and comes at most every kReportIntervalMs.
   static constexpr UINT kReadSize = 4096;
+  static constexpr DWORD kReportIntervalMs = 50;
   // How long Stop waits for a worker before leaving it to end on its own.
   static constexpr DWORD kStopWaitMs = 1500;
 

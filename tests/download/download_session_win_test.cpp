@@ -336,8 +336,8 @@ TEST_F(Download, ReportsAreSentInOrderAndTheEndIsPosted) {
   Route trickle;
   trickle.answer = Answer::kTrickle;
   trickle.body = kBody;
-  trickle.trickleBytes = 9000;
-  trickle.trickleDelayMs = 5;
+  trickle.trickleBytes = 10000;
+  trickle.trickleDelayMs = 80;
   m_server.Set("/trickle", trickle);
   struct Case {
     const char* path;
@@ -357,9 +357,9 @@ TEST_F(Download, ReportsAreSentInOrderAndTheEndIsPosted) {
     ExpectReportProtocol(out, c.lengthKnown, c.size);
     size_t progress = 0;
     for (const DownloadReport& r : out.reports) progress += r.kind == kDownloadReportBytes;
-    // One report per 8 KB at 4 KB reads (more than 4,096 new bytes each).
-    if (c.size > 0) {
-      EXPECT_GE(progress, static_cast<size_t>(c.size / 16384));
+    // A slow transfer reports along the way (at most every 50 ms).
+    if (std::string(c.path) == "/trickle") {
+      EXPECT_GE(progress, 3u);
     }
   }
 }
