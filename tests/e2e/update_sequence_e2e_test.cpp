@@ -15,15 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "app/localize.h"
 #include "framework/afxres.h"
 #include "res/resource.h"
+#include "tests/e2e/update_install.h"
 #include "tests/e2e/win_driver.h"
-#include "tests/update/pl_encoder.h"
 #include "tools/fixture/login_fixture.h"
 #include "tools/httpfix/http_fixture.h"
-#include "update/crc32.h"
-#include "update/version_store.h"
 
 using namespace e2e;
 
@@ -31,12 +28,6 @@ namespace {
 
 const std::string kBinDir = ToWindowsPath(QUORL_E2E_BIN_DIR) + "\\";
 const std::string kHarnessDir = ToWindowsPath(QUORL_E2E_HARNESS_DIR) + "\\";
-
-// A profile of its own: the registry key of these runs is nobody else's.
-const char kProfile[] = "QuorlSeqE2E";
-const std::string kAppKey = std::string("Software\\Halvane\\") + kProfile;
-const uint32_t kCodePage = 949;
-const uint32_t kService = GetServiceIdForCodePage(kCodePage);
 
 constexpr uint32_t kV1000 = 1000000;
 constexpr uint32_t kV1001 = 1001000;
@@ -56,51 +47,6 @@ const char kText21103[] =
 const char kText21111[] = "다운로드한 파일이 정상적이지 않습니다.\n다운로드를 다시 하겠습니까?";
 const char kText22002NoCombination[] =
     "DirectX의 초기화를 할 수 없습니다. DirectX를 사용할 디바이스를 찾지 못했습니다.(-2113929213)";
-
-std::string ReadWholeFile(const std::string& path) {
-  std::string out;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-      out.append(buf, n);
-    std::fclose(f);
-  }
-  return out;
-}
-
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-uint32_t Crc32Of(const std::string& bytes) {
-  CCrc32 crc;
-  crc.Update(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
-  return crc.GetValue();
-}
-
-// The registry under HKCU, written as the game's installation would.
-bool SetString(const std::string& subkey, const char* name, const std::string& value) {
-  HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  const bool ok = ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                   static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
-  ::RegCloseKey(key);
-  return ok;
-}
-
-std::string GetString(const std::string& subkey, const char* name) {
-  char value[4096] = {};
-  DWORD size = sizeof value - 1;
-  DWORD type = 0;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return std::string();
-  const bool ok = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-                      ERROR_SUCCESS && type == REG_SZ;
-  ::RegCloseKey(key);
-  return ok ? std::string(value) : std::string();
-}
 
 bool HasCaption(HWND wnd) { return (::GetWindowLongA(wnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION; }
 
@@ -128,14 +74,6 @@ struct Outcome {
   bool back = false;               // the launcher screen came back
 };
 
-// A script line that downloads a file of the HTTP fixture.
-std::string HttpGet(uint16_t port, const std::string& name, const std::string& bytes, uint32_t crc) {
-  char line[256];
-  std::snprintf(line, sizeof line, "HTTPGET /127.0.0.1:%u/%s %u %08x\n", port, name.c_str(),
-                static_cast<unsigned>(bytes.size()), crc);
-  return line;
-}
-
 CFixtureComponent Component(uint32_t id, int32_t result, const std::string& script = std::string(),
                             uint32_t version = 0) {
   CFixtureComponent c;
@@ -162,54 +100,19 @@ class UpdateSequence : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(web.Start());
     ASSERT_TRUE(login.Start());
-    helper = ReadWholeFile(kHarnessDir + "patch.exe");
-    ASSERT_FALSE(helper.empty()) << kHarnessDir + "patch.exe";
-
-    // The installation: program, skin, id file naming our profile, and the
-    // stand-in client in the game folder (the same folder).
-    exe = install.File("QuorlLauncher.exe");
-    ASSERT_TRUE(::CopyFileA((kBinDir + "QuorlLauncher.exe").c_str(), exe.c_str(), FALSE));
-    ASSERT_TRUE(CopyInto(kBinDir + "QuorlLnchr.rdl", install.Path(), "QuorlLnchr.rdl"));
-    ASSERT_TRUE(CopyInto(kHarnessDir + "quorl.bin", install.Path(), "quorl.bin"));
-    const std::string record = CLocalizeInfo::EncodeRecord(kCodePage, kProfile, kLocalizeInfoServiceId, 4242);
-    ASSERT_TRUE(WriteFileBytes(install.File("Quorl.id"), record + "\r\n"));
-
-    DeleteAppKey();
-    std::string gameFolder = install.Path();
-    gameFolder.pop_back();  // the installer writes it without the backslash
-    ASSERT_TRUE(SetString(kAppKey, "GameFolder", gameFolder));
-    ASSERT_TRUE(SetString(kAppKey + "\\Login", "Server", "127.0.0.1:" + std::to_string(login.GetPort())));
-    ASSERT_TRUE(SetString(kAppKey + "\\Login", "DownloadPath", downloads.Path()));
-    InstallVersions(kV1000, kV1000);
-
-    // What the harness programs read; the launcher hands its environment on.
-    ::SetEnvironmentVariableA("QUORL_PATCH_REGKEY", kAppKey.c_str());
-    ::SetEnvironmentVariableA("QUORL_PATCH_SERVICE", std::to_string(kService).c_str());
-    ::SetEnvironmentVariableA("QUORL_PATCH_REPORT", reports.File("patch.txt").c_str());
-    ::SetEnvironmentVariableA("QUORL_PATCH_SHOW_MS", "100");
-    ::SetEnvironmentVariableA("QUORL_CLIENT_REPORT", reports.File("client.txt").c_str());
-    ::SetEnvironmentVariableA("QUORL_CLIENT_EXIT_MS", "1000");
+    std::string error;
+    ASSERT_TRUE(in.Stage(login.GetPort(), &error)) << error;
+    helper = in.Helper();
   }
 
   void TearDown() override {
     launcher.Kill();
     // The client ends itself; give it the time before its folder goes.
     WaitUntil([&] { return !::FindWindowA("QuorlStandInClient", nullptr); }, 5000);
-    DeleteAppKey();
   }
 
-  static void DeleteAppKey() { ::SHDeleteKeyA(HKEY_CURRENT_USER, kAppKey.c_str()); }
-
-  void InstallVersions(uint32_t game, uint32_t launcherVersion) {
-    ASSERT_TRUE(SetString(kAppKey, "PL", pl_encoder::Encode(game, launcherVersion, kService)));
-  }
-
-  uint32_t InstalledGame() {
-    const std::string pl = GetString(kAppKey, "PL");
-    uint32_t game = 0, launcherVersion = 0;
-    DecodeInstalledVersions(pl.c_str(), pl.size(), kService, &game, &launcherVersion);
-    return game;
-  }
+  void InstallVersions(uint32_t game, uint32_t launcherVersion) { in.InstallVersions(game, launcherVersion); }
+  uint32_t InstalledGame() { return in.InstalledGame(); }
 
   // Serves our patch program under name; its CRC-32 for the script.
   uint32_t Serve(const std::string& name) {
@@ -226,13 +129,17 @@ class UpdateSequence : public ::testing::Test {
       s += "NEXTVER " + std::to_string(next) + "\n";
     if (latest)
       s += "LATESTVER " + std::to_string(latest) + "\n";
-    s += HttpGet(web.Port(), patch, helper, Serve(patch));
+    s += HttpGet(patch, Serve(patch));
     s += "CALL " + patch + "\n";
     return s;
   }
 
+  std::string HttpGet(const std::string& name, uint32_t crc) {
+    return HttpGetLine(web.Port(), name, helper.size(), crc);
+  }
+
   void Launch(const std::string& args = "/s") {
-    ASSERT_TRUE(launcher.Start(exe, args, install.Path()));
+    ASSERT_TRUE(launcher.Start(in.Exe(), args, in.Install().Path()));
   }
 
   HWND Frame(DWORD timeout = 20000) { return WaitForWindow(launcher.Pid(), "Quorl Pather MainFrame", timeout); }
@@ -313,18 +220,15 @@ class UpdateSequence : public ::testing::Test {
   }
 
   bool ClientStarted() {
-    return WaitUntil([&] { return FileExists(reports.File("client.txt")); }, 5000);
+    return WaitUntil([&] { return FileExists(in.Reports().File("client.txt")); }, 5000);
   }
 
-  std::string PatchReport() { return ReadWholeFile(reports.File("patch.txt")); }
+  std::string PatchReport() { return in.PatchReport(); }
 
   httpfix::HttpFixture web;
   CLoginFixture login;
+  UpdateInstall in{kBinDir, kHarnessDir};
   std::string helper;
-  TempFolder install;
-  TempFolder downloads;
-  TempFolder reports;
-  std::string exe;
   Process launcher;
 };
 
@@ -341,14 +245,35 @@ TEST_F(UpdateSequence, NoScriptsStartsTheClientAndEnds) {
   ASSERT_TRUE(ClientStarted());
   // The client's command line is its quoted path and one space; it runs in
   // the game folder.
-  const std::string report = ReadWholeFile(reports.File("client.txt"));
-  EXPECT_NE(std::string::npos, report.find("cmdline=\"" + install.File("quorl.bin") + "\" \n")) << report;
+  const std::string report = in.ClientReport();
+  EXPECT_NE(std::string::npos, report.find("cmdline=\"" + in.Install().File("quorl.bin") + "\" \n")) << report;
   EXPECT_TRUE(WebPaths().empty());
   EXPECT_EQ(kV1000, InstalledGame());
 }
 
+TEST_F(UpdateSequence, PortalDataGoesOnToTheClient) {
+  // The portal puts its data on the clipboard under the launch key and
+  // starts the launcher with the key; a non-empty fifth field asks for the
+  // hand-off to the client.
+  const std::string key = "e2e-launch-key";
+  const std::string text = "127.0.0.1," + std::to_string(login.GetPort()) + ",user,session,play";
+  Process portal;
+  ASSERT_TRUE(portal.Start(in.Install().File("quorl.bin"), "--put-portal " + key + " " + text, ""));
+  ASSERT_EQ(0, portal.Wait(20000));
+  login.SetScenario(Scenario({Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  ASSERT_NO_FATAL_FAILURE(Launch("/s " + key));
+  const Outcome out = Run();
+  EXPECT_TRUE(out.exited);
+  EXPECT_TRUE(out.boxes.empty());
+  ASSERT_TRUE(ClientStarted());
+  const std::string report = in.ClientReport();
+  EXPECT_NE(std::string::npos, report.find("quorl.bin\" " + key + "\n")) << report;
+  EXPECT_NE(std::string::npos, report.find("portal=" + text + "\n")) << report;
+  EXPECT_EQ(kV1001, InstalledGame());
+}
+
 TEST_F(UpdateSequence, LauncherScriptWithExecHandsOver) {
-  const std::string script = HttpGet(web.Port(), "launcher-new.exe", helper, Serve("launcher-new.exe")) +
+  const std::string script = HttpGet("launcher-new.exe", Serve("launcher-new.exe")) +
                              "EXEC launcher-new.exe\n";
   login.SetScenario(Scenario({Component(10100, 1, script), Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
   ASSERT_NO_FATAL_FAILURE(Launch());
@@ -359,7 +284,7 @@ TEST_F(UpdateSequence, LauncherScriptWithExecHandsOver) {
   EXPECT_EQ((std::vector<std::string>{"/launcher-new.exe"}), WebPaths());
   // The new program got the download folder as parameter and working folder.
   ASSERT_TRUE(WaitUntil([&] { return !PatchReport().empty(); }, 10000));
-  std::string folder = downloads.Path();
+  std::string folder = in.Downloads().Path();
   folder.pop_back();
   const std::string report = PatchReport();
   EXPECT_NE(std::string::npos, report.find("launcher-new.exe\" " + folder + " cwd=" + folder + " wrote=keep")) << report;
@@ -456,7 +381,7 @@ TEST_F(UpdateSequence, VersionAstrayEndsTheLauncher) {
   for (const Case& c : {Case{"other than NEXTVER", kV1001}, Case{"no NEXTVER", 0}}) {
     SCOPED_TRACE(c.name);
     InstallVersions(kV1000, kV1000);
-    ::DeleteFileA(reports.File("client.txt").c_str());
+    ::DeleteFileA(in.Reports().File("client.txt").c_str());
     login.SetScenario(Scenario({Component(10000, 1, Step(c.next, 0, "patch-1002000.exe"))}));
     ASSERT_NO_FATAL_FAILURE(Launch());
     const Outcome out = Run();
@@ -468,7 +393,7 @@ TEST_F(UpdateSequence, VersionAstrayEndsTheLauncher) {
 }
 
 TEST_F(UpdateSequence, GameScriptWithExecFails) {
-  const std::string script = HttpGet(web.Port(), "game-new.exe", helper, Serve("game-new.exe")) +
+  const std::string script = HttpGet("game-new.exe", Serve("game-new.exe")) +
                              "EXEC game-new.exe\n";
   login.SetScenario(Scenario({Component(10000, 1, script)}));
   ASSERT_NO_FATAL_FAILURE(Launch());
@@ -492,7 +417,7 @@ TEST_F(UpdateSequence, RecheckWithoutUpdateBeforeTheLatestVersionFails) {
 TEST_F(UpdateSequence, BadCrcCancelledInTheRetryDialog) {
   const uint32_t crc = Serve("patch-1001000.exe");
   const std::string script = "NEXTVER 1001000\nLATESTVER 1001000\n" +
-                             HttpGet(web.Port(), "patch-1001000.exe", helper, crc ^ 1u) +
+                             HttpGet("patch-1001000.exe", crc ^ 1u) +
                              "CALL patch-1001000.exe\n";
   login.SetScenario(Scenario({Component(10000, 1, script)}));
   Reply cancel;
@@ -510,8 +435,8 @@ TEST_F(UpdateSequence, BadCrcCancelledInTheRetryDialog) {
 TEST_F(UpdateSequence, DeviceCheckFailureGoesBack) {
   // Wine's Direct3D without a renderer: no usable combination.
   const std::string d3dKey = "Software\\Wine\\Direct3D";
-  const std::string old = GetString(d3dKey, "renderer");
-  ASSERT_TRUE(SetString(d3dKey, "renderer", "no3d"));
+  const std::string old = GetRegString(d3dKey, "renderer");
+  ASSERT_TRUE(SetRegString(d3dKey, "renderer", "no3d"));
   login.SetScenario(Scenario({}));
   ASSERT_NO_FATAL_FAILURE(Launch());
   const Outcome out = Run();
@@ -522,7 +447,7 @@ TEST_F(UpdateSequence, DeviceCheckFailureGoesBack) {
       ::RegCloseKey(key);
     }
   } else {
-    SetString(d3dKey, "renderer", old);
+    SetRegString(d3dKey, "renderer", old);
   }
   EXPECT_TRUE(out.back);
   EXPECT_EQ((std::vector<std::string>{kText22002NoCombination}), out.boxes);

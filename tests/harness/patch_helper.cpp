@@ -81,15 +81,24 @@ bool WriteGameVersion(const std::string& keyPath, uint32_t service, uint32_t gam
   return ok;
 }
 
-// One line: "patch cmdline=<...> cwd=<...> wrote=<version or keep>".
-void Report(const std::string& wrote) {
+long long Now() {
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+// One line: "patch cmdline=<...> cwd=<...> wrote=<version or keep>
+// qpc_start=<counter> qpc_end=<counter>"; the performance counter is the
+// same clock in every process, so a benchmark can place the run in time.
+void Report(const std::string& wrote, long long started) {
   const std::string path = Env("QUORL_PATCH_REPORT", "");
   if (path.empty())
     return;
   char cwd[MAX_PATH + 1] = {};
   ::GetCurrentDirectoryA(MAX_PATH, cwd);
   if (FILE* f = std::fopen(path.c_str(), "ab")) {
-    std::fprintf(f, "patch cmdline=%s cwd=%s wrote=%s\n", ::GetCommandLineA(), cwd, wrote.c_str());
+    std::fprintf(f, "patch cmdline=%s cwd=%s wrote=%s qpc_start=%lld qpc_end=%lld\n", ::GetCommandLineA(), cwd,
+                 wrote.c_str(), started, Now());
     std::fclose(f);
   }
 }
@@ -97,6 +106,7 @@ void Report(const std::string& wrote) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  const long long started = Now();
   const std::string keyPath = Env("QUORL_PATCH_REGKEY", "Software\\Halvane\\Quorl");
   const uint32_t service =
       static_cast<uint32_t>(std::strtoul(Env("QUORL_PATCH_SERVICE", "0").c_str(), nullptr, 10));
@@ -129,7 +139,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   bool ok = true;
   if (writes)
     ok = WriteGameVersion(keyPath, key, version);
-  Report(writes ? (ok ? std::to_string(version) : std::string("failed")) : std::string("keep"));
+  Report(writes ? (ok ? std::to_string(version) : std::string("failed")) : std::string("keep"), started);
   if (wnd)
     ::DestroyWindow(wnd);
   return ok ? 0 : 1;

@@ -5,7 +5,8 @@
 //
 // The environment, handed on by the launcher, adds what tests need:
 //   QUORL_CLIENT_REPORT   a file that gets "cmdline=", "cwd=" and "portal="
-//                         lines once the client has read its start-up data
+//                         lines once the client has read its start-up data,
+//                         and "qpc=", the performance counter as it started
 //   QUORL_CLIENT_EXIT_MS  ends the client after that many milliseconds
 //                         (default: it stays until its window is closed)
 //
@@ -80,6 +81,8 @@ LRESULT CALLBACK ClientProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  LARGE_INTEGER started;
+  ::QueryPerformanceCounter(&started);
   if (__argc == 4 && std::strcmp(__argv[1], "--put-portal") == 0)
     return PutPortalClipboard(__argv[3], __argv[2]) ? 0 : 1;
   const char* commandLine = ::GetCommandLineA();
@@ -93,7 +96,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     // Written under another name and renamed: a reader never sees half.
     const std::string partial = report + ".part";
     if (FILE* f = std::fopen(partial.c_str(), "wb")) {
-      std::fprintf(f, "cmdline=%s\ncwd=%s\nportal=%s\n", commandLine, cwd, portal.c_str());
+      std::fprintf(f, "cmdline=%s\ncwd=%s\nportal=%s\nqpc=%lld\n", commandLine, cwd, portal.c_str(),
+                   static_cast<long long>(started.QuadPart));
       std::fclose(f);
       ::MoveFileExA(partial.c_str(), report.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
