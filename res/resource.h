@@ -16,6 +16,9 @@
 #define IDS_ERR_CHECKER_RUNNING   20003
 #define IDS_ERR_NETWORK_INIT      20004
 
+#define IDS_ERR_UPDATE_ABORTED    21103   // something went wrong during the update
+#define IDS_ERR_UPDATE_FAULT      21104   // a fault stopped the update
+
 // Display modes, anti-alias choices and the device check
 #define IDS_MODE_FULLSCREEN_FMT   7002  // "%4dx%4d %2dbit %s": width, height, bits, IDS_MODE_FULLSCREEN
 #define IDS_MODE_WINDOWED_FMT     7003  // "%4dx%4d %s": width, height, IDS_MODE_WINDOWED
