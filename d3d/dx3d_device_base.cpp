@@ -221,8 +221,8 @@ int CDX3DDeviceBase::Enumerate(std::vector<DX3DDeviceRecord>& out, CDX3DDeviceRe
         if (!AddUniqueMode(modes, ToMode(mode)))
           continue;
         bool known = false;
-        for (D3DFORMAT known_format : adapterFormats)
-          known = known || known_format == mode.Format;
+        for (D3DFORMAT f : adapterFormats)
+          known = known || f == mode.Format;
         if (!known)
           adapterFormats.push_back(mode.Format);
       }
