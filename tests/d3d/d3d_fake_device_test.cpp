@@ -400,6 +400,56 @@ TEST_F(FakeD3DTest, ACreatedDeviceWithoutAWindowedRecordIsFullScreenAndStaysSo) 
 }
 
 
+// --- Window-message handlers ---
+
+TEST_F(FakeD3DTest, HandlersResizeSwitchRecordsAndGiveUp) {
+  fake->m_adapters = {StandardAdapter()};
+  FakeDevice* d = Create();
+  ASSERT_NE(nullptr, d);
+
+  // A client area like the back buffer, or empty, changes nothing.
+  log.Clear();
+  device.OnSize(SIZE_RESTORED, static_cast<int>(d->m_pp.BackBufferWidth), static_cast<int>(d->m_pp.BackBufferHeight));
+  device.OnSize(SIZE_RESTORED, 0, 100);
+  device.OnSize(SIZE_MINIMIZED, 300, 200);
+  EXPECT_TRUE(log.With("Reset").empty());
+  // A new size resets the device to the window's client area.
+  ::SetWindowPos(window.get(), nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+  SIZE client = window.ClientSize();
+  device.OnSize(SIZE_RESTORED, client.cx, client.cy);
+  EXPECT_EQ(1u, log.With("Reset").size());
+  EXPECT_EQ(static_cast<UINT>(client.cx), d->m_pp.BackBufferWidth);
+
+  // The desktop went to 16 bits: the windowed record follows it.
+  fake->m_adapters[0].desktop = Mode(1024, 768, D3DFMT_R5G6B5);
+  log.Clear();
+  device.OnSettingChange(0, 0);
+  EXPECT_EQ(D3DFMT_R5G6B5, device.GetWindowedRecord().format);
+  EXPECT_EQ(D3DFMT_R5G6B5, d->m_pp.BackBufferFormat);
+  EXPECT_EQ(1u, log.With("Reset").size());
+
+  // Activation with a current record gone switches to full screen; a switch
+  // that cannot be made asks the window's thread to quit with -1.
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  fake->m_adapters[0].windowedOk = false;
+  fake->m_adapters[0].desktop = Mode(1024, 768, D3DFMT_X8R8G8B8);
+  ::ShowWindow(window.get(), SW_SHOWMINIMIZED);
+  device.OnSettingChange(0, 0);  // minimised: the windowed record is dropped
+  EXPECT_FALSE(device.GetWindowedRecord().valid);
+  ::ShowWindow(window.get(), SW_RESTORE);
+  device.OnActivate(TRUE, nullptr, FALSE);
+  EXPECT_FALSE(device.IsWindowed());
+  EXPECT_FALSE(d->m_pp.Windowed);
+  EXPECT_FALSE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  // Full screen with no windowed record to go back to.
+  EXPECT_FALSE(device.ToggleFullscreen());
+  device.OnFatal();
+  ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(static_cast<WPARAM>(-1), msg.wParam);
+}
+
 // --- The launcher's mode list ---
 
 TEST_F(FakeD3DTest, ModeListWithLabelsAndTheRunningModeSelected) {
