@@ -14,6 +14,7 @@
 
 #include "d3d/dx3d_device.h"
 #include "d3d/launcher_device.h"
+#include "d3d/settings_device.h"
 #include "res/resource.h"
 #include "settings/graphic_setting.h"
 #include "tests/d3d/fake_d3d9.h"
@@ -399,6 +400,53 @@ TEST_F(FakeD3DTest, ACreatedDeviceWithoutAWindowedRecordIsFullScreenAndStaysSo) 
   EXPECT_FALSE(device.ToggleFullscreen());
 }
 
+
+// --- What the graphics settings read from the device ---
+
+TEST_F(FakeD3DTest, TheSettingsReadTheCurrentRecordCapsAndChecks) {
+  fake->m_adapters = {StandardAdapter()};
+  FakeAdapter& a = fake->m_adapters[0];
+  a.halCaps.RasterCaps = D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_WFOG;
+  a.halCaps.Caps2 = D3DCAPS2_FULLSCREENGAMMA;
+  a.halCaps.PixelShaderVersion = D3DPS_VERSION(3, 0);
+  a.identifier.VendorId = 0x10DE;
+  a.identifier.DeviceId = 0x0171;
+  a.textureFormats = {D3DFMT_A4R4G4B4};
+  a.multisample = {{D3DFMT_X8R8G8B8, 2}, {D3DFMT_D24S8, 2}};
+  FakeDevice* d = Create();
+  ASSERT_NE(nullptr, d);
+  CDX3DSettingsDevice settings(device);
+  EXPECT_EQ(0x54u, settings.GetBehaviorFlags());
+  EXPECT_EQ(static_cast<uint32_t>(D3DVS_VERSION(3, 0)), settings.GetVertexShaderVersion());
+  EXPECT_EQ(static_cast<uint32_t>(D3DPS_VERSION(3, 0)), settings.GetPixelShaderVersion());
+  uint32_t vendor = 0, id = 0;
+  ASSERT_TRUE(settings.GetAdapterIds(&vendor, &id));
+  EXPECT_EQ(0x10DEu, vendor);
+  EXPECT_EQ(0x0171u, id);
+  EXPECT_TRUE(settings.CheckTextureFormat(D3DFMT_A4R4G4B4, D3DUSAGE_RENDERTARGET));
+  EXPECT_FALSE(settings.CheckTextureFormat(D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET));
+  EXPECT_TRUE(settings.CheckMultiSample(2));
+  EXPECT_FALSE(settings.CheckMultiSample(4));
+
+  settings.SetTableFog(false);
+  EXPECT_EQ(0u, device.GetCachedStates().stateWord & CDXRenderState::kTableFogWanted);
+  settings.SetTableFog(true);
+  EXPECT_NE(0u, device.GetCachedStates().stateWord & CDXRenderState::kTableFogWanted);
+
+  // Windowed: the scale is kept but no ramp is sent.
+  settings.SetGammaScaleAndApply(320);
+  EXPECT_EQ(320, device.GetGammaScale());
+  EXPECT_TRUE(d->m_gammaRamps.empty());
+  ASSERT_TRUE(device.ToggleFullscreen());
+  d->m_gammaRamps.clear();
+  settings.SetGammaScaleAndApply(96);
+  ASSERT_EQ(2u, d->m_gammaRamps.size());
+  EXPECT_EQ(96 * 255, d->m_gammaRamps[1].red[255]);
+
+  // Without a Direct3D object there are no adapter ids.
+  device.Destroy();
+  EXPECT_FALSE(settings.GetAdapterIds(&vendor, &id));
+}
 
 // --- Window-message handlers ---
 
