@@ -480,6 +480,21 @@ TEST_F(UpdateSequence, StartRequestsDuringARunAreIgnored) {
   EXPECT_EQ(kV1001, InstalledGame());
 }
 
+TEST_F(UpdateSequence, QuitDuringTheServerWaitEndsSilently) {
+  // The server never answers; the application is told to quit meanwhile.
+  CFixtureScenario silent = Scenario({});
+  silent.onVersionRequest = {CFixtureAction::Hold()};
+  login.SetScenario(silent);
+  ASSERT_NO_FATAL_FAILURE(Launch());
+  const Outcome out = Run({}, [&](HWND frame) {
+    ASSERT_TRUE(login.WaitForRecords(0, 1, 20000));
+    ::PostThreadMessageA(::GetWindowThreadProcessId(frame, nullptr), WM_QUIT, 0, 0);
+  });
+  EXPECT_TRUE(out.exited);
+  EXPECT_TRUE(out.boxes.empty());
+  EXPECT_FALSE(ClientStarted());
+}
+
 TEST_F(UpdateSequence, BackThenStartRunsTheWholeSequenceAgain) {
   login.SetScenario(Scenario({Component(10000, 1, "EXEC nothing.exe\n")}));
   // From the launcher screen, as the Start button does.
