@@ -1,6 +1,6 @@
 #include "settings/env_dialog.h"
 
-#include "app/launcher_app.h"
+#include "app/launcher_util.h"
 #include "res/resource.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "app/tickdiff.h"
+#include "framework/tickdiff.h"
 #include "net/quorl_socket.h"
 
 namespace {

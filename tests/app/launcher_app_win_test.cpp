@@ -16,6 +16,9 @@
 
 namespace {
 
+// The program's application object, as the launcher has its own.
+CQuorlLauncherApp theApp;
+
 constexpr UINT kMissingString = 4242;
 
 void InitApp() {

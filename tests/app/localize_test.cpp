@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/scramble.h"
-#include "app/tickdiff.h"
 
 namespace {
 
@@ -379,23 +378,6 @@ TEST(ParseIntLikeAtoi, Cases) {
     EXPECT_EQ(c.value, ParseIntLikeAtoi(c.text));
   }
   EXPECT_EQ(0, ParseIntLikeAtoi(nullptr));
-}
-
-TEST(TickDiff, Cases) {
-  struct Case {
-    uint32_t start, now, diff;
-  } cases[] = {
-      {0xFFFFFFF0u, 16u, 31u},  // across the wrap: one less than the modular 32
-      {5, 5, 0},
-      {5, 10, 5},
-      {0, 0xFFFFFFFFu, 0xFFFFFFFFu},
-      {0xFFFFFFFFu, 0, 0},
-      {10, 5, 0xFFFFFFFAu},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.start << " -> " << c.now);
-    EXPECT_EQ(c.diff, TickDiff(c.start, c.now));
-  }
 }
 
 // ---------------------------------------------------------------------------
