@@ -203,7 +203,7 @@ void CMainFrame::OnShowUpdateView() {
 }
 
 void CMainFrame::OnSysCommand(UINT nID, LPARAM lParam) {
-  if ((nID & 0xFFF0) == 0x10) {
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
     AfxGetMainWnd()->PostMessage(WM_COMMAND, ID_APP_ABOUT, 0);
     return;
   }

@@ -6,8 +6,11 @@
 
 #include <string>
 
+#include "app/launcher_names.h"
 #include "app/localize.h"
 #include "app/window_geometry.h"
+#include "framework/afxres.h"
+#include "res/resource.h"
 #include "skin/graphic_data.h"
 #include "tests/e2e/win_driver.h"
 
@@ -27,9 +30,6 @@ const char kText20003[] = "파일 복구 툴이 실행되고 있습니다.\n툴�
 
 constexpr DWORD kWindowTimeout = 20000;
 constexpr DWORD kExitTimeout = 20000;
-constexpr UINT kShowLauncher = 32779;
-constexpr UINT kShowUpdate = 32780;
-constexpr UINT kExit = 32778;
 
 struct Install {
   TempFolder folder;
@@ -42,7 +42,7 @@ void Stage(Install& in, bool withSkin = true, const char* program = "QuorlLaunch
   in.exe = in.folder.File("QuorlLauncher.exe");
   ASSERT_TRUE(::CopyFileA((kBinDir + program).c_str(), in.exe.c_str(), FALSE)) << kBinDir + program;
   if (withSkin) {
-    ASSERT_TRUE(CopyInto(kBinDir + "QuorlLnchr.rdl", in.folder.Path(), "QuorlLnchr.rdl"));
+    ASSERT_TRUE(CopyInto(kBinDir + kSkinFileName, in.folder.Path(), kSkinFileName));
   }
 }
 
@@ -50,7 +50,7 @@ bool Launch(Process& p, const Install& in, const std::string& args) {
   return p.Start(in.exe, args, in.folder.Path());
 }
 
-HWND WaitForFrame(const Process& p) { return WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout); }
+HWND WaitForFrame(const Process& p) { return WaitForWindow(p.Pid(), kMainFrameClassName, kWindowTimeout); }
 
 // Waits for a message box of the process, checks its text and closes it.
 void ExpectMessageBoxAndExit(Process& p, const char* expected) {
@@ -64,7 +64,7 @@ void ExpectMessageBoxAndExit(Process& p, const char* expected) {
 
 void SkinBackgroundSize(int32_t* w, int32_t* h) {
   CGraphicData skin(20, 1);
-  ASSERT_TRUE(skin.Open((kBinDir + "QuorlLnchr.rdl").c_str()));
+  ASSERT_TRUE(skin.Open((kBinDir + kSkinFileName).c_str()));
   ASSERT_TRUE(skin.GetImageSize(0, w, h));
 }
 
@@ -149,7 +149,7 @@ TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
   Install in;
   Stage(in, /*withSkin=*/false);
   // A count of 200 entries with the index cut short.
-  ASSERT_TRUE(WriteFileBytes(in.folder.File("QuorlLnchr.rdl"), std::string("\xC8\x00\x00\x00", 4)));
+  ASSERT_TRUE(WriteFileBytes(in.folder.File(kSkinFileName), std::string("\xC8\x00\x00\x00", 4)));
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
   ExpectMessageBoxAndExit(p, kText20001);
@@ -158,7 +158,7 @@ TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
 TEST(LauncherStartup, RunningFileCheckerRefusesTheStart) {
   Install in;
   Stage(in);
-  HANDLE checker = ::CreateMutexA(nullptr, FALSE, "Quorl File Checker Mutex");
+  HANDLE checker = ::CreateMutexA(nullptr, FALSE, kFileCheckerMutexName);
   ASSERT_NE(nullptr, checker);
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
@@ -177,7 +177,7 @@ TEST(LauncherStartup, NoLocalisationRecordAnywhereIsFatal) {
 TEST(LauncherStartup, DamagedIdFileFallsBackToTheBuiltInRecord) {
   Install in;
   Stage(in);
-  ASSERT_TRUE(WriteFileBytes(in.folder.File("Quorl.id"), "#### not a record ####\r\n"));
+  ASSERT_TRUE(WriteFileBytes(in.folder.File(kLocalizeInfoFileName), "#### not a record ####\r\n"));
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
   HWND frame = WaitForFrame(p);
@@ -189,7 +189,7 @@ TEST(LauncherStartup, IdFileBesideTheProgramIsEnough) {
   Stage(in, true, "QuorlLauncher_noid.exe");
   std::string record = CLocalizeInfo::EncodeRecord(1252, "E2EProfile", kLocalizeInfoServiceId, 1234567);
   ASSERT_FALSE(record.empty());
-  ASSERT_TRUE(WriteFileBytes(in.folder.File("Quorl.id"), record + "\r\n"));
+  ASSERT_TRUE(WriteFileBytes(in.folder.File(kLocalizeInfoFileName), record + "\r\n"));
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
   HWND frame = WaitForFrame(p);
@@ -204,7 +204,7 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   EXPECT_EQ("Quorl", WindowTextUtf8(frame));
 
   // The view has a border; the picture fills the view's client area.
-  HWND view = ::GetDlgItem(frame, 59648);
+  HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
   ASSERT_NE(nullptr, view);
   SIZE vs = ClientSize(view);
   EXPECT_EQ(w, vs.cx);
@@ -217,7 +217,7 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   SaveBmp(shot, kShotDir + "launcher-screen.bmp");
   {
     CGraphicData skin(20, 1);
-    ASSERT_TRUE(skin.Open((kBinDir + "QuorlLnchr.rdl").c_str()));
+    ASSERT_TRUE(skin.Open((kBinDir + kSkinFileName).c_str()));
     CGraphicDataHandle bg;
     ASSERT_TRUE(skin.GetImage(0, &bg));
     const uint8_t* palette = bg.data + static_cast<size_t>(w) * h;
@@ -235,7 +235,7 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   }
 
   // To the update screen: a caption, and closing is refused while updating.
-  ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
   EXPECT_TRUE(WaitUntil([&] { return HasCaption(frame); }, kWindowTimeout));
   ::PostMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
   ::Sleep(300);
@@ -246,11 +246,11 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
     SaveBmp(updateShot, kShotDir + "update-screen.bmp");
 
   // And back: no caption, the skin's size again.
-  ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
   EXPECT_TRUE(WaitUntil([&] { return !HasCaption(frame); }, kWindowTimeout));
   EXPECT_TRUE(WaitUntil(
       [&] {
-        HWND v = ::GetDlgItem(frame, 59648);
+        HWND v = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
         return v && ClientSize(v).cx == w && ClientSize(v).cy == h;
       },
       5000));
@@ -267,7 +267,7 @@ TEST_F(LauncherFrame, StartAtOnceShowsTheUpdateScreen) {
 
 TEST_F(LauncherFrame, ExitCommandEndsTheProgram) {
   ASSERT_NO_FATAL_FAILURE(Start());
-  ::PostMessageA(frame, WM_COMMAND, kExit, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_LAUNCHER_EXIT, 0);
   EXPECT_EQ(0, p.Wait(kExitTimeout));
 }
 
@@ -290,7 +290,7 @@ TEST(LauncherSettingsOnly, SwitchERunsTheSettingsDialogAlone) {
     HWND dialog = WaitForWindow(p.Pid(), "#32770", kWindowTimeout);
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ("Quorl 환경설정", WindowTextUtf8(dialog));
-    EXPECT_EQ(nullptr, ::FindWindowA("Quorl Pather MainFrame", nullptr));
+    EXPECT_EQ(nullptr, ::FindWindowA(kMainFrameClassName, nullptr));
     PressButton(dialog, IDCANCEL);
     EXPECT_NE(-1, p.Wait(kExitTimeout));
   }
@@ -300,11 +300,11 @@ TEST_F(LauncherFrame, LogOffIsRefusedOnlyDuringTheUpdate) {
   ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_EQ(TRUE, QueryEndSession(frame));
 
-  ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
   ASSERT_TRUE(WaitForScreen(frame, true));
   EXPECT_EQ(FALSE, QueryEndSession(frame));
 
-  ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
   ASSERT_TRUE(WaitForScreen(frame, false));
   EXPECT_EQ(TRUE, QueryEndSession(frame));
 }
@@ -312,7 +312,7 @@ TEST_F(LauncherFrame, LogOffIsRefusedOnlyDuringTheUpdate) {
 TEST_F(LauncherFrame, LauncherCommandOnTheLauncherScreenKeepsTheViewAndRecentres) {
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_TRUE(WaitForScreen(frame, false));
-  HWND view = ::GetDlgItem(frame, 59648);
+  HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
   ASSERT_NE(nullptr, view);
   const RECT before = WindowRect(frame);
 
@@ -320,14 +320,14 @@ TEST_F(LauncherFrame, LauncherCommandOnTheLauncherScreenKeepsTheViewAndRecentres
   // bring it back inside.
   const RECT work = WorkArea();
   MoveWindowTo(frame, work.left - 100, work.top - 50);
-  ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
   EXPECT_TRUE(WaitUntil(
       [&] { return WindowRect(frame).left == work.left && WindowRect(frame).top == work.top; },
       kWindowTimeout));
   const RECT after = WindowRect(frame);
   EXPECT_EQ(before.right - before.left, after.right - after.left);
   EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);
-  EXPECT_EQ(view, ::GetDlgItem(frame, 59648)) << "the same screen was made again";
+  EXPECT_EQ(view, ::GetDlgItem(frame, AFX_IDW_PANE_FIRST)) << "the same screen was made again";
   EXPECT_FALSE(HasCaption(frame));
 }
 
@@ -344,7 +344,7 @@ TEST_F(LauncherFrame, BackFromTheUpdateCentresOnItsPlaceInsideTheWorkArea) {
   };
   for (const Place& place : {Place{"near the centre", false}, Place{"bottom right corner", true}}) {
     SCOPED_TRACE(place.name);
-    ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+    ::PostMessageA(frame, WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
     ASSERT_TRUE(WaitForScreen(frame, true));
     RECT update = WindowRect(frame);
     const int uw = update.right - update.left, uh = update.bottom - update.top;
@@ -354,7 +354,7 @@ TEST_F(LauncherFrame, BackFromTheUpdateCentresOnItsPlaceInsideTheWorkArea) {
     update = WindowRect(frame);
     ASSERT_EQ(x, update.left);
 
-    ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+    ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
     ASSERT_TRUE(WaitForScreen(frame, false));
     const RECT back = WindowRect(frame);
     EXPECT_EQ(lw, back.right - back.left);
