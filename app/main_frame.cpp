@@ -204,7 +204,10 @@ void CMainFrame::OnShowUpdateView() {
 
 void CMainFrame::OnSysCommand(UINT nID, LPARAM lParam) {
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-    AfxGetMainWnd()->PostMessage(WM_COMMAND, ID_APP_ABOUT, 0);
+    // Nothing adds this item to the frame's own menu, but any program may
+    // send the command, also while there is no main window.
+    if (CWnd* main = AfxGetMainWnd())
+      main->PostMessage(WM_COMMAND, ID_APP_ABOUT, 0);
     return;
   }
   if ((nID & 0xFFF0) == SC_CLOSE) {

@@ -158,6 +158,27 @@ TEST_F(MainFrameTest, CloseIsIgnoredWhileItsMenuItemIsGreyed) {
   EXPECT_FALSE(::IsWindow(m_hWnd));
 }
 
+// The About system command (any of its 16 ids) becomes ID_APP_ABOUT posted
+// to the main window; without a main window it does nothing.
+TEST_F(MainFrameTest, AboutSystemCommandGoesToTheMainWindowWhenThereIsOne) {
+  CWinApp* app = AfxGetApp();
+  for (CWnd* main : {static_cast<CWnd*>(nullptr), static_cast<CWnd*>(m_frame)}) {
+    SCOPED_TRACE(main ? "main window" : "no main window");
+    app->m_pMainWnd = main;
+    for (UINT id : {static_cast<UINT>(IDM_ABOUTBOX), static_cast<UINT>(IDM_ABOUTBOX | 0xF)}) {
+      ::SendMessageA(m_hWnd, WM_SYSCOMMAND, id, 0);
+      MSG msg = {};
+      const bool posted = ::PeekMessageA(&msg, m_hWnd, WM_COMMAND, WM_COMMAND, PM_REMOVE) != 0;
+      EXPECT_EQ(main != nullptr, posted);
+      if (posted) {
+        EXPECT_EQ(static_cast<WPARAM>(ID_APP_ABOUT), msg.wParam);
+      }
+    }
+    EXPECT_TRUE(::IsWindow(m_hWnd));
+  }
+  app->m_pMainWnd = nullptr;
+}
+
 TEST_F(MainFrameTest, ForwardersAnswerZeroOnTheLauncherScreen) {
   EXPECT_NE(nullptr, dynamic_cast<CQuorlLauncherView*>(m_frame->GetActiveView()));
   EXPECT_EQ(0, m_frame->DownloadFile("http://127.0.0.1/x", "C:\\x", 1, 2));
