@@ -12,6 +12,7 @@
 #include "app/main_frame.h"
 #include "res/resource.h"
 #include "settings/env_dialog.h"
+#include "skin/launcher_screen.h"
 #include "skin/launcher_view.h"
 #include "update/network.h"
 
@@ -100,7 +101,15 @@ void CQuorlLauncherApp::UseProfileOfRecord() {
 BOOL CQuorlLauncherApp::OpenSkin() {
   CString skinPath;
   MakeModulePath(kSkinFileName, skinPath);
-  return m_graphicData.Open(skinPath);
+  if (!m_graphicData.Open(skinPath))
+    return FALSE;
+  // A file that opens but has no background to show would give a frame of
+  // 0 x 0 pixels or a blank screen: it is as unusable as a missing one.
+  if (!IsUsableLauncherSkin(&m_graphicData)) {
+    m_graphicData.Close();
+    return FALSE;
+  }
+  return TRUE;
 }
 
 BOOL CQuorlLauncherApp::InitInstance() {

@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "skin/graphic_data.h"
 #include "tests/e2e/win_driver.h"
+#include "tools/mkskin/rdl_writer.h"
 
 using namespace e2e;
 
@@ -153,6 +154,52 @@ TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
   ExpectMessageBoxAndExit(p, kText20001);
+}
+
+// The built skin with its background entry replaced by a packed block whose
+// stream is damaged; every other entry as it was.
+std::string SkinWithDamagedBackground() {
+  CGraphicData skin(20, 1);
+  if (!skin.Open((kBinDir + kSkinFileName).c_str()))
+    return std::string();
+  CRdlWriter writer;
+  for (int32_t i = 0; i < skin.GetCount(); ++i) {
+    CGraphicDataHandle image;
+    if (!skin.GetImage(i, &image))
+      return std::string();
+    std::vector<uint8_t> bytes(image.data, image.data + image.size);
+    if (i == 0) {
+      std::vector<uint8_t> block = CRdlWriter::PackBlock(bytes);
+      for (size_t k = block.size() / 2; k < block.size() / 2 + 8; ++k)
+        block[k] ^= 0xA5;
+      writer.AddRaw(static_cast<uint16_t>(image.width), static_cast<uint16_t>(image.height), block);
+    } else {
+      writer.AddPacked(static_cast<uint16_t>(image.width), static_cast<uint16_t>(image.height), bytes);
+    }
+  }
+  const std::vector<uint8_t> file = writer.Build();
+  return std::string(file.begin(), file.end());
+}
+
+// A skin file that opens but could not show the launcher screen.
+TEST(LauncherStartup, SkinWithoutAUsableBackgroundShowsInitialisationError) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  } const cases[] = {
+      {"no entries", std::string("\x00\x00\x00\x00\x00", 5)},
+      {"damaged background entry", SkinWithDamagedBackground()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(c.bytes.empty());
+    Install in;
+    Stage(in, /*withSkin=*/false);
+    ASSERT_TRUE(WriteFileBytes(in.folder.File(kSkinFileName), c.bytes));
+    Process p;
+    ASSERT_TRUE(Launch(p, in, ""));
+    ExpectMessageBoxAndExit(p, kText20001);
+  }
 }
 
 TEST(LauncherStartup, RunningFileCheckerRefusesTheStart) {
