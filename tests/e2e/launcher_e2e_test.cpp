@@ -12,6 +12,7 @@
 #include "framework/afxres.h"
 #include "res/resource.h"
 #include "skin/graphic_data.h"
+#include "skin/launcher_screen.h"
 #include "tests/e2e/win_driver.h"
 #include "tools/mkskin/rdl_writer.h"
 
@@ -305,6 +306,66 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   // On the launcher screen the close box works again.
   ::PostMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(0, p.Wait(kExitTimeout));
+}
+
+// Whether the view shows, over a button's rectangle, what the screen
+// composed from the same skin shows with that button in the given frame.
+bool ShowsButtonFrame(HWND view, int button, int frame) {
+  CGraphicData skin(20, 1);
+  if (!skin.Open((kBinDir + kSkinFileName).c_str()))
+    return false;
+  CLauncherScreen expected;
+  expected.Build(&skin);
+  expected.SetFrame(button, frame);
+  const CLauncherScreen::Button& b = expected.GetButtons()[button];
+  Capture shot;
+  if (!CaptureClient(view, &shot) || shot.width != expected.GetWidth())
+    return false;
+  for (int y = b.y; y < b.y + b.height; ++y) {
+    for (int x = b.x; x < b.x + b.width; ++x) {
+      if (shot.At(x, y) != expected.GetPixels()[static_cast<size_t>(y) * shot.width + x])
+        return false;
+    }
+  }
+  return true;
+}
+
+// The user points at Start, presses and releases the left mouse button:
+// real input through the system, no command posted by the test.
+TEST_F(LauncherFrame, ClickingTheStartButtonShowsTheUpdateScreen) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_TRUE(WaitForScreen(frame, false));
+  HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
+  ASSERT_NE(nullptr, view);
+  constexpr int kStart = 0;
+  CGraphicData skin(20, 1);
+  ASSERT_TRUE(skin.Open((kBinDir + kSkinFileName).c_str()));
+  CLauncherScreen layout;
+  layout.Build(&skin);
+  const CLauncherScreen::Button& start = layout.GetButtons()[kStart];
+  ASSERT_EQ(static_cast<uint32_t>(ID_LAUNCHER_START), start.command);
+  POINT at = {start.x + start.width / 2, start.y + start.height / 2};
+  ASSERT_TRUE(::ClientToScreen(view, &at));
+  ASSERT_EQ(view, ::WindowFromPoint(at)) << "the launcher is not under the pointer's target";
+
+  // Away from the button first, so that arriving on it is a change.
+  POINT away = {start.x + start.width / 2, start.y - 20};
+  ASSERT_TRUE(::ClientToScreen(view, &away));
+  ASSERT_TRUE(MoveMouseTo(away.x, away.y));
+  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFrameNormal); },
+                        kWindowTimeout));
+  ASSERT_TRUE(MoveMouseTo(at.x, at.y));
+  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFrameHot); },
+                        kWindowTimeout))
+      << "pointing at Start does not show its hot frame";
+  ASSERT_TRUE(MouseLeftButton(true));
+  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFramePressed); },
+                        kWindowTimeout))
+      << "pressing Start does not show its pressed frame";
+  EXPECT_FALSE(HasCaption(frame)) << "the press alone switched screens";
+  ASSERT_TRUE(MouseLeftButton(false));
+  EXPECT_TRUE(WaitForScreen(frame, true)) << "releasing on Start did not show the update screen";
+  EXPECT_TRUE(p.Running());
 }
 
 TEST_F(LauncherFrame, StartAtOnceShowsTheUpdateScreen) {

@@ -161,6 +161,34 @@ void PressButton(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
+bool MoveMouseTo(int x, int y) {
+  // Absolute input is in 1/65536 of the primary screen, and the pixel is
+  // that fraction of the screen rounded down: round the fraction up.
+  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  if (w <= 0 || h <= 0)
+    return false;
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>((static_cast<int64_t>(x) * 65536 + w - 1) / w);
+  in.mi.dy = static_cast<LONG>((static_cast<int64_t>(y) * 65536 + h - 1) / h);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  if (::SendInput(1, &in, sizeof(in)) != 1)
+    return false;
+  return WaitUntil(
+      [&] {
+        POINT at = {};
+        return ::GetCursorPos(&at) && at.x == x && at.y == y;
+      },
+      2000);
+}
+
+bool MouseLeftButton(bool down) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  return ::SendInput(1, &in, sizeof(in)) == 1;
+}
+
 bool CaptureClient(HWND wnd, Capture* out) {
   RECT rc;
   if (!::GetClientRect(wnd, &rc))

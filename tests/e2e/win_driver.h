@@ -74,6 +74,13 @@ std::string WindowTextUtf8(HWND wnd);
 // Presses a dialog button by id, as a click would.
 void PressButton(HWND dialog, int id);
 
+// Real mouse input through the system's input queue (SendInput), as a user's
+// mouse makes it: the window under the pointer gets the messages.
+// MoveMouseTo moves the pointer to a screen point and answers whether it is
+// there; MouseLeftButton presses (true) or releases (false) where it is.
+bool MoveMouseTo(int x, int y);
+bool MouseLeftButton(bool down);
+
 // The window's client area as 0x00RRGGBB pixels, read from the screen.
 struct Capture {
   int width = 0, height = 0;
