@@ -54,12 +54,17 @@ bool Launch(Process& p, const Install& in, const std::string& args) {
 
 HWND WaitForFrame(const Process& p) { return WaitForWindow(p.Pid(), kMainFrameClassName, kWindowTimeout); }
 
-// Waits for a message box of the process, checks its text and closes it.
-void ExpectMessageBoxAndExit(Process& p, const char* expected) {
+// Waits for a message box of the process, checks its text and icon, and
+// closes it.
+void ExpectMessageBoxAndExit(Process& p, const char* expected, BoxIcon icon) {
   HWND box = WaitForWindow(p.Pid(), "#32770", kWindowTimeout);
   ASSERT_NE(nullptr, box) << "no message box appeared";
   EXPECT_EQ(expected, MessageBoxText(box));
   EXPECT_EQ("Quorl", WindowTextUtf8(box));
+  BoxIcon shown = BoxIcon::kOther;
+  // The box may still be painting its icon.
+  WaitUntil([&] { return (shown = MessageBoxIcon(box)) == icon; }, 3000);
+  EXPECT_STREQ(BoxIconName(icon), BoxIconName(shown));
   PressButton(box, IDOK);
   EXPECT_NE(-1, p.Wait(kExitTimeout)) << "the launcher did not end after its message";
 }
@@ -144,7 +149,7 @@ TEST(LauncherStartup, MissingSkinFileShowsInitialisationError) {
   Stage(in, /*withSkin=*/false);
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20001);
+  ExpectMessageBoxAndExit(p, kText20001, BoxIcon::kWarning);
 }
 
 TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
@@ -154,7 +159,7 @@ TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
   ASSERT_TRUE(WriteFileBytes(in.folder.File(kSkinFileName), std::string("\xC8\x00\x00\x00", 4)));
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20001);
+  ExpectMessageBoxAndExit(p, kText20001, BoxIcon::kWarning);
 }
 
 // The built skin with its background entry replaced by a packed block whose
@@ -199,7 +204,7 @@ TEST(LauncherStartup, SkinWithoutAUsableBackgroundShowsInitialisationError) {
     ASSERT_TRUE(WriteFileBytes(in.folder.File(kSkinFileName), c.bytes));
     Process p;
     ASSERT_TRUE(Launch(p, in, ""));
-    ExpectMessageBoxAndExit(p, kText20001);
+    ExpectMessageBoxAndExit(p, kText20001, BoxIcon::kWarning);
   }
 }
 
@@ -210,7 +215,7 @@ TEST(LauncherStartup, RunningFileCheckerRefusesTheStart) {
   ASSERT_NE(nullptr, checker);
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20003);
+  ExpectMessageBoxAndExit(p, kText20003, BoxIcon::kWarning);
   ::CloseHandle(checker);
 }
 
@@ -219,7 +224,7 @@ TEST(LauncherStartup, NoLocalisationRecordAnywhereIsFatal) {
   Stage(in, true, "QuorlLauncher_noid.exe");
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20002);
+  ExpectMessageBoxAndExit(p, kText20002, BoxIcon::kError);
 }
 
 TEST(LauncherStartup, DamagedIdFileFallsBackToTheBuiltInRecord) {

@@ -71,6 +71,13 @@ bool WaitUntil(Pred pred, DWORD timeoutMs) {
 // A message box's text (its static control), as UTF-8.
 std::string MessageBoxText(HWND box);
 std::string WindowTextUtf8(HWND wnd);
+// The icon a message box shows, told by its pixels (the box belongs to
+// another process, whose icon handles mean nothing here): drawn again here
+// from the system's icons over the box's own background and compared.
+enum class BoxIcon { kNone, kError, kWarning, kInformation, kQuestion, kOther };
+BoxIcon MessageBoxIcon(HWND box);
+const char* BoxIconName(BoxIcon icon);
+
 // Presses a dialog button by id, as a click would.
 void PressButton(HWND dialog, int id);
 
