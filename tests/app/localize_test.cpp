@@ -78,6 +78,35 @@ TEST(RegionTable, SupportedCodePages) {
   EXPECT_EQ(418762u, kLocalizeInfoServiceId);
 }
 
+// The host of an "http://host/..." address.
+std::string UrlHost(const std::string& url) {
+  const std::string scheme = "http://";
+  if (url.compare(0, scheme.size(), scheme) != 0)
+    return std::string();
+  const size_t end = url.find_first_of("/:", scheme.size());
+  return url.substr(scheme.size(), end == std::string::npos ? std::string::npos : end - scheme.size());
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() > tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Nothing the launcher contacts or shows by default belongs to anyone:
+// login hosts cannot resolve, web addresses are examples.
+TEST(RegionTable, DefaultHostsAreReservedNames) {
+  for (uint32_t cp : {932u, 936u, 949u, 950u, 1252u, 1251u, 0u}) {
+    SCOPED_TRACE(cp);
+    const std::string login = GetDefaultLoginHostForCodePage(cp);
+    if (!login.empty()) {
+      EXPECT_TRUE(EndsWith(login, ".invalid")) << login;
+    }
+    for (const char* url : {GetSetupGuideURLForCodePage(cp), GetManualURLForCodePage(cp),
+                            GetHomePageURLForCodePage(cp)}) {
+      EXPECT_TRUE(EndsWith(UrlHost(url), ".example")) << url;
+    }
+  }
+}
+
 TEST(RegionTable, KoreaHasNoDefaultHost) {
   EXPECT_STREQ("", GetDefaultLoginHostForCodePage(949));
 }
