@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -128,13 +129,50 @@ TEST(RegionTable, JapanSharesTheLastRowsAddressesButNotItsHost) {
 
 // ---------------------------------------------------------------------------
 
-TEST(LocalizeRecord, ConstructorKeepsItsArguments) {
-  CLocalizeInfo info("name", 949);
-  EXPECT_EQ(949u, info.GetCodePage());
-  EXPECT_EQ("name", info.GetProfileName());
-  CLocalizeInfo start;
-  EXPECT_EQ(932u, start.GetCodePage());
-  EXPECT_EQ("", start.GetProfileName());
+// A successful load replaces both fields of the record it is given, also
+// with an empty name: start-up builds its record with a name and code page
+// of its own and must not keep either.
+TEST(LocalizeRecord, ALoadReplacesBothFieldsEvenWithAnEmptyName) {
+  const unsigned char block[] = {0xA8, 0x03, 0, 0, 0};  // 936, name of length 0
+  struct Case {
+    const char* source;
+    std::function<int(CLocalizeInfo&)> load;
+    uint32_t codePage;
+  } const cases[] = {
+      {"scrambled", [](CLocalizeInfo& i) { return i.DecodeRecord("JKYUkYvi8s@uYKyd", kKey); }, 932},
+      {"text form", [](CLocalizeInfo& i) { return i.ParseTextRecord("1252\r\n", "\r\n"); }, 1252},
+      {"block", [&](CLocalizeInfo& i) { return i.ReadRecordBlock(block, sizeof block); }, 936},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    CLocalizeInfo info("name", 949);
+    ASSERT_EQ(kLocalizeOk, c.load(info));
+    EXPECT_EQ(c.codePage, info.GetCodePage());
+    EXPECT_EQ("", info.GetProfileName());
+  }
+}
+
+// Records scrambled apart from this code from the record's definition:
+// the encoder must give them, and the decoder must read them.
+TEST(LocalizeRecord, KnownAnswers) {
+  struct Case {
+    uint32_t codePage;
+    const char* name;
+    uint32_t seed;
+    const char* scrambled;
+  } const cases[] = {
+      {949, "Quorl", 1234567, "MUKE@P8d2iYm0vEXMCL21TaE7A"},
+      {1252, "E2EProfile", 1700000000, "JKYUkYfj8s@u2KhJvlEfGnveLa3DNAIL7B"},
+      {932, "", 1700000000, "JKYUkYvi8s@uYKyd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scrambled);
+    EXPECT_EQ(c.scrambled, CLocalizeInfo::EncodeRecord(c.codePage, c.name, kKey, c.seed));
+    CLocalizeInfo info("before", 1);
+    ASSERT_EQ(kLocalizeOk, info.DecodeRecord(c.scrambled, kKey));
+    EXPECT_EQ(c.codePage, info.GetCodePage());
+    EXPECT_EQ(c.name, info.GetProfileName());
+  }
 }
 
 TEST(LocalizeRecord, RoundTripsCodePagesAndNames) {
