@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "app/launcher_names.h"
@@ -294,9 +296,6 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   ::Sleep(300);
   EXPECT_TRUE(p.Running());
   EXPECT_TRUE(::IsWindow(frame));
-  Capture updateShot;
-  if (CaptureClient(frame, &updateShot))
-    SaveBmp(updateShot, kShotDir + "update-screen.bmp");
 
   // And back: no caption, the skin's size again.
   ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
@@ -371,6 +370,92 @@ TEST_F(LauncherFrame, ClickingTheStartButtonShowsTheUpdateScreen) {
   ASSERT_TRUE(MouseLeftButton(false));
   EXPECT_TRUE(WaitForScreen(frame, true)) << "releasing on Start did not show the update screen";
   EXPECT_TRUE(p.Running());
+}
+
+// The update screen's dialog template as this process lays it out from the
+// program's own resources: its client size and the Cancel button's place.
+struct TemplateLayout {
+  SIZE client = {0, 0};
+  RECT cancel = {0, 0, 0, 0};
+};
+
+INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+bool LayOutUpdateTemplate(TemplateLayout* out) {
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
+  ::InitCommonControlsEx(&controls);
+  HMODULE exe = ::LoadLibraryExA((kBinDir + "QuorlLauncher.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!exe)
+    return false;
+  // The template is a child form: it needs a parent, which stays hidden.
+  HWND parent = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND form = ::CreateDialogParamA(exe, MAKEINTRESOURCEA(IDD_UPDATE_VIEW), parent, &NoDialogProc, 0);
+  bool ok = form != nullptr;
+  if (ok) {
+    RECT rc;
+    ::GetClientRect(form, &rc);
+    out->client = {rc.right, rc.bottom};
+    HWND cancel = ::GetDlgItem(form, IDC_UPDATE_CANCEL);
+    ok = cancel != nullptr && ::GetWindowRect(cancel, &out->cancel);
+    ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&out->cancel), 2);
+    ::DestroyWindow(form);
+  }
+  ::DestroyWindow(parent);
+  ::FreeLibrary(exe);
+  return ok;
+}
+
+// Start pressed: the frame takes the template's size exactly (no scroll
+// bars), stands centred on the launcher's former place, and shows the form
+// with its controls where the template puts them.
+TEST_F(LauncherFrame, UpdateScreenTakesItsTemplatesSizeCentredWhereTheLauncherWas) {
+  TemplateLayout layout;
+  ASSERT_TRUE(LayOutUpdateTemplate(&layout));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_TRUE(WaitForScreen(frame, false));
+  const RECT launcher = WindowRect(frame);
+
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
+  ASSERT_TRUE(WaitForScreen(frame, true));
+  HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
+  ASSERT_NE(nullptr, view);
+  const SIZE client = ClientSize(view);
+  EXPECT_EQ(layout.client.cx, client.cx);
+  EXPECT_EQ(layout.client.cy, client.cy);
+  EXPECT_EQ(0, ::GetWindowLongA(view, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) << "a scroll bar shows";
+
+  const RECT update = WindowRect(frame);
+  const RECT work = WorkArea();
+  const GeoPoint centred = CenterOnRectInWorkArea({launcher.left, launcher.top, launcher.right, launcher.bottom},
+                                                  update.right - update.left, update.bottom - update.top,
+                                                  {work.left, work.top, work.right, work.bottom});
+  EXPECT_EQ(centred.x, update.left);
+  EXPECT_EQ(centred.y, update.top);
+
+  // What the user sees: the form's face, and the Cancel button drawn at
+  // its place (its face differs from the form's somewhere on its edge).
+  HWND cancel = ::GetDlgItem(view, IDC_UPDATE_CANCEL);
+  ASSERT_NE(nullptr, cancel);
+  RECT cancelRect;
+  ::GetWindowRect(cancel, &cancelRect);
+  ::MapWindowPoints(nullptr, view, reinterpret_cast<POINT*>(&cancelRect), 2);
+  EXPECT_EQ(layout.cancel.left, cancelRect.left);
+  EXPECT_EQ(layout.cancel.top, cancelRect.top);
+  EXPECT_EQ(layout.cancel.right, cancelRect.right);
+  EXPECT_EQ(layout.cancel.bottom, cancelRect.bottom);
+  Capture shot;
+  ASSERT_TRUE(WaitUntil([&] { return CaptureClient(view, &shot); }, 5000));
+  SaveBmp(shot, kShotDir + "update-screen.bmp");
+  ASSERT_EQ(client.cx, shot.width);
+  const uint32_t face = ::GetSysColor(COLOR_3DFACE);
+  const uint32_t faceRgb = ((face & 0xFF) << 16) | (face & 0xFF00) | ((face >> 16) & 0xFF);
+  EXPECT_EQ(faceRgb, shot.At(1, client.cy - 2)) << "the form's face";
+  int drawn = 0;
+  for (int x = cancelRect.left; x < cancelRect.right; ++x) {
+    if (shot.At(x, cancelRect.top) != faceRgb || shot.At(x, cancelRect.bottom - 1) != faceRgb)
+      ++drawn;
+  }
+  EXPECT_GT(drawn, (cancelRect.right - cancelRect.left) / 2) << "no button drawn at the Cancel button's place";
 }
 
 TEST_F(LauncherFrame, StartAtOnceShowsTheUpdateScreen) {
