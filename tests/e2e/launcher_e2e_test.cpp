@@ -469,6 +469,23 @@ TEST_F(LauncherFrame, ExitCommandEndsTheProgram) {
   EXPECT_EQ(0, p.Wait(kExitTimeout));
 }
 
+// Start-up creates "Quorl Pather Mutex" and holds it until the program ends
+// (the mutex is only ever created, never probed).
+TEST_F(LauncherFrame, HoldsItsOwnMutexWhileItRuns) {
+  auto exists = [] {
+    HANDLE m = ::OpenMutexA(SYNCHRONIZE, FALSE, kLauncherMutexName);
+    if (m)
+      ::CloseHandle(m);
+    return m != nullptr;
+  };
+  ASSERT_FALSE(exists()) << "another launcher is running";
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_TRUE(exists());
+  ::PostMessageA(frame, WM_COMMAND, ID_LAUNCHER_EXIT, 0);
+  EXPECT_EQ(0, p.Wait(kExitTimeout));
+  EXPECT_FALSE(exists());
+}
+
 TEST_F(LauncherFrame, SecondLauncherIsNotRefused) {
   Stage(in);
   Process first, second;
