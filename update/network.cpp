@@ -9,6 +9,8 @@
 
 namespace {
 
+// The server's notice text, 8,192 bytes and a terminator: the version check
+// collects it here and shows it; until that check exists nothing reads it.
 constexpr uint32_t kNoticeBlockSize = 8193;
 constexpr uint32_t kPumpInterval = 200;
 
