@@ -3,6 +3,15 @@
 # targets.
 set(QUORL_BIN_DIR ${CMAKE_BINARY_DIR}/bin CACHE INTERNAL "")
 
+# The program's one application object over the application's library.
+# The program links it, and so does a test program that runs the launcher's
+# own application.
+add_library(quorl_launcher INTERFACE)
+target_sources(quorl_launcher INTERFACE ${CMAKE_SOURCE_DIR}/app/launcher_main.cpp)
+target_link_libraries(quorl_launcher INTERFACE quorl_app)
+# The name tests used when the program gathered every folder's sources.
+add_library(quorl_launcher_objs ALIAS quorl_launcher)
+
 # The default localisation record: code page 949, profile "Quorl".
 set(QUORL_DEFAULT_CODEPAGE 949)
 set(QUORL_DEFAULT_PROFILE Quorl)
@@ -24,10 +33,9 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/quorl.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quorl.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 function(quorl_launcher_exe name)
-  add_executable(${name} WIN32 ${CMAKE_SOURCE_DIR}/app/launcher_main.cpp ${ARGN}
-    ${CMAKE_SOURCE_DIR}/res/quorl.rc)
+  add_executable(${name} WIN32 ${ARGN} ${CMAKE_SOURCE_DIR}/res/quorl.rc)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/res)
-  target_link_libraries(${name} PRIVATE quorl_app quorl_fw_winmain)
+  target_link_libraries(${name} PRIVATE quorl_launcher quorl_fw_winmain)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUORL_BIN_DIR})
 endfunction()
 

@@ -8,6 +8,7 @@
 #include "app/launcher_names.h"
 #include "app/launcher_util.h"
 #include "app/localize.h"
+#include "d3d/launcher_device.h"
 #include "skin/graphic_data.h"
 
 // Application base of the game's programs; adds nothing of its own.
@@ -49,6 +50,17 @@ class CQuorlLauncherApp : public CGameWinApp {
 
   CGraphicData& GetGraphicData() { return m_graphicData; }
 
+  // The device check: TRUE at once once it has passed in this run;
+  // otherwise creates the Direct3D device on the main window with the
+  // application's requirement.  On failure errorText holds the message
+  // (string 22002 with the code).  The device stays for the rest of the run.
+  BOOL InitDevice(CString& errorText);
+  // InitDevice, and on failure a message box with its text.
+  BOOL InitDeviceOrReport();
+  CQuorlDevice& GetDevice() { return m_device; }
+  CAppDX3DDeviceRequirement& GetDeviceRequirement() { return m_deviceRequirement; }
+  BOOL IsDeviceInitialized() const { return m_bDeviceInitialized; }
+
  protected:
   // Steps of InitInstance, in its order; each answers FALSE when start-up
   // must end (the caller shows the message).
@@ -73,6 +85,9 @@ class CQuorlLauncherApp : public CGameWinApp {
   CMutexObject m_instanceMutex;
   CGraphicData m_graphicData;
   int m_nStartMode = kStartModeLauncher;
+  CAppDX3DDeviceRequirement m_deviceRequirement;
+  CQuorlDevice m_device;
+  BOOL m_bDeviceInitialized = FALSE;
 };
 
 // The application object, or null when the running program's application
