@@ -16,6 +16,9 @@
 #define IDS_ERR_CHECKER_RUNNING   20003
 #define IDS_ERR_NETWORK_INIT      20004
 
+#define IDS_ERR_UPDATE_ABORTED    21103   // something went wrong during the update
+#define IDS_ERR_UPDATE_FAULT      21104   // a fault stopped the update
+
 // Hints of the settings items: a main text, then a recommendation chosen
 // from the device's default (a base id plus the value where the texts
 // follow the values), and for one item a note.
