@@ -1,7 +1,7 @@
 // The video memory estimate: DirectDraw's total of local video memory plus
-// the primary surface, in MB.  The sum is taken in 64 bits: under Wine the
-// total alone already reaches 4 GB - 1 bytes, so a 32-bit sum would wrap,
-// or land exactly on the failure value.
+// the primary surface, in MB.  The sum is taken in 64 bits: Wine reports a
+// total that makes the sum exactly 4 GB - 1 bytes, which a 32-bit sum would
+// take for the failure value (and any more would wrap it).
 #pragma once
 
 #include <cstdint>
