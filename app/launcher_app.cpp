@@ -10,8 +10,10 @@
 
 #include "app/command_line.h"
 #include "app/main_frame.h"
+#include "d3d/settings_device.h"
 #include "res/resource.h"
 #include "settings/env_dialog.h"
+#include "settings/env_settings_win.h"
 #include "skin/launcher_view.h"
 #include "update/network.h"
 
@@ -169,6 +171,32 @@ BOOL CQuorlLauncherApp::InitInstance() {
     frame->UpdateWindow();
   }
   return TRUE;
+}
+
+BOOL CQuorlLauncherApp::InitDevice(CString& errorText) {
+  // Direct3D is created once per run: a passed check is not repeated.
+  if (m_bDeviceInitialized)
+    return TRUE;
+  DWORD error = 0;
+  if (!m_device.Initialize(&m_deviceRequirement, &error)) {
+    FormatDeviceCheckError(error, errorText);
+    return FALSE;
+  }
+  m_bDeviceInitialized = TRUE;
+  return TRUE;
+}
+
+BOOL CQuorlLauncherApp::InitDeviceOrReport() {
+  CString text;
+  if (InitDevice(text))
+    return TRUE;
+  AfxMessageBox(text, MB_ICONERROR);
+  return FALSE;
+}
+
+void CQuorlLauncherApp::LoadEnvSettings() {
+  CDX3DSettingsDevice device(m_device);
+  LoadEnvSettingsFromProfile(*this, m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr, device);
 }
 
 BOOL CQuorlLauncherApp::OnIdle(LONG lCount) {

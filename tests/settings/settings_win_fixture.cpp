@@ -9,13 +9,6 @@
 
 namespace {
 
-class CSettingsTestApp : public CWinApp {
- public:
-  CSettingsTestApp() : CWinApp("Quorl Settings Test") {}
-};
-
-CSettingsTestApp theApp;
-
 std::string SectionKey(const char* section) { return std::string(kTestAppKey) + "\\" + section; }
 
 std::wstring ToWide(UINT codePage, const char* text) {
@@ -27,18 +20,28 @@ std::wstring ToWide(UINT codePage, const char* text) {
 
 }  // namespace
 
-CWinApp& SettingsTestApp() {
-  static bool ready = false;
-  if (!ready) {
-    ready = true;
+CQuorlLauncherApp& SettingsTestApp() {
+  static CWnd* mainWindow = nullptr;
+  CQuorlLauncherApp& app = *GetLauncherApp();
+  if (mainWindow == nullptr) {
     AfxWinInit(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
-    theApp.SetRegistryKey("Halvane");
+    app.SetRegistryKey("Halvane");
     // As start-up does: the localisation record's profile name replaces
     // the one SetRegistryKey chose.
-    std::free(const_cast<char*>(theApp.m_pszProfileName));
-    theApp.m_pszProfileName = _strdup(kTestProfile);
+    std::free(const_cast<char*>(app.m_pszProfileName));
+    app.m_pszProfileName = _strdup(kTestProfile);
+    mainWindow = new CWnd;
+    mainWindow->CreateEx(0, "STATIC", "Quorl", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr);
   }
-  return theApp;
+  app.m_pMainWnd = mainWindow;
+  return app;
+}
+
+bool InitTestDevice(std::string* message) {
+  CString text;
+  if (SettingsTestApp().InitDevice(text)) return true;
+  *message = text.GetString();
+  return false;
 }
 
 DWORD RegValue::AsDword() const {
@@ -120,15 +123,13 @@ std::wstring FromAnsi(const char* text) { return ToWide(CP_ACP, text); }
 std::wstring FromUtf8(const char* text) { return ToWide(CP_UTF8, text); }
 
 void SettingsWinTest::SetUp() {
-  SettingsTestApp();
   comStarted = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-  window = ::CreateWindowA("STATIC", "settings test", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  window = SettingsTestApp().m_pMainWnd->GetSafeHwnd();
   ASSERT_NE(nullptr, window);
   DeleteTestProfile();
 }
 
 void SettingsWinTest::TearDown() {
   DeleteTestProfile();
-  if (window != nullptr) ::DestroyWindow(window);
   if (comStarted) ::CoUninitialize();
 }

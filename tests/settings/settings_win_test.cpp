@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "d3d/settings_device.h"
 #include "res/resource.h"
 #include "settings/env_settings_win.h"
 #include "settings/graphic_setting.h"
 #include "settings/profile_store_win.h"
 #include "settings/sound_setting.h"
 #include "settings/video_memory.h"
-#include "tests/settings/d3d9_test_device.h"
 #include "tests/settings/fake_settings_env.h"
 #include "tests/settings/settings_win_fixture.h"
 
@@ -164,9 +164,9 @@ TEST_F(RegistryTest, LoadSequenceReadsStoredValuesWithTheirClamps) {
   WriteRegDword("sound", "bgm_mute", 1);
   const std::string before = SnapshotProfile();
 
-  CD3D9TestDevice device;
-  ASSERT_TRUE(device.Ready());
-  LoadEnvSettingsFromProfile(SettingsTestApp(), window, device);
+  std::string message;
+  ASSERT_TRUE(InitTestDevice(&message)) << message;
+  SettingsTestApp().LoadEnvSettings();
   const GraphicRecord& u = GetGraphicSetting().GetUser();
   for (const LoadCase& c : rows) EXPECT_EQ(c.expected, u.*c.field) << c.name;
   EXPECT_EQ(3, u.maxlod);
@@ -175,13 +175,16 @@ TEST_F(RegistryTest, LoadSequenceReadsStoredValuesWithTheirClamps) {
   EXPECT_EQ(CString("Speakers"), GetSoundSetting().GetDeviceName());
   EXPECT_EQ(1, GetSoundSetting().GetBgmAvailable());
   EXPECT_EQ(1, GetSoundSetting().GetSeAvailable());
-  ASSERT_FALSE(device.gammaScales.empty());
-  EXPECT_EQ(336, device.gammaScales.back());
+  EXPECT_EQ(336, SettingsTestApp().GetDevice().GetGammaScale());
   // Loading writes nothing.
   EXPECT_EQ(before, SnapshotProfile());
 
   // Without a main window there is no sound test: both unavailable.
-  LoadEnvSettingsFromProfile(SettingsTestApp(), nullptr, device);
+  CQuorlLauncherApp& app = SettingsTestApp();
+  CWnd* main = app.m_pMainWnd;
+  app.m_pMainWnd = nullptr;
+  app.LoadEnvSettings();
+  app.m_pMainWnd = main;
   EXPECT_EQ(0, GetSoundSetting().GetBgmAvailable());
   EXPECT_EQ(0, GetSoundSetting().GetSeAvailable());
 }
@@ -190,10 +193,11 @@ TEST_F(RegistryTest, ResetToDefaultsWritesNothing) {
   WriteRegDword("render_s", "2dtex", 2);
   WriteRegDword("render_d", "gamma", 180);
   WriteRegDword("render_d", "ocean_set", 0);
-  CD3D9TestDevice device;
-  ASSERT_TRUE(device.Ready());
-  LoadEnvSettingsFromProfile(SettingsTestApp(), window, device);
+  std::string message;
+  ASSERT_TRUE(InitTestDevice(&message)) << message;
+  SettingsTestApp().LoadEnvSettings();
   ASSERT_EQ(2, GetGraphicSetting().GetUser().tex2d);
+  CDX3DSettingsDevice device(SettingsTestApp().GetDevice());
   const std::string before = SnapshotProfile();
 
   ResetGraphicSettingsToDefaults(device);
@@ -204,7 +208,7 @@ TEST_F(RegistryTest, ResetToDefaultsWritesNothing) {
   EXPECT_EQ(100, graphic.GetUser().gamma);
   EXPECT_EQ(3, graphic.GetUser().ocean_set);
   EXPECT_EQ(defaults.ocean_sun, graphic.GetEffective().ocean_sun);
-  EXPECT_EQ(256, device.gammaScales.back());
+  EXPECT_EQ(256, SettingsTestApp().GetDevice().GetGammaScale());
   EXPECT_NE(kVideoMemoryFailed, graphic.GetVideoMemoryMB());
   EXPECT_EQ(before, SnapshotProfile());
 }
@@ -213,16 +217,20 @@ TEST_F(RegistryTest, ResetToDefaultsWritesNothing) {
 // The real adapter
 
 TEST_F(RegistryTest, DefaultsOnTheRealAdapter) {
-  CD3D9TestDevice device;
-  ASSERT_TRUE(device.Ready());
-  const D3DADAPTER_IDENTIFIER9& id = device.Identifier();
-  // What Wine reports on a machine like CI's; a different adapter needs
-  // its own row.
+  std::string message;
+  ASSERT_TRUE(InitTestDevice(&message)) << message;
+  CQuorlDevice& quorl = SettingsTestApp().GetDevice();
+  CDX3DSettingsDevice device(quorl);
+  D3DADAPTER_IDENTIFIER9 id = {};
+  ASSERT_EQ(S_OK, quorl.GetAdapterIdentifier(&id));
+  // What Wine reports on a machine like CI's: a windowed HAL device with
+  // hardware vertex processing; a different adapter needs its own row.
   ASSERT_EQ(0x10DEu, id.VendorId) << id.Description;
   ASSERT_EQ(0x06CDu, id.DeviceId) << id.Description;
+  ASSERT_TRUE(quorl.IsWindowed());
   ASSERT_EQ(0x54u, device.GetBehaviorFlags());
-  ASSERT_EQ(D3DVS_VERSION(3, 0), device.Caps().VertexShaderVersion);
-  ASSERT_EQ(D3DPS_VERSION(3, 0), device.Caps().PixelShaderVersion);
+  ASSERT_EQ(D3DVS_VERSION(3, 0), device.GetVertexShaderVersion());
+  ASSERT_EQ(D3DPS_VERSION(3, 0), device.GetPixelShaderVersion());
 
   CGraphicSetting setting;
   setting.SetVideoMemoryMB(GetVideoMemoryMB());
