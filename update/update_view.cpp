@@ -3,16 +3,6 @@
 #include "res/resource.h"
 #include "update/version_check_win.h"
 
-namespace {
-constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
-}
-
-CString FormatVersion(uint32_t version) {
-  CString text;
-  text.Format("%u.%03u", version / 1000000u, (version / 1000u) % 1000u);
-  return text;
-}
-
 IMPLEMENT_DYNCREATE(CQuorlLauncherUpdateView, CFormView)
 
 BEGIN_MESSAGE_MAP(CQuorlLauncherUpdateView, CFormView)

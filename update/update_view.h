@@ -5,6 +5,10 @@
 #include <cstdint>
 
 #include "framework/afxwin.h"
+#include "update/version_text.h"
+
+// Posted by the frame to a new update screen: starts the update sequence.
+constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
 
 class CQuorlLauncherUpdateView : public CFormView {
   DECLARE_DYNCREATE(CQuorlLauncherUpdateView)
@@ -34,6 +38,3 @@ class CQuorlLauncherUpdateView : public CFormView {
   uint32_t m_latestVersion = 0;
   uint32_t m_nextVersion = 0;
 };
-
-// "%u.%03u" of the version's millions and thousands.
-CString FormatVersion(uint32_t version);
