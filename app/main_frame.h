@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "app/launcher_script_host.h"
 #include "framework/afxwin.h"
 
 class CMainFrame : public CFrameWnd {
@@ -38,6 +39,9 @@ class CMainFrame : public CFrameWnd {
   DECLARE_MESSAGE_MAP()
 
  private:
+  // The patch scripts' host, handed to each new update screen.
+  CLauncherScriptHost m_scriptHost;
+
   // Hands a new view what it needs (the skin, the application's side of
   // its commands) right after its window is made.
   void HandOver(CView* view);

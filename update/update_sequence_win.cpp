@@ -5,7 +5,7 @@
 #include "app/launcher_app.h"
 #include "net/version_update_info.h"
 #include "res/resource.h"
-#include "update/launcher_script_host_win.h"
+#include "update/patch_script.h"
 #include "update/update_view.h"
 #include "update/version_check_win.h"
 
@@ -87,10 +87,15 @@ PatchResult CUpdateSequenceHostWin::RunPatch(uint32_t component) {
   const CVersionUpdateInfo* info = g_versionUpdateInfoList.Find(service, component);
   if (info == nullptr || !info->HasScript())
     return kPatchNoScript;
+  // The frame hands the screen the scripts' host; a screen made without one
+  // cannot run a script.
+  CQuorlLauncherUpdateView* view = View();
+  CScriptHost* scriptHost = view ? view->GetScriptHost() : nullptr;
+  if (scriptHost == nullptr)
+    return kPatchFailed;
   // The table may be rebuilt by a later check, never while the script runs:
   // the sequence does not start another check from inside a script.
-  CLauncherScriptHost scriptHost;
-  CPatchScript script(scriptHost);
+  CPatchScript script(*scriptHost);
   return PatchResultFromScript(script.RunScript(info->GetScript(), service, component));
 }
 

@@ -23,8 +23,9 @@ bool IsUpdateSequenceRunning();
 bool RunUpdateSequenceOn(CQuorlLauncherUpdateView* view);
 
 // The launcher's host: the update screen's controls, the version check over
-// the login socket, the version table's scripts run through the main frame,
-// "PL", the device check and the client start.  Once the screen's window is
+// the login socket, the version table's scripts run with the script host
+// that the frame handed the screen, "PL", the device check and the client
+// start.  Once the screen's window is
 // gone (the frame switched back, or it was destroyed during a wait) the
 // host no longer touches the view object, which went with its window.
 class CUpdateSequenceHostWin : public CUpdateSequenceHost {

@@ -1,4 +1,4 @@
-#include "update/launcher_script_host_win.h"
+#include "app/launcher_script_host.h"
 
 #include "app/main_frame.h"
 #include "update/download_setting.h"

@@ -1,6 +1,7 @@
 // The patch scripts' host in the launcher: the download and game folders
 // from the registry, and downloads and the announced versions through the
-// main frame, which hands them to the update screen while it is shown.
+// main frame, which hands them to the update screen while it is shown.  The
+// frame owns one and hands it to each new update screen.
 #pragma once
 
 #include "update/patch_script_win.h"
