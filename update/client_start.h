@@ -24,7 +24,7 @@ CString BuildClientCommandLine(const char* fullPath, const char* extra, const ch
 
 // The portal's step before the client starts: puts the launch text back on
 // the clipboard for the client; FALSE when it cannot.
-typedef BOOL (*ClientHandOffFunction)();
+typedef bool (*ClientHandOffFunction)();
 
 // Starts gameFolder's quorl.bin (gameFolder as read from the registry, with
 // or without its trailing backslash; empty: a bare "quorl.bin" looked up

@@ -9,7 +9,7 @@
 #include "update/crc32.h"
 #include "update/download_outcome.h"
 #include "update/download_setting.h"
-#include "update/http_binary_session.h"
+#include "update/http_session.h"
 #include "update/idle_message_loop.h"
 #include "update/retry_dialog.h"
 #include "update/update_clock.h"
@@ -80,13 +80,12 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
 
   CFileException error;
   BOOL started = FALSE;
-  if (settings.GetProxyMode() == kProxyDirect) {
+  if (settings.m_nProxyMode == kProxyDirect) {
     started = session->Start(url, path, &error);
   } else {
     started = session->StartWithProxy(
-        url, path, &error,
-        settings.GetProxyMode() == kProxyNamed ? settings.GetProxyServer().GetString() : nullptr,
-        settings.GetProxyUser(), settings.GetProxyPassword());
+        url, path, &error, settings.m_nProxyMode == kProxyNamed ? settings.m_strProxyServer.GetString() : nullptr,
+        settings.m_strProxyUser, settings.m_strProxyPassword);
   }
   if (!started) {
     CFileException report(error.m_cause, -1, path);
@@ -101,22 +100,17 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
   SetTimer(kBusyDotsTimer, 300);
   const HWND self = m_hWnd;
   CIdleMessageLoop loop;
-  BOOL stopAsked = FALSE, stalled = FALSE, cancelEnabled = FALSE;
+  BOOL stopAsked = FALSE, stalled = FALSE, cancelEnabled = FALSE, quit = FALSE;
   for (;;) {
-    const BOOL quit = loop.Run(kWaitStepMs);
+    quit = loop.Run(kWaitStepMs);
     if (!::IsWindow(self)) {
       // The screen is gone and this object with it: only locals remain.
       session->Stop();
       delete session;
       return kDownloadGiveUp;
     }
-    if (quit) {
-      KillTimer(kBusyDotsTimer);
-      m_pSession = nullptr;
-      session->Stop();
-      delete session;
-      return kDownloadGiveUp;
-    }
+    if (quit)
+      break;
     if (!stopAsked) {
       if (m_bCancelRequested) {
         session->StopLocked();
@@ -147,6 +141,9 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
   MSG stale;
   while (::PeekMessageA(&stale, self, WM_APP_DOWNLOAD_PROGRESS, WM_APP_DOWNLOAD_PROGRESS, PM_REMOVE)) {
   }
+  // The program is quitting: no questions.
+  if (quit)
+    return kDownloadGiveUp;
 
   if (m_bCancelRequested)
     m_nEndCode = kEndCodeStopped;

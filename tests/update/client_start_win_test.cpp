@@ -78,23 +78,23 @@ std::string FullPath(const std::string& path) {
 }
 
 int g_handOffs = 0;
-BOOL HandOffOk() {
+bool HandOffOk() {
   ++g_handOffs;
   // What the portal's hand-off does: the launch text on the clipboard.
   const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
   if (!::OpenClipboard(nullptr))
-    return FALSE;
+    return false;
   static const char kText[] = "0123456789abcdef";
   HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof kText);
   memcpy(::GlobalLock(block), kText, sizeof kText);
   ::GlobalUnlock(block);
-  const BOOL ok = ::SetClipboardData(format, block) != nullptr;
+  const bool ok = ::SetClipboardData(format, block) != nullptr;
   ::CloseClipboard();
   return ok;
 }
-BOOL HandOffFails() {
+bool HandOffFails() {
   ++g_handOffs;
-  return FALSE;
+  return false;
 }
 
 TEST(ClientStart, StartsTheClientWithItsQuotedPathAndTheKeyWithoutWaiting) {
