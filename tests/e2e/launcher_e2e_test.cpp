@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/localize.h"
+#include "app/portal_cipher.h"
 #include "app/window_geometry.h"
 #include "skin/graphic_data.h"
 #include "tests/e2e/win_driver.h"
@@ -278,6 +280,49 @@ TEST_F(LauncherFrame, SecondLauncherIsNotRefused) {
   ASSERT_NE(nullptr, WaitForFrame(first));
   ASSERT_TRUE(Launch(second, in, ""));
   EXPECT_NE(nullptr, WaitForFrame(second));
+}
+
+// The portal's launch data on its clipboard format, as the web portal
+// leaves it: enciphered under the key, terminated.
+bool PutPortalData(const std::string& text, const char* key) {
+  std::string hex;
+  EncryptPortalText(text.c_str(), key, &hex);
+  const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
+  if (format == 0 || !::OpenClipboard(nullptr))
+    return false;
+  ::EmptyClipboard();
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, hex.size() + 1);
+  bool ok = false;
+  if (block != nullptr) {
+    std::memcpy(::GlobalLock(block), hex.c_str(), hex.size() + 1);
+    ::GlobalUnlock(block);
+    ok = ::SetClipboardData(format, block) != nullptr;
+    if (!ok)
+      ::GlobalFree(block);
+  }
+  ::CloseClipboard();
+  return ok;
+}
+
+bool PortalDataPresent() {
+  const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
+  if (!::OpenClipboard(nullptr))
+    return false;
+  const bool present = ::GetClipboardData(format) != nullptr;
+  ::CloseClipboard();
+  return present;
+}
+
+TEST_F(LauncherFrame, PortalLaunchArgumentTakesTheDataOffTheClipboard) {
+  ASSERT_TRUE(PutPortalData("portal.host,9123,a,b,client", "portal-key"));
+  ASSERT_NO_FATAL_FAILURE(Start("portal-key"));
+  EXPECT_FALSE(PortalDataPresent()) << "read and cleared at start-up";
+}
+
+TEST_F(LauncherFrame, WithoutLaunchArgumentThePortalDataStays) {
+  ASSERT_TRUE(PutPortalData("portal.host,9123,a,b,client", "portal-key"));
+  ASSERT_NO_FATAL_FAILURE(Start("/b0"));
+  EXPECT_TRUE(PortalDataPresent());
 }
 
 TEST(LauncherSettingsOnly, SwitchERunsTheSettingsDialogAlone) {
