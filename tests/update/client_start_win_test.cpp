@@ -32,10 +32,13 @@ class GameFolder {
   GameFolder() {
     char temp[MAX_PATH + 1] = {};
     ::GetTempPathA(MAX_PATH, temp);
+    // A folder nobody used before: one left by an earlier run (process ids
+    // come round again) would hold its client.
     static int counter = 0;
-    m_path = std::string(temp) + "quorl game " + std::to_string(::GetCurrentProcessId()) + "-" +
-             std::to_string(++counter);
-    ::CreateDirectoryA(m_path.c_str(), nullptr);
+    do {
+      m_path = std::string(temp) + "quorl game " + std::to_string(::GetCurrentProcessId()) + "-" +
+               std::to_string(::GetTickCount()) + "-" + std::to_string(++counter);
+    } while (!::CreateDirectoryA(m_path.c_str(), nullptr));
   }
   ~GameFolder() {
     // A client still running is let go and given time to end.

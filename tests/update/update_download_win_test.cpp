@@ -67,8 +67,11 @@ class Downloads : public UpdateScreenFixture {
     SetDword("UseProxy", 0);
     char temp[MAX_PATH + 1] = {};
     ::GetTempPathA(MAX_PATH, temp);
-    m_folder = std::string(temp) + "quorl-dl-" + std::to_string(::GetCurrentProcessId());
-    ::CreateDirectoryA(m_folder.c_str(), nullptr);
+    static int counter = 0;
+    do {
+      m_folder = std::string(temp) + "quorl-dl-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                 std::to_string(::GetTickCount()) + "-" + std::to_string(++counter);
+    } while (!::CreateDirectoryA(m_folder.c_str(), nullptr));
     m_path = m_folder + "\\patch.bin";
     ::DeleteFileA(m_path.c_str());
     UpdateScreenFixture::SetUp();
