@@ -17,6 +17,9 @@
 #define IDS_ERR_CHECKER_RUNNING   20003
 #define IDS_ERR_NETWORK_INIT      20004
 
+#define IDS_ERR_UPDATE_ABORTED    21103   // something went wrong during the update
+#define IDS_ERR_UPDATE_FAULT      21104   // a fault stopped the update
+
 // Update screen texts
 #define IDS_VERSION_FONT_FACE     5001
 #define IDS_STATUS_CHECKING       6001
