@@ -17,6 +17,21 @@
 #define IDS_ERR_CHECKER_RUNNING   20003
 #define IDS_ERR_NETWORK_INIT      20004
 
+// The version check's messages.
+#define IDS_CHECK_NOT_INSTALLED       21001
+#define IDS_CHECK_TABLE_FAILED        21002
+#define IDS_CHECK_KEEP_WAITING        21003
+#define IDS_CHECK_CANNOT_CONNECT      21004
+#define IDS_CHECK_BROKE_CONNECTING    21005
+#define IDS_CHECK_GAVE_UP_CONNECTING  21006
+#define IDS_CHECK_BROKE_WAITING       21007
+#define IDS_CHECK_GAVE_UP_WAITING     21008
+#define IDS_CHECK_CANNOT_SEND         21009
+#define IDS_CHECK_MAINTENANCE         21010
+#define IDS_CHECK_BUSY                21011
+#define IDS_CHECK_INVALID             21012
+#define IDS_CHECK_NOT_IN_SERVICE      21013
+#define IDS_CHECK_ERROR               21014
 #define IDS_ERR_UPDATE_ABORTED    21103   // something went wrong during the update
 #define IDS_ERR_UPDATE_FAULT      21104   // a fault stopped the update
 

@@ -9,6 +9,7 @@
 #include "update/retry_dialog.h"
 #include "update/update_clock.h"
 #include "update/update_progress.h"
+#include "update/version_check_win.h"
 
 namespace {
 
@@ -119,6 +120,8 @@ void CQuorlLauncherUpdateView::ShowVersion(uint32_t version, int id) {
   SetDlgItemText(id, FormatVersion(version));
 }
 
+int CQuorlLauncherUpdateView::CheckVersion(uint32_t version) { return RunVersionCheck(m_hWnd, version); }
+
 int CQuorlLauncherUpdateView::SetLatestVersion(uint32_t, uint32_t, uint32_t version) {
   m_latestVersion = version;
   ShowVersion(version, IDC_UPDATE_LATEST);
@@ -129,15 +132,6 @@ int CQuorlLauncherUpdateView::SetNextVersion(uint32_t, uint32_t, uint32_t versio
   m_nextVersion = version;
   ShowVersion(version, IDC_UPDATE_NEXT);
   return TRUE;
-}
-
-BOOL CQuorlLauncherUpdateView::IsResponseOverdue() {
-  return m_responseTimer.ElapsedSeconds() > 120u ? TRUE : FALSE;
-}
-
-void CQuorlLauncherUpdateView::RestartResponseTimer() {
-  m_responseTimer.Reset();
-  m_responseTimer.Start();
 }
 
 BOOL CQuorlLauncherUpdateView::AskRetryById(UINT id) {

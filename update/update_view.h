@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "framework/afxwin.h"
-#include "update/elapsed_timer.h"
 
 class CHTTPBinarySession;
 
@@ -21,6 +20,11 @@ class CQuorlLauncherUpdateView : public CFormView {
   ~CQuorlLauncherUpdateView() override;
 
   void OnInitialUpdate() override;
+
+  // The version check (update/version_check_win.h): 1 answers complete,
+  // 2 failed (the user was told), 3 this window is gone or the application
+  // quits.  version 0 asks about the installed launcher and game.
+  int CheckVersion(uint32_t version);
 
   // Status line := text (empty for null).  The other controls are enabled
   // unless hideDetails is set; with it the versions, byte counts and
@@ -37,11 +41,6 @@ class CQuorlLauncherUpdateView : public CFormView {
   int SetNextVersion(uint32_t a, uint32_t b, uint32_t version);
   uint32_t GetLatestVersion() const { return m_latestVersion; }
   uint32_t GetNextVersion() const { return m_nextVersion; }
-
-  // The login server's answer is late: more than 120 whole seconds on the
-  // response timer.  RestartResponseTimer resets and starts it.
-  BOOL IsResponseOverdue();
-  void RestartResponseTimer();
 
   // Downloads url to path until it checks out (size and CRC-32) or the
   // user gives up (FALSE).  Every failure asks Retry/Cancel first.
@@ -88,7 +87,6 @@ class CQuorlLauncherUpdateView : public CFormView {
   int32_t m_nDots = 0;
   uint32_t m_latestVersion = 0;
   uint32_t m_nextVersion = 0;
-  CElapsedTimer m_responseTimer;
 
   CStatic m_wndStatus;
   CStatic m_wndLatest;

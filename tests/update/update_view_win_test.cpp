@@ -198,15 +198,4 @@ TEST_F(UpdateScreen, BusyDotsGrowToSixteenThenStartAgain) {
   }
 }
 
-TEST_F(UpdateScreen, ResponseTimerIsOverdueAfter120WholeSeconds) {
-  ScopedTestClock clock;
-  m_screen->RestartResponseTimer();
-  clock.Advance(120999);
-  EXPECT_FALSE(m_screen->IsResponseOverdue());
-  clock.Advance(1);
-  EXPECT_TRUE(m_screen->IsResponseOverdue());
-  m_screen->RestartResponseTimer();
-  EXPECT_FALSE(m_screen->IsResponseOverdue());
-}
-
 }  // namespace
