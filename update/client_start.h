@@ -35,3 +35,8 @@ typedef bool (*ClientHandOffFunction)();
 // failed hand-off or process start 20006; each returns FALSE.
 BOOL StartClientProcessFrom(const char* gameFolder, const char* extra, const char* launchKey,
                             ClientHandOffFunction handOff);
+
+// The client start of the update: the game folder from the registry
+// ("GameFolder"), and the portal's launch key and hand-off when the portal
+// data asks for them (its field 4 is non-empty).
+BOOL StartClientProcess(const char* extra);

@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include "app/launcher_app.h"
+#include "app/portal.h"
 #include "framework/afxfile.h"
 #include "res/resource.h"
+#include "update/download_setting.h"
 
 BOOL StartClientProcessFrom(const char* gameFolder, const char* extra, const char* launchKey,
                             ClientHandOffFunction handOff) {
@@ -41,4 +43,14 @@ BOOL StartClientProcessFrom(const char* gameFolder, const char* extra, const cha
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
   return TRUE;
+}
+
+BOOL StartClientProcess(const char* extra) {
+  CString folder;
+  ReadGameFolder(folder);
+  // The portal's data goes on to the client only when its field 4 asks for
+  // it: then the key joins the command line and the text the clipboard.
+  if (PortalHandsOffToClient())
+    return StartClientProcessFrom(folder, extra, GetPortalLaunchKey().c_str(), &HandOffPortalData);
+  return StartClientProcessFrom(folder, extra, nullptr, nullptr);
 }

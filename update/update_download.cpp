@@ -37,7 +37,7 @@ class CScreenQuestions : public CDownloadQuestions {
 
 BOOL CrcOfFile(const char* path, uint32_t* crc) {
   CCrc32 sum;
-  if (!sum.UpdateFromFile(path, nullptr))
+  if (!sum.UpdateFromFile(path))
     return FALSE;
   *crc = sum.GetValue();
   return TRUE;
@@ -138,8 +138,14 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
   delete session;
   // The worker has ended; what it posted after the end code (a failed close
   // of the file) must not end the next download.
+  // PeekMessage hands out WM_QUIT whatever the filter: put it back.
   MSG stale;
   while (::PeekMessageA(&stale, self, WM_APP_DOWNLOAD_PROGRESS, WM_APP_DOWNLOAD_PROGRESS, PM_REMOVE)) {
+    if (stale.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(stale.wParam));
+      quit = TRUE;
+      break;
+    }
   }
   // The program is quitting: no questions.
   if (quit)

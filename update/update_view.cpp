@@ -6,6 +6,7 @@
 #include "app/launcher_app.h"
 #include "app/tickdiff.h"
 #include "res/resource.h"
+#include "update/client_start.h"
 #include "update/retry_dialog.h"
 #include "update/update_clock.h"
 #include "update/update_progress.h"
@@ -133,6 +134,8 @@ int CQuorlLauncherUpdateView::SetNextVersion(uint32_t, uint32_t, uint32_t versio
   ShowVersion(version, IDC_UPDATE_NEXT);
   return TRUE;
 }
+
+BOOL CQuorlLauncherUpdateView::StartClient() { return StartClientProcess(""); }
 
 BOOL CQuorlLauncherUpdateView::AskRetryById(UINT id) {
   CString text;

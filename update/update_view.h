@@ -7,11 +7,7 @@
 #include <cstdint>
 
 #include "framework/afxwin.h"
-
-class CHTTPBinarySession;
-
-// The download session's reports to the screen (wParam: kind or end code).
-constexpr UINT WM_APP_DOWNLOAD_PROGRESS = WM_APP + 0x201;
+#include "update/http_session.h"
 
 class CQuorlLauncherUpdateView : public CFormView {
   DECLARE_DYNCREATE(CQuorlLauncherUpdateView)

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "app/portal.h"
+#include "app/portal_cipher.h"
 #include "res/resource.h"
 #include "tests/update/dialog_watch.h"
 #include "tests/update/update_win_fixture.h"
@@ -200,6 +204,92 @@ TEST(ClientStart, FailuresShowTheirMessageAndStartNothing) {
     ::Sleep(300);
     EXPECT_EQ("", game.Log()) << "a client was started";
   }
+}
+
+// The client start as the update runs it: the game folder from the
+// registry, the portal's data from the record that start-up filled.
+class PortalClientStart : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitTestApp();
+    AfxGetApp()->SetRegistryKey("QuorlScreenTest");
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuorlScreenTest");
+    ASSERT_TRUE(m_game.InstallClient());
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyA(HKEY_CURRENT_USER, "Software\\QuorlScreenTest\\Quorl", &key));
+    ::RegSetValueExA(key, "GameFolder", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_game.Path().c_str()),
+                     static_cast<DWORD>(m_game.Path().size() + 1));
+    ::RegCloseKey(key);
+    EmptyPortalFormat();
+  }
+  void TearDown() override {
+    AdoptPortalText("", "");
+    EmptyPortalFormat();
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuorlScreenTest");
+  }
+  static void EmptyPortalFormat() {
+    const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
+    if (::OpenClipboard(nullptr)) {
+      ::SetClipboardData(format, nullptr);
+      ::CloseClipboard();
+    }
+  }
+  std::string Logged(const char* prefix) const {
+    const std::string log = m_game.Log();
+    const size_t at = log.find(prefix);
+    if (at == std::string::npos)
+      return "<not logged>";
+    const size_t end = log.find('\n', at);
+    return log.substr(at + strlen(prefix), end - at - strlen(prefix));
+  }
+
+  GameFolder m_game;
+};
+
+TEST_F(PortalClientStart, Field4GivesTheClientTheKeyAndTheTextEncipheredAfresh) {
+  const char* text = "login.example,9070,two,three,four,five";
+  const char* key = "portal-launch-key";
+  ASSERT_TRUE(AdoptPortalText(text, key));
+  ASSERT_TRUE(PortalHandsOffToClient());
+  EXPECT_TRUE(StartClientProcess(""));
+  ASSERT_TRUE(m_game.WaitForLog("started"));
+  EXPECT_EQ("\"" + FullPath(m_game.File("quorl.bin")) + "\" " + key, Logged("cmd="));
+  // What the client found on the clipboard is the text under the key.
+  std::string expected;
+  EncryptPortalText(text, key, &expected);
+  EXPECT_EQ(expected, Logged("clip="));
+  char back[4096] = {};
+  ASSERT_TRUE(GetPortalClipboard(back, sizeof back, key, false));
+  EXPECT_STREQ(text, back);
+}
+
+TEST_F(PortalClientStart, EmptyField4KeepsKeyAndClipboardToTheLauncher) {
+  ASSERT_TRUE(AdoptPortalText("login.example,9070,two,three,,five", "portal-launch-key"));
+  ASSERT_FALSE(PortalHandsOffToClient());
+  EXPECT_TRUE(StartClientProcess(""));
+  ASSERT_TRUE(m_game.WaitForLog("started"));
+  EXPECT_EQ("\"" + FullPath(m_game.File("quorl.bin")) + "\" ", Logged("cmd="));
+  EXPECT_EQ("<none>", Logged("clip="));
+}
+
+TEST_F(PortalClientStart, TextTooLongForTheClipboardBlockIsRefusedWith20006) {
+  // Fields within their limits, but enciphered the text needs more than
+  // the 4,096-byte block.
+  const std::string text = "login.example,9070," + std::string(2000, 'a') + "," + std::string(1500, 'b') + ",go,";
+  ASSERT_TRUE(AdoptPortalText(text.c_str(), "portal-launch-key"));
+  ASSERT_TRUE(PortalHandsOffToClient());
+  std::wstring shown;
+  {
+    DialogWatcher watcher([&](const SeenDialog& d) {
+      shown = d.text;
+      Press(d.hwnd, IDOK);
+    });
+    EXPECT_FALSE(StartClientProcess(""));
+  }
+  EXPECT_EQ(Widen("Quorl을 시작할 수 없습니다.\n다른 프로그램을 종료하거나, 윈도우를 다시 시작한 뒤에 다시 시도해 주세요"),
+            shown);
+  ::Sleep(300);
+  EXPECT_EQ("", m_game.Log()) << "a client was started";
 }
 
 }  // namespace
