@@ -352,6 +352,15 @@ TEST_F(Downloads, AFileThatCannotBeCreatedIsReportedWithoutARequest) {
   EXPECT_EQ(0u, m_http.Requests().size());
 }
 
+TEST_F(Downloads, FrameForwardsTheScriptsDownloadToTheScreen) {
+  const std::string body = Body(700);
+  Route route;
+  route.body = body;
+  m_http.Set("/script.bin", route);
+  EXPECT_EQ(TRUE, m_frame->DownloadFile(m_http.Url("/script.bin").c_str(), m_path.c_str(), 700, Crc(body)));
+  EXPECT_EQ(body, ReadAll(m_path));
+}
+
 TEST_F(Downloads, NamedProxyFromTheSettingsCarriesTheRequest) {
   httpfix::HttpFixture proxy;
   ASSERT_TRUE(proxy.Start());

@@ -198,4 +198,14 @@ TEST_F(UpdateScreen, BusyDotsGrowToSixteenThenStartAgain) {
   }
 }
 
+TEST_F(UpdateScreen, UntilTheSequenceRunsCancelLeadsBackToTheLauncherScreen) {
+  ::SendMessageA(m_view, WM_APP + 0x101, 0, 0);
+  EXPECT_TRUE(Enabled(m_view, IDC_UPDATE_CANCEL));
+  ::SendMessageA(m_view, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_CANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(m_view, IDC_UPDATE_CANCEL)));
+  EXPECT_TRUE(update_test::PumpUntil(
+      [&] { return dynamic_cast<CQuorlLauncherView*>(m_frame->GetActiveView()) != nullptr; }, 5000));
+  EXPECT_FALSE(::IsWindow(m_view));
+}
+
 }  // namespace
