@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr UINT_PTR kBusyDotsTimer = 0x20040825;
 // No report for half an hour after the transfer started: the download is
 // stalled.
 constexpr uint32_t kStallMs = 1800000;

@@ -15,8 +15,6 @@
 namespace {
 
 constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
-// Timer of the busy dots, 300 ms apart while a download runs.
-constexpr UINT_PTR kBusyDotsTimer = 0x20040825;
 
 // The controls that show details, in the order they are switched.
 constexpr int kDetailControls[] = {IDC_UPDATE_LATEST,         IDC_UPDATE_CURRENT,

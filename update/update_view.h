@@ -70,6 +70,9 @@ class CQuorlLauncherUpdateView : public CFormView {
   void ShowRemainingTime(uint32_t received);
   void ShowBusyDots();
 
+  // Timer of the busy dots, 300 ms apart while a download runs.
+  static constexpr UINT_PTR kBusyDotsTimer = 0x20040825;
+
   int32_t m_nEndCode = -1;
   uint32_t m_nEndValue = 0;
   CHTTPBinarySession* m_pSession = nullptr;
