@@ -35,6 +35,17 @@
 #define IDS_ERR_UPDATE_ABORTED    21103   // something went wrong during the update
 #define IDS_ERR_UPDATE_FAULT      21104   // a fault stopped the update
 
+// Display modes, anti-alias choices and the device check
+#define IDS_MODE_FULLSCREEN_FMT   7002  // "%4dx%4d %2dbit %s": width, height, bits, IDS_MODE_FULLSCREEN
+#define IDS_MODE_WINDOWED_FMT     7003  // "%4dx%4d %s": width, height, IDS_MODE_WINDOWED
+#define IDS_MODE_WINDOWED         7004
+#define IDS_MODE_FULLSCREEN       7005
+#define IDS_ANTIALIAS_NONE        7300
+#define IDS_ANTIALIAS_2X          7301
+#define IDS_ANTIALIAS_4X          7302
+#define IDS_ERR_DIRECTX_VERSION   22001
+#define IDS_ERR_DIRECTX_DEVICE    22002  // %d: the device library's error code, signed
+
 // Update screen texts
 #define IDS_VERSION_FONT_FACE     5001
 #define IDS_STATUS_CHECKING       6001
