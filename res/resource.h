@@ -9,6 +9,9 @@
 #define IDD_RETRY_CANCEL          160
 
 #define IDS_ABOUT_MENU            101
+// System-menu item of the stand-alone settings dialog that opens the About
+// box; the main frame answers it too (WM_SYSCOMMAND, low four bits masked).
+#define IDM_ABOUTBOX              0x0010
 #define IDS_ENV_TITLE             7000
 #define IDS_APP_TITLE             57344
 

@@ -37,6 +37,7 @@ BOOL StartClientProcessFrom(const char* gameFolder, const char* extra, const cha
                             ClientHandOffFunction handOff);
 
 // The client start of the update: the game folder from the registry
-// ("GameFolder"), and the portal's launch key and hand-off when the portal
-// data asks for them (its field 4 is non-empty).
-BOOL StartClientProcess(const char* extra);
+// ("GameFolder"), and, when the portal data asks for it (its field 4 is
+// non-empty), the portal's launch key and portalHandOff (none given: the
+// start fails with 20006, as a failed hand-off does).
+BOOL StartClientProcess(const char* extra, ClientHandOffFunction portalHandOff);

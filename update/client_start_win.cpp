@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/launcher_app.h"
+#include "app/launcher_util.h"
 #include "app/portal.h"
 #include "framework/afxfile.h"
 #include "res/resource.h"
@@ -45,12 +45,18 @@ BOOL StartClientProcessFrom(const char* gameFolder, const char* extra, const cha
   return TRUE;
 }
 
-BOOL StartClientProcess(const char* extra) {
+namespace {
+bool NoHandOff() { return false; }
+}  // namespace
+
+BOOL StartClientProcess(const char* extra, ClientHandOffFunction portalHandOff) {
   CString folder;
   ReadGameFolder(folder);
   // The portal's data goes on to the client only when its field 4 asks for
   // it: then the key joins the command line and the text the clipboard.
-  if (PortalHandsOffToClient())
-    return StartClientProcessFrom(folder, extra, GetPortalLaunchKey().c_str(), &HandOffPortalData);
+  if (PortalHandsOffToClient()) {
+    return StartClientProcessFrom(folder, extra, GetPortalLaunchKey().c_str(),
+                                  portalHandOff != nullptr ? portalHandOff : &NoHandOff);
+  }
   return StartClientProcessFrom(folder, extra, nullptr, nullptr);
 }

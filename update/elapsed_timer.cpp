@@ -1,6 +1,6 @@
 #include "update/elapsed_timer.h"
 
-#include "app/tickdiff.h"
+#include "framework/tickdiff.h"
 #include "update/update_clock.h"
 
 void CElapsedTimer::Start() {

@@ -3,7 +3,7 @@
 // check of the file with its Retry/Cancel questions.
 #include "update/update_view.h"
 
-#include "app/tickdiff.h"
+#include "framework/tickdiff.h"
 #include "update/crc32.h"
 #include "update/download_outcome.h"
 #include "update/download_setting.h"

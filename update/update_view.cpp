@@ -3,8 +3,8 @@
 // Downloads themselves are in update_download.cpp.
 #include "update/update_view.h"
 
-#include "app/launcher_app.h"
-#include "app/tickdiff.h"
+#include "app/launcher_util.h"
+#include "framework/tickdiff.h"
 #include "res/resource.h"
 #include "update/client_start.h"
 #include "update/retry_dialog.h"
@@ -13,8 +13,6 @@
 #include "update/version_check_win.h"
 
 namespace {
-
-constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
 
 // The controls that show details, in the order they are switched.
 constexpr int kDetailControls[] = {IDC_UPDATE_LATEST,         IDC_UPDATE_CURRENT,
@@ -34,12 +32,6 @@ CFont& VersionFont() {
 }
 
 }  // namespace
-
-CString FormatVersion(uint32_t version) {
-  CString text;
-  text.Format("%u.%03u", version / 1000000u, (version / 1000u) % 1000u);
-  return text;
-}
 
 IMPLEMENT_DYNCREATE(CQuorlLauncherUpdateView, CFormView)
 
@@ -133,7 +125,7 @@ int CQuorlLauncherUpdateView::SetNextVersion(uint32_t, uint32_t, uint32_t versio
   return TRUE;
 }
 
-BOOL CQuorlLauncherUpdateView::StartClient() { return StartClientProcess(""); }
+BOOL CQuorlLauncherUpdateView::StartClient() { return StartClientProcess("", m_pfnPortalHandOff); }
 
 BOOL CQuorlLauncherUpdateView::AskRetryById(UINT id) {
   CString text;

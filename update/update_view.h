@@ -7,7 +7,12 @@
 #include <cstdint>
 
 #include "framework/afxwin.h"
+#include "update/client_start.h"
 #include "update/http_session.h"
+#include "update/version_text.h"
+
+// Posted by the frame to a new update screen: starts the update sequence.
+constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
 
 class CQuorlLauncherUpdateView : public CFormView {
   DECLARE_DYNCREATE(CQuorlLauncherUpdateView)
@@ -47,8 +52,12 @@ class CQuorlLauncherUpdateView : public CFormView {
   int DownloadFile(const char* url, const char* path, uint32_t size, uint32_t crc, BOOL reload);
   // The Retry/Cancel question with string id; TRUE for Retry.
   BOOL AskRetryById(UINT id);
-  // Starts the game client (StartClientProcess without extra text).
+  // Starts the game client (StartClientProcess without extra text, with
+  // the portal's hand-off that the frame gave).
   BOOL StartClient();
+  // What puts the portal's launch text back on the clipboard for the
+  // client; given by the frame when it makes the screen.
+  void SetPortalHandOff(ClientHandOffFunction handOff) { m_pfnPortalHandOff = handOff; }
 
   // Test access: the end code of the running or last download (-1 while
   // one waits).
@@ -86,6 +95,7 @@ class CQuorlLauncherUpdateView : public CFormView {
   int32_t m_nDots = 0;
   uint32_t m_latestVersion = 0;
   uint32_t m_nextVersion = 0;
+  ClientHandOffFunction m_pfnPortalHandOff = nullptr;
 
   CStatic m_wndStatus;
   CStatic m_wndLatest;
@@ -97,6 +107,3 @@ class CQuorlLauncherUpdateView : public CFormView {
   CProgressCtrl m_wndProgress;
   CButton m_wndCancel;
 };
-
-// "%u.%03u" of the version's millions and thousands.
-CString FormatVersion(uint32_t version);

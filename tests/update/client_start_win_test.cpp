@@ -208,10 +208,10 @@ TEST(ClientStart, FailuresShowTheirMessageAndStartNothing) {
 
 // The client start as the update runs it: the game folder from the
 // registry, the portal's data from the record that start-up filled.
-class PortalClientStart : public ::testing::Test {
+class PortalClientStart : public UpdateScreenFixture {
  protected:
   void SetUp() override {
-    InitTestApp();
+    UpdateScreenFixture::SetUp();
     AfxGetApp()->SetRegistryKey("QuorlScreenTest");
     ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuorlScreenTest");
     ASSERT_TRUE(m_game.InstallClient());
@@ -226,6 +226,7 @@ class PortalClientStart : public ::testing::Test {
     AdoptPortalText("", "");
     EmptyPortalFormat();
     ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuorlScreenTest");
+    UpdateScreenFixture::TearDown();
   }
   static void EmptyPortalFormat() {
     const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
@@ -251,7 +252,7 @@ TEST_F(PortalClientStart, Field4GivesTheClientTheKeyAndTheTextEncipheredAfresh) 
   const char* key = "portal-launch-key";
   ASSERT_TRUE(AdoptPortalText(text, key));
   ASSERT_TRUE(PortalHandsOffToClient());
-  EXPECT_TRUE(StartClientProcess(""));
+  EXPECT_TRUE(m_screen->StartClient());
   ASSERT_TRUE(m_game.WaitForLog("started"));
   EXPECT_EQ("\"" + FullPath(m_game.File("quorl.bin")) + "\" " + key, Logged("cmd="));
   // What the client found on the clipboard is the text under the key.
@@ -266,7 +267,7 @@ TEST_F(PortalClientStart, Field4GivesTheClientTheKeyAndTheTextEncipheredAfresh) 
 TEST_F(PortalClientStart, EmptyField4KeepsKeyAndClipboardToTheLauncher) {
   ASSERT_TRUE(AdoptPortalText("login.example,9070,two,three,,five", "portal-launch-key"));
   ASSERT_FALSE(PortalHandsOffToClient());
-  EXPECT_TRUE(StartClientProcess(""));
+  EXPECT_TRUE(m_screen->StartClient());
   ASSERT_TRUE(m_game.WaitForLog("started"));
   EXPECT_EQ("\"" + FullPath(m_game.File("quorl.bin")) + "\" ", Logged("cmd="));
   EXPECT_EQ("<none>", Logged("clip="));
@@ -284,7 +285,7 @@ TEST_F(PortalClientStart, TextTooLongForTheClipboardBlockIsRefusedWith20006) {
       shown = d.text;
       Press(d.hwnd, IDOK);
     });
-    EXPECT_FALSE(StartClientProcess(""));
+    EXPECT_FALSE(m_screen->StartClient());
   }
   EXPECT_EQ(Widen("Quorl을 시작할 수 없습니다.\n다른 프로그램을 종료하거나, 윈도우를 다시 시작한 뒤에 다시 시도해 주세요"),
             shown);
