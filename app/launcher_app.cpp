@@ -10,8 +10,10 @@
 
 #include "app/command_line.h"
 #include "app/main_frame.h"
+#include "d3d/settings_device.h"
 #include "res/resource.h"
 #include "settings/env_dialog.h"
+#include "settings/env_settings_win.h"
 #include "skin/launcher_screen.h"
 #include "skin/launcher_view.h"
 #include "update/network.h"
@@ -208,6 +210,11 @@ BOOL CQuorlLauncherApp::InitDeviceOrReport() {
     return TRUE;
   AfxMessageBox(text, MB_ICONERROR);
   return FALSE;
+}
+
+void CQuorlLauncherApp::LoadEnvSettings() {
+  CDX3DSettingsDevice device(m_device);
+  LoadEnvSettingsFromProfile(*this, m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr, device);
 }
 
 BOOL CQuorlLauncherApp::OnIdle(LONG lCount) {
