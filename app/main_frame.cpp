@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include "app/launcher_app.h"
+#include "app/portal.h"
 #include "app/window_geometry.h"
 #include "res/resource.h"
 #include "skin/launcher_view.h"
@@ -46,6 +47,8 @@ void CMainFrame::HandOver(CView* view) {
       launcher->SetSkin(&app->GetGraphicData());
     launcher->SetHost(&GetLauncherViewAppHost());
   }
+  if (auto* update = dynamic_cast<CQuorlLauncherUpdateView*>(view))
+    update->SetPortalHandOff(&HandOffPortalData);
 }
 
 void CMainFrame::SizeToSkin(CView* pane) {

@@ -6,6 +6,7 @@
 #define IDD_UPDATE_VIEW           153
 #define IDD_ENV_DIALOG            150
 #define IDR_LINK_CONTEXT_MENU     159
+#define IDD_RETRY_CANCEL          160
 
 #define IDS_ABOUT_MENU            101
 // System-menu item of the stand-alone settings dialog that opens the About
@@ -108,6 +109,23 @@
 #define IDS_ERR_DIRECTX_VERSION   22001
 #define IDS_ERR_DIRECTX_DEVICE    22002  // %d: the device library's error code, signed
 
+// Update screen texts
+#define IDS_VERSION_FONT_FACE     5001
+#define IDS_STATUS_CHECKING       6001
+#define IDS_STATUS_UPDATING       6002
+#define IDS_REMAINING_SECONDS     7101
+#define IDS_REMAINING_MINUTES     7102
+#define IDS_REMAINING_HOURS       7103
+#define IDS_REMAINING_LABEL       7104
+#define IDS_ASK_STOP_DOWNLOAD     11001
+#define IDS_ERR_CLIENT_MISSING    20005
+#define IDS_ERR_CLIENT_START      20006
+#define IDS_ERR_FILE_UNREADABLE   21110
+#define IDS_ERR_FILE_CORRUPT      21111
+#define IDS_ERR_DOWNLOAD_CONNECT  21112
+#define IDS_ERR_DOWNLOAD_FAILED   21113
+#define IDS_ERR_DOWNLOAD_TIMEOUT  21114
+
 // Commands
 #define ID_LAUNCHER_START         32773
 #define ID_LAUNCHER_SETUP_GUIDE   32774
@@ -131,6 +149,10 @@
 #define IDC_UPDATE_LATEST_LABEL   1031
 #define IDC_UPDATE_CURRENT_LABEL  1032
 #define IDC_UPDATE_ARROW          1033
+
+// Retry/Cancel dialog controls
+#define IDC_RETRY_ICON            1008
+#define IDC_RETRY_MESSAGE         1026
 
 // Settings dialog controls
 #define IDC_ENV_RESET             1002
