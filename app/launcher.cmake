@@ -9,6 +9,8 @@ set(QUORL_BIN_DIR ${CMAKE_BINARY_DIR}/bin CACHE INTERNAL "")
 add_library(quorl_launcher INTERFACE)
 target_sources(quorl_launcher INTERFACE ${CMAKE_SOURCE_DIR}/app/launcher_main.cpp)
 target_link_libraries(quorl_launcher INTERFACE quorl_app)
+# The launcher runs the whole update sequence: its end-to-end tests apply.
+set_property(GLOBAL PROPERTY QUORL_LAUNCHER_RUNS_UPDATES ON)
 # The name tests used when the program gathered every folder's sources.
 add_library(quorl_launcher_objs ALIAS quorl_launcher)
 

@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "skin/launcher_view.h"
 #include "skin/launcher_view_app.h"
+#include "update/update_sequence_win.h"
 #include "update/update_view.h"
 
 namespace {
@@ -47,8 +48,10 @@ void CMainFrame::HandOver(CView* view) {
       launcher->SetSkin(&app->GetGraphicData());
     launcher->SetHost(&GetLauncherViewAppHost());
   }
-  if (auto* update = dynamic_cast<CQuorlLauncherUpdateView*>(view))
+  if (auto* update = dynamic_cast<CQuorlLauncherUpdateView*>(view)) {
     update->SetPortalHandOff(&HandOffPortalData);
+    update->SetScriptHost(&m_scriptHost);
+  }
 }
 
 void CMainFrame::SizeToSkin(CView* pane) {
@@ -181,6 +184,10 @@ void CMainFrame::OnShowLauncherView() {
 }
 
 void CMainFrame::OnShowUpdateView() {
+  // The sequence's waits dispatch every message: a second switch command
+  // arriving meanwhile would start a second sequence inside the first.
+  if (IsUpdateSequenceRunning())
+    return;
   RECT before;
   GetWindowRect(&before);
   if (!SwitchView(RUNTIME_CLASS(CQuorlLauncherUpdateView), FALSE))

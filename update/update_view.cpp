@@ -3,6 +3,8 @@
 // Downloads themselves are in update_download.cpp.
 #include "update/update_view.h"
 
+#include "update/update_sequence_win.h"
+
 #include "app/launcher_util.h"
 #include "framework/tickdiff.h"
 #include "res/resource.h"
@@ -170,10 +172,16 @@ void CQuorlLauncherUpdateView::OnCancel() {
 }
 
 LRESULT CQuorlLauncherUpdateView::OnStartUpdate(WPARAM, LPARAM) {
-  // The version check and the scripts run from here once they exist; until
-  // then the screen offers only its Cancel button, which goes back.
-  m_wndCancel.EnableWindow(TRUE);
+  // The whole update runs inside this handler, its waits pumping messages;
+  // a start message that comes meanwhile is ignored.  This object may be
+  // gone when the sequence returns.
+  RunUpdateSequenceOn(this);
   return 0;
+}
+
+void CQuorlLauncherUpdateView::ResetScriptVersions() {
+  m_latestVersion = 0;
+  m_nextVersion = 0;
 }
 
 void CQuorlLauncherUpdateView::ShowProgress(uint32_t received, BOOL finished) {

@@ -9,6 +9,7 @@
 #include "framework/afxwin.h"
 #include "update/client_start.h"
 #include "update/http_session.h"
+#include "update/patch_script.h"
 #include "update/version_text.h"
 
 // Posted by the frame to a new update screen: starts the update sequence.
@@ -42,6 +43,13 @@ class CQuorlLauncherUpdateView : public CFormView {
   int SetNextVersion(uint32_t a, uint32_t b, uint32_t version);
   uint32_t GetLatestVersion() const { return m_latestVersion; }
   uint32_t GetNextVersion() const { return m_nextVersion; }
+  // Forgets both (the display stays as it is), before a component's
+  // scripts run.
+  void ResetScriptVersions();
+
+  // The patch scripts' host, handed over by the frame; null until then.
+  void SetScriptHost(CScriptHost* host) { m_pScriptHost = host; }
+  CScriptHost* GetScriptHost() const { return m_pScriptHost; }
 
   // Downloads url to path until it checks out (size and CRC-32) or the
   // user gives up (FALSE).  Every failure asks Retry/Cancel first.
@@ -73,6 +81,8 @@ class CQuorlLauncherUpdateView : public CFormView {
   DECLARE_MESSAGE_MAP()
 
  private:
+  CScriptHost* m_pScriptHost = nullptr;
+
   // Byte counts and bar for n bytes of the current file.
   void ShowProgress(uint32_t received, BOOL finished);
   // The remaining-time text for n bytes received.
