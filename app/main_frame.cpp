@@ -185,9 +185,12 @@ void CMainFrame::OnShowLauncherView() {
 
 void CMainFrame::OnShowUpdateView() {
   // The sequence's waits dispatch every message: a second switch command
-  // arriving meanwhile would start a second sequence inside the first.
-  if (IsUpdateSequenceRunning())
-    return;
+  // arriving while the update screen runs one would start a second sequence
+  // inside the first.
+  if (CView* active = GetActiveView()) {
+    if (IsUpdateSequenceRunningOn(active->GetSafeHwnd()))
+      return;
+  }
   RECT before;
   GetWindowRect(&before);
   if (!SwitchView(RUNTIME_CLASS(CQuorlLauncherUpdateView), FALSE))

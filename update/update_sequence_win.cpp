@@ -17,12 +17,22 @@ static_assert(kStatusCheckingId == IDS_STATUS_CHECKING && kStatusUpdatingId == I
 namespace {
 
 bool g_sequenceRunning = false;
+// The screen whose sequence runs, and a newer screen whose start came while
+// it ran (after a way back and a new Start during the old run's unwinding).
+HWND g_runningView = nullptr;
+HWND g_pendingStart = nullptr;
 
-// Clears the running flag on every way out of a sequence.
+// Clears the running state on every way out of a sequence.
 class CSequenceRunningScope {
  public:
-  CSequenceRunningScope() { g_sequenceRunning = true; }
-  ~CSequenceRunningScope() { g_sequenceRunning = false; }
+  explicit CSequenceRunningScope(HWND view) {
+    g_sequenceRunning = true;
+    g_runningView = view;
+  }
+  ~CSequenceRunningScope() {
+    g_sequenceRunning = false;
+    g_runningView = nullptr;
+  }
   CSequenceRunningScope(const CSequenceRunningScope&) = delete;
   CSequenceRunningScope& operator=(const CSequenceRunningScope&) = delete;
 };
@@ -31,12 +41,28 @@ class CSequenceRunningScope {
 
 bool IsUpdateSequenceRunning() { return g_sequenceRunning; }
 
+bool IsUpdateSequenceRunningOn(HWND view) { return g_sequenceRunning && view != nullptr && view == g_runningView; }
+
 bool RunUpdateSequenceOn(CQuorlLauncherUpdateView* view) {
-  if (g_sequenceRunning || view == nullptr)
+  if (view == nullptr)
     return false;
-  CSequenceRunningScope running;
-  CUpdateSequenceHostWin host(view);
-  RunUpdateSequence(host);
+  const HWND self = view->GetSafeHwnd();
+  if (g_sequenceRunning) {
+    // The running screen's own second start is dropped; a new screen's
+    // start waits until the old sequence has unwound.
+    if (self != g_runningView)
+      g_pendingStart = self;
+    return false;
+  }
+  {
+    CSequenceRunningScope running(self);
+    CUpdateSequenceHostWin host(view);
+    RunUpdateSequence(host);
+  }
+  const HWND pending = g_pendingStart;
+  g_pendingStart = nullptr;
+  if (pending != nullptr && pending != self && ::IsWindow(pending))
+    ::PostMessageA(pending, kStartUpdateMessage, 0, 0);
   return true;
 }
 

@@ -17,9 +17,14 @@ class CQuorlLauncherUpdateView;
 // the first one, over the same socket, version table and script state.
 bool IsUpdateSequenceRunning();
 
-// Runs the whole sequence for the view unless one already runs (then
-// nothing happens and false is returned).  Returns when the sequence has
-// ended; the view may be gone by then.
+// True while a sequence runs on that screen.
+bool IsUpdateSequenceRunningOn(HWND view);
+
+// Runs the whole sequence for the view unless one already runs: a second
+// start of the running screen is dropped, a start of another screen (made
+// after the running one went back) is posted to it again once the running
+// sequence has ended.  False when nothing ran.  Returns when the sequence
+// has ended; the view may be gone by then.
 bool RunUpdateSequenceOn(CQuorlLauncherUpdateView* view);
 
 // The launcher's host: the update screen's controls, the version check over

@@ -18,6 +18,7 @@
 #include "skin/graphic_data.h"
 #include "skin/launcher_screen.h"
 #include "tests/e2e/win_driver.h"
+#include "tools/fixture/login_fixture.h"
 #include "tools/mkskin/rdl_writer.h"
 
 using namespace e2e;
@@ -131,9 +132,56 @@ LRESULT QueryEndSession(HWND frame) {
   return static_cast<LRESULT>(answer);
 }
 
+// The login address of the default profile.
+const char kLoginKey[] = "Software\\Halvane\\Quorl\\Login";
+
+bool ReadLoginServer(std::string* value) {
+  char text[512] = {};
+  DWORD size = sizeof text - 1, type = 0;
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, kLoginKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  const bool ok = ::RegQueryValueExA(key, "Server", nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
+                      ERROR_SUCCESS && type == REG_SZ;
+  ::RegCloseKey(key);
+  if (ok)
+    *value = text;
+  return ok;
+}
+
+void WriteLoginServer(const std::string* value) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, kLoginKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  if (value)
+    ::RegSetValueExA(key, "Server", 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
+                     static_cast<DWORD>(value->size() + 1));
+  else
+    ::RegDeleteValueA(key, "Server");
+  ::RegCloseKey(key);
+}
+
 // A launcher started from its own staged installation, with its main frame.
+// The update screen runs the update at once: its login server here takes
+// the version request and never answers, so that the screen stays as it is
+// while a test looks at it.
 class LauncherFrame : public ::testing::Test {
  protected:
+  void SetUp() override {
+    CFixtureScenario silent;
+    silent.onVersionRequest = {CFixtureAction::Hold()};
+    login.SetScenario(silent);
+    ASSERT_TRUE(login.Start());
+    hadServer = ReadLoginServer(&oldServer);
+    const std::string server = "127.0.0.1:" + std::to_string(login.GetPort());
+    WriteLoginServer(&server);
+  }
+  void TearDown() override {
+    p.Kill();
+    WriteLoginServer(hadServer ? &oldServer : nullptr);
+  }
+
   void Start(const std::string& args = "") {
     Stage(in);
     ASSERT_TRUE(Launch(p, in, args));
@@ -141,6 +189,9 @@ class LauncherFrame : public ::testing::Test {
     ASSERT_NE(nullptr, frame);
   }
 
+  CLoginFixture login;
+  bool hadServer = false;
+  std::string oldServer;
   Install in;  // outlives the process, which is ended first
   Process p;
   HWND frame = nullptr;
