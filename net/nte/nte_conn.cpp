@@ -191,6 +191,10 @@ void conn_free(conn_t* c, int call_watcher, int reason) {
   nte_sbuf_free(&c->wbuf);
   nte_sbuf_free(&c->erbuf);
   nte_sbuf_free(&c->ewbuf);
+  // Nothing of the keys outlives the connection.
+  nte_wipe(c->send_key, sizeof c->send_key);
+  nte_wipe(c->recv_key, sizeof c->recv_key);
+  nte_wipe(&c->crypto, sizeof c->crypto);
   c->serial = 0;
   if (c->state && c->state_pool >= 0) {
     nte_free_array_object(c->state_pool, c->state);

@@ -6,6 +6,7 @@
 
 #include "net/nte/nte_buffer.h"
 #include "net/nte/nte_core.h"
+#include "net/nte/nte_crypto_state.h"
 #include "net/nte/nte_tcp.h"
 #include "net/nte/nte_transport.h"
 
@@ -29,7 +30,7 @@ struct conn_t {
   int32_t key_length;
   uint8_t send_key[NTE_KEY_MAX];
   uint8_t recv_key[NTE_KEY_MAX];
-  void* keyex;              // key-exchange work state, owned by the cipher layer
+  nte_conn_crypto crypto;   // cipher states and key-exchange texts
   uint32_t last_activity;   // seconds clock
   int32_t idle_timeout;     // seconds
   nte_sbuf rbuf;            // plain read buffer
@@ -90,6 +91,7 @@ struct tcpcontext {
   int32_t records_per_pass;
   int32_t cleanup_pending;  // cleanup asked for from inside a pass
   uint64_t recv_bytes, send_bytes, writes;
+  uint64_t key_set;         // completed key exchanges
 };
 
 // Engine-internal entry points shared by the engine's modules.

@@ -559,7 +559,12 @@ TEST_F(EngineTest, ContextCreationRefusesBadArguments) {
       {"no connections", 0, 256, 256, 0, 0, NTE_ERR_INVALID},
       {"read buffer 0", 1, 0, 256, 0, 0, NTE_ERR_INVALID},
       {"write buffer negative", 1, 256, -5, 0, 0, NTE_ERR_INVALID},
-      {"Blowfish is not built in", 1, 256, 256, NTE_CIPHER_BLOWFISH, 8, NTE_ERR_TOO_WIDE},
+      {"Blowfish key of 3 bytes", 1, 256, 256, NTE_CIPHER_BLOWFISH, 3, NTE_ERR_KEY_LENGTH},
+      {"Blowfish key of 57 bytes", 1, 256, 256, NTE_CIPHER_BLOWFISH, 57, NTE_ERR_KEY_LENGTH},
+      {"Rijndael key of 20 bytes", 1, 256, 256, NTE_CIPHER_RIJNDAEL, 20, NTE_ERR_KEY_LENGTH},
+      {"key length before the one-way flags", 1, 256, 256,
+       NTE_CIPHER_BLOWFISH | NTE_BLOCK_CIPHER_ONLY_RECV | NTE_BLOCK_CIPHER_ONLY_SEND, 2, NTE_ERR_KEY_LENGTH},
+      {"Blowfish write buffer under one block", 1, 256, 7, NTE_CIPHER_BLOWFISH, 8, NTE_ERR_INVALID},
       {"Twofish", 1, 256, 256, NTE_CIPHER_TWOFISH, 16, NTE_ERR_TOO_WIDE},
       {"both one-way flags", 1, 256, 256, NTE_BLOCK_CIPHER_ONLY_RECV | NTE_BLOCK_CIPHER_ONLY_SEND, 0, NTE_ERR_INVALID},
   };
