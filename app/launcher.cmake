@@ -17,7 +17,7 @@ set(QUORL_LAUNCHER_SOURCES
 )
 add_library(quorl_launcher_objs OBJECT ${QUORL_LAUNCHER_SOURCES})
 target_include_directories(quorl_launcher_objs PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(quorl_launcher_objs PUBLIC quorl_fw quorl_app_core quorl_update_core quorl_skin_core quorl_net)
+target_link_libraries(quorl_launcher_objs PUBLIC quorl_fw quorl_app_core quorl_update_core quorl_skin_core quorl_net quorl_nte)
 
 # The default localisation record: code page 949, profile "Quorl".
 set(QUORL_DEFAULT_CODEPAGE 949)
@@ -43,7 +43,7 @@ function(quorl_launcher_exe name)
   add_executable(${name} WIN32 ${ARGN} ${CMAKE_SOURCE_DIR}/res/quorl.rc)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/res)
   target_link_libraries(${name} PRIVATE quorl_launcher_objs quorl_fw_winmain quorl_fw
-    quorl_app_core quorl_update_core quorl_skin_core quorl_net ole32 shell32 comctl32 user32 gdi32)
+    quorl_app_core quorl_update_core quorl_skin_core quorl_net quorl_nte ole32 shell32 comctl32 user32 gdi32)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUORL_BIN_DIR})
 endfunction()
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/scramble.h"
+#include "framework/byte_order.h"
 
 namespace {
 
@@ -49,9 +50,26 @@ class BlockReader {
  public:
   BlockReader(const unsigned char* data, size_t size) : m_data(data), m_size(size), m_pos(0) {}
 
-  bool ReadU8(uint32_t* v) { return ReadLe(1, v); }
-  bool ReadU16(uint32_t* v) { return ReadLe(2, v); }
-  bool ReadU32(uint32_t* v) { return ReadLe(4, v); }
+  bool ReadU8(uint32_t* v) {
+    if (!Has(1))
+      return false;
+    *v = m_data[m_pos++];
+    return true;
+  }
+  bool ReadU16(uint32_t* v) {
+    if (!Has(2))
+      return false;
+    *v = GetLe16(m_data + m_pos);
+    m_pos += 2;
+    return true;
+  }
+  bool ReadU32(uint32_t* v) {
+    if (!Has(4))
+      return false;
+    *v = GetLe32(m_data + m_pos);
+    m_pos += 4;
+    return true;
+  }
 
   bool ReadBytes(size_t len, std::string* out) {
     if (len > m_size - m_pos)
@@ -62,16 +80,7 @@ class BlockReader {
   }
 
  private:
-  bool ReadLe(size_t len, uint32_t* v) {
-    if (len > m_size - m_pos)
-      return false;
-    uint32_t value = 0;
-    for (size_t i = 0; i < len; ++i)
-      value |= static_cast<uint32_t>(m_data[m_pos + i]) << (8 * i);
-    m_pos += len;
-    *v = value;
-    return true;
-  }
+  bool Has(size_t len) const { return len <= m_size - m_pos; }
 
   const unsigned char* m_data;
   size_t m_size;
@@ -79,8 +88,9 @@ class BlockReader {
 };
 
 void AppendLe(std::string* out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i)
-    out->push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
+  uint8_t b[4];
+  PutLe32(b, value);
+  out->append(reinterpret_cast<const char*>(b), static_cast<size_t>(bytes));
 }
 
 // A line without its "\n" or "\r\n".

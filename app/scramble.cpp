@@ -4,6 +4,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "framework/byte_order.h"
+
 namespace {
 
 const char kAlphabet[] = "@ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_";
@@ -224,10 +226,7 @@ int32_t ScrambleEncodeStringWithSeed(const char* text, uint32_t key, uint32_t se
   // The seed word is stored in the clear (only masked with the key), so that
   // the reader can reseed the same keystream.
   uint32_t seedWord = seed ^ key;
-  record[0] = static_cast<unsigned char>(seedWord);
-  record[1] = static_cast<unsigned char>(seedWord >> 8);
-  record[2] = static_cast<unsigned char>(seedWord >> 16);
-  record[3] = static_cast<unsigned char>(seedWord >> 24);
+  PutLe32(record, seedWord);
   std::memcpy(record + 4, text, static_cast<size_t>(n));
   for (int32_t i = 4; i < recordLen; ++i)
     record[i] ^= KeystreamNextByte(ks);
@@ -276,9 +275,7 @@ int32_t ScrambleDecodeString(const char* text, uint32_t key, char** out) {
   }
   std::memset(work + m, 0, static_cast<size_t>(workLen - m));
 
-  uint32_t seedWord = static_cast<uint32_t>(work[0]) | (static_cast<uint32_t>(work[1]) << 8) |
-                      (static_cast<uint32_t>(work[2]) << 16) |
-                      (static_cast<uint32_t>(work[3]) << 24);
+  uint32_t seedWord = GetLe32(work);
   Keystream521* ks = KeystreamCreate(seedWord ^ key);
   if (ks == nullptr) {
     std::free(work);

@@ -1,60 +1,19 @@
 #include "net/field_reader.h"
 
-#include "net/nte/nte_framing.h"
 #include "net/utf8_text.h"
 
-bool CFieldReader::Take(int result)
+CFieldReader::CFieldReader(const uint8_t* data, int length, int offset)
 {
-    if (result < 0) {
-        m_nError = result;
-        return false;
-    }
-    m_nOffset = result;
-    return true;
-}
-
-uint8_t CFieldReader::U8()
-{
-    uint8_t v = 0;
-    if (m_nError != 0 || !Take(nte_binary_pop_u8(m_pData, m_nLength, m_nOffset, &v)))
-        return 0;
-    return v;
-}
-
-uint16_t CFieldReader::U16()
-{
-    uint16_t v = 0;
-    if (m_nError != 0 || !Take(nte_binary_pop_u16(m_pData, m_nLength, m_nOffset, &v)))
-        return 0;
-    return v;
-}
-
-uint32_t CFieldReader::U32()
-{
-    uint32_t v = 0;
-    if (m_nError != 0 || !Take(nte_binary_pop_u32(m_pData, m_nLength, m_nOffset, &v)))
-        return 0;
-    return v;
+    nte_reader_init(&m_reader, data, length);
+    nte_reader_skip(&m_reader, offset);
 }
 
 int CFieldReader::View(int max, const uint8_t*& p)
 {
-    p = nullptr;
-    if (m_nError != 0)
-        return 0;
     // The engine's reader checks the string in place against the body and
     // the maximum, so nothing is copied before it is known to be sound.
-    nte_reader r;
-    nte_reader_init(&r, m_pData, m_nLength);
-    r.offset = m_nOffset;
-    const int n = nte_reader_bytes_view(&r, &p, max);
-    if (r.error != 0) {
-        m_nError = r.error;
-        p = nullptr;
-        return 0;
-    }
-    m_nOffset = r.offset;
-    if (p == nullptr || n <= 0) {
+    const int n = nte_reader_bytes_view(&m_reader, &p, max);
+    if (!Ok() || p == nullptr || n <= 0) {
         p = nullptr;
         return 0;
     }

@@ -1,18 +1,14 @@
 #include "net/login_messages.h"
 
+#include "framework/byte_order.h"
 #include "net/field_reader.h"
+#include "net/login_events.h"
 #include "net/nte/nte_framing.h"
 
 namespace {
 
 // Bytes of the [u8][u32][u32][u32] block inside message 30's extra string.
 constexpr size_t kExtraBlockSize = 13;
-
-uint32_t ReadBe32(const uint8_t* p)
-{
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-           (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
-}
 
 }  // namespace
 
@@ -65,9 +61,9 @@ int DecodeWorldStatus(const uint8_t* data, int length, CWorldNotifyObj& out)
     if (extra.size() >= kExtraBlockSize) {
         const auto* e = reinterpret_cast<const uint8_t*>(extra.data());
         s.m_nExtra0 = static_cast<int8_t>(e[0]);
-        s.m_nExtra1 = ReadBe32(e + 1);
-        s.m_nExtra2 = static_cast<int64_t>(ReadBe32(e + 5));
-        s.m_nExtra3 = static_cast<int64_t>(ReadBe32(e + 9));
+        s.m_nExtra1 = GetBe32(e + 1);
+        s.m_nExtra2 = static_cast<int64_t>(GetBe32(e + 5));
+        s.m_nExtra3 = static_cast<int64_t>(GetBe32(e + 9));
     }
     s.m_bValid = 1;
     out.m_nWorldId = 0;
@@ -156,7 +152,7 @@ int ParseWorldStatus(const uint8_t* data, int length, CLoginNotifySink& sink)
     const int r = DecodeWorldStatus(data, length, obj);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgWorldStatus, 0, 0, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgWorldStatus, 0, &obj);
     return 0;
 }
 
@@ -166,14 +162,14 @@ int ParseWorldId(const uint8_t* data, int length, CLoginNotifySink& sink)
     const int r = DecodeWorldId(data, length, obj);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgWorldId, 0, 0, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgWorldId, 0, &obj);
     return 0;
 }
 
 int ParseSignal(const uint8_t* data, int length, CLoginNotifySink& sink)
 {
     // No fields; whatever follows the id is ignored.
-    sink.Notify(kNotifyMessage, kMsgSignal, 0, 0, 0);
+    RaiseLoginMessage(sink, kMsgSignal, 0, nullptr);
     return 0;
 }
 
@@ -184,7 +180,7 @@ int ParseVersionNotify(const uint8_t* data, int length, CLoginNotifySink& sink)
     const int r = DecodeVersionNotify(data, length, false, obj, result);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgVersionNotify, 0, result, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgVersionNotify, result, &obj);
     return 0;
 }
 
@@ -195,7 +191,7 @@ int ParseVersionNotifyShort(const uint8_t* data, int length, CLoginNotifySink& s
     const int r = DecodeVersionNotify(data, length, true, obj, result);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgVersionNotifyShort, 0, result, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgVersionNotifyShort, result, &obj);
     return 0;
 }
 
@@ -205,7 +201,7 @@ int ParseWorldSiteList(const uint8_t* data, int length, CLoginNotifySink& sink)
     const int r = DecodeWorldSiteList(data, length, obj);
     if (r < 0)
         return r;
-    sink.Notify(kNotifyMessage, kMsgWorldSiteList, 0, 0, reinterpret_cast<intptr_t>(&obj));
+    RaiseLoginMessage(sink, kMsgWorldSiteList, 0, &obj);
     return 0;
 }
 
@@ -215,7 +211,7 @@ int ParseByteNotify(const uint8_t* data, int length, CLoginNotifySink& sink)
     uint8_t value = r.U8();
     if (!r.Ok())
         return r.Error();
-    sink.Notify(kNotifyMessage, kMsgByteNotify, 0, 0, reinterpret_cast<intptr_t>(&value));
+    RaiseLoginMessage(sink, kMsgByteNotify, 0, &value);
     return 0;
 }
 

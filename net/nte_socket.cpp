@@ -16,12 +16,6 @@ int g_lastEngineError = 0;
 // generation died with that engine and must not be touched again.
 uint32_t g_engineGeneration = 1;
 
-struct FramingEntry {
-    nte_sender_fn sender;
-    nte_parser_fn parser;
-    int headerLength;
-};
-
 CNteSocket* SocketOf(conn_t* conn, uint32_t serial)
 {
     int size = 0;
@@ -149,12 +143,9 @@ bool CNteSocket::HolderIsCurrent() const
 
 BOOL CNteSocket::SetFraming(int senderIndex, int parserIndex)
 {
-    static const nte_sender_fn kSenders[NTE_FRAMING_COUNT] = {nte_send_u16_length, nte_send_u32_length,
-                                                             nte_send_text_line, nte_send_raw};
-    static const nte_parser_fn kParsers[NTE_FRAMING_COUNT] = {nte_parser_u16_length, nte_parser_u32_length,
-                                                             nte_parser_text_line, nte_parser_raw};
-    if (senderIndex < 0 || senderIndex >= NTE_FRAMING_COUNT || parserIndex < 0 ||
-        parserIndex >= NTE_FRAMING_COUNT) {
+    const nte_sender_fn sender = nte_framing_sender(senderIndex);
+    const nte_parser_fn parser = nte_framing_parser(parserIndex);
+    if (sender == nullptr || parser == nullptr) {
         FreeContext();
         delete m_pHolder;
         m_pHolder = nullptr;
@@ -165,8 +156,8 @@ BOOL CNteSocket::SetFraming(int senderIndex, int parserIndex)
     FreeContext();
     delete m_pHolder;
     m_pHolder = new Holder;
-    m_pHolder->sender = kSenders[senderIndex];
-    m_pHolder->parser = kParsers[parserIndex];
+    m_pHolder->sender = sender;
+    m_pHolder->parser = parser;
     m_pHolder->headerLength = nte_framing_header_bytes[senderIndex];
     return TRUE;
 }

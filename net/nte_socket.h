@@ -12,8 +12,10 @@
 // --- process-wide socket layer --------------------------------------------
 
 // Starts the engine for at most `connections` connections, one context, no
-// task worlds and `hashTables` hash tables.  TRUE on success (also when it
-// already runs); FALSE with the engine's error kept (NteRecordLastError).
+// task worlds and `hashTables` hash tables, over the transport its owner
+// installed (nte_set_transport).  TRUE on success (also when it already
+// runs); FALSE with the engine's error kept (NteRecordLastError): -6 when no
+// transport is installed.
 BOOL NteEngineInit(int connections, int hashTables);
 // Stops the engine when it runs.  Contexts and connections die with it.
 void NteEngineShutdown();

@@ -4,5 +4,12 @@ IMPLEMENT_DYNAMIC(CQuorlSocket, CHalvaneOnlineGameBaseSocket)
 
 int CQuorlSocket::Notify(int nType, int nA, int nB, int nP, intptr_t nQ)
 {
-    return m_pfnHandler != nullptr ? m_pfnHandler(nType, nA, nB, nP, nQ) : 0;
+    return m_pHandler != nullptr ? DeliverLoginNotify(*m_pHandler, nType, nA, nB, nP, nQ) : 0;
+}
+
+CLoginEvents* CQuorlSocket::SetEventHandler(CLoginEvents* handler)
+{
+    CLoginEvents* previous = m_pHandler;
+    m_pHandler = handler;
+    return previous;
 }

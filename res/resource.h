@@ -16,6 +16,9 @@
 #define IDS_ERR_CHECKER_RUNNING   20003
 #define IDS_ERR_NETWORK_INIT      20004
 
+#define IDS_ERR_UPDATE_ABORTED    21103   // something went wrong during the update
+#define IDS_ERR_UPDATE_FAULT      21104   // a fault stopped the update
+
 // Commands
 #define ID_LAUNCHER_START         32773
 #define ID_LAUNCHER_SETUP_GUIDE   32774

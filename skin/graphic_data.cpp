@@ -4,14 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "framework/byte_order.h"
+
 namespace {
-
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // All unpacking in the process goes through one lock: inflate's working
 // memory is large, and the skin gains nothing from unpacking in parallel.
@@ -170,11 +165,11 @@ bool CGraphicData::ReadIndex() {
   if (count == 0xFF) {
     if (!m_source->ReadAt(pos, b, 2)) return false;
     pos += 2;
-    count = Le16(b);
+    count = GetLe16(b);
     if (count == 0xFFFF) {
       if (!m_source->ReadAt(pos, b, 4)) return false;
       pos += 4;
-      count = Le32(b);
+      count = GetLe32(b);
     }
   }
 
@@ -192,12 +187,12 @@ bool CGraphicData::ReadIndex() {
   m_index.resize(count);
   for (uint32_t i = 0; i < count; ++i) {
     const uint8_t* p = raw.data() + 8ull * i;
-    m_index[i].offset = Le32(p);
-    m_index[i].width = Le16(p + 4);
-    m_index[i].height = Le16(p + 6);
+    m_index[i].offset = GetLe32(p);
+    m_index[i].width = GetLe16(p + 4);
+    m_index[i].height = GetLe16(p + 6);
     m_index[i].size = 0;
   }
-  const uint32_t endOffset = Le32(raw.data() + indexBytes);
+  const uint32_t endOffset = GetLe32(raw.data() + indexBytes);
 
   // The data must lie inside the file ...
   if (endOffset > length - m_headerLength) return false;

@@ -5,12 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+#include "framework/byte_order.h"
 
-uint32_t ReadLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+namespace {
 
 uint32_t Min32(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
@@ -80,10 +77,10 @@ int UnpackBlock(const void* block, uint32_t length, void** out, uint32_t* outLen
   if (outLength != nullptr) *outLength = 0;
   if (block == nullptr || out == nullptr || outLength == nullptr || length == 0) return kUnpackBadArgs;
   const uint8_t* bytes = static_cast<const uint8_t*>(block);
-  if (length < 4 || ReadLe32(bytes) != kPackedBlockMagic) return kUnpackNotPacked;
+  if (length < 4 || GetLe32(bytes) != kPackedBlockMagic) return kUnpackNotPacked;
   if (length < kPackedBlockHeader) return kUnpackBadArgs;
-  const uint32_t unpacked = ReadLe32(bytes + 4);
-  const uint32_t packed = ReadLe32(bytes + 8);
+  const uint32_t unpacked = GetLe32(bytes + 4);
+  const uint32_t packed = GetLe32(bytes + 8);
   // Written as a subtraction: packed + 12 could wrap on a hostile header.
   if (packed != length - kPackedBlockHeader) return kUnpackBadArgs;
   if (unpacked == 0 || unpacked > kMaxUnpackedSize) return kUnpackBadArgs;

@@ -2,37 +2,28 @@
 
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "app/tickdiff.h"
+#include "net/nte/nte_transport.h"
 #include "net/quorl_socket.h"
 
 namespace {
 
-constexpr uint32_t kNoticeBlockSize = 8193;
 constexpr uint32_t kPumpInterval = 200;
 
-char* g_notice = nullptr;
 uint32_t g_pumpInterval = 0;
 uint32_t g_pumpBase = 0;
 
-
 }  // namespace
 
-char* GetNoticeBuffer() { return g_notice; }
-
 int InitNetwork() {
-  if (!g_quorlSocket.Initialize())
+  // The program owns the engine's sockets: Windows Sockets.
+  if (nte_set_transport(nte_os_transport()) != 0)
     return FALSE;
-  std::free(g_notice);
-  g_notice = static_cast<char*>(std::calloc(1, kNoticeBlockSize));
-  return g_notice != nullptr;
+  return g_quorlSocket.Initialize();
 }
 
 void ShutdownNetwork() {
   g_quorlSocket.Shutdown();
-  std::free(g_notice);
-  g_notice = nullptr;
 }
 
 void StartNetworkPump() {

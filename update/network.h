@@ -1,5 +1,5 @@
 // The launcher's side of the network: start-up and shut-down of the login
-// connection's engine, the server's notice block, and the idle-time pump.
+// connection's engine over Windows Sockets, and the idle-time pump.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,3 @@ void ShutdownNetwork();
 void StartNetworkPump();
 void StopNetworkPump();
 void PumpNetwork();
-
-// The server's notice text (8,192 bytes and a terminator), or null before
-// InitNetwork.
-char* GetNoticeBuffer();

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/byte_order.h"
 #include "net/nte/nte_cipher.h"
 #include "net/nte/nte_keyex.h"
 #include "net/nte/nte_pool.h"
@@ -11,6 +12,10 @@ namespace {
 
 int g_conn_pool = -1;
 int g_ctx_pool = -1;
+// Kept so that a pass need not visit every context to learn that none
+// listens and none waits for its cleanup.
+int g_listening_contexts = 0;
+int g_deferred_cleanups = 0;
 
 bool is_context(const tcpcontext* ctx) {
   return ctx && g_ctx_pool >= 0 && nte_array_owns_used(g_ctx_pool, ctx);
@@ -43,6 +48,7 @@ void release_context(tcpcontext* ctx) {
   end_pool(&ctx->erb_pool);
   end_pool(&ctx->wb_pool);
   end_pool(&ctx->ewb_pool);
+  if (ctx->listening) --g_listening_contexts;
   nte_free_array_object(g_ctx_pool, ctx);
   ++nte_internal::stats()->ctx_cleanup;
 }
@@ -99,6 +105,8 @@ int tcp_end() {
     if (nte_end_array(g_ctx_pool) < 0) result = NTE_ERR_FINALIZE;
     g_ctx_pool = -1;
   }
+  g_listening_contexts = 0;
+  g_deferred_cleanups = 0;
   if (g_conn_pool >= 0) {
     // Connections without a live context cannot exist; this is only a guard.
     if (nte_end_array(g_conn_pool) < 0) result = NTE_ERR_FINALIZE;
@@ -108,8 +116,11 @@ int tcp_end() {
   return result;
 }
 
+int listening_contexts() { return g_listening_contexts; }
+
 void run_deferred_cleanups() {
-  if (g_ctx_pool < 0) return;
+  if (g_ctx_pool < 0 || g_deferred_cleanups == 0) return;
+  g_deferred_cleanups = 0;
   void* p = nte_array_first_used(g_ctx_pool);
   while (p) {
     void* next = nte_array_next_used(g_ctx_pool, p);
@@ -144,6 +155,7 @@ tcpcontext* nte_tcpcontext_create(int listening, const char* address, int port, 
   ctx->state_pool = ctx->rb_pool = ctx->erb_pool = ctx->wb_pool = ctx->ewb_pool = -1;
   ctx->index = nte_array_index(g_ctx_pool, ctx);
   ctx->listening = listening ? 1 : 0;
+  if (ctx->listening) ++g_listening_contexts;
   ctx->idle_timeout = idle_timeout_seconds < 0 ? 0 : idle_timeout_seconds;
   ctx->cipher_flags = cipher_flags;
   ctx->key_length = key_length;
@@ -157,7 +169,8 @@ tcpcontext* nte_tcpcontext_create(int listening, const char* address, int port, 
   ctx->no_delay = no_delay ? 1 : 0;
   ctx->hiwater = NTE_HIWATER_DEFAULT;
   ctx->records_per_pass = 1;
-  ctx->port_net = static_cast<uint16_t>(((port & 0xFF) << 8) | ((port >> 8) & 0xFF));
+  // Kept as the wire has it: the two bytes of the port, high byte first.
+  PutBe16(reinterpret_cast<uint8_t*>(&ctx->port_net), static_cast<uint16_t>(port));
   ++nte_internal::stats()->ctx_create;
 
   int r = nte_cipher_select(cipher_flags, key_length, &ctx->decoder, &ctx->encoder);
@@ -203,7 +216,7 @@ tcpcontext* nte_tcpcontext_create(int listening, const char* address, int port, 
     // Accepting must never block the pass.
     if (nte_socket_set_nonblock(s) < 0) return fail_create(ctx, NTE_ERR_NONBLOCK);
     if (nte_set_so_sndbuf(s) < 0) {
-      nte_verbose("nte_tcpcontext_create warning: cannot set SNDBUF size. ignoring.\n");
+      nte_errout("nte_tcpcontext_create warning: cannot set SNDBUF size. ignoring.\n");
     }
   }
 
@@ -257,6 +270,7 @@ void nte_tcpcontext_cleanup(tcpcontext* ctx) {
   nte_conn_close_tcpcontext_all(ctx);
   if (nte_internal::in_pass()) {
     // A callback of this context may be running: release after the pass.
+    if (!ctx->cleanup_pending) ++g_deferred_cleanups;
     ctx->cleanup_pending = 1;
     ctx->accepting = 0;
     return;
@@ -329,7 +343,7 @@ nte_conn_handle tcpcontext_connect(tcpcontext* ctx, const char* host, int port) 
   }
   if (ctx->no_delay && nte_socket_set_nodelay(s) < 0) {
     char os[64];
-    nte_errout("Fatal:1213 setsockopt() fail: %s\n", nte_os_error_text(os, sizeof os));
+    nte_verbose("Fatal:1213 setsockopt() fail: %s\n", nte_os_error_text(os, sizeof os));
     nte_internal::conn_free(h.conn, 0, 0);
     nte_set_last_error(NTE_ERR_SOCKOPT);
     return none;
@@ -422,8 +436,8 @@ int nte_tcpcontext_ipfilter_add(tcpcontext* ctx, uint32_t flags, const uint8_t* 
   nte_ipfilter_entry& e = ctx->ipfilter[ctx->ipfilter_count++];
   e.flags = flags;
   e.unused = 0;
-  e.address = (static_cast<uint32_t>(address[0]) << 24) | (address[1] << 16) | (address[2] << 8) | address[3];
-  e.mask = (static_cast<uint32_t>(mask[0]) << 24) | (mask[1] << 16) | (mask[2] << 8) | mask[3];
+  e.address = GetBe32(address);
+  e.mask = GetBe32(mask);
   return nte_set_last_error(NTE_OK);
 }
 
@@ -434,7 +448,7 @@ int nte_tcpcontext_ipfilter_check(tcpcontext* ctx, const uint8_t* address, int l
     nte_errout("ipv4filter_check: fatal: only ipv4 is supported\n");
     return 1;
   }
-  uint32_t a = (static_cast<uint32_t>(address[0]) << 24) | (address[1] << 16) | (address[2] << 8) | address[3];
+  uint32_t a = GetBe32(address);
   for (int i = 0; i < ctx->ipfilter_count; ++i) {
     const nte_ipfilter_entry& e = ctx->ipfilter[i];
     if (!(e.flags & 0x1)) continue;

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "net/nte/nte_os.h"
 #include "net/nte/nte_pool_table.h"
 #include "net/nte/nte_records.h"
 #include "net/nte/nte_task.h"
@@ -16,25 +15,12 @@ constexpr nte_limits kDefaults = {16, 16, 1000, 64, 256, 8192, 8192};
 nte_limits g_limits = kDefaults;
 int g_started = 0;
 int g_select_capacity = 0;
-int g_pid = 0;
 uint32_t g_pass_count = 0;
 int g_pass_depth = 0;
 int g_finalize_pending = 0;
 int g_transport_started = 0;
 int g_pass_error = 0;
-void* g_work1 = nullptr;
-void* g_work2 = nullptr;
 nte_stats g_stats;
-
-void release_work_buffers() {
-  if (g_work1) nte_free(g_work1);
-  if (g_work2) nte_free(g_work2);
-  g_work1 = g_work2 = nullptr;
-}
-
-void* work_buffer(int32_t size) {
-  return nte_malloc(size > 0 ? static_cast<size_t>(size) : 1);
-}
 
 int finalize_now() {
   int failed = 0;
@@ -49,23 +35,21 @@ int finalize_now() {
     g_transport_started = 0;
   }
   if (nte_internal::pool_table_end() < 0) failed = 1;
-  release_work_buffers();
   g_started = 0;
   g_finalize_pending = 0;
   nte_verbose("Note:10400: nte: finalized\n");
   return nte_set_last_error(failed ? NTE_ERR_FINALIZE : NTE_OK);
 }
 
-// Unwinds a failed start in reverse order.  Everything goes, the work
-// buffers and the socket stack included: a failed start leaves nothing
-// behind that only a finalize could release.
+// Unwinds a failed start in reverse order.  Everything goes, the socket
+// stack included: a failed start leaves nothing behind that only a finalize
+// could release.
 int fail_start(int code) {
   // Each end step does nothing when its part was not built.
   nte_hash_table_end();
   nte_internal::tcp_end();
   nte_taskworld_end();
   nte_internal::pool_table_end();
-  release_work_buffers();
   if (g_transport_started) {
     const nte_transport* t = nte_get_transport();
     if (t && t->cleanup) t->cleanup();
@@ -75,8 +59,6 @@ int fail_start(int code) {
 }
 
 }  // namespace
-
-nte_stats* nte_internal_stats() { return &g_stats; }
 
 namespace nte_internal {
 int in_pass() { return g_pass_depth > 0; }
@@ -106,11 +88,12 @@ int nte_is_started() { return g_started; }
 uint32_t nte_get_pass_count() { return g_pass_count; }
 
 int nte_initialize() {
-  if (g_started) {
-    // A second start would leak every pool of the first.
-    nte_errout("nte_initialize: the engine is already started\n");
-    return nte_set_last_error(NTE_ERR_INVALID);
-  }
+  // A second start would leak every pool of the first.
+  if (g_started) return nte_set_last_error(NTE_ERR_INVALID);
+  // The engine has no sockets of its own: without the owner's transport
+  // there is nothing it could run on, and nothing is built.
+  const nte_transport* t = nte_get_transport();
+  if (!t) return nte_set_last_error(NTE_ERR_INVALID);
   if (g_limits.pool_slots < 8) g_limits.pool_slots = 8;
   // Negative limits other than "default" make no sense; treat them as 0.
   if (g_limits.max_contexts < 0) g_limits.max_contexts = 0;
@@ -119,19 +102,13 @@ int nte_initialize() {
   if (g_limits.max_hash_tables < 0) g_limits.max_hash_tables = 0;
   std::memset(&g_stats, 0, sizeof g_stats);
 
-  g_pid = nte_os_process_id();
-  (void)g_pid;
-  const nte_transport* t = nte_get_transport();
-  if (!t || !t->startup || t->startup() != NTE_OK) {
+  if (!t->startup || t->startup() != NTE_OK) {
     nte_errout("Fatal:1000 cannot initialize winsock\n");
   } else {
     g_transport_started = 1;
   }
   nte_update_time();
 
-  g_work1 = work_buffer(g_limits.work_buffer1_size);
-  g_work2 = work_buffer(g_limits.work_buffer2_size);
-  if (!g_work1 || !g_work2) return fail_start(NTE_ERR_STARTUP_ALLOC);
   if (nte_internal::pool_table_create(g_limits.pool_slots) < 0) return fail_start(NTE_ERR_STARTUP_ALLOC);
   if (nte_taskworld_init(g_limits.max_task_worlds) < 0) return fail_start(NTE_ERR_POOL_CREATE);
   if (nte_internal::tcp_init(g_limits.max_connections, g_limits.max_contexts) < 0) {
@@ -151,11 +128,8 @@ int nte_finalize() {
     g_finalize_pending = 1;
     return nte_set_last_error(NTE_OK);
   }
-  if (!g_started) {
-    // Nothing to end; release what a failed start may have left.
-    release_work_buffers();
-    return nte_set_last_error(NTE_OK);
-  }
+  // Nothing to end: a failed start left nothing behind.
+  if (!g_started) return nte_set_last_error(NTE_OK);
   return finalize_now();
 }
 

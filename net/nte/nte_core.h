@@ -19,8 +19,11 @@ struct nte_limits {
   int32_t max_connections;   // 1000: elements of the pool "conn"
   int32_t max_hash_tables;   // 64: entries of the hash-table table
   int32_t pool_slots;        // 256: entries of the pool table (at least 8)
-  int32_t work_buffer1_size; // 8192 bytes
-  int32_t work_buffer2_size; // 8192 bytes
+  // Two work-buffer sizes (8192 bytes each) that callers may set: the words
+  // stay in the record's layout, but no engine code uses a work buffer, so
+  // none is allocated.
+  int32_t work_buffer1_size;
+  int32_t work_buffer2_size;
 };
 
 constexpr int32_t NTE_LIMIT_DEFAULT = -1;
@@ -33,8 +36,10 @@ void nte_limit_clear(nte_limits* limits);
 // Copies every word that is not all ones into the engine's limits (pool
 // slots raised to at least 8), then nte_initialize(); returns its result.
 int nte_initialize_limited(const nte_limits* limits);
-// Starts the engine: 0, or -7 / -79 (see nte_error.h).  A socket stack that
-// does not start is logged ("Fatal:1000") and start-up goes on.
+// Starts the engine over the transport installed with nte_set_transport():
+// 0, or -6 (no transport installed, or already started; nothing built),
+// -7 / -79 (see nte_error.h).  A socket stack that does not start is logged
+// ("Fatal:1000") and start-up goes on.
 int nte_initialize();
 // Ends the engine: releases every context and connection (closing their
 // sockets, without close-watcher calls), every pool and buffer.  0, or -63
@@ -59,6 +64,8 @@ void nte_get_version(int* major, int* minor, int* patch);
 // Log lines.  The error channel is written at log level 0 or more (always,
 // in this program); the verbose channel only above level 0.  Both go to the
 // log file when a log directory is set, else to the standard error stream.
+// The texts of the engine's lines (typos included) and their channels are
+// fixed from outside, for those who read the logs: do not reword them.
 void nte_errout(const char* format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))

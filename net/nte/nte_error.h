@@ -28,7 +28,7 @@ enum nte_status : int {
   NTE_ERR_NOT_KEYED = -21,          // write before the key exchange completed
   NTE_ERR_BAD_CIPHER_RECORD = -22,  // malformed encrypted record
   NTE_ERR_BAD_CIPHER_PADDING = -23, // malformed encrypted record
-  NTE_ERR_RECORD_TOO_LONG = -24,    // received record longer than the framing or the buffer allows
+  NTE_ERR_RECORD_TOO_LONG = -24,    // received record length beyond the framing's limit
   NTE_ERR_TOO_WIDE = -26,           // value needs more than 32 bits; cipher not supported
   NTE_ERR_STALE = -28,              // stale connection handle (serial mismatch) on write
   NTE_ERR_UNALIGNED = -32,          // pointer not on an element boundary

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "framework/byte_order.h"
 #include "net/nte/nte_records.h"
 
 const int nte_framing_header_bytes[NTE_FRAMING_COUNT] = {2, 4, 1, 0};
@@ -22,6 +23,7 @@ int deliver(conn_t* c, uint32_t serial, const uint8_t* data, int length, int con
 
 // The declared length can never be buffered whole: waiting would only hang
 // the connection until its idle time-out, so it is a protocol error now.
+// It fails with -2 (no room), apart from the framing's own limit (-24).
 int never_fits(uint32_t length, uint32_t header, const nte_sbuf& buf) {
   return length > buf.size || header > buf.size - length;
 }
@@ -34,14 +36,13 @@ int length_prefixed(conn_t* conn, uint32_t serial, int header) {
   if (n < header) return nte_set_last_error(NTE_OK);
   uint32_t length;
   if (header == 2) {
-    length = (static_cast<uint32_t>(p[0]) << 8) | p[1];
+    length = GetBe16(p);
   } else {
-    length = (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-             (static_cast<uint32_t>(p[2]) << 8) | p[3];
+    length = GetBe32(p);
     if (length > static_cast<uint32_t>(NTE_U32_BODY_MAX)) return nte_set_last_error(NTE_ERR_RECORD_TOO_LONG);
   }
   if (never_fits(length, static_cast<uint32_t>(header), conn->rbuf)) {
-    return nte_set_last_error(NTE_ERR_RECORD_TOO_LONG);
+    return nte_set_last_error(NTE_ERR_NO_ROOM);
   }
   if (static_cast<uint32_t>(n - header) < length) return nte_set_last_error(NTE_OK);
   if (length == 0) {
@@ -63,16 +64,8 @@ int send_length_prefixed(conn_t* conn, uint32_t serial, const void* data, int le
   // Room for the whole record first: a sender never queues part of one.
   if (room < header || room - header < length) return nte_set_last_error(NTE_ERR_WRITE_ROOM);
   uint8_t head[4];
-  uint32_t v = static_cast<uint32_t>(length);
-  if (header == 2) {
-    head[0] = static_cast<uint8_t>(v >> 8);
-    head[1] = static_cast<uint8_t>(v);
-  } else {
-    head[0] = static_cast<uint8_t>(v >> 24);
-    head[1] = static_cast<uint8_t>(v >> 16);
-    head[2] = static_cast<uint8_t>(v >> 8);
-    head[3] = static_cast<uint8_t>(v);
-  }
+  if (header == 2) PutBe16(head, static_cast<uint16_t>(length));
+  else PutBe32(head, static_cast<uint32_t>(length));
   int r = nte_conn_write(conn, serial, head, header);
   if (r < 0) return r;
   if (length > 0) {
@@ -98,7 +91,7 @@ int nte_parser_text_line(conn_t* conn, uint32_t serial) {
   const uint8_t* lf = static_cast<const uint8_t*>(std::memchr(p, '\n', static_cast<size_t>(n)));
   if (!lf) {
     // A full buffer without a line end can never become a line.
-    if (static_cast<uint32_t>(n) >= conn->rbuf.size) return nte_set_last_error(NTE_ERR_RECORD_TOO_LONG);
+    if (static_cast<uint32_t>(n) >= conn->rbuf.size) return nte_set_last_error(NTE_ERR_NO_ROOM);
     return nte_set_last_error(NTE_OK);
   }
   int at = static_cast<int>(lf - p);

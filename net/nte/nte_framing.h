@@ -31,8 +31,9 @@ constexpr int NTE_U32_BODY_MAX = 0x40000000;
 // (nothing consumed), else the record callback's result after the record
 // and its framing were consumed (0 when the context has no callback or the
 // record was empty and skipped).  Negative: protocol error (-6 invalid
-// handle, -24 record can never fit); the I/O step then closes the
-// connection with NTE_CLOSE_PROTOCOL_ERROR.
+// handle, -24 a 32-bit length above the framing's limit, -2 a record that
+// can never fit the read buffer); the I/O step then closes the connection
+// with NTE_CLOSE_PROTOCOL_ERROR.
 int nte_parser_u16_length(conn_t* conn, uint32_t serial);
 int nte_parser_u32_length(conn_t* conn, uint32_t serial);
 int nte_parser_text_line(conn_t* conn, uint32_t serial);
@@ -83,6 +84,9 @@ int nte_binary_pop_bytes(const uint8_t* buffer, int length, int offset, uint8_t*
 // A bounded reader over one record.  Reads past the end fail, leave the
 // output zeroed and set a sticky error (the first failure's code) checked
 // once at the end; a reader never reads outside [data, data + length).
+// Codes: -2 an integer (or skipped bytes) past the end or a string over its
+// maximum, -46 a string running past the end, -26 a length code of more than
+// 32 bits.
 struct nte_reader {
   const uint8_t* data;
   int length;
@@ -98,7 +102,7 @@ int nte_reader_bytes(nte_reader* r, uint8_t* out, int capacity);
 // A length-coded string in place: *out points into the record; its length,
 // or 0 (*out null) on failure.  max limits the accepted length (-2 above it).
 int nte_reader_bytes_view(nte_reader* r, const uint8_t** out, int max);
-// Skips n raw bytes (-46 when fewer remain).
+// Skips n raw bytes (-2 when fewer remain).
 void nte_reader_skip(nte_reader* r, int n);
 // Bytes left after the offset (0 once an error occurred).
 int nte_reader_remaining(const nte_reader* r);

@@ -7,6 +7,7 @@
 
 #include "net/nte/nte_core.h"
 #include "net/nte/nte_os.h"
+#include "net/nte/nte_records.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ void write_line(const char* line) {
     std::fputs(line, stderr);
     return;
   }
-  ++nte_internal_stats()->logfile_opens;
+  ++nte_internal::stats()->logfile_opens;
   size_t n = std::strlen(line);
   std::fwrite(line, 1, n, f);
   std::fclose(f);
@@ -71,6 +72,7 @@ void system_clock(int64_t* seconds, int* milliseconds) {
 
 }  // namespace
 
+// Callers pass the log texts exactly as the engine has always written them.
 void nte_errout(const char* format, ...) {
   if (g_log_level < 0) return;
   va_list ap;

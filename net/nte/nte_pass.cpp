@@ -52,6 +52,15 @@ int receive(conn_t* c) {
 
 namespace nte_internal {
 
+void fail_pending_connect(conn_t* c) {
+  // The connect never completed: this is a failed set-up, not a close.  The
+  // owner learns it from the handle gone invalid and the pass's last error.
+  nte_verbose("tcp.c: connect failed on fd %d\n", static_cast<int>(c->sock));
+  ++stats()->connect_errors;
+  conn_free(c, 0, 0);
+  note_pass_error(NTE_ERR_CONNECT);
+}
+
 int poll_init(int max_connections, int max_contexts) {
   g_conn_slots = max_connections;
   g_ctx_slots = max_contexts;
@@ -83,11 +92,7 @@ void conn_io(conn_t* c, int readable, int writable, int failed) {
   const bool pending_connect = ctx->wait_for_connect && !c->connected;
 
   if (pending_connect && failed) {
-    // The connect never completed: this is a failed set-up, not a close.
-    nte_verbose("tcp.c: connect failed on fd %d\n", static_cast<int>(c->sock));
-    ++stats()->connect_errors;
-    conn_free(c, 0, 0);
-    note_pass_error(NTE_ERR_CONNECT);
+    fail_pending_connect(c);
     return;
   }
 
@@ -237,7 +242,7 @@ void nte_tcp_heartbeat() {
   };
 
   // Step 1: listening sockets.
-  if (xpool >= 0) {
+  if (xpool >= 0 && listening_contexts() > 0) {
     for (void* p = nte_array_first_used(xpool); p; p = nte_array_next_used(xpool, p)) {
       tcpcontext* ctx = static_cast<tcpcontext*>(p);
       if (ctx->listening && !ctx->cleanup_pending && ctx->listen_sock != NTE_INVALID_SOCKET) {
@@ -309,13 +314,20 @@ void nte_tcp_heartbeat() {
         conn_io(c, (ready & NTE_POLL_READ) != 0, (ready & NTE_POLL_WRITE) != 0, (ready & NTE_POLL_EXCEPT) != 0);
       } else {
         nte_verbose("Warning:4105 connection timeout. fd:%d sec:%d\n", static_cast<int>(c->sock), c->idle_timeout);
-        if (!c->closing) nte_conn_close(c, c->serial);
+        if (c->ctx->wait_for_connect && !c->connected) {
+          // A connect that neither completed nor failed within the time-out
+          // never became a connection: it fails as a connect, as one that the
+          // exception set reports does, and is never an orderly close.
+          fail_pending_connect(c);
+        } else if (!c->closing) {
+          nte_conn_close(c, c->serial);
+        }
       }
     }
   }
 
   // Step 5: accepts.
-  if (any_ready && xpool >= 0 && !nte_internal_finalize_pending()) {
+  if (any_ready && xpool >= 0 && listening_contexts() > 0 && !nte_internal_finalize_pending()) {
     for (void* p = nte_array_first_used(xpool); p; p = nte_array_next_used(xpool, p)) {
       tcpcontext* ctx = static_cast<tcpcontext*>(p);
       if (!ctx->listening || ctx->cleanup_pending) continue;

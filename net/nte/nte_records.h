@@ -114,10 +114,15 @@ nte_conn_handle conn_attach(tcpcontext* ctx, nte_sock_t sock, const nte_address*
 // A fault found by the pass (a connect that failed): left as the last error
 // when the pass returns.
 void note_pass_error(int code);
+// Releases a connection whose connect failed or timed out before it
+// completed: no close-watcher call, -17 left as the pass's last error.
+void fail_pending_connect(conn_t* c);
 // Inside nte_heartbeat: cleanup and finalize are deferred.
 int in_pass();
-// Runs the deferred context cleanups.
+// Runs the deferred context cleanups (nothing when none was deferred).
 void run_deferred_cleanups();
+// Listening contexts alive (the pass skips its accept steps without one).
+int listening_contexts();
 // The pass's poll table: one entry per connection and per context,
 // allocated once at start.
 int poll_init(int max_connections, int max_contexts);

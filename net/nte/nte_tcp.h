@@ -19,8 +19,10 @@
 //   nte_finalize() called from a callback are deferred to the end of the pass.
 // - The close watcher is called once per connection, just before its release,
 //   with one of the NTE_CLOSE_* reasons; the handle is still valid during the
-//   call (writes fail with -64).  A connection released during its set-up (a
-//   connect that never completed included) gets no close-watcher call.
+//   call (writes fail with -64).  A connection released during its set-up
+//   gets no close-watcher call: so does a connect that fails, or that neither
+//   completes nor fails within the idle time-out; the handle goes invalid
+//   and the pass leaves -17 as the last error.
 #pragma once
 
 #include <cstdint>

@@ -2,9 +2,10 @@
 //
 // The engine's logic (contexts, connections, the select pass) is portable;
 // the few operating-system calls it needs go through one table of functions,
-// the transport.  quorl_nte supplies the system's own (Windows Sockets in the
-// Windows build, BSD sockets in the native build) through nte_os_transport();
-// tests may install an in-memory one with nte_set_transport() before start.
+// the transport.  The engine has none of its own: whoever owns the sockets
+// installs one with nte_set_transport() before the start (the program the
+// system's, from quorl_nte's nte_os_transport(); tests an in-memory one),
+// and nte_initialize() with none installed fails with -6.
 //
 // The nte_socket_* functions are the engine's socket layer over the
 // transport: each logs its failures and stores its status as last error.
@@ -96,15 +97,16 @@ struct nte_transport {
   void (*error_text)(char* out, int cap);
 };
 
-// The operating system's transport (supplied by quorl_nte).
+// The operating system's transport (defined by quorl_nte, not by the core).
 const nte_transport* nte_os_transport();
-// Installs the transport the next nte_initialize() starts; null = the OS's.
+// Installs the transport the next nte_initialize() starts; null removes it.
 // Changing it while the engine runs is refused (-6).
 int nte_set_transport(const nte_transport* transport);
-// The transport in force.
+// The transport installed, or null.
 const nte_transport* nte_get_transport();
 
-// Socket layer (status codes in nte_error.h).
+// Socket layer (status codes in nte_error.h).  Without a transport every
+// operation fails with its own code (or does nothing).
 int nte_socket_create(nte_sock_t* out);
 int nte_socket_set_nonblock(nte_sock_t s);
 int nte_socket_set_keepalive(nte_sock_t s);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/byte_order.h"
 #include "net/nte/nte_core.h"
 
 int nte_hex_digit_value(int ch) {
@@ -58,7 +59,7 @@ char* nte_ipv6_to_text(const uint8_t* addr, int len, char* out, int cap) {
   if (!out || cap <= 0) return out;
   if (addr && len == 16) {
     unsigned g[8];
-    for (int i = 0; i < 8; ++i) g[i] = (static_cast<unsigned>(addr[2 * i]) << 8) | addr[2 * i + 1];
+    for (int i = 0; i < 8; ++i) g[i] = GetBe16(addr + 2 * i);
     std::snprintf(out, static_cast<size_t>(cap), "%x:%x:%x:%x:%x:%x:%x:%x", g[0], g[1], g[2], g[3],
                   g[4], g[5], g[6], g[7]);
   } else {

@@ -1,6 +1,7 @@
 // Big-endian wire integers, length codes and the bounded record reader.
 #include <cstring>
 
+#include "framework/byte_order.h"
 #include "net/nte/nte_framing.h"
 
 namespace {
@@ -18,26 +19,17 @@ int done(int offset) {
   return offset;
 }
 
-uint32_t get_u32(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-         (static_cast<uint32_t>(p[2]) << 8) | p[3];
-}
-
 }  // namespace
 
 int nte_binary_push_u32(uint8_t* buffer, int offset, int capacity, uint32_t value) {
   if (!buffer || !inside(offset, 4, capacity)) return fail(NTE_ERR_NO_ROOM);
-  buffer[offset] = static_cast<uint8_t>(value >> 24);
-  buffer[offset + 1] = static_cast<uint8_t>(value >> 16);
-  buffer[offset + 2] = static_cast<uint8_t>(value >> 8);
-  buffer[offset + 3] = static_cast<uint8_t>(value);
+  PutBe32(buffer + offset, value);
   return done(offset + 4);
 }
 
 int nte_binary_push_u16(uint8_t* buffer, int offset, int capacity, uint16_t value) {
   if (!buffer || !inside(offset, 2, capacity)) return fail(NTE_ERR_NO_ROOM);
-  buffer[offset] = static_cast<uint8_t>(value >> 8);
-  buffer[offset + 1] = static_cast<uint8_t>(value);
+  PutBe16(buffer + offset, value);
   return done(offset + 2);
 }
 
@@ -77,13 +69,13 @@ int nte_binary_pop_u8(const uint8_t* buffer, int length, int offset, uint8_t* ou
 
 int nte_binary_pop_u16(const uint8_t* buffer, int length, int offset, uint16_t* out) {
   if (!buffer || !inside(offset, 2, length)) return fail(NTE_ERR_NO_ROOM);
-  if (out) *out = static_cast<uint16_t>((buffer[offset] << 8) | buffer[offset + 1]);
+  if (out) *out = GetBe16(buffer + offset);
   return done(offset + 2);
 }
 
 int nte_binary_pop_u32(const uint8_t* buffer, int length, int offset, uint32_t* out) {
   if (!buffer || !inside(offset, 4, length)) return fail(NTE_ERR_NO_ROOM);
-  if (out) *out = get_u32(buffer + offset);
+  if (out) *out = GetBe32(buffer + offset);
   return done(offset + 4);
 }
 
@@ -97,12 +89,12 @@ int nte_read_length_code(const uint8_t* data, int available, uint32_t* high, uin
     used = 1;
   } else if (data[0] == 253) {
     used = available < 5 ? NTE_ERR_TRUNCATED : 5;
-    if (used > 0) l = get_u32(data + 1);
+    if (used > 0) l = GetBe32(data + 1);
   } else if (data[0] == 254) {
     used = available < 9 ? NTE_ERR_TRUNCATED : 9;
     if (used > 0) {
-      h = get_u32(data + 1);
-      l = get_u32(data + 5);
+      h = GetBe32(data + 1);
+      l = GetBe32(data + 5);
     }
   } else {
     used = NTE_ERR_TOO_WIDE;
@@ -145,9 +137,11 @@ bool reader_fail(nte_reader* r, int code) {
   nte_set_last_error(r->error);
   return false;
 }
+// Integers and skipped bytes past the end fail as the wire-integer readers
+// do (-2); strings that run past it keep their own code (-46).
 bool reader_take(nte_reader* r, int n) {
   if (r->error != 0) return reader_fail(r, r->error);
-  if (!inside(r->offset, n, r->length)) return reader_fail(r, NTE_ERR_TRUNCATED);
+  if (!inside(r->offset, n, r->length)) return reader_fail(r, NTE_ERR_NO_ROOM);
   return true;
 }
 }  // namespace
@@ -159,14 +153,14 @@ uint8_t nte_reader_u8(nte_reader* r) {
 
 uint16_t nte_reader_u16(nte_reader* r) {
   if (!reader_take(r, 2)) return 0;
-  uint16_t v = static_cast<uint16_t>((r->data[r->offset] << 8) | r->data[r->offset + 1]);
+  uint16_t v = GetBe16(r->data + r->offset);
   r->offset += 2;
   return v;
 }
 
 uint32_t nte_reader_u32(nte_reader* r) {
   if (!reader_take(r, 4)) return 0;
-  uint32_t v = get_u32(r->data + r->offset);
+  uint32_t v = GetBe32(r->data + r->offset);
   r->offset += 4;
   return v;
 }

@@ -1,16 +1,18 @@
 // Throughput of version answers (message 34, 2 KB script chunks):
 //   decode    the message decoder alone, records handed in memory;
-//   engine    the engine's framing, the socket and the decoder over an
-//             in-memory transport;
+//   engine    the engine's framing, the socket and the decoder over the
+//             tests' in-memory transport;
 //   loopback  the same over a real loopback connection from the in-process
 //             login-server fixture.
 #include <chrono>
 #include <cstdio>
 #include <string>
 
+#include "net/login_events.h"
 #include "net/login_messages.h"
 #include "net/quorl_socket.h"
-#include "tests/net/memory_transport.h"
+#include "tests/nte/engine_start.h"
+#include "tests/nte/fake_transport.h"
 #include "tools/fixture/login_fixture.h"
 
 namespace {
@@ -24,31 +26,36 @@ std::string Answer(int number)
     return FixtureVersionAnswer(34, 441397, 10000, 1, 100, number % 100 + 1, std::string(kChunkBytes, 'S'), "t1", "t2");
 }
 
-class CCountingSink : public CLoginNotifySink {
+class CCountingEvents : public CLoginEvents {
 public:
-    int Notify(int nType, int nA, int, int, intptr_t nQ) override
+    void OnVersion(const CVersionNotifyObj& answer, int) override
     {
-        if (nType == kNotifyMessage && nA == kMsgVersionNotify && nQ != 0)
-            bytes += reinterpret_cast<const CVersionNotifyObj*>(nQ)->m_data.size();
+        bytes += static_cast<long long>(answer.m_data.size());
         ++count;
-        return 0;
     }
+    void OnConnectFailed(int) override { ended = true; }
+    void OnClosed(int) override { ended = true; }
+    void OnError(int, intptr_t) override { ended = true; }
     long long count = 0;
     long long bytes = 0;
+    bool ended = false;
+};
+
+// The decoder's raw notifications, through the typed adapter as the socket
+// hands them on.
+class CCountingSink : public CLoginNotifySink {
+public:
+    int Notify(int nType, int nA, int nB, int nP, intptr_t nQ) override
+    {
+        return DeliverLoginNotify(events, nType, nA, nB, nP, nQ);
+    }
+    CCountingEvents events;
 };
 
 class CCountingSocket : public CQuorlSocket {
 public:
-    int Notify(int nType, int nA, int nB, int nP, intptr_t nQ) override
-    {
-        if (nType == kNotifyMessage)
-            return sink.Notify(nType, nA, nB, nP, nQ);
-        if (nType == kNotifyClosed || nType == kNotifyConnectFailed || nType == kNotifyError)
-            ended = true;
-        return 0;
-    }
-    CCountingSink sink;
-    bool ended = false;
+    CCountingSocket() { SetEventHandler(&sink); }
+    CCountingEvents sink;
 };
 
 void Report(const char* what, long long records, size_t recordBytes, double seconds)
@@ -88,12 +95,18 @@ std::string Stream(int records)
 
 // Connects socket, polls until `records` answers came or the connection
 // ended; returns the seconds from the connect on.
-double Drain(CCountingSocket& socket, const char* host, uint16_t port, long long records)
+double Drain(CCountingSocket& socket, const char* host, uint16_t port, long long records,
+             const std::string* fake_input = nullptr)
 {
     const auto start = Clock::now();
     if (socket.Connect(host, port, 1) != 0)
         return -1;
-    while (socket.sink.count < records && !socket.ended)
+    if (fake::Socket* s = fake::last(); s != nullptr && fake_input != nullptr) {
+        s->inbox = *fake_input;
+        s->recv_chunk = 8192;
+        s->peer_closed = true;
+    }
+    while (socket.sink.count < records && !socket.sink.ended)
         socket.Poll(1);
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -102,18 +115,17 @@ void BenchEngine()
 {
     const int records = 20000;
     const std::string stream = Stream(records);
-    memory_transport::Install();
-    memory_transport::SetInput(reinterpret_cast<const uint8_t*>(stream.data()), stream.size(), 8192);
+    nte_test::UseTransport(nte_test::Transport::kFake);
     CCountingSocket socket;
     if (socket.Initialize()) {
-        const double s = Drain(socket, "127.0.0.1", 9070, records);
+        const double s = Drain(socket, "127.0.0.1", 9070, records, &stream);
         if (socket.sink.count == records)
             Report("engine", socket.sink.count, stream.size() / records, s);
         else
             std::printf("engine: only %lld of %d records\n", socket.sink.count, records);
     }
     socket.Close();
-    memory_transport::Uninstall();
+    nte_test::StopEngine();
 }
 
 void BenchLoopback()
@@ -127,6 +139,7 @@ void BenchLoopback()
         std::printf("loopback: the fixture cannot listen\n");
         return;
     }
+    nte_test::UseTransport(nte_test::Transport::kSystem);
     CCountingSocket socket;
     if (socket.Initialize()) {
         const double s = Drain(socket, "127.0.0.1", fixture.GetPort(), records);
@@ -136,6 +149,7 @@ void BenchLoopback()
             std::printf("loopback: only %lld of %d records\n", socket.sink.count, records);
     }
     socket.Close();
+    nte_test::StopEngine();
     fixture.Stop();
 }
 

@@ -483,3 +483,73 @@ TEST(Refusals, LengthCodes)
         EXPECT_EQ(c.expected == 0 ? 1u : 0u, sink.calls.size());
     }
 }
+
+// --- typed receiver -------------------------------------------------------
+
+namespace {
+
+// Hands the decoders' notifications to a typed receiver, as the launcher's
+// socket does.
+class CForwardSink : public CLoginNotifySink {
+public:
+    explicit CForwardSink(CLoginEvents& events) : m_events(events) {}
+    int Notify(int t, int a, int b, int p, intptr_t q) override { return DeliverLoginNotify(m_events, t, a, b, p, q); }
+
+private:
+    CLoginEvents& m_events;
+};
+
+}  // namespace
+
+TEST(LoginEvents, EveryNotifyBecomesItsTypedCall)
+{
+    // Messages through the decoders, so that their objects are the real ones.
+    struct Case {
+        const char* name;
+        CWire wire;
+        std::string event;
+    };
+    CWire worldId;
+    worldId.U8(31).U16(0xFFF9);
+    CWire signal;
+    signal.U8(32);
+    CWire byteMsg;
+    byteMsg.U8(38).U8(0x5A);
+    const Case cases[] = {
+        {"version answer", VersionAnswer(34, 1, 10000, 1, 2, 1, "HTTPGET", "", ""),
+         "version 10000 1/2 result 1 HTTPGET"},
+        {"short version answer", VersionAnswer(36, 1, 10100, 0xFFFFFF9C, 0xFF, 0, "n", "", ""),
+         "short version 10100 0/255 result -100 n"},
+        {"world status", WorldStatus("", false), "world status -2"},
+        {"world id", worldId, "world id -7"},
+        {"signal", signal, "signal"},
+        {"site list", SiteList(2), "sites 2"},
+        {"byte", byteMsg, "byte 90"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CEventLog log;
+        CForwardSink forward(log);
+        ASSERT_EQ(0, DispatchLoginMessage(c.wire.Data(), c.wire.Size(), forward));
+        EXPECT_EQ(std::vector<std::string>{c.event}, log.events);
+    }
+    CEventLog log;
+    CForwardSink forward(log);
+    CWire flag;
+    flag.U8(77).U8(3);
+    ASSERT_EQ(0, ParseFlagNotify(flag.Data(), flag.Size(), forward));
+    // Socket events carry plain values; other types, other ids and messages
+    // without their object go to OnOther, never through a cast.
+    DeliverLoginNotify(log, kNotifyConnected, 0, 0, 0, 0);
+    DeliverLoginNotify(log, kNotifyConnectFailed, 0, 0, -1, 0);
+    DeliverLoginNotify(log, kNotifyClosed, 0, 0, kCloseProtocolError, 0);
+    DeliverLoginNotify(log, kNotifyError, 0, 0, 0, 2);
+    DeliverLoginNotify(log, 4, 1, 2, 3, 4);
+    DeliverLoginNotify(log, kNotifyMessage, kMsgVersionNotify, 0, 1, 0);
+    DeliverLoginNotify(log, kNotifyMessage, 33, 0, 0, 0);
+    const std::vector<std::string> expected = {
+        "flag 77 on", "connected", "connect failed -1", "closed 196612", "error 0 2",
+        "other 4 1 2 3 4", "other 6 34 0 1 0", "other 6 33 0 0 0",
+    };
+    EXPECT_EQ(expected, log.events);
+}

@@ -1,5 +1,6 @@
 // The socket classes over the real engine against the login-server fixture
-// on loopback (127.0.0.1, port 0): natively and under Wine.
+// on loopback (127.0.0.1, port 0), natively and under Wine; and over the
+// fake transport with a fake clock for what a server cannot be made to do.
 #ifdef _WIN32
 // First, as the launcher's own files have it: the socket headers must hold
 // up against its macros (DispatchMessage among them).
@@ -14,10 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "framework/byte_order.h"
 #include "net/nte/nte_core.h"
 #include "net/quorl_socket.h"
 #include "net/system_tick.h"
 #include "tests/net/recording_sink.h"
+#include "tests/nte/engine_start.h"
+#include "tests/nte/fake_transport.h"
 #include "tests/net/wire_builder.h"
 #include "tools/fixture/login_fixture.h"
 
@@ -83,8 +87,16 @@ bool PollUntil(CTestSocket& s, const std::function<bool()>& pred, int timeoutMs 
 
 class SocketTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(socket.Initialize()); }
-    void TearDown() override { socket.Close(); }
+    void SetUp() override
+    {
+        nte_test::UseTransport(nte_test::Transport::kSystem);
+        ASSERT_TRUE(socket.Initialize());
+    }
+    void TearDown() override
+    {
+        socket.Close();
+        nte_test::StopEngine();
+    }
 
     // Starts the fixture with sc and connects the socket to it.
     void ConnectTo(const CFixtureScenario& sc)
@@ -222,6 +234,7 @@ TEST(SocketCloseCodes, ByWhatTheServerDoes)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CTestSocket socket;
+        nte_test::UseTransport(nte_test::Transport::kSystem);
         ASSERT_TRUE(socket.Initialize());
         CFixtureScenario sc;
         sc.onVersionRequest = c.onRequest;
@@ -422,24 +435,43 @@ TEST(SocketLayer, NothingRunsWithoutTheEngine)
     EXPECT_TRUE(socket.sink.calls.empty());
 }
 
-TEST(SocketLayer, NotifyForwardsToTheHandler)
+TEST(SocketLayer, NotifyReachesTheReceiverInstalledForTheCheck)
 {
-    static std::vector<int> seen;
-    seen.clear();
     CQuorlSocket socket;
-    EXPECT_EQ(0, socket.Notify(0, 0, 0, 0, 0));
-    socket.SetNotifyHandler([](int type, int, int, int p, intptr_t) {
-        seen.push_back(type);
-        seen.push_back(p);
-        return 7;
-    });
-    EXPECT_EQ(7, socket.Notify(2, 0, 0, 0x30004, 0));
-    EXPECT_EQ((std::vector<int>{2, 0x30004}), seen);
+    EXPECT_EQ(0, socket.Notify(kNotifyClosed, 0, 0, 0x30004, 0)) << "nobody installed: nothing happens";
+    CEventLog outer;
+    CEventLog inner;
+    {
+        CLoginEventsScope check(socket, outer);
+        EXPECT_EQ(&outer, socket.GetEventHandler());
+        {
+            CLoginEventsScope nested(socket, inner);
+            socket.Notify(kNotifyConnected, 0, 0, 0, 0);
+        }
+        EXPECT_EQ(&outer, socket.GetEventHandler()) << "the previous receiver is back";
+        socket.Notify(kNotifyClosed, 0, 0, 0x30004, 0);
+        socket.Notify(kNotifyError, 0, 0, 0, 2);
+    }
+    EXPECT_EQ(nullptr, socket.GetEventHandler());
+    socket.Notify(kNotifyConnected, 0, 0, 0, 0);
+    EXPECT_EQ((std::vector<std::string>{"connected"}), inner.events);
+    EXPECT_EQ((std::vector<std::string>{"closed 196612", "error 0 2"}), outer.events);
     EXPECT_EQ(600, socket.GetTimeoutSeconds());
     EXPECT_EQ(10, socket.GetRecordsPerPass());
     EXPECT_EQ(36864, socket.GetReadBufferSize());
     EXPECT_TRUE(socket.IsKindOf(RUNTIME_CLASS(CHalvaneOnlineGameBaseSocket)));
     EXPECT_TRUE(socket.IsKindOf(RUNTIME_CLASS(CNteSocket)));
+}
+
+TEST(SocketLayer, InitializeWithoutATransportFails)
+{
+    nte_test::StopEngine();
+    CTestSocket socket;
+    EXPECT_FALSE(socket.Initialize());
+    EXPECT_FALSE(NteEngineIsStarted());
+    EXPECT_EQ(-6, NteGetLastRecordedError());
+    EXPECT_EQ(-1, socket.Connect("127.0.0.1", 9070, 1));
+    EXPECT_TRUE(socket.sink.calls.empty());
 }
 
 TEST(SocketLayer, DestroyingAConnectedSocketIsSafe)
@@ -448,6 +480,7 @@ TEST(SocketLayer, DestroyingAConnectedSocketIsSafe)
     ASSERT_TRUE(fixture.Start());
     {
         CTestSocket socket;
+        nte_test::UseTransport(nte_test::Transport::kSystem);
         ASSERT_TRUE(socket.Initialize());
         ASSERT_EQ(0, socket.Connect("127.0.0.1", fixture.GetPort(), 1));
         ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyConnected) == 1; }));
@@ -456,6 +489,7 @@ TEST(SocketLayer, DestroyingAConnectedSocketIsSafe)
     for (int i = 0; i < 20; ++i)
         NteEnginePoll();
     NteEngineShutdown();
+    nte_test::StopEngine();
 }
 
 TEST_F(SocketTest, VersionRequestRowLimitsOverTheWire)
@@ -538,10 +572,174 @@ TEST_F(SocketTest, KeepAliveCarriesTheSystemTick)
     ASSERT_TRUE(PollUntil(socket, [&] { return fixture.GetConnection(0).records.size() >= 1; }));
     const std::string rec = fixture.GetConnection(0).records[0];
     ASSERT_EQ(5u, rec.size());
-    const uint32_t tick = (static_cast<uint32_t>(static_cast<uint8_t>(rec[1])) << 24) |
-                          (static_cast<uint32_t>(static_cast<uint8_t>(rec[2])) << 16) |
-                          (static_cast<uint32_t>(static_cast<uint8_t>(rec[3])) << 8) |
-                          static_cast<uint32_t>(static_cast<uint8_t>(rec[4]));
+    const uint32_t tick = GetBe32(reinterpret_cast<const uint8_t*>(rec.data()) + 1);
     // Differences, so that a wrap of the counter in between still passes.
     EXPECT_LE(tick - before, after - before);
+}
+
+namespace {
+
+int64_t g_fakeNow = 1700000000;
+void FakeClock(int64_t* seconds, int* ms)
+{
+    *seconds = g_fakeNow;
+    *ms = 0;
+}
+
+// The launcher's socket over the fake transport, its events logged through
+// the typed receiver as the launcher installs it.
+class CGuardedSocket : public CQuorlSocket {
+public:
+    // The ready flag as a report of an earlier connection would leave it.
+    void ForceReady() { m_bReady = 1; }
+};
+
+class FakeSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        nte_test::UseTransport(nte_test::Transport::kFake);
+        nte_set_clock(FakeClock);
+        ASSERT_TRUE(socket.Initialize());
+    }
+    void TearDown() override
+    {
+        socket.Close();
+        EXPECT_EQ(0, fake::open_count());
+        nte_test::StopEngine();
+    }
+    void Advance(int seconds)
+    {
+        g_fakeNow += seconds;
+        nte_update_time();
+    }
+
+    CGuardedSocket socket;
+    CEventLog log;
+    CLoginEventsScope scope{socket, log};
+};
+
+}  // namespace
+
+TEST_F(FakeSocketTest, ConnectThatNeverCompletesIsReportedAsConnectFailed)
+{
+    fake::next_connect(fake::Connect::kPending);
+    ASSERT_EQ(0, socket.Connect("127.0.0.1", 9070, 1));
+    socket.Poll(3);
+    EXPECT_EQ(CNteSocket::kConnecting, socket.GetState());
+    Advance(601);
+    socket.Poll(1);
+    EXPECT_EQ((std::vector<std::string>{"connect failed -1"}), log.events) << "never an orderly close";
+    EXPECT_EQ(CNteSocket::kClosed, socket.GetState());
+    EXPECT_FALSE(socket.IsConnected());
+    socket.Poll(3);
+    EXPECT_EQ(1u, log.events.size());
+}
+
+TEST_F(FakeSocketTest, ConnectThatFailsLaterIsReportedAsConnectFailed)
+{
+    fake::next_connect(fake::Connect::kFailsLater);
+    ASSERT_EQ(0, socket.Connect("127.0.0.1", 9070, 1));
+    socket.Poll(1);
+    EXPECT_EQ((std::vector<std::string>{"connect failed -1"}), log.events);
+}
+
+TEST_F(FakeSocketTest, ErrorsReachTheReceiverAsTypeThree)
+{
+    ASSERT_EQ(0, socket.Connect("127.0.0.1", 9070, 1));
+    socket.Poll(2);
+    ASSERT_EQ((std::vector<std::string>{"connected"}), log.events);
+    ASSERT_TRUE(socket.IsReady());
+    // An error report drops the ready flag and starts an orderly close.
+    socket.OnErrorCode(-5);
+    EXPECT_FALSE(socket.IsReady());
+    socket.Poll(2);
+    EXPECT_EQ((std::vector<std::string>{"connected", "error -5 0", "closed 0"}), log.events);
+}
+
+TEST_F(FakeSocketTest, SendWhileConnectingWithAStaleReadyFlagIsAnError)
+{
+    fake::next_connect(fake::Connect::kPending);
+    ASSERT_EQ(0, socket.Connect("127.0.0.1", 9070, 1));
+    socket.ForceReady();
+    EXPECT_FALSE(socket.Send("x", 1));
+    EXPECT_FALSE(socket.Send("x", 1)) << "the flag is cleared: reported once";
+    EXPECT_EQ((std::vector<std::string>{"error 0 2"}), log.events);
+    EXPECT_FALSE(socket.IsReady());
+}
+
+namespace {
+
+// A bare engine socket that keeps what it receives, for the framings the
+// launcher's socket does not use.
+class CRawSocket : public CNteSocket {
+public:
+    const char* GetHost() const override { return "127.0.0.1"; }
+    uint16_t GetPort() const override { return 9070; }
+    int OnReceive(const uint8_t* data, int length) override
+    {
+        records.emplace_back(reinterpret_cast<const char*>(data), static_cast<size_t>(length));
+        return 0;
+    }
+    std::vector<std::string> records;
+};
+
+}  // namespace
+
+TEST(SocketFramings, EveryIndexFramesAndParsesItsOwnWay)
+{
+    struct Case {
+        const char* name;
+        int sender;
+        int parser;
+        std::string sent;
+        std::string incoming;
+        std::vector<std::string> records;
+    };
+    const Case cases[] = {
+        {"16-bit length", 0, 0, std::string("\x00\x03" "abc", 5), std::string("\x00\x02" "hi\x00\x01" "z", 7),
+         {"hi", "z"}},
+        {"32-bit length", 1, 1, std::string("\x00\x00\x00\x03" "abc", 7), std::string("\x00\x00\x00\x02" "hi", 6),
+         {"hi"}},
+        {"text line", 2, 2, "abc\n", "hi\r\nyo\n", {"hi", "yo"}},
+        {"raw", 3, 3, "abc", "hi", {"hi"}},
+        {"text out, 16-bit in", 2, 0, "abc\n", std::string("\x00\x02" "hi", 4), {"hi"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        nte_test::UseTransport(nte_test::Transport::kFake);
+        ASSERT_TRUE(NteEngineInit(1, 0));
+        CRawSocket socket;
+        ASSERT_TRUE(socket.SetFraming(c.sender, c.parser));
+        ASSERT_TRUE(socket.Connect());
+        socket.Poll(2);
+        ASSERT_EQ(CNteSocket::kConnected, socket.GetState());
+        fake::Socket* s = fake::last();
+        ASSERT_TRUE(socket.Send("abc", 3));
+        s->inbox = c.incoming;
+        socket.Poll(3);
+        EXPECT_EQ(c.sent, s->outbox);
+        EXPECT_EQ(c.records, socket.records);
+        socket.Close();
+        NteEngineShutdown();
+        nte_test::StopEngine();
+    }
+}
+
+TEST(SocketFramings, UnknownIndexesDropTheHolder)
+{
+    nte_test::UseTransport(nte_test::Transport::kFake);
+    ASSERT_TRUE(NteEngineInit(1, 0));
+    for (const auto& pair : {std::make_pair(4, 0), std::make_pair(0, 4), std::make_pair(-1, 0), std::make_pair(0, -1)}) {
+        SCOPED_TRACE(std::to_string(pair.first) + "," + std::to_string(pair.second));
+        CRawSocket socket;
+        ASSERT_TRUE(socket.SetFraming(0, 0));
+        EXPECT_FALSE(socket.SetFraming(pair.first, pair.second));
+        EXPECT_FALSE(socket.Connect()) << "no holder left";
+        EXPECT_FALSE(socket.Send("x", 1));
+        EXPECT_EQ(0, socket.Disconnect());
+    }
+    EXPECT_EQ(0, fake::open_count());
+    NteEngineShutdown();
+    nte_test::StopEngine();
 }

@@ -7,6 +7,7 @@
 
 #include "net/nte/nte.h"
 #include "net/nte/nte_records.h"
+#include "tests/nte/engine_start.h"
 #include "tests/nte/fake_transport.h"
 
 namespace {
@@ -88,19 +89,13 @@ void quiet(void*, const char*) {}
 }  // namespace
 
 int main() {
-  fake::install();
   nte_set_log_sink(quiet, nullptr);
-  nte_limits l;
-  nte_limit_clear(&l);
-  l.max_contexts = 2;
-  l.max_connections = 2;
-  if (nte_initialize_limited(&l) != 0) return 1;
+  if (nte_test::StartEngine(nte_test::Transport::kFake, 2, 2) != 0) return 1;
   const struct {
     int body, count;
   } runs[] = {{16, 2000000}, {256, 500000}, {4096, 60000}, {36000, 8000}};
   for (const auto& r : runs) bench_receive(r.body, r.count);
   for (const auto& r : runs) bench_send(r.body, r.count);
-  nte_finalize();
-  fake::uninstall();
+  nte_test::StopEngine();
   return 0;
 }

@@ -38,16 +38,9 @@ void advance_clock(int seconds) {
 
 void EngineTest::SetUp() {
   g_rec = Recorder();
-  fake::install();
   nte_set_clock(fake_clock);
   nte_set_log_sink(on_log, nullptr);
-  nte_limits l;
-  nte_limit_clear(&l);
-  l.max_contexts = 4;
-  l.max_connections = 8;
-  l.max_task_worlds = 0;
-  l.max_hash_tables = 0;
-  ASSERT_EQ(0, nte_initialize_limited(&l));
+  ASSERT_EQ(0, StartEngine(Transport::kFake, 4, 8));
 }
 
 void EngineTest::TearDown() {
@@ -55,9 +48,7 @@ void EngineTest::TearDown() {
     EXPECT_EQ(0, nte_finalize());
   }
   EXPECT_EQ(0, fake::open_count()) << "every socket is closed at the end";
-  nte_set_log_sink(nullptr, nullptr);
-  nte_set_clock(nullptr);
-  fake::uninstall();
+  StopEngine();
 }
 
 tcpcontext* EngineTest::make_context(int framing, int read_size, int write_size, int timeout, int rpp) {

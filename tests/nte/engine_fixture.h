@@ -9,6 +9,7 @@
 
 #include "net/nte/nte.h"
 #include "net/nte/nte_records.h"
+#include "tests/nte/engine_start.h"
 #include "tests/nte/fake_transport.h"
 
 namespace nte_test {

@@ -1,6 +1,7 @@
 #include "tests/nte/fake_transport.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -14,6 +15,7 @@ std::map<nte_sock_t, std::deque<nte_sock_t>> g_backlog;
 nte_sock_t g_next_id = 100;
 nte_sock_t g_last = NTE_INVALID_SOCKET;
 Connect g_next_connect = Connect::kCompletes;
+Faults g_faults;
 
 Socket* make() {
   auto s = std::make_unique<Socket>();
@@ -27,13 +29,16 @@ Socket* make() {
 int f_startup() { return NTE_OK; }
 void f_cleanup() {}
 int f_socket(nte_sock_t* out) {
+  if (g_faults.socket_create) return NTE_ERR_SOCKET;
   *out = make()->id;
   return NTE_OK;
 }
-int f_nonblock(nte_sock_t) { return NTE_OK; }
-int f_set_option(nte_sock_t, int option, int) { return option == NTE_SOCKOPT_SNDLOWAT ? -1 : 0; }
+int f_nonblock(nte_sock_t) { return g_faults.set_nonblock ? NTE_ERR_NONBLOCK : NTE_OK; }
+int f_set_option(nte_sock_t, int option, int) {
+  return option == NTE_SOCKOPT_SNDLOWAT || option == g_faults.refused_option ? -1 : 0;
+}
 int f_get_option(nte_sock_t, int option, int* value) {
-  *value = option == NTE_SOCKOPT_SNDBUF ? 65536 : 1;
+  *value = option == NTE_SOCKOPT_SNDBUF ? g_faults.sndbuf : 1;
   return 0;
 }
 int f_resolve(const char* host, nte_address* out) {
@@ -44,8 +49,9 @@ int f_resolve(const char* host, nte_address* out) {
   out->length = 4;
   return NTE_OK;
 }
-int f_bind(nte_sock_t, const nte_address*, int) { return NTE_OK; }
+int f_bind(nte_sock_t, const nte_address*, int) { return g_faults.bind ? NTE_ERR_BIND : NTE_OK; }
 int f_listen(nte_sock_t s, int) {
+  if (g_faults.listen) return NTE_ERR_LISTEN;
   find(s)->listening = true;
   return NTE_OK;
 }
@@ -133,8 +139,11 @@ void install() {
   g_next_id = 100;
   g_last = NTE_INVALID_SOCKET;
   g_next_connect = Connect::kCompletes;
+  g_faults = Faults();
   nte_set_transport(&kFake);
 }
+
+Faults& faults() { return g_faults; }
 
 void uninstall() { nte_set_transport(nullptr); }
 
@@ -151,6 +160,17 @@ int open_count() {
   int n = 0;
   for (auto& kv : g_sockets) n += kv.second->closed ? 0 : 1;
   return n;
+}
+
+void forget_closed() {
+  for (auto it = g_sockets.begin(); it != g_sockets.end();) {
+    if (it->second->closed) {
+      g_backlog.erase(it->first);
+      it = g_sockets.erase(it);
+    } else {
+      ++it;
+    }
+  }
 }
 
 Socket* queue_accept(nte_sock_t listener) {

@@ -1,7 +1,8 @@
-// An in-memory transport for engine tests: each fake socket has an inbox
-// (what the engine will receive), an outbox (what the engine sent) and a
-// scripted connect.  Installed with nte_set_transport() before the engine
-// starts; the engine's logic runs unchanged above it.
+// The in-memory transport of every test that must not depend on a network:
+// each fake socket has an inbox (what the engine will receive), an outbox
+// (what the engine sent) and a scripted connect.  Installed with
+// nte_set_transport() before the engine starts (tests/nte/engine_start.h);
+// the engine's logic runs unchanged above it.
 #pragma once
 
 #include <cstdint>
@@ -31,9 +32,21 @@ struct Socket {
   int recv_calls = 0;
 };
 
-// Resets every socket and installs the fake transport (engine must be stopped).
+// Operations made to fail, for the engine's error paths (reset by install()).
+struct Faults {
+  bool socket_create = false;
+  bool set_nonblock = false;
+  bool bind = false;
+  bool listen = false;
+  int refused_option = 0;  // an NTE_SOCKOPT_* that set_option refuses; 0 none
+  int sndbuf = 65536;      // what get_option reports for SO_SNDBUF
+};
+Faults& faults();
+
+// Resets every socket and fault and installs the fake transport (the engine
+// must be stopped).
 void install();
-// Removes it again (the OS transport is back).
+// Removes it again (no transport is installed then).
 void uninstall();
 // How the next connect behaves.
 void next_connect(Connect how);
@@ -43,6 +56,9 @@ Socket* find(nte_sock_t id);
 Socket* last();
 // Sockets not yet closed.
 int open_count();
+// Drops the records of closed sockets (their pointers become invalid), so
+// that a long run does not pile them up.
+void forget_closed();
 // A connection waiting on a listening socket (it gets a new fake socket).
 Socket* queue_accept(nte_sock_t listener);
 // Lets a pending connect complete or fail.

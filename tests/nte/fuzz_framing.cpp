@@ -3,7 +3,11 @@
 // readers on every record delivered.
 //
 // Input: byte 0 picks the framing (low 2 bits) and the read size (high
-// bits); byte 1 the read buffer size; the rest is the peer's stream.
+// bits); byte 1 the read buffer size (one of kReadSizes); the rest is the
+// peer's stream.
+//
+// The engine and one context per framing and buffer size are made once;
+// each input costs one connection taken from and given back to the pools.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,10 +15,16 @@
 
 #include "net/nte/nte.h"
 #include "net/nte/nte_records.h"
+#include "tests/nte/engine_start.h"
 #include "tests/nte/fake_transport.h"
 
 namespace {
 
+// Read buffer sizes around the framings' header lengths and a record of a
+// few hundred bytes.
+constexpr int kReadSizes[] = {8, 9, 13, 64, 255, 256, 258, 512};
+constexpr int kSizeCount = sizeof kReadSizes / sizeof kReadSizes[0];
+tcpcontext* g_contexts[NTE_FRAMING_COUNT][kSizeCount];
 
 void check(bool ok) {
   if (!ok) std::abort();
@@ -56,29 +66,35 @@ int on_close(conn_t*, uint32_t, int reason) {
 
 void quiet(void*, const char*) {}
 
+void set_up_once() {
+  nte_set_log_sink(quiet, nullptr);
+  const int contexts = NTE_FRAMING_COUNT * kSizeCount;
+  // One connection at a time: the pass visits one slot per connection.
+  if (nte_test::StartEngine(nte_test::Transport::kFake, contexts, 1) != 0) std::abort();
+  for (int f = 0; f < NTE_FRAMING_COUNT; ++f) {
+    for (int k = 0; k < kSizeCount; ++k) {
+      tcpcontext* ctx = nte_tcpcontext_create(0, nullptr, 0, 1, kReadSizes[k], 512, 600, 0, 0, 1, 0, 4);
+      check(ctx != nullptr);
+      nte_tcpcontext_set_conn_parser(ctx, nte_framing_parser(f), on_record);
+      nte_tcpcontext_set_conn_closewatcher(ctx, on_close);
+      nte_tcpcontext_set_records_per_pass(ctx, 4);
+      g_contexts[f][k] = ctx;
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool started = false;
   if (!started) {
-    fake::install();
-    nte_set_log_sink(quiet, nullptr);
-    nte_limits l;
-    nte_limit_clear(&l);
-    l.max_contexts = 2;
-    l.max_connections = 2;
-    if (nte_initialize_limited(&l) != 0) std::abort();
+    set_up_once();
     started = true;
   }
   if (size < 2) return 0;
   const int framing = data[0] & 3;
   const int chunk = 1 + (data[0] >> 2) * 4;
-  const int read_size = 8 + data[1] * 2;
-  tcpcontext* ctx = nte_tcpcontext_create(0, nullptr, 0, 1, read_size, 512, 600, 0, 0, 1, 0, 4);
-  check(ctx != nullptr);
-  nte_tcpcontext_set_conn_parser(ctx, nte_framing_parser(framing), on_record);
-  nte_tcpcontext_set_conn_closewatcher(ctx, on_close);
-  nte_tcpcontext_set_records_per_pass(ctx, 4);
+  tcpcontext* ctx = g_contexts[framing][data[1] % kSizeCount];
   nte_conn_handle h = tcpcontext_connect(ctx, "127.0.0.1", 9070);
   check(h.conn != nullptr);
   fake::Socket* s = fake::find(h.conn->sock);
@@ -88,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Every pass takes at least one byte or ends the connection.
   for (size_t i = 0; i < 2 * size + 16 && nte_conn_is_valid(h.conn, h.serial); ++i) nte_heartbeat();
   check(!nte_conn_is_valid(h.conn, h.serial));
-  nte_tcpcontext_cleanup(ctx);
+  check(nte_tcpcontext_connection_count(ctx) == 0);
   check(fake::open_count() == 0);
+  fake::forget_closed();
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "net/nte/nte.h"
+#include "tests/nte/engine_start.h"
 #include "tests/nte/fake_transport.h"
 
 namespace {
@@ -20,19 +21,12 @@ class CoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_lines.clear();
-    fake::install();
     nte_set_log_sink(capture, nullptr);
-    nte_limits l;
-    nte_limit_clear(&l);
-    l.max_connections = 4;
-    l.max_contexts = 2;
-    ASSERT_EQ(0, nte_initialize_limited(&l));
+    ASSERT_EQ(0, nte_test::StartEngine(nte_test::Transport::kFake, 2, 4));
   }
   void TearDown() override {
     EXPECT_EQ(0, nte_finalize());
-    nte_set_log_sink(nullptr, nullptr);
-    nte_set_log_level(0);
-    fake::uninstall();
+    nte_test::StopEngine();
   }
 };
 
@@ -62,19 +56,65 @@ TEST(NteLimits, ClearedRecordGivesDefaultsAndSmallSlotCountIsRaised) {
   fake::uninstall();
 }
 
-TEST(NteStart, SecondStartIsRefusedAndFinalizeIsSilent) {
+TEST(NteStart, SecondStartIsRefusedSilentlyAndFinalizeIsSilent) {
   fake::install();
   g_lines.clear();
   nte_set_log_sink(capture, nullptr);
   ASSERT_EQ(0, nte_initialize());
   EXPECT_EQ(NTE_ERR_INVALID, nte_initialize());
   EXPECT_EQ(NTE_ERR_INVALID, nte_get_last_error());
-  g_lines.clear();
+  EXPECT_TRUE(g_lines.empty()) << "the engine has no line for this: " << g_lines[0];
   EXPECT_EQ(0, nte_finalize());
   EXPECT_EQ(0, nte_get_last_error());
   EXPECT_TRUE(g_lines.empty()) << "the verbose channel is silent at level 0: " << g_lines[0];
   nte_set_log_sink(nullptr, nullptr);
   fake::uninstall();
+}
+
+int g_live_blocks = 0;
+void* counting_alloc(size_t n) {
+  ++g_live_blocks;
+  return std::malloc(n);
+}
+void* counting_resize(void* p, size_t n) { return std::realloc(p, n); }
+void counting_release(void* p) {
+  if (p) --g_live_blocks;
+  std::free(p);
+}
+
+TEST(NteStart, WithoutATransportFailsCleanly) {
+  // The engine core has no sockets of its own: the owner installs them.
+  nte_set_transport(nullptr);
+  g_lines.clear();
+  nte_set_log_sink(capture, nullptr);
+  const nte_alloc_hooks hooks = {counting_alloc, counting_resize, counting_release};
+  g_live_blocks = 0;
+  nte_set_alloc_hooks(&hooks);
+  EXPECT_EQ(NTE_ERR_INVALID, nte_initialize());
+  EXPECT_EQ(NTE_ERR_INVALID, nte_get_last_error());
+  EXPECT_EQ(0, nte_is_started());
+  EXPECT_EQ(0, g_live_blocks) << "nothing built";
+  const uint32_t passes = nte_get_pass_count();
+  nte_heartbeat();
+  EXPECT_EQ(passes, nte_get_pass_count()) << "no pass without a start";
+  EXPECT_EQ(0, nte_finalize());
+  // The socket layer refuses politely instead of touching a missing table.
+  nte_sock_t s = 5;
+  EXPECT_EQ(NTE_ERR_SOCKET, nte_socket_create(&s));
+  EXPECT_EQ(NTE_INVALID_SOCKET, s);
+  EXPECT_EQ(-1, nte_select(nullptr));
+  nte_socket_close(7);
+  char text[8] = "x";
+  EXPECT_STREQ("", nte_os_error_text(text, sizeof text));
+  EXPECT_EQ(0, g_live_blocks);
+  nte_set_alloc_hooks(nullptr);
+  // Installing one afterwards is all it takes.
+  EXPECT_EQ(0, nte_test::StartEngine(nte_test::Transport::kFake, 1, 1));
+  EXPECT_EQ(1, nte_is_started());
+  EXPECT_EQ(NTE_ERR_INVALID, nte_set_transport(nullptr)) << "not while it runs";
+  EXPECT_TRUE(g_lines.empty()) << g_lines[0];
+  nte_test::StopEngine();
+  EXPECT_EQ(nullptr, nte_get_transport());
 }
 
 TEST(NteStart, PoolTableWhoseSizeWouldWrapIsRefused) {

@@ -2,6 +2,7 @@
 // in-memory transport with a fake clock.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -80,17 +81,39 @@ TEST_F(EngineTest, RawFramingDeliversWhatEachReadBrought) {
   EXPECT_EQ((Records{"0123", "4567", "89"}), rec().records);
 }
 
+// The parser's code in the protocol-error line the I/O step writes on the
+// verbose channel ("Note:10326 ... error code: %d"); 1 when there is none.
+int protocol_error_code() {
+  for (const std::string& line : rec().log) {
+    if (line.rfind("Note:10326 ", 0) != 0) continue;
+    const size_t at = line.rfind("error code: ");
+    return at == std::string::npos ? 1 : std::stoi(line.substr(at + 12));
+  }
+  return 1;
+}
+
 TEST_F(EngineTest, LargestRecordThatFitsIsDeliveredOneMoreClosesAtOnce) {
+  // A record that can never fit the read buffer fails with -2; only a 32-bit
+  // length beyond the framing's own limit fails with -24, whatever the
+  // buffer: the two checks are told apart by the code.
   struct Case {
     const char* name;
     int framing;
     std::string fits;
     std::string too_large_header;
+    int code;
   } cases[] = {
-      {"u16", NTE_FRAMING_U16_LENGTH, u16(std::string(254, 'a')), std::string("\x00\xFF", 2)},
-      {"u32", NTE_FRAMING_U32_LENGTH, u32(std::string(252, 'b')), std::string("\x00\x00\x00\xFD", 4)},
-      {"u32 above the framing's limit", NTE_FRAMING_U32_LENGTH, u32("c"), std::string("\x40\x00\x00\x01", 4)},
-      {"text line filling the buffer", NTE_FRAMING_TEXT_LINE, std::string(255, 'd') + "\n", std::string(256, 'e')},
+      {"u16", NTE_FRAMING_U16_LENGTH, u16(std::string(254, 'a')), std::string("\x00\xFF", 2), NTE_ERR_NO_ROOM},
+      {"u32", NTE_FRAMING_U32_LENGTH, u32(std::string(252, 'b')), std::string("\x00\x00\x00\xFD", 4),
+       NTE_ERR_NO_ROOM},
+      {"u32 at the framing's limit", NTE_FRAMING_U32_LENGTH, u32("c"), std::string("\x40\x00\x00\x00", 4),
+       NTE_ERR_NO_ROOM},
+      {"u32 above the framing's limit", NTE_FRAMING_U32_LENGTH, u32("c"), std::string("\x40\x00\x00\x01", 4),
+       NTE_ERR_RECORD_TOO_LONG},
+      {"u32 far above the limit", NTE_FRAMING_U32_LENGTH, u32("c"), std::string("\xFF\xFF\xFF\xFF", 4),
+       NTE_ERR_RECORD_TOO_LONG},
+      {"text line filling the buffer", NTE_FRAMING_TEXT_LINE, std::string(255, 'd') + "\n", std::string(256, 'e'),
+       NTE_ERR_NO_ROOM},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -104,9 +127,12 @@ TEST_F(EngineTest, LargestRecordThatFitsIsDeliveredOneMoreClosesAtOnce) {
               rec().records[0].size());
     // Only the header of the record that can never fit: closed at once.
     s->inbox += c.too_large_header;
+    nte_set_log_level(1);
     nte_heartbeat();
+    nte_set_log_level(0);
     ASSERT_EQ(1u, rec().closes.size());
     EXPECT_EQ(NTE_CLOSE_PROTOCOL_ERROR, rec().closes[0].reason);
+    EXPECT_EQ(c.code, protocol_error_code());
     EXPECT_EQ(0, nte_conn_is_valid(h.conn, h.serial));
     EXPECT_TRUE(s->closed);
     EXPECT_EQ(1u, rec().records.size());
@@ -580,6 +606,194 @@ TEST_F(EngineTest, ContextCreationRefusesBadArguments) {
     EXPECT_NE(nullptr, m);
   }
   for (tcpcontext* m : made) nte_tcpcontext_cleanup(m);
+}
+
+TEST_F(EngineTest, ConnectThatNeverCompletesFailsAtTheIdleTimeOut) {
+  // Neither completed nor failed: the idle time-out ends it as a failed
+  // connect, never as an orderly close of a connection that never was.
+  tcpcontext* ctx = make_context(NTE_FRAMING_U16_LENGTH, 256, 256, 600);
+  fake::next_connect(fake::Connect::kPending);
+  nte_conn_handle h = tcpcontext_connect(ctx, "127.0.0.1", 9070);
+  ASSERT_NE(nullptr, h.conn);
+  fake::Socket* s = fake::last();
+  advance_clock(600);
+  pass(2);
+  EXPECT_EQ(1, nte_conn_is_valid(h.conn, h.serial)) << "600 s are not more than the time-out";
+  advance_clock(1);
+  pass();
+  EXPECT_EQ(0, nte_conn_is_valid(h.conn, h.serial));
+  EXPECT_EQ(NTE_ERR_CONNECT, nte_get_last_error());
+  EXPECT_TRUE(s->closed);
+  EXPECT_EQ(0, nte_tcpcontext_connection_count(ctx));
+  pass(2);
+  EXPECT_TRUE(rec().closes.empty()) << "reason " << rec().closes[0].reason;
+}
+
+TEST_F(EngineTest, LogLinesGoToTheirChannels) {
+  // The error channel prints at log level 0, the verbose one does not: each
+  // row drives one line whose channel is fixed, and lists what is printed.
+  struct Case {
+    const char* name;
+    void (*act)();
+    std::vector<std::string> printed;
+  } cases[] = {
+      {"send buffer of a listening socket that cannot be raised",
+       [] {
+         fake::faults().sndbuf = 1024;
+         fake::faults().refused_option = NTE_SOCKOPT_SNDBUF;
+         tcpcontext* c = nte_tcpcontext_create(1, "127.0.0.1", 0, 1, 64, 64, 60, 0, 0, 0, 0, 0);
+         EXPECT_NE(nullptr, c);
+         nte_tcpcontext_cleanup(c);
+       },
+       {"nte_tcpcontext_create warning: cannot set SNDBUF size. ignoring.\n"}},
+      {"connecting socket that cannot be made non-blocking",
+       [] {
+         fake::faults().set_nonblock = true;
+         tcpcontext* c = nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, 0, 0, 1, 0, 0);
+         EXPECT_EQ(nullptr, tcpcontext_connect(c, "127.0.0.1", 9070).conn);
+         EXPECT_EQ(NTE_ERR_SOCKOPT, nte_get_last_error());
+         nte_tcpcontext_cleanup(c);
+       },
+       {"osdep.c: cannot ioctlsocket for FIONBIO\n"}},
+      {"TCP_NODELAY refused on a connect",
+       [] {
+         fake::faults().refused_option = NTE_SOCKOPT_NODELAY;
+         tcpcontext* c = nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, 0, 0, 1, 1, 0);
+         EXPECT_EQ(nullptr, tcpcontext_connect(c, "127.0.0.1", 9070).conn);
+         EXPECT_EQ(NTE_ERR_SOCKOPT, nte_get_last_error());
+         nte_tcpcontext_cleanup(c);
+       },
+       {}},
+      {"keep-alive refused on a listening socket",
+       [] {
+         fake::faults().refused_option = NTE_SOCKOPT_KEEPALIVE;
+         tcpcontext* c = nte_tcpcontext_create(1, "127.0.0.1", 0, 1, 64, 64, 60, 0, 0, 0, 0, 0);
+         EXPECT_NE(nullptr, c);
+         nte_tcpcontext_cleanup(c);
+       },
+       {}},
+      {"keep-alive refused on a connect",
+       [] {
+         fake::faults().refused_option = NTE_SOCKOPT_KEEPALIVE;
+         tcpcontext* c = nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, 0, 0, 1, 0, 0);
+         EXPECT_NE(nullptr, tcpcontext_connect(c, "127.0.0.1", 9070).conn);
+         nte_tcpcontext_cleanup(c);
+       },
+       {"warning: failed to set KEEPALIVE socket option\n"}},
+      {"a key length the cipher does not allow",
+       [] { EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_RIJNDAEL, 20, 1, 0, 0)); },
+       {"Fatal:1201 tcp: bad secret key length: 20\n"}},
+      {"Twofish",
+       [] { EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_TWOFISH, 16, 1, 0, 0)); },
+       {"Fatal: Twofish algorithm is not supported now\n"}},
+      {"both one-way flags",
+       [] {
+         EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60,
+                                                  NTE_BLOCK_CIPHER_ONLY_RECV | NTE_BLOCK_CIPHER_ONLY_SEND, 0, 1, 0, 0));
+       },
+       {"Fatal: cannot use NTE_BLOCK_CIPHER_ONLY_RECV and NTE_BLOCK_CIPHER_ONLY_SEND at the same time\n"}},
+      {"an encrypted context and its connect",
+       [] {
+         tcpcontext* c = nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_RIJNDAEL, 16, 1, 0, 0);
+         EXPECT_NE(nullptr, c);
+         EXPECT_NE(nullptr, tcpcontext_connect(c, "127.0.0.1", 9070).conn);
+         nte_tcpcontext_cleanup(c);
+       },
+       {}},
+      {"a second start", [] { EXPECT_EQ(NTE_ERR_INVALID, nte_initialize()); }, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rec().log.clear();
+    fake::faults() = fake::Faults();
+    c.act();
+    fake::faults() = fake::Faults();
+    EXPECT_EQ(c.printed, rec().log);
+    EXPECT_EQ(0, fake::open_count());
+  }
+}
+
+TEST_F(EngineTest, ListeningContextFailuresReleaseEverything) {
+  struct Case {
+    const char* name;
+    void (*fault)();
+    int error;
+    std::string line;
+  } cases[] = {
+      {"socket()", [] { fake::faults().socket_create = true; }, NTE_ERR_SOCKET,
+       "Fatal:1204 socket() fail addr:127.0.0.1 port:0 os_err:errno:'fake' WSAGetLastError:0\n"},
+      {"SO_REUSEADDR", [] { fake::faults().refused_option = NTE_SOCKOPT_REUSEADDR; }, NTE_ERR_SOCKOPT,
+       "Fatal:1277 setsockopt(SO_REUSEADDR) fail:errno:'fake' WSAGetLastError:0\n"},
+      {"bind()", [] { fake::faults().bind = true; }, NTE_ERR_BIND,
+       "Fatal:1207 bind() error. os_err:errno:'fake' WSAGetLastError:0 addr:127.0.0.1 port:0\n"},
+      {"listen()", [] { fake::faults().listen = true; }, NTE_ERR_LISTEN,
+       "Fatal:1208 listen() error. os_err:errno:'fake' WSAGetLastError:0 addr:127.0.0.1 port:0\n"},
+      {"non-blocking", [] { fake::faults().set_nonblock = true; }, NTE_ERR_NONBLOCK,
+       "osdep.c: cannot ioctlsocket for FIONBIO\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rec().log.clear();
+    fake::faults() = fake::Faults();
+    c.fault();
+    EXPECT_EQ(nullptr, nte_tcpcontext_create(1, "127.0.0.1", 0, 2, 256, 256, 600, 0, 0, 0, 0, 4));
+    EXPECT_EQ(c.error, nte_get_last_error());
+    EXPECT_EQ(std::vector<std::string>{c.line}, rec().log);
+    EXPECT_EQ(0, fake::open_count()) << "the listening socket is closed again";
+  }
+  // Nothing leaked: all four context elements, with their pools, can be had.
+  fake::faults() = fake::Faults();
+  std::vector<tcpcontext*> made;
+  for (int i = 0; i < 4; ++i) {
+    made.push_back(nte_tcpcontext_create(1, "127.0.0.1", 0, 2, 256, 256, 600, 0, 0, 0, 0, 4));
+    EXPECT_NE(nullptr, made.back());
+  }
+  for (tcpcontext* m : made) nte_tcpcontext_cleanup(m);
+}
+
+// Pools the pool table can still take (probing leaves it as it was).
+int free_pool_slots() {
+  std::vector<int> made;
+  for (int p = init_array(8, 1, "probe"); p >= 0; p = init_array(8, 1, "probe")) made.push_back(p);
+  for (int p : made) nte_end_array(p);
+  return static_cast<int>(made.size());
+}
+
+void* refuse_large(size_t n) { return n >= (1u << 20) ? nullptr : std::malloc(n); }
+void* plain_resize(void* p, size_t n) { return std::realloc(p, n); }
+void plain_release(void* p) { std::free(p); }
+
+TEST_F(EngineTest, ContextWhosePoolsCannotBeMadeIsRefusedAndGivesThemBack) {
+  // A context takes five pools: state, read, encrypted read, write,
+  // encrypted write.  With fewer slots left, the first one missing fails it.
+  const int slots = free_pool_slots();
+  ASSERT_GE(slots, 5);
+  for (int left = 0; left < 5; ++left) {
+    SCOPED_TRACE(std::to_string(left) + " slots left");
+    std::vector<int> fill;
+    for (int i = 0; i < slots - left; ++i) fill.push_back(init_array(8, 1, "fill"));
+    rec().log.clear();
+    EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 2, 256, 256, 600, 0, 0, 1, 0, 4));
+    EXPECT_EQ(NTE_ERR_POOL_CREATE, nte_get_last_error());
+    std::vector<std::string> expected = {"Fatal:1003 array table scarcity (init_array)\n"};
+    if (left == 0) expected.push_back("Fatal:1265 Memory shortage when creating tcpcontext state buffer\n");
+    EXPECT_EQ(expected, rec().log);
+    for (int p : fill) nte_end_array(p);
+    rec().log.clear();
+    EXPECT_EQ(slots, free_pool_slots()) << "the failed context gave its pools back";
+  }
+  // Storage that cannot be allocated: the pool's own line, the same result.
+  const nte_alloc_hooks hooks = {refuse_large, plain_resize, plain_release};
+  nte_set_alloc_hooks(&hooks);
+  rec().log.clear();
+  EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 2, 1 << 20, 256, 600, 0, 0, 1, 0, 4));
+  nte_set_alloc_hooks(nullptr);
+  EXPECT_EQ(NTE_ERR_POOL_CREATE, nte_get_last_error());
+  ASSERT_EQ(1u, rec().log.size());
+  EXPECT_EQ(0u, rec().log[0].rfind("Fatal:1010 MALLOC fail (index=", 0)) << rec().log[0];
+  rec().log.clear();
+  EXPECT_EQ(slots, free_pool_slots());
+  EXPECT_NE(nullptr, make_context(NTE_FRAMING_U16_LENGTH));
 }
 
 }  // namespace

@@ -31,11 +31,7 @@ class LoopbackTest : public ::testing::Test {
     rec() = Recorder();
     loopback::startup();
     nte_set_log_sink(on_log, nullptr);
-    nte_limits l;
-    nte_limit_clear(&l);
-    l.max_contexts = 2;
-    l.max_connections = 4;
-    ASSERT_EQ(0, nte_initialize_limited(&l));
+    ASSERT_EQ(0, StartEngine(Transport::kSystem, 2, 4));
     ctx_ = nte_tcpcontext_create(0, nullptr, 0, 2, 256, 36864, 600, 0, 0, 1, 0, 4);
     ASSERT_NE(nullptr, ctx_);
     nte_tcpcontext_set_conn_parser(ctx_, nte_parser_u16_length, on_record);
@@ -44,8 +40,7 @@ class LoopbackTest : public ::testing::Test {
   }
   void TearDown() override {
     EXPECT_EQ(0, nte_finalize());
-    nte_set_clock(nullptr);
-    nte_set_log_sink(nullptr, nullptr);
+    StopEngine();
   }
   // Runs engine passes until cond holds or about five seconds passed.
   bool pump_until(const std::function<bool()>& cond, int ms = 5000) {

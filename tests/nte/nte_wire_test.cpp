@@ -150,11 +150,15 @@ TEST(NteReader, StickyErrorAndNeverPastTheRecord) {
   EXPECT_EQ(2, nte_reader_bytes_view(&r, &view, 16));
   EXPECT_EQ(0, std::memcmp(view, "ok", 2));
   EXPECT_EQ(1, nte_reader_remaining(&r));
-  // Only one byte is left: the u32 fails, gives 0 and every later read fails.
+  // Only one byte is left: the u32 fails as the wire-integer readers do,
+  // gives 0, and every later read fails with that first code.
   EXPECT_EQ(0u, nte_reader_u32(&r));
-  EXPECT_EQ(NTE_ERR_TRUNCATED, nte_reader_error(&r));
+  EXPECT_EQ(NTE_ERR_NO_ROOM, nte_reader_error(&r));
+  const uint8_t* late = rec;
+  EXPECT_EQ(0, nte_reader_bytes_view(&r, &late, 16));
+  EXPECT_EQ(nullptr, late);
   EXPECT_EQ(0, nte_reader_u8(&r));
-  EXPECT_EQ(NTE_ERR_TRUNCATED, nte_reader_error(&r));
+  EXPECT_EQ(NTE_ERR_NO_ROOM, nte_reader_error(&r));
   EXPECT_EQ(0, nte_reader_remaining(&r));
 }
 
@@ -185,10 +189,10 @@ TEST(NteReader, StringLimits) {
   EXPECT_EQ(NTE_ERR_TRUNCATED, nte_reader_error(&r));
   nte_reader_init(&r, nullptr, 5);
   EXPECT_EQ(0, nte_reader_u8(&r));
-  EXPECT_EQ(NTE_ERR_TRUNCATED, nte_reader_error(&r));
+  EXPECT_EQ(NTE_ERR_NO_ROOM, nte_reader_error(&r));
   nte_reader_init(&r, rec, sizeof rec);
   nte_reader_skip(&r, 6);
-  EXPECT_EQ(NTE_ERR_TRUNCATED, nte_reader_error(&r));
+  EXPECT_EQ(NTE_ERR_NO_ROOM, nte_reader_error(&r));
 }
 
 }  // namespace

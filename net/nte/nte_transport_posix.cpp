@@ -1,5 +1,5 @@
 // The engine's transport over BSD sockets (the native build), the twin of
-// nte_socket_win.cpp, so that the engine and its users can be tested
+// nte_transport_win.cpp, so that the engine and its users can be tested
 // natively against real loopback sockets.
 #include <arpa/inet.h>
 #include <errno.h>

@@ -243,6 +243,16 @@ int ws_select(nte_pollset* set) {
     if (r && (e.want & NTE_POLL_READ) && g_read.has(os(e.sock))) e.ready |= NTE_POLL_READ;
     if (w && (e.want & NTE_POLL_WRITE) && g_write.has(os(e.sock))) e.ready |= NTE_POLL_WRITE;
     if (x && (e.want & NTE_POLL_EXCEPT) && g_except.has(os(e.sock))) e.ready |= NTE_POLL_EXCEPT;
+    if ((e.want & NTE_POLL_EXCEPT) && (e.ready & NTE_POLL_WRITE)) {
+      // A pending connect shown writable has completed only when the socket
+      // holds no error: some stacks report a refused connect this way too,
+      // as BSD sockets always do.
+      int err = 0;
+      int len = sizeof err;
+      if (getsockopt(os(e.sock), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) != 0 || err != 0) {
+        e.ready = NTE_POLL_EXCEPT;
+      }
+    }
     if (e.ready) ++ready;
   }
   return ready;
