@@ -334,4 +334,7 @@ void nte_tcp_heartbeat() {
       if (g_entries[g_conn_slots + ctx->index].ready & NTE_POLL_READ) try_accept(ctx);
     }
   }
+
+  // Step 6: the idle scan of the connections that carry circuits.
+  if (!nte_internal_finalize_pending()) circuits_scan_all();
 }
