@@ -81,10 +81,18 @@ bool in_group_range(const char* v, const char* p) {
 }
 
 // Copies a text of n bytes from the wire into a NUL-terminated field (the
-// caller checked n against the field).
-void store_text(char* field, const uint8_t* bytes, uint32_t n) {
+// caller checked n against the field).  False, and an empty field, unless
+// every byte is a hexadecimal digit: a NUL inside the text would otherwise
+// cut it short unseen.
+bool store_text(char* field, const uint8_t* bytes, uint32_t n) {
+  field[0] = '\0';
+  if (n == 0) return false;
+  for (uint32_t i = 0; i < n; ++i) {
+    if (!nte_is_hex_digit(bytes[i])) return false;
+  }
   std::memcpy(field, bytes, n);
   field[n] = '\0';
+  return true;
 }
 
 int private_exponent(conn_t* c) {
@@ -160,10 +168,8 @@ int nte_keyex_client(conn_t* c) {
   if (avail < need) return 0;
 
   nte_conn_crypto& k = c->crypto;
-  store_text(k.g, in + 8, len_g);
-  store_text(k.p, in + 12 + len_g, len_p);
-  store_text(k.peer_public, in + 16 + len_g + len_p, len_y);
-  if (!is_hex_text(k.g) || !is_hex_text(k.p) || !is_hex_text(k.peer_public) || !in_group_range(k.g, k.p) ||
+  if (!store_text(k.g, in + 8, len_g) || !store_text(k.p, in + 12 + len_g, len_p) ||
+      !store_text(k.peer_public, in + 16 + len_g + len_p, len_y) || !in_group_range(k.g, k.p) ||
       !in_group_range(k.peer_public, k.p)) {
     return fail(NTE_ERR_DOUBLE_FREE);
   }
@@ -257,8 +263,9 @@ int server_answer(conn_t* c, const uint8_t* in, uint32_t avail) {
   const uint32_t need = 4 + len_x;
   if (need > c->erbuf.size) return fail(NTE_ERR_NO_ROOM);
   if (avail < need) return 0;
-  store_text(k.peer_public, in + 4, len_x);
-  if (!is_hex_text(k.peer_public) || !in_group_range(k.peer_public, k.p)) return fail(NTE_ERR_DOUBLE_FREE);
+  if (!store_text(k.peer_public, in + 4, len_x) || !in_group_range(k.peer_public, k.p)) {
+    return fail(NTE_ERR_DOUBLE_FREE);
+  }
   char result[kResultSize];
   if (nte_modexp_hex(k.peer_public, k.p, k.exponent, result, sizeof result) < 0) {
     nte_wipe(result, sizeof result);
