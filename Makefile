@@ -6,6 +6,8 @@ BUILD ?= $(CURDIR)/build
 NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
 WIN64 := $(BUILD)/win64
+# Native figures of make bench come from a release build without sanitizers.
+NATIVE_RELEASE := $(BUILD)/native-release
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 export QUORL_BUILD := $(BUILD)
@@ -52,7 +54,10 @@ fuzz: native
 	@bash tools/fuzz.sh $(NATIVE) $(FUZZ_SECONDS)
 
 bench: win win64
-	@bash tools/bench.sh $(NATIVE) $(WIN) $(WIN64)
+	@cmake -S . -B $(NATIVE_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(NATIVE_RELEASE) -j $(JOBS) --target quorl_benches
+	@bash tools/bench.sh $(NATIVE_RELEASE) $(WIN) $(WIN64)
 
 clean:
 	rm -rf $(BUILD)

@@ -3,6 +3,7 @@
 // 1 to 72 bytes (the engine's contexts allow 4 to 56).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int BLOWFISH_ROUNDS = 16;
@@ -27,3 +28,8 @@ void blowfish_encipher(const blowfish_state* state, uint32_t* left, uint32_t* ri
 void blowfish_decipher(const blowfish_state* state, uint32_t* left, uint32_t* right);
 // The round function F.
 uint32_t blowfish_f(const blowfish_state* state, uint32_t x);
+// Enciphers (encipher != 0) or deciphers the whole 8-byte blocks of n bytes
+// in place, each block as two 32-bit halves read little-endian (the left
+// half from bytes 0-3) and written back the same way: the engine's record
+// form.  Two blocks go through the rounds side by side.
+void blowfish_ecb_le(const blowfish_state* state, uint8_t* data, size_t n, int encipher);

@@ -150,7 +150,7 @@ void conn_io(conn_t* c, int readable, int writable, int failed) {
       // Up to rpp + 1 records.  A record may carry no plain bytes and return
       // 0: the loop ends only when a call consumed nothing.
       for (int i = 0; i <= rpp; ++i) {
-        const int before = nte_sbuf_get_use(&c->erbuf);
+        const uint32_t before = c->erbuf.end - c->erbuf.start;
         if (before == 0) break;
         int r = c->decoder ? c->decoder(c) : -1;
         if (r < 0) {
@@ -158,7 +158,7 @@ void conn_io(conn_t* c, int readable, int writable, int failed) {
           conn_free(c, 1, NTE_CLOSE_DECODER_FAILED);
           return;
         }
-        if (nte_sbuf_get_use(&c->erbuf) == before) break;
+        if (c->erbuf.end - c->erbuf.start == before) break;
       }
     } else {
       const int r = c->server_side ? nte_keyex_server(c) : nte_keyex_client(c);

@@ -45,37 +45,48 @@ int plain_take(const conn_t* c, const CipherKind& kind, int used) {
 
 // Decoder steps shared by both ciphers, up to the set-up of the cipher.
 // 1 with L and P set when a whole record is in and may be delivered, 0 to
-// wait, or a negative code.
+// wait, or a negative code.  (The buffers' fields are read directly: this
+// runs once per record.)
 int decode_header(conn_t* c, const CipherKind& kind, uint32_t* padded, uint32_t* plain) {
-  uint8_t* in = nullptr;
-  int have = 0;
-  nte_sbuf_get_buffer(&c->erbuf, &in, &have);
+  const nte_sbuf& b = c->erbuf;
+  const uint32_t have = b.end - b.start;
   if (have < 8) return 0;
+  const uint8_t* in = b.storage + b.start;
   const uint32_t l = GetBe32(in);
   if (static_cast<int32_t>(l) < 0) return fail(NTE_ERR_BAD_CIPHER_RECORD);
   if (l > static_cast<uint32_t>(kind.max_padded)) return fail(NTE_ERR_NO_ROOM);
   // A record larger than the encrypted read buffer could only wait for the
   // idle time-out, which would then pass for an orderly close.
-  if (l > c->erbuf.size - 8) return fail(NTE_ERR_NO_ROOM);
-  if (static_cast<uint32_t>(have) - 8 < l) return 0;
+  if (l > b.size - 8) return fail(NTE_ERR_NO_ROOM);
+  if (have - 8 < l) return 0;
   if (l % static_cast<uint32_t>(kind.block) != 0) return fail(NTE_ERR_BAD_CIPHER_PADDING);
   const uint32_t p = GetBe32(in + 4);
   if (static_cast<int32_t>(p) < 0 || p > l) return fail(NTE_ERR_RECORD_TOO_LONG);
   // Wait until the application has read enough.
-  if (p > static_cast<uint32_t>(nte_sbuf_get_rest(&c->rbuf))) return 0;
+  const nte_sbuf& out = c->rbuf;
+  if (p > out.size - out.end + out.start) return 0;
   *padded = l;
   *plain = p;
   return 1;
 }
 
 // Delivers the P plain bytes of the record at the front of the encrypted
-// read buffer (deciphered in place) and drops the record.
+// read buffer (deciphered in place) and drops the record.  decode_header
+// made sure that they fit.
 int deliver(conn_t* c, uint32_t padded, uint32_t plain) {
-  uint8_t* in = nullptr;
-  nte_sbuf_get_buffer(&c->erbuf, &in, nullptr);
-  const int r = nte_sbuf_push(&c->rbuf, in + 8, static_cast<int>(plain));
-  nte_sbuf_shift(&c->erbuf, nullptr, static_cast<int>(8 + padded));
-  return r < 0 ? fail(r) : fail(NTE_OK) + r;
+  nte_sbuf& in = c->erbuf;
+  nte_sbuf& out = c->rbuf;
+  if (out.size - out.end < plain) {
+    const uint32_t used = out.end - out.start;
+    if (used > 0) std::memmove(out.storage, out.storage + out.start, used);
+    out.start = 0;
+    out.end = used;
+  }
+  std::memcpy(out.storage + out.end, in.storage + in.start + 8, plain);
+  out.end += plain;
+  in.start += 8 + padded;
+  if (in.start == in.end) in.start = in.end = 0;
+  return static_cast<int>(plain);
 }
 
 // Encoder steps shared by both ciphers: the record's frame in the encrypted
@@ -104,19 +115,7 @@ uint8_t* encode_frame(conn_t* c, const CipherKind& kind, uint32_t* padded, uint3
 int commit(conn_t* c, uint32_t padded, uint32_t plain) {
   c->ewbuf.end += 8 + padded;
   nte_sbuf_shift(&c->wbuf, nullptr, static_cast<int>(plain));
-  return fail(NTE_OK) + static_cast<int>(8 + padded);
-}
-
-void blowfish_blocks(const blowfish_state* st, uint8_t* p, uint32_t n, bool encipher) {
-  // Each block is two halves read little-endian, left from bytes 0-3.
-  for (uint32_t i = 0; i < n; i += 8) {
-    uint32_t l = GetLe32(p + i);
-    uint32_t r = GetLe32(p + i + 4);
-    if (encipher) blowfish_encipher(st, &l, &r);
-    else blowfish_decipher(st, &l, &r);
-    PutLe32(p + i, l);
-    PutLe32(p + i + 4, r);
-  }
+  return static_cast<int>(8 + padded);
 }
 
 // The Rijndael key: each key byte as two lower-case digits, each digit then
@@ -146,14 +145,14 @@ int rijndael_setup(conn_t* c, nte_cipher_block* block, uint8_t direction, const 
 int nte_blowfish_encoder(conn_t* c) {
   uint32_t padded = 0, plain = 0;
   uint8_t* body = encode_frame(c, kBlowfish, &padded, &plain);
-  if (body == nullptr) return fail(NTE_OK);
+  if (body == nullptr) return 0;
   nte_conn_crypto& k = c->crypto;
   if (!k.encoder_ready) {
     blowfish_initialize(&k.encoder_state.blowfish, c->send_key, c->key_length);
     k.encoder_ready = 1;
     nte_verbose("Note:10011 init blowfish encoder on fd:%d\n", static_cast<int>(c->sock));
   }
-  blowfish_blocks(&k.encoder_state.blowfish, body, padded, true);
+  blowfish_ecb_le(&k.encoder_state.blowfish, body, padded, 1);
   return commit(c, padded, plain);
 }
 
@@ -167,27 +166,25 @@ int nte_blowfish_decoder(conn_t* c) {
     k.decoder_ready = 1;
     nte_verbose("Note:10010 init blowfish decoder on fd:%d\n", static_cast<int>(c->sock));
   }
-  uint8_t* in = nullptr;
-  nte_sbuf_get_buffer(&c->erbuf, &in, nullptr);
-  blowfish_blocks(&k.decoder_state.blowfish, in + 8, padded, false);
+  blowfish_ecb_le(&k.decoder_state.blowfish, c->erbuf.storage + c->erbuf.start + 8, padded, 0);
   return deliver(c, padded, plain);
 }
 
 int nte_rijndael_encoder(conn_t* c) {
-  if (nte_sbuf_get_rest(&c->ewbuf) < 24) return fail(NTE_OK);
+  if (nte_sbuf_get_rest(&c->ewbuf) < 24) return 0;
   uint32_t padded = 0, plain = 0;
   uint8_t* body = encode_frame(c, kRijndael, &padded, &plain);
-  if (body == nullptr) return fail(NTE_OK);
+  if (body == nullptr) return 0;
   nte_conn_crypto& k = c->crypto;
   if (!k.encoder_ready) {
     if (rijndael_setup(c, &k.encoder_state, RIJNDAEL_DIR_ENCRYPT, c->send_key) < 0) return fail(NTE_ERR_CIPHER_SETUP);
     k.encoder_ready = 1;
     nte_verbose("Note:10013 init rijndael encoder on fd:%d\n", static_cast<int>(c->sock));
   }
-  for (uint32_t i = 0; i < padded; i += 16) {
-    if (blockEncrypt(&k.encoder_state.rijndael.cipher, &k.encoder_state.rijndael.key, body + i, 128, body + i) != 128) {
-      return fail(NTE_ERR_CIPHER_SETUP);
-    }
+  // The record's blocks in one call (ECB: the same as one call per block).
+  const int bits = static_cast<int>(padded) * 8;
+  if (blockEncrypt(&k.encoder_state.rijndael.cipher, &k.encoder_state.rijndael.key, body, bits, body) != bits) {
+    return fail(NTE_ERR_CIPHER_SETUP);
   }
   return commit(c, padded, plain);
 }
@@ -203,13 +200,10 @@ int nte_rijndael_decoder(conn_t* c) {
     // The text of this note is fixed (its spelling included).
     nte_verbose("Note:10012 init rijindael decoder on fd:%d\n", static_cast<int>(c->sock));
   }
-  uint8_t* in = nullptr;
-  nte_sbuf_get_buffer(&c->erbuf, &in, nullptr);
-  for (uint32_t i = 0; i < padded; i += 16) {
-    uint8_t* block = in + 8 + i;
-    if (blockDecrypt(&k.decoder_state.rijndael.cipher, &k.decoder_state.rijndael.key, block, 128, block) != 128) {
-      return fail(NTE_ERR_CIPHER_SETUP);
-    }
+  uint8_t* in = c->erbuf.storage + c->erbuf.start;
+  const int bits = static_cast<int>(padded) * 8;
+  if (blockDecrypt(&k.decoder_state.rijndael.cipher, &k.decoder_state.rijndael.key, in + 8, bits, in + 8) != bits) {
+    return fail(NTE_ERR_CIPHER_SETUP);
   }
   return deliver(c, padded, plain);
 }

@@ -8,6 +8,7 @@
 // and key sizes are part of the interface and tested as such.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int RIJNDAEL_MAXNR = 14;
@@ -21,6 +22,9 @@ int rijndaelKeySetupEnc(uint32_t rk[4 * (RIJNDAEL_MAXNR + 1)], const uint8_t* ci
 int rijndaelKeySetupDec(uint32_t rk[4 * (RIJNDAEL_MAXNR + 1)], const uint8_t* cipherKey, int keyBits);
 void rijndaelEncrypt(const uint32_t* rk, int Nr, const uint8_t pt[16], uint8_t ct[16]);
 void rijndaelDecrypt(const uint32_t* rk, int Nr, const uint8_t ct[16], uint8_t pt[16]);
+// ECB over whole blocks, two at a time (input and output may be the same).
+void rijndael_ecb_encrypt(const uint32_t* rk, int Nr, const uint8_t* in, uint8_t* out, size_t blocks);
+void rijndael_ecb_decrypt(const uint32_t* rk, int Nr, const uint8_t* in, uint8_t* out, size_t blocks);
 
 // The submission interface.  Its codes are fixed by that interface.
 enum : int {

@@ -185,3 +185,76 @@ void rijndaelDecrypt(const uint32_t* rk, int Nr, const uint8_t ct[16], uint8_t p
   put32(pt + 8, word(ISB[s2 >> 24], ISB[(s1 >> 16) & 0xFF], ISB[(s0 >> 8) & 0xFF], ISB[s3 & 0xFF]) ^ rk[2]);
   put32(pt + 12, word(ISB[s3 >> 24], ISB[(s2 >> 16) & 0xFF], ISB[(s1 >> 8) & 0xFF], ISB[s0 & 0xFF]) ^ rk[3]);
 }
+
+namespace {
+
+// Two blocks side by side through the rounds: the table reads of one chain
+// fill the waits of the other.
+template <bool kEncrypt>
+void two_blocks(const uint32_t* rk, int Nr, const uint8_t* in, uint8_t* out) {
+  uint32_t a0 = get32(in) ^ rk[0], a1 = get32(in + 4) ^ rk[1], a2 = get32(in + 8) ^ rk[2], a3 = get32(in + 12) ^ rk[3];
+  uint32_t b0 = get32(in + 16) ^ rk[0], b1 = get32(in + 20) ^ rk[1], b2 = get32(in + 24) ^ rk[2],
+           b3 = get32(in + 28) ^ rk[3];
+  const uint32_t(&T0)[256] = kEncrypt ? Te0 : Td0;
+  const uint32_t(&T1)[256] = kEncrypt ? Te1 : Td1;
+  const uint32_t(&T2)[256] = kEncrypt ? Te2 : Td2;
+  const uint32_t(&T3)[256] = kEncrypt ? Te3 : Td3;
+  // Encryption takes columns (0,1,2,3) for output word 0, decryption
+  // (0,3,2,1): the inverse ShiftRows.
+#define RJ_ROUND(s0, s1, s2, s3, t0, t1, t2, t3)                                                  \
+  if (kEncrypt) {                                                                                 \
+    t0 = T0[s0 >> 24] ^ T1[(s1 >> 16) & 0xFF] ^ T2[(s2 >> 8) & 0xFF] ^ T3[s3 & 0xFF] ^ rk[0];    \
+    t1 = T0[s1 >> 24] ^ T1[(s2 >> 16) & 0xFF] ^ T2[(s3 >> 8) & 0xFF] ^ T3[s0 & 0xFF] ^ rk[1];    \
+    t2 = T0[s2 >> 24] ^ T1[(s3 >> 16) & 0xFF] ^ T2[(s0 >> 8) & 0xFF] ^ T3[s1 & 0xFF] ^ rk[2];    \
+    t3 = T0[s3 >> 24] ^ T1[(s0 >> 16) & 0xFF] ^ T2[(s1 >> 8) & 0xFF] ^ T3[s2 & 0xFF] ^ rk[3];    \
+  } else {                                                                                        \
+    t0 = T0[s0 >> 24] ^ T1[(s3 >> 16) & 0xFF] ^ T2[(s2 >> 8) & 0xFF] ^ T3[s1 & 0xFF] ^ rk[0];    \
+    t1 = T0[s1 >> 24] ^ T1[(s0 >> 16) & 0xFF] ^ T2[(s3 >> 8) & 0xFF] ^ T3[s2 & 0xFF] ^ rk[1];    \
+    t2 = T0[s2 >> 24] ^ T1[(s1 >> 16) & 0xFF] ^ T2[(s0 >> 8) & 0xFF] ^ T3[s3 & 0xFF] ^ rk[2];    \
+    t3 = T0[s3 >> 24] ^ T1[(s2 >> 16) & 0xFF] ^ T2[(s1 >> 8) & 0xFF] ^ T3[s0 & 0xFF] ^ rk[3];    \
+  }
+  uint32_t x0, x1, x2, x3, y0, y1, y2, y3;
+  for (int r = 1; r < Nr; ++r) {
+    rk += 4;
+    RJ_ROUND(a0, a1, a2, a3, x0, x1, x2, x3)
+    RJ_ROUND(b0, b1, b2, b3, y0, y1, y2, y3)
+    a0 = x0, a1 = x1, a2 = x2, a3 = x3;
+    b0 = y0, b1 = y1, b2 = y2, b3 = y3;
+  }
+#undef RJ_ROUND
+  rk += 4;
+  const uint8_t* S = kEncrypt ? SB : ISB;
+  if (kEncrypt) {
+    put32(out, word(S[a0 >> 24], S[(a1 >> 16) & 0xFF], S[(a2 >> 8) & 0xFF], S[a3 & 0xFF]) ^ rk[0]);
+    put32(out + 4, word(S[a1 >> 24], S[(a2 >> 16) & 0xFF], S[(a3 >> 8) & 0xFF], S[a0 & 0xFF]) ^ rk[1]);
+    put32(out + 8, word(S[a2 >> 24], S[(a3 >> 16) & 0xFF], S[(a0 >> 8) & 0xFF], S[a1 & 0xFF]) ^ rk[2]);
+    put32(out + 12, word(S[a3 >> 24], S[(a0 >> 16) & 0xFF], S[(a1 >> 8) & 0xFF], S[a2 & 0xFF]) ^ rk[3]);
+    put32(out + 16, word(S[b0 >> 24], S[(b1 >> 16) & 0xFF], S[(b2 >> 8) & 0xFF], S[b3 & 0xFF]) ^ rk[0]);
+    put32(out + 20, word(S[b1 >> 24], S[(b2 >> 16) & 0xFF], S[(b3 >> 8) & 0xFF], S[b0 & 0xFF]) ^ rk[1]);
+    put32(out + 24, word(S[b2 >> 24], S[(b3 >> 16) & 0xFF], S[(b0 >> 8) & 0xFF], S[b1 & 0xFF]) ^ rk[2]);
+    put32(out + 28, word(S[b3 >> 24], S[(b0 >> 16) & 0xFF], S[(b1 >> 8) & 0xFF], S[b2 & 0xFF]) ^ rk[3]);
+  } else {
+    put32(out, word(S[a0 >> 24], S[(a3 >> 16) & 0xFF], S[(a2 >> 8) & 0xFF], S[a1 & 0xFF]) ^ rk[0]);
+    put32(out + 4, word(S[a1 >> 24], S[(a0 >> 16) & 0xFF], S[(a3 >> 8) & 0xFF], S[a2 & 0xFF]) ^ rk[1]);
+    put32(out + 8, word(S[a2 >> 24], S[(a1 >> 16) & 0xFF], S[(a0 >> 8) & 0xFF], S[a3 & 0xFF]) ^ rk[2]);
+    put32(out + 12, word(S[a3 >> 24], S[(a2 >> 16) & 0xFF], S[(a1 >> 8) & 0xFF], S[a0 & 0xFF]) ^ rk[3]);
+    put32(out + 16, word(S[b0 >> 24], S[(b3 >> 16) & 0xFF], S[(b2 >> 8) & 0xFF], S[b1 & 0xFF]) ^ rk[0]);
+    put32(out + 20, word(S[b1 >> 24], S[(b0 >> 16) & 0xFF], S[(b3 >> 8) & 0xFF], S[b2 & 0xFF]) ^ rk[1]);
+    put32(out + 24, word(S[b2 >> 24], S[(b1 >> 16) & 0xFF], S[(b0 >> 8) & 0xFF], S[b3 & 0xFF]) ^ rk[2]);
+    put32(out + 28, word(S[b3 >> 24], S[(b2 >> 16) & 0xFF], S[(b1 >> 8) & 0xFF], S[b0 & 0xFF]) ^ rk[3]);
+  }
+}
+
+}  // namespace
+
+void rijndael_ecb_encrypt(const uint32_t* rk, int Nr, const uint8_t* in, uint8_t* out, size_t blocks) {
+  size_t i = 0;
+  for (; i + 2 <= blocks; i += 2) two_blocks<true>(rk, Nr, in + 16 * i, out + 16 * i);
+  if (i < blocks) rijndaelEncrypt(rk, Nr, in + 16 * i, out + 16 * i);
+}
+
+void rijndael_ecb_decrypt(const uint32_t* rk, int Nr, const uint8_t* in, uint8_t* out, size_t blocks) {
+  size_t i = 0;
+  for (; i + 2 <= blocks; i += 2) two_blocks<false>(rk, Nr, in + 16 * i, out + 16 * i);
+  if (i < blocks) rijndaelDecrypt(rk, Nr, in + 16 * i, out + 16 * i);
+}

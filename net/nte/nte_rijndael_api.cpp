@@ -95,7 +95,7 @@ int blockEncrypt(cipherInstance* cipher, keyInstance* key, const uint8_t* input,
   const int blocks = inputLen / 128;
   switch (cipher->mode) {
     case RIJNDAEL_MODE_ECB:
-      for (int i = 0; i < blocks; ++i) rijndaelEncrypt(key->rk, key->Nr, input + 16 * i, outBuffer + 16 * i);
+      rijndael_ecb_encrypt(key->rk, key->Nr, input, outBuffer, static_cast<size_t>(blocks));
       break;
     case RIJNDAEL_MODE_CBC: {
       uint8_t block[16];
@@ -122,7 +122,7 @@ int blockDecrypt(cipherInstance* cipher, keyInstance* key, const uint8_t* input,
   const int blocks = inputLen / 128;
   switch (cipher->mode) {
     case RIJNDAEL_MODE_ECB:
-      for (int i = 0; i < blocks; ++i) rijndaelDecrypt(key->rk, key->Nr, input + 16 * i, outBuffer + 16 * i);
+      rijndael_ecb_decrypt(key->rk, key->Nr, input, outBuffer, static_cast<size_t>(blocks));
       break;
     case RIJNDAEL_MODE_CBC: {
       // The ciphertext block is kept before the output is written: input

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "net/nte/nte_blowfish.h"
 #include "net/nte/nte_rijndael.h"
@@ -38,6 +39,24 @@ void blowfish(const uint8_t* key, int key_length, const uint8_t* in, size_t n) {
       check(l == be32(expect) && r == be32(expect + 4));
     }
   }
+  // The record form: halves little-endian, blocks side by side.
+  const size_t whole = n - n % 8;
+  std::string mine(reinterpret_cast<const char*>(in), whole);
+  std::string theirs = mine;
+  blowfish_ecb_le(&ours, reinterpret_cast<uint8_t*>(&mine[0]), whole, 1);
+  for (size_t i = 0; i < whole; i += 8) {
+    unsigned char* p = reinterpret_cast<unsigned char*>(&theirs[i]);
+    for (int w = 0; w < 8; w += 4) {
+      std::swap(p[w], p[w + 3]);
+      std::swap(p[w + 1], p[w + 2]);
+    }
+    BF_ecb_encrypt(p, p, &ref, BF_ENCRYPT);
+    for (int w = 0; w < 8; w += 4) {
+      std::swap(p[w], p[w + 3]);
+      std::swap(p[w + 1], p[w + 2]);
+    }
+  }
+  check(mine == theirs);
 }
 
 void rijndael(int mode, const uint8_t* key, int bits, const uint8_t* iv, const uint8_t* in, size_t n) {

@@ -126,6 +126,25 @@ TEST(Blowfish, AgreesWithLibcryptoForEveryKeyLength) {
   }
 }
 
+TEST(Blowfish, RecordFormOfAnyNumberOfBlocksAgreesWithLibcrypto) {
+  // Blocks go through the rounds four, three, two or one at a time.
+  std::mt19937 rng(11);
+  const Bytes key = oracle::Random(rng, 16);
+  const oracle::Encoder ref(oracle::Cipher::kBlowfish, key);
+  blowfish_state st;
+  blowfish_initialize(&st, U8(key), 16);
+  for (size_t blocks = 0; blocks <= 9; ++blocks) {
+    SCOPED_TRACE(blocks);
+    const Bytes plain = oracle::Random(rng, 8 * blocks);
+    Bytes ours = plain, expect = plain;
+    blowfish_ecb_le(&st, reinterpret_cast<uint8_t*>(&ours[0]), ours.size(), 1);
+    ref.Crypt(&expect, true);
+    EXPECT_EQ(ToHex(expect), ToHex(ours));
+    blowfish_ecb_le(&st, reinterpret_cast<uint8_t*>(&ours[0]), ours.size(), 0);
+    EXPECT_EQ(ToHex(plain), ToHex(ours));
+  }
+}
+
 // --- Rijndael --------------------------------------------------------------
 
 Bytes RunRijndael(int mode, uint8_t direction, const std::string& key_hex, const char* iv, const Bytes& in) {
