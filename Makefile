@@ -6,13 +6,12 @@ BUILD ?= $(CURDIR)/build
 NATIVE := $(BUILD)/native
 WIN := $(BUILD)/win
 WIN64 := $(BUILD)/win64
-# Native figures of make bench come from a release build without sanitizers.
 NATIVE_RELEASE := $(BUILD)/native-release
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 export QUORL_BUILD := $(BUILD)
 
-.PHONY: all setup native win win64 test test-native test-win run fuzz bench clean
+.PHONY: all setup native native-release win win64 test test-native test-win run fuzz bench clean
 
 all: win win64
 
@@ -24,6 +23,13 @@ native: setup
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DQUORL_SANITIZE=ON -DQUORL_FUZZ=ON >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS)
+
+# The benchmarks' native figures: an optimised build without the sanitizers
+# and the fuzzing instrumentation of the test build.
+native-release: setup
+	@cmake -S . -B $(NATIVE_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(NATIVE_RELEASE) -j $(JOBS) --target quorl_benches
 
 # The product: QuorlLauncher.exe for 32-bit Windows.
 win: native
@@ -53,10 +59,7 @@ run: win win64
 fuzz: native
 	@bash tools/fuzz.sh $(NATIVE) $(FUZZ_SECONDS)
 
-bench: win win64
-	@cmake -S . -B $(NATIVE_RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-	@cmake --build $(NATIVE_RELEASE) -j $(JOBS) --target quorl_benches
+bench: win win64 native-release
 	@bash tools/bench.sh $(NATIVE_RELEASE) $(WIN) $(WIN64)
 
 clean:

@@ -11,13 +11,15 @@ set(QUORL_LAUNCHER_SOURCES
   ${CMAKE_SOURCE_DIR}/app/portal_win.cpp
   ${CMAKE_SOURCE_DIR}/skin/launcher_view.cpp
   ${CMAKE_SOURCE_DIR}/update/network.cpp
+  ${CMAKE_SOURCE_DIR}/update/idle_message_loop_win.cpp
+  ${CMAKE_SOURCE_DIR}/update/version_check_win.cpp
   ${CMAKE_SOURCE_DIR}/update/update_view.cpp
   ${CMAKE_SOURCE_DIR}/update/version_store_win.cpp
   ${CMAKE_SOURCE_DIR}/settings/env_dialog.cpp
 )
 add_library(quorl_launcher_objs OBJECT ${QUORL_LAUNCHER_SOURCES})
 target_include_directories(quorl_launcher_objs PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(quorl_launcher_objs PUBLIC quorl_fw quorl_app_core quorl_update_core quorl_skin_core quorl_net quorl_nte)
+target_link_libraries(quorl_launcher_objs PUBLIC quorl_fw quorl_app_core quorl_update_core quorl_skin_core quorl_net quorl_nte quorl_d3d winmm)
 
 # The default localisation record: code page 949, profile "Quorl".
 set(QUORL_DEFAULT_CODEPAGE 949)
@@ -43,7 +45,7 @@ function(quorl_launcher_exe name)
   add_executable(${name} WIN32 ${ARGN} ${CMAKE_SOURCE_DIR}/res/quorl.rc)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/res)
   target_link_libraries(${name} PRIVATE quorl_launcher_objs quorl_fw_winmain quorl_fw
-    quorl_app_core quorl_update_core quorl_skin_core quorl_net quorl_nte ole32 shell32 comctl32 user32 gdi32)
+    quorl_app_core quorl_update_core quorl_skin_core quorl_net quorl_nte quorl_d3d winmm ole32 shell32 comctl32 user32 gdi32)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUORL_BIN_DIR})
 endfunction()
 

@@ -171,6 +171,27 @@ BOOL CQuorlLauncherApp::InitInstance() {
   return TRUE;
 }
 
+BOOL CQuorlLauncherApp::InitDevice(CString& errorText) {
+  // Direct3D is created once per run: a passed check is not repeated.
+  if (m_bDeviceInitialized)
+    return TRUE;
+  DWORD error = 0;
+  if (!m_device.Initialize(&m_deviceRequirement, &error)) {
+    FormatDeviceCheckError(error, errorText);
+    return FALSE;
+  }
+  m_bDeviceInitialized = TRUE;
+  return TRUE;
+}
+
+BOOL CQuorlLauncherApp::InitDeviceOrReport() {
+  CString text;
+  if (InitDevice(text))
+    return TRUE;
+  AfxMessageBox(text, MB_ICONERROR);
+  return FALSE;
+}
+
 BOOL CQuorlLauncherApp::OnIdle(LONG lCount) {
   if (lCount < 2) {
     CGameWinApp::OnIdle(lCount);

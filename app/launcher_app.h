@@ -7,6 +7,7 @@
 
 #include "framework/afxwin.h"
 #include "app/localize.h"
+#include "d3d/launcher_device.h"
 #include "skin/graphic_data.h"
 
 // Owns one named mutex for the life of the object.
@@ -66,6 +67,17 @@ class CQuorlLauncherApp : public CGameWinApp {
 
   CGraphicData& GetGraphicData() { return m_graphicData; }
 
+  // The device check: TRUE at once once it has passed in this run;
+  // otherwise creates the Direct3D device on the main window with the
+  // application's requirement.  On failure errorText holds the message
+  // (string 22002 with the code).  The device stays for the rest of the run.
+  BOOL InitDevice(CString& errorText);
+  // InitDevice, and on failure a message box with its text.
+  BOOL InitDeviceOrReport();
+  CQuorlDevice& GetDevice() { return m_device; }
+  CAppDX3DDeviceRequirement& GetDeviceRequirement() { return m_deviceRequirement; }
+  BOOL IsDeviceInitialized() const { return m_bDeviceInitialized; }
+
  private:
   // Takes code page and profile name from a loaded record.
   void AdoptLocalizeInfo(const CLocalizeInfo& info);
@@ -76,6 +88,9 @@ class CQuorlLauncherApp : public CGameWinApp {
   CMutexObject m_instanceMutex;
   CGraphicData m_graphicData;
   int m_nStartMode = kStartModeLauncher;
+  CAppDX3DDeviceRequirement m_deviceRequirement;
+  CQuorlDevice m_device;
+  BOOL m_bDeviceInitialized = FALSE;
 };
 
 CQuorlLauncherApp* GetLauncherApp();

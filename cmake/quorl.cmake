@@ -43,14 +43,15 @@ endfunction()
 # quorl_bench(NAME SOURCES src... LIBS lib...)
 # A benchmark program: built for both targets, never run as a test;
 # tools/bench.sh (make bench) runs them all and prints their figures.
+# Every benchmark, for a build that wants only them (make bench's native
+# release build).
+if(NOT TARGET quorl_benches)
+  add_custom_target(quorl_benches)
+endif()
 function(quorl_bench name)
   cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${B_SOURCES})
+  add_dependencies(quorl_benches ${name})
   target_link_libraries(${name} PRIVATE ${B_LIBS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
-  # All of them at once, for the native release build of make bench.
-  if(NOT TARGET quorl_benches)
-    add_custom_target(quorl_benches)
-  endif()
-  add_dependencies(quorl_benches ${name})
 endfunction()

@@ -242,6 +242,10 @@ void CNteSocket::FreeContext()
         nte_tcpcontext_cleanup(m_pHolder->context);
     m_pHolder->context = nullptr;
     nte_conn_clear(&m_pHolder->handle);
+    // The connection went with its context, without a close report: the
+    // socket must not go on saying it connects or is connected.
+    if (m_nState == kConnecting || m_nState == kConnected)
+        m_nState = kClosed;
 }
 
 bool CNteSocket::IsConnected() const

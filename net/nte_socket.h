@@ -91,7 +91,9 @@ public:
     // Starts an orderly close of the connection: 1, or 0 without a holder.
     // The close is reported by a later Poll.
     int Disconnect();
-    // Releases the engine context (after the close was reported).
+    // Releases the engine context (after the close was reported).  A
+    // connection still open goes with it, unreported; the state becomes
+    // "closed" if it said connecting or connected.
     void FreeContext();
     // TRUE while the connection handle is valid.
     bool IsConnected() const;

@@ -16,8 +16,34 @@
 #define IDS_ERR_CHECKER_RUNNING   20003
 #define IDS_ERR_NETWORK_INIT      20004
 
+// The version check's messages.
+#define IDS_CHECK_NOT_INSTALLED       21001
+#define IDS_CHECK_TABLE_FAILED        21002
+#define IDS_CHECK_KEEP_WAITING        21003
+#define IDS_CHECK_CANNOT_CONNECT      21004
+#define IDS_CHECK_BROKE_CONNECTING    21005
+#define IDS_CHECK_GAVE_UP_CONNECTING  21006
+#define IDS_CHECK_BROKE_WAITING       21007
+#define IDS_CHECK_GAVE_UP_WAITING     21008
+#define IDS_CHECK_CANNOT_SEND         21009
+#define IDS_CHECK_MAINTENANCE         21010
+#define IDS_CHECK_BUSY                21011
+#define IDS_CHECK_INVALID             21012
+#define IDS_CHECK_NOT_IN_SERVICE      21013
+#define IDS_CHECK_ERROR               21014
 #define IDS_ERR_UPDATE_ABORTED    21103   // something went wrong during the update
 #define IDS_ERR_UPDATE_FAULT      21104   // a fault stopped the update
+
+// Display modes, anti-alias choices and the device check
+#define IDS_MODE_FULLSCREEN_FMT   7002  // "%4dx%4d %2dbit %s": width, height, bits, IDS_MODE_FULLSCREEN
+#define IDS_MODE_WINDOWED_FMT     7003  // "%4dx%4d %s": width, height, IDS_MODE_WINDOWED
+#define IDS_MODE_WINDOWED         7004
+#define IDS_MODE_FULLSCREEN       7005
+#define IDS_ANTIALIAS_NONE        7300
+#define IDS_ANTIALIAS_2X          7301
+#define IDS_ANTIALIAS_4X          7302
+#define IDS_ERR_DIRECTX_VERSION   22001
+#define IDS_ERR_DIRECTX_DEVICE    22002  // %d: the device library's error code, signed
 
 // Commands
 #define ID_LAUNCHER_START         32773

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # bench.sh NATIVE_BUILD WIN32_BUILD WIN64_BUILD: runs every benchmark program,
-# natively and under Wine (each Windows build this machine can run), and
-# prints what each reports.
+# natively (NATIVE_BUILD: the release build, not the sanitizer build) and
+# under Wine (each Windows build this machine can run), and prints what each
+# reports.  The Wine benchmarks run beside the real web server of the
+# download tests, which also serves a 300 MiB file.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 native=$1
@@ -14,6 +16,7 @@ shopt -s nullglob
 for a in $(bash "$top/tools/wine-arches.sh"); do
   wins=("${dir[$a]}"/bench/*.exe)
   [ ${#wins[@]} -gt 0 ] || continue
-  QUORL_WINEARCH=$a bash "$top/tools/with-wine.sh" bash -c '
+  QUORL_WEB_BIG_MB=300 QUORL_WINEARCH=$a bash "$top/tools/with-wine.sh" \
+      bash "$top/tools/httpfix/with-http-servers.sh" bash -c '
     for b in "$@"; do echo "== wine '"$a"' $(basename "$b")"; "'"$top"'/tools/wine-run.sh" '"$a"' "$b"; done' _ "${wins[@]}"
 done

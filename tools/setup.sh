@@ -14,7 +14,7 @@ PKGS=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   libz-mingw-w64-dev cmake ninja-build make clang libclang-rt-14-dev
   googletest xvfb xauth xdotool imagemagick locales fonts-nanum libfreetype-dev python3
-  dpkg-dev perl libssl-dev
+  dpkg-dev perl libssl-dev lighttpd tinyproxy-bin
   wine wine32:i386 wine64 libwine:i386
   libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386
   libgl1-mesa-dri libglx-mesa0 libgl1

@@ -1,17 +1,15 @@
 #include "update/network.h"
 
 #include <windows.h>
+#include <mmsystem.h>
 
-#include "app/tickdiff.h"
 #include "net/nte/nte_transport.h"
 #include "net/quorl_socket.h"
+#include "update/network_pump.h"
 
 namespace {
 
-constexpr uint32_t kPumpInterval = 200;
-
-uint32_t g_pumpInterval = 0;
-uint32_t g_pumpBase = 0;
+CNetworkPump g_pump;
 
 }  // namespace
 
@@ -23,26 +21,19 @@ int InitNetwork() {
 }
 
 void ShutdownNetwork() {
+  g_pump.Stop();
   g_quorlSocket.Shutdown();
 }
 
-void StartNetworkPump() {
-  g_pumpInterval = kPumpInterval;
-  g_pumpBase = ::GetTickCount();
-}
+void StartNetworkPump() { g_pump.Start(::timeGetTime()); }
 
-void StopNetworkPump() { g_pumpInterval = 0; }
+void StopNetworkPump() { g_pump.Stop(); }
+
+BOOL IsNetworkPumpRunning() { return g_pump.IsRunning() ? TRUE : FALSE; }
 
 void PumpNetwork() {
-  if (g_pumpInterval == 0)
-    return;
-  const uint32_t elapsed = TickDiff(g_pumpBase, ::GetTickCount());
-  if (elapsed < g_pumpInterval)
-    return;
-  const uint32_t n = elapsed / g_pumpInterval;
-  const uint64_t next = static_cast<uint64_t>(g_pumpBase) + static_cast<uint64_t>(n) * g_pumpInterval;
-  // Past the top of the tick counter the base skips the odd tick that
-  // TickDiff leaves out.
-  g_pumpBase = static_cast<uint32_t>(next >= 0xFFFFFFFFull ? next + 1 : next);
-  g_quorlSocket.Poll(static_cast<int>(n));
+  // One engine pass for each whole period since the last poll.
+  const uint32_t n = g_pump.TakePeriods(::timeGetTime());
+  if (n > 0)
+    g_quorlSocket.Poll(static_cast<int>(n));
 }

@@ -2,15 +2,18 @@
 // connection's engine over Windows Sockets, and the idle-time pump.
 #pragma once
 
-#include <cstdint>
+#include "framework/afxtypes.h"
 
 // Brings the network up once at start-up; FALSE when it cannot.
 int InitNetwork();
 // Takes it down again at exit (safe without a successful InitNetwork).
 void ShutdownNetwork();
 
-// The pump runs one engine pass per whole 200 ms period, only between
-// StartNetworkPump and StopNetworkPump.
+// The pump polls the login socket from the application's idle handler, one
+// engine pass per whole 200 ms period (timeGetTime), only between
+// StartNetworkPump and StopNetworkPump: a version check runs it for its
+// duration.
 void StartNetworkPump();
 void StopNetworkPump();
+BOOL IsNetworkPumpRunning();
 void PumpNetwork();

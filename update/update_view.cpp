@@ -1,6 +1,7 @@
 #include "update/update_view.h"
 
 #include "res/resource.h"
+#include "update/version_check_win.h"
 
 namespace {
 constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
@@ -38,6 +39,8 @@ void CQuorlLauncherUpdateView::OnCancelUpdate() {
   if (CWnd* main = AfxGetMainWnd())
     main->PostMessage(WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
 }
+
+int CQuorlLauncherUpdateView::CheckVersion(uint32_t version) { return RunVersionCheck(m_hWnd, version); }
 
 int CQuorlLauncherUpdateView::DownloadWithRetry(const char*, const char*, uint32_t, uint32_t) {
   return 3;  // no download session yet: give up

@@ -14,6 +14,11 @@ class CQuorlLauncherUpdateView : public CFormView {
 
   void OnInitialUpdate() override;
 
+  // The version check (update/version_check_win.h): 1 answers complete,
+  // 2 failed (the user was told), 3 this window is gone or the application
+  // quits.  version 0 asks about the installed launcher and game.
+  int CheckVersion(uint32_t version);
+
   // 0 verified, 1 download again, 2 again bypassing caches, 3 give up.
   int DownloadWithRetry(const char* address, const char* targetPath, uint32_t size, uint32_t crc);
   int SetLatestVersion(uint32_t a, uint32_t b, uint32_t version);

@@ -321,7 +321,8 @@ TEST(LoginFixtureScenario, ParsesTheTextFormat)
 
 TEST(LoginFixtureScenario, SampleFilesParse)
 {
-    for (const char* name : {"no_update.scn", "maintenance.scn", "game_update.scn", "slow_split.scn"}) {
+    for (const char* name : {"no_update.scn", "maintenance.scn", "game_update.scn", "slow_split.scn", "busy.scn",
+                             "not_in_service.scn", "no_answer.scn"}) {
         SCOPED_TRACE(name);
         std::ifstream f(std::string(QUORL_FIXTURE_SCENARIOS) + "/" + name, std::ios::binary);
         ASSERT_TRUE(f.good());

@@ -1,0 +1,336 @@
+// The device check against Wine's real Direct3D 9 (Mesa underneath): a
+// windowed HAL device on the launcher's main window, the message of each
+// failure -- no usable combination (the "no3d" renderer, and a requirement
+// nothing satisfies), no OpenGL on the X display (no Direct3D at all), a
+// CreateDevice the runtime refuses -- and one passed check per run.
+//
+// Direct3D reads its renderer when a process starts, so the "no3d" row runs
+// d3d_check_probe.exe in a process of its own.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/launcher_app.h"
+#include "d3d/launcher_device.h"
+#include "res/resource.h"
+
+namespace {
+
+void InitApp() {
+  static bool done = false;
+  if (!done) {
+    done = true;
+    AfxWinInit(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
+  }
+}
+
+std::wstring Wide(const char* text) {
+  int n = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
+  if (n > 1)
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
+  return out;
+}
+
+std::wstring DeviceMessage(const wchar_t* code) {
+  return std::wstring(L"DirectX의 초기화를 할 수 없습니다. DirectX를 사용할 디바이스를 찾지 못했습니다.(") + code + L")";
+}
+
+// The main window the launcher creates its device on.
+class MainWindow {
+ public:
+  MainWindow() {
+    InitApp();
+    m_window.CreateEx(0, "STATIC", "Quorl", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr);
+    GetLauncherApp()->m_pMainWnd = &m_window;
+  }
+  ~MainWindow() {
+    GetLauncherApp()->m_pMainWnd = nullptr;
+    m_window.DestroyWindow();
+  }
+  HWND get() const { return m_window.GetSafeHwnd(); }
+
+ private:
+  CWnd m_window;
+};
+
+// Asks for four back buffers, more than Direct3D 9 allows.
+class FourBackBuffers : public CAppDX3DDeviceRequirement {
+ public:
+  void ModifyPresentParameters(IDirect3D9* d3d, const D3DCAPS9* caps, D3DPRESENT_PARAMETERS* pp) override {
+    CAppDX3DDeviceRequirement::ModifyPresentParameters(d3d, caps, pp);
+    pp->BackBufferCount = 4;
+  }
+};
+
+TEST(RealDevice, AWindowedHalDeviceOnTheMainWindow) {
+  MainWindow main;
+  CQuorlDevice device;
+  CAppDX3DDeviceRequirement requirement;
+  DWORD error = 0;
+  ASSERT_TRUE(device.Initialize(&requirement, &error)) << std::hex << error;
+  EXPECT_EQ(0u, error);
+  EXPECT_NE(nullptr, device.GetDevice());
+  EXPECT_TRUE(device.IsWindowed());
+  const DX3DDeviceRecord& r = device.GetWindowedRecord();
+  ASSERT_TRUE(r.valid);
+  EXPECT_EQ(D3DDEVTYPE_HAL, r.deviceType);
+  EXPECT_EQ(0x54u, r.behaviorFlags);
+  EXPECT_EQ(D3DFMT_X8R8G8B8, r.format);
+  EXPECT_NE(D3DFMT_UNKNOWN, r.depthFormat);
+  EXPECT_GE(r.width, 800u);
+  EXPECT_GE(r.height, 600u);
+  EXPECT_GE(device.GetDeviceCaps().VertexShaderVersion, static_cast<DWORD>(D3DVS_VERSION(3, 0)));
+  // The back buffer is the window's client area.
+  RECT client;
+  ::GetClientRect(main.get(), &client);
+  EXPECT_EQ(static_cast<UINT>(client.right), device.GetBackBufferDesc().Width);
+  EXPECT_EQ(static_cast<UINT>(client.bottom), device.GetBackBufferDesc().Height);
+  // A reset keeps it, and the render states go to the real device.
+  EXPECT_TRUE(device.ResetDevice(FALSE));
+  EXPECT_TRUE(device.ResetDevice(TRUE));
+  device.Destroy();
+  EXPECT_EQ(nullptr, device.GetDirect3D());
+}
+
+TEST(RealDevice, TheDialogsModeListComesFromTheScreen) {
+  MainWindow main;
+  CQuorlDevice device;
+  CAppDX3DDeviceRequirement requirement;
+  DWORD error = 0;
+  ASSERT_TRUE(device.Initialize(&requirement, &error));
+  CAppDX3DDeviceRequirement dialog;
+  dialog.SetModeLimits();
+  CApp3DDeviceInfoList list;
+  ASSERT_GT(dialog.EnumerateModes(device, list), 0);
+  int selected = 0;
+  for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
+    const CApp3DDeviceInfo& info = list.GetNext(pos);
+    EXPECT_GE(info.m_record.width, 800u);
+    EXPECT_LE(info.m_record.width, 1920u);
+    EXPECT_NE(D3DFMT_A2R10G10B10, info.m_record.format);
+    CString name;
+    info.GetDisplayName(name);
+    EXPECT_FALSE(name.IsEmpty());
+    selected += info.m_bSelected ? 1 : 0;
+  }
+  EXPECT_EQ(1, selected);
+}
+
+TEST(RealDevice, FourBackBuffersGiveCreateDevicesOwnCode) {
+  MainWindow main;
+  CQuorlDevice device;
+  FourBackBuffers requirement;
+  DWORD error = 0;
+  EXPECT_FALSE(device.Initialize(&requirement, &error));
+  EXPECT_EQ(static_cast<DWORD>(D3DERR_INVALIDCALL), error);
+  EXPECT_EQ(nullptr, device.GetDirect3D());
+  CString text;
+  FormatDeviceCheckError(error, text);
+  EXPECT_EQ(DeviceMessage(L"-2005530516"), Wide(text));
+}
+
+TEST(DeviceCheckMessages, CodesShowAsSignedDecimals) {
+  InitApp();
+  const struct {
+    DWORD code;
+    const wchar_t* shown;
+  } rows[] = {{0x82000001, L"-2113929215"}, {0x82000003, L"-2113929213"}, {0x82000004, L"-2113929212"},
+              {static_cast<DWORD>(D3DERR_NOTAVAILABLE), L"-2005530518"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.code);
+    CString text;
+    FormatDeviceCheckError(row.code, text);
+    EXPECT_EQ(DeviceMessage(row.shown), Wide(text));
+  }
+  // A failure without a code asks for a newer DirectX.
+  CString text;
+  FormatDeviceCheckError(0, text);
+  EXPECT_EQ(L"DirectX의 초기화를 할 수 없습니다. DirectX9.0c이후의 버전을 설치해 주세요", Wide(text));
+}
+
+// Presses OK on this thread's first message box from another thread and
+// keeps its text.
+struct SeenBox {
+  std::wstring text, caption;
+  bool seen = false;
+};
+
+BOOL CALLBACK FindMessageBox(HWND wnd, LPARAM lParam) {
+  char cls[32] = {};
+  ::GetClassNameA(wnd, cls, sizeof cls);
+  if (std::string(cls) == "#32770" && ::GetDlgItem(wnd, 0xFFFF) != nullptr) {
+    *reinterpret_cast<HWND*>(lParam) = wnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::thread PressOkOnBox(DWORD uiThread, SeenBox* seen) {
+  return std::thread([uiThread, seen] {
+    for (int i = 0; i < 500 && !seen->seen; ++i) {
+      HWND box = nullptr;
+      ::EnumThreadWindows(uiThread, &FindMessageBox, reinterpret_cast<LPARAM>(&box));
+      if (box != nullptr) {
+        wchar_t buf[512] = {};
+        ::GetDlgItemTextW(box, 0xFFFF, buf, 512);
+        seen->text = buf;
+        ::GetWindowTextW(box, buf, 512);
+        seen->caption = buf;
+        seen->seen = true;
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      ::Sleep(20);
+    }
+  });
+}
+
+TEST(DeviceCheck, AFailureIsReportedThenTheCheckPassesOncePerRun) {
+  MainWindow main;
+  CQuorlLauncherApp* app = GetLauncherApp();
+  ASSERT_FALSE(app->IsDeviceInitialized());
+
+  // No mode is large enough: no usable combination.
+  CAppDX3DDeviceRequirement& requirement = app->GetDeviceRequirement();
+  requirement.m_nMinWidth = 100000;
+  SeenBox box;
+  std::thread watcher = PressOkOnBox(::GetCurrentThreadId(), &box);
+  EXPECT_FALSE(app->InitDeviceOrReport());
+  watcher.join();
+  ASSERT_TRUE(box.seen);
+  EXPECT_EQ(DeviceMessage(L"-2113929213"), box.text);
+  EXPECT_EQ(L"Quorl", box.caption);
+  EXPECT_FALSE(app->IsDeviceInitialized());
+  EXPECT_EQ(nullptr, app->GetDevice().GetDirect3D());
+
+  // A failed check is tried again; a passed one is not.
+  requirement.m_nMinWidth = 800;
+  CString text;
+  ASSERT_TRUE(app->InitDevice(text)) << Wide(text).size();
+  EXPECT_TRUE(text.IsEmpty());
+  EXPECT_TRUE(app->IsDeviceInitialized());
+  IDirect3DDevice9* created = app->GetDevice().GetDevice();
+  ASSERT_NE(nullptr, created);
+  // Even a requirement nothing could satisfy now changes nothing: no second
+  // Direct3D is made.
+  requirement.m_nMinWidth = 100000;
+  EXPECT_TRUE(app->InitDevice(text));
+  EXPECT_TRUE(app->InitDeviceOrReport());
+  EXPECT_EQ(created, app->GetDevice().GetDevice());
+  requirement.m_nMinWidth = 800;
+}
+
+// --- Rows in a process of their own ---
+
+std::string ModuleFolder() {
+  char path[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string s(path);
+  return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+std::string TempFile(const char* name) {
+  char dir[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, dir);
+  return std::string(dir) + name;
+}
+
+struct ProbeResult {
+  bool ran = false;
+  bool ok = false;
+  std::wstring text;
+};
+
+// Runs the probe program at exe and reads what it wrote.
+ProbeResult RunProbe(const std::string& exe) {
+  ProbeResult result;
+  const std::string out = TempFile("quorl_d3d_probe.txt");
+  ::DeleteFileA(out.c_str());
+  std::string cmd = "\"" + exe + "\" \"" + out + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return result;
+  if (::WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0)
+    ::TerminateProcess(pi.hProcess, 1);
+  DWORD code = 1;
+  ::GetExitCodeProcess(pi.hProcess, &code);
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  std::FILE* f = std::fopen(out.c_str(), "rb");
+  if (code != 0 || f == nullptr) {
+    if (f != nullptr)
+      std::fclose(f);
+    return result;
+  }
+  std::string bytes;
+  char buf[512];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    bytes.append(buf, n);
+  std::fclose(f);
+  ::DeleteFileA(out.c_str());
+  result.ran = true;
+  result.ok = bytes.compare(0, 2, "1\n") == 0;
+  result.text = Wide(bytes.size() > 2 ? bytes.c_str() + 2 : "");
+  return result;
+}
+
+TEST(DeviceCheckProcess, PassesWithMesa) {
+  ProbeResult r = RunProbe(ModuleFolder() + "d3d_check_probe.exe");
+  ASSERT_TRUE(r.ran);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(L"", r.text);
+}
+
+// Wine's "no3d" renderer, for this one program name only, so that other
+// tests running meanwhile keep their renderer.
+TEST(DeviceCheckProcess, TheNo3dRendererFindsNoUsableCombination) {
+  const std::string name = "quorl_no3d_probe.exe";
+  const std::string exe = TempFile(name.c_str());
+  ASSERT_TRUE(::CopyFileA((ModuleFolder() + "d3d_check_probe.exe").c_str(), exe.c_str(), FALSE));
+  const std::string appKey = "Software\\Wine\\AppDefaults\\" + name;
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, (appKey + "\\Direct3D").c_str(), 0, nullptr, 0,
+                                             KEY_WRITE, nullptr, &key, nullptr));
+  ::RegSetValueExA(key, "renderer", 0, REG_SZ, reinterpret_cast<const BYTE*>("no3d"), 5);
+  ::RegCloseKey(key);
+  ProbeResult r = RunProbe(exe);
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, (appKey + "\\Direct3D").c_str());
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, appKey.c_str());
+  ::DeleteFileA(exe.c_str());
+  ASSERT_TRUE(r.ran);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(DeviceMessage(L"-2113929213"), r.text);
+}
+
+// An X display without GLX: Direct3DCreate9 has nothing to stand on.  The
+// whole program runs on such a display for this row (ctest's
+// d3d_wine_noglx_test, through tools/with-noglx-display.sh): Wine opens the
+// display a process starts with.
+TEST(DeviceCheckWithoutGlx, NoOpenGLOnTheDisplayMeansNoDirect3D) {
+  const char* display = std::getenv("QUORL_NOGLX_DISPLAY");
+  if (display == nullptr || *display == '\0')
+    GTEST_SKIP() << "not on a display without GLX (tools/with-noglx-display.sh)";
+  MainWindow main;
+  CQuorlLauncherApp* app = GetLauncherApp();
+  CString text;
+  EXPECT_FALSE(app->InitDevice(text));
+  EXPECT_EQ(DeviceMessage(L"-2113929215"), Wide(text));
+  EXPECT_FALSE(app->IsDeviceInitialized());
+  SeenBox box;
+  std::thread watcher = PressOkOnBox(::GetCurrentThreadId(), &box);
+  EXPECT_FALSE(app->InitDeviceOrReport());
+  watcher.join();
+  EXPECT_EQ(DeviceMessage(L"-2113929215"), box.text);
+}
+
+}  // namespace

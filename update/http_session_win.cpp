@@ -1,0 +1,505 @@
+// The download worker over WinINet.
+//
+// Stopping a worker that waits inside WinINet: closing its handles ends the
+// wait on Windows, but not everywhere (Wine keeps a read waiting until its
+// receive time-out).  So everything the worker touches lives in a Job that
+// it shares with the session; a stop posts end code 4 itself, and a worker
+// that has not ended after a short wait is left to end on its own, with
+// its reports switched off and its file already closed and removed.
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <cstring>
+#include <new>
+
+#include "framework/afxmt.h"
+#include "update/http_session.h"
+
+struct CHTTPBinarySession::Job {
+  // Fixed before the worker starts.
+  CString server;
+  CString object;
+  INTERNET_PORT port = 0;
+  DWORD accessType = INTERNET_OPEN_TYPE_DIRECT;
+  CString proxy;
+  CString proxyUser;
+  CString proxyPassword;
+  HWND notify = nullptr;
+  UINT message = 0;
+  BOOL reload = FALSE;
+  DWORD timeoutCap = kReceiveTimeoutCap;
+  CString path;
+
+  // The output file; whoever closes it holds fileLock.
+  CCriticalSection fileLock;
+  CFile* file = nullptr;
+
+  // The run's state between the worker and the stopping thread.
+  CCriticalSection lock;
+  std::atomic<BOOL> stop{FALSE};
+  std::atomic<BOOL> reporting{FALSE};  // the worker is inside SendMessage
+  HINTERNET live[3] = {};              // request, connection, session
+  BOOL cut = FALSE;                    // a stop closed them
+  BOOL endPosted = FALSE;
+  int postedCode = -1;
+  BOOL finished = FALSE;  // the worker is past its last use of the thread object
+  BOOL detached = FALSE;  // the session left the worker to end on its own
+  CWinThread* worker = nullptr;  // the thread object, until it is deleted
+
+  DWORD received = 0;  // unsigned: past 4 GiB the report wraps, nothing overflows
+  DWORD lastReported = 0;
+  DWORD lastReportTick = 0;
+
+  UINT Run();
+  int Transfer(std::unique_ptr<CInternetSession>& session, std::unique_ptr<CHttpConnection>& connection,
+               std::unique_ptr<CHttpFile>& request, LPARAM& rValue);
+  void RequestStop();
+  void CutLocked();
+  BOOL Publish(HINTERNET hSession, HINTERNET hConnection, HINTERNET hRequest);
+  BOOL Withdraw();
+  void PostEnd(int code, LPARAM value);
+  void Report(int kind, LPARAM value);
+  // Writes under the file lock; FALSE when the file is gone (stopped).
+  BOOL Write(const void* data, UINT n);
+  void CloseOutput();
+};
+
+// ---- the session -----------------------------------------------------------
+
+CHTTPBinarySession::~CHTTPBinarySession() {
+  // Never free the session under a running worker.
+  if (m_pWorker != nullptr || (m_job && m_job->file != nullptr)) Stop();
+}
+
+void CHTTPBinarySession::SetNotify(HWND hWnd, UINT nMessage) {
+  m_hNotify = hWnd;
+  m_nNotifyMessage = nMessage;
+}
+
+void CHTTPBinarySession::SetReload(BOOL bReload) { m_bReload = bReload; }
+
+BOOL CHTTPBinarySession::Start(const char* url, const char* path, CFileException* pError) {
+  m_dwAccessType = INTERNET_OPEN_TYPE_DIRECT;
+  m_strProxy.Empty();
+  m_strProxyUser.Empty();
+  m_strProxyPassword.Empty();
+  return BeginDownload(url, path, pError);
+}
+
+BOOL CHTTPBinarySession::StartWithProxy(const char* url, const char* path, CFileException* pError, const char* proxy,
+                                        const char* user, const char* password) {
+  m_strProxyUser.Empty();
+  m_strProxyPassword.Empty();
+  if (proxy != nullptr) {
+    m_dwAccessType = INTERNET_OPEN_TYPE_PROXY;
+    m_strProxy = proxy;
+    // The credentials belong to the proxy alone: the update server must
+    // never see them (it would get them with any 401 it answers).
+    if (user != nullptr) m_strProxyUser = user;
+    if (password != nullptr) m_strProxyPassword = password;
+  } else {
+    m_dwAccessType = INTERNET_OPEN_TYPE_PRECONFIG;
+    m_strProxy.Empty();
+  }
+  return BeginDownload(url, path, pError);
+}
+
+BOOL CHTTPBinarySession::BeginDownload(const char* url, const char* path, CFileException* pError) {
+  // A session runs once.
+  if (m_job) {
+    if (pError != nullptr) pError->m_cause = CFileException::genericException;
+    return FALSE;
+  }
+  std::shared_ptr<Job>* param = nullptr;
+  try {
+    std::shared_ptr<Job> job = std::make_shared<Job>();
+    DWORD service = 0;
+    if (url == nullptr || !AfxParseURL(url, service, job->server, job->object, job->port) ||
+        service != AFX_INET_SERVICE_HTTP) {
+      if (pError != nullptr) {
+        pError->m_cause = CFileException::genericException;
+        pError->m_lOsError = -1;
+        pError->m_strFileName = path;
+      }
+      return FALSE;
+    }
+    // The file exists before the request goes out: a path that cannot be
+    // written costs no download.
+    std::unique_ptr<CFile> file(new CFile);
+    if (!file->Open(path, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive, pError)) return FALSE;
+    job->path = file->GetFilePath();
+    job->file = file.release();
+    job->accessType = m_dwAccessType;
+    job->proxy = m_strProxy;
+    job->proxyUser = m_strProxyUser;
+    job->proxyPassword = m_strProxyPassword;
+    job->notify = m_hNotify;
+    job->message = m_nNotifyMessage;
+    job->reload = m_bReload;
+    job->timeoutCap = m_receiveTimeoutCap;
+    m_job = job;
+    // Suspended first, so that the thread object is ours (no auto-delete)
+    // before the worker can end.
+    param = new std::shared_ptr<Job>(job);
+    CWinThread* worker = AfxBeginThread(&CHTTPBinarySession::DownloadThread, param, THREAD_PRIORITY_NORMAL, 0,
+                                        CREATE_SUSPENDED);
+    if (worker == nullptr) {
+      const DWORD err = ::GetLastError();
+      delete param;
+      job->CloseOutput();
+      if (pError != nullptr) {
+        pError->m_cause = CFileException::genericException;
+        pError->m_lOsError = static_cast<int32_t>(err);
+      }
+      return FALSE;
+    }
+    worker->m_bAutoDelete = FALSE;
+    job->worker = worker;
+    m_pWorker = worker;
+    worker->ResumeThread();
+    return TRUE;
+  } catch (CMemoryException* e) {
+    e->Delete();
+  } catch (const std::bad_alloc&) {
+  }
+  delete param;
+  if (m_job && m_pWorker == nullptr) m_job->CloseOutput();
+  return FALSE;
+}
+
+void CHTTPBinarySession::StopLocked() {
+  if (m_job) m_job->RequestStop();
+}
+
+void CHTTPBinarySession::Stop() {
+  if (!m_job) return;
+  Job& job = *m_job;
+  job.RequestStop();
+  // Called from the handler of one of our own reports: the worker waits
+  // for that handler to return, so answer it now and let the worker run on.
+  if (job.reporting && ::InSendMessage()) ::ReplyMessage(0);
+  if (m_pWorker != nullptr) {
+    // The worker may be inside SendMessage to this very thread: keep
+    // delivering sent messages while waiting, or both would wait for ever.
+    HANDLE h = m_pWorker->m_hThread;
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+      const DWORD spent = ::GetTickCount() - start;
+      if (spent >= kStopWaitMs) break;
+      const DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, kStopWaitMs - spent, QS_SENDMESSAGE);
+      if (r == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        continue;
+      }
+      break;
+    }
+    BOOL leave = FALSE;
+    {
+      CSingleLock lock(&job.lock, TRUE);
+      if (!job.finished) {
+        // Still held in WinINet: it ends on its own and deletes its thread
+        // object then.
+        job.detached = TRUE;
+        leave = TRUE;
+      }
+    }
+    if (!leave) {
+      // Past its last use of the thread object: it ends at once.
+      ::WaitForSingleObject(h, INFINITE);
+      delete m_pWorker;
+    }
+    m_pWorker = nullptr;
+  }
+  job.CloseOutput();
+}
+
+UINT __cdecl CHTTPBinarySession::DownloadThread(LPVOID pParam) {
+  std::unique_ptr<std::shared_ptr<Job>> param(static_cast<std::shared_ptr<Job>*>(pParam));
+  std::shared_ptr<Job> job = *param;
+  param.reset();
+  const UINT rc = job->Run();
+  CSingleLock lock(&job->lock, TRUE);
+  // A worker left alone frees its own thread object after this returns
+  // (the thread's entry reads the flag only then, on this thread).
+  if (job->detached) job->worker->m_bAutoDelete = TRUE;
+  job->finished = TRUE;
+  return rc;
+}
+
+// ---- the job: stopping and reporting -----------------------------------------
+
+void CHTTPBinarySession::Job::CutLocked() {
+  // Closing the handles ends a send or read that waits on a silent server,
+  // where the platform allows; the worker sees the failure, then stop.
+  if (cut) return;
+  bool any = false;
+  for (HINTERNET h : live) {
+    if (h != nullptr) {
+      ::InternetCloseHandle(h);
+      any = true;
+    }
+  }
+  cut = any;
+}
+
+void CHTTPBinarySession::Job::RequestStop() {
+  CSingleLock guard(&lock, TRUE);
+  stop = TRUE;
+  CutLocked();
+  // The owner learns of the stop now, whatever WinINet still waits for.
+  if (!endPosted) {
+    endPosted = TRUE;
+    postedCode = kDownloadStopped;
+    if (notify != nullptr) ::PostMessageA(notify, message, kDownloadStopped, 0);
+  }
+}
+
+BOOL CHTTPBinarySession::Job::Publish(HINTERNET hSession, HINTERNET hConnection, HINTERNET hRequest) {
+  CSingleLock guard(&lock, TRUE);
+  if (stop) return FALSE;
+  live[0] = hRequest;
+  live[1] = hConnection;
+  live[2] = hSession;
+  return TRUE;
+}
+
+BOOL CHTTPBinarySession::Job::Withdraw() {
+  CSingleLock guard(&lock, TRUE);
+  for (HINTERNET& h : live) h = nullptr;
+  return cut;
+}
+
+void CHTTPBinarySession::Job::PostEnd(int code, LPARAM value) {
+  CSingleLock guard(&lock, TRUE);
+  if (endPosted) return;
+  endPosted = TRUE;
+  postedCode = code;
+  if (notify != nullptr) ::PostMessageA(notify, message, static_cast<WPARAM>(code), value);
+}
+
+void CHTTPBinarySession::Job::Report(int kind, LPARAM value) {
+  // Once stop is asked nobody waits for progress any more.
+  if (notify == nullptr || stop) return;
+  reporting = TRUE;
+  ::SendMessageA(notify, message, static_cast<WPARAM>(kind), value);
+  reporting = FALSE;
+}
+
+BOOL CHTTPBinarySession::Job::Write(const void* data, UINT n) {
+  CSingleLock guard(&fileLock, TRUE);
+  if (file == nullptr || stop) return FALSE;
+  file->Write(data, n);
+  return TRUE;
+}
+
+void CHTTPBinarySession::Job::CloseOutput() {
+  CSingleLock guard(&fileLock, TRUE);
+  if (file == nullptr) return;
+  int cause = -1;
+  try {
+    file->Close();
+  } catch (CFileException* e) {
+    cause = e->m_cause;
+    e->Delete();
+  }
+  delete file;
+  file = nullptr;
+  BOOL failed;
+  {
+    CSingleLock guard2(&lock, TRUE);
+    failed = postedCode != kDownloadDone;
+    if (cause >= 0 && !detached && notify != nullptr) {
+      ::PostMessageA(notify, message, kDownloadFileError, cause);
+      failed = TRUE;
+    }
+  }
+  // A failed or stopped run leaves nothing that looks like the file.
+  if (failed) ::DeleteFileA(path);
+}
+
+// ---- the job: the run ----------------------------------------------------------
+
+UINT CHTTPBinarySession::Job::Run() {
+  std::unique_ptr<CInternetSession> session;
+  std::unique_ptr<CHttpConnection> connection;
+  std::unique_ptr<CHttpFile> request;
+  LPARAM value = 0;
+  int code = kDownloadOtherError;
+  try {
+    code = Transfer(session, connection, request, value);
+  } catch (CException* e) {
+    e->Delete();
+    code = kDownloadOtherError;
+    value = 0;
+  } catch (const std::bad_alloc&) {
+    code = kDownloadOtherError;
+    value = 0;
+  }
+  // Handles that a stop closed are not closed twice.
+  if (Withdraw()) {
+    if (request) request->m_hFile = nullptr;
+    if (connection) connection->m_hConnection = nullptr;
+    if (session) session->m_hSession = nullptr;
+  }
+  request.reset();
+  connection.reset();
+  session.reset();
+  PostEnd(code, value);
+  CloseOutput();
+  return 0;
+}
+
+int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session,
+                                      std::unique_ptr<CHttpConnection>& connection,
+                                      std::unique_ptr<CHttpFile>& request, LPARAM& rValue) {
+  rValue = 0;
+  try {
+    session.reset(new CInternetSession(nullptr, 1, accessType, proxy.IsEmpty() ? nullptr : proxy.GetString(),
+                                       nullptr, 0));
+  } catch (CInternetException* e) {
+    rValue = static_cast<LPARAM>(e->m_dwError);
+    e->Delete();
+    return kDownloadNoSession;
+  }
+
+  // A dead server must end a read within the cap.  Where the current value
+  // cannot be read the cap itself is used.
+  DWORD timeout = 0;
+  if (!session->QueryOption(INTERNET_OPTION_RECEIVE_TIMEOUT, timeout) || timeout > timeoutCap) timeout = timeoutCap;
+  session->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, timeout);
+
+  // No user name or password here: on a connection they are the server's
+  // credentials, and the proxy's belong to the proxy alone (set below).
+  try {
+    connection.reset(session->GetHttpConnection(server, port, nullptr, nullptr));
+  } catch (CInternetException* e) {
+    rValue = static_cast<LPARAM>(e->m_dwError);
+    e->Delete();
+    return kDownloadRefused;
+  }
+
+  // NB: DONT_CACHE keeps the file out of the cache; RELOAD, after a failed
+  // check, also refuses any cached copy on the way.
+  const DWORD flags = reload ? INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE : INTERNET_FLAG_DONT_CACHE;
+  try {
+    request.reset(connection->OpenRequest(HTTP_VERB_GET, object, nullptr, 1, nullptr, nullptr, flags));
+  } catch (CInternetException* e) {
+    rValue = static_cast<LPARAM>(e->m_dwError);
+    e->Delete();
+    return kDownloadRequestError;
+  } catch (CException* e) {
+    e->Delete();
+    rValue = static_cast<LPARAM>(::GetLastError());
+    return kDownloadRequestError;
+  }
+  if (!request || request->m_hFile == nullptr) {
+    rValue = static_cast<LPARAM>(::GetLastError());
+    return kDownloadRequestError;
+  }
+  if (!Publish(*session, *connection, request->m_hFile)) return kDownloadStopped;
+  ::InternetSetOptionA(request->m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  // Named proxy only (the others leave these empty), each only when given.
+  if (accessType == INTERNET_OPEN_TYPE_PROXY && !proxyUser.IsEmpty()) {
+    ::InternetSetOptionA(request->m_hFile, INTERNET_OPTION_PROXY_USERNAME, const_cast<char*>(proxyUser.GetString()),
+                         static_cast<DWORD>(proxyUser.GetLength()));
+  }
+  if (accessType == INTERNET_OPEN_TYPE_PROXY && !proxyPassword.IsEmpty()) {
+    ::InternetSetOptionA(request->m_hFile, INTERNET_OPTION_PROXY_PASSWORD,
+                         const_cast<char*>(proxyPassword.GetString()), static_cast<DWORD>(proxyPassword.GetLength()));
+  }
+
+  try {
+    request->SendRequest();
+  } catch (CInternetException* e) {
+    rValue = static_cast<LPARAM>(e->m_dwError);
+    e->Delete();
+    if (stop) {
+      rValue = 0;
+      return kDownloadStopped;
+    }
+    return kDownloadRequestError;
+  } catch (CException* e) {
+    e->Delete();
+    rValue = static_cast<LPARAM>(::GetLastError());
+    return kDownloadRequestError;
+  }
+  // A status that cannot be read counts as success: the body decides.
+  DWORD status = 0;
+  if (request->QueryInfoStatusCode(status) && (status < 200 || status >= 300)) {
+    rValue = static_cast<LPARAM>(status);
+    return kDownloadRefused;
+  }
+
+  Report(kDownloadReportStarted, 0);
+  if (stop) return kDownloadStopped;
+
+  DWORD length = 0;
+  const BOOL lengthKnown = request->QueryInfo(HTTP_QUERY_CONTENT_LENGTH, length);
+  if (lengthKnown) Report(kDownloadReportLength, static_cast<LPARAM>(length));
+
+  received = 0;
+  lastReported = 0;
+  lastReportTick = ::GetTickCount() - kReportIntervalMs;
+  // Reads of 4,096 bytes gather in a 64 KB block that goes to the file in
+  // one write: a system call per read costs a tenth of the rate under Wine.
+  constexpr UINT kBlock = 16 * kReadSize;
+  std::unique_ptr<BYTE[]> block(new BYTE[kBlock]);
+  UINT pending = 0;
+  auto flush = [&]() -> int {
+    if (pending == 0) return -1;
+    try {
+      if (!Write(block.get(), pending)) return kDownloadStopped;
+    } catch (CFileException* e) {
+      rValue = e->m_cause;
+      e->Delete();
+      return kDownloadFileError;
+    }
+    pending = 0;
+    return -1;
+  };
+  for (;;) {
+    if (stop) return kDownloadStopped;
+    UINT got = 0;
+    try {
+      got = request->Read(block.get() + pending, kReadSize);
+    } catch (CInternetException* e) {
+      rValue = static_cast<LPARAM>(e->m_dwError);
+      e->Delete();
+      if (stop) {
+        rValue = 0;
+        return kDownloadStopped;
+      }
+      return kDownloadReadError;
+    }
+    if (stop) return kDownloadStopped;
+    if (got == 0) break;
+    pending += got;
+    if (kBlock - pending < kReadSize) {
+      const int end = flush();
+      if (end >= 0) return end;
+    }
+    received += got;
+    // Progress after more than one read's worth of new bytes, and at most
+    // every kReportIntervalMs: each report is a round trip to the window's
+    // thread, which at two reads a report costs more than the transfer
+    // itself (half the rate under Wine).
+    const DWORD now = ::GetTickCount();
+    if (received - lastReported > kReadSize && now - lastReportTick >= kReportIntervalMs) {
+      Report(kDownloadReportBytes, static_cast<LPARAM>(received));
+      lastReported = received;
+      lastReportTick = now;
+    }
+  }
+  const int end = flush();
+  if (end >= 0) return end;
+  // The connection ended before the announced length: that is a cut
+  // transfer, not a whole file.
+  if (lengthKnown && received < length) {
+    rValue = ERROR_INTERNET_CONNECTION_ABORTED;
+    return kDownloadReadError;
+  }
+  rValue = static_cast<LPARAM>(received);
+  return kDownloadDone;
+}
