@@ -752,6 +752,17 @@ TEST_F(FakeSocketTest, ConnectThatFailsLaterIsReportedAsConnectFailed)
     EXPECT_EQ((std::vector<std::string>{"connect failed -1"}), log.events);
 }
 
+TEST_F(FakeSocketTest, MessageOfTheConnectPassIsReportedAfterTheConnect)
+{
+    // The server spoke at once: its message arrives in the very pass that
+    // completes the connect.
+    ASSERT_EQ(0, socket.Connect("127.0.0.1", 9070, 1));
+    fake::last()->inbox = std::string("\x00\x03\x1f\x00\x09", 5);
+    socket.Poll(1);
+    EXPECT_EQ((std::vector<std::string>{"connected", "world id 9"}), log.events);
+    EXPECT_EQ(CNteSocket::kConnected, socket.GetState());
+}
+
 TEST_F(FakeSocketTest, ErrorsReachTheReceiverAsTypeThree)
 {
     ASSERT_EQ(0, socket.Connect("127.0.0.1", 9070, 1));
