@@ -9,7 +9,8 @@ class CQuorlLauncherCommandLineInfo : public CCommandLineInfo {
   void ParseParam(const char* param, BOOL bFlag, BOOL bLast) override;
 
   int m_nStartMode = 0;
-  // Kept for the record's layout; nothing reads them.
+  // Fixed on purpose: two words of the record's layout, cleared, that
+  // nothing reads.
   int m_nReserved1 = 0;
   int m_nReserved2 = 0;
 };

@@ -1,25 +1,16 @@
-# The launcher program, QuorlLauncher.exe.  Its Win32 parts live beside the
-# neutral code of each area and are gathered here into one program.
+# The launcher program, QuorlLauncher.exe: its one application object and
+# its resources over the application's library, which links every folder's
+# targets.
 set(QUORL_BIN_DIR ${CMAKE_BINARY_DIR}/bin CACHE INTERNAL "")
 
-set(QUORL_LAUNCHER_SOURCES
-  ${CMAKE_SOURCE_DIR}/app/command_line.cpp
-  ${CMAKE_SOURCE_DIR}/app/launcher_app.cpp
-  ${CMAKE_SOURCE_DIR}/app/launcher_util_win.cpp
-  ${CMAKE_SOURCE_DIR}/app/localize_win.cpp
-  ${CMAKE_SOURCE_DIR}/app/main_frame.cpp
-  ${CMAKE_SOURCE_DIR}/app/portal_win.cpp
-  ${CMAKE_SOURCE_DIR}/skin/launcher_view.cpp
-  ${CMAKE_SOURCE_DIR}/update/network.cpp
-  ${CMAKE_SOURCE_DIR}/update/idle_message_loop_win.cpp
-  ${CMAKE_SOURCE_DIR}/update/version_check_win.cpp
-  ${CMAKE_SOURCE_DIR}/update/update_view.cpp
-  ${CMAKE_SOURCE_DIR}/update/version_store_win.cpp
-  ${CMAKE_SOURCE_DIR}/settings/env_dialog.cpp
-)
-add_library(quorl_launcher_objs OBJECT ${QUORL_LAUNCHER_SOURCES})
-target_include_directories(quorl_launcher_objs PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(quorl_launcher_objs PUBLIC quorl_fw quorl_app_core quorl_update_core quorl_skin_core quorl_net quorl_nte quorl_d3d winmm)
+# The program's one application object over the application's library.
+# The program links it, and so does a test program that runs the launcher's
+# own application.
+add_library(quorl_launcher INTERFACE)
+target_sources(quorl_launcher INTERFACE ${CMAKE_SOURCE_DIR}/app/launcher_main.cpp)
+target_link_libraries(quorl_launcher INTERFACE quorl_app)
+# The name tests used when the program gathered every folder's sources.
+add_library(quorl_launcher_objs ALIAS quorl_launcher)
 
 # The default localisation record: code page 949, profile "Quorl".
 set(QUORL_DEFAULT_CODEPAGE 949)
@@ -44,8 +35,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/res/quorl.rc PROPERTIES
 function(quorl_launcher_exe name)
   add_executable(${name} WIN32 ${ARGN} ${CMAKE_SOURCE_DIR}/res/quorl.rc)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/res)
-  target_link_libraries(${name} PRIVATE quorl_launcher_objs quorl_fw_winmain quorl_fw
-    quorl_app_core quorl_update_core quorl_skin_core quorl_net quorl_nte quorl_d3d winmm ole32 shell32 comctl32 user32 gdi32)
+  target_link_libraries(${name} PRIVATE quorl_launcher quorl_fw_winmain)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUORL_BIN_DIR})
 endfunction()
 

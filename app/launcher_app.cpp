@@ -10,15 +10,13 @@
 
 #include "app/command_line.h"
 #include "app/main_frame.h"
+#include "d3d/settings_device.h"
 #include "res/resource.h"
 #include "settings/env_dialog.h"
+#include "settings/env_settings_win.h"
+#include "skin/launcher_screen.h"
 #include "skin/launcher_view.h"
 #include "update/network.h"
-
-const char kFileCheckerMutexName[] = "Quorl File Checker Mutex";
-const char kLauncherMutexName[] = "Quorl Pather Mutex";
-const char kMainFrameClassName[] = "Quorl Pather MainFrame";
-const char kSkinFileName[] = "QuorlLnchr.rdl";
 
 IMPLEMENT_DYNCREATE(CGameWinApp, CWinApp)
 
@@ -28,10 +26,8 @@ constexpr int32_t kSkinCacheSize = 20;
 constexpr uint32_t kSkinImageFlags = 1;
 }  // namespace
 
-// The one application object.
-static CQuorlLauncherApp theApp;
-
-CQuorlLauncherApp* GetLauncherApp() { return &theApp; }
+// The program's one application object is the framework's application.
+CQuorlLauncherApp* GetLauncherApp() { return dynamic_cast<CQuorlLauncherApp*>(AfxGetApp()); }
 
 CQuorlLauncherApp::CQuorlLauncherApp()
     : m_nCodePage(::GetACP()), m_graphicData(kSkinCacheSize, kSkinImageFlags) {}
@@ -84,28 +80,54 @@ BOOL CQuorlLauncherApp::LoadLocalizeInfoFromResource(UINT id, uint32_t key, cons
   return TRUE;
 }
 
+BOOL CQuorlLauncherApp::InitCom() {
+  m_hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  return SUCCEEDED(m_hrCom);
+}
+
+BOOL CQuorlLauncherApp::LoadLocalizeInfo() {
+  const uint32_t key = GetLocalizeInfoServiceId();
+  if (LoadLocalizeInfoFromFile(GetLocalizeInfoFileName(), key))
+    return TRUE;
+  UINT id = 0;
+  const char* type = nullptr;
+  return GetLocalizeInfoResource(&id, &type) && LoadLocalizeInfoFromResource(id, key, type);
+}
+
+void CQuorlLauncherApp::UseProfileOfRecord() {
+  SetRegistryKey("Halvane");
+  std::free(const_cast<char*>(m_pszProfileName));
+  m_pszProfileName = _strdup(m_strProfileName);
+}
+
+BOOL CQuorlLauncherApp::OpenSkin() {
+  CString skinPath;
+  MakeModulePath(kSkinFileName, skinPath);
+  if (!m_graphicData.Open(skinPath))
+    return FALSE;
+  // A file that opens but has no background to show would give a frame of
+  // 0 x 0 pixels or a blank screen: it is as unusable as a missing one.
+  if (!IsUsableLauncherSkin(&m_graphicData)) {
+    m_graphicData.Close();
+    return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL CQuorlLauncherApp::InitInstance() {
   // The update screen's template holds a progress bar.
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
   ::InitCommonControlsEx(&controls);
-  m_hrCom = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (FAILED(m_hrCom))
+  if (!InitCom())
     return FALSE;
 
-  const uint32_t key = GetLocalizeInfoServiceId();
-  if (!LoadLocalizeInfoFromFile(GetLocalizeInfoFileName(), key)) {
-    UINT id = 0;
-    const char* type = nullptr;
-    if (!GetLocalizeInfoResource(&id, &type) || !LoadLocalizeInfoFromResource(id, key, type)) {
-      AfxMessageBox(IDS_ERR_FATAL_START, MB_ICONERROR);
-      return FALSE;
-    }
+  if (!LoadLocalizeInfo()) {
+    AfxMessageBox(IDS_ERR_FATAL_START, MB_ICONERROR);
+    return FALSE;
   }
 
   // All profile access goes to HKCU\Software\Halvane\<profile name>.
-  SetRegistryKey("Halvane");
-  std::free(const_cast<char*>(m_pszProfileName));
-  m_pszProfileName = _strdup(m_strProfileName);
+  UseProfileOfRecord();
 
   CQuorlLauncherCommandLineInfo cmdInfo;
   ParseCommandLine(cmdInfo);
@@ -127,9 +149,7 @@ BOOL CQuorlLauncherApp::InitInstance() {
     return FALSE;
   }
 
-  CString skinPath;
-  MakeModulePath(kSkinFileName, skinPath);
-  if (!m_graphicData.Open(skinPath)) {
+  if (!OpenSkin()) {
     AfxMessageBox(IDS_ERR_INIT_SKIN, MB_ICONEXCLAMATION);
     return FALSE;
   }
@@ -192,6 +212,11 @@ BOOL CQuorlLauncherApp::InitDeviceOrReport() {
   return FALSE;
 }
 
+void CQuorlLauncherApp::LoadEnvSettings() {
+  CDX3DSettingsDevice device(m_device);
+  LoadEnvSettingsFromProfile(*this, m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr, device);
+}
+
 BOOL CQuorlLauncherApp::OnIdle(LONG lCount) {
   if (lCount < 2) {
     CGameWinApp::OnIdle(lCount);
@@ -206,6 +231,8 @@ BOOL CQuorlLauncherApp::OnIdle(LONG lCount) {
 
 int CQuorlLauncherApp::ExitInstance() {
   ShutdownNetwork();
+  // Fixed on purpose: only S_OK is undone, not S_FALSE (COM was already
+  // there on this thread), although COM counts both.
   if (m_hrCom == S_OK)
     ::CoUninitialize();
   m_hrCom = S_FALSE;

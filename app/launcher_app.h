@@ -1,32 +1,15 @@
-// The launcher's application object and the small shared routines of
-// start-up (module paths, messages with the application title, window
-// class and instance probes).
+// The launcher's application object.  The program defines the one
+// instance (app/launcher_main.cpp); GetLauncherApp finds it.
 #pragma once
 
 #include <cstdint>
 
 #include "framework/afxwin.h"
+#include "app/launcher_names.h"
+#include "app/launcher_util.h"
 #include "app/localize.h"
 #include "d3d/launcher_device.h"
 #include "skin/graphic_data.h"
-
-// Owns one named mutex for the life of the object.
-class CMutexObject {
- public:
-  CMutexObject() = default;
-  virtual ~CMutexObject();
-  CMutexObject(const CMutexObject&) = delete;
-  CMutexObject& operator=(const CMutexObject&) = delete;
-
-  // CreateMutexA(NULL, FALSE, name); TRUE when a handle came back (also when
-  // the mutex already existed).
-  BOOL Create(const char* name);
-  void Close();
-  HANDLE GetHandle() const { return m_hMutex; }
-
- private:
-  HANDLE m_hMutex = nullptr;
-};
 
 // Application base of the game's programs; adds nothing of its own.
 class CGameWinApp : public CWinApp {
@@ -75,8 +58,26 @@ class CQuorlLauncherApp : public CGameWinApp {
   // InitDevice, and on failure a message box with its text.
   BOOL InitDeviceOrReport();
   CQuorlDevice& GetDevice() { return m_device; }
+  // The settings dialog's load of the environment settings, each time it
+  // opens: the sound test on the main window, the video memory, defaults
+  // for the device, every section read again, the effective record derived.
+  void LoadEnvSettings();
   CAppDX3DDeviceRequirement& GetDeviceRequirement() { return m_deviceRequirement; }
   BOOL IsDeviceInitialized() const { return m_bDeviceInitialized; }
+
+ protected:
+  // Steps of InitInstance, in its order; each answers FALSE when start-up
+  // must end (the caller shows the message).
+  // COM for this thread, apartment-threaded; the result is kept for exit.
+  BOOL InitCom();
+  // The localisation record from the id file, else from the resource.
+  BOOL LoadLocalizeInfo();
+  // HKEY_CURRENT_USER\Software\Halvane\<record's profile> becomes the
+  // profile store.
+  void UseProfileOfRecord();
+  // The skin beside the program; FALSE also when it has no background the
+  // launcher screen could show.
+  BOOL OpenSkin();
 
  private:
   // Takes code page and profile name from a loaded record.
@@ -93,31 +94,11 @@ class CQuorlLauncherApp : public CGameWinApp {
   BOOL m_bDeviceInitialized = FALSE;
 };
 
+// The application object, or null when the running program's application
+// is not a launcher (only in tests).
 CQuorlLauncherApp* GetLauncherApp();
-
-// Loads string nID and formats it with the application title (string 57344)
-// as its one %s; FALSE (out untouched) when either string is missing.
-BOOL LoadAndFormatWithAppTitle(UINT nID, CString& out);
-// AfxMessageBox of that text (an empty text when formatting failed).
-int MessageBoxWithAppTitle(UINT nID, UINT type);
-
-// The program's folder with its trailing backslash.
-CString GetModuleDirectory();
-void MakeModulePath(const char* fileName, CString& out);
-
-// TRUE at once when the class is already registered in this module.
-BOOL RegisterWindowClass(const char* className, UINT style, HCURSOR cursor, HBRUSH background,
-                         HICON icon, HICON smallIcon);
-// TRUE when the named mutex exists; with a window class, also brings that
-// program's window to the front.
-BOOL ActivateRunningInstance(const char* mutexName, const char* windowClass);
 
 // Win32 sources of the localisation record (results as CLocalizeInfo's).
 int LoadLocalizeInfoResource(CLocalizeInfo& info, UINT id, uint32_t key, const char* type);
 int LoadLocalizeInfoScrambledFile(CLocalizeInfo& info, const char* path, uint32_t key);
 int LoadLocalizeInfoTextFile(CLocalizeInfo& info, const char* path);
-
-extern const char kFileCheckerMutexName[];
-extern const char kLauncherMutexName[];
-extern const char kMainFrameClassName[];
-extern const char kSkinFileName[];

@@ -1,6 +1,9 @@
 // Shared start-up routines: paths beside the program, messages with the
 // application title, the window class and the instance probe.
-#include "app/launcher_app.h"
+#include "app/launcher_util.h"
+
+#include <cstring>
+
 #include "res/resource.h"
 
 CMutexObject::~CMutexObject() { Close(); }

@@ -20,19 +20,23 @@ struct RegionRow {
 
 // The last row serves every code page not listed. 932 shares that row's web
 // addresses; 949 has no default login host (the portal always names one).
+// The defaults are reserved names, so that the launcher never contacts a
+// third party's host by itself: login hosts end in ".invalid" (they must not
+// resolve; an installation names its server in the profile or through the
+// portal), and the addresses shown to a person in ".example".
 const RegionRow kRegions[] = {
-    {932, 418762, "login.quorl-online.jp", "http://www.quorl-online.com/guide/setup.html",
-     "http://www.quorl-online.com/manual/", "http://www.quorl-online.com/"},
-    {936, 427915, "login.quorl-online.cn", "http://www.quorl-online.cn/guide/setup.html",
-     "http://www.quorl-online.cn/manual/", "http://www.quorl-online.cn/"},
-    {949, 441397, "", "http://www.quorl-online.co.kr/guide/setup.html",
-     "http://www.quorl-online.co.kr/manual/", "http://www.quorl-online.co.kr/"},
-    {950, 449137, "login.quorl-online.tw", "http://www.quorl-online.tw/guide/setup.html",
-     "http://www.quorl-online.tw/manual/", "http://www.quorl-online.tw/"},
-    {1252, 452679, "login.quorl-online.eu", "http://www.quorl-online.eu/guide/setup.html",
-     "http://www.quorl-online.eu/manual/", "http://www.quorl-online.eu/"},
-    {0, 2039746, "login.quorl-online.com", "http://www.quorl-online.com/guide/setup.html",
-     "http://www.quorl-online.com/manual/", "http://www.quorl-online.com/"},
+    {932, 418762, "login-jp.quorl.invalid", "http://www.quorl.example/guide/setup.html",
+     "http://www.quorl.example/manual/", "http://www.quorl.example/"},
+    {936, 427915, "login-cn.quorl.invalid", "http://cn.quorl.example/guide/setup.html",
+     "http://cn.quorl.example/manual/", "http://cn.quorl.example/"},
+    {949, 441397, "", "http://kr.quorl.example/guide/setup.html",
+     "http://kr.quorl.example/manual/", "http://kr.quorl.example/"},
+    {950, 449137, "login-tw.quorl.invalid", "http://tw.quorl.example/guide/setup.html",
+     "http://tw.quorl.example/manual/", "http://tw.quorl.example/"},
+    {1252, 452679, "login-eu.quorl.invalid", "http://eu.quorl.example/guide/setup.html",
+     "http://eu.quorl.example/manual/", "http://eu.quorl.example/"},
+    {0, 2039746, "login.quorl.invalid", "http://www.quorl.example/guide/setup.html",
+     "http://www.quorl.example/manual/", "http://www.quorl.example/"},
 };
 const size_t kRegionCount = sizeof(kRegions) / sizeof(kRegions[0]);
 

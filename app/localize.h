@@ -11,8 +11,6 @@
 #include <cstdint>
 #include <string>
 
-#include "app/tickdiff.h"
-
 // ---------------------------------------------------------------------------
 // Per-code-page configuration
 

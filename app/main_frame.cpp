@@ -1,14 +1,14 @@
 #include "app/main_frame.h"
 
 #include "app/launcher_app.h"
+#include "app/portal.h"
 #include "app/window_geometry.h"
 #include "res/resource.h"
 #include "skin/launcher_view.h"
+#include "skin/launcher_view_app.h"
 #include "update/update_view.h"
 
 namespace {
-// Message that starts the update sequence on the update screen.
-constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
 // Pane ids: the visible pane, a view on its way out, a view being made.
 constexpr UINT kPaneId = AFX_IDW_PANE_FIRST;
 constexpr UINT kOldPaneId = AFX_IDW_PANE_FIRST + 100;
@@ -39,9 +39,22 @@ BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
   return TRUE;
 }
 
+void CMainFrame::HandOver(CView* view) {
+  // A screen knows nothing of the application: what it shows and whom it
+  // calls come from here, before its first update.
+  if (auto* launcher = dynamic_cast<CQuorlLauncherView*>(view)) {
+    if (CQuorlLauncherApp* app = GetLauncherApp())
+      launcher->SetSkin(&app->GetGraphicData());
+    launcher->SetHost(&GetLauncherViewAppHost());
+  }
+  if (auto* update = dynamic_cast<CQuorlLauncherUpdateView*>(view))
+    update->SetPortalHandOff(&HandOffPortalData);
+}
+
 void CMainFrame::SizeToSkin(CView* pane) {
   int32_t w = 0, h = 0;
-  GetLauncherApp()->GetGraphicData().GetImageSize(0, &w, &h);
+  if (CQuorlLauncherApp* app = GetLauncherApp())
+    app->GetGraphicData().GetImageSize(0, &w, &h);
   RECT rc = {0, 0, w, h};
   if (pane)
     ::AdjustWindowRectEx(&rc, pane->GetStyle(), FALSE, pane->GetExStyle());
@@ -82,6 +95,8 @@ BOOL CMainFrame::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParent
     SetActiveView(pane, FALSE);
   else
     pane = nullptr;
+  if (pane)
+    HandOver(pane);
   SizeToSkin(pane);
 
   CenterWindow();
@@ -110,6 +125,7 @@ BOOL CMainFrame::SwitchView(CRuntimeClass* pViewClass, BOOL bRecalcLayout) {
                        &context)) {
     return FALSE;  // the view deleted itself with its failed window
   }
+  HandOver(newView);
   newView->OnInitialUpdate();
   if (oldView)
     oldView->SetDlgCtrlID(kOldPaneId);
@@ -190,8 +206,11 @@ void CMainFrame::OnShowUpdateView() {
 }
 
 void CMainFrame::OnSysCommand(UINT nID, LPARAM lParam) {
-  if ((nID & 0xFFF0) == 0x10) {
-    AfxGetMainWnd()->PostMessage(WM_COMMAND, ID_APP_ABOUT, 0);
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    // Nothing adds this item to the frame's own menu, but any program may
+    // send the command, also while there is no main window.
+    if (CWnd* main = AfxGetMainWnd())
+      main->PostMessage(WM_COMMAND, ID_APP_ABOUT, 0);
     return;
   }
   if ((nID & 0xFFF0) == SC_CLOSE) {

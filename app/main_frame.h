@@ -38,6 +38,9 @@ class CMainFrame : public CFrameWnd {
   DECLARE_MESSAGE_MAP()
 
  private:
+  // Hands a new view what it needs (the skin, the application's side of
+  // its commands) right after its window is made.
+  void HandOver(CView* view);
   // Sizes the frame so that its client area holds the skin's background.
   void SizeToSkin(CView* pane);
 };

@@ -55,3 +55,32 @@ function(quorl_bench name)
   target_link_libraries(${name} PRIVATE ${B_LIBS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()
+
+# Each folder builds a platform-neutral core, quorl_<folder>_core (both
+# builds; tested natively under the sanitizers), and on Windows its Win32
+# twin, quorl_<folder>, that holds its screens.  A folder keeps one list of
+# core sources and one of Win32 sources and passes them here:
+#
+#   quorl_folder_targets(<folder>
+#     CORE_SOURCES src...  CORE_LIBS lib...
+#     WIN_SOURCES src...   WIN_LIBS lib...)
+#
+# A core without sources yet is an INTERFACE library, so that the twin and
+# the tests can link it all the same; the twin links its core.
+function(quorl_folder_targets folder)
+  cmake_parse_arguments(F "" "" "CORE_SOURCES;CORE_LIBS;WIN_SOURCES;WIN_LIBS" ${ARGN})
+  set(core quorl_${folder}_core)
+  if(F_CORE_SOURCES)
+    add_library(${core} STATIC ${F_CORE_SOURCES})
+    set(scope PUBLIC)
+  else()
+    add_library(${core} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(${core} ${scope} ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${core} ${scope} quorl_fw_core ${F_CORE_LIBS})
+  if(WIN32 AND F_WIN_SOURCES)
+    add_library(quorl_${folder} STATIC ${F_WIN_SOURCES})
+    target_link_libraries(quorl_${folder} PUBLIC ${core} quorl_fw ${F_WIN_LIBS})
+  endif()
+endfunction()

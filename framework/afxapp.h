@@ -162,8 +162,10 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, i
 // or ExitInstance (FALSE); returns the exit code.  ExitInstance runs once.
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
 
-// MessageBoxA with the application's title as caption and the main window
-// as owner when it exists, is visible and enabled.
+// MessageBoxA with the application's title as caption and the style as
+// given (no icon is added).  The owner is the main window's last active
+// pop-up (a modal dialog above it) or the main window itself, when that
+// window is visible and enabled; else none.
 int AfxMessageBox(const char* lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 // The same with string nIDPrompt (an empty text when it does not exist).
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));

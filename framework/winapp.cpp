@@ -188,29 +188,21 @@ HCURSOR CWinApp::LoadCursor(UINT nIDResource) const {
 }
 
 int CWinApp::DoMessageBox(const char* lpszPrompt, UINT nType, UINT nIDPrompt) {
-  // Owned by the main window only when the user can see and use it;
-  // otherwise the box would hide behind it or belong to nothing visible.
-  HWND hOwner = nullptr;
+  // The box belongs to the window the user works in: the main window, or the
+  // pop-up (a modal dialog) that is active above it and has disabled it;
+  // without an owner it could come up behind that dialog.  A hidden or
+  // disabled window owns nothing: the box would hide with it.  Without a
+  // main window, this thread's active window takes its place.
+  HWND hTop = nullptr;
   CWnd* pMain = GetMainWnd();
-  if (pMain != nullptr && pMain->m_hWnd != nullptr && ::IsWindowVisible(pMain->m_hWnd) &&
-      ::IsWindowEnabled(pMain->m_hWnd)) {
-    hOwner = pMain->m_hWnd;
-  }
-  // A box without an icon gets the customary one of its kind.
-  if ((nType & MB_ICONMASK) == 0) {
-    switch (nType & MB_TYPEMASK) {
-      case MB_OK:
-      case MB_OKCANCEL:
-        nType |= MB_ICONEXCLAMATION;
-        break;
-      case MB_YESNO:
-      case MB_YESNOCANCEL:
-        nType |= MB_ICONQUESTION;
-        break;
-      default:
-        break;
-    }
-  }
+  if (pMain != nullptr && pMain->m_hWnd != nullptr)
+    hTop = pMain->m_hWnd;
+  else
+    hTop = ::GetActiveWindow();
+  while (hTop != nullptr && (::GetWindowLongA(hTop, GWL_STYLE) & WS_CHILD)) hTop = ::GetParent(hTop);
+  HWND hOwner = hTop != nullptr ? ::GetLastActivePopup(hTop) : nullptr;
+  if (hOwner != nullptr && (!::IsWindowVisible(hOwner) || !::IsWindowEnabled(hOwner))) hOwner = nullptr;
+  // The style goes through as given: a caller that wants an icon names it.
   return ::MessageBoxA(hOwner, lpszPrompt != nullptr ? lpszPrompt : "", m_pszAppName, nType);
 }
 

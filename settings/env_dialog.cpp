@@ -1,12 +1,7 @@
 #include "settings/env_dialog.h"
 
-#include "app/launcher_app.h"
+#include "app/launcher_util.h"
 #include "res/resource.h"
-
-namespace {
-// System-menu item that opens the About box in the stand-alone dialog.
-constexpr UINT kAboutMenuId = 0x10;
-}
 
 BEGIN_MESSAGE_MAP(CQuorlEnvDialog, CDialog)
 END_MESSAGE_MAP()
@@ -28,7 +23,7 @@ BOOL CQuorlEnvDialog::OnInitDialog() {
     HMENU sys = ::GetSystemMenu(m_hWnd, FALSE);
     if (sys && about.LoadString(IDS_ABOUT_MENU) && !about.IsEmpty()) {
       ::AppendMenuA(sys, MF_SEPARATOR, 0, nullptr);
-      ::AppendMenuA(sys, MF_STRING, kAboutMenuId, about);
+      ::AppendMenuA(sys, MF_STRING, IDM_ABOUTBOX, about);
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));

@@ -1,9 +1,18 @@
-// The graphics settings as the device layer reads them: the effective
-// record (the user's settings brought within the limits of the device),
-// whose antialias, sync and bbc shape the present parameters.
+// The graphics settings: the user record that the settings pages edit and
+// save under "render_s" and "render_d", and the effective record, the user
+// record brought within the limits of the current device, which the device
+// layer reads (antialias, sync and bbc for the present parameters, gamma).
+//
+// The game client reads the same registry values: key names, sections,
+// REG_DWORD, the load clamps and when the six sea values are stored are
+// fixed from outside this program.
 #pragma once
 
 #include <cstdint>
+
+#include "framework/cstring.h"
+#include "settings/graphic_device.h"
+#include "settings/profile_store.h"
 
 // One set of graphics settings.  The comment gives the registry key where
 // it differs from the field name.
@@ -46,18 +55,88 @@ struct GraphicRecord {
   int32_t gamma;
 };
 
+// ocean_set values below this (read as unsigned) pick a preset row for the
+// six sea values; this and above mean custom, the stored six.
+constexpr uint32_t kOceanSetCustom = 3;
+// The video memory measurement's failure value, and what it counts as.
+constexpr uint32_t kVideoMemoryFailed = 0xFFFFFFFFu;
+constexpr uint32_t kVideoMemoryFallbackMB = 64;
+
+// Capability tests of the defaults (each on the device's current record).
+bool IsLowVideoMemory(uint32_t videoMemoryMB);
+bool IsIntel915Adapter(CGraphicSettingDevice& device);
+bool IsExcludedNvidiaAdapter(uint32_t vendorId, uint32_t deviceId);
+bool HasHardwareVertexShader(CGraphicSettingDevice& device, uint32_t major, uint32_t minor);
+bool HasUsablePixelShader(CGraphicSettingDevice& device);
+bool HasPixelShader20(CGraphicSettingDevice& device);
+
+// The gamma scale for a gamma setting: 256 for 100, 96..416 over 0..200.
+int GammaScaleFromSetting(int32_t gamma);
+
+// Loads string resources for the hint texts (the resource table on Win32,
+// a table in the native tests).  Missing strings give an empty text.
+class CStringSource {
+ public:
+  virtual ~CStringSource() = default;
+  virtual CString Load(UINT id) const = 0;
+};
+
+// The string ids of one hint: main text, recommendation and note (0 = none).
+struct HintTextIds {
+  UINT main;
+  UINT recommendation;
+  UINT note;
+};
+// The ids for settings item `item` given a default record for the device;
+// all 0 for items without a hint.
+HintTextIds SelectHintTextIds(int item, const GraphicRecord& defaults, bool hasPixelShader20);
+
 class CGraphicSetting {
  public:
   // Both records zeroed but for antialias 0, sync 1 and bbc 1: what the
   // present parameters read when the device is created before any load.
   CGraphicSetting();
 
+  uint32_t GetVideoMemoryMB() const { return m_videoMemoryMB; }
+  void SetVideoMemoryMB(uint32_t mb) { m_videoMemoryMB = mb; }
   const GraphicRecord& GetEffective() const { return m_effective; }
   GraphicRecord& GetEffective() { return m_effective; }
   const GraphicRecord& GetUser() const { return m_user; }
   GraphicRecord& GetUser() { return m_user; }
 
+  // Fills rec with the defaults for the device and the video memory held.
+  void ComputeDefaults(GraphicRecord& rec, CGraphicSettingDevice& device) const;
+
+  // Loads into the user record; each read passes the field's current value
+  // as its default, so a missing value keeps it.
+  void LoadPresentOptions(CProfileStore& profile, const char* section);
+  void LoadRenderS(CProfileStore& profile, const char* section);
+  void LoadRenderD(CProfileStore& profile, const char* section);
+  // Saves the user record.  TRUE when every write succeeded (all are tried).
+  BOOL SaveRenderS(CProfileStore& profile, const char* section) const;
+  BOOL SaveRenderD(CProfileStore& profile, const char* section) const;
+
+  // The effective record from the user record (see the definition).
+  void DeriveEffective(CGraphicSettingDevice& device);
+
+  // measuredMB is the raw measurement (kVideoMemoryFailed on failure, which
+  // is kept as 64 MB).
+  // Present options from "render_s", the video memory, then the user record
+  // copied over the effective record.
+  void LoadDeviceOptions(CProfileStore& profile, uint32_t measuredMB);
+  // Defaults into both records, every group loaded, then derived.
+  void LoadAll(CProfileStore& profile, CGraphicSettingDevice& device);
+  // The video memory again, defaults into both records, derived; writes
+  // nothing.
+  void ResetToDefaults(CGraphicSettingDevice& device, uint32_t measuredMB);
+
+  // The explanation of settings item 0..31 (empty for items without one).
+  void GetHintText(CGraphicSettingDevice& device, CString& out, int item, const CStringSource& strings) const;
+
  private:
+  void StoreVideoMemory(uint32_t measuredMB);
+
+  uint32_t m_videoMemoryMB = 0;
   GraphicRecord m_effective;
   GraphicRecord m_user;
 };

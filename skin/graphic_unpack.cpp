@@ -84,12 +84,16 @@ int UnpackBlock(const void* block, uint32_t length, void** out, uint32_t* outLen
   // Written as a subtraction: packed + 12 could wrap on a hostile header.
   if (packed != length - kPackedBlockHeader) return kUnpackBadArgs;
   if (unpacked == 0 || unpacked > kMaxUnpackedSize) return kUnpackBadArgs;
+  // Written as a division: packed * 1032 could wrap.
+  if ((unpacked - 1) / kMaxDeflateRatio >= packed) return kUnpackBadArgs;
 
   uint8_t* dest = static_cast<uint8_t*>(std::malloc(unpacked));
   if (dest == nullptr) return kUnpackNoMemory;
 
   z_stream s;
   std::memset(&s, 0, sizeof(s));
+  // Fixed on purpose: inflateInit_ with the version text "1.2.1", not the
+  // inflateInit macro; zlib only compares its first character.
   int rc = inflateInit_(&s, "1.2.1", static_cast<int>(sizeof(z_stream)));
   if (rc != Z_OK) {
     std::free(dest);

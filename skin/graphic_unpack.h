@@ -9,6 +9,10 @@ constexpr uint32_t kPackedBlockMagic = 0x1A43574Du;
 constexpr uint32_t kPackedBlockHeader = 12;
 // No skin image comes near this; a larger claim is a damaged file.
 constexpr uint32_t kMaxUnpackedSize = 64u * 1024u * 1024u;
+// zlib's bound on how far deflate can expand: at most 1032 bytes out for each
+// byte in.  A header that claims more is damaged and is refused before its
+// output block is allocated.
+constexpr uint32_t kMaxDeflateRatio = 1032;
 // Input and output are offered to inflate in steps of this many bytes.
 constexpr uint32_t kUnpackStep = 8196;
 
@@ -28,7 +32,8 @@ typedef void (*UnpackNotifyFn)(void* context, uint32_t message);
 // with UnpackFree.  Any other result hands out nothing (*out = nullptr,
 // *outLength = 0): 2 out of memory, 3 the block does not start with the
 // magic, 6 missing pointers, an empty block, a packed size that does not
-// match length, or an unpacked size of 0 or above kMaxUnpackedSize; a
+// match length, or an unpacked size of 0, above kMaxUnpackedSize or beyond
+// what the packed size can give (kMaxDeflateRatio); a
 // negative zlib code for a corrupt stream (Z_DATA_ERROR also when the stream
 // gives more or fewer bytes than announced or is followed by extra bytes,
 // Z_BUF_ERROR when it is cut short).  notify may be null.

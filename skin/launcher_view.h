@@ -1,11 +1,25 @@
 // The first screen: the skin's background with the Start, Settings and Exit
-// buttons; the window is dragged by any point outside the buttons.
+// buttons; the window is dragged by any point outside the buttons.  The
+// screen's logic is CLauncherScreen; this window feeds it the mouse and
+// carries out its answers.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "framework/afxwin.h"
+#include "skin/launcher_screen.h"
+
+class CGraphicData;
+
+// What the launcher screen asks of the program around it.  The frame hands
+// one over when it creates the view (the application's is in
+// skin/launcher_view_app.cpp); without one those commands do nothing.
+class CLauncherViewHost {
+ public:
+  virtual ~CLauncherViewHost() = default;
+  // The Settings command: runs the environment settings dialog modally.
+  virtual void RunEnvSettings() = 0;
+};
 
 class CQuorlLauncherView : public CView {
   DECLARE_DYNCREATE(CQuorlLauncherView)
@@ -13,9 +27,15 @@ class CQuorlLauncherView : public CView {
   CQuorlLauncherView();
   ~CQuorlLauncherView() override;
 
+  // Both are handed over before the first update; neither is owned.
+  void SetSkin(CGraphicData* skin) { m_pSkin = skin; }
+  void SetHost(CLauncherViewHost* host) { m_pHost = host; }
+
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
   void OnInitialUpdate() override;
   void OnDraw(CDC* pDC) override;
+
+  const CLauncherScreen& GetScreen() const { return m_screen; }
 
  protected:
   BOOL OnEraseBkgnd(CDC* pDC);
@@ -31,27 +51,10 @@ class CQuorlLauncherView : public CView {
   DECLARE_MESSAGE_MAP()
 
  private:
-  struct Button {
-    int x, y;
-    int firstEntry;
-    UINT command;
-    int width, height;
-    int frame;  // 0 normal, 1 hot, 2 pressed
-  };
+  // Does what the screen asked for after a mouse message.
+  void Carry(const CLauncherScreen::Reply& reply);
 
-  void Compose();
-  // Alpha-blends one skin entry into the back buffer at (x, y).
-  void BlendEntry(int entry, int x, int y);
-  int HitTestButton(CPoint point) const;
-  void SetFrame(int button, int frame);
-
-  std::vector<Button> m_buttons;
-  std::vector<uint32_t> m_pixels;  // back buffer, 0x00RRGGBB, top-down
-  int m_width = 0;
-  int m_height = 0;
-  int m_pressed = -1;
-  int m_hot = -1;
-  BOOL m_bDragging = FALSE;
-  CPoint m_ptDragStart;
-  BOOL m_bCommandFired = FALSE;
+  CGraphicData* m_pSkin = nullptr;
+  CLauncherViewHost* m_pHost = nullptr;
+  CLauncherScreen m_screen;
 };

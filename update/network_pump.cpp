@@ -1,6 +1,6 @@
 #include "update/network_pump.h"
 
-#include "app/tickdiff.h"
+#include "framework/tickdiff.h"
 
 void CNetworkPump::Start(uint32_t now)
 {

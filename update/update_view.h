@@ -1,10 +1,18 @@
 // The captioned update screen shown while the launcher patches itself and
-// the game.  The update sequence itself runs from the start message.
+// the game: status line, versions, the progress of the current download
+// with its Cancel button, and the operations that the update sequence and
+// the patch scripts call (downloads with their check, the client start).
 #pragma once
 
 #include <cstdint>
 
 #include "framework/afxwin.h"
+#include "update/client_start.h"
+#include "update/http_session.h"
+#include "update/version_text.h"
+
+// Posted by the frame to a new update screen: starts the update sequence.
+constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
 
 class CQuorlLauncherUpdateView : public CFormView {
   DECLARE_DYNCREATE(CQuorlLauncherUpdateView)
@@ -19,21 +27,83 @@ class CQuorlLauncherUpdateView : public CFormView {
   // quits.  version 0 asks about the installed launcher and game.
   int CheckVersion(uint32_t version);
 
-  // 0 verified, 1 download again, 2 again bypassing caches, 3 give up.
-  int DownloadWithRetry(const char* address, const char* targetPath, uint32_t size, uint32_t crc);
+  // Status line := text (empty for null).  The other controls are enabled
+  // unless hideDetails is set; with it the versions, byte counts and
+  // remaining time are emptied and the bar goes to 0.  Cancel stays as the
+  // download left it: it is usable only while a transfer runs.
+  void SetStatusTexts(const char* text, BOOL hideDetails);
+  // The same with string id formatted with the application title (0: none).
+  void SetStatusString(UINT id, BOOL hideDetails);
+  // "%u.%03u" of the version into control id.
+  void ShowVersion(uint32_t version, int id);
+  // Store and show LATESTVER (1028) and NEXTVER (1029); a and b are not
+  // used.  TRUE.
   int SetLatestVersion(uint32_t a, uint32_t b, uint32_t version);
   int SetNextVersion(uint32_t a, uint32_t b, uint32_t version);
+  uint32_t GetLatestVersion() const { return m_latestVersion; }
+  uint32_t GetNextVersion() const { return m_nextVersion; }
+
+  // Downloads url to path until it checks out (size and CRC-32) or the
+  // user gives up (FALSE).  Every failure asks Retry/Cancel first.
+  BOOL DownloadWithRetry(const char* url, const char* path, uint32_t size, uint32_t crc);
+  // One attempt: 0 verified, 1 again (after an error), 2 again bypassing
+  // caches (after a failed check), 3 give up.  Returns only when the
+  // session is gone.
+  int DownloadFile(const char* url, const char* path, uint32_t size, uint32_t crc, BOOL reload);
+  // The Retry/Cancel question with string id; TRUE for Retry.
+  BOOL AskRetryById(UINT id);
+  // Starts the game client (StartClientProcess without extra text, with
+  // the portal's hand-off that the frame gave).
+  BOOL StartClient();
+  // What puts the portal's launch text back on the clipboard for the
+  // client; given by the frame when it makes the screen.
+  void SetPortalHandOff(ClientHandOffFunction handOff) { m_pfnPortalHandOff = handOff; }
+
+  // Test access: the end code of the running or last download (-1 while
+  // one waits).
+  int GetEndCode() const { return m_nEndCode; }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
+  void OnDestroy();
+  void OnTimer(UINT_PTR nIDEvent);
+  void OnCancel();
   LRESULT OnStartUpdate(WPARAM, LPARAM);
-  void OnCancelUpdate();
+  LRESULT OnDownloadProgress(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
  private:
+  // Byte counts and bar for n bytes of the current file.
+  void ShowProgress(uint32_t received, BOOL finished);
+  // The remaining-time text for n bytes received.
+  void ShowRemainingTime(uint32_t received);
+  void ShowBusyDots();
+
+  // Timer of the busy dots, 300 ms apart while a download runs.
+  static constexpr UINT_PTR kBusyDotsTimer = 0x20040825;
+
+  int32_t m_nEndCode = -1;
+  uint32_t m_nEndValue = 0;
+  CHTTPBinarySession* m_pSession = nullptr;
+  BOOL m_bCancelRequested = FALSE;
+  uint32_t m_nLength = 0;
+  uint32_t m_startTick = 0;
+  uint32_t m_speedTick = 0;
+  uint32_t m_reportTick = 0;
+  BOOL m_bTransferStarted = FALSE;
+  CString m_strProgressLabel;
+  int32_t m_nDots = 0;
   uint32_t m_latestVersion = 0;
   uint32_t m_nextVersion = 0;
-};
+  ClientHandOffFunction m_pfnPortalHandOff = nullptr;
 
-// "%u.%03u" of the version's millions and thousands.
-CString FormatVersion(uint32_t version);
+  CStatic m_wndStatus;
+  CStatic m_wndLatest;
+  CStatic m_wndCurrent;
+  CStatic m_wndNext;
+  CStatic m_wndProgressLabel;
+  CStatic m_wndRemaining;
+  CStatic m_wndBytes;
+  CProgressCtrl m_wndProgress;
+  CButton m_wndCancel;
+};

@@ -1,6 +1,6 @@
 #include "update/version_check.h"
 
-#include "app/tickdiff.h"
+#include "framework/tickdiff.h"
 #include "net/login_messages.h"
 
 namespace {

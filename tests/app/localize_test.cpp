@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/scramble.h"
-#include "app/tickdiff.h"
 
 namespace {
 
@@ -79,6 +79,35 @@ TEST(RegionTable, SupportedCodePages) {
   EXPECT_EQ(418762u, kLocalizeInfoServiceId);
 }
 
+// The host of an "http://host/..." address.
+std::string UrlHost(const std::string& url) {
+  const std::string scheme = "http://";
+  if (url.compare(0, scheme.size(), scheme) != 0)
+    return std::string();
+  const size_t end = url.find_first_of("/:", scheme.size());
+  return url.substr(scheme.size(), end == std::string::npos ? std::string::npos : end - scheme.size());
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() > tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Nothing the launcher contacts or shows by default belongs to anyone:
+// login hosts cannot resolve, web addresses are examples.
+TEST(RegionTable, DefaultHostsAreReservedNames) {
+  for (uint32_t cp : {932u, 936u, 949u, 950u, 1252u, 1251u, 0u}) {
+    SCOPED_TRACE(cp);
+    const std::string login = GetDefaultLoginHostForCodePage(cp);
+    if (!login.empty()) {
+      EXPECT_TRUE(EndsWith(login, ".invalid")) << login;
+    }
+    for (const char* url : {GetSetupGuideURLForCodePage(cp), GetManualURLForCodePage(cp),
+                            GetHomePageURLForCodePage(cp)}) {
+      EXPECT_TRUE(EndsWith(UrlHost(url), ".example")) << url;
+    }
+  }
+}
+
 TEST(RegionTable, KoreaHasNoDefaultHost) {
   EXPECT_STREQ("", GetDefaultLoginHostForCodePage(949));
 }
@@ -100,13 +129,50 @@ TEST(RegionTable, JapanSharesTheLastRowsAddressesButNotItsHost) {
 
 // ---------------------------------------------------------------------------
 
-TEST(LocalizeRecord, ConstructorKeepsItsArguments) {
-  CLocalizeInfo info("name", 949);
-  EXPECT_EQ(949u, info.GetCodePage());
-  EXPECT_EQ("name", info.GetProfileName());
-  CLocalizeInfo start;
-  EXPECT_EQ(932u, start.GetCodePage());
-  EXPECT_EQ("", start.GetProfileName());
+// A successful load replaces both fields of the record it is given, also
+// with an empty name: start-up builds its record with a name and code page
+// of its own and must not keep either.
+TEST(LocalizeRecord, ALoadReplacesBothFieldsEvenWithAnEmptyName) {
+  const unsigned char block[] = {0xA8, 0x03, 0, 0, 0};  // 936, name of length 0
+  struct Case {
+    const char* source;
+    std::function<int(CLocalizeInfo&)> load;
+    uint32_t codePage;
+  } const cases[] = {
+      {"scrambled", [](CLocalizeInfo& i) { return i.DecodeRecord("JKYUkYvi8s@uYKyd", kKey); }, 932},
+      {"text form", [](CLocalizeInfo& i) { return i.ParseTextRecord("1252\r\n", "\r\n"); }, 1252},
+      {"block", [&](CLocalizeInfo& i) { return i.ReadRecordBlock(block, sizeof block); }, 936},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    CLocalizeInfo info("name", 949);
+    ASSERT_EQ(kLocalizeOk, c.load(info));
+    EXPECT_EQ(c.codePage, info.GetCodePage());
+    EXPECT_EQ("", info.GetProfileName());
+  }
+}
+
+// Records scrambled apart from this code from the record's definition:
+// the encoder must give them, and the decoder must read them.
+TEST(LocalizeRecord, KnownAnswers) {
+  struct Case {
+    uint32_t codePage;
+    const char* name;
+    uint32_t seed;
+    const char* scrambled;
+  } const cases[] = {
+      {949, "Quorl", 1234567, "MUKE@P8d2iYm0vEXMCL21TaE7A"},
+      {1252, "E2EProfile", 1700000000, "JKYUkYfj8s@u2KhJvlEfGnveLa3DNAIL7B"},
+      {932, "", 1700000000, "JKYUkYvi8s@uYKyd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scrambled);
+    EXPECT_EQ(c.scrambled, CLocalizeInfo::EncodeRecord(c.codePage, c.name, kKey, c.seed));
+    CLocalizeInfo info("before", 1);
+    ASSERT_EQ(kLocalizeOk, info.DecodeRecord(c.scrambled, kKey));
+    EXPECT_EQ(c.codePage, info.GetCodePage());
+    EXPECT_EQ(c.name, info.GetProfileName());
+  }
 }
 
 TEST(LocalizeRecord, RoundTripsCodePagesAndNames) {
@@ -379,23 +445,6 @@ TEST(ParseIntLikeAtoi, Cases) {
     EXPECT_EQ(c.value, ParseIntLikeAtoi(c.text));
   }
   EXPECT_EQ(0, ParseIntLikeAtoi(nullptr));
-}
-
-TEST(TickDiff, Cases) {
-  struct Case {
-    uint32_t start, now, diff;
-  } cases[] = {
-      {0xFFFFFFF0u, 16u, 31u},  // across the wrap: one less than the modular 32
-      {5, 5, 0},
-      {5, 10, 5},
-      {0, 0xFFFFFFFFu, 0xFFFFFFFFu},
-      {0xFFFFFFFFu, 0, 0},
-      {10, 5, 0xFFFFFFFAu},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.start << " -> " << c.now);
-    EXPECT_EQ(c.diff, TickDiff(c.start, c.now));
-  }
 }
 
 // ---------------------------------------------------------------------------

@@ -177,34 +177,84 @@ TEST(TextCodec, DecodeRefusesBadArguments) {
 
 // ---------------------------------------------------------------------------
 
-// The first word of seeding, computed here on its own: the top bits of 32
-// steps of the multiplier sequence, the newest bit highest.
-uint32_t FirstSeedWord(uint32_t seed) {
-  uint32_t x = seed, word = 0;
-  for (int bit = 0; bit < 32; ++bit) {
-    x = x * 1566083941u + 1u;
-    word = (word >> 1) | (x & 0x80000000u);
+// Known answers, computed apart from this code from the generator's
+// definition: per seed, words 0, 16, 260 and 520 right after seeding, the
+// first 16 bytes drawn, bytes 516-527 (the refill comes after byte 520) and
+// the FNV-1a hash of the first 4000 bytes.
+struct KeystreamVector {
+  uint32_t seed;
+  uint32_t w0, w16, w260, w520;
+  const char* first16;
+  const char* around521;
+  uint32_t fnv4000;
+};
+
+const KeystreamVector kKeystreamVectors[] = {
+    {0u, 0x7731AFD4, 0x8D439707, 0x290C664D, 0xBD1AA238, "D40646658925DF6D14BF3A783A518ACB",
+     "03B350A94CD41224BFC68B5D", 0x8E45D1BC},
+    {1u, 0x3B98D7EA, 0x4A80B8A3, 0x251D7405, 0xDE0D0225, "EAD22413C910EE9729FDBCBE16AA4747",
+     "0CD9AB578FEAAA32D4E3452E", 0x884729A0},
+    {418762u, 0x0AD0DAA6, 0x1D1AEDB2, 0x271DAA9F, 0x2D904865, "A68B27472E3B2A9638A43BB723490BB4",
+     "EAFD46646FA615C466744CBE", 0x8C839537},
+    {1700000000u, 0x27C6E96C, 0xC924AD74, 0x7CCBAD0C, 0x46EE1409, "6CC13D4BFC99727BC80DC4537247A0DF",
+     "CBA0E151136C87B411361881", 0x0ADF61F3},
+    {0xFFFFFFFFu, 0x8C79806F, 0x10174E6E, 0x10A4B088, 0xC8A94556, "6FD69565A5241F1222FD97538D1AE0F5",
+     "E6CA8ED23D6F8228C37E2312", 0x7F2C8D32},
+};
+
+std::string Hex(const std::vector<uint8_t>& bytes, size_t from, size_t count) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (size_t i = from; i < from + count; ++i) {
+    out += kDigits[bytes[i] >> 4];
+    out += kDigits[bytes[i] & 15];
   }
-  return word;
+  return out;
+}
+
+uint32_t Fnv1a(const std::vector<uint8_t>& bytes) {
+  uint32_t h = 0x811C9DC5u;
+  for (uint8_t b : bytes) {
+    h ^= b;
+    h *= 0x01000193u;
+  }
+  return h;
+}
+
+TEST(Keystream, KnownAnswers) {
+  for (const KeystreamVector& v : kKeystreamVectors) {
+    SCOPED_TRACE(v.seed);
+    Keystream521* ks = KeystreamCreate(v.seed);
+    ASSERT_NE(nullptr, ks);
+    EXPECT_EQ(v.w0, ks->words[0]);
+    EXPECT_EQ(v.w16, ks->words[16]);
+    EXPECT_EQ(v.w260, ks->words[260]);
+    EXPECT_EQ(v.w520, ks->words[520]);
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < 4000; ++i)
+      bytes.push_back(KeystreamNextByte(ks));
+    KeystreamDestroy(ks);
+    EXPECT_EQ(v.first16, Hex(bytes, 0, 16));
+    EXPECT_EQ(v.around521, Hex(bytes, 516, 12));
+    EXPECT_EQ(v.fnv4000, Fnv1a(bytes));
+  }
 }
 
 TEST(Keystream, FirstWordSurvivesRefillsAndIsTheFirstByte) {
-  for (uint32_t seed : {0u, 1u, 418762u, 1700000000u, 0xFFFFFFFFu}) {
-    SCOPED_TRACE(seed);
-    Keystream521* ks = KeystreamCreate(seed);
+  for (const KeystreamVector& v : kKeystreamVectors) {
+    SCOPED_TRACE(v.seed);
+    Keystream521* ks = KeystreamCreate(v.seed);
     ASSERT_NE(nullptr, ks);
-    const uint32_t w0 = FirstSeedWord(seed);
-    EXPECT_EQ(w0, ks->words[0]);  // three refills during seeding left it alone
     EXPECT_EQ(520, ks->index);
-    EXPECT_EQ(static_cast<uint8_t>(w0), KeystreamNextByte(ks));
+    EXPECT_EQ(static_cast<uint8_t>(v.w0), KeystreamNextByte(ks));
     EXPECT_EQ(0, ks->index);
     // Every 521st byte comes right after a refill and is w[0] again.
     for (int round = 0; round < 4; ++round) {
       for (int i = 0; i < 520; ++i)
         KeystreamNextByte(ks);
       EXPECT_EQ(520, ks->index);
-      EXPECT_EQ(static_cast<uint8_t>(w0), KeystreamNextByte(ks));
-      EXPECT_EQ(w0, ks->words[0]);
+      EXPECT_EQ(static_cast<uint8_t>(v.w0), KeystreamNextByte(ks));
+      EXPECT_EQ(v.w0, ks->words[0]);
     }
     KeystreamDestroy(ks);
   }
@@ -225,6 +275,44 @@ TEST(Keystream, SameSeedSameStreamOtherSeedOther) {
 }
 
 // ---------------------------------------------------------------------------
+
+// Known answers computed apart from this code from the scrambler's
+// definition; each also unscrambles back with its key.
+TEST(Scrambler, KnownAnswers) {
+  struct Case {
+    std::string text;
+    uint32_t key, seed;
+    const char* scrambled;
+  } const cases[] = {
+      {"Quorl profile", 418762, 1700000000, "JKYUk0CsRkCj4JPBmtVq_bwQ"},
+      {"a", 418762, 1700000000, "JKYUk0Pv"},
+      {"abc", 0, 0, "@@@@@TKYkTF"},
+      {"Quorl", 2039746, 0xFFFFFFFFu, "8@N3_6yn5eQxj@"},
+      {"949", 441397, 1234567, "xpFE@zc@NhM"},
+      {"\xC4\xF9\xBF\xEF", 452679, 1700000001, "FkQUkMuGbWll"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scrambled);
+    EXPECT_EQ(c.scrambled, Scramble(c.text, c.key, c.seed));
+    char* plain = nullptr;
+    ASSERT_EQ(1, ScrambleDecodeString(c.scrambled, c.key, &plain));
+    EXPECT_EQ(c.text, plain);
+    ScrambleFreeString(plain);
+  }
+}
+
+// A text longer than one round of the generator (521 bytes): 600 bytes
+// 1, 2, ..., 255, 1, 2, ...
+TEST(Scrambler, KnownAnswerPastOneGeneratorRound) {
+  std::string text;
+  for (int i = 0; i < 600; ++i)
+    text.push_back(static_cast<char>(1 + i % 255));
+  const std::string scrambled = Scramble(text, 418762, 1700000000);
+  ASSERT_EQ(807u, scrambled.size());
+  EXPECT_EQ("JKYUk01v97T9eV2bAevye8WRu9baqTceoVRfPJy9", scrambled.substr(0, 40));
+  EXPECT_EQ("8fERbxmo6A2hVKh4uS6V2yypsGjNJjFjW9y7aGP@", scrambled.substr(807 - 40));
+  EXPECT_EQ(0x7D9939FBu, Fnv1a(std::vector<uint8_t>(scrambled.begin(), scrambled.end())));
+}
 
 TEST(Scrambler, RecordLengths) {
   struct Case {

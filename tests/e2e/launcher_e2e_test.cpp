@@ -4,14 +4,21 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstring>
 #include <string>
 
+#include "app/launcher_names.h"
 #include "app/localize.h"
 #include "app/portal_cipher.h"
 #include "app/window_geometry.h"
+#include "framework/afxres.h"
+#include "res/resource.h"
 #include "skin/graphic_data.h"
+#include "skin/launcher_screen.h"
 #include "tests/e2e/win_driver.h"
+#include "tools/mkskin/rdl_writer.h"
 
 using namespace e2e;
 
@@ -29,9 +36,6 @@ const char kText20003[] = "파일 복구 툴이 실행되고 있습니다.\n툴�
 
 constexpr DWORD kWindowTimeout = 20000;
 constexpr DWORD kExitTimeout = 20000;
-constexpr UINT kShowLauncher = 32779;
-constexpr UINT kShowUpdate = 32780;
-constexpr UINT kExit = 32778;
 
 struct Install {
   TempFolder folder;
@@ -44,7 +48,7 @@ void Stage(Install& in, bool withSkin = true, const char* program = "QuorlLaunch
   in.exe = in.folder.File("QuorlLauncher.exe");
   ASSERT_TRUE(::CopyFileA((kBinDir + program).c_str(), in.exe.c_str(), FALSE)) << kBinDir + program;
   if (withSkin) {
-    ASSERT_TRUE(CopyInto(kBinDir + "QuorlLnchr.rdl", in.folder.Path(), "QuorlLnchr.rdl"));
+    ASSERT_TRUE(CopyInto(kBinDir + kSkinFileName, in.folder.Path(), kSkinFileName));
   }
 }
 
@@ -52,21 +56,26 @@ bool Launch(Process& p, const Install& in, const std::string& args) {
   return p.Start(in.exe, args, in.folder.Path());
 }
 
-HWND WaitForFrame(const Process& p) { return WaitForWindow(p.Pid(), "Quorl Pather MainFrame", kWindowTimeout); }
+HWND WaitForFrame(const Process& p) { return WaitForWindow(p.Pid(), kMainFrameClassName, kWindowTimeout); }
 
-// Waits for a message box of the process, checks its text and closes it.
-void ExpectMessageBoxAndExit(Process& p, const char* expected) {
+// Waits for a message box of the process, checks its text and icon, and
+// closes it.
+void ExpectMessageBoxAndExit(Process& p, const char* expected, BoxIcon icon) {
   HWND box = WaitForWindow(p.Pid(), "#32770", kWindowTimeout);
   ASSERT_NE(nullptr, box) << "no message box appeared";
   EXPECT_EQ(expected, MessageBoxText(box));
   EXPECT_EQ("Quorl", WindowTextUtf8(box));
+  BoxIcon shown = BoxIcon::kOther;
+  // The box may still be painting its icon.
+  WaitUntil([&] { return (shown = MessageBoxIcon(box)) == icon; }, 3000);
+  EXPECT_STREQ(BoxIconName(icon), BoxIconName(shown));
   PressButton(box, IDOK);
   EXPECT_NE(-1, p.Wait(kExitTimeout)) << "the launcher did not end after its message";
 }
 
 void SkinBackgroundSize(int32_t* w, int32_t* h) {
   CGraphicData skin(20, 1);
-  ASSERT_TRUE(skin.Open((kBinDir + "QuorlLnchr.rdl").c_str()));
+  ASSERT_TRUE(skin.Open((kBinDir + kSkinFileName).c_str()));
   ASSERT_TRUE(skin.GetImageSize(0, w, h));
 }
 
@@ -144,27 +153,73 @@ TEST(LauncherStartup, MissingSkinFileShowsInitialisationError) {
   Stage(in, /*withSkin=*/false);
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20001);
+  ExpectMessageBoxAndExit(p, kText20001, BoxIcon::kWarning);
 }
 
 TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
   Install in;
   Stage(in, /*withSkin=*/false);
   // A count of 200 entries with the index cut short.
-  ASSERT_TRUE(WriteFileBytes(in.folder.File("QuorlLnchr.rdl"), std::string("\xC8\x00\x00\x00", 4)));
+  ASSERT_TRUE(WriteFileBytes(in.folder.File(kSkinFileName), std::string("\xC8\x00\x00\x00", 4)));
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20001);
+  ExpectMessageBoxAndExit(p, kText20001, BoxIcon::kWarning);
+}
+
+// The built skin with its background entry replaced by a packed block whose
+// stream is damaged; every other entry as it was.
+std::string SkinWithDamagedBackground() {
+  CGraphicData skin(20, 1);
+  if (!skin.Open((kBinDir + kSkinFileName).c_str()))
+    return std::string();
+  CRdlWriter writer;
+  for (int32_t i = 0; i < skin.GetCount(); ++i) {
+    CGraphicDataHandle image;
+    if (!skin.GetImage(i, &image))
+      return std::string();
+    std::vector<uint8_t> bytes(image.data, image.data + image.size);
+    if (i == 0) {
+      std::vector<uint8_t> block = CRdlWriter::PackBlock(bytes);
+      for (size_t k = block.size() / 2; k < block.size() / 2 + 8; ++k)
+        block[k] ^= 0xA5;
+      writer.AddRaw(static_cast<uint16_t>(image.width), static_cast<uint16_t>(image.height), block);
+    } else {
+      writer.AddPacked(static_cast<uint16_t>(image.width), static_cast<uint16_t>(image.height), bytes);
+    }
+  }
+  const std::vector<uint8_t> file = writer.Build();
+  return std::string(file.begin(), file.end());
+}
+
+// A skin file that opens but could not show the launcher screen.
+TEST(LauncherStartup, SkinWithoutAUsableBackgroundShowsInitialisationError) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  } const cases[] = {
+      {"no entries", std::string("\x00\x00\x00\x00\x00", 5)},
+      {"damaged background entry", SkinWithDamagedBackground()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_FALSE(c.bytes.empty());
+    Install in;
+    Stage(in, /*withSkin=*/false);
+    ASSERT_TRUE(WriteFileBytes(in.folder.File(kSkinFileName), c.bytes));
+    Process p;
+    ASSERT_TRUE(Launch(p, in, ""));
+    ExpectMessageBoxAndExit(p, kText20001, BoxIcon::kWarning);
+  }
 }
 
 TEST(LauncherStartup, RunningFileCheckerRefusesTheStart) {
   Install in;
   Stage(in);
-  HANDLE checker = ::CreateMutexA(nullptr, FALSE, "Quorl File Checker Mutex");
+  HANDLE checker = ::CreateMutexA(nullptr, FALSE, kFileCheckerMutexName);
   ASSERT_NE(nullptr, checker);
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20003);
+  ExpectMessageBoxAndExit(p, kText20003, BoxIcon::kWarning);
   ::CloseHandle(checker);
 }
 
@@ -173,13 +228,13 @@ TEST(LauncherStartup, NoLocalisationRecordAnywhereIsFatal) {
   Stage(in, true, "QuorlLauncher_noid.exe");
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20002);
+  ExpectMessageBoxAndExit(p, kText20002, BoxIcon::kError);
 }
 
 TEST(LauncherStartup, DamagedIdFileFallsBackToTheBuiltInRecord) {
   Install in;
   Stage(in);
-  ASSERT_TRUE(WriteFileBytes(in.folder.File("Quorl.id"), "#### not a record ####\r\n"));
+  ASSERT_TRUE(WriteFileBytes(in.folder.File(kLocalizeInfoFileName), "#### not a record ####\r\n"));
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
   HWND frame = WaitForFrame(p);
@@ -191,7 +246,7 @@ TEST(LauncherStartup, IdFileBesideTheProgramIsEnough) {
   Stage(in, true, "QuorlLauncher_noid.exe");
   std::string record = CLocalizeInfo::EncodeRecord(1252, "E2EProfile", kLocalizeInfoServiceId, 1234567);
   ASSERT_FALSE(record.empty());
-  ASSERT_TRUE(WriteFileBytes(in.folder.File("Quorl.id"), record + "\r\n"));
+  ASSERT_TRUE(WriteFileBytes(in.folder.File(kLocalizeInfoFileName), record + "\r\n"));
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
   HWND frame = WaitForFrame(p);
@@ -206,7 +261,7 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   EXPECT_EQ("Quorl", WindowTextUtf8(frame));
 
   // The view has a border; the picture fills the view's client area.
-  HWND view = ::GetDlgItem(frame, 59648);
+  HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
   ASSERT_NE(nullptr, view);
   SIZE vs = ClientSize(view);
   EXPECT_EQ(w, vs.cx);
@@ -219,7 +274,7 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   SaveBmp(shot, kShotDir + "launcher-screen.bmp");
   {
     CGraphicData skin(20, 1);
-    ASSERT_TRUE(skin.Open((kBinDir + "QuorlLnchr.rdl").c_str()));
+    ASSERT_TRUE(skin.Open((kBinDir + kSkinFileName).c_str()));
     CGraphicDataHandle bg;
     ASSERT_TRUE(skin.GetImage(0, &bg));
     const uint8_t* palette = bg.data + static_cast<size_t>(w) * h;
@@ -237,22 +292,19 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   }
 
   // To the update screen: a caption, and closing is refused while updating.
-  ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
   EXPECT_TRUE(WaitUntil([&] { return HasCaption(frame); }, kWindowTimeout));
   ::PostMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
   ::Sleep(300);
   EXPECT_TRUE(p.Running());
   EXPECT_TRUE(::IsWindow(frame));
-  Capture updateShot;
-  if (CaptureClient(frame, &updateShot))
-    SaveBmp(updateShot, kShotDir + "update-screen.bmp");
 
   // And back: no caption, the skin's size again.
-  ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
   EXPECT_TRUE(WaitUntil([&] { return !HasCaption(frame); }, kWindowTimeout));
   EXPECT_TRUE(WaitUntil(
       [&] {
-        HWND v = ::GetDlgItem(frame, 59648);
+        HWND v = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
         return v && ClientSize(v).cx == w && ClientSize(v).cy == h;
       },
       5000));
@@ -262,6 +314,152 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   EXPECT_EQ(0, p.Wait(kExitTimeout));
 }
 
+// Whether the view shows, over a button's rectangle, what the screen
+// composed from the same skin shows with that button in the given frame.
+bool ShowsButtonFrame(HWND view, int button, int frame) {
+  CGraphicData skin(20, 1);
+  if (!skin.Open((kBinDir + kSkinFileName).c_str()))
+    return false;
+  CLauncherScreen expected;
+  expected.Build(&skin);
+  expected.SetFrame(button, frame);
+  const CLauncherScreen::Button& b = expected.GetButtons()[button];
+  Capture shot;
+  if (!CaptureClient(view, &shot) || shot.width != expected.GetWidth())
+    return false;
+  for (int y = b.y; y < b.y + b.height; ++y) {
+    for (int x = b.x; x < b.x + b.width; ++x) {
+      if (shot.At(x, y) != expected.GetPixels()[static_cast<size_t>(y) * shot.width + x])
+        return false;
+    }
+  }
+  return true;
+}
+
+// The user points at Start, presses and releases the left mouse button:
+// real input through the system, no command posted by the test.
+TEST_F(LauncherFrame, ClickingTheStartButtonShowsTheUpdateScreen) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_TRUE(WaitForScreen(frame, false));
+  HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
+  ASSERT_NE(nullptr, view);
+  constexpr int kStart = 0;
+  CGraphicData skin(20, 1);
+  ASSERT_TRUE(skin.Open((kBinDir + kSkinFileName).c_str()));
+  CLauncherScreen layout;
+  layout.Build(&skin);
+  const CLauncherScreen::Button& start = layout.GetButtons()[kStart];
+  ASSERT_EQ(static_cast<uint32_t>(ID_LAUNCHER_START), start.command);
+  POINT at = {start.x + start.width / 2, start.y + start.height / 2};
+  ASSERT_TRUE(::ClientToScreen(view, &at));
+  ASSERT_EQ(view, ::WindowFromPoint(at)) << "the launcher is not under the pointer's target";
+
+  // Away from the button first, so that arriving on it is a change.
+  POINT away = {start.x + start.width / 2, start.y - 20};
+  ASSERT_TRUE(::ClientToScreen(view, &away));
+  ASSERT_TRUE(MoveMouseTo(away.x, away.y));
+  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFrameNormal); },
+                        kWindowTimeout));
+  ASSERT_TRUE(MoveMouseTo(at.x, at.y));
+  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFrameHot); },
+                        kWindowTimeout))
+      << "pointing at Start does not show its hot frame";
+  ASSERT_TRUE(MouseLeftButton(true));
+  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFramePressed); },
+                        kWindowTimeout))
+      << "pressing Start does not show its pressed frame";
+  EXPECT_FALSE(HasCaption(frame)) << "the press alone switched screens";
+  ASSERT_TRUE(MouseLeftButton(false));
+  EXPECT_TRUE(WaitForScreen(frame, true)) << "releasing on Start did not show the update screen";
+  EXPECT_TRUE(p.Running());
+}
+
+// The update screen's dialog template as this process lays it out from the
+// program's own resources: its client size and the Cancel button's place.
+struct TemplateLayout {
+  SIZE client = {0, 0};
+  RECT cancel = {0, 0, 0, 0};
+};
+
+INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+bool LayOutUpdateTemplate(TemplateLayout* out) {
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
+  ::InitCommonControlsEx(&controls);
+  HMODULE exe = ::LoadLibraryExA((kBinDir + "QuorlLauncher.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!exe)
+    return false;
+  // The template is a child form: it needs a parent, which stays hidden.
+  HWND parent = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND form = ::CreateDialogParamA(exe, MAKEINTRESOURCEA(IDD_UPDATE_VIEW), parent, &NoDialogProc, 0);
+  bool ok = form != nullptr;
+  if (ok) {
+    RECT rc;
+    ::GetClientRect(form, &rc);
+    out->client = {rc.right, rc.bottom};
+    HWND cancel = ::GetDlgItem(form, IDC_UPDATE_CANCEL);
+    ok = cancel != nullptr && ::GetWindowRect(cancel, &out->cancel);
+    ::MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&out->cancel), 2);
+    ::DestroyWindow(form);
+  }
+  ::DestroyWindow(parent);
+  ::FreeLibrary(exe);
+  return ok;
+}
+
+// Start pressed: the frame takes the template's size exactly (no scroll
+// bars), stands centred on the launcher's former place, and shows the form
+// with its controls where the template puts them.
+TEST_F(LauncherFrame, UpdateScreenTakesItsTemplatesSizeCentredWhereTheLauncherWas) {
+  TemplateLayout layout;
+  ASSERT_TRUE(LayOutUpdateTemplate(&layout));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_TRUE(WaitForScreen(frame, false));
+  const RECT launcher = WindowRect(frame);
+
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
+  ASSERT_TRUE(WaitForScreen(frame, true));
+  HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
+  ASSERT_NE(nullptr, view);
+  const SIZE client = ClientSize(view);
+  EXPECT_EQ(layout.client.cx, client.cx);
+  EXPECT_EQ(layout.client.cy, client.cy);
+  EXPECT_EQ(0, ::GetWindowLongA(view, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) << "a scroll bar shows";
+
+  const RECT update = WindowRect(frame);
+  const RECT work = WorkArea();
+  const GeoPoint centred = CenterOnRectInWorkArea({launcher.left, launcher.top, launcher.right, launcher.bottom},
+                                                  update.right - update.left, update.bottom - update.top,
+                                                  {work.left, work.top, work.right, work.bottom});
+  EXPECT_EQ(centred.x, update.left);
+  EXPECT_EQ(centred.y, update.top);
+
+  // What the user sees: the form's face, and the Cancel button drawn at
+  // its place (its face differs from the form's somewhere on its edge).
+  HWND cancel = ::GetDlgItem(view, IDC_UPDATE_CANCEL);
+  ASSERT_NE(nullptr, cancel);
+  RECT cancelRect;
+  ::GetWindowRect(cancel, &cancelRect);
+  ::MapWindowPoints(nullptr, view, reinterpret_cast<POINT*>(&cancelRect), 2);
+  EXPECT_EQ(layout.cancel.left, cancelRect.left);
+  EXPECT_EQ(layout.cancel.top, cancelRect.top);
+  EXPECT_EQ(layout.cancel.right, cancelRect.right);
+  EXPECT_EQ(layout.cancel.bottom, cancelRect.bottom);
+  Capture shot;
+  ASSERT_TRUE(WaitUntil([&] { return CaptureClient(view, &shot); }, 5000));
+  SaveBmp(shot, kShotDir + "update-screen.bmp");
+  ASSERT_EQ(client.cx, shot.width);
+  const uint32_t face = ::GetSysColor(COLOR_3DFACE);
+  const uint32_t faceRgb = ((face & 0xFF) << 16) | (face & 0xFF00) | ((face >> 16) & 0xFF);
+  EXPECT_EQ(faceRgb, shot.At(1, client.cy - 2)) << "the form's face";
+  int drawn = 0;
+  for (int x = cancelRect.left; x < cancelRect.right; ++x) {
+    if (shot.At(x, cancelRect.top) != faceRgb || shot.At(x, cancelRect.bottom - 1) != faceRgb)
+      ++drawn;
+  }
+  EXPECT_GT(drawn, (cancelRect.right - cancelRect.left) / 2) << "no button drawn at the Cancel button's place";
+}
+
 TEST_F(LauncherFrame, StartAtOnceShowsTheUpdateScreen) {
   ASSERT_NO_FATAL_FAILURE(Start("/s"));
   EXPECT_TRUE(WaitUntil([&] { return HasCaption(frame); }, 5000));
@@ -269,8 +467,25 @@ TEST_F(LauncherFrame, StartAtOnceShowsTheUpdateScreen) {
 
 TEST_F(LauncherFrame, ExitCommandEndsTheProgram) {
   ASSERT_NO_FATAL_FAILURE(Start());
-  ::PostMessageA(frame, WM_COMMAND, kExit, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_LAUNCHER_EXIT, 0);
   EXPECT_EQ(0, p.Wait(kExitTimeout));
+}
+
+// Start-up creates "Quorl Pather Mutex" and holds it until the program ends
+// (the mutex is only ever created, never probed).
+TEST_F(LauncherFrame, HoldsItsOwnMutexWhileItRuns) {
+  auto exists = [] {
+    HANDLE m = ::OpenMutexA(SYNCHRONIZE, FALSE, kLauncherMutexName);
+    if (m)
+      ::CloseHandle(m);
+    return m != nullptr;
+  };
+  ASSERT_FALSE(exists()) << "another launcher is running";
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_TRUE(exists());
+  ::PostMessageA(frame, WM_COMMAND, ID_LAUNCHER_EXIT, 0);
+  EXPECT_EQ(0, p.Wait(kExitTimeout));
+  EXPECT_FALSE(exists());
 }
 
 TEST_F(LauncherFrame, SecondLauncherIsNotRefused) {
@@ -335,7 +550,7 @@ TEST(LauncherSettingsOnly, SwitchERunsTheSettingsDialogAlone) {
     HWND dialog = WaitForWindow(p.Pid(), "#32770", kWindowTimeout);
     ASSERT_NE(nullptr, dialog);
     EXPECT_EQ("Quorl 환경설정", WindowTextUtf8(dialog));
-    EXPECT_EQ(nullptr, ::FindWindowA("Quorl Pather MainFrame", nullptr));
+    EXPECT_EQ(nullptr, ::FindWindowA(kMainFrameClassName, nullptr));
     PressButton(dialog, IDCANCEL);
     EXPECT_NE(-1, p.Wait(kExitTimeout));
   }
@@ -345,11 +560,11 @@ TEST_F(LauncherFrame, LogOffIsRefusedOnlyDuringTheUpdate) {
   ASSERT_NO_FATAL_FAILURE(Start());
   EXPECT_EQ(TRUE, QueryEndSession(frame));
 
-  ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
   ASSERT_TRUE(WaitForScreen(frame, true));
   EXPECT_EQ(FALSE, QueryEndSession(frame));
 
-  ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
   ASSERT_TRUE(WaitForScreen(frame, false));
   EXPECT_EQ(TRUE, QueryEndSession(frame));
 }
@@ -357,7 +572,7 @@ TEST_F(LauncherFrame, LogOffIsRefusedOnlyDuringTheUpdate) {
 TEST_F(LauncherFrame, LauncherCommandOnTheLauncherScreenKeepsTheViewAndRecentres) {
   ASSERT_NO_FATAL_FAILURE(Start());
   ASSERT_TRUE(WaitForScreen(frame, false));
-  HWND view = ::GetDlgItem(frame, 59648);
+  HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
   ASSERT_NE(nullptr, view);
   const RECT before = WindowRect(frame);
 
@@ -365,14 +580,14 @@ TEST_F(LauncherFrame, LauncherCommandOnTheLauncherScreenKeepsTheViewAndRecentres
   // bring it back inside.
   const RECT work = WorkArea();
   MoveWindowTo(frame, work.left - 100, work.top - 50);
-  ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+  ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
   EXPECT_TRUE(WaitUntil(
       [&] { return WindowRect(frame).left == work.left && WindowRect(frame).top == work.top; },
       kWindowTimeout));
   const RECT after = WindowRect(frame);
   EXPECT_EQ(before.right - before.left, after.right - after.left);
   EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);
-  EXPECT_EQ(view, ::GetDlgItem(frame, 59648)) << "the same screen was made again";
+  EXPECT_EQ(view, ::GetDlgItem(frame, AFX_IDW_PANE_FIRST)) << "the same screen was made again";
   EXPECT_FALSE(HasCaption(frame));
 }
 
@@ -389,7 +604,7 @@ TEST_F(LauncherFrame, BackFromTheUpdateCentresOnItsPlaceInsideTheWorkArea) {
   };
   for (const Place& place : {Place{"near the centre", false}, Place{"bottom right corner", true}}) {
     SCOPED_TRACE(place.name);
-    ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
+    ::PostMessageA(frame, WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
     ASSERT_TRUE(WaitForScreen(frame, true));
     RECT update = WindowRect(frame);
     const int uw = update.right - update.left, uh = update.bottom - update.top;
@@ -399,7 +614,7 @@ TEST_F(LauncherFrame, BackFromTheUpdateCentresOnItsPlaceInsideTheWorkArea) {
     update = WindowRect(frame);
     ASSERT_EQ(x, update.left);
 
-    ::PostMessageA(frame, WM_COMMAND, kShowLauncher, 0);
+    ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
     ASSERT_TRUE(WaitForScreen(frame, false));
     const RECT back = WindowRect(frame);
     EXPECT_EQ(lw, back.right - back.left);

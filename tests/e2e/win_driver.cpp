@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace e2e {
@@ -156,9 +157,118 @@ std::string MessageBoxText(HWND box) {
   return text ? WindowTextUtf8(text) : std::string();
 }
 
+namespace {
+
+BOOL CALLBACK FindIconStatic(HWND wnd, LPARAM param) {
+  char cls[32] = {};
+  ::GetClassNameA(wnd, cls, sizeof(cls));
+  if (lstrcmpiA(cls, "Static") == 0 && (::GetWindowLongA(wnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+      ::IsWindowVisible(wnd)) {
+    *reinterpret_cast<HWND*>(param) = wnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The system icon drawn at the top left of a w x h area of background bg.
+std::vector<uint32_t> DrawSystemIcon(LPCSTR id, int w, int h, uint32_t bg) {
+  std::vector<uint32_t> out;
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  BITMAPINFO bmi = {};
+  bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+  bmi.bmiHeader.biWidth = w;
+  bmi.bmiHeader.biHeight = -h;
+  bmi.bmiHeader.biPlanes = 1;
+  bmi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = ::CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib) {
+    uint32_t* p = static_cast<uint32_t*>(bits);
+    std::fill(p, p + static_cast<size_t>(w) * h, bg);
+    HGDIOBJ old = ::SelectObject(mem, dib);
+    ::DrawIconEx(mem, 0, 0, ::LoadIconA(nullptr, id), 0, 0, 0, nullptr, DI_NORMAL);
+    ::GdiFlush();
+    ::SelectObject(mem, old);
+    out.assign(p, p + static_cast<size_t>(w) * h);
+    for (uint32_t& px : out)
+      px &= 0xFFFFFF;
+    ::DeleteObject(dib);
+  }
+  ::DeleteDC(mem);
+  ::ReleaseDC(nullptr, screen);
+  return out;
+}
+
+}  // namespace
+
+BoxIcon MessageBoxIcon(HWND box) {
+  HWND icon = nullptr;
+  ::EnumChildWindows(box, &FindIconStatic, reinterpret_cast<LPARAM>(&icon));
+  if (!icon)
+    return BoxIcon::kNone;
+  Capture shot;
+  if (!CaptureClient(icon, &shot))
+    return BoxIcon::kNone;  // a control of no size shows nothing
+  const uint32_t bg = shot.pixels[0];
+  if (std::all_of(shot.pixels.begin(), shot.pixels.end(), [bg](uint32_t px) { return px == bg; }))
+    return BoxIcon::kNone;
+  const struct {
+    LPCSTR id;
+    BoxIcon kind;
+  } kinds[] = {{IDI_HAND, BoxIcon::kError},
+               {IDI_EXCLAMATION, BoxIcon::kWarning},
+               {IDI_ASTERISK, BoxIcon::kInformation},
+               {IDI_QUESTION, BoxIcon::kQuestion}};
+  for (const auto& k : kinds) {
+    if (DrawSystemIcon(k.id, shot.width, shot.height, bg) == shot.pixels)
+      return k.kind;
+  }
+  return BoxIcon::kOther;
+}
+
+const char* BoxIconName(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::kNone: return "no icon";
+    case BoxIcon::kError: return "error";
+    case BoxIcon::kWarning: return "warning";
+    case BoxIcon::kInformation: return "information";
+    case BoxIcon::kQuestion: return "question";
+    default: return "another icon";
+  }
+}
+
 void PressButton(HWND dialog, int id) {
   ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+bool MoveMouseTo(int x, int y) {
+  // Absolute input is in 1/65536 of the primary screen, and the pixel is
+  // that fraction of the screen rounded down: round the fraction up.
+  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  if (w <= 0 || h <= 0)
+    return false;
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>((static_cast<int64_t>(x) * 65536 + w - 1) / w);
+  in.mi.dy = static_cast<LONG>((static_cast<int64_t>(y) * 65536 + h - 1) / h);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  if (::SendInput(1, &in, sizeof(in)) != 1)
+    return false;
+  return WaitUntil(
+      [&] {
+        POINT at = {};
+        return ::GetCursorPos(&at) && at.x == x && at.y == y;
+      },
+      2000);
+}
+
+bool MouseLeftButton(bool down) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  return ::SendInput(1, &in, sizeof(in)) == 1;
 }
 
 bool CaptureClient(HWND wnd, Capture* out) {

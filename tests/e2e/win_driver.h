@@ -71,8 +71,22 @@ bool WaitUntil(Pred pred, DWORD timeoutMs) {
 // A message box's text (its static control), as UTF-8.
 std::string MessageBoxText(HWND box);
 std::string WindowTextUtf8(HWND wnd);
+// The icon a message box shows, told by its pixels (the box belongs to
+// another process, whose icon handles mean nothing here): drawn again here
+// from the system's icons over the box's own background and compared.
+enum class BoxIcon { kNone, kError, kWarning, kInformation, kQuestion, kOther };
+BoxIcon MessageBoxIcon(HWND box);
+const char* BoxIconName(BoxIcon icon);
+
 // Presses a dialog button by id, as a click would.
 void PressButton(HWND dialog, int id);
+
+// Real mouse input through the system's input queue (SendInput), as a user's
+// mouse makes it: the window under the pointer gets the messages.
+// MoveMouseTo moves the pointer to a screen point and answers whether it is
+// there; MouseLeftButton presses (true) or releases (false) where it is.
+bool MoveMouseTo(int x, int y);
+bool MouseLeftButton(bool down);
 
 // The window's client area as 0x00RRGGBB pixels, read from the screen.
 struct Capture {

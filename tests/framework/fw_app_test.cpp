@@ -68,6 +68,19 @@ BOOL CALLBACK FindBoxProc(HWND hWnd, LPARAM lParam) {
   return TRUE;
 }
 
+// A message box shows its icon in a static control of the icon kind; a
+// box without an icon has none, or hides it, or leaves it empty.
+BOOL CALLBACK FindIconProc(HWND hWnd, LPARAM lParam) {
+  char cls[32] = {};
+  ::GetClassNameA(hWnd, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Static") == 0 && (::GetWindowLongA(hWnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+      ::IsWindowVisible(hWnd)) {
+    *reinterpret_cast<HICON*>(lParam) = reinterpret_cast<HICON>(::SendMessageA(hWnd, STM_GETICON, 0, 0));
+    return FALSE;
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 CMessageBoxWatcher::CMessageBoxWatcher() : m_impl(new Impl) {
@@ -83,6 +96,7 @@ CMessageBoxWatcher::CMessageBoxWatcher() : m_impl(new Impl) {
         ::GetDlgItemTextA(f.found, 0xFFFF, buf, sizeof buf);
         text = buf;
         owner = ::GetWindow(f.found, GW_OWNER);
+        ::EnumChildWindows(f.found, &FindIconProc, reinterpret_cast<LPARAM>(&icon));
         ++seen;
         ::PostMessageA(f.found, WM_COMMAND, IDOK, 0);
         m_impl->done = true;
@@ -375,6 +389,29 @@ TEST_F(AppTest, MessageBoxCaptionAndOwner) {
   frame->EnableWindow(TRUE);
   frame->DestroyWindow();
   EXPECT_EQ(nullptr, app.m_pMainWnd);
+}
+
+// The style goes through as given: no icon unless the caller names one.
+TEST_F(AppTest, MessageBoxShowsExactlyTheIconAskedFor) {
+  struct Case {
+    const char* name;
+    UINT type;
+    LPCSTR icon;  // system icon, or null for none
+  } const cases[] = {
+      {"MB_OK", MB_OK, nullptr},
+      {"MB_OKCANCEL", MB_OKCANCEL, nullptr},
+      {"MB_ICONERROR", MB_OK | MB_ICONERROR, IDI_HAND},
+      {"MB_ICONEXCLAMATION", MB_OK | MB_ICONEXCLAMATION, IDI_EXCLAMATION},
+      {"MB_ICONINFORMATION", MB_OK | MB_ICONINFORMATION, IDI_ASTERISK},
+      {"MB_ICONQUESTION", MB_OKCANCEL | MB_ICONQUESTION, IDI_QUESTION},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CMessageBoxWatcher watcher;
+    AfxMessageBox("icon", c.type);
+    ASSERT_TRUE(watcher.Wait());
+    EXPECT_EQ(c.icon != nullptr ? ::LoadIconA(nullptr, c.icon) : nullptr, watcher.icon);
+  }
 }
 
 TEST_F(AppTest, FileExceptionReportShowsCauseAndPath) {

@@ -64,6 +64,43 @@ class DialogTest : public ::testing::Test {
   void TearDown() override { TestApp().Reset(); }
 };
 
+// A message box shown while a modal dialog is up belongs to that dialog,
+// with or without a main window below it, so that it cannot come up behind
+// it.
+TEST_F(DialogTest, MessageBoxDuringAModalDialogIsOwnedByIt) {
+  for (bool withMain : {true, false}) {
+    SCOPED_TRACE(withMain ? "over the main window" : "without a main window");
+    CFrameWnd* frame = nullptr;
+    if (withMain) {
+      frame = new CFrameWnd;
+      ASSERT_TRUE(frame->LoadFrame(IDR_TEST_FRAME, WS_OVERLAPPEDWINDOW));
+      frame->ShowWindow(SW_SHOW);
+      TestApp().m_pMainWnd = frame;
+    }
+    CScriptedDialog dlg;
+    HWND dialog = nullptr, owner = nullptr;
+    int seen = 0;
+    dlg.steps.push_back([&](CScriptedDialog& d) {
+      dialog = d.m_hWnd;
+      CMessageBoxWatcher watcher;
+      AfxMessageBox("while modal", MB_OK);
+      watcher.Wait();
+      owner = watcher.owner;
+      seen = watcher.seen;
+    });
+    dlg.steps.push_back([](CScriptedDialog& d) { d.EndDialog(IDOK); });
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    EXPECT_EQ(1, seen);
+    EXPECT_NE(nullptr, dialog);
+    EXPECT_EQ(dialog, owner);
+    // No longer the main window before it goes: its end would end the loop.
+    TestApp().m_pMainWnd = nullptr;
+    if (frame != nullptr) {
+      frame->DestroyWindow();
+    }
+  }
+}
+
 TEST_F(DialogTest, DataExchangeRoundTrip) {
   CScriptedDialog dlg;
   CString shownName, shownCount;

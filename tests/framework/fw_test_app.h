@@ -65,6 +65,8 @@ class CMessageBoxWatcher {
   std::string text;
   std::string caption;
   HWND owner = nullptr;
+  // The icon the box shows (null when it shows none).
+  HICON icon = nullptr;
   int seen = 0;
 
  private:

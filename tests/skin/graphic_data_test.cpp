@@ -637,6 +637,14 @@ const UnpackCase kUnpackCases[] = {
     {"PackedSizeMismatch", [] { return SampleBlockWith(8, 3); }, kUnpackBadArgs},
     {"UnpackedSizeZero", [] { return SampleBlockWith(4, 0); }, kUnpackBadArgs},
     {"UnpackedSizeOverCap", [] { return SampleBlockWith(4, 0xFFFFFFFF); }, kUnpackBadArgs},
+    // More than deflate can give from the packed bytes: refused before the
+    // block is allocated.
+    {"UnpackedSizeBeyondDeflatesReach",
+     [] {
+       const std::vector<uint8_t> b = SampleBlock();
+       return SampleBlockWith(4, static_cast<uint32_t>(b.size() - 12) * kMaxDeflateRatio + 1);
+     },
+     kUnpackBadArgs},
     {"CorruptHeader", [] { std::vector<uint8_t> b = SampleBlock(); b[12] ^= 0xFF; return b; }, Z_DATA_ERROR},
     {"StreamCut",
      [] {
@@ -668,6 +676,20 @@ INSTANTIATE_TEST_SUITE_P(Codes, UnpackBlockTest, testing::ValuesIn(kUnpackCases)
                          [](const testing::TestParamInfo<UnpackCase>& info) {
                            return std::string(info.param.name);
                          });
+
+// The densest stream zlib makes (zeros at level 9) stays within the bound
+// by which damaged headers are refused.
+TEST(UnpackBlock, TheDensestStreamStillUnpacks) {
+  const std::vector<uint8_t> zeros(16u << 20, 0);
+  const std::vector<uint8_t> block = CRdlWriter::PackBlock(zeros, 9);
+  const uint32_t packed = static_cast<uint32_t>(block.size() - kPackedBlockHeader);
+  EXPECT_GT(zeros.size() / packed, 1000u) << "not dense enough to test the bound";
+  void* out = nullptr;
+  uint32_t outLength = 0;
+  ASSERT_EQ(kUnpackDone, UnpackBlock(block.data(), static_cast<uint32_t>(block.size()), &out, &outLength));
+  EXPECT_EQ(zeros.size(), outLength);
+  UnpackFree(out);
+}
 
 TEST(UnpackBlock, MissingPointersAreBadArguments) {
   const std::vector<uint8_t> block = SampleBlock();

@@ -1,4 +1,6 @@
-// Tick-count interval used by the network pump and the update screen.
+// Tick-count interval used by the network pump, the update screen and the
+// launcher screen's hover tick.  Neutral and header-only: every folder may
+// use it without the application.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,178 @@
+// The launcher screen's window without the application: a plain frame
+// holds it, the test hands it the skin and a host of its own, and checks
+// what the window does with mouse messages and commands.
+#include "skin/launcher_view.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "res/resource.h"
+#include "skin/graphic_data.h"
+
+#ifndef QUORL_SKIN_FILE
+#error "QUORL_SKIN_FILE must name the generated QuorlLnchr.rdl"
+#endif
+
+namespace {
+
+class CViewTestApp : public CWinApp {
+ public:
+  CViewTestApp() : CWinApp("Quorl view test") {}
+};
+CViewTestApp theApp;
+
+class CRecordingHost : public CLauncherViewHost {
+ public:
+  void RunEnvSettings() override { ++settingsRuns; }
+  int settingsRuns = 0;
+};
+
+// The commands posted to a window, taken off the queue.
+std::vector<WPARAM> TakeCommands(HWND wnd) {
+  std::vector<WPARAM> commands;
+  MSG msg;
+  while (::PeekMessageA(&msg, wnd, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+    commands.push_back(msg.wParam);
+  return commands;
+}
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+class LauncherViewTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    AfxWinInit(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(skin.Open(QUORL_SKIN_FILE));
+    frame = new CFrameWnd;
+    CCreateContext context;
+    context.m_pNewViewClass = RUNTIME_CLASS(CQuorlLauncherView);
+    ASSERT_TRUE(frame->Create(nullptr, "view test", WS_OVERLAPPED | WS_SYSMENU, CRect(40, 30, 640, 530),
+                              nullptr, nullptr, 0, &context));
+    hFrame = frame->m_hWnd;
+    view = dynamic_cast<CQuorlLauncherView*>(
+        CWnd::FromHandlePermanent(::GetDlgItem(hFrame, AFX_IDW_PANE_FIRST)));
+    ASSERT_NE(nullptr, view);
+    hView = view->m_hWnd;
+    AfxGetApp()->m_pMainWnd = frame;
+  }
+
+  // What the frame does for the launcher: hand over, then the first update.
+  void HandOver(CLauncherViewHost* host) {
+    view->SetSkin(&skin);
+    view->SetHost(host);
+    view->SendMessage(WM_INITIALUPDATE, 0, 0);
+  }
+
+  void TearDown() override {
+    ::ReleaseCapture();
+    AfxGetApp()->m_pMainWnd = nullptr;
+    if (hFrame != nullptr && ::IsWindow(hFrame))
+      ::DestroyWindow(hFrame);
+    TakeCommands(nullptr);
+  }
+
+  CGraphicData skin{20, 1};
+  CFrameWnd* frame = nullptr;
+  HWND hFrame = nullptr;
+  CQuorlLauncherView* view = nullptr;
+  HWND hView = nullptr;
+};
+
+TEST_F(LauncherViewTest, ShowsTheScreenOfTheSkinItWasHanded) {
+  EXPECT_EQ(0, view->GetScreen().GetWidth()) << "nothing before the hand-over";
+  HandOver(nullptr);
+  int32_t w = 0, h = 0;
+  ASSERT_TRUE(skin.GetImageSize(0, &w, &h));
+  EXPECT_EQ(w, view->GetScreen().GetWidth());
+  EXPECT_EQ(h, view->GetScreen().GetHeight());
+  EXPECT_EQ(3u, view->GetScreen().GetButtons().size());
+}
+
+TEST_F(LauncherViewTest, SettingsCommandGoesToTheHost) {
+  CRecordingHost host;
+  HandOver(&host);
+  view->SendMessage(WM_COMMAND, ID_LAUNCHER_ENV_SETTINGS, 0);
+  view->SendMessage(WM_COMMAND, ID_LAUNCHER_ENV_SETTINGS, 0);
+  EXPECT_EQ(2, host.settingsRuns);
+}
+
+TEST_F(LauncherViewTest, SettingsCommandWithoutAHostDoesNothing) {
+  HandOver(nullptr);
+  view->SendMessage(WM_COMMAND, ID_LAUNCHER_ENV_SETTINGS, 0);
+  EXPECT_TRUE(::IsWindow(hView));
+  EXPECT_TRUE(TakeCommands(hFrame).empty());
+}
+
+// Start, then Start or Exit again: only the first reaches the main window.
+TEST_F(LauncherViewTest, StartAndExitPostOnlyTheFirstCommand) {
+  struct Case {
+    const char* name;
+    UINT first, second;
+    WPARAM posted;
+  } const cases[] = {
+      {"Start twice", ID_LAUNCHER_START, ID_LAUNCHER_START, ID_SHOW_UPDATE_VIEW},
+      {"Start then Exit", ID_LAUNCHER_START, ID_LAUNCHER_EXIT, ID_SHOW_UPDATE_VIEW},
+      {"Exit then Start", ID_LAUNCHER_EXIT, ID_LAUNCHER_START, ID_APP_EXIT},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TearDown();
+    SetUp();
+    HandOver(nullptr);
+    view->SendMessage(WM_COMMAND, c.first, 0);
+    view->SendMessage(WM_COMMAND, c.second, 0);
+    EXPECT_EQ(std::vector<WPARAM>{c.posted}, TakeCommands(hFrame));
+  }
+}
+
+TEST_F(LauncherViewTest, ClickOnAButtonPostsItsCommandToTheMainWindow) {
+  HandOver(nullptr);
+  const CLauncherScreen::Button& exit = view->GetScreen().GetButtons()[2];
+  const int x = exit.x + 3, y = exit.y + 3;
+  view->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
+  EXPECT_EQ(hView, ::GetCapture());
+  EXPECT_EQ(CLauncherScreen::kFramePressed, view->GetScreen().GetButtons()[2].frame);
+  EXPECT_TRUE(TakeCommands(hFrame).empty());
+  view->SendMessage(WM_LBUTTONUP, 0, At(x, y));
+  EXPECT_EQ(nullptr, ::GetCapture());
+  EXPECT_EQ(std::vector<WPARAM>{ID_LAUNCHER_EXIT}, TakeCommands(hFrame));
+}
+
+TEST_F(LauncherViewTest, DragOutsideTheButtonsMovesTheMainWindowByThePointersWay) {
+  HandOver(nullptr);
+  frame->ShowWindow(SW_SHOWNOACTIVATE);
+  RECT before;
+  ::GetWindowRect(hFrame, &before);
+  view->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+  ASSERT_EQ(hView, ::GetCapture());
+  // The window moves under the pointer: the next point is taken in the
+  // client area where it is now, 30 pixels right and 12 down of the start.
+  view->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(50, 32));
+  RECT after;
+  ::GetWindowRect(hFrame, &after);
+  EXPECT_EQ(before.left + 30, after.left);
+  EXPECT_EQ(before.top + 12, after.top);
+  EXPECT_EQ(before.right - before.left, after.right - after.left);
+  view->SendMessage(WM_LBUTTONUP, 0, At(50, 32));
+  EXPECT_EQ(nullptr, ::GetCapture());
+  EXPECT_TRUE(TakeCommands(hFrame).empty());
+}
+
+TEST_F(LauncherViewTest, LosingTheCaptureEndsTheDrag) {
+  HandOver(nullptr);
+  view->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+  ASSERT_TRUE(view->GetScreen().IsDragging());
+  ::ReleaseCapture();  // WM_CAPTURECHANGED to the view
+  EXPECT_FALSE(view->GetScreen().IsDragging());
+  RECT before, after;
+  ::GetWindowRect(hFrame, &before);
+  view->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(60, 60));
+  ::GetWindowRect(hFrame, &after);
+  EXPECT_EQ(before.left, after.left);
+}
+
+}  // namespace

@@ -1,0 +1,211 @@
+// The update screen in its real frame on the desktop: its controls and
+// texts, the progress display fed with the session's reports, the busy
+// dots, the versions and the status line.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/launcher_app.h"
+#include "app/main_frame.h"
+#include "res/resource.h"
+#include "skin/launcher_view.h"
+#include "tests/update/dialog_watch.h"
+#include "tests/update/test_clock.h"
+#include "tests/update/update_win_fixture.h"
+#include "update/update_view.h"
+
+using update_test::Widen;
+using update_test::WindowTextW;
+
+namespace {
+
+std::wstring ControlText(HWND view, int id) { return WindowTextW(::GetDlgItem(view, id)); }
+bool Enabled(HWND view, int id) { return ::IsWindowEnabled(::GetDlgItem(view, id)) != FALSE; }
+int BarPos(HWND view) {
+  return static_cast<int>(::SendDlgItemMessageA(view, IDC_UPDATE_PROGRESS, PBM_GETPOS, 0, 0));
+}
+
+void Report(HWND view, WPARAM kind, uint32_t value) {
+  ::SendMessageA(view, WM_APP_DOWNLOAD_PROGRESS, kind, static_cast<LPARAM>(value));
+}
+
+const int kDetailIds[] = {IDC_UPDATE_LATEST,         IDC_UPDATE_CURRENT,      IDC_UPDATE_NEXT,
+                          IDC_UPDATE_ARROW,          IDC_UPDATE_LATEST_LABEL, IDC_UPDATE_CURRENT_LABEL,
+                          IDC_UPDATE_PROGRESS_LABEL, IDC_UPDATE_BYTES,        IDC_UPDATE_PROGRESS,
+                          IDC_UPDATE_REMAINING};
+
+using UpdateScreen = update_test::UpdateScreenFixture;
+
+TEST_F(UpdateScreen, StartsWithItsDetailsHiddenAndCancelDisabled) {
+  EXPECT_EQ(L"최신 버전:", ControlText(m_view, IDC_UPDATE_LATEST_LABEL));
+  EXPECT_EQ(L"현재 버전:", ControlText(m_view, IDC_UPDATE_CURRENT_LABEL));
+  EXPECT_EQ(L"->", ControlText(m_view, IDC_UPDATE_ARROW));
+  EXPECT_EQ(L"다운로드 상황 :", ControlText(m_view, IDC_UPDATE_PROGRESS_LABEL));
+  EXPECT_EQ(L"취소", ControlText(m_view, IDC_UPDATE_CANCEL));
+  for (int id : {IDC_UPDATE_STATUS, IDC_UPDATE_LATEST, IDC_UPDATE_CURRENT, IDC_UPDATE_NEXT,
+                 IDC_UPDATE_BYTES, IDC_UPDATE_REMAINING}) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(L"", ControlText(m_view, id));
+  }
+  for (int id : kDetailIds) {
+    SCOPED_TRACE(id);
+    EXPECT_FALSE(Enabled(m_view, id));
+  }
+  EXPECT_FALSE(Enabled(m_view, IDC_UPDATE_CANCEL));
+  EXPECT_EQ(0, BarPos(m_view));
+  PBRANGE range = {};
+  ::SendDlgItemMessageA(m_view, IDC_UPDATE_PROGRESS, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+  EXPECT_EQ(0, range.iLow);
+  EXPECT_EQ(100, range.iHigh);
+  EXPECT_EQ(0, ::GetWindowLongA(m_view, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+}
+
+TEST_F(UpdateScreen, VersionsUseTheGulimcheFont) {
+  for (int id : {IDC_UPDATE_LATEST, IDC_UPDATE_CURRENT, IDC_UPDATE_NEXT}) {
+    SCOPED_TRACE(id);
+    HFONT font = reinterpret_cast<HFONT>(::SendDlgItemMessageA(m_view, id, WM_GETFONT, 0, 0));
+    ASSERT_NE(nullptr, font);
+    LOGFONTA lf = {};
+    ASSERT_NE(0, ::GetObjectA(font, sizeof lf, &lf));
+    EXPECT_STREQ("Gulimche", lf.lfFaceName);
+    EXPECT_EQ(FW_NORMAL, lf.lfWeight);
+  }
+}
+
+TEST_F(UpdateScreen, StatusStringShowsOrHidesTheDetails) {
+  m_screen->SetStatusString(IDS_STATUS_UPDATING, FALSE);
+  EXPECT_EQ(L"Quorl의 업데이트를 하고 있습니다. 잠시 기다려 주세요.", ControlText(m_view, IDC_UPDATE_STATUS));
+  for (int id : kDetailIds) {
+    SCOPED_TRACE(id);
+    EXPECT_TRUE(Enabled(m_view, id));
+  }
+  // Showing the details does not make Cancel usable without a transfer.
+  EXPECT_FALSE(Enabled(m_view, IDC_UPDATE_CANCEL));
+
+  m_screen->ShowVersion(2003000, IDC_UPDATE_CURRENT);
+  m_screen->SetStatusString(IDS_STATUS_CHECKING, TRUE);
+  EXPECT_EQ(L"Quorl의 최신 버전을 확인하고 있습니다. 잠시 기다려 주세요.", ControlText(m_view, IDC_UPDATE_STATUS));
+  EXPECT_EQ(L"", ControlText(m_view, IDC_UPDATE_CURRENT));
+  EXPECT_FALSE(Enabled(m_view, IDC_UPDATE_PROGRESS));
+
+  m_screen->SetStatusString(0, FALSE);
+  EXPECT_EQ(L"", ControlText(m_view, IDC_UPDATE_STATUS));
+  m_screen->SetStatusTexts("plain", FALSE);
+  EXPECT_EQ(L"plain", ControlText(m_view, IDC_UPDATE_STATUS));
+}
+
+TEST_F(UpdateScreen, VersionsAreShownAsMajorAndThousands) {
+  struct Case {
+    uint32_t version;
+    const wchar_t* text;
+  };
+  for (const Case& c : {Case{0, L"0.000"}, Case{1000000, L"1.000"}, Case{1002003, L"1.002"},
+                        Case{12345678, L"12.345"}, Case{4294967295u, L"4294.967"}}) {
+    SCOPED_TRACE(c.version);
+    EXPECT_TRUE(m_screen->SetLatestVersion(7, 8, c.version));
+    EXPECT_TRUE(m_screen->SetNextVersion(7, 8, c.version));
+    m_screen->ShowVersion(c.version, IDC_UPDATE_CURRENT);
+    EXPECT_EQ(c.text, ControlText(m_view, IDC_UPDATE_LATEST));
+    EXPECT_EQ(c.text, ControlText(m_view, IDC_UPDATE_NEXT));
+    EXPECT_EQ(c.text, ControlText(m_view, IDC_UPDATE_CURRENT));
+    EXPECT_EQ(c.version, m_screen->GetLatestVersion());
+    EXPECT_EQ(c.version, m_screen->GetNextVersion());
+  }
+}
+
+TEST_F(UpdateScreen, ReportsWithALengthFillTheBarAndEstimateOncePerSecond) {
+  ScopedTestClock clock(10000);  // ten seconds after the screen's start tick (0)
+  Report(m_view, 3, 0);
+  Report(m_view, 1, 10000);
+  EXPECT_EQ(L"0 BYTE/9 KB", ControlText(m_view, IDC_UPDATE_BYTES));
+  EXPECT_EQ(0, BarPos(m_view));
+
+  Report(m_view, 2, 5000);  // 500 bytes a second, 5,000 to go
+  EXPECT_EQ(L"4 KB/9 KB", ControlText(m_view, IDC_UPDATE_BYTES));
+  EXPECT_EQ(50, BarPos(m_view));
+  EXPECT_EQ(L"남은 시간 약 10초", ControlText(m_view, IDC_UPDATE_REMAINING));
+
+  // Within the second the estimate stays as it was.
+  clock.Advance(999);
+  Report(m_view, 2, 9000);
+  EXPECT_EQ(90, BarPos(m_view));
+  EXPECT_EQ(L"남은 시간 약 10초", ControlText(m_view, IDC_UPDATE_REMAINING));
+  clock.Advance(1);
+  Report(m_view, 2, 9000);
+  EXPECT_EQ(L"남은 시간 약 1초", ControlText(m_view, IDC_UPDATE_REMAINING));
+
+  Report(m_view, 0, 10000);
+  EXPECT_EQ(L"9 KB/9 KB", ControlText(m_view, IDC_UPDATE_BYTES));
+  EXPECT_EQ(100, BarPos(m_view));
+  EXPECT_EQ(0, m_screen->GetEndCode());
+}
+
+TEST_F(UpdateScreen, EstimatesInMinutesAndHours) {
+  struct Case {
+    uint32_t secondsLeft;
+    const wchar_t* text;
+  };
+  // Received bytes equal to the elapsed milliseconds: 1,000 bytes a second,
+  // one second more for each case so that each one updates the estimate.
+  ScopedTestClock clock;
+  uint32_t tick = 100000;
+  for (const Case& c : {Case{150, L"남은 시간 약 2분"}, Case{3661, L"남은 시간 약 1시간 1분"},
+                        Case{60, L"남은 시간 약 60초"}, Case{61, L"남은 시간 약 1분"}}) {
+    SCOPED_TRACE(c.secondsLeft);
+    tick += 1000;
+    clock.Set(tick);
+    Report(m_view, 1, tick + c.secondsLeft * 1000);
+    Report(m_view, 2, tick);
+    EXPECT_EQ(c.text, ControlText(m_view, IDC_UPDATE_REMAINING));
+  }
+}
+
+TEST_F(UpdateScreen, TooSlowForAnEstimateShowsTheLabelAlone) {
+  ScopedTestClock clock(5000);
+  Report(m_view, 1, 1000);
+  Report(m_view, 2, 4);  // under a byte a second
+  EXPECT_EQ(L"남은 시간", ControlText(m_view, IDC_UPDATE_REMAINING));
+}
+
+TEST_F(UpdateScreen, WithoutALengthTheTotalIsUnknownUntilTheEnd) {
+  ScopedTestClock clock(5000);
+  Report(m_view, 3, 0);
+  Report(m_view, 2, 5000);
+  EXPECT_EQ(L"4 KB/??? BYTE", ControlText(m_view, IDC_UPDATE_BYTES));
+  EXPECT_EQ(0, BarPos(m_view));
+  EXPECT_EQ(L"남은 시간", ControlText(m_view, IDC_UPDATE_REMAINING));
+  Report(m_view, 0, 6000);
+  EXPECT_EQ(L"5 KB/5 KB", ControlText(m_view, IDC_UPDATE_BYTES));
+  EXPECT_EQ(100, BarPos(m_view));
+}
+
+TEST_F(UpdateScreen, EndCodesAreKeptWithTheirValues) {
+  Report(m_view, 6, 404);
+  EXPECT_EQ(6, m_screen->GetEndCode());
+  Report(m_view, 11, 12029);
+  EXPECT_EQ(11, m_screen->GetEndCode());
+}
+
+TEST_F(UpdateScreen, BusyDotsGrowToSixteenThenStartAgain) {
+  const std::wstring label = L"다운로드 상황 :";
+  for (int tick = 1; tick <= 17; ++tick) {
+    SCOPED_TRACE(tick);
+    ::SendMessageA(m_view, WM_TIMER, 0x20040825, 0);
+    EXPECT_EQ(label + std::wstring(tick % 17, L'.'), ControlText(m_view, IDC_UPDATE_PROGRESS_LABEL));
+  }
+}
+
+TEST_F(UpdateScreen, UntilTheSequenceRunsCancelLeadsBackToTheLauncherScreen) {
+  ::SendMessageA(m_view, WM_APP + 0x101, 0, 0);
+  EXPECT_TRUE(Enabled(m_view, IDC_UPDATE_CANCEL));
+  ::SendMessageA(m_view, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_CANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(m_view, IDC_UPDATE_CANCEL)));
+  EXPECT_TRUE(update_test::PumpUntil(
+      [&] { return dynamic_cast<CQuorlLauncherView*>(m_frame->GetActiveView()) != nullptr; }, 5000));
+  EXPECT_FALSE(::IsWindow(m_view));
+}
+
+}  // namespace
