@@ -123,6 +123,9 @@ int NteRecordCallback(conn_t* conn, uint32_t serial, const uint8_t* data, int le
     CNteSocket* socket = SocketOf(conn, serial);
     if (socket == nullptr)
         return 0;
+    // A record can come in the very pass that completes the connect (a
+    // server that speaks first): the connect is reported before it.
+    socket->PollConnect();
     return socket->OnReceive(data, length);
 }
 

@@ -182,6 +182,7 @@ void conn_free(conn_t* c, int call_watcher, int reason) {
     nte_verbose("nte_conn_free: calling finalizer serial: %d\n", static_cast<int>(serial));
     ctx->finalizer(c, serial);
   }
+  circuits_release(c);
   if (c->sock != NTE_INVALID_SOCKET) {
     nte_socket_shutdown(c->sock);
     nte_socket_close(c->sock);
@@ -191,6 +192,10 @@ void conn_free(conn_t* c, int call_watcher, int reason) {
   nte_sbuf_free(&c->wbuf);
   nte_sbuf_free(&c->erbuf);
   nte_sbuf_free(&c->ewbuf);
+  // Nothing of the keys outlives the connection.
+  nte_wipe(c->send_key, sizeof c->send_key);
+  nte_wipe(c->recv_key, sizeof c->recv_key);
+  nte_wipe(&c->crypto, sizeof c->crypto);
   c->serial = 0;
   if (c->state && c->state_pool >= 0) {
     nte_free_array_object(c->state_pool, c->state);
@@ -220,6 +225,7 @@ nte_conn_handle conn_attach(tcpcontext* ctx, nte_sock_t sock, const nte_address*
   c->state_pool = -1;
   c->rbuf.pool = c->wbuf.pool = c->erbuf.pool = c->ewbuf.pool = -1;
   c->ctx = ctx;
+  circuits_reset(c, ctx->circ_closed);
   c->index = nte_array_index(pool, c);
   ++ctx->connection_count;
   ++stats()->conn_alloc;

@@ -4,6 +4,7 @@
 
 #include "framework/byte_order.h"
 #include "net/nte/nte_cipher.h"
+#include "net/nte/nte_keyex.h"
 #include "net/nte/nte_pool.h"
 #include "net/nte/nte_records.h"
 
@@ -172,10 +173,13 @@ tcpcontext* nte_tcpcontext_create(int listening, const char* address, int port, 
   PutBe16(reinterpret_cast<uint8_t*>(&ctx->port_net), static_cast<uint16_t>(port));
   ++nte_internal::stats()->ctx_create;
 
-  int r = nte_cipher_select(cipher_flags, &ctx->decoder, &ctx->encoder);
+  int r = nte_cipher_select(cipher_flags, key_length, &ctx->decoder, &ctx->encoder);
   if (r < 0) return fail_create(ctx, r);
-  r = nte_cipher_check_key_length(cipher_flags, key_length);
-  if (r < 0) return fail_create(ctx, r);
+  // A cipher direction whose buffer cannot hold even a one-block record
+  // could never move a byte.
+  const int in_block = nte_codec_block_size(ctx->decoder);
+  const int out_block = nte_codec_block_size(ctx->encoder);
+  if (read_buffer_size < in_block || write_buffer_size < out_block) return fail_create(ctx, NTE_ERR_INVALID);
 
   if (ctx->listening) {
     char os[64];
@@ -346,6 +350,17 @@ nte_conn_handle tcpcontext_connect(tcpcontext* ctx, const char* host, int port) 
   }
   if (nte_set_so_sndbuf(s) < 0) nte_verbose("tcpcontext_connect: cannot set so_sndbuf. ignoring.\n");
   if (nte_set_so_sndlowat(s) < 0) nte_verbose("tcpcontext_connect: cannot set so_sndlowat. ignoring.\n");
+  if (h.conn->cipher_flags != 0) {
+    // The hello waits in the encrypted write buffer until the connect completes.
+    const int code = keyex_start_client(h.conn);
+    if (code < 0) {
+      nte_errout("Fatal:1214 keyex_start_client fail on fd:%d\n", static_cast<int>(s));
+      nte_internal::conn_free(h.conn, 0, 0);
+      ++nte_internal::stats()->connect_errors;
+      nte_set_last_error(code);
+      return none;
+    }
+  }
   nte_set_last_error(NTE_OK);
   return h;
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "net/nte/nte_hash.h"
 #include "net/nte/nte_pool_table.h"
 #include "net/nte/nte_records.h"
 #include "net/nte/nte_task.h"

@@ -1,6 +1,7 @@
 // The TCP pass and the per-connection I/O step.
 #include <cstring>
 
+#include "net/nte/nte_keyex.h"
 #include "net/nte/nte_pool.h"
 #include "net/nte/nte_records.h"
 
@@ -146,22 +147,28 @@ void conn_io(conn_t* c, int readable, int writable, int failed) {
   const int rpp = c->records_per_pass > 0 ? c->records_per_pass : 1;
   if (nte_sbuf_get_use(&c->erbuf) > 0) {
     if (keyed(c)) {
-      for (int i = 0; i <= rpp && nte_sbuf_get_use(&c->erbuf) > 0; ++i) {  // rpp + 1 runs
+      // Up to rpp + 1 records.  A record may carry no plain bytes and return
+      // 0: the loop ends only when a call consumed nothing.
+      for (int i = 0; i <= rpp; ++i) {
+        const uint32_t before = c->erbuf.end - c->erbuf.start;
+        if (before == 0) break;
         int r = c->decoder ? c->decoder(c) : -1;
         if (r < 0) {
           nte_verbose("Note:10324 conn_t detected decoding error on fd %d error code: %d\n", static_cast<int>(c->sock), r);
           conn_free(c, 1, NTE_CLOSE_DECODER_FAILED);
           return;
         }
-        if (r == 0) break;
+        if (c->erbuf.end - c->erbuf.start == before) break;
       }
     } else {
-      // No key exchange is built into this engine: a connection that needs
-      // one cannot go on.
-      nte_verbose("Note:10323 conn_t detected encryption negotiation error on fd %d error code:%d\n",
-                  static_cast<int>(c->sock), NTE_ERR_TOO_WIDE);
-      conn_free(c, 0, 0);
-      return;
+      const int r = c->server_side ? nte_keyex_server(c) : nte_keyex_client(c);
+      if (r < 0) {
+        // An unfinished exchange is no connection yet: no close report.
+        nte_verbose("Note:10323 conn_t detected encryption negotiation error on fd %d error code:%d\n",
+                    static_cast<int>(c->sock), r);
+        conn_free(c, 0, 0);
+        return;
+      }
     }
   }
 
@@ -327,4 +334,7 @@ void nte_tcp_heartbeat() {
       if (g_entries[g_conn_slots + ctx->index].ready & NTE_POLL_READ) try_accept(ctx);
     }
   }
+
+  // Step 6: the idle scan of the connections that carry circuits.
+  if (!nte_internal_finalize_pending()) circuits_scan_all();
 }

@@ -5,7 +5,9 @@
 #include <cstdint>
 
 #include "net/nte/nte_buffer.h"
+#include "net/nte/nte_circuit.h"
 #include "net/nte/nte_core.h"
+#include "net/nte/nte_crypto_state.h"
 #include "net/nte/nte_tcp.h"
 #include "net/nte/nte_transport.h"
 
@@ -29,7 +31,7 @@ struct conn_t {
   int32_t key_length;
   uint8_t send_key[NTE_KEY_MAX];
   uint8_t recv_key[NTE_KEY_MAX];
-  void* keyex;              // key-exchange work state, owned by the cipher layer
+  nte_conn_crypto crypto;   // cipher states and key-exchange texts
   uint32_t last_activity;   // seconds clock
   int32_t idle_timeout;     // seconds
   nte_sbuf rbuf;            // plain read buffer
@@ -54,6 +56,7 @@ struct conn_t {
   uint64_t recv_bytes, send_bytes, recv_calls, send_calls, writes;
   int32_t records_per_pass;
   int32_t releasing;        // the close watcher is running: no further release
+  nte_conn_circuits circuits;  // virtual circuits carried by this connection
 };
 
 struct tcpcontext {
@@ -82,6 +85,8 @@ struct tcpcontext {
   nte_acceptwatcher_fn accept_watcher;
   nte_hiwater_fn hiwater_watcher;
   nte_finalizer_fn finalizer;
+  nte_circ_closed_fn circ_closed;        // copied into each new connection
+  nte_circ_finalizer_fn circ_finalizer;  // called for every circuit released
   int32_t hiwater;
   int32_t ipfilter_count;
   nte_ipfilter_entry ipfilter[NTE_IPFILTER_MAX];
@@ -90,6 +95,7 @@ struct tcpcontext {
   int32_t records_per_pass;
   int32_t cleanup_pending;  // cleanup asked for from inside a pass
   uint64_t recv_bytes, send_bytes, writes;
+  uint64_t key_set;         // completed key exchanges
 };
 
 // Engine-internal entry points shared by the engine's modules.
@@ -129,6 +135,14 @@ void poll_end();
 void try_accept(tcpcontext* ctx);
 // The I/O step with the exception flag of a pending connect.
 void conn_io(conn_t* conn, int readable, int writable, int failed);
+// A new connection's empty circuit set with the context's callback.
+void circuits_reset(conn_t* c, nte_circ_closed_fn closed);
+// Closes the connection's circuits (finalizer, hash removal, buffers, no
+// notice) and ends its circuit set.
+void circuits_release(conn_t* c);
+// One idle-scan step for every connection that carries circuits (the TCP
+// pass's last step; nothing while no circuit is open).
+void circuits_scan_all();
 // Stores a statistics increment.
 nte_stats* stats();
 }  // namespace nte_internal

@@ -3,7 +3,9 @@
 // little-endian words: every 4-byte group is reversed on the way in and out.
 #pragma once
 
+#ifndef OPENSSL_SUPPRESS_DEPRECATED
 #define OPENSSL_SUPPRESS_DEPRECATED
+#endif
 #include <openssl/seed.h>
 
 #include <cstdint>

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -20,7 +21,9 @@
 #include "net/quorl_socket.h"
 #include "net/system_tick.h"
 #include "tests/net/recording_sink.h"
+#include "tests/nte/crypto_oracle.h"
 #include "tests/nte/engine_start.h"
+#include "tests/nte/loopback_server.h"
 #include "tests/nte/fake_transport.h"
 #include "tests/net/wire_builder.h"
 #include "tools/fixture/login_fixture.h"
@@ -549,27 +552,123 @@ TEST_F(SocketTest, UnknownModeLeavesALiveConnectionAlone)
     ASSERT_TRUE(PollUntil(socket, [&] { return socket.Answers().size() == 2; }));
 }
 
-TEST_F(SocketTest, EncryptedModesTakeTheirCipherParameters)
+// What the independent peer of an encrypted mode saw and did.
+struct CCipherPeerLog {
+    std::string hello;
+    std::string answer;
+    std::string fromSocket;  // the first record's plain bytes
+    std::atomic<bool> helloIn{false};
+    std::atomic<bool> go{false};
+};
+
+// The independent peer (libcrypto, tests/nte/crypto_oracle.h) as the server
+// of an encrypted mode: the exchange with status `status`, then one record
+// from the socket, then `reply` (raw bytes, encrypted records built with
+// the connection key by makeReply).
+void ServeCipherPeer(loopback::Peer& p, CCipherPeerLog& log, int keyLength, uint32_t status,
+                     const std::function<std::string(const oracle::Encoder&)>& makeReply)
+{
+    const std::string peerExponent = "89abcdef0123456789abcdef0123456789abcdef";
+    const std::string& prime = oracle::SkipPrime();
+    log.hello = p.recv_exactly(8, 5000);
+    log.helloIn = true;
+    for (int i = 0; i < 5000 && !log.go; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    p.send_all(oracle::Reply(status, "2", prime, oracle::ModExp("2", prime, peerExponent)));
+    if (status != 0) {
+        p.wait_eof(5000);
+        return;
+    }
+    const std::string len = p.recv_exactly(4, 5000);
+    if (len.size() != 4)
+        return;
+    log.answer = len + p.recv_exactly(static_cast<int>(oracle::ReadBe32(len, 0)), 5000);
+    const std::string secret = oracle::ModExp(log.answer.substr(4), prime, peerExponent);
+    const oracle::Encoder enc(oracle::Cipher::kBlowfish, oracle::KeyFromSecret(secret, keyLength));
+    const std::string header = p.recv_exactly(8, 5000);
+    if (header.size() == 8) {
+        const std::string record = header + p.recv_exactly(static_cast<int>(oracle::ReadBe32(header, 0)), 5000);
+        if (!enc.Decode(record, &log.fromSocket))
+            log.fromSocket = "undecodable";
+    }
+    p.send_all(makeReply(enc));
+    p.wait_eof(5000);
+}
+
+TEST_F(SocketTest, EncryptedModesConnectThroughTheKeyExchange)
 {
     struct Case {
+        const char* name;
         int mode;
-        int cipherFlags;
         int keyLength;
+        bool badRecord;  // the peer's record is malformed (decoder) or a message (refused)
+        int closeCode;
+    } cases[] = {
+        {"mode 2, a message", 2, 8, false, 0x30004},
+        {"mode 3, a message", 3, 16, false, 0x30004},
+        {"mode 3, a malformed record", 3, 16, true, 0x10004},
     };
-    const Case cases[] = {{2, 1, 8}, {3, 1, 16}, {1, 0, 0}};
-    ASSERT_TRUE(fixture.Start());
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
-        socket.Connect("127.0.0.1", fixture.GetPort(), c.mode);
-        EXPECT_EQ(c.mode, socket.GetMode());
-        EXPECT_EQ(c.cipherFlags, socket.GetCipherFlags());
+        SCOPED_TRACE(c.name);
+        socket.sink.calls.clear();
+        CCipherPeerLog log;
+        loopback::Server peer([&](loopback::Peer& p) {
+            ServeCipherPeer(p, log, c.keyLength, 0, [&](const oracle::Encoder& enc) {
+                if (c.badRecord)
+                    return oracle::Be32(12) + oracle::Be32(4) + std::string(12, '\0');
+                return enc.Record(std::string("\x00\x01\x20", 3));  // a framed message
+            });
+        });
+        ASSERT_EQ(0, socket.Connect("127.0.0.1", static_cast<uint16_t>(peer.port()), c.mode));
+        EXPECT_EQ(1, socket.GetCipherFlags());
         EXPECT_EQ(c.keyLength, socket.GetKeyLength());
+        // Connected, but not keyed: nothing is reported and nothing can be sent.
+        ASSERT_TRUE(PollUntil(socket, [&] { return log.helloIn.load(); }));
+        socket.Poll(20);
+        EXPECT_TRUE(socket.sink.calls.empty());
+        EXPECT_EQ(CNteSocket::kConnecting, socket.GetState());
         EXPECT_FALSE(socket.IsReady());
-        // Each mode starts from a fresh context, as the launcher does it.
-        socket.Disconnect();
-        PollUntil(socket, [&] { return !socket.IsConnected(); }, 5000);
+        EXPECT_FALSE(socket.Send("x", 1));
+        log.go = true;
+        ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyConnected) == 1; }));
+        EXPECT_EQ(CNteSocket::kConnected, socket.GetState());
+        EXPECT_TRUE(socket.IsReady());
+        ASSERT_TRUE(socket.Send("hello", 5));
+        ASSERT_TRUE(WaitClosed());
+        EXPECT_EQ(c.closeCode, socket.Last(kNotifyClosed)->p);
+        EXPECT_EQ(CNteSocket::kClosed, socket.GetState());
         socket.FreeContext();
+        ASSERT_TRUE(peer.join());
+        EXPECT_EQ(oracle::Hello(0, static_cast<uint32_t>(c.keyLength)), log.hello);
+        EXPECT_EQ(std::string("\x00\x05hello", 7), log.fromSocket) << "the framed bytes, deciphered";
     }
+}
+
+TEST_F(SocketTest, RefusedKeyExchangeIsAConnectFailure)
+{
+    CCipherPeerLog log;
+    log.go = true;
+    loopback::Server peer([&](loopback::Peer& p) {
+        ServeCipherPeer(p, log, 16, 4, [](const oracle::Encoder&) { return std::string(); });
+    });
+    ASSERT_EQ(0, socket.Connect("127.0.0.1", static_cast<uint16_t>(peer.port()), 3));
+    ASSERT_TRUE(PollUntil(socket, [&] { return !socket.sink.calls.empty(); }));
+    ASSERT_EQ(1u, socket.sink.calls.size());
+    EXPECT_EQ(kNotifyConnectFailed, socket.sink.calls[0].type);
+    EXPECT_EQ(-1, socket.sink.calls[0].p);
+    EXPECT_EQ(CNteSocket::kClosed, socket.GetState());
+    socket.FreeContext();
+    EXPECT_TRUE(peer.join());
+}
+
+TEST_F(SocketTest, PlainModeTakesNoCipher)
+{
+    ASSERT_TRUE(fixture.Start());
+    socket.Connect("127.0.0.1", fixture.GetPort(), 1);
+    EXPECT_EQ(1, socket.GetMode());
+    EXPECT_EQ(0, socket.GetCipherFlags());
+    EXPECT_EQ(0, socket.GetKeyLength());
+    ASSERT_TRUE(PollUntil(socket, [&] { return socket.Count(kNotifyConnected) == 1; }));
 }
 
 TEST_F(SocketTest, KeepAliveCarriesTheSystemTick)
@@ -651,6 +750,17 @@ TEST_F(FakeSocketTest, ConnectThatFailsLaterIsReportedAsConnectFailed)
     ASSERT_EQ(0, socket.Connect("127.0.0.1", 9070, 1));
     socket.Poll(1);
     EXPECT_EQ((std::vector<std::string>{"connect failed -1"}), log.events);
+}
+
+TEST_F(FakeSocketTest, MessageOfTheConnectPassIsReportedAfterTheConnect)
+{
+    // The server spoke at once: its message arrives in the very pass that
+    // completes the connect.
+    ASSERT_EQ(0, socket.Connect("127.0.0.1", 9070, 1));
+    fake::last()->inbox = std::string("\x00\x03\x1f\x00\x09", 5);
+    socket.Poll(1);
+    EXPECT_EQ((std::vector<std::string>{"connected", "world id 9"}), log.events);
+    EXPECT_EQ(CNteSocket::kConnected, socket.GetState());
 }
 
 TEST_F(FakeSocketTest, ErrorsReachTheReceiverAsTypeThree)

@@ -136,6 +136,74 @@ bool Server::join(int timeout_ms) {
   return done_;
 }
 
+Peer Dial(int port) {
+  startup();
+  intptr_t s = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = htonl(0x7F000001);
+  sa.sin_port = htons(static_cast<uint16_t>(port));
+  if (connect(s, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+    CLOSE_SOCKET(s);
+    return Peer(-1);
+  }
+  return Peer(s);
+}
+
+Relay::Relay(int target) {
+  listener_ = listen_any(&port_);
+  listen(listener_, 1);
+  thread_ = std::thread([this, target]() {
+    while (!stop_ && !wait_readable(listener_, 50)) {
+    }
+    if (stop_) return;
+    intptr_t in = static_cast<intptr_t>(accept(listener_, nullptr, nullptr));
+    Peer out_peer = Dial(target);
+    intptr_t out = out_peer.handle();
+    char buf[16384];
+    bool in_open = true, out_open = out != -1;
+    while (!stop_ && in_open && out_open) {
+      // Whichever side has bytes: copy them on, keep them.
+      bool moved = false;
+      for (int dir = 0; dir < 2; ++dir) {
+        intptr_t from = dir == 0 ? in : out;
+        intptr_t to = dir == 0 ? out : in;
+        if (!wait_readable(from, moved ? 0 : 5)) continue;
+        int r = static_cast<int>(recv(from, buf, sizeof buf, 0));
+        if (r <= 0) {
+          (dir == 0 ? in_open : out_open) = false;
+          break;
+        }
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          (dir == 0 ? forward_ : backward_).append(buf, static_cast<size_t>(r));
+        }
+        Peer(to).send_all(std::string(buf, static_cast<size_t>(r)));
+        moved = true;
+      }
+    }
+    CLOSE_SOCKET(in);
+    if (out != -1) CLOSE_SOCKET(out);
+  });
+}
+
+Relay::~Relay() {
+  stop_ = true;
+  if (thread_.joinable()) thread_.join();
+  CLOSE_SOCKET(listener_);
+}
+
+std::string Relay::forward() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return forward_;
+}
+
+std::string Relay::backward() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return backward_;
+}
+
 int closed_port() {
   int port = 0;
   intptr_t s = listen_any(&port);

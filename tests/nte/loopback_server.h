@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -23,6 +24,7 @@ class Peer {
   // True when the engine closed its end within timeout_ms.
   bool wait_eof(int timeout_ms);
   void close();
+  intptr_t handle() const { return s_; }
 
  private:
   intptr_t s_;
@@ -44,6 +46,31 @@ class Server {
   int port_ = 0;
   std::thread thread_;
   std::atomic<bool> done_{false};
+};
+
+// A blocking connection to 127.0.0.1:port (the peer of an engine server);
+// closed by the Peer's close().  An invalid Peer (send fails) when refused.
+Peer Dial(int port);
+
+// A recording relay: listens on 127.0.0.1 (port 0), and for the first
+// connection it accepts dials 127.0.0.1:target and copies bytes both ways
+// on its own thread, keeping what went in each direction.
+class Relay {
+ public:
+  explicit Relay(int target);
+  ~Relay();
+  int port() const { return port_; }
+  // Bytes from the accepted side to the target, and back.
+  std::string forward() const;
+  std::string backward() const;
+
+ private:
+  intptr_t listener_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  mutable std::mutex mutex_;
+  std::string forward_, backward_;
 };
 
 // A port on 127.0.0.1 that nothing listens on: bound, read back, closed.

@@ -585,7 +585,12 @@ TEST_F(EngineTest, ContextCreationRefusesBadArguments) {
       {"no connections", 0, 256, 256, 0, 0, NTE_ERR_INVALID},
       {"read buffer 0", 1, 0, 256, 0, 0, NTE_ERR_INVALID},
       {"write buffer negative", 1, 256, -5, 0, 0, NTE_ERR_INVALID},
-      {"Blowfish is not built in", 1, 256, 256, NTE_CIPHER_BLOWFISH, 8, NTE_ERR_TOO_WIDE},
+      {"Blowfish key of 3 bytes", 1, 256, 256, NTE_CIPHER_BLOWFISH, 3, NTE_ERR_KEY_LENGTH},
+      {"Blowfish key of 57 bytes", 1, 256, 256, NTE_CIPHER_BLOWFISH, 57, NTE_ERR_KEY_LENGTH},
+      {"Rijndael key of 20 bytes", 1, 256, 256, NTE_CIPHER_RIJNDAEL, 20, NTE_ERR_KEY_LENGTH},
+      {"key length before the one-way flags", 1, 256, 256,
+       NTE_CIPHER_BLOWFISH | NTE_BLOCK_CIPHER_ONLY_RECV | NTE_BLOCK_CIPHER_ONLY_SEND, 2, NTE_ERR_KEY_LENGTH},
+      {"Blowfish write buffer under one block", 1, 256, 7, NTE_CIPHER_BLOWFISH, 8, NTE_ERR_INVALID},
       {"Twofish", 1, 256, 256, NTE_CIPHER_TWOFISH, 16, NTE_ERR_TOO_WIDE},
       {"both one-way flags", 1, 256, 256, NTE_BLOCK_CIPHER_ONLY_RECV | NTE_BLOCK_CIPHER_ONLY_SEND, 0, NTE_ERR_INVALID},
   };
@@ -675,8 +680,25 @@ TEST_F(EngineTest, LogLinesGoToTheirChannels) {
          nte_tcpcontext_cleanup(c);
        },
        {"warning: failed to set KEEPALIVE socket option\n"}},
-      {"a block cipher this build lacks",
-       [] { EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_RIJNDAEL, 16, 1, 0, 0)); },
+      {"a key length the cipher does not allow",
+       [] { EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_RIJNDAEL, 20, 1, 0, 0)); },
+       {"Fatal:1201 tcp: bad secret key length: 20\n"}},
+      {"Twofish",
+       [] { EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_TWOFISH, 16, 1, 0, 0)); },
+       {"Fatal: Twofish algorithm is not supported now\n"}},
+      {"both one-way flags",
+       [] {
+         EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60,
+                                                  NTE_BLOCK_CIPHER_ONLY_RECV | NTE_BLOCK_CIPHER_ONLY_SEND, 0, 1, 0, 0));
+       },
+       {"Fatal: cannot use NTE_BLOCK_CIPHER_ONLY_RECV and NTE_BLOCK_CIPHER_ONLY_SEND at the same time\n"}},
+      {"an encrypted context and its connect",
+       [] {
+         tcpcontext* c = nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_RIJNDAEL, 16, 1, 0, 0);
+         EXPECT_NE(nullptr, c);
+         EXPECT_NE(nullptr, tcpcontext_connect(c, "127.0.0.1", 9070).conn);
+         nte_tcpcontext_cleanup(c);
+       },
        {}},
       {"a second start", [] { EXPECT_EQ(NTE_ERR_INVALID, nte_initialize()); }, {}},
   };
