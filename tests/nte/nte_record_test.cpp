@@ -174,7 +174,9 @@ TEST_F(RecordTest, BadHeadersTable) {
     conn_t* conn = keyed(bf ? NTE_CIPHER_BLOWFISH : NTE_CIPHER_RIJNDAEL, 16, c.read_size, 4096);
     put(&conn->erbuf, oracle::Be32(c.l) + oracle::Be32(c.p) + Bytes(c.body, '\0'));
     EXPECT_EQ(c.code, conn->decoder(conn));
-    if (c.code < 0) EXPECT_EQ(c.code, nte_get_last_error());
+    if (c.code < 0) {
+      EXPECT_EQ(c.code, nte_get_last_error());
+    }
     nte_tcpcontext_cleanup(conn->ctx);
   }
   // Through the pass: the connection is released with reason 4.
