@@ -18,6 +18,7 @@
 #include "skin/graphic_data.h"
 #include "skin/launcher_screen.h"
 #include "tests/e2e/win_driver.h"
+#include "tests/update/pl_encoder.h"
 #include "tools/fixture/login_fixture.h"
 #include "tools/mkskin/rdl_writer.h"
 
@@ -132,16 +133,18 @@ LRESULT QueryEndSession(HWND frame) {
   return static_cast<LRESULT>(answer);
 }
 
-// The login address of the default profile.
+// Values of the default profile that the launcher screen's tests set for
+// the launcher and put back afterwards.
+const char kAppKey[] = "Software\\Halvane\\Quorl";
 const char kLoginKey[] = "Software\\Halvane\\Quorl\\Login";
 
-bool ReadLoginServer(std::string* value) {
+bool ReadProfileString(const char* subkey, const char* name, std::string* value) {
   char text[512] = {};
   DWORD size = sizeof text - 1, type = 0;
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, kLoginKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
     return false;
-  const bool ok = ::RegQueryValueExA(key, "Server", nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
+  const bool ok = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
                       ERROR_SUCCESS && type == REG_SZ;
   ::RegCloseKey(key);
   if (ok)
@@ -149,18 +152,34 @@ bool ReadLoginServer(std::string* value) {
   return ok;
 }
 
-void WriteLoginServer(const std::string* value) {
+void WriteProfileString(const char* subkey, const char* name, const std::string* value) {
   HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_CURRENT_USER, kLoginKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, subkey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
     return;
   if (value)
-    ::RegSetValueExA(key, "Server", 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
+    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
                      static_cast<DWORD>(value->size() + 1));
   else
-    ::RegDeleteValueA(key, "Server");
+    ::RegDeleteValueA(key, name);
   ::RegCloseKey(key);
 }
+
+// A profile value as it was before a test, put back when the test ends.
+class CSavedProfileString {
+ public:
+  CSavedProfileString(const char* subkey, const char* name) : m_subkey(subkey), m_name(name) {
+    m_had = ReadProfileString(subkey, name, &m_old);
+  }
+  ~CSavedProfileString() { WriteProfileString(m_subkey, m_name, m_had ? &m_old : nullptr); }
+  void Set(const std::string& value) { WriteProfileString(m_subkey, m_name, &value); }
+
+ private:
+  const char* m_subkey;
+  const char* m_name;
+  bool m_had = false;
+  std::string m_old;
+};
 
 // A launcher started from its own staged installation, with its main frame.
 // The update screen runs the update at once: its login server here takes
@@ -173,14 +192,12 @@ class LauncherFrame : public ::testing::Test {
     silent.onVersionRequest = {CFixtureAction::Hold()};
     login.SetScenario(silent);
     ASSERT_TRUE(login.Start());
-    hadServer = ReadLoginServer(&oldServer);
-    const std::string server = "127.0.0.1:" + std::to_string(login.GetPort());
-    WriteLoginServer(&server);
+    server.Set("127.0.0.1:" + std::to_string(login.GetPort()));
+    // Installed versions the check can read, so that the update waits for
+    // the server instead of stopping at "unreadable versions" with a box.
+    installed.Set(pl_encoder::Encode(1000000, 1000000, GetServiceIdForCodePage(949)));
   }
-  void TearDown() override {
-    p.Kill();
-    WriteLoginServer(hadServer ? &oldServer : nullptr);
-  }
+  void TearDown() override { p.Kill(); }
 
   void Start(const std::string& args = "") {
     Stage(in);
@@ -190,8 +207,8 @@ class LauncherFrame : public ::testing::Test {
   }
 
   CLoginFixture login;
-  bool hadServer = false;
-  std::string oldServer;
+  CSavedProfileString server{kLoginKey, "Server"};
+  CSavedProfileString installed{kAppKey, "PL"};
   Install in;  // outlives the process, which is ended first
   Process p;
   HWND frame = nullptr;
