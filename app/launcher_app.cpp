@@ -29,22 +29,15 @@ constexpr uint32_t kSkinImageFlags = 1;
 // The program's one application object is the framework's application.
 CQuorlLauncherApp* GetLauncherApp() { return dynamic_cast<CQuorlLauncherApp*>(AfxGetApp()); }
 
-CQuorlLauncherApp::CQuorlLauncherApp()
-    : m_nCodePage(::GetACP()), m_graphicData(kSkinCacheSize, kSkinImageFlags) {}
+CQuorlLauncherApp::CQuorlLauncherApp() : m_nCodePage(::GetACP()), m_graphicData(kSkinCacheSize, kSkinImageFlags) {}
 
 CQuorlLauncherApp::~CQuorlLauncherApp() = default;
 
 uint32_t CQuorlLauncherApp::GetServiceId() const { return GetServiceIdForCodePage(m_nCodePage); }
-const char* CQuorlLauncherApp::GetDefaultLoginHost() const {
-  return GetDefaultLoginHostForCodePage(m_nCodePage);
-}
-const char* CQuorlLauncherApp::GetSetupGuideURL() const {
-  return GetSetupGuideURLForCodePage(m_nCodePage);
-}
+const char* CQuorlLauncherApp::GetDefaultLoginHost() const { return GetDefaultLoginHostForCodePage(m_nCodePage); }
+const char* CQuorlLauncherApp::GetSetupGuideURL() const { return GetSetupGuideURLForCodePage(m_nCodePage); }
 const char* CQuorlLauncherApp::GetManualURL() const { return GetManualURLForCodePage(m_nCodePage); }
-const char* CQuorlLauncherApp::GetHomePageURL() const {
-  return GetHomePageURLForCodePage(m_nCodePage);
-}
+const char* CQuorlLauncherApp::GetHomePageURL() const { return GetHomePageURLForCodePage(m_nCodePage); }
 
 const char* CQuorlLauncherApp::GetLocalizeInfoFileName() const { return kLocalizeInfoFileName; }
 uint32_t CQuorlLauncherApp::GetLocalizeInfoServiceId() const { return kLocalizeInfoServiceId; }
@@ -64,18 +57,15 @@ BOOL CQuorlLauncherApp::LoadLocalizeInfoFromFile(const char* fileName, uint32_t 
   CString path;
   MakeModulePath(fileName, path);
   CLocalizeInfo info("", kDefaultCodePage);
-  int rc = key != 0 ? LoadLocalizeInfoScrambledFile(info, path, key)
-                    : LoadLocalizeInfoTextFile(info, path);
-  if (rc != kLocalizeOk)
-    return FALSE;
+  int rc = key != 0 ? LoadLocalizeInfoScrambledFile(info, path, key) : LoadLocalizeInfoTextFile(info, path);
+  if (rc != kLocalizeOk) return FALSE;
   AdoptLocalizeInfo(info);
   return TRUE;
 }
 
 BOOL CQuorlLauncherApp::LoadLocalizeInfoFromResource(UINT id, uint32_t key, const char* type) {
   CLocalizeInfo info("", kDefaultCodePage);
-  if (LoadLocalizeInfoResource(info, id, key, type) != kLocalizeOk)
-    return FALSE;
+  if (LoadLocalizeInfoResource(info, id, key, type) != kLocalizeOk) return FALSE;
   AdoptLocalizeInfo(info);
   return TRUE;
 }
@@ -87,8 +77,7 @@ BOOL CQuorlLauncherApp::InitCom() {
 
 BOOL CQuorlLauncherApp::LoadLocalizeInfo() {
   const uint32_t key = GetLocalizeInfoServiceId();
-  if (LoadLocalizeInfoFromFile(GetLocalizeInfoFileName(), key))
-    return TRUE;
+  if (LoadLocalizeInfoFromFile(GetLocalizeInfoFileName(), key)) return TRUE;
   UINT id = 0;
   const char* type = nullptr;
   return GetLocalizeInfoResource(&id, &type) && LoadLocalizeInfoFromResource(id, key, type);
@@ -103,8 +92,7 @@ void CQuorlLauncherApp::UseProfileOfRecord() {
 BOOL CQuorlLauncherApp::OpenSkin() {
   CString skinPath;
   MakeModulePath(kSkinFileName, skinPath);
-  if (!m_graphicData.Open(skinPath))
-    return FALSE;
+  if (!m_graphicData.Open(skinPath)) return FALSE;
   // A file that opens but has no background to show would give a frame of
   // 0 x 0 pixels or a blank screen: it is as unusable as a missing one.
   if (!IsUsableLauncherSkin(&m_graphicData)) {
@@ -118,8 +106,7 @@ BOOL CQuorlLauncherApp::InitInstance() {
   // The update screen's template holds a progress bar.
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
   ::InitCommonControlsEx(&controls);
-  if (!InitCom())
-    return FALSE;
+  if (!InitCom()) return FALSE;
 
   if (!LoadLocalizeInfo()) {
     AfxMessageBox(IDS_ERR_FATAL_START, MB_ICONERROR);
@@ -193,8 +180,7 @@ BOOL CQuorlLauncherApp::InitInstance() {
 
 BOOL CQuorlLauncherApp::InitDevice(CString& errorText) {
   // Direct3D is created once per run: a passed check is not repeated.
-  if (m_bDeviceInitialized)
-    return TRUE;
+  if (m_bDeviceInitialized) return TRUE;
   DWORD error = 0;
   if (!m_device.Initialize(&m_deviceRequirement, &error)) {
     FormatDeviceCheckError(error, errorText);
@@ -206,8 +192,7 @@ BOOL CQuorlLauncherApp::InitDevice(CString& errorText) {
 
 BOOL CQuorlLauncherApp::InitDeviceOrReport() {
   CString text;
-  if (InitDevice(text))
-    return TRUE;
+  if (InitDevice(text)) return TRUE;
   AfxMessageBox(text, MB_ICONERROR);
   return FALSE;
 }
@@ -233,8 +218,7 @@ int CQuorlLauncherApp::ExitInstance() {
   ShutdownNetwork();
   // Fixed on purpose: only S_OK is undone, not S_FALSE (COM was already
   // there on this thread), although COM counts both.
-  if (m_hrCom == S_OK)
-    ::CoUninitialize();
+  if (m_hrCom == S_OK) ::CoUninitialize();
   m_hrCom = S_FALSE;
   return CGameWinApp::ExitInstance();
 }

@@ -12,8 +12,7 @@ CMainFrame* MainFrame() { return dynamic_cast<CMainFrame*>(AfxGetMainWnd()); }
 
 std::string CLauncherScriptHost::GetDownloadFolder() {
   CString folder;
-  if (!::GetDownloadFolder(folder))
-    return std::string();
+  if (!::GetDownloadFolder(folder)) return std::string();
   return std::string(folder.GetString());
 }
 

@@ -38,8 +38,8 @@ CString GetModuleDirectory();
 void MakeModulePath(const char* fileName, CString& out);
 
 // TRUE at once when the class is already registered in this module.
-BOOL RegisterWindowClass(const char* className, UINT style, HCURSOR cursor, HBRUSH background,
-                         HICON icon, HICON smallIcon);
+BOOL RegisterWindowClass(const char* className, UINT style, HCURSOR cursor, HBRUSH background, HICON icon,
+                         HICON smallIcon);
 // TRUE when the named mutex exists; with a window class, also brings that
 // program's window to the front.
 BOOL ActivateRunningInstance(const char* mutexName, const char* windowClass);

@@ -23,8 +23,7 @@ void CMutexObject::Close() {
 
 BOOL LoadAndFormatWithAppTitle(UINT nID, CString& out) {
   CString title, format;
-  if (!title.LoadString(IDS_APP_TITLE) || !format.LoadString(nID))
-    return FALSE;
+  if (!title.LoadString(IDS_APP_TITLE) || !format.LoadString(nID)) return FALSE;
   // The string table holds at most one %s; anything else is taken literally
   // so that a stray conversion cannot read past the one argument.
   CString text;
@@ -46,16 +45,14 @@ BOOL LoadAndFormatWithAppTitle(UINT nID, CString& out) {
 
 int MessageBoxWithAppTitle(UINT nID, UINT type) {
   CString text;
-  if (!LoadAndFormatWithAppTitle(nID, text))
-    text.Empty();
+  if (!LoadAndFormatWithAppTitle(nID, text)) text.Empty();
   return AfxMessageBox(text, type);
 }
 
 CString GetModuleDirectory() {
   char path[MAX_PATH + 1] = {};
   DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH)
-    return CString();
+  if (n == 0 || n >= MAX_PATH) return CString();
   char* slash = strrchr(path, '\\');
   if (slash)
     slash[1] = '\0';
@@ -69,13 +66,12 @@ void MakeModulePath(const char* fileName, CString& out) {
   out += fileName;
 }
 
-BOOL RegisterWindowClass(const char* className, UINT style, HCURSOR cursor, HBRUSH background,
-                         HICON icon, HICON smallIcon) {
+BOOL RegisterWindowClass(const char* className, UINT style, HCURSOR cursor, HBRUSH background, HICON icon,
+                         HICON smallIcon) {
   HINSTANCE instance = AfxGetInstanceHandle();
   WNDCLASSEXA wc = {};
   wc.cbSize = sizeof(wc);
-  if (::GetClassInfoExA(instance, className, &wc))
-    return TRUE;
+  if (::GetClassInfoExA(instance, className, &wc)) return TRUE;
   wc = {};
   wc.cbSize = sizeof(wc);
   wc.style = style;
@@ -91,13 +87,11 @@ BOOL RegisterWindowClass(const char* className, UINT style, HCURSOR cursor, HBRU
 
 BOOL ActivateRunningInstance(const char* mutexName, const char* windowClass) {
   HANDLE mutex = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, mutexName);
-  if (!mutex)
-    return FALSE;
+  if (!mutex) return FALSE;
   if (windowClass) {
     HWND wnd = ::FindWindowA(windowClass, nullptr);
     if (wnd) {
-      if (::IsIconic(wnd))
-        ::ShowWindow(wnd, SW_RESTORE);
+      if (::IsIconic(wnd)) ::ShowWindow(wnd, SW_RESTORE);
       ::SetForegroundWindow(::GetLastActivePopup(wnd));
     }
   }

@@ -29,21 +29,20 @@ const RegionRow kRegions[] = {
      "http://www.quorl.example/manual/", "http://www.quorl.example/"},
     {936, 427915, "login-cn.quorl.invalid", "http://cn.quorl.example/guide/setup.html",
      "http://cn.quorl.example/manual/", "http://cn.quorl.example/"},
-    {949, 441397, "", "http://kr.quorl.example/guide/setup.html",
-     "http://kr.quorl.example/manual/", "http://kr.quorl.example/"},
+    {949, 441397, "", "http://kr.quorl.example/guide/setup.html", "http://kr.quorl.example/manual/",
+     "http://kr.quorl.example/"},
     {950, 449137, "login-tw.quorl.invalid", "http://tw.quorl.example/guide/setup.html",
      "http://tw.quorl.example/manual/", "http://tw.quorl.example/"},
     {1252, 452679, "login-eu.quorl.invalid", "http://eu.quorl.example/guide/setup.html",
      "http://eu.quorl.example/manual/", "http://eu.quorl.example/"},
-    {0, 2039746, "login.quorl.invalid", "http://www.quorl.example/guide/setup.html",
-     "http://www.quorl.example/manual/", "http://www.quorl.example/"},
+    {0, 2039746, "login.quorl.invalid", "http://www.quorl.example/guide/setup.html", "http://www.quorl.example/manual/",
+     "http://www.quorl.example/"},
 };
 const size_t kRegionCount = sizeof(kRegions) / sizeof(kRegions[0]);
 
 const RegionRow& RowFor(uint32_t codePage) {
   for (size_t i = 0; i + 1 < kRegionCount; ++i) {
-    if (kRegions[i].codePage == codePage)
-      return kRegions[i];
+    if (kRegions[i].codePage == codePage) return kRegions[i];
   }
   return kRegions[kRegionCount - 1];
 }
@@ -55,29 +54,25 @@ class BlockReader {
   BlockReader(const unsigned char* data, size_t size) : m_data(data), m_size(size), m_pos(0) {}
 
   bool ReadU8(uint32_t* v) {
-    if (!Has(1))
-      return false;
+    if (!Has(1)) return false;
     *v = m_data[m_pos++];
     return true;
   }
   bool ReadU16(uint32_t* v) {
-    if (!Has(2))
-      return false;
+    if (!Has(2)) return false;
     *v = GetLe16(m_data + m_pos);
     m_pos += 2;
     return true;
   }
   bool ReadU32(uint32_t* v) {
-    if (!Has(4))
-      return false;
+    if (!Has(4)) return false;
     *v = GetLe32(m_data + m_pos);
     m_pos += 4;
     return true;
   }
 
   bool ReadBytes(size_t len, std::string* out) {
-    if (len > m_size - m_pos)
-      return false;
+    if (len > m_size - m_pos) return false;
     out->assign(reinterpret_cast<const char*>(m_data + m_pos), len);
     m_pos += len;
     return true;
@@ -102,22 +97,19 @@ std::string StripLineEnd(const char* line) {
   size_t len = std::strlen(line);
   if (len > 0 && line[len - 1] == '\n') {
     --len;
-    if (len > 0 && line[len - 1] == '\r')
-      --len;
+    if (len > 0 && line[len - 1] == '\r') --len;
   }
   return std::string(line, len);
 }
 
 // Splits off the next line of [*pos, end); false when no line is left.
 bool NextLine(const char* data, size_t size, size_t* pos, std::string* line) {
-  if (*pos >= size)
-    return false;
+  if (*pos >= size) return false;
   const char* start = data + *pos;
   const void* nl = std::memchr(start, '\n', size - *pos);
   size_t len = nl ? static_cast<size_t>(static_cast<const char*>(nl) - start) : size - *pos;
   *pos += nl ? len + 1 : len;
-  if (len > 0 && start[len - 1] == '\r')
-    --len;
+  if (len > 0 && start[len - 1] == '\r') --len;
   line->assign(start, len);
   return true;
 }
@@ -132,40 +124,25 @@ struct ScrambleDeleter {
 }  // namespace
 
 bool IsSupportedCodePage(uint32_t codePage) {
-  return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 ||
-         codePage == 1252;
+  return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1252;
 }
 
-uint32_t ValidateCodePage(uint32_t codePage) {
-  return IsSupportedCodePage(codePage) ? codePage : kDefaultCodePage;
-}
+uint32_t ValidateCodePage(uint32_t codePage) { return IsSupportedCodePage(codePage) ? codePage : kDefaultCodePage; }
 
-uint32_t GetServiceIdForCodePage(uint32_t codePage) {
-  return RowFor(codePage).serviceId;
-}
+uint32_t GetServiceIdForCodePage(uint32_t codePage) { return RowFor(codePage).serviceId; }
 
-const char* GetDefaultLoginHostForCodePage(uint32_t codePage) {
-  return RowFor(codePage).loginHost;
-}
+const char* GetDefaultLoginHostForCodePage(uint32_t codePage) { return RowFor(codePage).loginHost; }
 
-const char* GetSetupGuideURLForCodePage(uint32_t codePage) {
-  return RowFor(codePage).setupGuideUrl;
-}
+const char* GetSetupGuideURLForCodePage(uint32_t codePage) { return RowFor(codePage).setupGuideUrl; }
 
-const char* GetManualURLForCodePage(uint32_t codePage) {
-  return RowFor(codePage).manualUrl;
-}
+const char* GetManualURLForCodePage(uint32_t codePage) { return RowFor(codePage).manualUrl; }
 
-const char* GetHomePageURLForCodePage(uint32_t codePage) {
-  return RowFor(codePage).homePageUrl;
-}
+const char* GetHomePageURLForCodePage(uint32_t codePage) { return RowFor(codePage).homePageUrl; }
 
 int32_t ParseIntLikeAtoi(const char* text) {
-  if (text == nullptr)
-    return 0;
+  if (text == nullptr) return 0;
   const char* p = text;
-  while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r')
-    ++p;
+  while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') {
     negative = *p == '-';
@@ -176,11 +153,9 @@ int32_t ParseIntLikeAtoi(const char* text) {
   const int64_t limit = negative ? 2147483648LL : 2147483647LL;
   int64_t value = 0;
   for (; *p >= '0' && *p <= '9'; ++p) {
-    if (value <= limit)
-      value = value * 10 + (*p - '0');
+    if (value <= limit) value = value * 10 + (*p - '0');
   }
-  if (value > limit)
-    value = limit;
+  if (value > limit) value = limit;
   return static_cast<int32_t>(negative ? -value : value);
 }
 
@@ -193,8 +168,7 @@ CLocalizeInfo::~CLocalizeInfo() = default;
 
 int CLocalizeInfo::DecodeRecord(const char* scrambledText, uint32_t key) {
   char* plainRaw = nullptr;
-  if (ScrambleDecodeString(scrambledText, key, &plainRaw) == 0)
-    return kLocalizeUnscrambleFailed;
+  if (ScrambleDecodeString(scrambledText, key, &plainRaw) == 0) return kLocalizeUnscrambleFailed;
   std::unique_ptr<char, ScrambleDeleter> plain(plainRaw);
 
   // The unscrambled text is itself 6-bit text. Size the block for its whole
@@ -202,25 +176,19 @@ int CLocalizeInfo::DecodeRecord(const char* scrambledText, uint32_t key) {
   // bytes the decoder actually produced: the rest of the block is
   // uninitialised.
   size_t plainLen = std::strlen(plain.get());
-  if (plainLen >= 0x7FFFFFFF)
-    return kLocalizeDecodeFailed;
+  if (plainLen >= 0x7FFFFFFF) return kLocalizeDecodeFailed;
   int32_t cap = Get6BitDecodedLength(static_cast<int32_t>(plainLen) + 1);
-  if (cap < 1)
-    return kLocalizeDecodeFailed;
-  std::unique_ptr<unsigned char, FreeDeleter> block(
-      static_cast<unsigned char*>(std::malloc(static_cast<size_t>(cap))));
-  if (!block)
-    return kLocalizeDecodeFailed;
+  if (cap < 1) return kLocalizeDecodeFailed;
+  std::unique_ptr<unsigned char, FreeDeleter> block(static_cast<unsigned char*>(std::malloc(static_cast<size_t>(cap))));
+  if (!block) return kLocalizeDecodeFailed;
   int32_t decoded = Decode6BitText(plain.get(), block.get(), cap);
   plain.reset();
-  if (decoded == 0)
-    return kLocalizeDecodeFailed;
+  if (decoded == 0) return kLocalizeDecodeFailed;
   return ReadRecordBlock(block.get(), static_cast<size_t>(decoded));
 }
 
 int CLocalizeInfo::DecodeRecord(const char* data, size_t size, uint32_t key) {
-  if (data == nullptr)
-    return kLocalizeUnscrambleFailed;
+  if (data == nullptr) return kLocalizeUnscrambleFailed;
   const void* nul = std::memchr(data, '\0', size);
   size_t len = nul ? static_cast<size_t>(static_cast<const char*>(nul) - data) : size;
   std::string text(data, len);
@@ -228,28 +196,22 @@ int CLocalizeInfo::DecodeRecord(const char* data, size_t size, uint32_t key) {
 }
 
 int CLocalizeInfo::ReadRecordBlock(const void* block, size_t size) {
-  if (block == nullptr)
-    return kLocalizeCodePageUnreadable;
+  if (block == nullptr) return kLocalizeCodePageUnreadable;
   BlockReader reader(static_cast<const unsigned char*>(block), size);
 
   uint32_t codePage = 0;
-  if (!reader.ReadU32(&codePage))
-    return kLocalizeCodePageUnreadable;
+  if (!reader.ReadU32(&codePage)) return kLocalizeCodePageUnreadable;
 
   // The length grows through two escapes: 255 -> u16, 65535 -> u32.
   uint32_t nameLen = 0;
-  if (!reader.ReadU8(&nameLen))
-    return kLocalizeNameUnreadable;
+  if (!reader.ReadU8(&nameLen)) return kLocalizeNameUnreadable;
   if (nameLen == 0xFF) {
-    if (!reader.ReadU16(&nameLen))
-      return kLocalizeNameUnreadable;
-    if (nameLen == 0xFFFF && !reader.ReadU32(&nameLen))
-      return kLocalizeNameUnreadable;
+    if (!reader.ReadU16(&nameLen)) return kLocalizeNameUnreadable;
+    if (nameLen == 0xFFFF && !reader.ReadU32(&nameLen)) return kLocalizeNameUnreadable;
   }
   // Checked against the bytes left before anything is allocated.
   std::string name;
-  if (!reader.ReadBytes(nameLen, &name))
-    return kLocalizeNameUnreadable;
+  if (!reader.ReadBytes(nameLen, &name)) return kLocalizeNameUnreadable;
 
   m_codePage = codePage;
   m_profileName.swap(name);
@@ -257,10 +219,8 @@ int CLocalizeInfo::ReadRecordBlock(const void* block, size_t size) {
 }
 
 int CLocalizeInfo::ParseTextRecord(const char* line1, const char* line2) {
-  if (line1 == nullptr)
-    return kLocalizeCodePageUnreadable;
-  if (line2 == nullptr)
-    return kLocalizeNameUnreadable;
+  if (line1 == nullptr) return kLocalizeCodePageUnreadable;
+  if (line2 == nullptr) return kLocalizeNameUnreadable;
   // atoi reads the code page, so "949 KR" or " 949" still give 949 and a
   // line without digits gives 0 (which start-up validates to the default).
   uint32_t codePage = static_cast<uint32_t>(ParseIntLikeAtoi(line1));
@@ -270,23 +230,20 @@ int CLocalizeInfo::ParseTextRecord(const char* line1, const char* line2) {
 }
 
 int CLocalizeInfo::LoadFromFileText(const char* data, size_t size, uint32_t key) {
-  if (data == nullptr)
-    size = 0;
+  if (data == nullptr) size = 0;
   size_t pos = 0;
   std::string line1, line2;
   bool has1 = NextLine(data, size, &pos, &line1);
-  if (key != 0)
-    return DecodeRecord(has1 ? line1.c_str() : "", key);
+  if (key != 0) return DecodeRecord(has1 ? line1.c_str() : "", key);
   bool has2 = has1 && NextLine(data, size, &pos, &line2);
   return ParseTextRecord(has1 ? line1.c_str() : nullptr, has2 ? line2.c_str() : nullptr);
 }
 
-std::string CLocalizeInfo::EncodeRecord(uint32_t codePage, const std::string& profileName,
-                                        uint32_t key, uint32_t seed) {
+std::string CLocalizeInfo::EncodeRecord(uint32_t codePage, const std::string& profileName, uint32_t key,
+                                        uint32_t seed) {
   // Block, 6-bit text and scrambled record each must fit the codec's int32
   // lengths; a name of this size is far beyond any real profile name anyway.
-  if (profileName.size() > 0x10000000u)
-    return std::string();
+  if (profileName.size() > 0x10000000u) return std::string();
 
   std::string block;
   AppendLe(&block, codePage, 4);
@@ -304,27 +261,21 @@ std::string CLocalizeInfo::EncodeRecord(uint32_t codePage, const std::string& pr
   block += profileName;
 
   int32_t textCap = Get6BitEncodedLength(static_cast<int32_t>(block.size()));
-  if (textCap == 0)
-    return std::string();
+  if (textCap == 0) return std::string();
   std::string text(static_cast<size_t>(textCap), '\0');
-  int32_t textLen = Encode6BitText(block.data(), static_cast<int32_t>(block.size()), &text[0],
-                                   textCap);
-  if (textLen == 0)
-    return std::string();
+  int32_t textLen = Encode6BitText(block.data(), static_cast<int32_t>(block.size()), &text[0], textCap);
+  if (textLen == 0) return std::string();
   text.resize(static_cast<size_t>(textLen));
 
   char* scrambled = nullptr;
-  if (ScrambleEncodeStringWithSeed(text.c_str(), key, seed, &scrambled) == 0)
-    return std::string();
+  if (ScrambleEncodeStringWithSeed(text.c_str(), key, seed, &scrambled) == 0) return std::string();
   std::string result(scrambled);
   ScrambleFreeString(scrambled);
   return result;
 }
 
-bool CLocalizeInfo::EncodeTextRecord(uint32_t codePage, const std::string& profileName,
-                                     std::string* out) {
-  if (out == nullptr || profileName.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
-    return false;
+bool CLocalizeInfo::EncodeTextRecord(uint32_t codePage, const std::string& profileName, std::string* out) {
+  if (out == nullptr || profileName.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) return false;
   *out = std::to_string(codePage) + "\r\n" + profileName + "\r\n";
   return true;
 }
@@ -332,8 +283,7 @@ bool CLocalizeInfo::EncodeTextRecord(uint32_t codePage, const std::string& profi
 // ---------------------------------------------------------------------------
 
 bool ApplyLaunchParam(int& mode, const char* param, bool isFlag) {
-  if (param == nullptr)
-    return false;
+  if (param == nullptr) return false;
   if (isFlag) {
     size_t len = std::strlen(param);
     if (len == 1 && (param[0] == 's' || param[0] == 'S')) {

@@ -60,21 +60,20 @@ int32_t ParseIntLikeAtoi(const char* text);
 // the neutral ones below.
 enum LocalizeResult : int {
   kLocalizeOk = 0,
-  kLocalizeCannotOpen = 1,           // file cannot be opened
-  kLocalizeReadFailed = 2,           // scrambled file: reading its first line failed
-  kLocalizeCodePageUnreadable = 3,   // code page field missing or short
-  kLocalizeNameUnreadable = 4,       // name length or name bytes missing or short
-  kLocalizeCloseFailed = 5,          // text file: closing failed
-  kLocalizeResourceMissing = 6,      // resource not found or not loadable
-  kLocalizeUnscrambleFailed = 7,     // ScrambleDecodeString refused the text
-  kLocalizeDecodeFailed = 8,         // unscrambled text is not 6-bit text / no memory
+  kLocalizeCannotOpen = 1,          // file cannot be opened
+  kLocalizeReadFailed = 2,          // scrambled file: reading its first line failed
+  kLocalizeCodePageUnreadable = 3,  // code page field missing or short
+  kLocalizeNameUnreadable = 4,      // name length or name bytes missing or short
+  kLocalizeCloseFailed = 5,         // text file: closing failed
+  kLocalizeResourceMissing = 6,     // resource not found or not loadable
+  kLocalizeUnscrambleFailed = 7,    // ScrambleDecodeString refused the text
+  kLocalizeDecodeFailed = 8,        // unscrambled text is not 6-bit text / no memory
 };
 
 class CLocalizeInfo {
  public:
   // Start-up builds one as CLocalizeInfo("", kDefaultCodePage).
-  explicit CLocalizeInfo(const std::string& profileName = std::string(),
-                         uint32_t codePage = kDefaultCodePage);
+  explicit CLocalizeInfo(const std::string& profileName = std::string(), uint32_t codePage = kDefaultCodePage);
   virtual ~CLocalizeInfo();
 
   uint32_t GetCodePage() const { return m_codePage; }
@@ -109,12 +108,10 @@ class CLocalizeInfo {
 
   // Scrambled text of a record (no line end), with the shortest name length
   // form; seed stands in for the clock. Empty on failure (name too long).
-  static std::string EncodeRecord(uint32_t codePage, const std::string& profileName,
-                                  uint32_t key, uint32_t seed);
+  static std::string EncodeRecord(uint32_t codePage, const std::string& profileName, uint32_t key, uint32_t seed);
   // Text form "<code page>\r\n<name>\r\n". False (out untouched) when the
   // name holds a CR, LF or NUL, which the text form cannot carry.
-  static bool EncodeTextRecord(uint32_t codePage, const std::string& profileName,
-                               std::string* out);
+  static bool EncodeTextRecord(uint32_t codePage, const std::string& profileName, std::string* out);
 
  private:
   uint32_t m_codePage;
@@ -125,9 +122,9 @@ class CLocalizeInfo {
 // Command line
 
 enum StartMode : int {
-  kStartModeLauncher = 0,        // the launcher screen
-  kStartModeUpdateAtOnce = 1,    // /s or /b1: the update screen at once
-  kStartModeSettingsOnly = 2,    // /e or /b2: the settings dialog alone
+  kStartModeLauncher = 0,      // the launcher screen
+  kStartModeUpdateAtOnce = 1,  // /s or /b1: the update screen at once
+  kStartModeSettingsOnly = 2,  // /e or /b2: the settings dialog alone
 };
 
 // Applies one command-line parameter to the start mode; parameters are
@@ -143,6 +140,4 @@ enum StartMode : int {
 bool ApplyLaunchParam(int& mode, const char* param, bool isFlag);
 
 // True for a plain parameter, which the caller hands to the portal hand-off.
-inline bool IsPortalLaunchArgument(const char* param, bool isFlag) {
-  return param != nullptr && !isFlag;
-}
+inline bool IsPortalLaunchArgument(const char* param, bool isFlag) { return param != nullptr && !isFlag; }

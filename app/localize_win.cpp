@@ -13,8 +13,7 @@ constexpr DWORD kMaxIdFileSize = 64 * 1024;
 // Returns 1 when it cannot be opened, 2 when reading fails, else 0.
 int ReadIdFile(const char* path, std::vector<char>& data) {
   CFile file;
-  if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary))
-    return kLocalizeCannotOpen;
+  if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary)) return kLocalizeCannotOpen;
   try {
     uint64_t length = file.GetLength();
     if (length > kMaxIdFileSize) {
@@ -37,12 +36,10 @@ int ReadIdFile(const char* path, std::vector<char>& data) {
 int LoadLocalizeInfoResource(CLocalizeInfo& info, UINT id, uint32_t key, const char* type) {
   HINSTANCE module = AfxGetResourceHandle();
   HRSRC found = ::FindResourceA(module, MAKEINTRESOURCEA(id), type);
-  if (!found)
-    return kLocalizeResourceMissing;
+  if (!found) return kLocalizeResourceMissing;
   HGLOBAL loaded = ::LoadResource(module, found);
   const char* data = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
-  if (!data)
-    return kLocalizeResourceMissing;
+  if (!data) return kLocalizeResourceMissing;
   // Nothing guarantees a terminating NUL inside the resource: bound the
   // text by the resource's own size.
   return info.DecodeRecord(data, ::SizeofResource(module, found), key);
@@ -51,17 +48,14 @@ int LoadLocalizeInfoResource(CLocalizeInfo& info, UINT id, uint32_t key, const c
 int LoadLocalizeInfoScrambledFile(CLocalizeInfo& info, const char* path, uint32_t key) {
   std::vector<char> data;
   int rc = ReadIdFile(path, data);
-  if (rc != kLocalizeOk)
-    return rc;
+  if (rc != kLocalizeOk) return rc;
   return info.LoadFromFileText(data.data(), data.size(), key);
 }
 
 int LoadLocalizeInfoTextFile(CLocalizeInfo& info, const char* path) {
   std::vector<char> data;
   int rc = ReadIdFile(path, data);
-  if (rc == kLocalizeReadFailed)
-    return kLocalizeCodePageUnreadable;
-  if (rc != kLocalizeOk)
-    return rc;
+  if (rc == kLocalizeReadFailed) return kLocalizeCodePageUnreadable;
+  if (rc != kLocalizeOk) return rc;
   return info.LoadFromFileText(data.data(), data.size(), 0);
 }

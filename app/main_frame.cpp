@@ -21,19 +21,18 @@ int g_bUpdateScreenShown = 0;
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
-  ON_WM_SYSCOMMAND()
-  ON_WM_ERASEBKGND()
-  ON_WM_QUERYENDSESSION()
-  ON_COMMAND(ID_SHOW_LAUNCHER_VIEW, OnShowLauncherView)
-  ON_COMMAND(ID_SHOW_UPDATE_VIEW, OnShowUpdateView)
+ON_WM_SYSCOMMAND()
+ON_WM_ERASEBKGND()
+ON_WM_QUERYENDSESSION()
+ON_COMMAND(ID_SHOW_LAUNCHER_VIEW, OnShowLauncherView)
+ON_COMMAND(ID_SHOW_UPDATE_VIEW, OnShowUpdateView)
 END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
 CMainFrame::~CMainFrame() = default;
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCT& cs) {
-  if (!CFrameWnd::PreCreateWindow(cs))
-    return FALSE;
+  if (!CFrameWnd::PreCreateWindow(cs)) return FALSE;
   cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
   cs.style = WS_SYSMENU;
   cs.lpszClass = kMainFrameClassName;
@@ -44,8 +43,7 @@ void CMainFrame::HandOver(CView* view) {
   // A screen knows nothing of the application: what it shows and whom it
   // calls come from here, before its first update.
   if (auto* launcher = dynamic_cast<CQuorlLauncherView*>(view)) {
-    if (CQuorlLauncherApp* app = GetLauncherApp())
-      launcher->SetSkin(&app->GetGraphicData());
+    if (CQuorlLauncherApp* app = GetLauncherApp()) launcher->SetSkin(&app->GetGraphicData());
     launcher->SetHost(&GetLauncherViewAppHost());
   }
   if (auto* update = dynamic_cast<CQuorlLauncherUpdateView*>(view)) {
@@ -56,20 +54,15 @@ void CMainFrame::HandOver(CView* view) {
 
 void CMainFrame::SizeToSkin(CView* pane) {
   int32_t w = 0, h = 0;
-  if (CQuorlLauncherApp* app = GetLauncherApp())
-    app->GetGraphicData().GetImageSize(0, &w, &h);
+  if (CQuorlLauncherApp* app = GetLauncherApp()) app->GetGraphicData().GetImageSize(0, &w, &h);
   RECT rc = {0, 0, w, h};
-  if (pane)
-    ::AdjustWindowRectEx(&rc, pane->GetStyle(), FALSE, pane->GetExStyle());
+  if (pane) ::AdjustWindowRectEx(&rc, pane->GetStyle(), FALSE, pane->GetExStyle());
   ::AdjustWindowRectEx(&rc, GetStyle(), FALSE, GetExStyle());
-  SetWindowPos(nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-BOOL CMainFrame::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd,
-                           CCreateContext* pContext) {
-  if (!CFrameWnd::LoadFrame(nIDResource, dwDefaultStyle & ~FWS_ADDTOTITLE, pParentWnd, pContext))
-    return FALSE;
+BOOL CMainFrame::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
+  if (!CFrameWnd::LoadFrame(nIDResource, dwDefaultStyle & ~FWS_ADDTOTITLE, pParentWnd, pContext)) return FALSE;
 
   // No menu bar: the resource menu exists only for the framework.
   ::SetMenu(m_hWnd, nullptr);
@@ -86,8 +79,7 @@ BOOL CMainFrame::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParent
     ::RemoveMenu(sys, SC_MAXIMIZE, MF_BYCOMMAND);
     ::RemoveMenu(sys, SC_RESTORE, MF_BYCOMMAND);
     for (int i = ::GetMenuItemCount(sys) - 1; i >= 0; --i) {
-      if (::GetMenuItemID(sys, i) == 0)
-        ::RemoveMenu(sys, i, MF_BYPOSITION);
+      if (::GetMenuItemID(sys, i) == 0) ::RemoveMenu(sys, i, MF_BYPOSITION);
     }
   }
 
@@ -98,8 +90,7 @@ BOOL CMainFrame::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParent
     SetActiveView(pane, FALSE);
   else
     pane = nullptr;
-  if (pane)
-    HandOver(pane);
+  if (pane) HandOver(pane);
   SizeToSkin(pane);
 
   CenterWindow();
@@ -109,8 +100,7 @@ BOOL CMainFrame::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParent
 
 BOOL CMainFrame::SwitchView(CRuntimeClass* pViewClass, BOOL bRecalcLayout) {
   CView* oldView = GetActiveView();
-  if (oldView && oldView->GetRuntimeClass() == pViewClass)
-    return TRUE;
+  if (oldView && oldView->GetRuntimeClass() == pViewClass) return TRUE;
 
   CObject* object = pViewClass->CreateObject();
   CView* newView = object ? dynamic_cast<CView*>(object) : nullptr;
@@ -124,14 +114,12 @@ BOOL CMainFrame::SwitchView(CRuntimeClass* pViewClass, BOOL bRecalcLayout) {
   context.m_pCurrentFrame = this;
   context.m_pLastView = oldView;
   RECT empty = {0, 0, 0, 0};
-  if (!newView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, empty, this, kNewPaneId,
-                       &context)) {
+  if (!newView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, empty, this, kNewPaneId, &context)) {
     return FALSE;  // the view deleted itself with its failed window
   }
   HandOver(newView);
   newView->OnInitialUpdate();
-  if (oldView)
-    oldView->SetDlgCtrlID(kOldPaneId);
+  if (oldView) oldView->SetDlgCtrlID(kOldPaneId);
   newView->SetDlgCtrlID(kPaneId);
   newView->ShowWindow(SW_SHOW);
   SetActiveView(newView, TRUE);
@@ -139,8 +127,7 @@ BOOL CMainFrame::SwitchView(CRuntimeClass* pViewClass, BOOL bRecalcLayout) {
     oldView->ShowWindow(SW_HIDE);
     oldView->DestroyWindow();
   }
-  if (bRecalcLayout)
-    RecalcLayout();
+  if (bRecalcLayout) RecalcLayout();
   return TRUE;
 }
 
@@ -158,8 +145,7 @@ void CMainFrame::CenterWindowOnRect(const RECT& target, const RECT* window) {
   }
   RECT work;
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  const GeoPoint at = CenterOnRectInWorkArea({target.left, target.top, target.right, target.bottom},
-                                             width, height,
+  const GeoPoint at = CenterOnRectInWorkArea({target.left, target.top, target.right, target.bottom}, width, height,
                                              {work.left, work.top, work.right, work.bottom});
   const int x = at.x, y = at.y;
   SetWindowPos(nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -173,8 +159,7 @@ void CMainFrame::EnableCloseCommand(BOOL bEnable) {
 void CMainFrame::OnShowLauncherView() {
   RECT before;
   GetWindowRect(&before);
-  if (!SwitchView(RUNTIME_CLASS(CQuorlLauncherView), TRUE))
-    return;
+  if (!SwitchView(RUNTIME_CLASS(CQuorlLauncherView), TRUE)) return;
   ModifyStyle(WS_CAPTION, 0, SWP_FRAMECHANGED);
   SizeToSkin(GetActiveView());
   RECT after;
@@ -188,13 +173,11 @@ void CMainFrame::OnShowUpdateView() {
   // arriving while the update screen runs one would start a second sequence
   // inside the first.
   if (CView* active = GetActiveView()) {
-    if (IsUpdateSequenceRunningOn(active->GetSafeHwnd()))
-      return;
+    if (IsUpdateSequenceRunningOn(active->GetSafeHwnd())) return;
   }
   RECT before;
   GetWindowRect(&before);
-  if (!SwitchView(RUNTIME_CLASS(CQuorlLauncherUpdateView), FALSE))
-    return;
+  if (!SwitchView(RUNTIME_CLASS(CQuorlLauncherUpdateView), FALSE)) return;
   ModifyStyle(0, WS_CAPTION, SWP_FRAMECHANGED);
   RecalcLayout();
   if (auto* view = dynamic_cast<CQuorlLauncherUpdateView*>(GetActiveView())) {
@@ -211,22 +194,19 @@ void CMainFrame::OnShowUpdateView() {
     ShowWindow(SW_SHOW);
     UpdateWindow();
   }
-  if (CView* view = GetActiveView())
-    view->PostMessage(kStartUpdateMessage, 0, 0);
+  if (CView* view = GetActiveView()) view->PostMessage(kStartUpdateMessage, 0, 0);
 }
 
 void CMainFrame::OnSysCommand(UINT nID, LPARAM lParam) {
   if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
     // Nothing adds this item to the frame's own menu, but any program may
     // send the command, also while there is no main window.
-    if (CWnd* main = AfxGetMainWnd())
-      main->PostMessage(WM_COMMAND, ID_APP_ABOUT, 0);
+    if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_APP_ABOUT, 0);
     return;
   }
   if ((nID & 0xFFF0) == SC_CLOSE) {
     HMENU sys = ::GetSystemMenu(m_hWnd, FALSE);
-    if (sys && (::GetMenuState(sys, SC_CLOSE, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)))
-      return;
+    if (sys && (::GetMenuState(sys, SC_CLOSE, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED))) return;
   }
   CFrameWnd::OnSysCommand(nID, lParam);
 }
@@ -234,17 +214,14 @@ void CMainFrame::OnSysCommand(UINT nID, LPARAM lParam) {
 BOOL CMainFrame::OnEraseBkgnd(CDC*) { return TRUE; }
 
 BOOL CMainFrame::OnQueryEndSession() {
-  if (!CFrameWnd::OnQueryEndSession())
-    return FALSE;
+  if (!CFrameWnd::OnQueryEndSession()) return FALSE;
   CView* view = GetActiveView();
-  if (!view)
-    return TRUE;
+  if (!view) return TRUE;
   // A log-off in the middle of patching would leave a half-updated game.
   return view->IsKindOf(RUNTIME_CLASS(CQuorlLauncherUpdateView)) ? FALSE : TRUE;
 }
 
-int CMainFrame::DownloadFile(const char* address, const char* targetPath, uint32_t size,
-                             uint32_t crc) {
+int CMainFrame::DownloadFile(const char* address, const char* targetPath, uint32_t size, uint32_t crc) {
   auto* view = dynamic_cast<CQuorlLauncherUpdateView*>(GetActiveView());
   return view ? view->DownloadWithRetry(address, targetPath, size, crc) : 0;
 }

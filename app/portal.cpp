@@ -35,11 +35,9 @@ const char* TokenizeNext(const char* text, char separator) {
     s.text = text;
     s.cursor = 0;
   }
-  if (s.cursor >= s.text.size())
-    return nullptr;
+  if (s.cursor >= s.text.size()) return nullptr;
   size_t end = s.text.find(separator, s.cursor);
-  if (end == std::string::npos)
-    end = s.text.size();
+  if (end == std::string::npos) end = s.text.size();
   s.token.assign(s.text, s.cursor, end - s.cursor);
   // Past the separator; one at the very end leaves the cursor at the end,
   // so it gives no further (empty) token.
@@ -48,28 +46,23 @@ const char* TokenizeNext(const char* text, char separator) {
 }
 
 bool SplitPortalText(const char* text, PortalRecord* out) {
-  if (text == nullptr)
-    return false;
+  if (text == nullptr) return false;
   std::string slots[kPortalSlots];
   int count = 0;
   // Up to six tokens; whatever follows the sixth is not looked at.
   for (const char* token = TokenizeNext(text, ','); token != nullptr; token = TokenizeNext(nullptr, ',')) {
     slots[count++] = token;
-    if (count == kPortalSlots)
-      break;
+    if (count == kPortalSlots) break;
   }
-  if (count < kPortalMinSlots || slots[0].size() > kPortalHostMax)
-    return false;
+  if (count < kPortalMinSlots || slots[0].size() > kPortalHostMax) return false;
   // The portal keeps its fields within 2,047 characters; a longer one is
   // not a record of the portal's.
   for (int i = 1; i < kPortalSlots; ++i) {
-    if (slots[i].size() > kPortalFieldMax)
-      return false;
+    if (slots[i].size() > kPortalFieldMax) return false;
   }
   out->host = slots[0];
   out->port = ParseIntLikeAtoi(slots[1].c_str());
-  for (int i = 0; i < 4; ++i)
-    out->fields[i] = slots[i + 2];
+  for (int i = 0; i < 4; ++i) out->fields[i] = slots[i + 2];
   return true;
 }
 
@@ -87,7 +80,6 @@ bool AdoptPortalText(const char* text, const char* launchKey) {
   s.record = PortalRecord();
   s.text = text ? text : "";
   s.key = launchKey ? launchKey : "";
-  if (s.text.empty())
-    return false;
+  if (s.text.empty()) return false;
   return SplitPortalText(s.text.c_str(), &s.record);
 }

@@ -26,8 +26,8 @@ constexpr size_t kPortalClipboardBufferSize = 20480;
 constexpr size_t kPortalClipboardBlockSize = 4096;
 
 struct PortalRecord {
-  std::string host;    // field 0, at most kPortalHostMax characters
-  int32_t port = 0;    // atoi of field 1
+  std::string host;       // field 0, at most kPortalHostMax characters
+  int32_t port = 0;       // atoi of field 1
   std::string fields[4];  // fields 2 to 5; field 5 is empty with five fields
 };
 

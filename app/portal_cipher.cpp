@@ -7,12 +7,9 @@
 namespace {
 
 int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
@@ -26,35 +23,28 @@ void RoundKeysFor(const char* launchKey, uint32_t roundKeys[kSeedRoundKeyWords])
 
 uint32_t HexToUInt(const char* text) {
   uint32_t value = 0;
-  if (text == nullptr)
-    return 0;
-  for (int d; (d = HexDigit(*text)) >= 0; ++text)
-    value = value * 16 + static_cast<uint32_t>(d);
+  if (text == nullptr) return 0;
+  for (int d; (d = HexDigit(*text)) >= 0; ++text) value = value * 16 + static_cast<uint32_t>(d);
   return value;
 }
 
 int TrimTrailingSpaces(char* text) {
-  if (text == nullptr)
-    return -1;
+  if (text == nullptr) return -1;
   size_t n = std::strlen(text);
-  while (n > 0 && text[n - 1] == ' ')
-    text[--n] = '\0';
+  while (n > 0 && text[n - 1] == ' ') text[--n] = '\0';
   return static_cast<int>(n);
 }
 
 void TrimTrailingSpaces(std::string* text) {
   size_t n = text->size();
-  while (n > 0 && (*text)[n - 1] == ' ')
-    --n;
+  while (n > 0 && (*text)[n - 1] == ' ') --n;
   text->resize(n);
 }
 
 void PortalKeyBytes(const char* launchKey, uint8_t out[16]) {
   std::memset(out, 0, 16);
-  if (launchKey == nullptr)
-    return;
-  for (int i = 0; i < 16 && launchKey[i] != '\0'; ++i)
-    out[i] = static_cast<uint8_t>(launchKey[i]);
+  if (launchKey == nullptr) return;
+  for (int i = 0; i < 16 && launchKey[i] != '\0'; ++i) out[i] = static_cast<uint8_t>(launchKey[i]);
 }
 
 void SeedEncryptToHex(const char* chunk, size_t length, const char* launchKey, std::string* out) {
@@ -77,8 +67,7 @@ void SeedEncryptToHex(const char* chunk, size_t length, const char* launchKey, s
 
 int SeedDecryptFromHex(const char* hex, size_t length, const char* launchKey, std::string* out) {
   out->clear();
-  if (length % 32 != 0)
-    return -1;
+  if (length % 32 != 0) return -1;
   uint32_t roundKeys[kSeedRoundKeyWords];
   RoundKeysFor(launchKey, roundKeys);
   for (size_t at = 0; at < length; at += 32) {
@@ -102,8 +91,7 @@ bool EncryptPortalText(const char* text, const char* launchKey, std::string* out
   out->clear();
   const size_t length = text ? std::strlen(text) : 0;
   for (size_t at = 0; at < length; at += kPortalChunkSize) {
-    if (at > 0)
-      out->push_back('|');
+    if (at > 0) out->push_back('|');
     const size_t n = length - at < kPortalChunkSize ? length - at : kPortalChunkSize;
     SeedEncryptToHex(text + at, n, launchKey, out);
   }
@@ -111,8 +99,7 @@ bool EncryptPortalText(const char* text, const char* launchKey, std::string* out
 }
 
 size_t EncipheredPortalLength(size_t n) {
-  if (n == 0)
-    return 0;
+  if (n == 0) return 0;
   const size_t chunks = (n + kPortalChunkSize - 1) / kPortalChunkSize;
   const size_t last = n - (chunks - 1) * kPortalChunkSize;
   const size_t fullChunkDigits = kPortalChunkSize / kSeedBlockSize * 32;
@@ -121,14 +108,12 @@ size_t EncipheredPortalLength(size_t n) {
 
 bool DecryptPortalText(const char* data, size_t size, const char* launchKey, std::string* out) {
   out->clear();
-  if (data == nullptr)
-    return false;
+  if (data == nullptr) return false;
   // Any process may write this clipboard format: the text ends at its first
   // NUL or at the end of its block, whichever comes first.
   const void* nul = std::memchr(data, 0, size);
   const size_t length = nul ? static_cast<const char*>(nul) - data : size;
-  if (length == 0)
-    return false;
+  if (length == 0) return false;
   std::string piece;
   size_t at = 0;
   for (;;) {
@@ -140,8 +125,7 @@ bool DecryptPortalText(const char* data, size_t size, const char* launchKey, std
       return false;
     }
     out->append(piece);
-    if (bar == nullptr)
-      break;
+    if (bar == nullptr) break;
     at = end + 1;
   }
   return true;

@@ -20,8 +20,7 @@ class CClipboardSession {
  public:
   CClipboardSession() : m_open(::OpenClipboard(nullptr) != FALSE) {}
   ~CClipboardSession() {
-    if (m_open)
-      ::CloseClipboard();
+    if (m_open) ::CloseClipboard();
   }
   CClipboardSession(const CClipboardSession&) = delete;
   CClipboardSession& operator=(const CClipboardSession&) = delete;
@@ -36,8 +35,7 @@ class CGlobalLock {
  public:
   explicit CGlobalLock(HGLOBAL block) : m_block(block), m_data(block ? ::GlobalLock(block) : nullptr) {}
   ~CGlobalLock() {
-    if (m_data != nullptr)
-      ::GlobalUnlock(m_block);
+    if (m_data != nullptr) ::GlobalUnlock(m_block);
   }
   CGlobalLock(const CGlobalLock&) = delete;
   CGlobalLock& operator=(const CGlobalLock&) = delete;
@@ -51,30 +49,23 @@ class CGlobalLock {
 }  // namespace
 
 bool GetPortalClipboard(char* out, size_t size, const char* key, bool clear) {
-  if (out == nullptr || size == 0)
-    return false;
+  if (out == nullptr || size == 0) return false;
   const UINT format = ::RegisterClipboardFormatA(kPortalClipboardFormat);
-  if (format == 0)
-    return false;
+  if (format == 0) return false;
   CClipboardSession clipboard;
-  if (!clipboard.IsOpen())
-    return false;
+  if (!clipboard.IsOpen()) return false;
   HANDLE handle = ::GetClipboardData(format);
-  if (handle == nullptr)
-    return false;
+  if (handle == nullptr) return false;
   std::string text;
   {
     CGlobalLock lock(static_cast<HGLOBAL>(handle));
-    if (lock.Data() == nullptr)
-      return false;
+    if (lock.Data() == nullptr) return false;
     // Any process can write this format: the text is bounded by the block's
     // own size and need not carry a terminator.
     const SIZE_T blockSize = ::GlobalSize(static_cast<HGLOBAL>(handle));
-    if (!DecryptPortalText(static_cast<const char*>(lock.Data()), blockSize, key, &text))
-      return false;
+    if (!DecryptPortalText(static_cast<const char*>(lock.Data()), blockSize, key, &text)) return false;
   }
-  if (text.size() > size - 1)
-    return false;
+  if (text.size() > size - 1) return false;
   std::memcpy(out, text.c_str(), text.size() + 1);
   if (clear) {
     // No data under the format any more: a second reader finds nothing.
@@ -84,27 +75,21 @@ bool GetPortalClipboard(char* out, size_t size, const char* key, bool clear) {
 }
 
 bool PutPortalClipboard(const char* text, const char* key) {
-  if (text == nullptr || text[0] == '\0')
-    return false;
+  if (text == nullptr || text[0] == '\0') return false;
   const size_t length = std::strlen(text);
-  if (length + 1 >= kPortalClipboardBlockSize)
-    return false;
+  if (length + 1 >= kPortalClipboardBlockSize) return false;
   // The enciphered form is more than twice as long as the text: refuse what
   // would not fit the block rather than write past it.
-  if (EncipheredPortalLength(length) + 1 > kPortalClipboardBlockSize)
-    return false;
+  if (EncipheredPortalLength(length) + 1 > kPortalClipboardBlockSize) return false;
   std::string hex;
   EncryptPortalText(text, key, &hex);
 
   const UINT format = ::RegisterClipboardFormatA(kPortalClipboardFormat);
-  if (format == 0)
-    return false;
+  if (format == 0) return false;
   CClipboardSession clipboard;
-  if (!clipboard.IsOpen())
-    return false;
+  if (!clipboard.IsOpen()) return false;
   HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, hex.size() + 1);
-  if (block == nullptr)
-    return false;
+  if (block == nullptr) return false;
   {
     CGlobalLock lock(block);
     if (lock.Data() == nullptr) {
@@ -124,8 +109,7 @@ bool PutPortalClipboard(const char* text, const char* key) {
 bool HandOffPortalData() {
   const std::string& text = GetPortalText();
   const std::string& key = GetPortalLaunchKey();
-  if (text.empty() || key.empty())
-    return false;
+  if (text.empty() || key.empty()) return false;
   return PutPortalClipboard(text.c_str(), key.c_str());
 }
 
@@ -133,10 +117,8 @@ bool ParseLaunchArgument(const char* argument) {
   ClearPortalRecord();
   // A key longer than the portal ever gives is not the portal's: the
   // clipboard is left alone.
-  if (argument == nullptr || std::strlen(argument) > kPortalKeyMax)
-    return false;
+  if (argument == nullptr || std::strlen(argument) > kPortalKeyMax) return false;
   std::vector<char> buffer(kPortalClipboardBufferSize, '\0');
-  if (!GetPortalClipboard(buffer.data(), buffer.size() - 1, argument, true))
-    return false;
+  if (!GetPortalClipboard(buffer.data(), buffer.size() - 1, argument, true)) return false;
   return AdoptPortalText(buffer.data(), argument);
 }

@@ -18,23 +18,18 @@ const int32_t kInt32Max = 0x7FFFFFFF;
 // every length formula below works in int32.
 int32_t TextLength(const char* text) {
   size_t len = std::strlen(text);
-  if (len > static_cast<size_t>(kInt32Max))
-    return -1;
+  if (len > static_cast<size_t>(kInt32Max)) return -1;
   return static_cast<int32_t>(len);
 }
 
 // Symbol value of position i, or -1 past the end of the text.
-int32_t SymbolAt(const char* text, int32_t len, int32_t i) {
-  return i < len ? Decode6BitSymbol(text[i]) : -1;
-}
+int32_t SymbolAt(const char* text, int32_t len, int32_t i) { return i < len ? Decode6BitSymbol(text[i]) : -1; }
 
 // One refill pass. The first loop stops at w[31] on purpose: w[0] is never
 // touched, so it keeps the value that seeding gave it.
 void Refill(uint32_t* w) {
-  for (int32_t i = 1; i <= 31; ++i)
-    w[i] ^= w[i + 489];
-  for (int32_t i = 32; i <= 520; ++i)
-    w[i] ^= w[i - 32];
+  for (int32_t i = 1; i <= 31; ++i) w[i] ^= w[i + 489];
+  for (int32_t i = 32; i <= 520; ++i) w[i] ^= w[i - 32];
 }
 
 uint32_t NextWord(Keystream521* ks) {
@@ -50,43 +45,33 @@ uint32_t NextWord(Keystream521* ks) {
 
 int32_t Decode6BitSymbol(char c) {
   unsigned char u = static_cast<unsigned char>(c);
-  if (u == '@')
-    return 0;
-  if (u >= 'A' && u <= 'Z')
-    return 1 + (u - 'A');
-  if (u >= 'a' && u <= 'z')
-    return 27 + (u - 'a');
-  if (u >= '0' && u <= '9')
-    return 53 + (u - '0');
-  if (u == '_')
-    return 63;
+  if (u == '@') return 0;
+  if (u >= 'A' && u <= 'Z') return 1 + (u - 'A');
+  if (u >= 'a' && u <= 'z') return 27 + (u - 'a');
+  if (u >= '0' && u <= '9') return 53 + (u - '0');
+  if (u == '_') return 63;
   return -1;
 }
 
 int32_t Get6BitEncodedLength(int32_t n) {
-  if (n < 0)
-    return 0;
+  if (n < 0) return 0;
   // 4n + 2 overflows int32 from n = 2^29 on; work in 64 bits and refuse
   // results that an int32 cannot hold.
   int64_t len = (4 * static_cast<int64_t>(n) + 2) / 3 + 1;
-  if (len > kInt32Max)
-    return 0;
+  if (len > kInt32Max) return 0;
   return static_cast<int32_t>(len);
 }
 
 int32_t Get6BitDecodedLength(int32_t L) {
-  if (L <= 0)
-    return 0;
+  if (L <= 0) return 0;
   // 3L overflows int32 for large L; the result is below L and always fits.
   return static_cast<int32_t>(3 * static_cast<int64_t>(L) / 4);
 }
 
 int32_t Encode6BitText(const void* src, int32_t srcLen, char* dst, int32_t dstCap) {
-  if (src == nullptr || dst == nullptr || srcLen < 1)
-    return 0;
+  if (src == nullptr || dst == nullptr || srcLen < 1) return 0;
   int32_t need = Get6BitEncodedLength(srcLen);
-  if (need == 0 || need > dstCap)
-    return 0;
+  if (need == 0 || need > dstCap) return 0;
 
   const unsigned char* s = static_cast<const unsigned char*>(src);
   char* out = dst;
@@ -116,37 +101,28 @@ int32_t Encode6BitText(const void* src, int32_t srcLen, char* dst, int32_t dstCa
 }
 
 int32_t Decode6BitText(const char* text, void* dst, int32_t dstCap) {
-  if (text == nullptr || dst == nullptr)
-    return 0;
+  if (text == nullptr || dst == nullptr) return 0;
   int32_t len = TextLength(text);
-  if (len <= 0)
-    return 0;
-  if (Get6BitDecodedLength(len) > dstCap)
-    return 0;
+  if (len <= 0) return 0;
+  if (Get6BitDecodedLength(len) > dstCap) return 0;
 
   unsigned char* out = static_cast<unsigned char*>(dst);
   int32_t count = 0;
   for (int32_t i = 0; i < len; i += 4) {
     int32_t d0 = SymbolAt(text, len, i);
     int32_t d1 = SymbolAt(text, len, i + 1);
-    if (d0 < 0 || d1 < 0)
-      break;
-    if (count >= dstCap)
-      return 0;
+    if (d0 < 0 || d1 < 0) break;
+    if (count >= dstCap) return 0;
     out[count++] = static_cast<unsigned char>((d0 | (d1 << 6)) & 255);
 
     int32_t d2 = SymbolAt(text, len, i + 2);
-    if (d2 < 0)
-      break;
-    if (count >= dstCap)
-      return 0;
+    if (d2 < 0) break;
+    if (count >= dstCap) return 0;
     out[count++] = static_cast<unsigned char>(((d1 >> 2) | (d2 << 4)) & 255);
 
     int32_t d3 = SymbolAt(text, len, i + 3);
-    if (d3 < 0)
-      break;
-    if (count >= dstCap)
-      return 0;
+    if (d3 < 0) break;
+    if (count >= dstCap) return 0;
     out[count++] = static_cast<unsigned char>(((d2 >> 4) | (d3 << 2)) & 255);
   }
   return count;
@@ -154,8 +130,7 @@ int32_t Decode6BitText(const char* text, void* dst, int32_t dstCap) {
 
 Keystream521* KeystreamCreate(uint32_t seed) {
   Keystream521* ks = static_cast<Keystream521*>(std::malloc(sizeof(Keystream521)));
-  if (ks == nullptr)
-    return nullptr;
+  if (ks == nullptr) return nullptr;
   uint32_t* w = ks->words;
 
   // Each of the first 17 words collects the top bits of 32 steps of a linear
@@ -171,8 +146,7 @@ Keystream521* KeystreamCreate(uint32_t seed) {
   }
   // w[16] is replaced before the rest is filled from it.
   w[16] = (w[16] << 23) ^ (w[0] >> 9) ^ w[15];
-  for (int32_t k = 1; k <= 504; ++k)
-    w[k + 16] = (w[k - 1] << 23) ^ (w[k] >> 9) ^ w[k + 15];
+  for (int32_t k = 1; k <= 504; ++k) w[k + 16] = (w[k - 1] << 23) ^ (w[k] >> 9) ^ w[k + 15];
 
   Refill(w);
   Refill(w);
@@ -181,42 +155,31 @@ Keystream521* KeystreamCreate(uint32_t seed) {
   return ks;
 }
 
-uint8_t KeystreamNextByte(Keystream521* ks) {
-  return static_cast<uint8_t>(NextWord(ks) & 0xFFu);
-}
+uint8_t KeystreamNextByte(Keystream521* ks) { return static_cast<uint8_t>(NextWord(ks) & 0xFFu); }
 
-void KeystreamDestroy(Keystream521* ks) {
-  std::free(ks);
-}
+void KeystreamDestroy(Keystream521* ks) { std::free(ks); }
 
 int32_t ScrambleEncodeString(const char* text, uint32_t key, char** out) {
   uint32_t seed = static_cast<uint32_t>(std::time(nullptr));
   return ScrambleEncodeStringWithSeed(text, key, seed, out);
 }
 
-int32_t ScrambleEncodeStringWithSeed(const char* text, uint32_t key, uint32_t seed,
-                                     char** out) {
-  if (out == nullptr)
-    return 0;
+int32_t ScrambleEncodeStringWithSeed(const char* text, uint32_t key, uint32_t seed, char** out) {
+  if (out == nullptr) return 0;
   *out = nullptr;
-  if (text == nullptr)
-    return 0;
+  if (text == nullptr) return 0;
   int32_t len = TextLength(text);
-  if (len < 1)
-    return 0;
+  if (len < 1) return 0;
   // The record is the seed word and the text with its NUL: 4 + len + 1 bytes.
   // Refuse lengths whose record or encoding would not fit an int32.
-  if (len > kInt32Max - 5)
-    return 0;
+  if (len > kInt32Max - 5) return 0;
   int32_t n = len + 1;
   int32_t recordLen = 4 + n;
   int32_t encodedLen = Get6BitEncodedLength(recordLen);
-  if (encodedLen == 0)
-    return 0;
+  if (encodedLen == 0) return 0;
 
   Keystream521* ks = KeystreamCreate(seed);
-  if (ks == nullptr)
-    return 0;
+  if (ks == nullptr) return 0;
   unsigned char* record = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(recordLen)));
   if (record == nullptr) {
     KeystreamDestroy(ks);
@@ -228,8 +191,7 @@ int32_t ScrambleEncodeStringWithSeed(const char* text, uint32_t key, uint32_t se
   uint32_t seedWord = seed ^ key;
   PutLe32(record, seedWord);
   std::memcpy(record + 4, text, static_cast<size_t>(n));
-  for (int32_t i = 4; i < recordLen; ++i)
-    record[i] ^= KeystreamNextByte(ks);
+  for (int32_t i = 4; i < recordLen; ++i) record[i] ^= KeystreamNextByte(ks);
   KeystreamDestroy(ks);
 
   char* encoded = static_cast<char*>(std::malloc(static_cast<size_t>(encodedLen)));
@@ -248,24 +210,19 @@ int32_t ScrambleEncodeStringWithSeed(const char* text, uint32_t key, uint32_t se
 }
 
 int32_t ScrambleDecodeString(const char* text, uint32_t key, char** out) {
-  if (out == nullptr)
-    return 0;
+  if (out == nullptr) return 0;
   *out = nullptr;
-  if (text == nullptr)
-    return 0;
+  if (text == nullptr) return 0;
   int32_t len = TextLength(text);
-  if (len < 1)
-    return 0;
+  if (len < 1) return 0;
 
   // floor(3 * (L + 1) / 4) + 1 bytes; computed in 64 bits, since 3 * (L + 1)
   // overflows int32 for long texts. The result stays below L + 2.
   int64_t workLen64 = 3 * (static_cast<int64_t>(len) + 1) / 4 + 1;
-  if (workLen64 > kInt32Max)
-    return 0;
+  if (workLen64 > kInt32Max) return 0;
   int32_t workLen = static_cast<int32_t>(workLen64);
   unsigned char* work = static_cast<unsigned char*>(std::malloc(static_cast<size_t>(workLen)));
-  if (work == nullptr)
-    return 0;
+  if (work == nullptr) return 0;
 
   int32_t m = Decode6BitText(text, work, workLen);
   // Four bytes of seed word and at least one byte of text (its NUL).
@@ -281,8 +238,7 @@ int32_t ScrambleDecodeString(const char* text, uint32_t key, char** out) {
     std::free(work);
     return 0;
   }
-  for (int32_t i = 4; i < m; ++i)
-    work[i] ^= KeystreamNextByte(ks);
+  for (int32_t i = 4; i < m; ++i) work[i] ^= KeystreamNextByte(ks);
   KeystreamDestroy(ks);
 
   // The m - 4 bytes after the seed word, with a NUL of our own behind them:
@@ -299,6 +255,4 @@ int32_t ScrambleDecodeString(const char* text, uint32_t key, char** out) {
   return 1;
 }
 
-void ScrambleFreeString(char* text) {
-  std::free(text);
-}
+void ScrambleFreeString(char* text) { std::free(text); }

@@ -46,8 +46,8 @@ int32_t Decode6BitText(const char* text, void* dst, int32_t dstCap);
 // Keystream generator (521 words, lagged-XOR)
 
 struct Keystream521 {
-  int32_t index;       // position of the word last handed out, 0..520
-  uint32_t words[521]; // w[0]..w[520]
+  int32_t index;        // position of the word last handed out, 0..520
+  uint32_t words[521];  // w[0]..w[520]
 };
 
 // A new generator seeded with seed, from the heap; null when out of memory.
@@ -71,8 +71,7 @@ int32_t ScrambleEncodeString(const char* text, uint32_t key, char** out);
 
 // The same with an explicit seed instead of the clock, so that a result can
 // be reproduced (tests, build tools).
-int32_t ScrambleEncodeStringWithSeed(const char* text, uint32_t key, uint32_t seed,
-                                     char** out);
+int32_t ScrambleEncodeStringWithSeed(const char* text, uint32_t key, uint32_t seed, char** out);
 
 // Unscrambles a text made by ScrambleEncodeString with the same key. Returns 1
 // with a new NUL-terminated text in *out (release it with ScrambleFreeString),

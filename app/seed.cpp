@@ -22,12 +22,10 @@ constexpr uint32_t kM0 = 0xFC, kM1 = 0xF3, kM2 = 0xCF, kM3 = 0x3F;
 constexpr unsigned GfMul(unsigned a, unsigned b) {
   unsigned r = 0;
   while (b != 0) {
-    if (b & 1)
-      r ^= a;
+    if (b & 1) r ^= a;
     b >>= 1;
     a <<= 1;
-    if (a & 0x100)
-      a ^= kGfPolynomial;
+    if (a & 0x100) a ^= kGfPolynomial;
   }
   return r;
 }
@@ -35,8 +33,7 @@ constexpr unsigned GfMul(unsigned a, unsigned b) {
 constexpr unsigned GfPow(unsigned x, unsigned e) {
   unsigned r = 1;
   while (e != 0) {
-    if (e & 1)
-      r = GfMul(r, x);
+    if (e & 1) r = GfMul(r, x);
     x = GfMul(x, x);
     e >>= 1;
   }
@@ -46,8 +43,7 @@ constexpr unsigned GfPow(unsigned x, unsigned e) {
 constexpr uint32_t Affine(const uint8_t* columns, unsigned v, uint8_t constant) {
   unsigned r = 0;
   for (int bit = 0; bit < 8; ++bit) {
-    if ((v >> bit) & 1)
-      r ^= columns[bit];
+    if ((v >> bit) & 1) r ^= columns[bit];
   }
   return (r ^ constant) & 0xFF;
 }
@@ -75,17 +71,15 @@ constexpr SeedTables BuildTables() {
   // round's index.
   const uint32_t golden = 0x9E3779B9u;
   t.kc[0] = golden;
-  for (int i = 1; i < 16; ++i)
-    t.kc[i] = (golden << i) | (golden >> (32 - i));
+  for (int i = 1; i < 16; ++i) t.kc[i] = (golden << i) | (golden >> (32 - i));
   return t;
 }
 
 constexpr SeedTables kTables = BuildTables();
-static_assert(kTables.ss[0][0] == 0x2989A1A8u && kTables.ss[1][0] == 0x38380830u &&
-                  kTables.ss[2][0] == 0xA1A82989u && kTables.ss[3][0] == 0x08303838u,
+static_assert(kTables.ss[0][0] == 0x2989A1A8u && kTables.ss[1][0] == 0x38380830u && kTables.ss[2][0] == 0xA1A82989u &&
+                  kTables.ss[3][0] == 0x08303838u,
               "first entries of the SS tables");
-static_assert(kTables.kc[1] == 0x3C6EF373u && kTables.kc[15] == 0xBCDCCF1Bu,
-              "key-schedule constants");
+static_assert(kTables.kc[1] == 0x3C6EF373u && kTables.kc[15] == 0xBCDCCF1Bu, "key-schedule constants");
 
 inline uint32_t G(uint32_t x) {
   return kTables.ss[0][x & 0xFF] ^ kTables.ss[1][(x >> 8) & 0xFF] ^ kTables.ss[2][(x >> 16) & 0xFF] ^
@@ -93,8 +87,8 @@ inline uint32_t G(uint32_t x) {
 }
 
 inline uint32_t LoadLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
 }
 
 inline void StoreLe32(uint8_t* p, uint32_t v) {

@@ -14,8 +14,7 @@ struct GeoPoint {
 // Top-left of a width x height window centred on target, moved inside the
 // work area (left/top edges win when the window is larger than the area).
 // Halves truncate toward zero, as integer division does.
-inline GeoPoint CenterOnRectInWorkArea(const GeoRect& target, int width, int height,
-                                       const GeoRect& work) {
+inline GeoPoint CenterOnRectInWorkArea(const GeoRect& target, int width, int height, const GeoRect& work) {
   int x = target.left + ((target.right - target.left) - width) / 2;
   int y = target.top + ((target.bottom - target.top) - height) / 2;
   if (x < work.left)

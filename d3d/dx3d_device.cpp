@@ -31,8 +31,7 @@ void CDX3DDevice::Destroy() {
 }
 
 BOOL CDX3DDevice::ResetDevice(BOOL recreate) {
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   // The next node is taken before each call: an object may leave the list
   // from its own handler.
   for (CLinkedListItem* item = m_deviceObjects.GetFirst(); item != nullptr;) {
@@ -40,53 +39,41 @@ BOOL CDX3DDevice::ResetDevice(BOOL recreate) {
     static_cast<CDXDeviceMemory*>(item)->OnLostDevice(this);
     item = next;
   }
-  if (!(recreate ? CreateDevice(nullptr) : Reset()))
-    return FALSE;
+  if (!(recreate ? CreateDevice(nullptr) : Reset())) return FALSE;
   ApplyAll();
   BOOL result = TRUE;
   for (CLinkedListItem* item = m_deviceObjects.GetFirst(); item != nullptr;) {
     CLinkedListItem* next = m_deviceObjects.GetNextOf(item);
-    if (!static_cast<CDXDeviceMemory*>(item)->OnResetDevice(this))
-      result = FALSE;
+    if (!static_cast<CDXDeviceMemory*>(item)->OnResetDevice(this)) result = FALSE;
     item = next;
   }
-  if (!m_bWindowed && HasFullscreenGamma())
-    SetGamma(m_nGammaScale);
+  if (!m_bWindowed && HasFullscreenGamma()) SetGamma(m_nGammaScale);
   return result;
 }
 
 BOOL CDX3DDevice::SwitchRecord(const DX3DDeviceRecord& record) {
-  if (!record.valid || !record.usableWindowed)
-    return FALSE;
-  const bool recreate =
-      record.adapter != m_windowedRecord.adapter || record.deviceType != m_windowedRecord.deviceType;
+  if (!record.valid || !record.usableWindowed) return FALSE;
+  const bool recreate = record.adapter != m_windowedRecord.adapter || record.deviceType != m_windowedRecord.deviceType;
   m_windowedRecord = record;
-  if (!m_bWindowed)
-    return TRUE;
+  if (!m_bWindowed) return TRUE;
   UpdatePresentParameters();
   return ResetDevice(recreate ? TRUE : FALSE);
 }
 
 BOOL CDX3DDevice::ResizeWindowed() {
-  if (!m_bWindowed)
-    return TRUE;
+  if (!m_bWindowed) return TRUE;
   RECT r;
-  if (::GetWindowRect(m_hFocusWindow, &r))
-    m_savedWindowRect = r;
-  if (::GetClientRect(m_presentParameters.hDeviceWindow, &r))
-    m_savedClientRect = r;
-  if (m_bInTransition)
-    return TRUE;
+  if (::GetWindowRect(m_hFocusWindow, &r)) m_savedWindowRect = r;
+  if (::GetClientRect(m_presentParameters.hDeviceWindow, &r)) m_savedClientRect = r;
+  if (m_bInTransition) return TRUE;
   UpdatePresentParameters();
   return ResetDevice(FALSE);
 }
 
 BOOL CDX3DDevice::ToggleFullscreen() {
-  if (!m_bWindowed && !m_windowedRecord.valid)
-    return FALSE;
+  if (!m_bWindowed && !m_windowedRecord.valid) return FALSE;
   // Nothing to go full screen with.
-  if (m_bWindowed && !m_fullscreenRecord.valid)
-    return FALSE;
+  if (m_bWindowed && !m_fullscreenRecord.valid) return FALSE;
   m_bInTransition = TRUE;
   if (m_bWindowed) {
     SaveWindowStyle();
@@ -95,20 +82,17 @@ BOOL CDX3DDevice::ToggleFullscreen() {
     ::SetWindowLongA(m_hFocusWindow, GWL_EXSTYLE, 0);
   } else {
     RestoreWindowStyle();
-    if (HasFullscreenGamma())
-      SetGamma(256);
+    if (HasFullscreenGamma()) SetGamma(256);
   }
   m_bWindowed = m_bWindowed ? FALSE : TRUE;
-  if (m_bWindowed)
-    ResizeWindowed();  // only records the rectangles while in transition
+  if (m_bWindowed) ResizeWindowed();  // only records the rectangles while in transition
   m_bInTransition = FALSE;
   UpdatePresentParameters();
   return ResetDevice(RecordsDifferInDevice() ? TRUE : FALSE);
 }
 
 void CDX3DDevice::SetGamma(int scale) {
-  if (m_pDevice == nullptr || !HasFullscreenGamma())
-    return;
+  if (m_pDevice == nullptr || !HasFullscreenGamma()) return;
   D3DGAMMARAMP ramp;
   FillGammaChannel(ramp.red, scale, 1);
   FillGammaChannel(ramp.green, scale, 1);
@@ -121,16 +105,14 @@ void CDX3DDevice::SetGamma(int scale) {
 }
 
 void CDX3DDevice::ApplyGamma() {
-  if (m_pDevice != nullptr && !m_bWindowed && HasFullscreenGamma())
-    SetGamma(m_nGammaScale);
+  if (m_pDevice != nullptr && !m_bWindowed && HasFullscreenGamma()) SetGamma(m_nGammaScale);
 }
 
 LRESULT CDX3DDevice::OnSettingChange(WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
   if (m_pfnFocusWindowProc != nullptr)
     result = ::CallWindowProcA(m_pfnFocusWindowProc, m_hFocusWindow, WM_SETTINGCHANGE, wParam, lParam);
-  if (wParam != 0 || m_pDevice == nullptr || m_pD3D == nullptr || !m_windowedRecord.valid)
-    return result;
+  if (wParam != 0 || m_pDevice == nullptr || m_pD3D == nullptr || !m_windowedRecord.valid) return result;
   D3DDISPLAYMODE desktop;
   if (FAILED(m_pD3D->GetAdapterDisplayMode(m_windowedRecord.adapter, &desktop)) ||
       desktop.Format == m_windowedRecord.format)
@@ -145,8 +127,7 @@ LRESULT CDX3DDevice::OnSettingChange(WPARAM wParam, LPARAM lParam) {
     }
   }
   if (m_bWindowed && !IsMinimized()) {
-    if (!ToggleFullscreen())
-      OnFatal();
+    if (!ToggleFullscreen()) OnFatal();
   } else {
     m_windowedRecord.valid = 0;
   }
@@ -154,14 +135,12 @@ LRESULT CDX3DDevice::OnSettingChange(WPARAM wParam, LPARAM lParam) {
 }
 
 void CDX3DDevice::OnSize(UINT sizeType, int width, int height) {
-  if (sizeType == SIZE_MINIMIZED)
-    return;
+  if (sizeType == SIZE_MINIMIZED) return;
   if (m_bWindowed) {
     if (width < 1 || height < 1 ||
         (static_cast<UINT>(width) == m_backBufferDesc.Width && static_cast<UINT>(height) == m_backBufferDesc.Height))
       return;
-    if (!ResizeWindowed())
-      OnFatal();
+    if (!ResizeWindowed()) OnFatal();
   } else if (HasFullscreenGamma()) {
     SetGamma(m_nGammaScale);
   }
@@ -169,8 +148,7 @@ void CDX3DDevice::OnSize(UINT sizeType, int width, int height) {
 
 void CDX3DDevice::OnActivate(BOOL active, HWND, BOOL minimized) {
   if (active && !minimized && !GetCurrentRecord().valid) {
-    if (!ToggleFullscreen())
-      OnFatal();
+    if (!ToggleFullscreen()) OnFatal();
   }
 }
 

@@ -8,17 +8,16 @@
 
 // The neutral rules speak Direct3D's numbers: keep them honest.
 static_assert(dxfmt::kX8R8G8B8 == D3DFMT_X8R8G8B8 && dxfmt::kA2R10G10B10 == D3DFMT_A2R10G10B10 &&
-                  dxfmt::kD24S8 == D3DFMT_D24S8 && dxfmt::kD24X4S4 == D3DFMT_D24X4S4 &&
-                  dxfmt::kD15S1 == D3DFMT_D15S1 && dxfmt::kD16Lockable == D3DFMT_D16_LOCKABLE &&
-                  dxfmt::kDXT1 == D3DFMT_DXT1 && dxfmt::kDXT3 == D3DFMT_DXT3 && dxfmt::kUYVY == D3DFMT_UYVY &&
-                  dxfmt::kCxV8U8 == D3DFMT_CxV8U8 && dxfmt::kA32B32G32R32F == D3DFMT_A32B32G32R32F &&
-                  dxfmt::kD24FS8 == D3DFMT_D24FS8 && dxfmt::kIndex32 == D3DFMT_INDEX32 &&
-                  dxfmt::kR8G8_B8G8 == D3DFMT_R8G8_B8G8,
+                  dxfmt::kD24S8 == D3DFMT_D24S8 && dxfmt::kD24X4S4 == D3DFMT_D24X4S4 && dxfmt::kD15S1 == D3DFMT_D15S1 &&
+                  dxfmt::kD16Lockable == D3DFMT_D16_LOCKABLE && dxfmt::kDXT1 == D3DFMT_DXT1 &&
+                  dxfmt::kDXT3 == D3DFMT_DXT3 && dxfmt::kUYVY == D3DFMT_UYVY && dxfmt::kCxV8U8 == D3DFMT_CxV8U8 &&
+                  dxfmt::kA32B32G32R32F == D3DFMT_A32B32G32R32F && dxfmt::kD24FS8 == D3DFMT_D24FS8 &&
+                  dxfmt::kIndex32 == D3DFMT_INDEX32 && dxfmt::kR8G8_B8G8 == D3DFMT_R8G8_B8G8,
               "format numbers");
 static_assert(kDevCapsHwTransformAndLight == D3DDEVCAPS_HWTRANSFORMANDLIGHT &&
                   kDevCapsPureDevice == D3DDEVCAPS_PUREDEVICE &&
-                  kPMiscCapsNullReference == D3DPMISCCAPS_NULLREFERENCE &&
-                  kCreatePure == D3DCREATE_PUREDEVICE && kCreateSoftwareVP == D3DCREATE_SOFTWARE_VERTEXPROCESSING &&
+                  kPMiscCapsNullReference == D3DPMISCCAPS_NULLREFERENCE && kCreatePure == D3DCREATE_PUREDEVICE &&
+                  kCreateSoftwareVP == D3DCREATE_SOFTWARE_VERTEXPROCESSING &&
                   kCreateHardwareVP == D3DCREATE_HARDWARE_VERTEXPROCESSING &&
                   kCreateMixedVP == D3DCREATE_MIXED_VERTEXPROCESSING &&
                   kCreateMultithreaded == D3DCREATE_MULTITHREADED &&
@@ -27,14 +26,12 @@ static_assert(kDevCapsHwTransformAndLight == D3DDEVCAPS_HWTRANSFORMANDLIGHT &&
 
 namespace {
 
-const D3DFORMAT kBaseDepthFormats[] = {D3DFMT_D32, D3DFMT_D24S8, D3DFMT_D24X4S4,
-                                       D3DFMT_D24X8, D3DFMT_D16,  D3DFMT_D15S1};
+const D3DFORMAT kBaseDepthFormats[] = {D3DFMT_D32,   D3DFMT_D24S8, D3DFMT_D24X4S4,
+                                       D3DFMT_D24X8, D3DFMT_D16,   D3DFMT_D15S1};
 const D3DFORMAT kBaseBackBufferFormats[] = {D3DFMT_A2R10G10B10, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8,
                                             D3DFMT_R5G6B5,      D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5};
 
-DX3DMode ToMode(const D3DDISPLAYMODE& m) {
-  return {m.Width, m.Height, m.RefreshRate, static_cast<uint32_t>(m.Format)};
-}
+DX3DMode ToMode(const D3DDISPLAYMODE& m) { return {m.Width, m.Height, m.RefreshRate, static_cast<uint32_t>(m.Format)}; }
 
 D3DDISPLAYMODE FromMode(const DX3DMode& m) {
   D3DDISPLAYMODE d;
@@ -46,8 +43,7 @@ D3DDISPLAYMODE FromMode(const DX3DMode& m) {
 }
 
 void SetError(DWORD* error, DWORD code) {
-  if (error != nullptr)
-    *error = code;
+  if (error != nullptr) *error = code;
 }
 
 }  // namespace
@@ -89,12 +85,10 @@ IDirect3D9* CreateDirect3D9Object() {
   // may use them.
   static CreateProc create = []() -> CreateProc {
     HMODULE module = ::LoadLibraryA("d3d9.dll");
-    if (module == nullptr)
-      return nullptr;
+    if (module == nullptr) return nullptr;
     return reinterpret_cast<CreateProc>(::GetProcAddress(module, "Direct3DCreate9"));
   }();
-  if (create == nullptr)
-    return nullptr;
+  if (create == nullptr) return nullptr;
   return create(D3D_SDK_VERSION);
 }
 
@@ -131,8 +125,7 @@ void CDX3DDeviceBase::ReleaseAll() {
   m_pRequirement = nullptr;
 }
 
-BOOL CDX3DDeviceBase::Create(HWND focusWindow, HWND deviceWindow, CDX3DDeviceRequirement* requirement,
-                             DWORD* error) {
+BOOL CDX3DDeviceBase::Create(HWND focusWindow, HWND deviceWindow, CDX3DDeviceRequirement* requirement, DWORD* error) {
   ReleaseAll();
   m_hFocusWindow = focusWindow;
   m_presentParameters.hDeviceWindow = deviceWindow;
@@ -155,8 +148,7 @@ BOOL CDX3DDeviceBase::Create(HWND focusWindow, HWND deviceWindow, CDX3DDeviceReq
     m_presentParameters.Flags = 0;
   }
   SaveWindowStyle();
-  if (SelectDevice(requirement, error) && CreateDevice(error))
-    return TRUE;
+  if (SelectDevice(requirement, error) && CreateDevice(error)) return TRUE;
   // A failed creation keeps no Direct3D object, whatever step failed.
   ReleaseDevice();
   m_pD3D->Release();
@@ -171,13 +163,10 @@ BOOL CDX3DDeviceBase::SelectDevice(CDX3DDeviceRequirement* requirement, DWORD* e
   Enumerate(records, requirement);
   std::vector<DX3DUsage> usages;
   usages.reserve(records.size());
-  for (const DX3DDeviceRecord& r : records)
-    usages.push_back({r.usableWindowed != 0, r.usableFullscreen != 0});
+  for (const DX3DDeviceRecord& r : records) usages.push_back({r.usableWindowed != 0, r.usableFullscreen != 0});
   DX3DSelection s = SelectFirstUsable(usages, requirement != nullptr && requirement->m_bWindowedRequired);
-  if (s.windowed >= 0)
-    m_windowedRecord = records[s.windowed];
-  if (s.fullscreen >= 0)
-    m_fullscreenRecord = records[s.fullscreen];
+  if (s.windowed >= 0) m_windowedRecord = records[s.windowed];
+  if (s.fullscreen >= 0) m_fullscreenRecord = records[s.fullscreen];
   if (!s.ok) {
     SetError(error, s.error);
     return FALSE;
@@ -187,14 +176,12 @@ BOOL CDX3DDeviceBase::SelectDevice(CDX3DDeviceRequirement* requirement, DWORD* e
 
 int CDX3DDeviceBase::Enumerate(std::vector<DX3DDeviceRecord>& out, CDX3DDeviceRequirement* requirement) {
   out.clear();
-  if (m_pD3D == nullptr)
-    return 0;
+  if (m_pD3D == nullptr) return 0;
   const D3DFORMAT* backBufferFormats = kBaseBackBufferFormats;
   int backBufferFormatCount = static_cast<int>(sizeof kBaseBackBufferFormats / sizeof kBaseBackBufferFormats[0]);
   if (requirement != nullptr) {
     backBufferFormatCount = requirement->GetBackBufferFormats(&backBufferFormats);
-    if (backBufferFormats == nullptr)
-      backBufferFormatCount = 0;
+    if (backBufferFormats == nullptr) backBufferFormatCount = 0;
   }
 
   const UINT adapterCount = m_pD3D->GetAdapterCount();
@@ -213,18 +200,14 @@ int CDX3DDeviceBase::Enumerate(std::vector<DX3DDeviceRecord>& out, CDX3DDeviceRe
       const UINT modeCount = m_pD3D->GetAdapterModeCount(adapter, backBufferFormats[f]);
       for (UINT i = 0; i < modeCount; ++i) {
         D3DDISPLAYMODE mode;
-        if (FAILED(m_pD3D->EnumAdapterModes(adapter, backBufferFormats[f], i, &mode)))
-          continue;
+        if (FAILED(m_pD3D->EnumAdapterModes(adapter, backBufferFormats[f], i, &mode))) continue;
         if (requirement != nullptr &&
             (mode.Width < requirement->m_nMinWidth || mode.Height < requirement->m_nMinHeight))
           continue;
-        if (!AddUniqueMode(modes, ToMode(mode)))
-          continue;
+        if (!AddUniqueMode(modes, ToMode(mode))) continue;
         bool known = false;
-        for (D3DFORMAT f : adapterFormats)
-          known = known || f == mode.Format;
-        if (!known)
-          adapterFormats.push_back(mode.Format);
+        for (D3DFORMAT f : adapterFormats) known = known || f == mode.Format;
+        if (!known) adapterFormats.push_back(mode.Format);
       }
     }
     if (requirement != nullptr) {
@@ -239,27 +222,22 @@ int CDX3DDeviceBase::Enumerate(std::vector<DX3DDeviceRecord>& out, CDX3DDeviceRe
       D3DCAPS9 caps;
       std::memset(&caps, 0, sizeof caps);
       // A type the runtime does not offer is simply not there.
-      if (FAILED(m_pD3D->GetDeviceCaps(adapter, type, &caps)))
-        continue;
-      if (caps.PrimitiveMiscCaps & D3DPMISCCAPS_NULLREFERENCE)
-        continue;
+      if (FAILED(m_pD3D->GetDeviceCaps(adapter, type, &caps))) continue;
+      if (caps.PrimitiveMiscCaps & D3DPMISCCAPS_NULLREFERENCE) continue;
       std::vector<DWORD> masks(adapterFormats.size(), 0);
       std::vector<DWORD> flags(adapterFormats.size(), 0);
       std::vector<D3DFORMAT> depths(adapterFormats.size(), D3DFMT_UNKNOWN);
       for (size_t j = 0; j < adapterFormats.size(); ++j) {
         const D3DFORMAT format = adapterFormats[j];
-        if (FAILED(m_pD3D->CheckDeviceType(adapter, type, format, format, FALSE)))
-          continue;
+        if (FAILED(m_pD3D->CheckDeviceType(adapter, type, format, format, FALSE))) continue;
         DX3DBehavior b = ChooseBehavior(caps.DevCaps, [&](uint32_t tryFlags) -> uint32_t {
-          if (requirement == nullptr)
-            return kUsableWindowed | kUsableFullscreen;
+          if (requirement == nullptr) return kUsableWindowed | kUsableFullscreen;
           return requirement->ConfirmDevice(&caps, tryFlags, format, &identifier);
         });
         DWORD mask = b.mask;
         flags[j] = b.flags;
         if (mask != 0 && (requirement == nullptr || requirement->m_bSearchDepthFormat)) {
-          if (!FindDepthStencilFormat(adapter, type, format, requirement, &depths[j]))
-            mask = 0;
+          if (!FindDepthStencilFormat(adapter, type, format, requirement, &depths[j])) mask = 0;
         }
         if (mask & kUsableWindowed) {
           if (j != 0 || FAILED(m_pD3D->CheckDeviceType(adapter, type, format, format, TRUE)))
@@ -269,8 +247,7 @@ int CDX3DDeviceBase::Enumerate(std::vector<DX3DDeviceRecord>& out, CDX3DDeviceRe
       }
       for (const DX3DMode& mode : modes) {
         for (size_t j = 0; j < adapterFormats.size(); ++j) {
-          if (static_cast<uint32_t>(adapterFormats[j]) != mode.format || masks[j] == 0)
-            continue;
+          if (static_cast<uint32_t>(adapterFormats[j]) != mode.format || masks[j] == 0) continue;
           DX3DDeviceRecord r;
           std::memset(&r, 0, sizeof r);
           r.adapter = adapter;
@@ -304,8 +281,7 @@ BOOL CDX3DDeviceBase::FindDepthStencilFormat(UINT adapter, D3DDEVTYPE type, D3DF
       return TRUE;
     }
   }
-  if (m_pD3D == nullptr)
-    return FALSE;
+  if (m_pD3D == nullptr) return FALSE;
   for (int i = 0; i < count; ++i) {
     if (SUCCEEDED(m_pD3D->CheckDeviceFormat(adapter, type, adapterFormat, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
                                             list[i])) &&
@@ -390,16 +366,15 @@ BOOL CDX3DDeviceBase::CreateDevice(DWORD* error) {
   IDirect3DDevice9* device = nullptr;
   HRESULT hr = m_pD3D->CreateDevice(adapter, type, m_hFocusWindow, behaviorFlags, &m_presentParameters, &device);
   if (FAILED(hr) || device == nullptr) {
-    if (device != nullptr)
-      device->Release();
+    if (device != nullptr) device->Release();
     SetError(error, FAILED(hr) ? static_cast<DWORD>(hr) : static_cast<DWORD>(E_FAIL));
     return FALSE;
   }
   m_pDevice = device;
   if (m_bWindowed) {
     ::SetWindowPos(m_hFocusWindow, HWND_NOTOPMOST, m_savedWindowRect.left, m_savedWindowRect.top,
-                   m_savedWindowRect.right - m_savedWindowRect.left,
-                   m_savedWindowRect.bottom - m_savedWindowRect.top, SWP_SHOWWINDOW);
+                   m_savedWindowRect.right - m_savedWindowRect.left, m_savedWindowRect.bottom - m_savedWindowRect.top,
+                   SWP_SHOWWINDOW);
   }
   m_pDevice->GetDeviceCaps(&m_deviceCaps);
   IDirect3DSurface9* backBuffer = nullptr;
@@ -411,8 +386,7 @@ BOOL CDX3DDeviceBase::CreateDevice(DWORD* error) {
 }
 
 BOOL CDX3DDeviceBase::Reset() {
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   if (m_bWindowed) {
     m_presentParameters.BackBufferWidth = static_cast<UINT>(m_savedClientRect.right - m_savedClientRect.left);
     m_presentParameters.BackBufferHeight = static_cast<UINT>(m_savedClientRect.bottom - m_savedClientRect.top);
@@ -424,8 +398,7 @@ BOOL CDX3DDeviceBase::Reset() {
     m_pD3D->GetDeviceCaps(record.adapter, record.deviceType, &caps);
     m_pRequirement->ModifyPresentParameters(m_pD3D, &caps, &m_presentParameters);
   }
-  if (FAILED(m_pDevice->Reset(&m_presentParameters)))
-    return FALSE;
+  if (FAILED(m_pDevice->Reset(&m_presentParameters))) return FALSE;
   IDirect3DSurface9* backBuffer = nullptr;
   if (SUCCEEDED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) && backBuffer != nullptr) {
     backBuffer->GetDesc(&m_backBufferDesc);
@@ -435,8 +408,7 @@ BOOL CDX3DDeviceBase::Reset() {
 }
 
 BOOL CDX3DDeviceBase::CheckMultiSample(D3DMULTISAMPLE_TYPE type, DWORD* qualityLevels) {
-  if (m_pD3D == nullptr)
-    return FALSE;
+  if (m_pD3D == nullptr) return FALSE;
   const DX3DDeviceRecord& record = GetCurrentRecord();
   if (FAILED(m_pD3D->CheckDeviceMultiSampleType(record.adapter, record.deviceType, record.format, m_bWindowed, type,
                                                 qualityLevels)))
@@ -448,26 +420,23 @@ BOOL CDX3DDeviceBase::CheckMultiSample(D3DMULTISAMPLE_TYPE type, DWORD* qualityL
 }
 
 BOOL CDX3DDeviceBase::CheckTextureFormat(D3DFORMAT format, DWORD usage) {
-  if (format == D3DFMT_UNKNOWN || m_pD3D == nullptr)
-    return FALSE;
+  if (format == D3DFMT_UNKNOWN || m_pD3D == nullptr) return FALSE;
   const DX3DDeviceRecord& record = GetCurrentRecord();
-  return SUCCEEDED(m_pD3D->CheckDeviceFormat(record.adapter, record.deviceType, record.format, usage,
-                                             D3DRTYPE_TEXTURE, format))
+  return SUCCEEDED(m_pD3D->CheckDeviceFormat(record.adapter, record.deviceType, record.format, usage, D3DRTYPE_TEXTURE,
+                                             format))
              ? TRUE
              : FALSE;
 }
 
 HRESULT CDX3DDeviceBase::GetAdapterIdentifier(D3DADAPTER_IDENTIFIER9* identifier) {
-  if (m_pD3D == nullptr)
-    return E_FAIL;
+  if (m_pD3D == nullptr) return E_FAIL;
   return m_pD3D->GetAdapterIdentifier(GetCurrentRecord().adapter, 0, identifier);
 }
 
 BOOL CDX3DDeviceBase::IsIntel915() {
   D3DADAPTER_IDENTIFIER9 identifier;
   std::memset(&identifier, 0, sizeof identifier);
-  if (FAILED(GetAdapterIdentifier(&identifier)))
-    return FALSE;
+  if (FAILED(GetAdapterIdentifier(&identifier))) return FALSE;
   return identifier.VendorId == 0x8086 && (identifier.DeviceId == 0x2582 || identifier.DeviceId == 0x2782);
 }
 
@@ -475,8 +444,7 @@ BOOL CDX3DDeviceBase::IsMinimized() {
   WINDOWPLACEMENT placement;
   std::memset(&placement, 0, sizeof placement);
   placement.length = sizeof placement;
-  if (!::GetWindowPlacement(m_hFocusWindow, &placement))
-    return FALSE;
+  if (!::GetWindowPlacement(m_hFocusWindow, &placement)) return FALSE;
   return placement.showCmd == SW_SHOWMINIMIZED || placement.showCmd == SW_MINIMIZE ||
          placement.showCmd == SW_SHOWMINNOACTIVE;
 }
@@ -486,8 +454,7 @@ void CDX3DDeviceBase::SaveWindowStyle() {
   m_savedExStyle = ::GetWindowLongA(m_hFocusWindow, GWL_EXSTYLE);
   m_hSavedMenu = m_hFocusWindow != nullptr ? ::GetMenu(m_hFocusWindow) : nullptr;
   RECT r = {0, 0, 0, 0};
-  if (m_hFocusWindow != nullptr && ::GetWindowRect(m_hFocusWindow, &r))
-    m_savedWindowRect = r;
+  if (m_hFocusWindow != nullptr && ::GetWindowRect(m_hFocusWindow, &r)) m_savedWindowRect = r;
   RECT c = {0, 0, 0, 0};
   if (m_presentParameters.hDeviceWindow != nullptr && ::GetClientRect(m_presentParameters.hDeviceWindow, &c))
     m_savedClientRect = c;
@@ -499,6 +466,5 @@ void CDX3DDeviceBase::RestoreWindowStyle() {
   ::SetWindowPos(m_hFocusWindow, HWND_NOTOPMOST, m_savedWindowRect.left, m_savedWindowRect.top,
                  m_savedWindowRect.right - m_savedWindowRect.left, m_savedWindowRect.bottom - m_savedWindowRect.top,
                  SWP_SHOWWINDOW);
-  if (m_hSavedMenu != nullptr)
-    ::SetMenu(m_hFocusWindow, m_hSavedMenu);
+  if (m_hSavedMenu != nullptr) ::SetMenu(m_hFocusWindow, m_hSavedMenu);
 }

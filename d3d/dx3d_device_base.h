@@ -12,11 +12,11 @@
 // mode; a plain record copied by value.
 struct DX3DDeviceRecord {
   UINT adapter;
-  D3DDEVTYPE deviceType;  // D3DDEVTYPE_HAL or D3DDEVTYPE_REF
-  D3DCAPS9 caps;          // of that adapter and device type
-  DWORD behaviorFlags;    // 0x54, 0x44, 0x84 or 0x24
-  DWORD usableWindowed;   // 1 or 0
-  DWORD usableFullscreen; // 2 or 0 (the bit of the confirmation mask)
+  D3DDEVTYPE deviceType;   // D3DDEVTYPE_HAL or D3DDEVTYPE_REF
+  D3DCAPS9 caps;           // of that adapter and device type
+  DWORD behaviorFlags;     // 0x54, 0x44, 0x84 or 0x24
+  DWORD usableWindowed;    // 1 or 0
+  DWORD usableFullscreen;  // 2 or 0 (the bit of the confirmation mask)
   UINT width, height;
   D3DFORMAT format;       // display and back-buffer format
   D3DFORMAT depthFormat;  // 0 when none was searched
@@ -96,9 +96,7 @@ class CDX3DDeviceBase {
   void RestoreWindowStyle();
 
   // The windowed record in windowed state, else the full-screen record.
-  const DX3DDeviceRecord& GetCurrentRecord() const {
-    return m_bWindowed ? m_windowedRecord : m_fullscreenRecord;
-  }
+  const DX3DDeviceRecord& GetCurrentRecord() const { return m_bWindowed ? m_windowedRecord : m_fullscreenRecord; }
   const DX3DDeviceRecord& GetWindowedRecord() const { return m_windowedRecord; }
   const DX3DDeviceRecord& GetFullscreenRecord() const { return m_fullscreenRecord; }
   BOOL IsWindowed() const { return m_bWindowed; }

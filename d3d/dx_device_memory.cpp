@@ -20,8 +20,7 @@ void CDXVertexShader::ReleaseBlocks() {
 
 void CDXVertexShader::ReleaseShaders() {
   for (auto& entry : m_shaders) {
-    if (entry.second != nullptr)
-      entry.second->Release();
+    if (entry.second != nullptr) entry.second->Release();
   }
   m_shaders.clear();
   m_nShaders = 0;
@@ -31,18 +30,15 @@ void CDXVertexShader::OnLostDevice(CDX3DDevice*) { ReleaseBlocks(); }
 
 BOOL CDXVertexShader::OnResetDevice(CDX3DDevice* device) {
   for (IDirect3DStateBlock9*& slot : m_apBlocks) {
-    if (slot != nullptr)
-      continue;
+    if (slot != nullptr) continue;
     IDirect3DDevice9* d = device->GetDevice();
-    if (d == nullptr || !device->PushState())
-      return FALSE;
+    if (d == nullptr || !device->PushState()) return FALSE;
     // Recorded straight on the device: the cache would drop the values it
     // already holds, and the block would record nothing.
     bool ok = SUCCEEDED(d->BeginStateBlock());
     if (ok) {
       DWORD stages = device->GetDeviceCaps().MaxTextureBlendStages;
-      if (stages > static_cast<DWORD>(CDXRenderStateTypedefs::kStages))
-        stages = CDXRenderStateTypedefs::kStages;
+      if (stages > static_cast<DWORD>(CDXRenderStateTypedefs::kStages)) stages = CDXRenderStateTypedefs::kStages;
       for (DWORD stage = 0; stage < stages; ++stage) {
         d->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, stage);
         d->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, 0);
@@ -55,8 +51,7 @@ BOOL CDXVertexShader::OnResetDevice(CDX3DDevice* device) {
         block->Release();
     }
     device->PopState();
-    if (!ok)
-      return FALSE;
+    if (!ok) return FALSE;
   }
   return TRUE;
 }
@@ -67,12 +62,10 @@ void CDXVertexShader::OnDestroyDevice(CDX3DDevice*) {
 }
 
 void CDXVertexShader::AddShader(uint64_t key, IDirect3DVertexShader9* shader) {
-  if (shader != nullptr)
-    shader->AddRef();
+  if (shader != nullptr) shader->AddRef();
   auto it = m_shaders.find(key);
   if (it != m_shaders.end()) {
-    if (it->second != nullptr)
-      it->second->Release();
+    if (it->second != nullptr) it->second->Release();
     it->second = shader;
   } else {
     m_shaders.emplace(key, shader);
@@ -87,16 +80,13 @@ IDirect3DVertexShader9* CDXVertexShader::FindShader(uint64_t key) const {
 
 void CDXVertexShader::SetFogMode(DWORD mode) {
   uint64_t key = (m_key & ~kFogModeField) | (static_cast<uint64_t>(mode) & kFogModeField);
-  if (key == m_key)
-    return;
+  if (key == m_key) return;
   m_key = key;
-  if (m_interest & kFogModeField)
-    m_dirty |= kFogModeField;
+  if (m_interest & kFogModeField) m_dirty |= kFogModeField;
 }
 
 void CDXVertexShader::SetAmbient(const float rgba[4]) {
-  for (int i = 0; i < 4; ++i)
-    m_ambient[i] = rgba[i];
+  for (int i = 0; i < 4; ++i) m_ambient[i] = rgba[i];
 }
 
 void CDXVertexShader::Refold(DWORD fogMode) { SetFogMode(fogMode); }
@@ -113,8 +103,7 @@ CDXPaletteManager::~CDXPaletteManager() {
 }
 
 void CDXPaletteManager::FreeAll(CLinkedList& list) {
-  while (CLinkedListItem* item = list.GetFirst())
-    delete static_cast<CDXPaletteEntry*>(item);
+  while (CLinkedListItem* item = list.GetFirst()) delete static_cast<CDXPaletteEntry*>(item);
 }
 
 void CDXPaletteManager::OnLostDevice(CDX3DDevice*) {
@@ -137,8 +126,7 @@ void CDXPaletteManager::OnLostDevice(CDX3DDevice*) {
 void CDXPaletteManager::DealSlots() {
   while (m_nSlotsInUse < m_nCapacity) {
     CLinkedListItem* item = m_unassigned.GetFirst();
-    if (item == nullptr)
-      break;
+    if (item == nullptr) break;
     CDXPaletteEntry* e = static_cast<CDXPaletteEntry*>(item);
     e->m_nSlot = static_cast<uint16_t>(m_nSlotsInUse++);
     e->m_bUploadNeeded = true;
@@ -154,12 +142,9 @@ CDXPaletteEntry* CDXPaletteManager::NewEntry() {
 }
 
 void CDXPaletteManager::MarkUploaded(CDXPaletteEntry* entry) {
-  if (entry->m_nSlot == CDXPaletteEntry::kNoSlot)
-    return;
+  if (entry->m_nSlot == CDXPaletteEntry::kNoSlot) return;
   entry->m_bUploadNeeded = false;
   m_uploaded.PushBack(entry);
 }
 
-void CDXPaletteManager::ReleaseEntry(CDXPaletteEntry* entry) {
-  m_releasing.PushBack(entry);
-}
+void CDXPaletteManager::ReleaseEntry(CDXPaletteEntry* entry) { m_releasing.PushBack(entry); }

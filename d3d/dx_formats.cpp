@@ -75,19 +75,36 @@ int GetFormatBitsPerPixel(uint32_t format) {
 }
 
 bool GetDepthFormatPrecision(uint32_t format, float* epsilon, uint32_t* stencilBits) {
-  if (format == kUnknown)
-    return false;
+  if (format == kUnknown) return false;
   int depth = 0;
   uint32_t stencil = 0;
   switch (format) {
-    case kD16Lockable: depth = 16; break;
-    case kD32: depth = 32; break;
-    case kD15S1: depth = 15; stencil = 1; break;
-    case kD24S8: depth = 24; stencil = 8; break;
-    case kD24X8: depth = 24; break;
-    case kD24X4S4: depth = 24; stencil = 4; break;
-    case kD16: depth = 16; break;
-    default: break;
+    case kD16Lockable:
+      depth = 16;
+      break;
+    case kD32:
+      depth = 32;
+      break;
+    case kD15S1:
+      depth = 15;
+      stencil = 1;
+      break;
+    case kD24S8:
+      depth = 24;
+      stencil = 8;
+      break;
+    case kD24X8:
+      depth = 24;
+      break;
+    case kD24X4S4:
+      depth = 24;
+      stencil = 4;
+      break;
+    case kD16:
+      depth = 16;
+      break;
+    default:
+      break;
   }
   *epsilon = depth != 0 ? std::ldexp(1.0f, -depth) : 1.0f;
   *stencilBits = stencil;

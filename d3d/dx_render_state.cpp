@@ -30,12 +30,9 @@ const float kLog2E = static_cast<float>(1.0 / std::log(2.0));
 // its own references to the shaders the copy names.
 struct CDXRenderState::StateEntry : CLinkedListItem {
   ~StateEntry() override {
-    if (block != nullptr)
-      block->Release();
-    if (vertexShader != nullptr)
-      vertexShader->Release();
-    if (pixelShader != nullptr)
-      pixelShader->Release();
+    if (block != nullptr) block->Release();
+    if (vertexShader != nullptr) vertexShader->Release();
+    if (pixelShader != nullptr) pixelShader->Release();
   }
   IDirect3DStateBlock9* block = nullptr;
   CachedStates cache;
@@ -47,10 +44,8 @@ struct CDXRenderState::StateEntry : CLinkedListItem {
 template <class T>
 void CDXRenderState::Hold(T*& slot, T* object) {
   // AddRef first: object may be the one already held.
-  if (object != nullptr)
-    object->AddRef();
-  if (slot != nullptr)
-    slot->Release();
+  if (object != nullptr) object->AddRef();
+  if (slot != nullptr) slot->Release();
   slot = object;
 }
 
@@ -71,10 +66,8 @@ CDXRenderState::CDXRenderState() {
   c.diffuseMaterialSource = c.ambientMaterialSource = c.specularMaterialSource = c.emissiveMaterialSource =
       kUnsetRenderState;
   for (int stage = 0; stage < kStages; ++stage) {
-    for (int s = 0; s < kStageStates; ++s)
-      c.stageStates[stage][s] = kUnsetStageState;
-    for (int s = 0; s < kSamplerStates; ++s)
-      c.samplerStates[stage][s] = kUnsetStageState;
+    for (int s = 0; s < kStageStates; ++s) c.stageStates[stage][s] = kUnsetStageState;
+    for (int s = 0; s < kSamplerStates; ++s) c.samplerStates[stage][s] = kUnsetStageState;
     c.stageStates[stage][D3DTSS_TEXCOORDINDEX - 1] = static_cast<DWORD>(stage);
     c.stageStates[stage][D3DTSS_TEXTURETRANSFORMFLAGS - 1] = 0;
   }
@@ -88,8 +81,7 @@ CDXRenderState::CDXRenderState() {
   m_constants[kRegisterConstants][3] = 1.0f;
   const int matrices[] = {kRegisterWorld, kRegisterView, kRegisterProjection, kRegisterTexture0};
   for (int base : matrices) {
-    for (int row = 0; row < 4; ++row)
-      m_constants[base + row][row] = 1.0f;
+    for (int row = 0; row < 4; ++row) m_constants[base + row][row] = 1.0f;
   }
   SetIdentity(m_projection);
   std::memset(&m_viewport, 0, sizeof m_viewport);
@@ -98,8 +90,7 @@ CDXRenderState::CDXRenderState() {
 CDXRenderState::~CDXRenderState() { ReleaseDeviceObjects(); }
 
 void CDXRenderState::ReleaseDeviceObjects() {
-  while (CLinkedListItem* item = m_stateStack.GetFirst())
-    delete static_cast<StateEntry*>(item);
+  while (CLinkedListItem* item = m_stateStack.GetFirst()) delete static_cast<StateEntry*>(item);
   m_nStateDepth = 0;
   Hold<IDirect3DVertexDeclaration9>(m_pVertexDeclaration, nullptr);
   Hold<IDirect3DVertexBuffer9>(m_pStreamSource, nullptr);
@@ -107,20 +98,17 @@ void CDXRenderState::ReleaseDeviceObjects() {
   Hold<IDirect3DBaseTexture9>(m_pTexture, nullptr);
   Hold<IDirect3DVertexShader9>(m_pVertexShader, nullptr);
   Hold<IDirect3DPixelShader9>(m_pPixelShader, nullptr);
-  if (m_cache.vertexShaderMode == kCallerShader)
-    m_cache.vertexShaderMode = kFixedFunction;
+  if (m_cache.vertexShaderMode == kCallerShader) m_cache.vertexShaderMode = kFixedFunction;
 }
 
 BOOL CDXRenderState::SendRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetRenderState(state, value)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetStateBit(DWORD bit, D3DRENDERSTATETYPE state, BOOL on) {
   const bool isOn = (m_cache.stateWord & bit) != 0;
-  if (isOn == (on != FALSE))
-    return TRUE;
+  if (isOn == (on != FALSE)) return TRUE;
   if (on)
     m_cache.stateWord |= bit;
   else
@@ -131,55 +119,86 @@ BOOL CDXRenderState::SetStateBit(DWORD bit, D3DRENDERSTATETYPE state, BOOL on) {
 DWORD* CDXRenderState::CachedValueOf(D3DRENDERSTATETYPE state) {
   CachedStates& c = m_cache;
   switch (state) {
-    case D3DRS_SHADEMODE: return &c.shadeMode;
-    case D3DRS_FILLMODE: return &c.fillMode;
-    case D3DRS_CULLMODE: return &c.cullMode;
-    case D3DRS_BLENDOP: return &c.blendOp;
-    case D3DRS_SRCBLEND: return &c.srcBlend;
-    case D3DRS_DESTBLEND: return &c.destBlend;
-    case D3DRS_ZFUNC: return &c.zFunc;
-    case D3DRS_ALPHAFUNC: return &c.alphaFunc;
-    case D3DRS_ALPHAREF: return &c.alphaRef;
-    case D3DRS_STENCILFUNC: return &c.stencilFunc;
-    case D3DRS_STENCILREF: return &c.stencilRef;
-    case D3DRS_STENCILPASS: return &c.stencilPass;
-    case D3DRS_STENCILFAIL: return &c.stencilFail;
-    case D3DRS_STENCILZFAIL: return &c.stencilZFail;
-    case D3DRS_STENCILMASK: return &c.stencilMask;
-    case D3DRS_STENCILWRITEMASK: return &c.stencilWriteMask;
-    case D3DRS_AMBIENT: return &c.ambient;
-    case D3DRS_TEXTUREFACTOR: return &c.textureFactor;
-    case D3DRS_DIFFUSEMATERIALSOURCE: return &c.diffuseMaterialSource;
-    case D3DRS_AMBIENTMATERIALSOURCE: return &c.ambientMaterialSource;
-    case D3DRS_SPECULARMATERIALSOURCE: return &c.specularMaterialSource;
-    case D3DRS_EMISSIVEMATERIALSOURCE: return &c.emissiveMaterialSource;
-    default: return nullptr;
+    case D3DRS_SHADEMODE:
+      return &c.shadeMode;
+    case D3DRS_FILLMODE:
+      return &c.fillMode;
+    case D3DRS_CULLMODE:
+      return &c.cullMode;
+    case D3DRS_BLENDOP:
+      return &c.blendOp;
+    case D3DRS_SRCBLEND:
+      return &c.srcBlend;
+    case D3DRS_DESTBLEND:
+      return &c.destBlend;
+    case D3DRS_ZFUNC:
+      return &c.zFunc;
+    case D3DRS_ALPHAFUNC:
+      return &c.alphaFunc;
+    case D3DRS_ALPHAREF:
+      return &c.alphaRef;
+    case D3DRS_STENCILFUNC:
+      return &c.stencilFunc;
+    case D3DRS_STENCILREF:
+      return &c.stencilRef;
+    case D3DRS_STENCILPASS:
+      return &c.stencilPass;
+    case D3DRS_STENCILFAIL:
+      return &c.stencilFail;
+    case D3DRS_STENCILZFAIL:
+      return &c.stencilZFail;
+    case D3DRS_STENCILMASK:
+      return &c.stencilMask;
+    case D3DRS_STENCILWRITEMASK:
+      return &c.stencilWriteMask;
+    case D3DRS_AMBIENT:
+      return &c.ambient;
+    case D3DRS_TEXTUREFACTOR:
+      return &c.textureFactor;
+    case D3DRS_DIFFUSEMATERIALSOURCE:
+      return &c.diffuseMaterialSource;
+    case D3DRS_AMBIENTMATERIALSOURCE:
+      return &c.ambientMaterialSource;
+    case D3DRS_SPECULARMATERIALSOURCE:
+      return &c.specularMaterialSource;
+    case D3DRS_EMISSIVEMATERIALSOURCE:
+      return &c.emissiveMaterialSource;
+    default:
+      return nullptr;
   }
 }
 
 BOOL CDXRenderState::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
   switch (state) {
-    case D3DRS_LIGHTING: return SetStateBit(kLighting, state, value != 0);
+    case D3DRS_LIGHTING:
+      return SetStateBit(kLighting, state, value != 0);
     // ZENABLE is kept as on/off: W-buffering is not cached.
-    case D3DRS_ZENABLE: return SetStateBit(kZEnable, state, value != 0);
-    case D3DRS_ZWRITEENABLE: return SetStateBit(kZWriteEnable, state, value != 0);
-    case D3DRS_ALPHATESTENABLE: return SetStateBit(kAlphaTestEnable, state, value != 0);
-    case D3DRS_ALPHABLENDENABLE: return SetStateBit(kAlphaBlendEnable, state, value != 0);
-    case D3DRS_FOGENABLE: return SetStateBit(kFogEnable, state, value != 0);
-    case D3DRS_NORMALIZENORMALS: return SetStateBit(kNormalizeNormals, state, value != 0);
-    case D3DRS_SPECULARENABLE: return SetStateBit(kSpecularEnable, state, value != 0);
-    case D3DRS_DITHERENABLE: return SetStateBit(kDitherEnable, state, value != 0);
-    case D3DRS_STENCILENABLE: return SetStateBit(kStencilEnable, state, value != 0);
-    case D3DRS_MULTISAMPLEANTIALIAS: return SetStateBit(kMultisampleAntialias, state, value != 0);
+    case D3DRS_ZENABLE:
+      return SetStateBit(kZEnable, state, value != 0);
+    case D3DRS_ZWRITEENABLE:
+      return SetStateBit(kZWriteEnable, state, value != 0);
+    case D3DRS_ALPHATESTENABLE:
+      return SetStateBit(kAlphaTestEnable, state, value != 0);
+    case D3DRS_ALPHABLENDENABLE:
+      return SetStateBit(kAlphaBlendEnable, state, value != 0);
+    case D3DRS_FOGENABLE:
+      return SetStateBit(kFogEnable, state, value != 0);
+    case D3DRS_NORMALIZENORMALS:
+      return SetStateBit(kNormalizeNormals, state, value != 0);
+    case D3DRS_SPECULARENABLE:
+      return SetStateBit(kSpecularEnable, state, value != 0);
+    case D3DRS_DITHERENABLE:
+      return SetStateBit(kDitherEnable, state, value != 0);
+    case D3DRS_STENCILENABLE:
+      return SetStateBit(kStencilEnable, state, value != 0);
+    case D3DRS_MULTISAMPLEANTIALIAS:
+      return SetStateBit(kMultisampleAntialias, state, value != 0);
     case D3DRS_COLORWRITEENABLE: {
       // Red, green and blue are switched together, alpha on its own.
       DWORD word = m_cache.stateWord & ~(kColorWriteRGB | kColorWriteA);
-      if (value & 7)
-        word |= kColorWriteRGB;
-      if (value & 8)
-        word |= kColorWriteA;
-      if (word == m_cache.stateWord)
-        return TRUE;
+      if (value & 7) word |= kColorWriteRGB;
+      if (value & 8) word |= kColorWriteA;
+      if (word == m_cache.stateWord) return TRUE;
       m_cache.stateWord = word;
       return SendRenderState(state, ((word & kColorWriteRGB) ? 7u : 0u) + ((word & kColorWriteA) ? 8u : 0u));
     }
@@ -187,73 +206,59 @@ BOOL CDXRenderState::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
       break;
   }
   DWORD* cached = CachedValueOf(state);
-  if (cached == nullptr)
-    return SendRenderState(state, value);
-  if (*cached == value)
-    return TRUE;
+  if (cached == nullptr) return SendRenderState(state, value);
+  if (*cached == value) return TRUE;
   *cached = value;
   BOOL ok = SendRenderState(state, value);
-  if (state == D3DRS_AMBIENT && m_pVertexShaderCache != nullptr)
-    UpdateAmbient();
+  if (state == D3DRS_AMBIENT && m_pVertexShaderCache != nullptr) UpdateAmbient();
   return ok;
 }
 
 BOOL CDXRenderState::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
   if (stage < static_cast<DWORD>(kStages) && type >= 1 && type <= kStageStates) {
     DWORD& cached = m_cache.stageStates[stage][type - 1];
-    if (cached == value)
-      return TRUE;
+    if (cached == value) return TRUE;
     cached = value;
   }
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetTextureStageState(stage, type, value)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
   if (sampler < static_cast<DWORD>(kStages) && type >= 0 && type < kSamplerStates) {
     DWORD& cached = m_cache.samplerStates[sampler][type];
-    if (cached == value)
-      return TRUE;
+    if (cached == value) return TRUE;
     cached = value;
   }
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetSamplerState(sampler, type, value)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetSoftwareVertexProcessing(BOOL software) {
   const bool isOn = (m_cache.stateWord & kSoftwareVertexProcessing) != 0;
-  if (isOn == (software != FALSE))
-    return TRUE;
+  if (isOn == (software != FALSE)) return TRUE;
   m_cache.stateWord ^= kSoftwareVertexProcessing;
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetSoftwareVertexProcessing(software ? TRUE : FALSE)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetFVF(DWORD fvf) {
-  if (m_cache.fvf == fvf)
-    return TRUE;
+  if (m_cache.fvf == fvf) return TRUE;
   m_cache.fvf = fvf;
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetFVF(fvf)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetVertexShader(IDirect3DVertexShader9* shader) {
   Hold(m_pVertexShader, shader);
-  if (m_pVertexShaderCache == nullptr)
-    m_cache.vertexShaderMode = shader != nullptr ? kCallerShader : kFixedFunction;
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pVertexShaderCache == nullptr) m_cache.vertexShaderMode = shader != nullptr ? kCallerShader : kFixedFunction;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetVertexShader(shader)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetPixelShader(IDirect3DPixelShader9* shader) {
   Hold(m_pPixelShader, shader);
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetPixelShader(shader)) ? TRUE : FALSE;
 }
 
@@ -274,8 +279,7 @@ BOOL CDXRenderState::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* 
   else if (state == D3DTS_PROJECTION)
     base = kRegisterProjection;
   if (base >= 0) {
-    for (int row = 0; row < 4; ++row)
-      std::memcpy(m_constants[base + row], matrix->m[row], sizeof m_constants[0]);
+    for (int row = 0; row < 4; ++row) std::memcpy(m_constants[base + row], matrix->m[row], sizeof m_constants[0]);
   }
   D3DMATRIX sent = *matrix;
   if (state == D3DTS_PROJECTION) {
@@ -284,37 +288,32 @@ BOOL CDXRenderState::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* 
     if (m_cache.depthBiasLevel != 0 && !(m_deviceCaps.RasterCaps & D3DPRASTERCAPS_DEPTHBIAS))
       sent._33 -= 8.0f * static_cast<float>(m_cache.depthBiasLevel) * sent._34 * m_fDepthEpsilon;
   }
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetTransform(state, &sent)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
   Hold(m_pVertexDeclaration, declaration);
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetVertexDeclaration(declaration)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetStreamSource(IDirect3DVertexBuffer9* buffer, UINT stride) {
   Hold(m_pStreamSource, buffer);
   m_nStreamStride = stride;
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetStreamSource(0, buffer, 0, stride)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetIndices(IDirect3DIndexBuffer9* indices) {
   Hold(m_pIndices, indices);
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetIndices(indices)) ? TRUE : FALSE;
 }
 
 BOOL CDXRenderState::SetTexture(IDirect3DBaseTexture9* texture) {
   Hold(m_pTexture, texture);
-  if (m_pDevice == nullptr)
-    return FALSE;
+  if (m_pDevice == nullptr) return FALSE;
   return SUCCEEDED(m_pDevice->SetTexture(0, texture)) ? TRUE : FALSE;
 }
 
@@ -330,16 +329,14 @@ void CDXRenderState::ApplyFogPath() {
   const DWORD mode = m_cache.fogMode;
   // Only a fog that is on has a path; switching fog off sends FOGENABLE
   // alone.
-  if (mode < D3DFOG_EXP || mode > D3DFOG_LINEAR)
-    return;
+  if (mode < D3DFOG_EXP || mode > D3DFOG_LINEAR) return;
   if (TableFogUsable()) {
     SendRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_NONE);
     SendRenderState(D3DRS_FOGTABLEMODE, mode);
   } else {
     SendRenderState(D3DRS_FOGVERTEXMODE, mode);
     SendRenderState(D3DRS_FOGTABLEMODE, D3DFOG_NONE);
-    if (m_pVertexShaderCache != nullptr)
-      m_pVertexShaderCache->SetFogMode(mode);
+    if (m_pVertexShaderCache != nullptr) m_pVertexShaderCache->SetFogMode(mode);
   }
 }
 
@@ -379,8 +376,7 @@ void CDXRenderState::SetTableFog(BOOL on) {
   const DWORD needed = D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_WFOG;
   const bool want = on && m_cache.vertexShaderMode == kFixedFunction && (m_deviceCaps.RasterCaps & needed) == needed;
   const bool have = (m_cache.stateWord & kTableFogWanted) != 0;
-  if (want == have)
-    return;
+  if (want == have) return;
   if (want)
     m_cache.stateWord |= kTableFogWanted;
   else
@@ -391,8 +387,7 @@ void CDXRenderState::SetTableFog(BOOL on) {
 // --- Depth bias ---
 
 void CDXRenderState::SetDepthBias(DWORD level) {
-  if (level == m_cache.depthBiasLevel)
-    return;
+  if (level == m_cache.depthBiasLevel) return;
   m_cache.depthBiasLevel = level;
   const float bias = 8.0f * static_cast<float>(level) * m_fDepthEpsilon;
   if (m_deviceCaps.RasterCaps & D3DPRASTERCAPS_DEPTHBIAS) {
@@ -443,11 +438,10 @@ void CDXRenderState::SetLights(const LightBlock& block) {
       continue;
     }
     // A pair cannot start at the last light: it stays off.
-    const bool on = (b.enableMask & (1u << i)) && light.Type != 0 &&
-                    light.Type != static_cast<D3DLIGHTTYPE>(kTwoSidedLightType);
+    const bool on =
+        (b.enableMask & (1u << i)) && light.Type != 0 && light.Type != static_cast<D3DLIGHTTYPE>(kTwoSidedLightType);
     if (m_pDevice != nullptr) {
-      if (on)
-        m_pDevice->SetLight(static_cast<DWORD>(i), &light);
+      if (on) m_pDevice->SetLight(static_cast<DWORD>(i), &light);
       m_pDevice->LightEnable(static_cast<DWORD>(i), on ? TRUE : FALSE);
     }
     if (on)
@@ -456,14 +450,12 @@ void CDXRenderState::SetLights(const LightBlock& block) {
       b.enableMask &= ~(1u << i);
   }
   m_lightBlock = b;
-  if (m_pVertexShaderCache != nullptr)
-    UpdateAmbient();
+  if (m_pVertexShaderCache != nullptr) UpdateAmbient();
 }
 
 BOOL CDXRenderState::SetTwoSidedLight(int index, const D3DLIGHT9& light) {
   // The pair takes index and index + 1, so the last light cannot start one.
-  if (index < 0 || index > kLights - 2)
-    return FALSE;
+  if (index < 0 || index > kLights - 2) return FALSE;
   m_lightBlock.lights[index] = light;
   m_lightBlock.lights[index].Type = static_cast<D3DLIGHTTYPE>(kTwoSidedLightType);
   BOOL ok = m_pDevice != nullptr ? TRUE : FALSE;
@@ -481,13 +473,11 @@ BOOL CDXRenderState::SetTwoSidedLight(int index, const D3DLIGHT9& light) {
 }
 
 BOOL CDXRenderState::EnableLight(int index, BOOL on) {
-  if (index < 0 || index >= kLights)
-    return FALSE;
+  if (index < 0 || index >= kLights) return FALSE;
   const DWORD bit = 1u << index;
-  if (((m_lightBlock.enableMask & bit) != 0) == (on != FALSE))
-    return TRUE;
-  const bool pair = m_lightBlock.lights[index].Type == static_cast<D3DLIGHTTYPE>(kTwoSidedLightType) &&
-                    index + 1 < kLights;
+  if (((m_lightBlock.enableMask & bit) != 0) == (on != FALSE)) return TRUE;
+  const bool pair =
+      m_lightBlock.lights[index].Type == static_cast<D3DLIGHTTYPE>(kTwoSidedLightType) && index + 1 < kLights;
   DWORD bits = pair ? (bit | (bit << 1)) : bit;
   if (on)
     m_lightBlock.enableMask |= bits;
@@ -496,11 +486,9 @@ BOOL CDXRenderState::EnableLight(int index, BOOL on) {
   BOOL ok = FALSE;
   if (m_pDevice != nullptr) {
     ok = SUCCEEDED(m_pDevice->LightEnable(static_cast<DWORD>(index), on ? TRUE : FALSE)) ? TRUE : FALSE;
-    if (pair && FAILED(m_pDevice->LightEnable(static_cast<DWORD>(index + 1), on ? TRUE : FALSE)))
-      ok = FALSE;
+    if (pair && FAILED(m_pDevice->LightEnable(static_cast<DWORD>(index + 1), on ? TRUE : FALSE))) ok = FALSE;
   }
-  if (m_pVertexShaderCache != nullptr)
-    UpdateAmbient();
+  if (m_pVertexShaderCache != nullptr) UpdateAmbient();
   return ok;
 }
 
@@ -517,8 +505,7 @@ void CDXRenderState::UpdateAmbient() {
     }
   }
   std::memcpy(m_constants[kRegisterAmbient], sum, sizeof sum);
-  if (m_pVertexShaderCache != nullptr)
-    m_pVertexShaderCache->SetAmbient(sum);
+  if (m_pVertexShaderCache != nullptr) m_pVertexShaderCache->SetAmbient(sum);
   if (m_cache.vertexShaderMode == kGeneratedShader && m_pDevice != nullptr)
     m_pDevice->SetVertexShaderConstantF(kRegisterAmbient, m_constants[kRegisterAmbient], 1);
 }
@@ -527,14 +514,12 @@ void CDXRenderState::UpdateAmbient() {
 
 BOOL CDXRenderState::PushState() {
   StateEntry* entry = new (std::nothrow) StateEntry;
-  if (entry == nullptr)
-    return FALSE;
+  if (entry == nullptr) return FALSE;
   IDirect3DStateBlock9* block = nullptr;
   // Without a block the entry would restore the cache but not the device:
   // nothing is pushed, so the stack stays as it was.
   if (m_pDevice == nullptr || FAILED(m_pDevice->CreateStateBlock(D3DSBT_ALL, &block)) || block == nullptr) {
-    if (block != nullptr)
-      block->Release();
+    if (block != nullptr) block->Release();
     delete entry;
     return FALSE;
   }
@@ -552,8 +537,7 @@ BOOL CDXRenderState::PushState() {
 
 BOOL CDXRenderState::PopState() {
   CLinkedListItem* item = m_stateStack.GetFirst();
-  if (item == nullptr)
-    return FALSE;
+  if (item == nullptr) return FALSE;
   StateEntry* entry = static_cast<StateEntry*>(item);
   entry->Unlink();
   --m_nStateDepth;
@@ -562,8 +546,7 @@ BOOL CDXRenderState::PopState() {
   Hold(m_pPixelShader, entry->pixelShader);
   m_pVertexShaderCache = entry->vertexShaderCache;
   entry->block->Apply();
-  if (m_pVertexShaderCache != nullptr)
-    m_pVertexShaderCache->Refold(m_cache.fogMode);
+  if (m_pVertexShaderCache != nullptr) m_pVertexShaderCache->Refold(m_cache.fogMode);
   delete entry;  // releases the block and its shader references
   return TRUE;
 }
@@ -571,14 +554,12 @@ BOOL CDXRenderState::PopState() {
 // --- Re-sending everything ---
 
 void CDXRenderState::ApplyAll() {
-  if (m_pDevice == nullptr)
-    return;
+  if (m_pDevice == nullptr) return;
   IDirect3DDevice9* d = m_pDevice;
   const CachedStates& c = m_cache;
   auto bit = [&c](DWORD b) -> DWORD { return (c.stateWord & b) ? TRUE : FALSE; };
   auto sendIfSet = [d](D3DRENDERSTATETYPE s, DWORD v) {
-    if (IsSet(v))
-      d->SetRenderState(s, v);
+    if (IsSet(v)) d->SetRenderState(s, v);
   };
 
   d->SetRenderState(D3DRS_LIGHTING, bit(kLighting));
@@ -592,8 +573,7 @@ void CDXRenderState::ApplyAll() {
   sendIfSet(D3DRS_STENCILREF, c.stencilRef);
   sendIfSet(D3DRS_STENCILMASK, c.stencilMask);
   sendIfSet(D3DRS_STENCILWRITEMASK, c.stencilWriteMask);
-  if (IsSet(c.fogMode))
-    SetFog(c.fogMode, c.fogStart, c.fogEnd, c.fogColor);
+  if (IsSet(c.fogMode)) SetFog(c.fogMode, c.fogStart, c.fogEnd, c.fogColor);
   d->SetRenderState(D3DRS_FOGENABLE, bit(kFogEnable));
   d->SetRenderState(D3DRS_NORMALIZENORMALS, bit(kNormalizeNormals));
   d->SetRenderState(D3DRS_SPECULARENABLE, bit(kSpecularEnable));
@@ -624,24 +604,19 @@ void CDXRenderState::ApplyAll() {
   switch (c.vertexShaderMode) {
     case kFixedFunction:
       d->SetVertexShader(nullptr);
-      if (c.fvf != 0)
-        d->SetFVF(c.fvf);
-      if (m_pPixelShader != nullptr)
-        d->SetPixelShader(m_pPixelShader);
+      if (c.fvf != 0) d->SetFVF(c.fvf);
+      if (m_pPixelShader != nullptr) d->SetPixelShader(m_pPixelShader);
       break;
     case kCallerShader:
       if (m_pVertexShader != nullptr) {
         d->SetVertexShader(m_pVertexShader);
-        if (c.fvf != 0)
-          d->SetFVF(c.fvf);
-        if (m_pPixelShader != nullptr)
-          d->SetPixelShader(m_pPixelShader);
+        if (c.fvf != 0) d->SetFVF(c.fvf);
+        if (m_pPixelShader != nullptr) d->SetPixelShader(m_pPixelShader);
       }
       break;
     case kGeneratedShader:
       if (m_pVertexShaderCache != nullptr) {
-        if (IDirect3DVertexShader9* shader = m_pVertexShaderCache->GetCurrentShader())
-          d->SetVertexShader(shader);
+        if (IDirect3DVertexShader9* shader = m_pVertexShaderCache->GetCurrentShader()) d->SetVertexShader(shader);
         d->SetVertexShaderConstantF(0, &m_constants[0][0], kConstantRegisters);
       }
       break;
@@ -650,8 +625,7 @@ void CDXRenderState::ApplyAll() {
   }
 
   DWORD stages = m_deviceCaps.MaxTextureBlendStages;
-  if (stages > static_cast<DWORD>(kStages))
-    stages = kStages;
+  if (stages > static_cast<DWORD>(kStages)) stages = kStages;
   for (DWORD stage = 0; stage < stages; ++stage) {
     for (int s = 0; s < kStageStates; ++s) {
       if (c.stageStates[stage][s] != kUnsetStageState)

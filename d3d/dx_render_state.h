@@ -50,8 +50,8 @@ class CDXRenderStateTypedefs {
 
   // Vertex-shader constant registers.
   static constexpr int kConstantRegisters = 32;
-  static constexpr int kRegisterConstants = 0;   // (0, 0.5, 2, 1)
-  static constexpr int kRegisterWorld = 1;       // 4 registers each
+  static constexpr int kRegisterConstants = 0;  // (0, 0.5, 2, 1)
+  static constexpr int kRegisterWorld = 1;      // 4 registers each
   static constexpr int kRegisterView = 5;
   static constexpr int kRegisterProjection = 9;
   static constexpr int kRegisterTexture0 = 13;

@@ -38,8 +38,8 @@ struct DX3DMode {
 // difference decides: the preferred size first, then (when preferredFormat
 // is not 0) the preferred format, then the lower format value (signed), the
 // larger width, the larger height.
-bool BaseModeComesBefore(const DX3DMode& a, const DX3DMode& b, uint32_t preferredWidth,
-                         uint32_t preferredHeight, uint32_t preferredFormat);
+bool BaseModeComesBefore(const DX3DMode& a, const DX3DMode& b, uint32_t preferredWidth, uint32_t preferredHeight,
+                         uint32_t preferredFormat);
 
 // Appends mode with its refresh rate set to 0 unless the list already holds
 // one of the same width, height and format (refresh rates are not compared).
@@ -49,8 +49,7 @@ bool AddUniqueMode(std::vector<DX3DMode>& modes, const DX3DMode& mode);
 // Sorts with a caller's comes-before predicate.  An insertion sort: stable,
 // and it stays inside the vector whatever the predicate answers (a
 // requirement's predicate need not be a strict weak order).
-void SortModes(std::vector<DX3DMode>& modes,
-               const std::function<bool(const DX3DMode&, const DX3DMode&)>& comesBefore);
+void SortModes(std::vector<DX3DMode>& modes, const std::function<bool(const DX3DMode&, const DX3DMode&)>& comesBefore);
 
 struct DX3DBehavior {
   uint32_t flags;  // behaviour flags of the last try
@@ -72,7 +71,7 @@ struct DX3DSelection {
   int windowed = -1;    // index of the first windowed-usable record, or -1
   int fullscreen = -1;  // index of the first full-screen-usable record, or -1
   bool ok = false;
-  uint32_t error = 0;   // kDX3DErrNoDevice or kDX3DErrNoWindowed when !ok
+  uint32_t error = 0;  // kDX3DErrNoDevice or kDX3DErrNoWindowed when !ok
 };
 
 // The first windowed-usable and the first full-screen-usable record, in
@@ -91,8 +90,7 @@ constexpr uint32_t kVertexShader11 = 0xFFFE0101;  // D3DVS_VERSION(1, 1)
 
 // The launcher's confirmation: 3 for a device with vs_1_1 and 4 blend
 // matrices; otherwise only software or mixed vertex processing is accepted.
-uint32_t AppConfirmDevice(uint32_t vertexShaderVersion, uint32_t maxVertexBlendMatrices,
-                          uint32_t behaviorFlags);
+uint32_t AppConfirmDevice(uint32_t vertexShaderVersion, uint32_t maxVertexBlendMatrices, uint32_t behaviorFlags);
 
 // The launcher's mode order: the smaller width * 65536 + height first
 // (32-bit unsigned), and for equal sizes the larger format value (signed).

@@ -20,13 +20,15 @@ const char kSelectDeviceEntry[] = "select_device";
 const D3DFORMAT kLauncherDepthFormats[] = {D3DFMT_D24S8, D3DFMT_D24X4S4, D3DFMT_D32,
                                            D3DFMT_D24X8, D3DFMT_D16,     D3DFMT_D15S1};
 
-DX3DMode ToMode(const D3DDISPLAYMODE& m) {
-  return {m.Width, m.Height, m.RefreshRate, static_cast<uint32_t>(m.Format)};
-}
+DX3DMode ToMode(const D3DDISPLAYMODE& m) { return {m.Width, m.Height, m.RefreshRate, static_cast<uint32_t>(m.Format)}; }
 
 DX3DModeEntry ToEntry(const CApp3DDeviceInfo& info) {
-  return {info.m_bWindowed != FALSE, info.m_bSelected != FALSE, info.m_record.width, info.m_record.height,
-          static_cast<uint32_t>(info.m_record.format), 0};
+  return {info.m_bWindowed != FALSE,
+          info.m_bSelected != FALSE,
+          info.m_record.width,
+          info.m_record.height,
+          static_cast<uint32_t>(info.m_record.format),
+          0};
 }
 
 DX3DCurrentMode CurrentModeOf(const CDX3DDeviceBase& device) {
@@ -128,8 +130,8 @@ int CAppDX3DDeviceRequirement::EnumerateModes(CDX3DDeviceBase& device, CApp3DDev
   std::vector<DX3DModeCandidate> candidates;
   candidates.reserve(records.size());
   for (const DX3DDeviceRecord& r : records) {
-    candidates.push_back({r.width, r.height, static_cast<uint32_t>(r.format), r.usableWindowed != 0,
-                          r.usableFullscreen != 0});
+    candidates.push_back(
+        {r.width, r.height, static_cast<uint32_t>(r.format), r.usableWindowed != 0, r.usableFullscreen != 0});
   }
   DX3DModeLimits limits;
   limits.minWidth = m_nMinWidth;
@@ -151,8 +153,7 @@ int CAppDX3DDeviceRequirement::EnumerateModes(CDX3DDeviceBase& device, CApp3DDev
 
 void CAppDX3DDeviceRequirement::SelectDefaultMode(CDX3DDeviceBase& device, CApp3DDeviceInfoList& list) {
   std::vector<DX3DModeEntry> entries;
-  for (POSITION pos = list.GetHeadPosition(); pos != nullptr;)
-    entries.push_back(ToEntry(list.GetNext(pos)));
+  for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) entries.push_back(ToEntry(list.GetNext(pos)));
   SelectDefaultModeEntry(entries, CurrentModeOf(device));
   size_t i = 0;
   for (POSITION pos = list.GetHeadPosition(); pos != nullptr; ++i)
@@ -162,15 +163,13 @@ void CAppDX3DDeviceRequirement::SelectDefaultMode(CDX3DDeviceBase& device, CApp3
 void CAppDX3DDeviceRequirement::LoadSelectDevice(const char* section, int values[6]) {
   CWinApp* app = AfxGetApp();
   CString text;
-  if (app != nullptr)
-    text = app->GetProfileString(section, kSelectDeviceEntry);
+  if (app != nullptr) text = app->GetProfileString(section, kSelectDeviceEntry);
   ReadSelectDevice(text, values);
 }
 
 BOOL CAppDX3DDeviceRequirement::SaveSelectDevice(const CApp3DDeviceInfo& entry, const char* section) {
   CWinApp* app = AfxGetApp();
-  if (app == nullptr)
-    return FALSE;
+  if (app == nullptr) return FALSE;
   std::string text = FormatSelectDevice(entry.m_record.width, entry.m_record.height,
                                         static_cast<uint32_t>(entry.m_record.format), entry.m_bWindowed != FALSE);
   return app->WriteProfileString(section, kSelectDeviceEntry, text.c_str());
@@ -184,8 +183,7 @@ BOOL IsSameMode(const CApp3DDeviceInfo& a, const CApp3DDeviceInfo& b) {
 
 BOOL IsModeInList(const CApp3DDeviceInfoList& list, const CApp3DDeviceInfo& entry) {
   for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
-    if (IsSameMode(list.GetNext(pos), entry))
-      return FALSE;
+    if (IsSameMode(list.GetNext(pos), entry)) return FALSE;
   }
   return TRUE;
 }
@@ -198,16 +196,14 @@ BOOL IsCurrentMode(const CDX3DDeviceBase& device, const CApp3DDeviceInfo& entry)
 
 int FillAntialiasList(CDX3DAntialiasInfoList& list) {
   list.RemoveAll();
-  for (int samples : kAntialiasChoices)
-    list.AddTail(CDX3DAntialiasInfo(samples));
+  for (int samples : kAntialiasChoices) list.AddTail(CDX3DAntialiasInfo(samples));
   return list.GetCount();
 }
 
 void GetAntialiasName(const CDX3DAntialiasInfo& choice, CString& text) {
   const unsigned id = AntialiasNameId(choice.m_nSamples);
   text.Empty();
-  if (id != 0)
-    text.LoadString(id);
+  if (id != 0) text.LoadString(id);
 }
 
 // --- The device and its check ---
@@ -220,8 +216,7 @@ BOOL CQuorlDevice::Initialize(CDX3DDeviceRequirement* requirement, DWORD* error)
   // own.
   m_pD3D = NewDirect3D();
   if (m_pD3D == nullptr) {
-    if (error != nullptr)
-      *error = kDX3DErrNoDirect3D;
+    if (error != nullptr) *error = kDX3DErrNoDirect3D;
     return FALSE;
   }
   CWnd* mainWnd = AfxGetMainWnd();
@@ -245,8 +240,7 @@ BOOL IsWindows8Workstation() {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #endif
-  if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info)))
-    return FALSE;
+  if (!::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&info))) return FALSE;
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif

@@ -21,8 +21,8 @@ class CApp3DDeviceInfo {
   // 표시" for a windowed one (strings 7002-7005).
   void GetDisplayName(CString& text) const;
 
-  BOOL m_bWindowed;   // the mode is offered in a window
-  BOOL m_bSelected;   // matches the running device, or chosen as the default
+  BOOL m_bWindowed;           // the mode is offered in a window
+  BOOL m_bSelected;           // matches the running device, or chosen as the default
   DX3DDeviceRecord m_record;  // width, height and format are read from it
 };
 

@@ -21,17 +21,14 @@ class CLinkedListItem {
     Unlink();
     m_pPrev = after;
     m_pNext = after->m_pNext;
-    if (m_pNext != nullptr)
-      m_pNext->m_pPrev = this;
+    if (m_pNext != nullptr) m_pNext->m_pPrev = this;
     after->m_pNext = this;
   }
 
   // Takes this node out of its list and clears both links.
   void Unlink() {
-    if (m_pPrev != nullptr)
-      m_pPrev->m_pNext = m_pNext;
-    if (m_pNext != nullptr)
-      m_pNext->m_pPrev = m_pPrev;
+    if (m_pPrev != nullptr) m_pPrev->m_pNext = m_pNext;
+    if (m_pNext != nullptr) m_pNext->m_pPrev = m_pPrev;
     m_pNext = nullptr;
     m_pPrev = nullptr;
   }
@@ -47,8 +44,7 @@ class CLinkedList {
   CLinkedList() { m_end.InsertAfter(&m_head); }
   // Leaves the remaining nodes unlinked (they are not owned).
   ~CLinkedList() {
-    while (!IsEmpty())
-      m_head.GetNext()->Unlink();
+    while (!IsEmpty()) m_head.GetNext()->Unlink();
   }
   CLinkedList(const CLinkedList&) = delete;
   CLinkedList& operator=(const CLinkedList&) = delete;

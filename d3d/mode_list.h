@@ -51,8 +51,7 @@ bool IsCurrentModeEntry(const DX3DModeEntry& entry, const DX3DCurrentMode& curre
 // already holds the same mode.  Then sorted (SortModeEntries) and a default
 // chosen (SelectDefaultModeEntry).
 std::vector<DX3DModeEntry> BuildModeEntries(const std::vector<DX3DModeCandidate>& candidates,
-                                            const DX3DModeLimits& limits,
-                                            const DX3DCurrentMode& current);
+                                            const DX3DModeLimits& limits, const DX3DCurrentMode& current);
 
 // Ascending by width * 65536 + height (unsigned), full screen before
 // windowed, then ascending format.

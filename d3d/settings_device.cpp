@@ -11,8 +11,7 @@ uint32_t CDX3DSettingsDevice::GetPixelShaderVersion() { return m_device.GetDevic
 bool CDX3DSettingsDevice::GetAdapterIds(uint32_t* vendorId, uint32_t* deviceId) {
   D3DADAPTER_IDENTIFIER9 identifier;
   std::memset(&identifier, 0, sizeof identifier);
-  if (FAILED(m_device.GetAdapterIdentifier(&identifier)))
-    return false;
+  if (FAILED(m_device.GetAdapterIdentifier(&identifier))) return false;
   *vendorId = identifier.VendorId;
   *deviceId = identifier.DeviceId;
   return true;

@@ -100,10 +100,10 @@ class CWinApp : public CWinThread {
   HINSTANCE m_hInstance = nullptr;
   LPSTR m_lpCmdLine = nullptr;
   int m_nCmdShow = SW_SHOWNORMAL;
-  const char* m_pszAppName = nullptr;     // title: ctor argument, else string 57344, else exe name
-  const char* m_pszExeName = nullptr;     // module name without folder and extension
-  const char* m_pszRegistryKey = nullptr; // set by SetRegistryKey
-  const char* m_pszProfileName = nullptr; // registry subkey (or .ini name without a registry key)
+  const char* m_pszAppName = nullptr;      // title: ctor argument, else string 57344, else exe name
+  const char* m_pszExeName = nullptr;      // module name without folder and extension
+  const char* m_pszRegistryKey = nullptr;  // set by SetRegistryKey
+  const char* m_pszProfileName = nullptr;  // registry subkey (or .ini name without a registry key)
 
   int Run() override;
   int ExitInstance() override;

@@ -20,8 +20,7 @@ void CopyMessage(const char* text, char* out, UINT nMax) {
 
 // ---- run-time classes ------------------------------------------------------
 
-CRuntimeClass CObject::classCObject = {"CObject", static_cast<int>(sizeof(CObject)), nullptr, nullptr,
-                                       nullptr};
+CRuntimeClass CObject::classCObject = {"CObject", static_cast<int>(sizeof(CObject)), nullptr, nullptr, nullptr};
 static const AFX_CLASSINIT afx_init_CObject(RUNTIME_CLASS(CObject));
 
 AFX_CLASSINIT::AFX_CLASSINIT(CRuntimeClass* pNewClass) {
@@ -57,9 +56,7 @@ CObject* CRuntimeClass::CreateObject(const char* lpszClassName) {
 
 CRuntimeClass* CObject::GetRuntimeClass() const { return RUNTIME_CLASS(CObject); }
 
-BOOL CObject::IsKindOf(const CRuntimeClass* pClass) const {
-  return GetRuntimeClass()->IsDerivedFrom(pClass);
-}
+BOOL CObject::IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }
 
 // ---- exceptions ------------------------------------------------------------
 
@@ -88,22 +85,38 @@ CFileException::CFileException(int cause, int32_t lOsError, const char* lpszFile
 
 const char* CFileException::CauseText(int cause) {
   switch (cause) {
-    case none: return "No error occurred.";
-    case genericException: return "An unspecified error occurred";
-    case fileNotFound: return "The file could not be located";
-    case badPath: return "All or part of the path is invalid";
-    case tooManyOpenFiles: return "The permitted number of open files was exceeded";
-    case accessDenied: return "The file could not be accessed";
-    case invalidFile: return "There was an attempt to use an invalid file handle";
-    case removeCurrentDir: return "The current working directory cannot be removed";
-    case directoryFull: return "There are no more directory entries";
-    case badSeek: return "There was an error trying to set the file pointer";
-    case hardIO: return "There was a hardware error";
-    case sharingViolation: return "A sharing violation occurred";
-    case lockViolation: return "There was an attempt to lock a region that was already locked";
-    case diskFull: return "The disk is full";
-    case endOfFile: return "The end of the file was reached";
-    default: return "An unknown file error occurred";
+    case none:
+      return "No error occurred.";
+    case genericException:
+      return "An unspecified error occurred";
+    case fileNotFound:
+      return "The file could not be located";
+    case badPath:
+      return "All or part of the path is invalid";
+    case tooManyOpenFiles:
+      return "The permitted number of open files was exceeded";
+    case accessDenied:
+      return "The file could not be accessed";
+    case invalidFile:
+      return "There was an attempt to use an invalid file handle";
+    case removeCurrentDir:
+      return "The current working directory cannot be removed";
+    case directoryFull:
+      return "There are no more directory entries";
+    case badSeek:
+      return "There was an error trying to set the file pointer";
+    case hardIO:
+      return "There was a hardware error";
+    case sharingViolation:
+      return "A sharing violation occurred";
+    case lockViolation:
+      return "There was an attempt to lock a region that was already locked";
+    case diskFull:
+      return "The disk is full";
+    case endOfFile:
+      return "The end of the file was reached";
+    default:
+      return "An unknown file error occurred";
   }
 }
 

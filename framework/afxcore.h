@@ -42,26 +42,24 @@ struct AFX_CLASSINIT {
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
 
-#define DECLARE_DYNAMIC(class_name)               \
- public:                                          \
-  static CRuntimeClass class##class_name;         \
+#define DECLARE_DYNAMIC(class_name)       \
+ public:                                  \
+  static CRuntimeClass class##class_name; \
   CRuntimeClass* GetRuntimeClass() const override;
 
 #define DECLARE_DYNCREATE(class_name) \
   DECLARE_DYNAMIC(class_name)         \
   static CObject* CreateObject();
 
-#define AFX_IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, pfnNew)      \
-  CRuntimeClass class_name::class##class_name = {                             \
-      #class_name, static_cast<int>(sizeof(class_name)), pfnNew,              \
-      RUNTIME_CLASS(base_class_name), nullptr};                               \
-  static const AFX_CLASSINIT afx_init_##class_name(RUNTIME_CLASS(class_name)); \
+#define AFX_IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, pfnNew)                                    \
+  CRuntimeClass class_name::class##class_name = {#class_name, static_cast<int>(sizeof(class_name)), pfnNew, \
+                                                 RUNTIME_CLASS(base_class_name), nullptr};                  \
+  static const AFX_CLASSINIT afx_init_##class_name(RUNTIME_CLASS(class_name));                              \
   CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
 
-#define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
-  AFX_IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, nullptr)
+#define IMPLEMENT_DYNAMIC(class_name, base_class_name) AFX_IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, nullptr)
 
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)          \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)         \
   CObject* class_name::CreateObject() { return new class_name; } \
   AFX_IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, class_name::CreateObject)
 
@@ -144,8 +142,8 @@ class CFileException : public CException {
 #endif
 
   int m_cause;
-  int32_t m_lOsError;      // the system's error code, -1 when none
-  CString m_strFileName;   // the file concerned, may be empty
+  int32_t m_lOsError;     // the system's error code, -1 when none
+  CString m_strFileName;  // the file concerned, may be empty
 };
 
 // Throws the process-wide static CMemoryException (Delete() leaves it alone),

@@ -7,8 +7,6 @@ namespace {
 HINSTANCE g_hResource = nullptr;
 }
 
-HINSTANCE AfxGetResourceHandle() {
-  return g_hResource != nullptr ? g_hResource : ::GetModuleHandleA(nullptr);
-}
+HINSTANCE AfxGetResourceHandle() { return g_hResource != nullptr ? g_hResource : ::GetModuleHandleA(nullptr); }
 
 void AfxSetResourceHandle(HINSTANCE hResource) { g_hResource = hResource; }

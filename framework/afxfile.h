@@ -14,9 +14,9 @@
 #include "framework/afxcore.h"
 
 struct CFileStatus {
-  int64_t m_mtime = 0;      // last write, seconds since 1970 (UTC)
-  uint64_t m_size = 0;      // bytes
-  uint8_t m_attribute = 0;  // CFile::Attribute bits
+  int64_t m_mtime = 0;          // last write, seconds since 1970 (UTC)
+  uint64_t m_size = 0;          // bytes
+  uint8_t m_attribute = 0;      // CFile::Attribute bits
   char m_szFullName[260] = {};  // absolute path
 };
 

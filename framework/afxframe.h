@@ -11,7 +11,7 @@
 #include "framework/afxwnd.h"
 
 class CView;
-class CDocument;       // no documents in this framework: always null
+class CDocument;  // no documents in this framework: always null
 class CDocTemplate;
 
 // What a frame needs to create its first view.
@@ -68,7 +68,7 @@ class CFrameWnd : public CWnd {
   static const CRect rectDefault;
   HMENU m_hMenuDefault = nullptr;  // the frame's menu from LoadFrame
   CString m_strTitle;
-  UINT m_nIDHelp = 0;              // the resource id of LoadFrame
+  UINT m_nIDHelp = 0;  // the resource id of LoadFrame
 
  protected:
   CView* m_pViewActive = nullptr;
@@ -143,8 +143,8 @@ class CFormView : public CScrollView {
  public:
   explicit CFormView(UINT nIDTemplate) : m_nIDTemplate(nIDTemplate) {}
 
-  BOOL Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
-              UINT nID, CCreateContext* pContext = nullptr) override;
+  BOOL Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID,
+              CCreateContext* pContext = nullptr) override;
   void OnInitialUpdate() override;
   BOOL PreTranslateMessage(MSG* pMsg) override;
 

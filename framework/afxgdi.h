@@ -12,13 +12,30 @@ class CSize;
 
 class CSize : public tagSIZE {
  public:
-  CSize() { cx = 0; cy = 0; }
-  CSize(int x, int y) { cx = x; cy = y; }
-  CSize(SIZE s) { cx = s.cx; cy = s.cy; }  // NOLINT
+  CSize() {
+    cx = 0;
+    cy = 0;
+  }
+  CSize(int x, int y) {
+    cx = x;
+    cy = y;
+  }
+  CSize(SIZE s) {
+    cx = s.cx;
+    cy = s.cy;
+  }  // NOLINT
   bool operator==(SIZE s) const { return cx == s.cx && cy == s.cy; }
   bool operator!=(SIZE s) const { return !(*this == s); }
-  CSize& operator+=(SIZE s) { cx += s.cx; cy += s.cy; return *this; }
-  CSize& operator-=(SIZE s) { cx -= s.cx; cy -= s.cy; return *this; }
+  CSize& operator+=(SIZE s) {
+    cx += s.cx;
+    cy += s.cy;
+    return *this;
+  }
+  CSize& operator-=(SIZE s) {
+    cx -= s.cx;
+    cy -= s.cy;
+    return *this;
+  }
   CSize operator+(SIZE s) const { return CSize(cx + s.cx, cy + s.cy); }
   CSize operator-(SIZE s) const { return CSize(cx - s.cx, cy - s.cy); }
   CSize operator-() const { return CSize(-cx, -cy); }
@@ -26,22 +43,53 @@ class CSize : public tagSIZE {
 
 class CPoint : public tagPOINT {
  public:
-  CPoint() { x = 0; y = 0; }
-  CPoint(int px, int py) { x = px; y = py; }
-  CPoint(POINT p) { x = p.x; y = p.y; }  // NOLINT
+  CPoint() {
+    x = 0;
+    y = 0;
+  }
+  CPoint(int px, int py) {
+    x = px;
+    y = py;
+  }
+  CPoint(POINT p) {
+    x = p.x;
+    y = p.y;
+  }  // NOLINT
   // From a mouse-message LPARAM: signed 16-bit coordinates.
   explicit CPoint(LPARAM lParam) {
     x = static_cast<short>(LOWORD(lParam));
     y = static_cast<short>(HIWORD(lParam));
   }
-  void Offset(int dx, int dy) { x += dx; y += dy; }
-  void Offset(POINT p) { x += p.x; y += p.y; }
+  void Offset(int dx, int dy) {
+    x += dx;
+    y += dy;
+  }
+  void Offset(POINT p) {
+    x += p.x;
+    y += p.y;
+  }
   bool operator==(POINT p) const { return x == p.x && y == p.y; }
   bool operator!=(POINT p) const { return !(*this == p); }
-  CPoint& operator+=(POINT p) { x += p.x; y += p.y; return *this; }
-  CPoint& operator-=(POINT p) { x -= p.x; y -= p.y; return *this; }
-  CPoint& operator+=(SIZE s) { x += s.cx; y += s.cy; return *this; }
-  CPoint& operator-=(SIZE s) { x -= s.cx; y -= s.cy; return *this; }
+  CPoint& operator+=(POINT p) {
+    x += p.x;
+    y += p.y;
+    return *this;
+  }
+  CPoint& operator-=(POINT p) {
+    x -= p.x;
+    y -= p.y;
+    return *this;
+  }
+  CPoint& operator+=(SIZE s) {
+    x += s.cx;
+    y += s.cy;
+    return *this;
+  }
+  CPoint& operator-=(SIZE s) {
+    x -= s.cx;
+    y -= s.cy;
+    return *this;
+  }
   CPoint operator+(POINT p) const { return CPoint(x + p.x, y + p.y); }
   CPoint operator-(POINT p) const { return CPoint(x - p.x, y - p.y); }
   CPoint operator+(SIZE s) const { return CPoint(x + s.cx, y + s.cy); }
@@ -52,18 +100,34 @@ class CPoint : public tagPOINT {
 class CRect : public tagRECT {
  public:
   CRect() { left = top = right = bottom = 0; }
-  CRect(int l, int t, int r, int b) { left = l; top = t; right = r; bottom = b; }
+  CRect(int l, int t, int r, int b) {
+    left = l;
+    top = t;
+    right = r;
+    bottom = b;
+  }
   CRect(const RECT& r) { ::CopyRect(this, &r); }  // NOLINT
-  CRect(const RECT* r) { if (r != nullptr) ::CopyRect(this, r); else left = top = right = bottom = 0; }  // NOLINT
+  CRect(const RECT* r) {
+    if (r != nullptr)
+      ::CopyRect(this, r);
+    else
+      left = top = right = bottom = 0;
+  }  // NOLINT
   CRect(POINT topLeft, SIZE size) {
-    left = topLeft.x; top = topLeft.y; right = left + size.cx; bottom = top + size.cy;
+    left = topLeft.x;
+    top = topLeft.y;
+    right = left + size.cx;
+    bottom = top + size.cy;
   }
   CRect(POINT topLeft, POINT bottomRight) {
-    left = topLeft.x; top = topLeft.y; right = bottomRight.x; bottom = bottomRight.y;
+    left = topLeft.x;
+    top = topLeft.y;
+    right = bottomRight.x;
+    bottom = bottomRight.y;
   }
 
-  operator LPRECT() { return this; }               // NOLINT
-  operator LPCRECT() const { return this; }        // NOLINT
+  operator LPRECT() { return this; }         // NOLINT
+  operator LPCRECT() const { return this; }  // NOLINT
 
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }
@@ -79,9 +143,19 @@ class CRect : public tagRECT {
   void CopyRect(LPCRECT r) { ::CopyRect(this, r); }
   BOOL EqualRect(LPCRECT r) const { return ::EqualRect(this, r); }
   void InflateRect(int dx, int dy) { ::InflateRect(this, dx, dy); }
-  void InflateRect(int l, int t, int r, int b) { left -= l; top -= t; right += r; bottom += b; }
+  void InflateRect(int l, int t, int r, int b) {
+    left -= l;
+    top -= t;
+    right += r;
+    bottom += b;
+  }
   void DeflateRect(int dx, int dy) { ::InflateRect(this, -dx, -dy); }
-  void DeflateRect(int l, int t, int r, int b) { left += l; top += t; right -= r; bottom -= b; }
+  void DeflateRect(int l, int t, int r, int b) {
+    left += l;
+    top += t;
+    right -= r;
+    bottom -= b;
+  }
   void OffsetRect(int dx, int dy) { ::OffsetRect(this, dx, dy); }
   void OffsetRect(POINT p) { ::OffsetRect(this, p.x, p.y); }
   void OffsetRect(SIZE s) { ::OffsetRect(this, s.cx, s.cy); }
@@ -92,14 +166,42 @@ class CRect : public tagRECT {
 
   bool operator==(const RECT& r) const { return ::EqualRect(this, &r) != FALSE; }
   bool operator!=(const RECT& r) const { return !(*this == r); }
-  CRect& operator+=(POINT p) { OffsetRect(p); return *this; }
-  CRect& operator-=(POINT p) { OffsetRect(-p.x, -p.y); return *this; }
-  CRect& operator&=(const RECT& r) { ::IntersectRect(this, this, &r); return *this; }
-  CRect& operator|=(const RECT& r) { ::UnionRect(this, this, &r); return *this; }
-  CRect operator+(POINT p) const { CRect r(*this); r.OffsetRect(p); return r; }
-  CRect operator-(POINT p) const { CRect r(*this); r.OffsetRect(-p.x, -p.y); return r; }
-  CRect operator&(const RECT& o) const { CRect r; ::IntersectRect(&r, this, &o); return r; }
-  CRect operator|(const RECT& o) const { CRect r; ::UnionRect(&r, this, &o); return r; }
+  CRect& operator+=(POINT p) {
+    OffsetRect(p);
+    return *this;
+  }
+  CRect& operator-=(POINT p) {
+    OffsetRect(-p.x, -p.y);
+    return *this;
+  }
+  CRect& operator&=(const RECT& r) {
+    ::IntersectRect(this, this, &r);
+    return *this;
+  }
+  CRect& operator|=(const RECT& r) {
+    ::UnionRect(this, this, &r);
+    return *this;
+  }
+  CRect operator+(POINT p) const {
+    CRect r(*this);
+    r.OffsetRect(p);
+    return r;
+  }
+  CRect operator-(POINT p) const {
+    CRect r(*this);
+    r.OffsetRect(-p.x, -p.y);
+    return r;
+  }
+  CRect operator&(const RECT& o) const {
+    CRect r;
+    ::IntersectRect(&r, this, &o);
+    return r;
+  }
+  CRect operator|(const RECT& o) const {
+    CRect r;
+    ::UnionRect(&r, this, &o);
+    return r;
+  }
 };
 
 // Owner of one GDI object: deletes it on destruction unless detached.
@@ -119,9 +221,7 @@ class CGdiObject : public CObject {
   HGDIOBJ Detach();
   // Deletes the object; FALSE when none was held.
   BOOL DeleteObject();
-  int GetObject(int nCount, LPVOID lpObject) const {
-    return ::GetObjectA(m_hObject, nCount, lpObject);
-  }
+  int GetObject(int nCount, LPVOID lpObject) const { return ::GetObjectA(m_hObject, nCount, lpObject); }
   BOOL CreateStockObject(int nIndex);
   // A temporary wrapper of h (not owning; freed at idle time).
   static CGdiObject* FromHandle(HGDIOBJ h);
@@ -132,9 +232,9 @@ class CFont : public CGdiObject {
  public:
   operator HFONT() const { return static_cast<HFONT>(m_hObject); }  // NOLINT
   BOOL CreateFontIndirect(const LOGFONTA* lpLogFont);
-  BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
-                  BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision,
-                  BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily, LPCSTR lpszFacename);
+  BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
+                  BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision, BYTE nClipPrecision,
+                  BYTE nQuality, BYTE nPitchAndFamily, LPCSTR lpszFacename);
   // nPointSize in tenths of a point, converted for pDC (the screen when
   // null).
   BOOL CreatePointFont(int nPointSize, LPCSTR lpszFaceName, class CDC* pDC = nullptr);
@@ -162,9 +262,7 @@ class CPen : public CGdiObject {
   CPen() = default;
   CPen(int nPenStyle, int nWidth, COLORREF color) { CreatePen(nPenStyle, nWidth, color); }
   operator HPEN() const { return static_cast<HPEN>(m_hObject); }  // NOLINT
-  BOOL CreatePen(int nPenStyle, int nWidth, COLORREF color) {
-    return Attach(::CreatePen(nPenStyle, nWidth, color));
-  }
+  BOOL CreatePen(int nPenStyle, int nWidth, COLORREF color) { return Attach(::CreatePen(nPenStyle, nWidth, color)); }
   static CPen* FromHandle(HPEN h) { return static_cast<CPen*>(CGdiObject::FromHandle(h)); }
 };
 
@@ -216,20 +314,16 @@ class CDC : public CObject {
   BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop) {
     return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC != nullptr ? pSrcDC->m_hDC : nullptr, xSrc, ySrc, dwRop);
   }
-  BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, int nSrcWidth,
-                  int nSrcHeight, DWORD dwRop) {
-    return ::StretchBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC != nullptr ? pSrcDC->m_hDC : nullptr, xSrc, ySrc, nSrcWidth,
-                        nSrcHeight, dwRop);
+  BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, int nSrcWidth, int nSrcHeight,
+                  DWORD dwRop) {
+    return ::StretchBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC != nullptr ? pSrcDC->m_hDC : nullptr, xSrc, ySrc,
+                        nSrcWidth, nSrcHeight, dwRop);
   }
   BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop) {
     return ::PatBlt(m_hDC, x, y, nWidth, nHeight, dwRop);
   }
-  BOOL TextOut(int x, int y, LPCSTR lpszString, int nCount) {
-    return ::TextOutA(m_hDC, x, y, lpszString, nCount);
-  }
-  BOOL TextOut(int x, int y, const CString& str) {
-    return ::TextOutA(m_hDC, x, y, str.GetString(), str.GetLength());
-  }
+  BOOL TextOut(int x, int y, LPCSTR lpszString, int nCount) { return ::TextOutA(m_hDC, x, y, lpszString, nCount); }
+  BOOL TextOut(int x, int y, const CString& str) { return ::TextOutA(m_hDC, x, y, str.GetString(), str.GetLength()); }
   int DrawText(LPCSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat) {
     return ::DrawTextA(m_hDC, lpszString, nCount, lpRect, nFormat);
   }
@@ -248,11 +342,19 @@ class CDC : public CObject {
   // Fills with a solid colour (the background colour is left set to it).
   void FillSolidRect(LPCRECT lpRect, COLORREF color);
   void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
-  void FillRect(LPCRECT lpRect, CBrush* pBrush) { ::FillRect(m_hDC, lpRect, static_cast<HBRUSH>(pBrush != nullptr ? pBrush->m_hObject : nullptr)); }
-  void FrameRect(LPCRECT lpRect, CBrush* pBrush) { ::FrameRect(m_hDC, lpRect, static_cast<HBRUSH>(pBrush != nullptr ? pBrush->m_hObject : nullptr)); }
+  void FillRect(LPCRECT lpRect, CBrush* pBrush) {
+    ::FillRect(m_hDC, lpRect, static_cast<HBRUSH>(pBrush != nullptr ? pBrush->m_hObject : nullptr));
+  }
+  void FrameRect(LPCRECT lpRect, CBrush* pBrush) {
+    ::FrameRect(m_hDC, lpRect, static_cast<HBRUSH>(pBrush != nullptr ? pBrush->m_hObject : nullptr));
+  }
   BOOL Rectangle(int x1, int y1, int x2, int y2) { return ::Rectangle(m_hDC, x1, y1, x2, y2); }
   BOOL Rectangle(LPCRECT r) { return ::Rectangle(m_hDC, r->left, r->top, r->right, r->bottom); }
-  CPoint MoveTo(int x, int y) { POINT p{}; ::MoveToEx(m_hDC, x, y, &p); return CPoint(p); }
+  CPoint MoveTo(int x, int y) {
+    POINT p{};
+    ::MoveToEx(m_hDC, x, y, &p);
+    return CPoint(p);
+  }
   BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
   COLORREF SetPixel(int x, int y, COLORREF color) { return ::SetPixel(m_hDC, x, y, color); }
   COLORREF GetPixel(int x, int y) const { return ::GetPixel(m_hDC, x, y); }
@@ -261,8 +363,16 @@ class CDC : public CObject {
   int SaveDC() { return ::SaveDC(m_hDC); }
   BOOL RestoreDC(int nSavedDC) { return ::RestoreDC(m_hDC, nSavedDC); }
   int SetMapMode(int nMapMode) { return ::SetMapMode(m_hDC, nMapMode); }
-  CPoint SetViewportOrg(int x, int y) { POINT p{}; ::SetViewportOrgEx(m_hDC, x, y, &p); return CPoint(p); }
-  CPoint SetWindowOrg(int x, int y) { POINT p{}; ::SetWindowOrgEx(m_hDC, x, y, &p); return CPoint(p); }
+  CPoint SetViewportOrg(int x, int y) {
+    POINT p{};
+    ::SetViewportOrgEx(m_hDC, x, y, &p);
+    return CPoint(p);
+  }
+  CPoint SetWindowOrg(int x, int y) {
+    POINT p{};
+    ::SetWindowOrgEx(m_hDC, x, y, &p);
+    return CPoint(p);
+  }
   int IntersectClipRect(int l, int t, int r, int b) { return ::IntersectClipRect(m_hDC, l, t, r, b); }
   int IntersectClipRect(LPCRECT r) { return ::IntersectClipRect(m_hDC, r->left, r->top, r->right, r->bottom); }
   int ExcludeClipRect(int l, int t, int r, int b) { return ::ExcludeClipRect(m_hDC, l, t, r, b); }
@@ -271,13 +381,12 @@ class CDC : public CObject {
   BOOL DPtoLP(LPPOINT lpPoints, int nCount = 1) const { return ::DPtoLP(m_hDC, lpPoints, nCount); }
   BOOL LPtoDP(LPPOINT lpPoints, int nCount = 1) const { return ::LPtoDP(m_hDC, lpPoints, nCount); }
   int SetStretchBltMode(int nMode) { return ::SetStretchBltMode(m_hDC, nMode); }
-  int SetDIBitsToDevice(int x, int y, DWORD dx, DWORD dy, int xSrc, int ySrc, UINT uStartScan,
-                        UINT cScanLines, const void* lpvBits, const BITMAPINFO* lpbmi, UINT fuColorUse) {
-    return ::SetDIBitsToDevice(m_hDC, x, y, dx, dy, xSrc, ySrc, uStartScan, cScanLines, lpvBits, lpbmi,
-                               fuColorUse);
+  int SetDIBitsToDevice(int x, int y, DWORD dx, DWORD dy, int xSrc, int ySrc, UINT uStartScan, UINT cScanLines,
+                        const void* lpvBits, const BITMAPINFO* lpbmi, UINT fuColorUse) {
+    return ::SetDIBitsToDevice(m_hDC, x, y, dx, dy, xSrc, ySrc, uStartScan, cScanLines, lpvBits, lpbmi, fuColorUse);
   }
-  int StretchDIBits(int x, int y, int dx, int dy, int xSrc, int ySrc, int srcW, int srcH,
-                    const void* lpBits, const BITMAPINFO* lpbmi, UINT iUsage, DWORD rop) {
+  int StretchDIBits(int x, int y, int dx, int dy, int xSrc, int ySrc, int srcW, int srcH, const void* lpBits,
+                    const BITMAPINFO* lpbmi, UINT iUsage, DWORD rop) {
     return ::StretchDIBits(m_hDC, x, y, dx, dy, xSrc, ySrc, srcW, srcH, lpBits, lpbmi, iUsage, rop);
   }
 

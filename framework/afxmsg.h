@@ -28,34 +28,34 @@ typedef void (CCmdTarget::*AFX_PMSG)();
 // Handler signatures.  The name spells return and parameter kinds.
 enum AfxSig {
   AfxSig_end = 0,
-  AfxSig_vv,         // void ()
-  AfxSig_bv,         // BOOL ()
-  AfxSig_vw,         // void (UINT)               ON_COMMAND_RANGE
-  AfxSig_bw,         // BOOL (UINT)               ON_COMMAND_EX
-  AfxSig_vCmdUI,     // void (CCmdUI*)            ON_UPDATE_COMMAND_UI
-  AfxSig_lwl,        // LRESULT (WPARAM, LPARAM)  ON_MESSAGE
-  AfxSig_vNMHDRpl,   // void (NMHDR*, LRESULT*)   ON_NOTIFY
-  AfxSig_is,         // int (LPCREATESTRUCT)
-  AfxSig_bD,         // BOOL (CDC*)
-  AfxSig_vwii,       // void (UINT, int, int)
-  AfxSig_vt,         // void (UINT_PTR)
-  AfxSig_vwl,        // void (UINT, LPARAM)
-  AfxSig_vwp,        // void (UINT, CPoint)
-  AfxSig_vW,         // void (CWnd*)
-  AfxSig_bWww,       // BOOL (CWnd*, UINT, UINT)
-  AfxSig_lp,         // LRESULT (CPoint)
-  AfxSig_vWp,        // void (CWnd*, CPoint)
-  AfxSig_vwWb,       // void (UINT, CWnd*, BOOL)
-  AfxSig_vbw,        // void (BOOL, UINT)
-  AfxSig_vwwS,       // void (UINT, UINT, CScrollBar*)
-  AfxSig_hDWw,       // HBRUSH (CDC*, CWnd*, UINT)
-  AfxSig_hDw,        // HBRUSH (CDC*, UINT)       reflected WM_CTLCOLOR
-  AfxSig_vwww,       // void (UINT, UINT, UINT)
-  AfxSig_iWww,       // int (CWnd*, UINT, UINT)
-  AfxSig_vMINMAX,    // void (MINMAXINFO*)
-  AfxSig_vii,        // void (int, int)
-  AfxSig_vOWNER,     // void (int, LPDRAWITEMSTRUCT)
-  AfxSig_hv,         // HCURSOR ()
+  AfxSig_vv,        // void ()
+  AfxSig_bv,        // BOOL ()
+  AfxSig_vw,        // void (UINT)               ON_COMMAND_RANGE
+  AfxSig_bw,        // BOOL (UINT)               ON_COMMAND_EX
+  AfxSig_vCmdUI,    // void (CCmdUI*)            ON_UPDATE_COMMAND_UI
+  AfxSig_lwl,       // LRESULT (WPARAM, LPARAM)  ON_MESSAGE
+  AfxSig_vNMHDRpl,  // void (NMHDR*, LRESULT*)   ON_NOTIFY
+  AfxSig_is,        // int (LPCREATESTRUCT)
+  AfxSig_bD,        // BOOL (CDC*)
+  AfxSig_vwii,      // void (UINT, int, int)
+  AfxSig_vt,        // void (UINT_PTR)
+  AfxSig_vwl,       // void (UINT, LPARAM)
+  AfxSig_vwp,       // void (UINT, CPoint)
+  AfxSig_vW,        // void (CWnd*)
+  AfxSig_bWww,      // BOOL (CWnd*, UINT, UINT)
+  AfxSig_lp,        // LRESULT (CPoint)
+  AfxSig_vWp,       // void (CWnd*, CPoint)
+  AfxSig_vwWb,      // void (UINT, CWnd*, BOOL)
+  AfxSig_vbw,       // void (BOOL, UINT)
+  AfxSig_vwwS,      // void (UINT, UINT, CScrollBar*)
+  AfxSig_hDWw,      // HBRUSH (CDC*, CWnd*, UINT)
+  AfxSig_hDw,       // HBRUSH (CDC*, UINT)       reflected WM_CTLCOLOR
+  AfxSig_vwww,      // void (UINT, UINT, UINT)
+  AfxSig_iWww,      // int (CWnd*, UINT, UINT)
+  AfxSig_vMINMAX,   // void (MINMAXINFO*)
+  AfxSig_vii,       // void (int, int)
+  AfxSig_vOWNER,    // void (int, LPDRAWITEMSTRUCT)
+  AfxSig_hv,        // HCURSOR ()
 };
 
 struct AFX_MSGMAP_ENTRY {
@@ -106,45 +106,58 @@ class CCmdTarget : public CObject {
   friend class CWnd;
 };
 
-#define DECLARE_MESSAGE_MAP()                      \
- protected:                                        \
-  static const AFX_MSGMAP* GetThisMessageMap();    \
+#define DECLARE_MESSAGE_MAP()                       \
+ protected:                                         \
+  static const AFX_MSGMAP* GetThisMessageMap();     \
   const AFX_MSGMAP* GetMessageMap() const override; \
-                                                   \
+                                                    \
  public:
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                   \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                      \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-  const AFX_MSGMAP* theClass::GetThisMessageMap() {                              \
-    typedef theClass ThisClass;                                                  \
-    typedef baseClass TheBaseClass;                                              \
-    static_assert(sizeof(ThisClass) > 0, "complete class");                      \
+  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+    typedef theClass ThisClass;                                                     \
+    typedef baseClass TheBaseClass;                                                 \
+    static_assert(sizeof(ThisClass) > 0, "complete class");                         \
     static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-#define END_MESSAGE_MAP()                                                         \
-  {0, 0, 0, 0, AfxSig_end, nullptr, nullptr}                                      \
-  }                                                                               \
-  ;                                                                               \
+#define END_MESSAGE_MAP()                                                                       \
+  { 0, 0, 0, 0, AfxSig_end, nullptr, nullptr }                                                  \
+  }                                                                                             \
+  ;                                                                                             \
   static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-  return &messageMap;                                                             \
+  return &messageMap;                                                                           \
   }
 
 // Casts a handler of the given signature to the stored pointer type; the
 // dispatcher casts it back.  The static_cast checks the signature.
 #define AFX_HANDLER_(type, fn) reinterpret_cast<AFX_PMSG>(static_cast<type>(fn))
 
-#define ON_COMMAND(id, memberFxn) \
-  {WM_COMMAND, CN_COMMAND, (UINT)(id), (UINT)(id), AfxSig_vv, AFX_HANDLER_(void (CCmdTarget::*)(), &ThisClass::memberFxn), nullptr},
-#define ON_COMMAND_RANGE(id, idLast, memberFxn) \
-  {WM_COMMAND, CN_COMMAND, (UINT)(id), (UINT)(idLast), AfxSig_vw, AFX_HANDLER_(void (CCmdTarget::*)(UINT), &ThisClass::memberFxn), nullptr},
-#define ON_COMMAND_EX(id, memberFxn) \
-  {WM_COMMAND, CN_COMMAND, (UINT)(id), (UINT)(id), AfxSig_bw, AFX_HANDLER_(BOOL (CCmdTarget::*)(UINT), &ThisClass::memberFxn), nullptr},
+#define ON_COMMAND(id, memberFxn)                                                      \
+  {WM_COMMAND, CN_COMMAND, (UINT)(id),                                                 \
+   (UINT)(id), AfxSig_vv,  AFX_HANDLER_(void(CCmdTarget::*)(), &ThisClass::memberFxn), \
+   nullptr},
+#define ON_COMMAND_RANGE(id, idLast, memberFxn)                                                \
+  {WM_COMMAND,     CN_COMMAND, (UINT)(id),                                                     \
+   (UINT)(idLast), AfxSig_vw,  AFX_HANDLER_(void(CCmdTarget::*)(UINT), &ThisClass::memberFxn), \
+   nullptr},
+#define ON_COMMAND_EX(id, memberFxn)                                                       \
+  {WM_COMMAND, CN_COMMAND, (UINT)(id),                                                     \
+   (UINT)(id), AfxSig_bw,  AFX_HANDLER_(BOOL(CCmdTarget::*)(UINT), &ThisClass::memberFxn), \
+   nullptr},
 // Recorded but never sent: the launcher has no menus or toolbars to update.
-#define ON_UPDATE_COMMAND_UI(id, memberFxn) \
-  {WM_COMMAND, (UINT)CN_UPDATE_COMMAND_UI, (UINT)(id), (UINT)(id), AfxSig_vCmdUI, AFX_HANDLER_(void (CCmdTarget::*)(CCmdUI*), &ThisClass::memberFxn), nullptr},
-#define ON_CONTROL(wNotifyCode, id, memberFxn) \
-  {WM_COMMAND, (UINT)(wNotifyCode), (UINT)(id), (UINT)(id), AfxSig_vv, AFX_HANDLER_(void (CCmdTarget::*)(), &ThisClass::memberFxn), nullptr},
-#define ON_CONTROL_RANGE(wNotifyCode, id, idLast, memberFxn) \
-  {WM_COMMAND, (UINT)(wNotifyCode), (UINT)(id), (UINT)(idLast), AfxSig_vw, AFX_HANDLER_(void (CCmdTarget::*)(UINT), &ThisClass::memberFxn), nullptr},
+#define ON_UPDATE_COMMAND_UI(id, memberFxn)                                          \
+  {WM_COMMAND,    (UINT)CN_UPDATE_COMMAND_UI,                                        \
+   (UINT)(id),    (UINT)(id),                                                        \
+   AfxSig_vCmdUI, AFX_HANDLER_(void(CCmdTarget::*)(CCmdUI*), &ThisClass::memberFxn), \
+   nullptr},
+#define ON_CONTROL(wNotifyCode, id, memberFxn)                                                  \
+  {WM_COMMAND, (UINT)(wNotifyCode), (UINT)(id),                                                 \
+   (UINT)(id), AfxSig_vv,           AFX_HANDLER_(void(CCmdTarget::*)(), &ThisClass::memberFxn), \
+   nullptr},
+#define ON_CONTROL_RANGE(wNotifyCode, id, idLast, memberFxn)                                            \
+  {WM_COMMAND,     (UINT)(wNotifyCode), (UINT)(id),                                                     \
+   (UINT)(idLast), AfxSig_vw,           AFX_HANDLER_(void(CCmdTarget::*)(UINT), &ThisClass::memberFxn), \
+   nullptr},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_BN_DOUBLECLICKED(id, memberFxn) ON_CONTROL(BN_DOUBLECLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
@@ -154,21 +167,48 @@ class CCmdTarget : public CObject {
 #define ON_CBN_SETFOCUS(id, memberFxn) ON_CONTROL(CBN_SETFOCUS, id, memberFxn)
 #define ON_LBN_SELCHANGE(id, memberFxn) ON_CONTROL(LBN_SELCHANGE, id, memberFxn)
 #define ON_STN_CLICKED(id, memberFxn) ON_CONTROL(STN_CLICKED, id, memberFxn)
-#define ON_NOTIFY(wNotifyCode, id, memberFxn) \
-  {WM_NOTIFY, (UINT)(wNotifyCode), (UINT)(id), (UINT)(id), AfxSig_vNMHDRpl, AFX_HANDLER_(void (CCmdTarget::*)(NMHDR*, LRESULT*), &ThisClass::memberFxn), nullptr},
-#define ON_MESSAGE(message, memberFxn) \
-  {(UINT)(message), 0, 0, 0, AfxSig_lwl, AFX_HANDLER_(LRESULT (CCmdTarget::*)(WPARAM, LPARAM), &ThisClass::memberFxn), nullptr},
-#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn) \
-  {0xC000, 0, 0, 0, AfxSig_lwl, AFX_HANDLER_(LRESULT (CCmdTarget::*)(WPARAM, LPARAM), &ThisClass::memberFxn), &(nMessageVariable)},
+#define ON_NOTIFY(wNotifyCode, id, memberFxn)                                                                   \
+  {WM_NOTIFY,  (UINT)(wNotifyCode), (UINT)(id),                                                                 \
+   (UINT)(id), AfxSig_vNMHDRpl,     AFX_HANDLER_(void(CCmdTarget::*)(NMHDR*, LRESULT*), &ThisClass::memberFxn), \
+   nullptr},
+#define ON_MESSAGE(message, memberFxn)                                                                                \
+  {(UINT)(message), 0, 0, 0, AfxSig_lwl, AFX_HANDLER_(LRESULT(CCmdTarget::*)(WPARAM, LPARAM), &ThisClass::memberFxn), \
+   nullptr},
+#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                      \
+  {0xC000,                                                                      \
+   0,                                                                           \
+   0,                                                                           \
+   0,                                                                           \
+   AfxSig_lwl,                                                                  \
+   AFX_HANDLER_(LRESULT(CCmdTarget::*)(WPARAM, LPARAM), &ThisClass::memberFxn), \
+   &(nMessageVariable)},
 
 // Reflected notifications, handled by the control that sent them.
-#define ON_CONTROL_REFLECT(wNotifyCode, memberFxn) \
-  {WM_REFLECT_BASE + WM_COMMAND, (UINT)(wNotifyCode), 0, 0, AfxSig_vv, AFX_HANDLER_(void (CCmdTarget::*)(), &ThisClass::memberFxn), nullptr},
-#define ON_NOTIFY_REFLECT(wNotifyCode, memberFxn) \
-  {WM_REFLECT_BASE + WM_NOTIFY, (UINT)(wNotifyCode), 0, 0, AfxSig_vNMHDRpl, AFX_HANDLER_(void (CCmdTarget::*)(NMHDR*, LRESULT*), &ThisClass::memberFxn), nullptr},
+#define ON_CONTROL_REFLECT(wNotifyCode, memberFxn)             \
+  {WM_REFLECT_BASE + WM_COMMAND,                               \
+   (UINT)(wNotifyCode),                                        \
+   0,                                                          \
+   0,                                                          \
+   AfxSig_vv,                                                  \
+   AFX_HANDLER_(void(CCmdTarget::*)(), &ThisClass::memberFxn), \
+   nullptr},
+#define ON_NOTIFY_REFLECT(wNotifyCode, memberFxn)                              \
+  {WM_REFLECT_BASE + WM_NOTIFY,                                                \
+   (UINT)(wNotifyCode),                                                        \
+   0,                                                                          \
+   0,                                                                          \
+   AfxSig_vNMHDRpl,                                                            \
+   AFX_HANDLER_(void(CCmdTarget::*)(NMHDR*, LRESULT*), &ThisClass::memberFxn), \
+   nullptr},
 // HBRUSH CtlColor(CDC* pDC, UINT nCtlColor): null lets the parent decide.
-#define ON_WM_CTLCOLOR_REFLECT() \
-  {WM_REFLECT_BASE + WM_CTLCOLOR, 0, 0, 0, AfxSig_hDw, AFX_HANDLER_(HBRUSH (CWnd::*)(CDC*, UINT), &ThisClass::CtlColor), nullptr},
+#define ON_WM_CTLCOLOR_REFLECT()                                    \
+  {WM_REFLECT_BASE + WM_CTLCOLOR,                                   \
+   0,                                                               \
+   0,                                                               \
+   0,                                                               \
+   AfxSig_hDw,                                                      \
+   AFX_HANDLER_(HBRUSH(CWnd::*)(CDC*, UINT), &ThisClass::CtlColor), \
+   nullptr},
 
 // Window messages with their usual handler names and signatures.
 #define AFX_ON_WM_(msg, sig, type, fn) {msg, 0, 0, 0, sig, AFX_HANDLER_(type, &ThisClass::fn), nullptr},
@@ -205,7 +245,8 @@ class CCmdTarget : public CObject {
 #define ON_WM_CHAR() AFX_ON_WM_(WM_CHAR, AfxSig_vwww, void (CWnd::*)(UINT, UINT, UINT), OnChar)
 #define ON_WM_SETFOCUS() AFX_ON_WM_(WM_SETFOCUS, AfxSig_vW, void (CWnd::*)(CWnd*), OnSetFocus)
 #define ON_WM_KILLFOCUS() AFX_ON_WM_(WM_KILLFOCUS, AfxSig_vW, void (CWnd::*)(CWnd*), OnKillFocus)
-#define ON_WM_MOUSEACTIVATE() AFX_ON_WM_(WM_MOUSEACTIVATE, AfxSig_iWww, int (CWnd::*)(CWnd*, UINT, UINT), OnMouseActivate)
+#define ON_WM_MOUSEACTIVATE() \
+  AFX_ON_WM_(WM_MOUSEACTIVATE, AfxSig_iWww, int (CWnd::*)(CWnd*, UINT, UINT), OnMouseActivate)
 #define ON_WM_GETMINMAXINFO() AFX_ON_WM_(WM_GETMINMAXINFO, AfxSig_vMINMAX, void (CWnd::*)(MINMAXINFO*), OnGetMinMaxInfo)
 #define ON_WM_DRAWITEM() AFX_ON_WM_(WM_DRAWITEM, AfxSig_vOWNER, void (CWnd::*)(int, LPDRAWITEMSTRUCT), OnDrawItem)
 #define ON_WM_QUERYDRAGICON() AFX_ON_WM_(WM_QUERYDRAGICON, AfxSig_hv, HCURSOR (CWnd::*)(), OnQueryDragIcon)

@@ -104,11 +104,9 @@ class CList {
 
   // The position of the index-th element, or null past the end.
   POSITION FindIndex(int index) const {
-    if (index < 0)
-      return nullptr;
+    if (index < 0) return nullptr;
     Node* n = m_pHead;
-    while (n != nullptr && index-- > 0)
-      n = n->next;
+    while (n != nullptr && index-- > 0) n = n->next;
     return ToPosition(n);
   }
 

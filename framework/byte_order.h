@@ -28,8 +28,8 @@ inline void PutBe32(uint8_t* p, uint32_t v) {
 inline uint16_t GetLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (static_cast<uint32_t>(p[1]) << 8)); }
 
 inline uint32_t GetLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+         (static_cast<uint32_t>(p[3]) << 24);
 }
 
 inline void PutLe16(uint8_t* p, uint16_t v) {

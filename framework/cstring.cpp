@@ -13,15 +13,12 @@ namespace {
 constexpr int kCodePageUnset = -1;
 std::atomic<int> g_codePage{kCodePageUnset};
 
-bool IsSpace(unsigned char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
+bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 // Bytes taken by the character starting at s[i]: 2 for a lead byte followed
 // by a trail byte, else 1.  A lead byte at the very end stands alone.
 size_t CharLen(const std::string& s, size_t i, UINT cp) {
-  if (cp != 0 && i + 1 < s.size() && s[i + 1] != '\0' &&
-      AfxIsLeadByteOf(cp, static_cast<unsigned char>(s[i]))) {
+  if (cp != 0 && i + 1 < s.size() && s[i + 1] != '\0' && AfxIsLeadByteOf(cp, static_cast<unsigned char>(s[i]))) {
     return 2;
   }
   return 1;
@@ -56,9 +53,7 @@ void TrimRightIf(std::string& s, Pred isTarget) {
 
 struct InSet {
   const char* set;
-  bool operator()(unsigned char c) const {
-    return set != nullptr && c != 0 && std::strchr(set, c) != nullptr;
-  }
+  bool operator()(unsigned char c) const { return set != nullptr && c != 0 && std::strchr(set, c) != nullptr; }
 };
 
 struct IsChar {
@@ -226,9 +221,7 @@ void CString::AppendFormat(const char* pszFormat, ...) {
 // this one.
 void CString::FormatV(const char* pszFormat, va_list args) { m_str = FormatToString(pszFormat, args); }
 
-void CString::AppendFormatV(const char* pszFormat, va_list args) {
-  m_str += FormatToString(pszFormat, args);
-}
+void CString::AppendFormatV(const char* pszFormat, va_list args) { m_str += FormatToString(pszFormat, args); }
 
 // ---- substrings ------------------------------------------------------------
 
@@ -334,19 +327,31 @@ CString& CString::Trim() { return TrimRight().TrimLeft(); }
 CString& CString::Trim(char chTarget) { return TrimRight(chTarget).TrimLeft(chTarget); }
 CString& CString::Trim(const char* pszTargets) { return TrimRight(pszTargets).TrimLeft(pszTargets); }
 
-CString& CString::TrimLeft() { TrimLeftIf(m_str, IsWhite{}); return *this; }
+CString& CString::TrimLeft() {
+  TrimLeftIf(m_str, IsWhite{});
+  return *this;
+}
 CString& CString::TrimLeft(char chTarget) {
   TrimLeftIf(m_str, IsChar{static_cast<unsigned char>(chTarget)});
   return *this;
 }
-CString& CString::TrimLeft(const char* pszTargets) { TrimLeftIf(m_str, InSet{pszTargets}); return *this; }
+CString& CString::TrimLeft(const char* pszTargets) {
+  TrimLeftIf(m_str, InSet{pszTargets});
+  return *this;
+}
 
-CString& CString::TrimRight() { TrimRightIf(m_str, IsWhite{}); return *this; }
+CString& CString::TrimRight() {
+  TrimRightIf(m_str, IsWhite{});
+  return *this;
+}
 CString& CString::TrimRight(char chTarget) {
   TrimRightIf(m_str, IsChar{static_cast<unsigned char>(chTarget)});
   return *this;
 }
-CString& CString::TrimRight(const char* pszTargets) { TrimRightIf(m_str, InSet{pszTargets}); return *this; }
+CString& CString::TrimRight(const char* pszTargets) {
+  TrimRightIf(m_str, InSet{pszTargets});
+  return *this;
+}
 
 // ---- editing ---------------------------------------------------------------
 

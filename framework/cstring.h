@@ -64,14 +64,18 @@ class CString {
   // subscript through the conversion to const char*.
   template <typename I, typename = typename std::enable_if<std::is_integral<I>::value>::type>
   char operator[](I nIndex) const {
-    return GetAt(nIndex < 0 || static_cast<unsigned long long>(nIndex) > 0x7FFFFFFFull
-                     ? -1
-                     : static_cast<int>(nIndex));
+    return GetAt(nIndex < 0 || static_cast<unsigned long long>(nIndex) > 0x7FFFFFFFull ? -1 : static_cast<int>(nIndex));
   }
 
-  CString& operator+=(const CString& str) { m_str += str.m_str; return *this; }
+  CString& operator+=(const CString& str) {
+    m_str += str.m_str;
+    return *this;
+  }
   CString& operator+=(const char* psz);
-  CString& operator+=(char ch) { m_str += ch; return *this; }
+  CString& operator+=(char ch) {
+    m_str += ch;
+    return *this;
+  }
   // Appends nLength bytes of pch (nLength < 0 or null: nothing).
   void Append(const char* pch, int nLength);
   void AppendChar(char ch) { m_str += ch; }

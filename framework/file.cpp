@@ -26,40 +26,74 @@ BOOL CFile::GetStatus(CFileStatus& rStatus) const {
 int AfxOsErrorToFileCause(int32_t lOsError) {
   // Win32 error codes (winerror.h), so that the table serves every build.
   switch (lOsError) {
-    case 0: return CFileException::none;
-    case 2: return CFileException::fileNotFound;          // ERROR_FILE_NOT_FOUND
-    case 3: return CFileException::badPath;               // ERROR_PATH_NOT_FOUND
-    case 4: return CFileException::tooManyOpenFiles;      // ERROR_TOO_MANY_OPEN_FILES
-    case 5: return CFileException::accessDenied;          // ERROR_ACCESS_DENIED
-    case 6: return CFileException::invalidFile;           // ERROR_INVALID_HANDLE
-    case 15: return CFileException::badPath;              // ERROR_INVALID_DRIVE
-    case 16: return CFileException::removeCurrentDir;     // ERROR_CURRENT_DIRECTORY
-    case 17: return CFileException::badPath;              // ERROR_NOT_SAME_DEVICE
-    case 18: return CFileException::directoryFull;        // ERROR_NO_MORE_FILES
-    case 19: return CFileException::accessDenied;         // ERROR_WRITE_PROTECT
-    case 20: return CFileException::hardIO;               // ERROR_BAD_UNIT
-    case 21: return CFileException::hardIO;               // ERROR_NOT_READY
-    case 23: return CFileException::hardIO;               // ERROR_CRC
-    case 25: return CFileException::badSeek;              // ERROR_SEEK
-    case 29: return CFileException::hardIO;               // ERROR_WRITE_FAULT
-    case 30: return CFileException::hardIO;               // ERROR_READ_FAULT
-    case 32: return CFileException::sharingViolation;     // ERROR_SHARING_VIOLATION
-    case 33: return CFileException::lockViolation;        // ERROR_LOCK_VIOLATION
-    case 36: return CFileException::sharingViolation;     // ERROR_SHARING_BUFFER_EXCEEDED
-    case 38: return CFileException::endOfFile;            // ERROR_HANDLE_EOF
-    case 39: return CFileException::diskFull;             // ERROR_HANDLE_DISK_FULL
-    case 53: return CFileException::badPath;              // ERROR_BAD_NETPATH
-    case 80: return CFileException::accessDenied;         // ERROR_FILE_EXISTS
-    case 82: return CFileException::accessDenied;         // ERROR_CANNOT_MAKE
-    case 87: return CFileException::invalidFile;          // ERROR_INVALID_PARAMETER
-    case 112: return CFileException::diskFull;            // ERROR_DISK_FULL
-    case 123: return CFileException::badPath;             // ERROR_INVALID_NAME
-    case 131: return CFileException::badSeek;             // ERROR_NEGATIVE_SEEK
-    case 145: return CFileException::accessDenied;        // ERROR_DIR_NOT_EMPTY
-    case 161: return CFileException::badPath;             // ERROR_BAD_PATHNAME
-    case 183: return CFileException::accessDenied;        // ERROR_ALREADY_EXISTS
-    case 206: return CFileException::badPath;             // ERROR_FILENAME_EXCED_RANGE
-    default: return CFileException::genericException;
+    case 0:
+      return CFileException::none;
+    case 2:
+      return CFileException::fileNotFound;  // ERROR_FILE_NOT_FOUND
+    case 3:
+      return CFileException::badPath;  // ERROR_PATH_NOT_FOUND
+    case 4:
+      return CFileException::tooManyOpenFiles;  // ERROR_TOO_MANY_OPEN_FILES
+    case 5:
+      return CFileException::accessDenied;  // ERROR_ACCESS_DENIED
+    case 6:
+      return CFileException::invalidFile;  // ERROR_INVALID_HANDLE
+    case 15:
+      return CFileException::badPath;  // ERROR_INVALID_DRIVE
+    case 16:
+      return CFileException::removeCurrentDir;  // ERROR_CURRENT_DIRECTORY
+    case 17:
+      return CFileException::badPath;  // ERROR_NOT_SAME_DEVICE
+    case 18:
+      return CFileException::directoryFull;  // ERROR_NO_MORE_FILES
+    case 19:
+      return CFileException::accessDenied;  // ERROR_WRITE_PROTECT
+    case 20:
+      return CFileException::hardIO;  // ERROR_BAD_UNIT
+    case 21:
+      return CFileException::hardIO;  // ERROR_NOT_READY
+    case 23:
+      return CFileException::hardIO;  // ERROR_CRC
+    case 25:
+      return CFileException::badSeek;  // ERROR_SEEK
+    case 29:
+      return CFileException::hardIO;  // ERROR_WRITE_FAULT
+    case 30:
+      return CFileException::hardIO;  // ERROR_READ_FAULT
+    case 32:
+      return CFileException::sharingViolation;  // ERROR_SHARING_VIOLATION
+    case 33:
+      return CFileException::lockViolation;  // ERROR_LOCK_VIOLATION
+    case 36:
+      return CFileException::sharingViolation;  // ERROR_SHARING_BUFFER_EXCEEDED
+    case 38:
+      return CFileException::endOfFile;  // ERROR_HANDLE_EOF
+    case 39:
+      return CFileException::diskFull;  // ERROR_HANDLE_DISK_FULL
+    case 53:
+      return CFileException::badPath;  // ERROR_BAD_NETPATH
+    case 80:
+      return CFileException::accessDenied;  // ERROR_FILE_EXISTS
+    case 82:
+      return CFileException::accessDenied;  // ERROR_CANNOT_MAKE
+    case 87:
+      return CFileException::invalidFile;  // ERROR_INVALID_PARAMETER
+    case 112:
+      return CFileException::diskFull;  // ERROR_DISK_FULL
+    case 123:
+      return CFileException::badPath;  // ERROR_INVALID_NAME
+    case 131:
+      return CFileException::badSeek;  // ERROR_NEGATIVE_SEEK
+    case 145:
+      return CFileException::accessDenied;  // ERROR_DIR_NOT_EMPTY
+    case 161:
+      return CFileException::badPath;  // ERROR_BAD_PATHNAME
+    case 183:
+      return CFileException::accessDenied;  // ERROR_ALREADY_EXISTS
+    case 206:
+      return CFileException::badPath;  // ERROR_FILENAME_EXCED_RANGE
+    default:
+      return CFileException::genericException;
   }
 }
 
@@ -268,8 +302,9 @@ void CMemFile::Write(const void* lpBuf, UINT nCount) {
 }
 
 uint64_t CMemFile::Seek(int64_t lOff, UINT nFrom) {
-  int64_t base = nFrom == begin ? 0 : nFrom == current ? static_cast<int64_t>(m_nPosition)
-                                                        : static_cast<int64_t>(m_nFileSize);
+  int64_t base = nFrom == begin     ? 0
+                 : nFrom == current ? static_cast<int64_t>(m_nPosition)
+                                    : static_cast<int64_t>(m_nFileSize);
   if ((lOff < 0 && -lOff > base) || (lOff > 0 && lOff > INT64_MAX - base)) {
     AfxThrowFileException(CFileException::badSeek);
   }

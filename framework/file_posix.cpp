@@ -23,21 +23,32 @@ void* Handle(int fd) { return reinterpret_cast<void*>(static_cast<intptr_t>(fd))
 // values on both builds.
 int32_t ErrnoToOsError(int e) {
   switch (e) {
-    case ENOENT: return 2;
-    case ENOTDIR: return 3;
+    case ENOENT:
+      return 2;
+    case ENOTDIR:
+      return 3;
     case EMFILE:
-    case ENFILE: return 4;
+    case ENFILE:
+      return 4;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return 5;
-    case EBADF: return 6;
-    case EEXIST: return 80;
-    case ENOSPC: return 112;
-    case ENAMETOOLONG: return 206;
-    case EINVAL: return 87;
-    case EIO: return 30;
-    default: return 31;  // ERROR_GEN_FAILURE
+    case EISDIR:
+      return 5;
+    case EBADF:
+      return 6;
+    case EEXIST:
+      return 80;
+    case ENOSPC:
+      return 112;
+    case ENAMETOOLONG:
+      return 206;
+    case EINVAL:
+      return 87;
+    case EIO:
+      return 30;
+    default:
+      return 31;  // ERROR_GEN_FAILURE
   }
 }
 
@@ -84,9 +95,15 @@ BOOL CFile::Open(const char* lpszFileName, UINT nOpenFlags, CFileException* pErr
   }
   int flags;
   switch (nOpenFlags & 3) {
-    case modeRead: flags = O_RDONLY; break;
-    case modeWrite: flags = O_WRONLY; break;
-    default: flags = O_RDWR; break;
+    case modeRead:
+      flags = O_RDONLY;
+      break;
+    case modeWrite:
+      flags = O_WRONLY;
+      break;
+    default:
+      flags = O_RDWR;
+      break;
   }
   if (nOpenFlags & modeCreate) flags |= O_CREAT | ((nOpenFlags & modeNoTruncate) ? 0 : O_TRUNC);
   flags |= O_CLOEXEC;

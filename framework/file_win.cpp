@@ -47,16 +47,30 @@ BOOL CFile::Open(const char* lpszFileName, UINT nOpenFlags, CFileException* pErr
   }
   DWORD access;
   switch (nOpenFlags & 3) {
-    case modeRead: access = GENERIC_READ; break;
-    case modeWrite: access = GENERIC_WRITE; break;
-    default: access = GENERIC_READ | GENERIC_WRITE; break;
+    case modeRead:
+      access = GENERIC_READ;
+      break;
+    case modeWrite:
+      access = GENERIC_WRITE;
+      break;
+    default:
+      access = GENERIC_READ | GENERIC_WRITE;
+      break;
   }
   DWORD share;
   switch (nOpenFlags & 0x70) {
-    case shareDenyWrite: share = FILE_SHARE_READ; break;
-    case shareDenyRead: share = FILE_SHARE_WRITE; break;
-    case shareDenyNone: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
-    default: share = 0; break;  // shareExclusive, shareCompat
+    case shareDenyWrite:
+      share = FILE_SHARE_READ;
+      break;
+    case shareDenyRead:
+      share = FILE_SHARE_WRITE;
+      break;
+    case shareDenyNone:
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      break;
+    default:
+      share = 0;
+      break;  // shareExclusive, shareCompat
   }
   DWORD creation = OPEN_EXISTING;
   if (nOpenFlags & modeCreate) creation = (nOpenFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;

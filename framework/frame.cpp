@@ -8,11 +8,11 @@ IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
 const CRect CFrameWnd::rectDefault(CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
 
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
-  ON_WM_CREATE()
-  ON_WM_SIZE()
-  ON_WM_ERASEBKGND()
-  ON_WM_SETFOCUS()
-  ON_WM_DESTROY()
+ON_WM_CREATE()
+ON_WM_SIZE()
+ON_WM_ERASEBKGND()
+ON_WM_SETFOCUS()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CFrameWnd* CWnd::GetParentFrame() const {
@@ -40,8 +40,8 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCTA& cs) {
   return TRUE;
 }
 
-BOOL CFrameWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                       CWnd* pParentWnd, LPCSTR lpszMenuName, DWORD dwExStyle, CCreateContext* pContext) {
+BOOL CFrameWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                       LPCSTR lpszMenuName, DWORD dwExStyle, CCreateContext* pContext) {
   HMENU hMenu = nullptr;
   if (lpszMenuName != nullptr && !(dwStyle & WS_CHILD)) hMenu = ::LoadMenuA(AfxGetResourceHandle(), lpszMenuName);
   m_strTitle = lpszWindowName;

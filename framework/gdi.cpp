@@ -19,8 +19,16 @@ IMPLEMENT_DYNAMIC(CWindowDC, CDC)
 IMPLEMENT_DYNAMIC(CMenu, CObject)
 
 void CRect::NormalizeRect() {
-  if (left > right) { LONG t = left; left = right; right = t; }
-  if (top > bottom) { LONG t = top; top = bottom; bottom = t; }
+  if (left > right) {
+    LONG t = left;
+    left = right;
+    right = t;
+  }
+  if (top > bottom) {
+    LONG t = top;
+    top = bottom;
+    bottom = t;
+  }
 }
 
 // ---- GDI objects -----------------------------------------------------------
@@ -46,9 +54,7 @@ BOOL CGdiObject::DeleteObject() {
 
 BOOL CGdiObject::CreateStockObject(int nIndex) { return Attach(::GetStockObject(nIndex)); }
 
-CGdiObject* CGdiObject::FromHandle(HGDIOBJ h) {
-  return h == nullptr ? nullptr : afx_internal::TempGdiObject(h);
-}
+CGdiObject* CGdiObject::FromHandle(HGDIOBJ h) { return h == nullptr ? nullptr : afx_internal::TempGdiObject(h); }
 
 BOOL CFont::CreateFontIndirect(const LOGFONTA* lpLogFont) {
   return lpLogFont != nullptr && Attach(::CreateFontIndirectA(lpLogFont));
@@ -178,9 +184,7 @@ CClientDC::~CClientDC() {
   if (h != nullptr) ::ReleaseDC(m_hWnd, h);
 }
 
-CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(pWnd != nullptr ? pWnd->m_hWnd : nullptr) {
-  Attach(::GetWindowDC(m_hWnd));
-}
+CWindowDC::CWindowDC(CWnd* pWnd) : m_hWnd(pWnd != nullptr ? pWnd->m_hWnd : nullptr) { Attach(::GetWindowDC(m_hWnd)); }
 
 CWindowDC::~CWindowDC() {
   HDC h = Detach();

@@ -33,10 +33,23 @@ struct TempMaps {
   std::unordered_map<HGDIOBJ, CGdiObject*> gdis;
 
   void Clear() {
-    for (auto& e : wnds) { e.second->m_hWnd = nullptr; delete e.second; }
-    for (auto& e : dcs) { e.second->m_hDC = nullptr; e.second->m_hAttribDC = nullptr; delete e.second; }
-    for (auto& e : menus) { e.second->m_hMenu = nullptr; delete e.second; }
-    for (auto& e : gdis) { e.second->m_hObject = nullptr; delete e.second; }
+    for (auto& e : wnds) {
+      e.second->m_hWnd = nullptr;
+      delete e.second;
+    }
+    for (auto& e : dcs) {
+      e.second->m_hDC = nullptr;
+      e.second->m_hAttribDC = nullptr;
+      delete e.second;
+    }
+    for (auto& e : menus) {
+      e.second->m_hMenu = nullptr;
+      delete e.second;
+    }
+    for (auto& e : gdis) {
+      e.second->m_hObject = nullptr;
+      delete e.second;
+    }
     wnds.clear();
     dcs.clear();
     menus.clear();
@@ -110,12 +123,22 @@ CGdiObject* TempGdiObject(HGDIOBJ hObject) {
   // CFont::FromHandle and friends are sound.
   std::unique_ptr<CGdiObject> p;
   switch (::GetObjectType(hObject)) {
-    case OBJ_FONT: p.reset(new CFont); break;
-    case OBJ_BRUSH: p.reset(new CBrush); break;
+    case OBJ_FONT:
+      p.reset(new CFont);
+      break;
+    case OBJ_BRUSH:
+      p.reset(new CBrush);
+      break;
     case OBJ_PEN:
-    case OBJ_EXTPEN: p.reset(new CPen); break;
-    case OBJ_BITMAP: p.reset(new CBitmap); break;
-    default: p.reset(new CGdiObject); break;
+    case OBJ_EXTPEN:
+      p.reset(new CPen);
+      break;
+    case OBJ_BITMAP:
+      p.reset(new CBitmap);
+      break;
+    default:
+      p.reset(new CGdiObject);
+      break;
   }
   p->m_hObject = hObject;
   t_temp.gdis[hObject] = p.get();

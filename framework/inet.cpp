@@ -62,8 +62,8 @@ BOOL CInternetSession::SetOption(DWORD dwOption, DWORD dwValue) {
 
 CHttpConnection* CInternetSession::GetHttpConnection(const char* pstrServer, INTERNET_PORT nPort,
                                                      const char* pstrUserName, const char* pstrPassword) {
-  HINTERNET h = ::InternetConnectA(m_hSession, pstrServer, nPort, pstrUserName, pstrPassword, INTERNET_SERVICE_HTTP,
-                                   0, m_dwContext);
+  HINTERNET h = ::InternetConnectA(m_hSession, pstrServer, nPort, pstrUserName, pstrPassword, INTERNET_SERVICE_HTTP, 0,
+                                   m_dwContext);
   if (h == nullptr) AfxThrowInternetException(m_dwContext);
   return new CHttpConnection(h, m_dwContext);
 }

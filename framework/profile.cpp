@@ -97,8 +97,8 @@ BOOL CWinApp::WriteProfileInt(const char* lpszSection, const char* lpszEntry, in
   CRegKeyOwner key(GetSectionKey(lpszSection));
   if (key.get() == nullptr) return FALSE;
   DWORD value = static_cast<DWORD>(nValue);
-  return ::RegSetValueExA(key.get(), lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof value) == ERROR_SUCCESS;
+  return ::RegSetValueExA(key.get(), lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+         ERROR_SUCCESS;
 }
 
 CString CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry, const char* lpszDefault) {
@@ -131,8 +131,7 @@ CString CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry
   // and cut at the first NUL.
   char* buf = out.GetBuffer(static_cast<int>(size));
   DWORD got = size;
-  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(buf), &got) !=
-      ERROR_SUCCESS) {
+  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(buf), &got) != ERROR_SUCCESS) {
     out.ReleaseBuffer(0);
     return fallback;
   }
@@ -172,8 +171,7 @@ BOOL CWinApp::GetProfileBinary(const char* lpszSection, const char* lpszEntry, L
   if (key.get() == nullptr) return FALSE;
   DWORD type = 0;
   DWORD size = 0;
-  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      type != REG_BINARY) {
+  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_BINARY) {
     return FALSE;
   }
   std::vector<BYTE> data(size);

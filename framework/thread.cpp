@@ -33,8 +33,7 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT nStackSize, LPSECURITY_A
   // Always start suspended so that m_hThread and m_nThreadID are set
   // before the procedure runs (and, with auto-delete, before it can end).
   unsigned id = 0;
-  uintptr_t h = ::_beginthreadex(lpSecurityAttrs, nStackSize, &CWinThread::ThreadEntry, this,
-                                 CREATE_SUSPENDED, &id);
+  uintptr_t h = ::_beginthreadex(lpSecurityAttrs, nStackSize, &CWinThread::ThreadEntry, this, CREATE_SUSPENDED, &id);
   if (h == 0) return FALSE;
   m_hThread = reinterpret_cast<HANDLE>(h);
   m_nThreadID = id;

@@ -14,11 +14,11 @@ const SIZE CScrollView::sizeDefault = {0, 0};
 // ---- CView -----------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CView, CWnd)
-  ON_WM_CREATE()
-  ON_WM_DESTROY()
-  ON_WM_PAINT()
-  ON_WM_MOUSEACTIVATE()
-  ON_MESSAGE(WM_INITIALUPDATE, OnInitialUpdateMessage)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_PAINT()
+ON_WM_MOUSEACTIVATE()
+ON_MESSAGE(WM_INITIALUPDATE, OnInitialUpdateMessage)
 END_MESSAGE_MAP()
 
 CView::~CView() = default;
@@ -90,9 +90,9 @@ void CView::PostNcDestroy() { delete this; }
 // ---- CScrollView -----------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CScrollView, CView)
-  ON_WM_SIZE()
-  ON_WM_HSCROLL()
-  ON_WM_VSCROLL()
+ON_WM_SIZE()
+ON_WM_HSCROLL()
+ON_WM_VSCROLL()
 END_MESSAGE_MAP()
 
 void CScrollView::SetScrollSizes(int nMapMode, SIZE sizeTotal, const SIZE& sizePage, const SIZE& sizeLine) {
@@ -107,9 +107,7 @@ void CScrollView::SetScrollSizes(int nMapMode, SIZE sizeTotal, const SIZE& sizeP
   if (m_hWnd != nullptr) UpdateBars();
 }
 
-CPoint CScrollView::GetScrollPosition() const {
-  return CPoint(GetScrollPos(SB_HORZ), GetScrollPos(SB_VERT));
-}
+CPoint CScrollView::GetScrollPosition() const { return CPoint(GetScrollPos(SB_HORZ), GetScrollPos(SB_VERT)); }
 
 void CScrollView::ScrollToPosition(POINT pt) {
   CPoint old = GetScrollPosition();
@@ -194,20 +192,38 @@ void CScrollView::ScrollBy(int nBar, UINT nSBCode) {
   const int page = static_cast<int>(si.nPage);
   int pos = si.nPos;
   switch (nSBCode) {
-    case SB_LINEUP: pos -= line; break;
-    case SB_LINEDOWN: pos += line; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
-    case SB_TOP: pos = si.nMin; break;
-    case SB_BOTTOM: pos = si.nMax; break;
+    case SB_LINEUP:
+      pos -= line;
+      break;
+    case SB_LINEDOWN:
+      pos += line;
+      break;
+    case SB_PAGEUP:
+      pos -= page;
+      break;
+    case SB_PAGEDOWN:
+      pos += page;
+      break;
+    case SB_TOP:
+      pos = si.nMin;
+      break;
+    case SB_BOTTOM:
+      pos = si.nMax;
+      break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-    default: return;
+    case SB_THUMBPOSITION:
+      pos = si.nTrackPos;
+      break;
+    default:
+      return;
   }
   const int maxPos = std::max(si.nMax - std::max(page - 1, 0), si.nMin);
   pos = std::max(si.nMin, std::min(pos, maxPos));
   CPoint now = GetScrollPosition();
-  if (nBar == SB_HORZ) now.x = pos; else now.y = pos;
+  if (nBar == SB_HORZ)
+    now.x = pos;
+  else
+    now.y = pos;
   ScrollToPosition(now);
 }
 

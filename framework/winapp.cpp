@@ -30,9 +30,7 @@ CWinApp* AfxGetApp() { return g_pApp; }
 
 CWnd* AfxGetMainWnd() { return g_pApp != nullptr ? g_pApp->GetMainWnd() : nullptr; }
 
-HINSTANCE AfxGetInstanceHandle() {
-  return g_hInstance != nullptr ? g_hInstance : ::GetModuleHandleA(nullptr);
-}
+HINSTANCE AfxGetInstanceHandle() { return g_hInstance != nullptr ? g_hInstance : ::GetModuleHandleA(nullptr); }
 
 // ---- message loop ----------------------------------------------------------
 
@@ -147,7 +145,7 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo) { ParseCommandLine(rC
 // ---- application -----------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-  ON_COMMAND(ID_APP_EXIT, OnAppExit)
+ON_COMMAND(ID_APP_EXIT, OnAppExit)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(const char* lpszAppName) {
@@ -276,7 +274,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, in
   }
   int code = -1;
   try {
-    code = started ? pApp->Run()            // ends with ExitInstance
+    code = started ? pApp->Run()  // ends with ExitInstance
                    : pApp->ExitInstance();
   } catch (...) {
     AfxProcessEntryException(started ? "message loop" : "application exit");

@@ -162,9 +162,8 @@ LPCSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgrou
   static std::mutex lock;
   static std::set<std::string> names;  // node-based: c_str() stays valid
   char name[96];
-  std::snprintf(name, sizeof name, "QuorlFw:%p:%x:%p:%p:%p", static_cast<void*>(AfxGetInstanceHandle()),
-                nClassStyle, static_cast<void*>(hCursor), static_cast<void*>(hbrBackground),
-                static_cast<void*>(hIcon));
+  std::snprintf(name, sizeof name, "QuorlFw:%p:%x:%p:%p:%p", static_cast<void*>(AfxGetInstanceHandle()), nClassStyle,
+                static_cast<void*>(hCursor), static_cast<void*>(hbrBackground), static_cast<void*>(hIcon));
   std::lock_guard<std::mutex> guard(lock);
   auto it = names.find(name);
   if (it != names.end()) return it->c_str();
@@ -201,9 +200,7 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
   return p != nullptr ? p : afx_internal::TempWnd(hWnd);
 }
 
-CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-  return hWnd == nullptr ? nullptr : afx_internal::PermanentLookup(hWnd);
-}
+CWnd* CWnd::FromHandlePermanent(HWND hWnd) { return hWnd == nullptr ? nullptr : afx_internal::PermanentLookup(hWnd); }
 
 BOOL CWnd::Attach(HWND hWndNew) {
   if (hWndNew == nullptr || m_hWnd != nullptr) return FALSE;
@@ -224,8 +221,8 @@ HWND CWnd::Detach() {
 BOOL CWnd::SubclassWindow(HWND hWnd) {
   if (!Attach(hWnd)) return FALSE;
   PreSubclassWindow();
-  WNDPROC old = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+  WNDPROC old =
+      reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
   if (old != &AfxWndProc) m_pfnSuper = old;
   return TRUE;
 }
@@ -255,13 +252,13 @@ BOOL CWnd::PreCreateWindow(CREATESTRUCTA& cs) {
   return TRUE;
 }
 
-BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                  CWnd* pParentWnd, UINT nID, CCreateContext* pContext) {
+BOOL CWnd::Create(LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                  UINT nID, CCreateContext* pContext) {
   return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID, pContext);
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle,
-                    const RECT& rect, CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
+BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
+                    CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
   return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, rect.right - rect.left,
                   rect.bottom - rect.top, pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr,
                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), lpParam);
@@ -436,7 +433,9 @@ int CWnd::ReleaseDC(CDC* pDC) {
   return r;
 }
 
-void CWnd::DragAcceptFiles(BOOL bAccept) { ModifyStyleEx(bAccept ? 0 : WS_EX_ACCEPTFILES, bAccept ? WS_EX_ACCEPTFILES : 0); }
+void CWnd::DragAcceptFiles(BOOL bAccept) {
+  ModifyStyleEx(bAccept ? 0 : WS_EX_ACCEPTFILES, bAccept ? WS_EX_ACCEPTFILES : 0);
+}
 
 int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
   if (lpszCaption == nullptr) {

@@ -175,7 +175,7 @@ BOOL CWnd::DispatchEntry(const AFX_MSGMAP_ENTRY* e, UINT message, WPARAM wParam,
       break;
     case AfxSig_vii:
       (this->*Handler<void (CWnd::*)(int, int)>(e))(static_cast<short>(LOWORD(lParam)),
-                                                     static_cast<short>(HIWORD(lParam)));
+                                                    static_cast<short>(HIWORD(lParam)));
       break;
     case AfxSig_vt:
       (this->*Handler<void (CWnd::*)(UINT_PTR)>(e))(static_cast<UINT_PTR>(wParam));
@@ -187,8 +187,8 @@ BOOL CWnd::DispatchEntry(const AFX_MSGMAP_ENTRY* e, UINT message, WPARAM wParam,
       (this->*Handler<void (CWnd::*)(UINT, CPoint)>(e))(static_cast<UINT>(wParam), CPoint(lParam));
       break;
     case AfxSig_vW:
-      (this->*Handler<void (CWnd::*)(CWnd*)>(e))(FromHandle(reinterpret_cast<HWND>(
-          message == WM_CAPTURECHANGED ? static_cast<WPARAM>(lParam) : wParam)));
+      (this->*Handler<void (CWnd::*)(CWnd*)>(e))(
+          FromHandle(reinterpret_cast<HWND>(message == WM_CAPTURECHANGED ? static_cast<WPARAM>(lParam) : wParam)));
       break;
     case AfxSig_bWww:
       r = (this->*Handler<BOOL (CWnd::*)(CWnd*, UINT, UINT)>(e))(FromHandle(reinterpret_cast<HWND>(wParam)),

@@ -4,6 +4,6 @@
 #include <cstdint>
 
 struct CCheckVerInfo {
-    uint32_t m_nComponentId = 0;
-    uint32_t m_nVersion = 0;
+  uint32_t m_nComponentId = 0;
+  uint32_t m_nVersion = 0;
 };

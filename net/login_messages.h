@@ -12,15 +12,15 @@
 #include "net/notify_objects.h"
 
 enum LoginMessageId : int {
-    kMsgVersionRequest = 21,
-    kMsgKeepAlive = 29,
-    kMsgWorldStatus = 30,
-    kMsgWorldId = 31,
-    kMsgSignal = 32,
-    kMsgVersionNotify = 34,
-    kMsgVersionNotifyShort = 36,
-    kMsgWorldSiteList = 37,
-    kMsgByteNotify = 38,
+  kMsgVersionRequest = 21,
+  kMsgKeepAlive = 29,
+  kMsgWorldStatus = 30,
+  kMsgWorldId = 31,
+  kMsgSignal = 32,
+  kMsgVersionNotify = 34,
+  kMsgVersionNotifyShort = 36,
+  kMsgWorldSiteList = 37,
+  kMsgByteNotify = 38,
 };
 
 // The version request is built in a buffer of this size (42 rows at most).
@@ -39,8 +39,7 @@ constexpr int kSiteNameMax = 128;
 // Message 21: [21][u32 n] then per row [u32 service code][u32 component id]
 // [u32 version].  Returns the body length (5 + 12 n), 0 when count <= 0
 // (nothing built), or -2 when the rows do not fit capacity.
-int BuildVersionRequest(uint32_t serviceCode, const CCheckVerInfo* rows, int count, uint8_t* out,
-                        int capacity);
+int BuildVersionRequest(uint32_t serviceCode, const CCheckVerInfo* rows, int count, uint8_t* out, int capacity);
 // Message 29: [29][u32 tick].  out must hold kKeepAliveSize bytes; returns 5.
 int BuildKeepAlive(uint32_t tick, uint8_t* out);
 
@@ -53,8 +52,7 @@ int DecodeWorldStatus(const uint8_t* data, int length, CWorldNotifyObj& out);
 int DecodeWorldId(const uint8_t* data, int length, CWorldNotifyObj& out);
 // Message 34 (shortForm false) or 36 (true); result receives the answer's
 // result code.
-int DecodeVersionNotify(const uint8_t* data, int length, bool shortForm, CVersionNotifyObj& out,
-                        int32_t& result);
+int DecodeVersionNotify(const uint8_t* data, int length, bool shortForm, CVersionNotifyObj& out, int32_t& result);
 int DecodeWorldSiteList(const uint8_t* data, int length, CWorldSiteListNotifyObj& out);
 
 // Parsers: decode one message and, on success, pass it to sink.Notify with

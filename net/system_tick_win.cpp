@@ -2,7 +2,4 @@
 
 #include <windows.h>
 
-uint32_t GetSystemTickMs()
-{
-    return GetTickCount();
-}
+uint32_t GetSystemTickMs() { return GetTickCount(); }

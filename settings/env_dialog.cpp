@@ -8,8 +8,7 @@ END_MESSAGE_MAP()
 
 CQuorlEnvDialog::CQuorlEnvDialog(int standalone, CWnd* pParent)
     : CDialog(IDD_ENV_DIALOG, pParent), m_bStandalone(standalone) {
-  if (m_bStandalone)
-    m_hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+  if (m_bStandalone) m_hIcon = ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
 CQuorlEnvDialog::~CQuorlEnvDialog() = default;
@@ -32,7 +31,6 @@ BOOL CQuorlEnvDialog::OnInitDialog() {
     ModifyStyleEx(WS_EX_APPWINDOW, 0);
   }
   CString title;
-  if (LoadAndFormatWithAppTitle(IDS_ENV_TITLE, title))
-    SetWindowText(title);
+  if (LoadAndFormatWithAppTitle(IDS_ENV_TITLE, title)) SetWindowText(title);
   return TRUE;
 }

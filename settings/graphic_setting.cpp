@@ -17,14 +17,13 @@ constexpr int32_t kSeaPresets[kOceanSetCustom][6] = {
 
 // NVIDIA adapters whose pixel shader 2.0 is not used (device ids).
 constexpr uint16_t kExcludedNvidiaIds[] = {
-    0x0020, 0x0028, 0x0029, 0x002C, 0x002D, 0x00A0, 0x0100, 0x0101, 0x0103, 0x0110, 0x0111, 0x0112,
-    0x0113, 0x0150, 0x0151, 0x0152, 0x0153, 0x0170, 0x0171, 0x0172, 0x0173, 0x0174, 0x0175, 0x0176,
-    0x0177, 0x0178, 0x0179, 0x017A, 0x017C, 0x017D, 0x0181, 0x0182, 0x0185, 0x0186, 0x0187, 0x0188,
-    0x018A, 0x018B, 0x01A0, 0x01F0, 0x0200, 0x0201, 0x0202, 0x0203, 0x0250, 0x0251, 0x0252, 0x0253,
-    0x0258, 0x0259, 0x025B, 0x0280, 0x0281, 0x0282, 0x0286, 0x0288, 0x0289, 0x028C, 0x0308, 0x0309,
-    0x030A, 0x0311, 0x0312, 0x0313, 0x0314, 0x0316, 0x0317, 0x031A, 0x031B, 0x031C, 0x031D, 0x031E,
-    0x031F, 0x0321, 0x0322, 0x0323, 0x0324, 0x0325, 0x0326, 0x0327, 0x0328, 0x032A, 0x032B, 0x032D,
-    0x032F,
+    0x0020, 0x0028, 0x0029, 0x002C, 0x002D, 0x00A0, 0x0100, 0x0101, 0x0103, 0x0110, 0x0111, 0x0112, 0x0113,
+    0x0150, 0x0151, 0x0152, 0x0153, 0x0170, 0x0171, 0x0172, 0x0173, 0x0174, 0x0175, 0x0176, 0x0177, 0x0178,
+    0x0179, 0x017A, 0x017C, 0x017D, 0x0181, 0x0182, 0x0185, 0x0186, 0x0187, 0x0188, 0x018A, 0x018B, 0x01A0,
+    0x01F0, 0x0200, 0x0201, 0x0202, 0x0203, 0x0250, 0x0251, 0x0252, 0x0253, 0x0258, 0x0259, 0x025B, 0x0280,
+    0x0281, 0x0282, 0x0286, 0x0288, 0x0289, 0x028C, 0x0308, 0x0309, 0x030A, 0x0311, 0x0312, 0x0313, 0x0314,
+    0x0316, 0x0317, 0x031A, 0x031B, 0x031C, 0x031D, 0x031E, 0x031F, 0x0321, 0x0322, 0x0323, 0x0324, 0x0325,
+    0x0326, 0x0327, 0x0328, 0x032A, 0x032B, 0x032D, 0x032F,
 };
 static_assert(sizeof kExcludedNvidiaIds / sizeof kExcludedNvidiaIds[0] == 85, "85 excluded NVIDIA devices");
 
@@ -253,11 +252,11 @@ BOOL CGraphicSetting::SaveRenderS(CProfileStore& profile, const char* section) c
     const char* entry;
     int32_t value;
   } values[] = {
-      {"2dtex", m_user.tex2d},          {"mipmap", m_user.mipmap},       {"3dtexsize", m_user.tex3dsize},
-      {"ocean_tex", m_user.ocean_tex},  {"dxt", m_user.dxt},             {"particles", m_user.particles},
-      {"lens", m_user.lens},            {"bbc", m_user.bbc},             {"dvrst", m_user.dvrst},
-      {"antialias", m_user.antialias},  {"sync", m_user.sync},           {"maxlod", m_user.maxlod},
-      {"land_m", m_user.land_m},        {"land_r", m_user.land_r},
+      {"2dtex", m_user.tex2d},         {"mipmap", m_user.mipmap}, {"3dtexsize", m_user.tex3dsize},
+      {"ocean_tex", m_user.ocean_tex}, {"dxt", m_user.dxt},       {"particles", m_user.particles},
+      {"lens", m_user.lens},           {"bbc", m_user.bbc},       {"dvrst", m_user.dvrst},
+      {"antialias", m_user.antialias}, {"sync", m_user.sync},     {"maxlod", m_user.maxlod},
+      {"land_m", m_user.land_m},       {"land_r", m_user.land_r},
   };
   bool ok = true;
   for (const auto& v : values) ok = WriteInt(profile, section, v.entry, v.value) && ok;
@@ -282,12 +281,18 @@ BOOL CGraphicSetting::SaveRenderD(CProfileStore& profile, const char* section) c
     const char* entry;
     int32_t value;
   } rest[] = {
-      {"seafov", m_user.seafov},           {"seafar", m_user.seafar},
-      {"shootrange", m_user.shootrange},   {"fontsample", m_user.fontsample},
-      {"gamma", m_user.gamma},             {"landreflect", m_user.landreflect},
-      {"landrefract", m_user.landrefract}, {"landsurface", m_user.landsurface},
-      {"farclip", m_user.farclip},         {"shadow", m_user.shadow},
-      {"sway", m_user.sway},               {"tex_model", m_user.tex_model},
+      {"seafov", m_user.seafov},
+      {"seafar", m_user.seafar},
+      {"shootrange", m_user.shootrange},
+      {"fontsample", m_user.fontsample},
+      {"gamma", m_user.gamma},
+      {"landreflect", m_user.landreflect},
+      {"landrefract", m_user.landrefract},
+      {"landsurface", m_user.landsurface},
+      {"farclip", m_user.farclip},
+      {"shadow", m_user.shadow},
+      {"sway", m_user.sway},
+      {"tex_model", m_user.tex_model},
       {"visible_model", m_user.visible_model},
   };
   for (const auto& v : rest) ok = WriteInt(profile, section, v.entry, v.value) && ok;
@@ -327,10 +332,10 @@ void CGraphicSetting::DeriveEffective(CGraphicSettingDevice& device) {
     e.ocean_type = u.ocean_type;
   }
 
-  e.rt_format = (u.rt_format != 0 &&
-                 device.CheckTextureFormat(static_cast<uint32_t>(u.rt_format), d3dval::kUsageRenderTarget))
-                    ? u.rt_format
-                    : 0;
+  e.rt_format =
+      (u.rt_format != 0 && device.CheckTextureFormat(static_cast<uint32_t>(u.rt_format), d3dval::kUsageRenderTarget))
+          ? u.rt_format
+          : 0;
 
   if (e.rt_format != 0) {
     e.ocean_shoal = u.ocean_shoal != 0 ? 2 : 0;

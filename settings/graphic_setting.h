@@ -17,8 +17,8 @@
 // One set of graphics settings.  The comment gives the registry key where
 // it differs from the field name.
 struct GraphicRecord {
-  int32_t tex2d;          // "2dtex"
-  int32_t tex3dsize;      // "3dtexsize"
+  int32_t tex2d;      // "2dtex"
+  int32_t tex3dsize;  // "3dtexsize"
   int32_t mipmap;
   int32_t dxt;
   int32_t tex_model;
@@ -29,7 +29,7 @@ struct GraphicRecord {
   int32_t pixelfog;
   int32_t bbc;
   int32_t dvrst;
-  int32_t rt_format;      // D3DFORMAT of the render-target texture; no key
+  int32_t rt_format;  // D3DFORMAT of the render-target texture; no key
   int32_t ocean_set;
   int32_t ocean_type;
   int32_t ocean_shoal;
@@ -47,7 +47,7 @@ struct GraphicRecord {
   int32_t sway;
   int32_t land_m;
   int32_t land_r;
-  uint8_t maxlod;         // a byte: loads keep the low 8 bits of the stored value
+  uint8_t maxlod;  // a byte: loads keep the low 8 bits of the stored value
   int32_t seafov;
   int32_t seafar;
   int32_t shootrange;

@@ -38,8 +38,8 @@ class CComRef {
 };
 
 // A device must offer 16-bit stereo in its primary and secondary buffers.
-constexpr DWORD kRequiredCaps = DSCAPS_PRIMARYSTEREO | DSCAPS_PRIMARY16BIT | DSCAPS_SECONDARYSTEREO |
-                                DSCAPS_SECONDARY16BIT;
+constexpr DWORD kRequiredCaps =
+    DSCAPS_PRIMARYSTEREO | DSCAPS_PRIMARY16BIT | DSCAPS_SECONDARYSTEREO | DSCAPS_SECONDARY16BIT;
 
 // The description block, sized by the structure of this build: its
 // pointers make it 40 bytes on 32-bit Windows but more on 64-bit, and a

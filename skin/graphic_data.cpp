@@ -110,9 +110,7 @@ CGraphicData::CGraphicData(int32_t cacheLimit, uint32_t flags) : m_cache(cacheLi
 
 CGraphicData::~CGraphicData() { Close(); }
 
-bool CGraphicData::Open(const char* path) {
-  return OpenSource(CGraphicDataFile::Open(path));
-}
+bool CGraphicData::Open(const char* path) { return OpenSource(CGraphicDataFile::Open(path)); }
 
 bool CGraphicData::OpenMemory(const void* data, size_t size) {
   if (data == nullptr && size != 0) return false;
@@ -256,15 +254,19 @@ int32_t CGraphicData::GetRefCount(int32_t entry) const {
 uint64_t CGraphicData::GetImageBytesNeeded(uint32_t flags, uint32_t width, uint32_t height) {
   const uint64_t pixels = static_cast<uint64_t>(width) * height;
   switch (flags & 3u) {
-    case 1: return pixels + 1024;     // 8-bit indices + 256 x {B, G, R, A}
-    case 3: return pixels + 768;      // 8-bit indices + 256 x u16 + 256 alphas
-    case 2: return pixels * 3;        // 16-bit pixels + alpha plane
-    default: return pixels * 4;       // 32-bit {B, G, R, A}
+    case 1:
+      return pixels + 1024;  // 8-bit indices + 256 x {B, G, R, A}
+    case 3:
+      return pixels + 768;  // 8-bit indices + 256 x u16 + 256 alphas
+    case 2:
+      return pixels * 3;  // 16-bit pixels + alpha plane
+    default:
+      return pixels * 4;  // 32-bit {B, G, R, A}
   }
 }
 
-void CGraphicData::FillHandle(CGraphicDataHandle* handle, CGraphicData* owner, int32_t entry,
-                              const CDataIndex& index, const CGraphicDataCash& cash) {
+void CGraphicData::FillHandle(CGraphicDataHandle* handle, CGraphicData* owner, int32_t entry, const CDataIndex& index,
+                              const CGraphicDataCash& cash) {
   handle->entry = entry;
   handle->width = static_cast<int32_t>(index.width);
   handle->height = static_cast<int32_t>(index.height);

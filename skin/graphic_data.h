@@ -33,7 +33,7 @@ struct CGraphicDataCash {
 // unreferenced entries while the list holds at least the limit; referenced
 // entries are never dropped, so the list may grow past the limit.
 class CGraphicDataCashList {
-public:
+ public:
   explicit CGraphicDataCashList(int32_t limit) : m_limit(limit) {}
   ~CGraphicDataCashList();
   CGraphicDataCashList(const CGraphicDataCashList&) = delete;
@@ -57,7 +57,7 @@ public:
   // Entry numbers from least to most recently used (for tests and checks).
   std::vector<int32_t> GetOrder() const;
 
-private:
+ private:
   std::list<CGraphicDataCash> m_list;
   int32_t m_limit;
 };
@@ -84,7 +84,7 @@ struct CGraphicDataHandle {
 };
 
 class CGraphicData {
-public:
+ public:
   struct CDataIndex {
     uint32_t offset;
     uint32_t size;
@@ -140,12 +140,12 @@ public:
   // form chosen by flags (pixels plus colour table or alpha plane).
   static uint64_t GetImageBytesNeeded(uint32_t flags, uint32_t width, uint32_t height);
 
-private:
+ private:
   bool ReadIndex();
   // Reads and unpacks one entry into a malloc'd block; false on any fault.
   bool LoadEntry(int32_t entry, uint8_t** data, uint32_t* size);
-  static void FillHandle(CGraphicDataHandle* handle, CGraphicData* owner, int32_t entry,
-                         const CDataIndex& index, const CGraphicDataCash& cash);
+  static void FillHandle(CGraphicDataHandle* handle, CGraphicData* owner, int32_t entry, const CDataIndex& index,
+                         const CGraphicDataCash& cash);
 
   std::vector<CDataIndex> m_index;
   CGraphicDataCashList m_cache;

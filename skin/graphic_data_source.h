@@ -12,7 +12,7 @@
 #include <vector>
 
 class CGraphicDataSource {
-public:
+ public:
   virtual ~CGraphicDataSource() = default;
   // Total length in bytes, fixed when the source was opened.
   virtual uint64_t GetLength() const = 0;
@@ -24,7 +24,7 @@ public:
 // A file opened read-only; on Windows others may read it but not write it
 // while it is open.
 class CGraphicDataFile : public CGraphicDataSource {
-public:
+ public:
   ~CGraphicDataFile() override;
   // Opens path; nullptr when the file cannot be opened or measured.
   static std::unique_ptr<CGraphicDataFile> Open(const char* path);
@@ -32,7 +32,7 @@ public:
   uint64_t GetLength() const override { return m_length; }
   bool ReadAt(uint64_t pos, void* buf, uint32_t n) override;
 
-private:
+ private:
   CGraphicDataFile(std::FILE* file, uint64_t length) : m_file(file), m_length(length) {}
   std::FILE* m_file;
   uint64_t m_length;
@@ -41,11 +41,11 @@ private:
 
 // A private copy of a memory block.
 class CGraphicDataMemory : public CGraphicDataSource {
-public:
+ public:
   CGraphicDataMemory(const void* data, size_t size);
   uint64_t GetLength() const override { return m_bytes.size(); }
   bool ReadAt(uint64_t pos, void* buf, uint32_t n) override;
 
-private:
+ private:
   std::vector<uint8_t> m_bytes;
 };

@@ -13,8 +13,8 @@ uint32_t Min32(uint32_t a, uint32_t b) { return a < b ? a : b; }
 
 // Runs the inflate loop over an initialised stream.  Returns 0 only when the
 // stream ended exactly at the end of both the input and the output.
-int InflateExactly(z_stream* s, const uint8_t* in, uint32_t inLength, uint8_t* out,
-                   uint32_t outLength, UnpackNotifyFn notify, void* context, uint32_t message) {
+int InflateExactly(z_stream* s, const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
+                   UnpackNotifyFn notify, void* context, uint32_t message) {
   uint32_t inUsed = 0;
   uint32_t outUsed = 0;
   bool ended = false;
@@ -71,8 +71,8 @@ int InflateExactly(z_stream* s, const uint8_t* in, uint32_t inLength, uint8_t* o
 
 }  // namespace
 
-int UnpackBlock(const void* block, uint32_t length, void** out, uint32_t* outLength,
-                UnpackNotifyFn notify, void* notifyContext, uint32_t message) {
+int UnpackBlock(const void* block, uint32_t length, void** out, uint32_t* outLength, UnpackNotifyFn notify,
+                void* notifyContext, uint32_t message) {
   if (out != nullptr) *out = nullptr;
   if (outLength != nullptr) *outLength = 0;
   if (block == nullptr || out == nullptr || outLength == nullptr || length == 0) return kUnpackBadArgs;
@@ -99,8 +99,7 @@ int UnpackBlock(const void* block, uint32_t length, void** out, uint32_t* outLen
     std::free(dest);
     return rc < 0 ? rc : Z_STREAM_ERROR;
   }
-  rc = InflateExactly(&s, bytes + kPackedBlockHeader, packed, dest, unpacked, notify,
-                      notifyContext, message);
+  rc = InflateExactly(&s, bytes + kPackedBlockHeader, packed, dest, unpacked, notify, notifyContext, message);
   const int endRc = inflateEnd(&s);
   if (rc == Z_OK && endRc < 0) rc = endRc;
   if (notify != nullptr) notify(notifyContext, message);

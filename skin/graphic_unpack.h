@@ -37,9 +37,8 @@ typedef void (*UnpackNotifyFn)(void* context, uint32_t message);
 // negative zlib code for a corrupt stream (Z_DATA_ERROR also when the stream
 // gives more or fewer bytes than announced or is followed by extra bytes,
 // Z_BUF_ERROR when it is cut short).  notify may be null.
-int UnpackBlock(const void* block, uint32_t length, void** out, uint32_t* outLength,
-                UnpackNotifyFn notify = nullptr, void* notifyContext = nullptr,
-                uint32_t message = 0);
+int UnpackBlock(const void* block, uint32_t length, void** out, uint32_t* outLength, UnpackNotifyFn notify = nullptr,
+                void* notifyContext = nullptr, uint32_t message = 0);
 
 // Frees bytes handed out by UnpackBlock; 0 (also for null).
 int UnpackFree(void* bytes);

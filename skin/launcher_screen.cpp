@@ -22,11 +22,9 @@ constexpr uint32_t kPaletteBytes = 1024;
 }  // namespace
 
 bool IsUsableLauncherSkin(CGraphicData* skin) {
-  if (skin == nullptr)
-    return false;
+  if (skin == nullptr) return false;
   int32_t w = 0, h = 0;
-  if (!skin->GetImageSize(CLauncherScreen::kBackgroundEntry, &w, &h) || w <= 0 || h <= 0)
-    return false;
+  if (!skin->GetImageSize(CLauncherScreen::kBackgroundEntry, &w, &h) || w <= 0 || h <= 0) return false;
   // Reading it also unpacks it: a damaged block fails here, not at the
   // first paint.
   CGraphicDataHandle handle;
@@ -41,12 +39,10 @@ void CLauncherScreen::Build(CGraphicData* skin) {
   m_height = 0;
   m_pressed = -1;
   m_hot = -1;
-  if (m_skin == nullptr)
-    return;
+  if (m_skin == nullptr) return;
   int32_t w = 0, h = 0;
   m_skin->GetImageSize(kBackgroundEntry, &w, &h);
-  if (w <= 0 || h <= 0)
-    return;
+  if (w <= 0 || h <= 0) return;
   m_width = w;
   m_height = h;
   for (const ButtonDef& def : kButtonDefs) {
@@ -59,26 +55,21 @@ void CLauncherScreen::Build(CGraphicData* skin) {
 
 void CLauncherScreen::BlendEntry(int entry, int x, int y) {
   CGraphicDataHandle handle;
-  if (!m_skin->GetImage(entry, &handle))
-    return;
+  if (!m_skin->GetImage(entry, &handle)) return;
   const uint32_t w = static_cast<uint32_t>(handle.width);
   const uint32_t h = static_cast<uint32_t>(handle.height);
   // Written as a division: w * h could wrap on a hostile index.
-  if (w == 0 || h == 0 || handle.size < kPaletteBytes || (handle.size - kPaletteBytes) / w < h)
-    return;
+  if (w == 0 || h == 0 || handle.size < kPaletteBytes || (handle.size - kPaletteBytes) / w < h) return;
   const uint8_t* palette = handle.data + static_cast<size_t>(w) * h;
   for (uint32_t row = 0; row < h; ++row) {
     const int dy = y + static_cast<int>(row);
-    if (dy < 0 || dy >= m_height)
-      continue;
+    if (dy < 0 || dy >= m_height) continue;
     for (uint32_t col = 0; col < w; ++col) {
       const int dx = x + static_cast<int>(col);
-      if (dx < 0 || dx >= m_width)
-        continue;
+      if (dx < 0 || dx >= m_width) continue;
       const uint8_t* c = palette + 4 * handle.data[row * w + col];
       const uint32_t a = c[3];
-      if (a == 0)
-        continue;
+      if (a == 0) continue;
       uint32_t& d = m_pixels[static_cast<size_t>(dy) * m_width + dx];
       const uint32_t db = d & 0xFF, dg = (d >> 8) & 0xFF, dr = (d >> 16) & 0xFF;
       const uint32_t b = (c[0] * a + db * (255 - a)) / 255;
@@ -90,30 +81,25 @@ void CLauncherScreen::BlendEntry(int entry, int x, int y) {
 }
 
 void CLauncherScreen::Compose() {
-  if (m_width <= 0 || m_height <= 0)
-    return;
+  if (m_width <= 0 || m_height <= 0) return;
   m_pixels.assign(static_cast<size_t>(m_width) * m_height, 0);
   BlendEntry(kBackgroundEntry, 0, 0);
   int32_t bw = 0, bh = 0;
   m_skin->GetImageSize(kBannerEntry, &bw, &bh);
   BlendEntry(kBannerEntry, (m_width - bw) / 2, kBannerTop);
-  for (const Button& b : m_buttons)
-    BlendEntry(b.firstEntry + b.frame, b.x, b.y);
+  for (const Button& b : m_buttons) BlendEntry(b.firstEntry + b.frame, b.x, b.y);
 }
 
 int CLauncherScreen::HitTest(int x, int y) const {
   for (size_t i = 0; i < m_buttons.size(); ++i) {
     const Button& b = m_buttons[i];
-    if (x >= b.x && x < b.x + b.width && y >= b.y && y < b.y + b.height)
-      return static_cast<int>(i);
+    if (x >= b.x && x < b.x + b.width && y >= b.y && y < b.y + b.height) return static_cast<int>(i);
   }
   return -1;
 }
 
 bool CLauncherScreen::SetFrame(int button, int frame) {
-  if (button < 0 || static_cast<size_t>(button) >= m_buttons.size() ||
-      m_buttons[button].frame == frame)
-    return false;
+  if (button < 0 || static_cast<size_t>(button) >= m_buttons.size() || m_buttons[button].frame == frame) return false;
   m_buttons[button].frame = frame;
   Compose();
   return true;
@@ -153,8 +139,7 @@ CLauncherScreen::Reply CLauncherScreen::MouseMove(int x, int y, bool haveCapture
   }
   const int hit = HitTest(x, y);
   if (hit != m_hot) {
-    if (m_hot >= 0)
-      reply.redraw |= SetFrame(m_hot, kFrameNormal);
+    if (m_hot >= 0) reply.redraw |= SetFrame(m_hot, kFrameNormal);
     m_hot = hit;
     if (hit >= 0) {
       reply.redraw |= SetFrame(hit, kFrameHot);
@@ -166,8 +151,7 @@ CLauncherScreen::Reply CLauncherScreen::MouseMove(int x, int y, bool haveCapture
 
 CLauncherScreen::Reply CLauncherScreen::MouseLeave() {
   Reply reply;
-  if (m_pressed < 0 && m_hot >= 0)
-    reply.redraw = SetFrame(m_hot, kFrameNormal);
+  if (m_pressed < 0 && m_hot >= 0) reply.redraw = SetFrame(m_hot, kFrameNormal);
   m_hot = -1;
   return reply;
 }
@@ -182,8 +166,7 @@ CLauncherScreen::Reply CLauncherScreen::ButtonUp(int x, int y) {
     m_hot = over ? pressed : -1;
     reply.release = true;
     // A command only for a release over the button that was pressed.
-    if (over)
-      reply.command = m_buttons[pressed].command;
+    if (over) reply.command = m_buttons[pressed].command;
     return reply;
   }
   if (m_dragging) {
@@ -195,8 +178,7 @@ CLauncherScreen::Reply CLauncherScreen::ButtonUp(int x, int y) {
 
 CLauncherScreen::Reply CLauncherScreen::CancelMode() {
   Reply reply;
-  if (m_pressed >= 0)
-    reply.redraw = SetFrame(m_pressed, kFrameNormal);
+  if (m_pressed >= 0) reply.redraw = SetFrame(m_pressed, kFrameNormal);
   m_pressed = -1;
   m_dragging = false;
   return reply;
@@ -205,14 +187,13 @@ CLauncherScreen::Reply CLauncherScreen::CancelMode() {
 void CLauncherScreen::CaptureLost() { m_dragging = false; }
 
 bool CLauncherScreen::FireOnce() {
-  if (m_commandFired)
-    return false;
+  if (m_commandFired) return false;
   m_commandFired = true;
   return true;
 }
 
-void CLauncherScreen::DragPosition(int pointerX, int pointerY, int clientLeft, int clientTop,
-                                   int frameLeft, int frameTop, int* x, int* y) const {
+void CLauncherScreen::DragPosition(int pointerX, int pointerY, int clientLeft, int clientTop, int frameLeft,
+                                   int frameTop, int* x, int* y) const {
   *x = pointerX - m_dragStartX - clientLeft + frameLeft;
   *y = pointerY - m_dragStartY - clientTop + frameTop;
 }

@@ -31,12 +31,12 @@ class CLauncherScreen {
 
   // What the window has to do after a mouse message.
   struct Reply {
-    bool redraw = false;       // the picture changed
-    bool capture = false;      // take the mouse capture
-    bool release = false;      // give the capture back
-    bool trackLeave = false;   // ask to hear when the pointer leaves
-    bool moveWindow = false;   // a drag step: see DragPosition
-    uint32_t command = 0;      // post this command to the main window (0: none)
+    bool redraw = false;      // the picture changed
+    bool capture = false;     // take the mouse capture
+    bool release = false;     // give the capture back
+    bool trackLeave = false;  // ask to hear when the pointer leaves
+    bool moveWindow = false;  // a drag step: see DragPosition
+    uint32_t command = 0;     // post this command to the main window (0: none)
   };
 
   CLauncherScreen() = default;
@@ -75,8 +75,8 @@ class CLauncherScreen {
   // Where the main window goes during a drag, so that the point where the
   // drag started stays under the pointer: pointer (screen), the view's
   // client origin (screen) and the main window's top-left (screen).
-  void DragPosition(int pointerX, int pointerY, int clientLeft, int clientTop, int frameLeft,
-                    int frameTop, int* x, int* y) const;
+  void DragPosition(int pointerX, int pointerY, int clientLeft, int clientTop, int frameLeft, int frameTop, int* x,
+                    int* y) const;
 
   bool IsDragging() const { return m_dragging; }
   int GetPressed() const { return m_pressed; }

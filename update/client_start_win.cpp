@@ -32,9 +32,8 @@ BOOL StartClientProcessFrom(const char* gameFolder, const char* extra, const cha
   PROCESS_INFORMATION process = {};
   // CreateProcessA may write into the command line: give it our own copy.
   char* line = commandLine.GetBuffer(commandLine.GetLength());
-  const BOOL started = ::CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, CREATE_NEW_PROCESS_GROUP,
-                                        nullptr, folder.IsEmpty() ? nullptr : folder.GetString(),
-                                        &startup, &process);
+  const BOOL started = ::CreateProcessA(nullptr, line, nullptr, nullptr, FALSE, CREATE_NEW_PROCESS_GROUP, nullptr,
+                                        folder.IsEmpty() ? nullptr : folder.GetString(), &startup, &process);
   commandLine.ReleaseBuffer();
   if (!started) {
     MessageBoxWithAppTitle(IDS_ERR_CLIENT_START, MB_ICONEXCLAMATION);

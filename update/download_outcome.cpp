@@ -40,20 +40,16 @@ int CheckDownloadedFile(const char* path, uint32_t size, uint32_t crc, CDownload
     CFileStatus status;
     // A status that cannot be read leaves the verdict to the CRC.
     if (CFile::GetStatus(path, status) && static_cast<uint32_t>(status.m_size) != size)
-      return questions.AskRetry(questions.LoadText(IDS_ERR_FILE_CORRUPT)) ? kDownloadAgainReload
-                                                                     : kDownloadGiveUp;
+      return questions.AskRetry(questions.LoadText(IDS_ERR_FILE_CORRUPT)) ? kDownloadAgainReload : kDownloadGiveUp;
     uint32_t value = 0;
     if (!crcOfFile(path, &value)) {
       // The file may be held by another program for a moment: look again
       // without downloading it again.
-      if (questions.AskRetry(questions.LoadText(IDS_ERR_FILE_UNREADABLE)))
-        continue;
+      if (questions.AskRetry(questions.LoadText(IDS_ERR_FILE_UNREADABLE))) continue;
       return kDownloadGiveUp;
     }
-    if (value == crc)
-      return kDownloadVerified;
-    return questions.AskRetry(questions.LoadText(IDS_ERR_FILE_CORRUPT)) ? kDownloadAgainReload
-                                                                   : kDownloadGiveUp;
+    if (value == crc) return kDownloadVerified;
+    return questions.AskRetry(questions.LoadText(IDS_ERR_FILE_CORRUPT)) ? kDownloadAgainReload : kDownloadGiveUp;
   }
 }
 
@@ -61,8 +57,7 @@ int ResolveDownloadEnd(int endCode, uint32_t endValue, const char* path, uint32_
                        CDownloadQuestions& questions, const FileCrcFunction& crcOfFile) {
   if (endCode == kEndCodeDone) {
     const int result = CheckDownloadedFile(path, size, crc, questions, crcOfFile);
-    if (result == kDownloadGiveUp)
-      RemoveQuietly(path);
+    if (result == kDownloadGiveUp) RemoveQuietly(path);
     return result;
   }
   if (endCode == kEndCodeStopped) {
@@ -70,14 +65,12 @@ int ResolveDownloadEnd(int endCode, uint32_t endValue, const char* path, uint32_
     return kDownloadGiveUp;
   }
   const unsigned id = DownloadEndMessageId(endCode);
-  if (id == 0)
-    return kDownloadGiveUp;
+  if (id == 0) return kDownloadGiveUp;
   // The texts carry "%d" for the end code and its value (the value as the
   // signed number the string table was written for).
   const int args[2] = {endCode, static_cast<int>(endValue)};
   const CString text = FormatWithInts(questions.LoadText(id), args, 2);
-  if (questions.AskRetry(text))
-    return kDownloadAgain;
+  if (questions.AskRetry(text)) return kDownloadAgain;
   RemoveQuietly(path);
   return kDownloadGiveUp;
 }
@@ -91,8 +84,7 @@ BOOL RunDownloadAttempts(const std::function<int(BOOL reload)>& attempt) {
       case kDownloadAgain:
         break;
       case kDownloadAgainReload:
-        if (number < 2)
-          ++number;
+        if (number < 2) ++number;
         break;
       default:
         return FALSE;

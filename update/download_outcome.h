@@ -12,9 +12,9 @@
 
 // Results of one download attempt.
 enum DownloadResult {
-  kDownloadVerified = 0,      // the file is there and checks out
-  kDownloadAgain = 1,         // after an error: the same request again
-  kDownloadAgainReload = 2,   // after a failed check: again, past every cache
+  kDownloadVerified = 0,     // the file is there and checks out
+  kDownloadAgain = 1,        // after an error: the same request again
+  kDownloadAgainReload = 2,  // after a failed check: again, past every cache
   kDownloadGiveUp = 3,
 };
 

@@ -60,7 +60,7 @@ class CBaseBinaryDownloadSetting {
   HKEY m_hKey;
   BOOL m_bOwnsKey;
   int m_nProxyMode = kProxySystem;
-  CString m_strProxyServer;    // host:port of the named proxy
+  CString m_strProxyServer;  // host:port of the named proxy
   CString m_strProxyUser;
   CString m_strProxyPassword;  // plain in memory, scrambled in the registry
   CString m_strDownloadPath;   // empty: the temporary folder

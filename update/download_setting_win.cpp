@@ -153,8 +153,8 @@ BOOL CBaseBinaryDownloadSetting::CheckFolder(BOOL useTemp, const char* path) {
   return TRUE;
 }
 
-void CBaseBinaryDownloadSetting::SetProxy(BOOL useProxy, BOOL useSystem, const char* host, UINT port,
-                                          const char* user, const char* password) {
+void CBaseBinaryDownloadSetting::SetProxy(BOOL useProxy, BOOL useSystem, const char* host, UINT port, const char* user,
+                                          const char* password) {
   if (!useProxy) {
     m_nProxyMode = kProxyDirect;
     m_strProxyServer.Empty();
@@ -177,8 +177,8 @@ HKEY CBaseBinaryDownloadSetting::OpenSubKey(const char* name) {
   if (m_hKey == nullptr || name == nullptr) return nullptr;
   HKEY h = nullptr;
   DWORD disposition = 0;
-  if (::RegCreateKeyExA(m_hKey, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &h,
-                        &disposition) != ERROR_SUCCESS) {
+  if (::RegCreateKeyExA(m_hKey, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &h, &disposition) !=
+      ERROR_SUCCESS) {
     return nullptr;
   }
   return h;
@@ -195,8 +195,7 @@ CString CBaseBinaryDownloadSetting::ReadString(const char* subkey, const char* n
   // The stored bytes need not end with a NUL: keep room for one of ours.
   std::vector<char> buf(static_cast<size_t>(size) + 1, '\0');
   DWORD got = size;
-  if (::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got) !=
-          ERROR_SUCCESS ||
+  if (::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got) != ERROR_SUCCESS ||
       type != REG_SZ || got > size) {
     return def;
   }
@@ -210,8 +209,7 @@ DWORD CBaseBinaryDownloadSetting::ReadDword(const char* subkey, const char* name
   DWORD type = 0;
   DWORD value = 0;
   DWORD size = sizeof value;
-  if (::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-          ERROR_SUCCESS ||
+  if (::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
       type != REG_DWORD || size != sizeof value) {
     return def;
   }
@@ -246,8 +244,7 @@ void ReadGameFolder(HKEY appKey, CString& out) {
   char buf[262] = {};
   DWORD type = 0;
   DWORD size = 261;
-  if (::RegQueryValueExA(appKey, "GameFolder", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
-          ERROR_SUCCESS ||
+  if (::RegQueryValueExA(appKey, "GameFolder", nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) != ERROR_SUCCESS ||
       type != REG_SZ || size > 261) {
     return;
   }

@@ -64,8 +64,8 @@ class CHTTPBinarySession {
   // The same through a proxy: proxy null = the system's Internet settings,
   // else the named proxy "host:port" with its user and password (each
   // given to the proxy only when non-empty, never to the server).
-  BOOL StartWithProxy(const char* url, const char* path, CFileException* pError, const char* proxy,
-                      const char* user, const char* password);
+  BOOL StartWithProxy(const char* url, const char* path, CFileException* pError, const char* proxy, const char* user,
+                      const char* password);
 
   // Ends the transfer: stops as StopLocked does, then waits for the worker
   // (handling messages sent to this thread meanwhile, so that a worker

@@ -43,8 +43,8 @@ struct CHTTPBinarySession::Job {
   BOOL cut = FALSE;                    // a stop closed them
   BOOL endPosted = FALSE;
   int postedCode = -1;
-  BOOL finished = FALSE;  // the worker is past its last use of the thread object
-  BOOL detached = FALSE;  // the session left the worker to end on its own
+  BOOL finished = FALSE;         // the worker is past its last use of the thread object
+  BOOL detached = FALSE;         // the session left the worker to end on its own
   CWinThread* worker = nullptr;  // the thread object, until it is deleted
 
   DWORD received = 0;  // unsigned: past 4 GiB the report wraps, nothing overflows
@@ -142,8 +142,8 @@ BOOL CHTTPBinarySession::BeginDownload(const char* url, const char* path, CFileE
     // Suspended first, so that the thread object is ours (no auto-delete)
     // before the worker can end.
     param = new std::shared_ptr<Job>(job);
-    CWinThread* worker = AfxBeginThread(&CHTTPBinarySession::DownloadThread, param, THREAD_PRIORITY_NORMAL, 0,
-                                        CREATE_SUSPENDED);
+    CWinThread* worker =
+        AfxBeginThread(&CHTTPBinarySession::DownloadThread, param, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
     if (worker == nullptr) {
       const DWORD err = ::GetLastError();
       delete param;
@@ -352,12 +352,12 @@ UINT CHTTPBinarySession::Job::Run() {
 }
 
 int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session,
-                                      std::unique_ptr<CHttpConnection>& connection,
-                                      std::unique_ptr<CHttpFile>& request, LPARAM& rValue) {
+                                      std::unique_ptr<CHttpConnection>& connection, std::unique_ptr<CHttpFile>& request,
+                                      LPARAM& rValue) {
   rValue = 0;
   try {
-    session.reset(new CInternetSession(nullptr, 1, accessType, proxy.IsEmpty() ? nullptr : proxy.GetString(),
-                                       nullptr, 0));
+    session.reset(
+        new CInternetSession(nullptr, 1, accessType, proxy.IsEmpty() ? nullptr : proxy.GetString(), nullptr, 0));
   } catch (CInternetException* e) {
     rValue = static_cast<LPARAM>(e->m_dwError);
     e->Delete();
@@ -406,8 +406,8 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
                          static_cast<DWORD>(proxyUser.GetLength()));
   }
   if (accessType == INTERNET_OPEN_TYPE_PROXY && !proxyPassword.IsEmpty()) {
-    ::InternetSetOptionA(request->m_hFile, INTERNET_OPTION_PROXY_PASSWORD,
-                         const_cast<char*>(proxyPassword.GetString()), static_cast<DWORD>(proxyPassword.GetLength()));
+    ::InternetSetOptionA(request->m_hFile, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(proxyPassword.GetString()),
+                         static_cast<DWORD>(proxyPassword.GetLength()));
   }
 
   try {

@@ -19,5 +19,5 @@
 // A port text is read as atoi reads it (leading blanks, a sign, digits), but
 // a value outside 0-65535 gives port 0, which no connect accepts, instead of
 // a wrapped port number.
-void ParseLoginServerAddress(const char* profileServer, const char* defaultHost, const char* portalHost,
-                             int portalPort, CString& host, uint16_t& port);
+void ParseLoginServerAddress(const char* profileServer, const char* defaultHost, const char* portalHost, int portalPort,
+                             CString& host, uint16_t& port);

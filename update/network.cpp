@@ -15,8 +15,7 @@ CNetworkPump g_pump;
 
 int InitNetwork() {
   // The program owns the engine's sockets: Windows Sockets.
-  if (nte_set_transport(nte_os_transport()) != 0)
-    return FALSE;
+  if (nte_set_transport(nte_os_transport()) != 0) return FALSE;
   return g_quorlSocket.Initialize();
 }
 
@@ -34,6 +33,5 @@ BOOL IsNetworkPumpRunning() { return g_pump.IsRunning() ? TRUE : FALSE; }
 void PumpNetwork() {
   // One engine pass for each whole period since the last poll.
   const uint32_t n = g_pump.TakePeriods(::timeGetTime());
-  if (n > 0)
-    g_quorlSocket.Poll(static_cast<int>(n));
+  if (n > 0) g_quorlSocket.Poll(static_cast<int>(n));
 }

@@ -37,8 +37,7 @@ const char* const kKeywordNames[kKwCount] = {
 
 int FindKeyword(const char* word) {
   for (int i = 0; i < kKwCount; ++i) {
-    if (std::strcmp(word, kKeywordNames[i]) == 0)
-      return i;
+    if (std::strcmp(word, kKeywordNames[i]) == 0) return i;
   }
   return kKwNone;
 }
@@ -49,16 +48,14 @@ bool IsNameChar(char c) {
 
 // Registry roots REGEDIT accepts, long and short.
 const char* const kRegistryRoots[] = {
-    "HKEY_CLASSES_ROOT\\",  "HKCR\\", "HKEY_CURRENT_CONFIG\\",   "HKCC\\",
-    "HKEY_CURRENT_USER\\",  "HKCU\\", "HKEY_LOCAL_MACHINE\\",    "HKLM\\",
-    "HKEY_USERS\\",         "HKU\\",  "HKEY_PERFORMANCE_DATA\\", "HKPD\\",
+    "HKEY_CLASSES_ROOT\\",  "HKCR\\", "HKEY_CURRENT_CONFIG\\", "HKCC\\", "HKEY_CURRENT_USER\\",     "HKCU\\",
+    "HKEY_LOCAL_MACHINE\\", "HKLM\\", "HKEY_USERS\\",          "HKU\\",  "HKEY_PERFORMANCE_DATA\\", "HKPD\\",
     "HKEY_DYN_DATA\\",      "HKDD\\",
 };
 
 bool HasRegistryRoot(const char* key) {
   for (const char* root : kRegistryRoots) {
-    if (std::strncmp(key, root, std::strlen(root)) == 0)
-      return true;
+    if (std::strncmp(key, root, std::strlen(root)) == 0) return true;
   }
   return false;
 }
@@ -66,11 +63,9 @@ bool HasRegistryRoot(const char* key) {
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool EqualsNoCase(const char* a, size_t n, const char* b) {
-  if (std::strlen(b) != n)
-    return false;
+  if (std::strlen(b) != n) return false;
   for (size_t i = 0; i < n; ++i) {
-    if (AsciiUpper(a[i]) != b[i])
-      return false;
+    if (AsciiUpper(a[i]) != b[i]) return false;
   }
   return true;
 }
@@ -79,15 +74,12 @@ bool EqualsNoCase(const char* a, size_t n, const char* b) {
 // not a file in that folder.
 bool IsDeviceName(const char* name) {
   size_t n = std::strcspn(name, ".");
-  while (n > 0 && name[n - 1] == ' ')
-    --n;
+  while (n > 0 && name[n - 1] == ' ') --n;
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
   for (const char* device : kDevices) {
-    if (EqualsNoCase(name, n, device))
-      return true;
+    if (EqualsNoCase(name, n, device)) return true;
   }
-  if (n == 4 && name[3] >= '0' && name[3] <= '9')
-    return EqualsNoCase(name, 3, "COM") || EqualsNoCase(name, 3, "LPT");
+  if (n == 4 && name[3] >= '0' && name[3] <= '9') return EqualsNoCase(name, 3, "COM") || EqualsNoCase(name, 3, "LPT");
   return false;
 }
 
@@ -111,14 +103,12 @@ std::string Printable(const char* text) {
       out += static_cast<char>(c);
     }
   }
-  if (text[i] != '\0')
-    out += "...";
+  if (text[i] != '\0') out += "...";
   return out;
 }
 
 void RemoveOneTrailingBackslash(std::string* folder) {
-  if (!folder->empty() && folder->back() == '\\')
-    folder->pop_back();
+  if (!folder->empty() && folder->back() == '\\') folder->pop_back();
 }
 
 }  // namespace
@@ -128,8 +118,7 @@ struct CPatchScript::Failure {};
 
 uint32_t ScriptParseDecimal(const char* text) {
   uint32_t value = 0;
-  if (!text)
-    return 0;
+  if (!text) return 0;
   for (; *text >= '0' && *text <= '9'; ++text)
     value = value * 10u + static_cast<uint32_t>(*text - '0');  // wraps modulo 2^32 on purpose
   return value;
@@ -137,8 +126,7 @@ uint32_t ScriptParseDecimal(const char* text) {
 
 uint32_t ScriptParseHex(const char* text) {
   uint32_t value = 0;
-  if (!text)
-    return 0;
+  if (!text) return 0;
   for (;; ++text) {
     uint32_t digit;
     if (*text >= '0' && *text <= '9')
@@ -155,15 +143,12 @@ uint32_t ScriptParseHex(const char* text) {
 }
 
 bool IsBareFileName(const char* name) {
-  if (!name)
-    return false;
+  if (!name) return false;
   bool onlyDotsAndBlanks = true;
   for (const char* p = name; *p; ++p) {
     const unsigned char c = static_cast<unsigned char>(*p);
-    if (c < 0x20 || c == 0x7F || std::strchr("\\/:<>\"|?*", c) != nullptr)
-      return false;
-    if (c != '.' && c != ' ')
-      onlyDotsAndBlanks = false;
+    if (c < 0x20 || c == 0x7F || std::strchr("\\/:<>\"|?*", c) != nullptr) return false;
+    if (c != '.' && c != ' ') onlyDotsAndBlanks = false;
   }
   // Also refuses the empty name: the folder itself is no file.
   return !onlyDotsAndBlanks && !IsDeviceName(name);
@@ -171,8 +156,7 @@ bool IsBareFileName(const char* name) {
 
 CPatchScript::CPatchScript(CScriptHost& host) : m_host(host) {}
 
-void CPatchScript::BeginText(const char* text, const std::string& downloadFolder,
-                             const std::string& gameFolder) {
+void CPatchScript::BeginText(const char* text, const std::string& downloadFolder, const std::string& gameFolder) {
   m_text = text ? text : "";
   m_pos = 0;
   m_line = 1;
@@ -184,15 +168,13 @@ void CPatchScript::BeginText(const char* text, const std::string& downloadFolder
 
 int CPatchScript::RunScript(const char* text, uint32_t serviceId, uint32_t componentId) {
   m_error.clear();
-  if (!text)
-    return kScriptDone;
+  if (!text) return kScriptDone;
   m_serviceId = serviceId;
   m_componentId = componentId;
 
   // The folders are read afresh for every run.
   std::string download = m_host.GetDownloadFolder();
-  if (download.empty())
-    download = m_host.GetTempFolder();
+  if (download.empty()) download = m_host.GetTempFolder();
   RemoveOneTrailingBackslash(&download);
   std::string game = m_host.GetGameFolder();
   RemoveOneTrailingBackslash(&game);
@@ -200,8 +182,7 @@ int CPatchScript::RunScript(const char* text, uint32_t serviceId, uint32_t compo
 
   while (m_text[m_pos] != '\0') {
     const int r = ScriptDispatch();
-    if (r != 0)
-      return r;
+    if (r != 0) return r;
   }
   return kScriptDone;
 }
@@ -212,8 +193,7 @@ int CPatchScript::ScriptNextToken() {
   bool quoteOpen = false;
   for (;;) {
     const char c = m_text[m_pos];
-    if (c == '\0')
-      break;
+    if (c == '\0') break;
     if (c == '\n') {
       // Only the line feed ends a line (a carriage return is an ordinary
       // character), also inside an open quote.
@@ -226,10 +206,8 @@ int CPatchScript::ScriptNextToken() {
       break;
     }
     if (!quoteOpen && (c == ' ' || c == '\t')) {
-      while (m_text[m_pos] == ' ' || m_text[m_pos] == '\t')
-        ++m_pos;
-      if (length == 0)
-        continue;
+      while (m_text[m_pos] == ' ' || m_text[m_pos] == '\t') ++m_pos;
+      if (length == 0) continue;
       break;
     }
     if (c == '"') {
@@ -245,29 +223,25 @@ int CPatchScript::ScriptNextToken() {
       }
       // A quote inside a word is an ordinary character.
     }
-    if (length == kScriptTokenMax)
-      break;  // the rest starts the next token
+    if (length == kScriptTokenMax) break;  // the rest starts the next token
     m_token[length++] = c;
     ++m_pos;
   }
   m_token[length] = '\0';
-  if (kind == kScriptTokenString)
-    return kScriptTokenString;
+  if (kind == kScriptTokenString) return kScriptTokenString;
   return length != 0 ? kScriptTokenWord : kScriptTokenEnd;
 }
 
 void CPatchScript::ScriptSkipLine() {
   for (;;) {
     const int kind = ScriptNextToken();
-    if (kind == kScriptTokenEnd || kind == kScriptTokenEndOfLine)
-      return;
+    if (kind == kScriptTokenEnd || kind == kScriptTokenEndOfLine) return;
   }
 }
 
 std::string CPatchScript::ScriptExpandVars(const char* text) const {
   std::string out;
-  if (!text)
-    return out;
+  if (!text) return out;
   for (const char* p = text; *p;) {
     if (p[0] == '$') {
       const std::string* folder = nullptr;
@@ -284,8 +258,7 @@ std::string CPatchScript::ScriptExpandVars(const char* text) const {
     }
     out += *p++;
   }
-  if (out.size() > kScriptTokenMax)
-    out.resize(kScriptTokenMax);
+  if (out.size() > kScriptTokenMax) out.resize(kScriptTokenMax);
   return out;
 }
 
@@ -294,16 +267,13 @@ void CPatchScript::Fail(const char* reason, const std::string& nearText) {
   std::snprintf(line, sizeof line, "line %u: ", static_cast<unsigned>(m_commandLine));
   m_error = line;
   m_error += reason;
-  if (!nearText.empty())
-    m_error += " near " + nearText;
+  if (!nearText.empty()) m_error += " near " + nearText;
   throw Failure();
 }
 
 void CPatchScript::FailNearToken(const char* reason, int kind) {
-  if (kind == kScriptTokenEnd)
-    Fail(reason, "<end of text>");
-  if (kind == kScriptTokenEndOfLine)
-    Fail(reason, "<end of line>");
+  if (kind == kScriptTokenEnd) Fail(reason, "<end of text>");
+  if (kind == kScriptTokenEndOfLine) Fail(reason, "<end of line>");
   Fail(reason, "'" + Printable(m_token) + "'");
 }
 
@@ -319,8 +289,7 @@ int CPatchScript::ScriptDispatch() {
 int CPatchScript::Dispatch() {
   m_commandLine = m_line;
   const int kind = ScriptNextToken();
-  if (kind == kScriptTokenEnd || kind == kScriptTokenEndOfLine)
-    return 0;  // an empty line
+  if (kind == kScriptTokenEnd || kind == kScriptTokenEndOfLine) return 0;  // an empty line
 
   const int keyword = FindKeyword(m_token);
   switch (keyword) {
@@ -361,8 +330,7 @@ int CPatchScript::NextArgument(const char* command) {
 // After the last argument: surplus arguments on the line are ignored.
 void CPatchScript::EndOfCommand() {
   const int kind = ScriptNextToken();
-  if (kind != kScriptTokenEnd && kind != kScriptTokenEndOfLine)
-    ScriptSkipLine();
+  if (kind != kScriptTokenEnd && kind != kScriptTokenEndOfLine) ScriptSkipLine();
 }
 
 int CPatchScript::DoHttpGet() {
@@ -381,8 +349,7 @@ int CPatchScript::DoHttpGet() {
   const std::string name = url.substr(url.rfind('/') + 1);
   if (!IsBareFileName(name.c_str()))
     Fail("HTTPGET: not a file name in the download folder", "'" + Printable(name.c_str()) + "'");
-  if (m_downloadFolder.empty())
-    Fail("HTTPGET: no download folder", "'" + Printable(name.c_str()) + "'");
+  if (m_downloadFolder.empty()) Fail("HTTPGET: no download folder", "'" + Printable(name.c_str()) + "'");
   const std::string target = m_downloadFolder + "\\" + name;
   if (m_host.DownloadFile(url.c_str(), target.c_str(), size, crc) != 1)
     Fail("HTTPGET: download failed", "'" + Printable(url.c_str()) + "'");
@@ -392,13 +359,10 @@ int CPatchScript::DoHttpGet() {
 // Why a program name is refused for CALL and EXEC (null when it is not), or
 // the path it runs from.
 const char* CPatchScript::MakeProgramPath(const std::string& name, std::string* path) const {
-  if (!IsBareFileName(name.c_str()))
-    return "not a file name in the download folder";
-  if (m_downloadFolder.empty())
-    return "no download folder";
+  if (!IsBareFileName(name.c_str())) return "not a file name in the download folder";
+  if (m_downloadFolder.empty()) return "no download folder";
   *path = m_downloadFolder;
-  if (path->back() != '\\')
-    *path += '\\';
+  if (path->back() != '\\') *path += '\\';
   *path += name;
   return nullptr;
 }
@@ -407,8 +371,7 @@ const char* CPatchScript::MakeProgramPath(const std::string& name, std::string* 
 // folder without its trailing backslash, except that a drive's root keeps
 // it ("C:" alone would mean the drive's current folder).
 std::string CPatchScript::WorkingFolder() const {
-  if (m_downloadFolder.size() == 2 && m_downloadFolder[1] == ':')
-    return m_downloadFolder + "\\";
+  if (m_downloadFolder.size() == 2 && m_downloadFolder[1] == ':') return m_downloadFolder + "\\";
   return m_downloadFolder;
 }
 
@@ -452,15 +415,13 @@ int CPatchScript::DoExec() {
 int CPatchScript::DoSetVersion(bool latest) {
   // Without its number the line is an empty statement.
   const int kind = ScriptNextToken();
-  if (kind == kScriptTokenEnd || kind == kScriptTokenEndOfLine)
-    return 0;
+  if (kind == kScriptTokenEnd || kind == kScriptTokenEndOfLine) return 0;
   const uint32_t version = ScriptParseDecimal(m_token);
   const std::string shown = "'" + Printable(m_token) + "'";
   EndOfCommand();
   const int accepted = latest ? m_host.SetLatestVersion(m_serviceId, m_componentId, version)
                               : m_host.SetNextVersion(m_serviceId, m_componentId, version);
-  if (accepted != 1)
-    Fail(latest ? "LATESTVER: version not accepted" : "NEXTVER: version not accepted", shown);
+  if (accepted != 1) Fail(latest ? "LATESTVER: version not accepted" : "NEXTVER: version not accepted", shown);
   return 0;
 }
 
@@ -471,8 +432,7 @@ int CPatchScript::DoUnsupported(int keyword) {
   switch (keyword) {
     case kKwVersion: {
       const int kind = ScriptNextToken();
-      if (kind == kScriptTokenEnd || kind == kScriptTokenEndOfLine)
-        return 0;  // VERSION alone is an empty statement
+      if (kind == kScriptTokenEnd || kind == kScriptTokenEndOfLine) return 0;  // VERSION alone is an empty statement
       EndOfCommand();
       break;
     }
@@ -490,8 +450,7 @@ int CPatchScript::DoUnsupported(int keyword) {
     case kKwDecompress: {
       NextArgument(command);
       const int kind = ScriptNextToken();  // the destination is optional
-      if (kind != kScriptTokenEnd && kind != kScriptTokenEndOfLine)
-        EndOfCommand();
+      if (kind != kScriptTokenEnd && kind != kScriptTokenEndOfLine) EndOfCommand();
       break;
     }
     case kKwEncode:
@@ -501,8 +460,7 @@ int CPatchScript::DoUnsupported(int keyword) {
       break;
     case kKwRegEdit:
       NextArgument(command);
-      if (!HasRegistryRoot(m_token))
-        Fail("REGEDIT: unknown registry root", "'" + Printable(m_token) + "'");
+      if (!HasRegistryRoot(m_token)) Fail("REGEDIT: unknown registry root", "'" + Printable(m_token) + "'");
       NextArgument(command);
       NextArgument(command);
       EndOfCommand();
@@ -519,11 +477,9 @@ int CPatchScript::DoUnsupported(int keyword) {
   Fail("command not supported", std::string("'") + command + "'");
 }
 
-int RunScript(const char* text, uint32_t serviceId, uint32_t componentId, CScriptHost& host,
-              std::string* error) {
+int RunScript(const char* text, uint32_t serviceId, uint32_t componentId, CScriptHost& host, std::string* error) {
   CPatchScript script(host);
   const int result = script.RunScript(text, serviceId, componentId);
-  if (error)
-    *error = script.GetLastError();
+  if (error) *error = script.GetLastError();
   return result;
 }

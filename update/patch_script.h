@@ -21,7 +21,7 @@ enum ScriptTokenKind : int {
   kScriptTokenEnd = 0,         // end of the text
   kScriptTokenEndOfLine = 10,  // a line feed
   kScriptTokenWord = 257,
-  kScriptTokenString = 258,    // a quoted string, also an empty one
+  kScriptTokenString = 258,  // a quoted string, also an empty one
 };
 
 // A token holds at most this many characters; a longer word goes on in the
@@ -61,8 +61,7 @@ class CScriptHost {
 
   // Fetches url into targetPath and checks its size and CRC-32 (retrying as
   // the user asks): 1 when the file is there and right, 0 otherwise.
-  virtual int DownloadFile(const char* url, const char* targetPath, uint32_t size,
-                           uint32_t crc) = 0;
+  virtual int DownloadFile(const char* url, const char* targetPath, uint32_t size, uint32_t crc) = 0;
   // Starts path with folder as its parameters and working folder (none when
   // folder is empty), keeps the launcher hidden and waits for its end.
   virtual ScriptCallResult RunProgramAndWait(const char* path, const char* folder) = 0;

@@ -13,8 +13,7 @@ class CProcessHandle {
  public:
   explicit CProcessHandle(HANDLE handle) : m_handle(handle) {}
   ~CProcessHandle() {
-    if (m_handle)
-      ::CloseHandle(m_handle);
+    if (m_handle) ::CloseHandle(m_handle);
   }
   CProcessHandle(const CProcessHandle&) = delete;
   CProcessHandle& operator=(const CProcessHandle&) = delete;
@@ -52,13 +51,10 @@ void WaitUntilReady(HANDLE process, DWORD limitMs, QuitSeen* quit) {
   const DWORD start = ::GetTickCount();
   for (;;) {
     const DWORD elapsed = ::GetTickCount() - start;  // unsigned: right across the wrap
-    if (elapsed >= limitMs)
-      return;
+    if (elapsed >= limitMs) return;
     const DWORD result = ::WaitForInputIdle(process, std::min(kSliceMs, limitMs - elapsed));
-    if (result != WAIT_TIMEOUT)
-      return;  // ready, or it never can be
-    if (::WaitForSingleObject(process, 0) == WAIT_OBJECT_0)
-      return;  // already over
+    if (result != WAIT_TIMEOUT) return;                              // ready, or it never can be
+    if (::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return;  // already over
     DispatchPending(quit);
   }
 }
@@ -81,35 +77,30 @@ void FillExecuteInfo(SHELLEXECUTEINFOA* info, const char* path, const char* fold
 }  // namespace
 
 void HideApplicationWindows(HWND mainWnd) {
-  if (!mainWnd)
-    return;
+  if (!mainWnd) return;
   ::ShowOwnedPopups(mainWnd, FALSE);
   ::ShowWindow(mainWnd, SW_HIDE);
   ::SetWindowPos(mainWnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void ShowApplicationWindows(HWND mainWnd) {
-  if (!mainWnd)
-    return;
+  if (!mainWnd) return;
   ::ShowWindow(mainWnd, SW_SHOW);
   ::UpdateWindow(mainWnd);
   ::SetForegroundWindow(mainWnd);
   ::ShowOwnedPopups(mainWnd, TRUE);
 }
 
-ScriptCallResult RunProgramAndWait(const char* path, const char* folder, HWND mainWnd,
-                                   DWORD idleWaitMs) {
+ScriptCallResult RunProgramAndWait(const char* path, const char* folder, HWND mainWnd, DWORD idleWaitMs) {
   SHELLEXECUTEINFOA info;
   FillExecuteInfo(&info, path, folder);
   info.fMask |= SEE_MASK_NOCLOSEPROCESS;
   info.nShow = SW_SHOWDEFAULT;
-  if (!::ShellExecuteExA(&info))
-    return ScriptCallResult::kStartFailed;
+  if (!::ShellExecuteExA(&info)) return ScriptCallResult::kStartFailed;
   CProcessHandle process(info.hProcess);
   // A document opened by a program that was already running gives no
   // process to wait for.
-  if (!process.Get())
-    return ScriptCallResult::kWaitFailed;
+  if (!process.Get()) return ScriptCallResult::kWaitFailed;
 
   QuitSeen quit;
   WaitUntilReady(process.Get(), idleWaitMs, &quit);
@@ -121,8 +112,7 @@ ScriptCallResult RunProgramAndWait(const char* path, const char* folder, HWND ma
   for (;;) {
     DispatchPending(&quit);
     HANDLE handle = process.Get();
-    const DWORD wait =
-        ::MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    const DWORD wait = ::MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (wait == WAIT_OBJECT_0) {
       result = ScriptCallResult::kEnded;
       break;
@@ -134,8 +124,7 @@ ScriptCallResult RunProgramAndWait(const char* path, const char* folder, HWND ma
   }
 
   ShowApplicationWindows(mainWnd);
-  if (quit.seen)
-    ::PostQuitMessage(static_cast<int>(quit.code));
+  if (quit.seen) ::PostQuitMessage(static_cast<int>(quit.code));
   return result;
 }
 
@@ -149,8 +138,7 @@ BOOL StartProgram(const char* path, const char* folder) {
 std::string CScriptHostWin::GetTempFolder() {
   char buffer[MAX_PATH + 1] = {};
   const DWORD n = ::GetTempPathA(sizeof buffer, buffer);
-  if (n == 0 || n >= sizeof buffer)
-    return std::string();
+  if (n == 0 || n >= sizeof buffer) return std::string();
   return std::string(buffer, n);
 }
 
@@ -158,13 +146,9 @@ ScriptCallResult CScriptHostWin::RunProgramAndWait(const char* path, const char*
   return ::RunProgramAndWait(path, folder, GetApplicationWindow(), m_idleWaitMs);
 }
 
-int CScriptHostWin::StartProgram(const char* path, const char* folder) {
-  return ::StartProgram(path, folder) ? 1 : 0;
-}
+int CScriptHostWin::StartProgram(const char* path, const char* folder) { return ::StartProgram(path, folder) ? 1 : 0; }
 
-void CScriptHostWin::ShowMessage(uint32_t stringId) {
-  AfxMessageBox(static_cast<UINT>(stringId), MB_ICONEXCLAMATION);
-}
+void CScriptHostWin::ShowMessage(uint32_t stringId) { AfxMessageBox(static_cast<UINT>(stringId), MB_ICONEXCLAMATION); }
 
 HWND CScriptHostWin::GetApplicationWindow() {
   CWnd* main = AfxGetMainWnd();

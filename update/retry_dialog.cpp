@@ -9,8 +9,8 @@ constexpr uint32_t kSelfRetrySeconds = 60;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CRetryCancelDialog, CDialog)
-  ON_BN_CLICKED(IDRETRY, OnRetry)
-  ON_WM_TIMER()
+ON_BN_CLICKED(IDRETRY, OnRetry)
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 CRetryCancelDialog::CRetryCancelDialog(const char* message, CWnd* pParent)
@@ -24,10 +24,8 @@ void CRetryCancelDialog::DoDataExchange(CDataExchange* pDX) {
 BOOL CRetryCancelDialog::OnInitDialog() {
   CDialog::OnInitDialog();
   CString title;
-  if (title.LoadString(IDS_APP_TITLE))
-    SetWindowText(title);
-  SendDlgItemMessage(IDC_RETRY_ICON, STM_SETICON,
-                     reinterpret_cast<WPARAM>(::LoadIconA(nullptr, IDI_WARNING)), 0);
+  if (title.LoadString(IDS_APP_TITLE)) SetWindowText(title);
+  SendDlgItemMessage(IDC_RETRY_ICON, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, IDI_WARNING)), 0);
   SetTimer(kSelfRetryTimer, 1000);
   m_timer.Start();
   return TRUE;

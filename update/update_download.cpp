@@ -34,28 +34,25 @@ class CScreenQuestions : public CDownloadQuestions {
 
 BOOL CrcOfFile(const char* path, uint32_t* crc) {
   CCrc32 sum;
-  if (!sum.UpdateFromFile(path))
-    return FALSE;
+  if (!sum.UpdateFromFile(path)) return FALSE;
   *crc = sum.GetValue();
   return TRUE;
 }
 
 }  // namespace
 
-BOOL CQuorlLauncherUpdateView::DownloadWithRetry(const char* url, const char* path, uint32_t size,
-                                                 uint32_t crc) {
+BOOL CQuorlLauncherUpdateView::DownloadWithRetry(const char* url, const char* path, uint32_t size, uint32_t crc) {
   const HWND self = m_hWnd;
   return RunDownloadAttempts([&](BOOL reload) {
     // A screen that went away during a question has taken this object
     // with it.
-    if (!::IsWindow(self))
-      return static_cast<int>(kDownloadGiveUp);
+    if (!::IsWindow(self)) return static_cast<int>(kDownloadGiveUp);
     return DownloadFile(url, path, size, crc, reload);
   });
 }
 
-int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, uint32_t size,
-                                           uint32_t crc, BOOL reload) {
+int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, uint32_t size, uint32_t crc,
+                                           BOOL reload) {
   m_nEndCode = kEndCodeRunning;
   m_nEndValue = 0;
   m_bTransferStarted = FALSE;
@@ -106,8 +103,7 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
       delete session;
       return kDownloadGiveUp;
     }
-    if (quit)
-      break;
+    if (quit) break;
     if (!stopAsked) {
       if (m_bCancelRequested) {
         session->StopLocked();
@@ -122,8 +118,7 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
       m_wndCancel.EnableWindow(TRUE);
       cancelEnabled = TRUE;
     }
-    if (m_nEndCode != kEndCodeRunning)
-      break;
+    if (m_nEndCode != kEndCodeRunning) break;
   }
 
   KillTimer(kBusyDotsTimer);
@@ -145,8 +140,7 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
     }
   }
   // The program is quitting: no questions.
-  if (quit)
-    return kDownloadGiveUp;
+  if (quit) return kDownloadGiveUp;
 
   if (m_bCancelRequested)
     m_nEndCode = kEndCodeStopped;

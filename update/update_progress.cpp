@@ -33,8 +33,7 @@ CString FormatByteProgress(uint32_t received, uint32_t length, bool finished) {
 }
 
 int ProgressPercent(uint32_t received, uint32_t length, bool finished) {
-  if (length == 0)
-    return finished ? 100 : 0;
+  if (length == 0) return finished ? 100 : 0;
   // In 64 bits: received * 100 overflows 32 bits from 42 MB on, and as a
   // signed MulDiv a file past 2 GB would go negative.  Rounded like MulDiv.
   const uint64_t percent = (static_cast<uint64_t>(received) * 100u + length / 2u) / length;
@@ -45,16 +44,13 @@ int ProgressPercent(uint32_t received, uint32_t length, bool finished) {
 RemainingTime EstimateRemainingTime(uint32_t elapsedMs, uint32_t received, uint32_t length) {
   RemainingTime result;
   const uint32_t seconds = elapsedMs / 1000u;
-  if (seconds == 0)
-    return result;
+  if (seconds == 0) return result;
   // Fewer bytes than seconds rounds the speed down to nothing: no
   // estimate rather than a division by zero.
   const uint32_t speed = received / seconds;
-  if (speed == 0)
-    return result;
+  if (speed == 0) return result;
   // Without a length there is nothing to count down from.
-  if (length == 0)
-    return result;
+  if (length == 0) return result;
   // Signed and in 64 bits, so that a length past 2 GB is not taken for a
   // negative rest; more received than announced counts as none left.
   const int64_t left = static_cast<int64_t>(length) - static_cast<int64_t>(received);
@@ -77,15 +73,13 @@ int NextBusyDotCount(int dots) { return dots > 15 ? 0 : dots + 1; }
 
 CString BusyLabel(const char* label, int dots) {
   CString text(label);
-  if (dots > 0)
-    text += CString('.', dots);
+  if (dots > 0) text += CString('.', dots);
   return text;
 }
 
 CString FormatWithInts(const char* format, const int* args, int count) {
   CString text;
-  if (format == nullptr)
-    return text;
+  if (format == nullptr) return text;
   int next = 0;
   for (const char* p = format; *p != '\0';) {
     if (p[0] == '%' && p[1] == 'd') {

@@ -32,16 +32,14 @@ SequenceEnd FailedUpdate(CUpdateSequenceHost& host) {
 // its own message and the launcher ends all the same.
 SequenceEnd StartTheGame(CUpdateSequenceHost& host) {
   host.SetStatusString(0, true);
-  if (!host.InitDeviceOrReport())
-    return Back(host);
+  if (!host.InitDeviceOrReport()) return Back(host);
   host.StartClient();
   return Exit(host);
 }
 
 SequenceEnd AfterCheck(int check, CUpdateSequenceHost& host, bool* goOn) {
   *goOn = check == kCheckDone;
-  if (check == kCheckDone)
-    return SequenceEnd::kReturn;
+  if (check == kCheckDone) return SequenceEnd::kReturn;
   // A failed check has shown its message; a window that went away (or a
   // quitting application) ends the run without a word.
   return check == kCheckGone ? SequenceEnd::kReturn : Back(host);
@@ -53,8 +51,7 @@ SequenceEnd RunUpdateSequence(CUpdateSequenceHost& host) {
   host.SetStatusString(kStatusCheckingId, true);
   bool goOn = false;
   SequenceEnd end = AfterCheck(host.CheckVersion(0), host, &goOn);
-  if (!goOn)
-    return end;
+  if (!goOn) return end;
 
   // The launcher first: a new launcher may be needed to update the game.
   if (host.HasUpdateScript(kLauncherComponent)) {
@@ -62,16 +59,13 @@ SequenceEnd RunUpdateSequence(CUpdateSequenceHost& host) {
     host.SetStatusString(kStatusUpdatingId, false);
     host.ShowInstalledVersion(host.GetInstalledLauncherVersion());
     const PatchResult p = host.RunPatch(kLauncherComponent);
-    if (p == kPatchHandedOver)
-      return Exit(host);  // the new launcher carries on
-    if (p == kPatchFailed)
-      return FailedUpdate(host);
+    if (p == kPatchHandedOver) return Exit(host);  // the new launcher carries on
+    if (p == kPatchFailed) return FailedUpdate(host);
     // No script after all, or one that ran to its end: the game entry of the
     // first check still stands.
   }
 
-  if (!host.HasUpdateScript(kGameComponent))
-    return StartTheGame(host);
+  if (!host.HasUpdateScript(kGameComponent)) return StartTheGame(host);
 
   // The announced versions are cleared once: a NEXTVER or LATESTVER of an
   // earlier step stays in force until a later script announces another.
@@ -84,26 +78,22 @@ SequenceEnd RunUpdateSequence(CUpdateSequenceHost& host) {
     const PatchResult p = host.RunPatch(kGameComponent);
     // No script, a failed command, or a program that wants to take over in
     // the middle of the game's update: all count as a failed update.
-    if (p != kPatchRanToEnd)
-      break;
+    if (p != kPatchRanToEnd) break;
     v = host.GetInstalledGameVersion();
     if (v == previous) {
-      if (host.ShowMessage(kVersionUnchangedId, kMbYesNo | kMbIconExclamation) != kIdYes)
-        break;
+      if (host.ShowMessage(kVersionUnchangedId, kMbYesNo | kMbIconExclamation) != kIdYes) break;
       // Yes: the same version is checked again and its script tried anew.
     } else {
       if (v != host.GetNextVersion()) {
         host.ShowMessage(kVersionAstrayId, kMbIconExclamation);
         return Exit(host);
       }
-      if (v >= host.GetLatestVersion())
-        return StartTheGame(host);
+      if (v >= host.GetLatestVersion()) return StartTheGame(host);
     }
     host.ShowInstalledVersion(v);
     host.ClearStepTexts();
     end = AfterCheck(host.CheckVersion(v), host, &goOn);
-    if (!goOn)
-      return end;
+    if (!goOn) return end;
   }
   return FailedUpdate(host);
 }

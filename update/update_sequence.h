@@ -26,7 +26,7 @@ constexpr uint32_t kVersionAstrayId = 21103;
 enum PatchResult {
   kPatchNoScript = 0,  // the version table holds no script for it
   kPatchRanToEnd = 1,
-  kPatchFailed = 2,    // a command failed (its message was shown)
+  kPatchFailed = 2,      // a command failed (its message was shown)
   kPatchHandedOver = 3,  // EXEC started a program that takes over
 };
 

@@ -44,14 +44,12 @@ bool IsUpdateSequenceRunning() { return g_sequenceRunning; }
 bool IsUpdateSequenceRunningOn(HWND view) { return g_sequenceRunning && view != nullptr && view == g_runningView; }
 
 bool RunUpdateSequenceOn(CQuorlLauncherUpdateView* view) {
-  if (view == nullptr)
-    return false;
+  if (view == nullptr) return false;
   const HWND self = view->GetSafeHwnd();
   if (g_sequenceRunning) {
     // The running screen's own second start is dropped; a new screen's
     // start waits until the old sequence has unwound.
-    if (self != g_runningView)
-      g_pendingStart = self;
+    if (self != g_runningView) g_pendingStart = self;
     return false;
   }
   {
@@ -61,8 +59,7 @@ bool RunUpdateSequenceOn(CQuorlLauncherUpdateView* view) {
   }
   const HWND pending = g_pendingStart;
   g_pendingStart = nullptr;
-  if (pending != nullptr && pending != self && ::IsWindow(pending))
-    ::PostMessageA(pending, kStartUpdateMessage, 0, 0);
+  if (pending != nullptr && pending != self && ::IsWindow(pending)) ::PostMessageA(pending, kStartUpdateMessage, 0, 0);
   return true;
 }
 
@@ -72,25 +69,21 @@ CUpdateSequenceHostWin::CUpdateSequenceHostWin(CQuorlLauncherUpdateView* view)
 CQuorlLauncherUpdateView* CUpdateSequenceHostWin::View() const {
   // A view deletes itself with its window: the permanent map tells whether
   // this one still lives.
-  if (m_hView == nullptr || !::IsWindow(m_hView) || CWnd::FromHandlePermanent(m_hView) != m_pView)
-    return nullptr;
+  if (m_hView == nullptr || !::IsWindow(m_hView) || CWnd::FromHandlePermanent(m_hView) != m_pView) return nullptr;
   return m_pView;
 }
 
 void CUpdateSequenceHostWin::SetStatusString(uint32_t stringId, bool hideDetails) {
-  if (CQuorlLauncherUpdateView* view = View())
-    view->SetStatusString(stringId, hideDetails ? TRUE : FALSE);
+  if (CQuorlLauncherUpdateView* view = View()) view->SetStatusString(stringId, hideDetails ? TRUE : FALSE);
 }
 
 void CUpdateSequenceHostWin::ShowInstalledVersion(uint32_t version) {
-  if (CQuorlLauncherUpdateView* view = View())
-    view->ShowVersion(version, IDC_UPDATE_CURRENT);
+  if (CQuorlLauncherUpdateView* view = View()) view->ShowVersion(version, IDC_UPDATE_CURRENT);
 }
 
 void CUpdateSequenceHostWin::ClearStepTexts() {
   CQuorlLauncherUpdateView* view = View();
-  if (!view)
-    return;
+  if (!view) return;
   view->SetDlgItemText(IDC_UPDATE_NEXT, "");
   view->SetDlgItemText(IDC_UPDATE_BYTES, "");
   view->SetDlgItemText(IDC_UPDATE_REMAINING, "");
@@ -98,8 +91,7 @@ void CUpdateSequenceHostWin::ClearStepTexts() {
 }
 
 int CUpdateSequenceHostWin::CheckVersion(uint32_t version) {
-  if (!View())
-    return kCheckGone;
+  if (!View()) return kCheckGone;
   return RunVersionCheck(m_hView, version);
 }
 
@@ -111,14 +103,12 @@ bool CUpdateSequenceHostWin::HasUpdateScript(uint32_t component) {
 PatchResult CUpdateSequenceHostWin::RunPatch(uint32_t component) {
   const uint32_t service = GetAppServiceId();
   const CVersionUpdateInfo* info = g_versionUpdateInfoList.Find(service, component);
-  if (info == nullptr || !info->HasScript())
-    return kPatchNoScript;
+  if (info == nullptr || !info->HasScript()) return kPatchNoScript;
   // The frame hands the screen the scripts' host; a screen made without one
   // cannot run a script.
   CQuorlLauncherUpdateView* view = View();
   CScriptHost* scriptHost = view ? view->GetScriptHost() : nullptr;
-  if (scriptHost == nullptr)
-    return kPatchFailed;
+  if (scriptHost == nullptr) return kPatchFailed;
   // The table may be rebuilt by a later check, never while the script runs:
   // the sequence does not start another check from inside a script.
   CPatchScript script(*scriptHost);
@@ -126,8 +116,7 @@ PatchResult CUpdateSequenceHostWin::RunPatch(uint32_t component) {
 }
 
 void CUpdateSequenceHostWin::ResetScriptVersions() {
-  if (CQuorlLauncherUpdateView* view = View())
-    view->ResetScriptVersions();
+  if (CQuorlLauncherUpdateView* view = View()) view->ResetScriptVersions();
 }
 
 uint32_t CUpdateSequenceHostWin::GetLatestVersion() {
@@ -154,9 +143,7 @@ int CUpdateSequenceHostWin::ShowMessage(uint32_t stringId, uint32_t style) {
   return MessageBoxWithAppTitle(stringId, style);
 }
 
-bool CUpdateSequenceHostWin::InitDeviceOrReport() {
-  return GetLauncherApp()->InitDeviceOrReport() != FALSE;
-}
+bool CUpdateSequenceHostWin::InitDeviceOrReport() { return GetLauncherApp()->InitDeviceOrReport() != FALSE; }
 
 bool CUpdateSequenceHostWin::StartClient() {
   CQuorlLauncherUpdateView* view = View();

@@ -17,14 +17,12 @@
 namespace {
 
 // The controls that show details, in the order they are switched.
-constexpr int kDetailControls[] = {IDC_UPDATE_LATEST,         IDC_UPDATE_CURRENT,
-                                   IDC_UPDATE_NEXT,           IDC_UPDATE_ARROW,
-                                   IDC_UPDATE_LATEST_LABEL,   IDC_UPDATE_CURRENT_LABEL,
-                                   IDC_UPDATE_PROGRESS_LABEL, IDC_UPDATE_BYTES,
-                                   IDC_UPDATE_PROGRESS,       IDC_UPDATE_REMAINING};
+constexpr int kDetailControls[] = {
+    IDC_UPDATE_LATEST,        IDC_UPDATE_CURRENT,        IDC_UPDATE_NEXT,  IDC_UPDATE_ARROW,    IDC_UPDATE_LATEST_LABEL,
+    IDC_UPDATE_CURRENT_LABEL, IDC_UPDATE_PROGRESS_LABEL, IDC_UPDATE_BYTES, IDC_UPDATE_PROGRESS, IDC_UPDATE_REMAINING};
 // The ones emptied when the details are hidden.
-constexpr int kEmptiedControls[] = {IDC_UPDATE_LATEST, IDC_UPDATE_CURRENT, IDC_UPDATE_NEXT,
-                                    IDC_UPDATE_BYTES, IDC_UPDATE_REMAINING};
+constexpr int kEmptiedControls[] = {IDC_UPDATE_LATEST, IDC_UPDATE_CURRENT, IDC_UPDATE_NEXT, IDC_UPDATE_BYTES,
+                                    IDC_UPDATE_REMAINING};
 
 // The versions' font, shared by every update screen of the run and made
 // the first time one is shown.
@@ -38,11 +36,11 @@ CFont& VersionFont() {
 IMPLEMENT_DYNCREATE(CQuorlLauncherUpdateView, CFormView)
 
 BEGIN_MESSAGE_MAP(CQuorlLauncherUpdateView, CFormView)
-  ON_WM_DESTROY()
-  ON_WM_TIMER()
-  ON_BN_CLICKED(IDC_UPDATE_CANCEL, OnCancel)
-  ON_MESSAGE(kStartUpdateMessage, OnStartUpdate)
-  ON_MESSAGE(WM_APP_DOWNLOAD_PROGRESS, OnDownloadProgress)
+ON_WM_DESTROY()
+ON_WM_TIMER()
+ON_BN_CLICKED(IDC_UPDATE_CANCEL, OnCancel)
+ON_MESSAGE(kStartUpdateMessage, OnStartUpdate)
+ON_MESSAGE(WM_APP_DOWNLOAD_PROGRESS, OnDownloadProgress)
 END_MESSAGE_MAP()
 
 CQuorlLauncherUpdateView::CQuorlLauncherUpdateView() : CFormView(IDD_UPDATE_VIEW) {}
@@ -90,28 +88,23 @@ void CQuorlLauncherUpdateView::OnInitialUpdate() {
 void CQuorlLauncherUpdateView::SetStatusTexts(const char* text, BOOL hideDetails) {
   m_wndStatus.SetWindowText(text != nullptr ? text : "");
   for (int id : kDetailControls) {
-    if (CWnd* control = GetDlgItem(id))
-      control->EnableWindow(hideDetails ? FALSE : TRUE);
+    if (CWnd* control = GetDlgItem(id)) control->EnableWindow(hideDetails ? FALSE : TRUE);
   }
   // Cancel is left alone: a click outside a transfer would ask to stop a
   // download that does not exist and the answer would be lost.
   if (hideDetails) {
-    for (int id : kEmptiedControls)
-      SetDlgItemText(id, "");
+    for (int id : kEmptiedControls) SetDlgItemText(id, "");
     m_wndProgress.SetPos(0);
   }
 }
 
 void CQuorlLauncherUpdateView::SetStatusString(UINT id, BOOL hideDetails) {
   CString text;
-  if (id != 0 && !LoadAndFormatWithAppTitle(id, text))
-    text.Empty();
+  if (id != 0 && !LoadAndFormatWithAppTitle(id, text)) text.Empty();
   SetStatusTexts(id != 0 ? text.GetString() : nullptr, hideDetails);
 }
 
-void CQuorlLauncherUpdateView::ShowVersion(uint32_t version, int id) {
-  SetDlgItemText(id, FormatVersion(version));
-}
+void CQuorlLauncherUpdateView::ShowVersion(uint32_t version, int id) { SetDlgItemText(id, FormatVersion(version)); }
 
 int CQuorlLauncherUpdateView::CheckVersion(uint32_t version) { return RunVersionCheck(m_hWnd, version); }
 
@@ -157,18 +150,15 @@ void CQuorlLauncherUpdateView::OnCancel() {
   if (m_pSession == nullptr || m_nEndCode != -1) {
     // No download waits: until the update sequence drives this screen,
     // Cancel is its way back to the launcher screen.
-    if (CWnd* main = AfxGetMainWnd())
-      main->PostMessage(WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
+    if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
     return;
   }
   const HWND self = m_hWnd;
   const int answer = MessageBoxWithAppTitle(IDS_ASK_STOP_DOWNLOAD, MB_YESNO | MB_ICONEXCLAMATION);
   // The screen may have gone while the question was up; then so has this
   // object.
-  if (!::IsWindow(self))
-    return;
-  if (answer == IDYES)
-    m_bCancelRequested = TRUE;
+  if (!::IsWindow(self)) return;
+  if (answer == IDYES) m_bCancelRequested = TRUE;
 }
 
 LRESULT CQuorlLauncherUpdateView::OnStartUpdate(WPARAM, LPARAM) {
@@ -190,8 +180,7 @@ void CQuorlLauncherUpdateView::ShowProgress(uint32_t received, BOOL finished) {
 }
 
 void CQuorlLauncherUpdateView::ShowRemainingTime(uint32_t received) {
-  const RemainingTime estimate =
-      EstimateRemainingTime(TickDiff(m_startTick, UpdateTickNow()), received, m_nLength);
+  const RemainingTime estimate = EstimateRemainingTime(TickDiff(m_startTick, UpdateTickNow()), received, m_nLength);
   CString text;
   text.LoadString(IDS_REMAINING_LABEL);
   if (estimate.valueId != 0) {

@@ -19,50 +19,39 @@ static_assert(kIdYes == IDYES, "the check's answer is Windows' own");
 // ---- the application ----------------------------------------------------------
 // Everything the check needs of the application object, in one place.
 
-uint32_t GetAppServiceId()
-{
-    return GetLauncherApp()->GetServiceId();
+uint32_t GetAppServiceId() { return GetLauncherApp()->GetServiceId(); }
+
+void GetLoginServerAddress(CString& host, uint16_t& port) {
+  CQuorlLauncherApp* app = GetLauncherApp();
+  const char* defaultHost = app->GetDefaultLoginHost();
+  const CString server = app->GetProfileString("Login", "Server", defaultHost);
+  ParseLoginServerAddress(server, defaultHost, GetPortalHost(), GetPortalPort(), host, port);
 }
 
-void GetLoginServerAddress(CString& host, uint16_t& port)
-{
-    CQuorlLauncherApp* app = GetLauncherApp();
-    const char* defaultHost = app->GetDefaultLoginHost();
-    const CString server = app->GetProfileString("Login", "Server", defaultHost);
-    ParseLoginServerAddress(server, defaultHost, GetPortalHost(), GetPortalPort(), host, port);
+BOOL ReadInstalledVersions(uint32_t& game, uint32_t& launcher) {
+  CMMORPGBaseVersionInfo store;
+  game = launcher = 0;
+  return store.ReadVersions(GetAppServiceId(), &game, &launcher, 0) != 0 ? TRUE : FALSE;
 }
 
-BOOL ReadInstalledVersions(uint32_t& game, uint32_t& launcher)
-{
-    CMMORPGBaseVersionInfo store;
-    game = launcher = 0;
-    return store.ReadVersions(GetAppServiceId(), &game, &launcher, 0) != 0 ? TRUE : FALSE;
+uint32_t GetInstalledGameVersion(BOOL& failed) {
+  uint32_t game = 0, launcher = 0;
+  failed = ReadInstalledVersions(game, launcher) ? FALSE : TRUE;
+  return failed ? 0 : game;
 }
 
-uint32_t GetInstalledGameVersion(BOOL& failed)
-{
-    uint32_t game = 0, launcher = 0;
-    failed = ReadInstalledVersions(game, launcher) ? FALSE : TRUE;
-    return failed ? 0 : game;
+uint32_t GetInstalledLauncherVersion(BOOL& failed) {
+  uint32_t game = 0, launcher = 0;
+  failed = ReadInstalledVersions(game, launcher) ? FALSE : TRUE;
+  return failed ? 0 : launcher;
 }
 
-uint32_t GetInstalledLauncherVersion(BOOL& failed)
-{
-    uint32_t game = 0, launcher = 0;
-    failed = ReadInstalledVersions(game, launcher) ? FALSE : TRUE;
-    return failed ? 0 : launcher;
+void PostBackToLauncher() {
+  if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
 }
 
-void PostBackToLauncher()
-{
-    if (CWnd* main = AfxGetMainWnd())
-        main->PostMessage(WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
-}
-
-void PostAppExit()
-{
-    if (CWnd* main = AfxGetMainWnd())
-        main->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
+void PostAppExit() {
+  if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
 }
 
 // ---- message boxes ------------------------------------------------------------
@@ -71,124 +60,83 @@ namespace {
 
 CheckMessageBoxHook g_boxHook = nullptr;
 
-int Box(const char* text, UINT style)
-{
-    if (g_boxHook != nullptr)
-        return g_boxHook(text, style);
-    return AfxMessageBox(text, style);
+int Box(const char* text, UINT style) {
+  if (g_boxHook != nullptr) return g_boxHook(text, style);
+  return AfxMessageBox(text, style);
 }
 
 }  // namespace
 
-void SetCheckMessageBoxHook(CheckMessageBoxHook hook)
-{
-    g_boxHook = hook;
-}
+void SetCheckMessageBoxHook(CheckMessageBoxHook hook) { g_boxHook = hook; }
 
-CString NoticeToAnsi(const char* utf8, size_t length)
-{
-    if (utf8 == nullptr || length == 0)
-        return CString();
-    // The notice holds at most 8,192 bytes: its UTF-16 form at most as many
-    // units, its ANSI form at most two bytes for each.
-    const int n = static_cast<int>(length);
-    const int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8, n, nullptr, 0);
-    if (units <= 0)
-        return CString();
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8, n, &wide[0], units);
-    const int bytes = ::WideCharToMultiByte(CP_THREAD_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return CString();
-    std::string ansi(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_THREAD_ACP, 0, wide.data(), units, &ansi[0], bytes, nullptr, nullptr);
-    return CString(ansi.data(), bytes);
+CString NoticeToAnsi(const char* utf8, size_t length) {
+  if (utf8 == nullptr || length == 0) return CString();
+  // The notice holds at most 8,192 bytes: its UTF-16 form at most as many
+  // units, its ANSI form at most two bytes for each.
+  const int n = static_cast<int>(length);
+  const int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8, n, nullptr, 0);
+  if (units <= 0) return CString();
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8, n, &wide[0], units);
+  const int bytes = ::WideCharToMultiByte(CP_THREAD_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return CString();
+  std::string ansi(static_cast<size_t>(bytes), '\0');
+  ::WideCharToMultiByte(CP_THREAD_ACP, 0, wide.data(), units, &ansi[0], bytes, nullptr, nullptr);
+  return CString(ansi.data(), bytes);
 }
 
 // ---- the host -----------------------------------------------------------------
 
 CLauncherVersionCheckHost::CLauncherVersionCheckHost(HWND updateView, CWinThread* thread)
-    : m_hView(updateView), m_loop(thread)
-{
+    : m_hView(updateView), m_loop(thread) {}
+
+int CLauncherVersionCheckHost::ShowMessage(uint32_t id, uint32_t style) {
+  CString text;
+  if (!LoadAndFormatWithAppTitle(id, text)) text.Empty();
+  return Box(text, style);
 }
 
-int CLauncherVersionCheckHost::ShowMessage(uint32_t id, uint32_t style)
-{
-    CString text;
-    if (!LoadAndFormatWithAppTitle(id, text))
-        text.Empty();
-    return Box(text, style);
-}
-
-int CLauncherVersionCheckHost::ShowMessageWithCode(uint32_t id, uint32_t style, int code)
-{
-    // The string holds one %d and nothing else to format.
-    CString format;
-    CString text;
-    if (format.LoadString(id)) {
-        const int at = format.Find("%d");
-        text = at < 0 ? format : format.Left(at);
-        if (at >= 0) {
-            text.AppendFormat("%d", code);
-            text += format.Mid(at + 2);
-        }
+int CLauncherVersionCheckHost::ShowMessageWithCode(uint32_t id, uint32_t style, int code) {
+  // The string holds one %d and nothing else to format.
+  CString format;
+  CString text;
+  if (format.LoadString(id)) {
+    const int at = format.Find("%d");
+    text = at < 0 ? format : format.Left(at);
+    if (at >= 0) {
+      text.AppendFormat("%d", code);
+      text += format.Mid(at + 2);
     }
-    return Box(text, style);
+  }
+  return Box(text, style);
 }
 
-void CLauncherVersionCheckHost::ShowNotice(const char* utf8, size_t length)
-{
-    Box(NoticeToAnsi(utf8, length), MB_OK);
+void CLauncherVersionCheckHost::ShowNotice(const char* utf8, size_t length) { Box(NoticeToAnsi(utf8, length), MB_OK); }
+
+int CLauncherVersionCheckHost::RunIdleLoop(uint32_t ms) { return m_loop.Run(ms); }
+
+void CLauncherVersionCheckHost::ResetIdleLoop() { m_loop.Reset(); }
+
+bool CLauncherVersionCheckHost::IsWindowAlive() { return ::IsWindow(m_hView) != FALSE; }
+
+uint32_t CLauncherVersionCheckHost::GetTickCount() { return ::GetTickCount(); }
+
+void CLauncherVersionCheckHost::StartNetworkPump() { ::StartNetworkPump(); }
+
+void CLauncherVersionCheckHost::StopNetworkPump() { ::StopNetworkPump(); }
+
+bool CLauncherVersionCheckHost::ReadInstalledVersions(uint32_t& game, uint32_t& launcher) {
+  return ::ReadInstalledVersions(game, launcher) != FALSE;
 }
 
-int CLauncherVersionCheckHost::RunIdleLoop(uint32_t ms)
-{
-    return m_loop.Run(ms);
+void CLauncherVersionCheckHost::GetLoginServerAddress(CString& host, uint16_t& port) {
+  ::GetLoginServerAddress(host, port);
 }
 
-void CLauncherVersionCheckHost::ResetIdleLoop()
-{
-    m_loop.Reset();
-}
+uint32_t CLauncherVersionCheckHost::GetServiceId() { return GetAppServiceId(); }
 
-bool CLauncherVersionCheckHost::IsWindowAlive()
-{
-    return ::IsWindow(m_hView) != FALSE;
-}
-
-uint32_t CLauncherVersionCheckHost::GetTickCount()
-{
-    return ::GetTickCount();
-}
-
-void CLauncherVersionCheckHost::StartNetworkPump()
-{
-    ::StartNetworkPump();
-}
-
-void CLauncherVersionCheckHost::StopNetworkPump()
-{
-    ::StopNetworkPump();
-}
-
-bool CLauncherVersionCheckHost::ReadInstalledVersions(uint32_t& game, uint32_t& launcher)
-{
-    return ::ReadInstalledVersions(game, launcher) != FALSE;
-}
-
-void CLauncherVersionCheckHost::GetLoginServerAddress(CString& host, uint16_t& port)
-{
-    ::GetLoginServerAddress(host, port);
-}
-
-uint32_t CLauncherVersionCheckHost::GetServiceId()
-{
-    return GetAppServiceId();
-}
-
-int RunVersionCheck(HWND updateView, uint32_t version)
-{
-    CLauncherVersionCheckHost host(updateView);
-    CVersionCheck check(g_quorlSocket, g_versionUpdateInfoList, host);
-    return check.CheckVersion(version);
+int RunVersionCheck(HWND updateView, uint32_t version) {
+  CLauncherVersionCheckHost host(updateView);
+  CVersionCheck check(g_quorlSocket, g_versionUpdateInfoList, host);
+  return check.CheckVersion(version);
 }

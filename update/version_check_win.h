@@ -49,24 +49,24 @@ void SetCheckMessageBoxHook(CheckMessageBoxHook hook);
 // service id, installed versions) are virtual so that tests can give their
 // own while everything else stays the product's.
 class CLauncherVersionCheckHost : public CVersionCheckHost {
-public:
-    // updateView: the window whose disappearance ends the check.
-    explicit CLauncherVersionCheckHost(HWND updateView, CWinThread* thread = nullptr);
+ public:
+  // updateView: the window whose disappearance ends the check.
+  explicit CLauncherVersionCheckHost(HWND updateView, CWinThread* thread = nullptr);
 
-    int ShowMessage(uint32_t id, uint32_t style) override;
-    int ShowMessageWithCode(uint32_t id, uint32_t style, int code) override;
-    void ShowNotice(const char* utf8, size_t length) override;
-    int RunIdleLoop(uint32_t ms) override;
-    void ResetIdleLoop() override;
-    bool IsWindowAlive() override;
-    uint32_t GetTickCount() override;
-    void StartNetworkPump() override;
-    void StopNetworkPump() override;
-    bool ReadInstalledVersions(uint32_t& game, uint32_t& launcher) override;
-    void GetLoginServerAddress(CString& host, uint16_t& port) override;
-    uint32_t GetServiceId() override;
+  int ShowMessage(uint32_t id, uint32_t style) override;
+  int ShowMessageWithCode(uint32_t id, uint32_t style, int code) override;
+  void ShowNotice(const char* utf8, size_t length) override;
+  int RunIdleLoop(uint32_t ms) override;
+  void ResetIdleLoop() override;
+  bool IsWindowAlive() override;
+  uint32_t GetTickCount() override;
+  void StartNetworkPump() override;
+  void StopNetworkPump() override;
+  bool ReadInstalledVersions(uint32_t& game, uint32_t& launcher) override;
+  void GetLoginServerAddress(CString& host, uint16_t& port) override;
+  uint32_t GetServiceId() override;
 
-private:
-    HWND m_hView;
-    CIdleMessageLoop m_loop;
+ private:
+  HWND m_hView;
+  CIdleMessageLoop m_loop;
 };

@@ -9,12 +9,9 @@
 namespace {
 
 int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
@@ -31,8 +28,7 @@ int32_t DecodedByteCount(const std::string& text) {
 // last field would read as a shorter number.
 bool Unscramble(const std::string& scrambled, uint32_t key, std::string* plain) {
   char* text = nullptr;
-  if (!ScrambleDecodeString(scrambled.c_str(), key, &text))
-    return false;
+  if (!ScrambleDecodeString(scrambled.c_str(), key, &text)) return false;
   plain->assign(text);
   ScrambleFreeString(text);
   // The stored bytes follow the 4-byte seed word.
@@ -42,38 +38,30 @@ bool Unscramble(const std::string& scrambled, uint32_t key, std::string* plain) 
 
 }  // namespace
 
-uint32_t ByteSwap32(uint32_t v) {
-  return (v >> 24) | ((v >> 8) & 0x0000FF00u) | ((v << 8) & 0x00FF0000u) | (v << 24);
-}
+uint32_t ByteSwap32(uint32_t v) { return (v >> 24) | ((v >> 8) & 0x0000FF00u) | ((v << 8) & 0x00FF0000u) | (v << 24); }
 
 const char* ParseHexField(const char* position, uint32_t* value) {
   uint32_t v = 0;
-  for (int d; (d = HexDigit(*position)) >= 0; ++position)
-    v = v * 16 + static_cast<uint32_t>(d);
+  for (int d; (d = HexDigit(*position)) >= 0; ++position) v = v * 16 + static_cast<uint32_t>(d);
   *value = v;
-  if (*position == '|')
-    ++position;
+  if (*position == '|') ++position;
   return *position != '\0' ? position : nullptr;
 }
 
 int DecodeScrambledValues(const char* data, size_t size, uint32_t key, uint32_t* values, int count) {
-  for (int i = 0; i < count; ++i)
-    values[i] = 0;
-  if (data == nullptr || count <= 0)
-    return 0;
+  for (int i = 0; i < count; ++i) values[i] = 0;
+  if (data == nullptr || count <= 0) return 0;
 
   // Layer 1. A registry text need not end with a terminator: it ends at
   // its first NUL or after the stored bytes.
   const void* nul = std::memchr(data, 0, size);
   const size_t length = nul ? static_cast<const char*>(nul) - data : size;
-  if (length == 0 || length > kMaxStoredVersionText)
-    return 0;
+  if (length == 0 || length > kMaxStoredVersionText) return 0;
   const std::string text(data, length);
   const int32_t cap = Get6BitDecodedLength(static_cast<int32_t>(length) + 1);
   std::vector<uint8_t> bytes(static_cast<size_t>(cap) + 1);
   const int32_t m = Decode6BitText(text.c_str(), bytes.data(), cap);
-  if (m <= 0)
-    return 0;
+  if (m <= 0) return 0;
 
   // Layer 2: the running XOR from the start byte.
   uint8_t s = bytes[0];
@@ -88,11 +76,9 @@ int DecodeScrambledValues(const char* data, size_t size, uint32_t key, uint32_t*
   const size_t available = static_cast<size_t>(m - 1);
   const void* innerNul = std::memchr(inner, 0, available);
   const size_t innerLength = innerNul ? static_cast<const uint8_t*>(innerNul) - inner : available;
-  if (innerLength == 0)
-    return 0;
+  if (innerLength == 0) return 0;
   std::string plain;
-  if (!Unscramble(std::string(reinterpret_cast<const char*>(inner), innerLength), key, &plain))
-    return 0;
+  if (!Unscramble(std::string(reinterpret_cast<const char*>(inner), innerLength), key, &plain)) return 0;
 
   // Layer 4: the hexadecimal fields.
   int parsed = 0;
@@ -109,9 +95,7 @@ int DecodeInstalledVersions(const char* data, size_t size, uint32_t key, uint32_
     values[0] = ByteSwap32(values[0] ^ key);
     values[1] = ByteSwap32(values[1] ^ ~key);
   }
-  if (game != nullptr)
-    *game = values[0];
-  if (launcher != nullptr)
-    *launcher = values[1];
+  if (game != nullptr) *game = values[0];
+  if (launcher != nullptr) *launcher = values[1];
   return ok ? 1 : 0;
 }

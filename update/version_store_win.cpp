@@ -12,10 +12,8 @@ const char kProfileFileSection[] = "Main";
 constexpr DWORD kProfileFileBuffer = 4096;
 
 void SetOutputs(uint32_t* first, uint32_t* second, uint32_t a, uint32_t b) {
-  if (first != nullptr)
-    *first = a;
-  if (second != nullptr)
-    *second = b;
+  if (first != nullptr) *first = a;
+  if (second != nullptr) *second = b;
 }
 
 // Closes a registry key on every path.
@@ -23,8 +21,7 @@ class CRegKeyHolder {
  public:
   explicit CRegKeyHolder(HKEY key) : m_key(key) {}
   ~CRegKeyHolder() {
-    if (m_key != nullptr)
-      ::RegCloseKey(m_key);
+    if (m_key != nullptr) ::RegCloseKey(m_key);
   }
   CRegKeyHolder(const CRegKeyHolder&) = delete;
   CRegKeyHolder& operator=(const CRegKeyHolder&) = delete;
@@ -42,9 +39,8 @@ int CMMORPGBaseVersionInfo::ReadVersions(uint32_t key, uint32_t* first, uint32_t
   CWinApp* app = AfxGetApp();
   if (useProfileFile != 0) {
     std::vector<char> text(kProfileFileBuffer, '\0');
-    const DWORD n = app != nullptr ? ::GetPrivateProfileStringA(kProfileFileSection, kVersionValueName, "",
-                                                                text.data(), kProfileFileBuffer,
-                                                                app->m_pszProfileName)
+    const DWORD n = app != nullptr ? ::GetPrivateProfileStringA(kProfileFileSection, kVersionValueName, "", text.data(),
+                                                                kProfileFileBuffer, app->m_pszProfileName)
                                    : 0;
     return DecodeInstalledVersions(text.data(), n, MaskKey(key, 0), first, second);
   }
@@ -75,17 +71,14 @@ uint32_t CMMORPGBaseVersionInfo::MaskKey(uint32_t key, int variant) {
 }
 
 int CMMORPGBaseVersionInfo::ReadScrambledValues(HKEY hkey, uint32_t key, uint32_t* values, int count) {
-  for (int i = 0; i < count; ++i)
-    values[i] = 0;
+  for (int i = 0; i < count; ++i) values[i] = 0;
   DWORD type = 0;
   DWORD size = 0;
-  if (::RegQueryValueExA(hkey, kVersionValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-      type != REG_SZ) {
+  if (::RegQueryValueExA(hkey, kVersionValueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
     return 0;
   }
   // A value far longer than the installation ever writes is not read.
-  if (size > kMaxStoredVersionText + 1)
-    return 0;
+  if (size > kMaxStoredVersionText + 1) return 0;
   // One spare zero byte: the stored text need not end with a terminator.
   std::vector<char> text(static_cast<size_t>(size) + 1, '\0');
   DWORD got = size;
@@ -94,7 +87,6 @@ int CMMORPGBaseVersionInfo::ReadScrambledValues(HKEY hkey, uint32_t key, uint32_
       type != REG_SZ) {
     return 0;
   }
-  if (got > size)
-    got = size;
+  if (got > size) got = size;
   return DecodeScrambledValues(text.data(), got, key, values, count) == count ? 1 : 0;
 }

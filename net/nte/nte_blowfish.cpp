@@ -118,10 +118,17 @@ void blowfish_ecb_le(const blowfish_state* state, uint8_t* data, size_t n, int e
   size_t i = 0;
   for (; i + 32 <= n; i += 32) blocks<4>(state, data + i, enc);
   switch ((n - i) / 8) {
-    case 3: blocks<3>(state, data + i, enc); break;
-    case 2: blocks<2>(state, data + i, enc); break;
-    case 1: blocks<1>(state, data + i, enc); break;
-    default: break;
+    case 3:
+      blocks<3>(state, data + i, enc);
+      break;
+    case 2:
+      blocks<2>(state, data + i, enc);
+      break;
+    case 1:
+      blocks<1>(state, data + i, enc);
+      break;
+    default:
+      break;
   }
 }
 void blowfish_initialize(blowfish_state* state, const uint8_t* key, int key_length) {

@@ -34,28 +34,28 @@ constexpr int VEC_HEADER_SIZE = 14;
 struct nte_circ {
   uint32_t id;
   uint16_t number;
-  nte_sbuf buf;             // the circuit's byte buffer (no storage without a buffer pool)
-  void* state;              // from the connection's state-buffer pool, or null
-  uint32_t last_activity;   // seconds clock
-  int32_t timeout;          // idle seconds before the scan closes it
+  nte_sbuf buf;            // the circuit's byte buffer (no storage without a buffer pool)
+  void* state;             // from the connection's state-buffer pool, or null
+  uint32_t last_activity;  // seconds clock
+  int32_t timeout;         // idle seconds before the scan closes it
   conn_t* conn;
   uint32_t conn_serial;
-  uint32_t serial;          // 0 while not in use
-  int32_t slot;             // place in the connection's round-robin array
-  int32_t closing;          // inside nte_circ_close_internal
-  int32_t releasing;        // inside nte_circ_close
+  uint32_t serial;    // 0 while not in use
+  int32_t slot;       // place in the connection's round-robin array
+  int32_t closing;    // inside nte_circ_close_internal
+  int32_t releasing;  // inside nte_circ_close
 };
 
 // A connection's circuit set (part of conn_t).
 struct nte_conn_circuits {
-  nte_circ** ring;          // round-robin array, null while the set is not made
+  nte_circ** ring;  // round-robin array, null while the set is not made
   int32_t ring_size;
   int32_t ring_index;
-  int32_t live;             // circuits open
-  int32_t hash;             // hash-table index
+  int32_t live;  // circuits open
+  int32_t hash;  // hash-table index
   int32_t circ_pool;
-  int32_t state_pool;       // -1 = none
-  int32_t buffer_pool;      // -1 = none
+  int32_t state_pool;   // -1 = none
+  int32_t buffer_pool;  // -1 = none
   int32_t state_size;
   nte_circ_closed_fn closed;
 };

@@ -15,9 +15,7 @@ uint32_t next_serial() {
   return g_serial_counter;
 }
 
-bool is_pool_element(const conn_t* c) {
-  return c && nte_array_owns_used(nte_internal::conn_pool(), c);
-}
+bool is_pool_element(const conn_t* c) { return c && nte_array_owns_used(nte_internal::conn_pool(), c); }
 
 // An element of the connection pool, in use or not.
 bool is_pool_slot(const conn_t* c) {
@@ -207,8 +205,8 @@ void conn_free(conn_t* c, int call_watcher, int reason) {
   ++stats()->conn_free;
 }
 
-nte_conn_handle conn_attach(tcpcontext* ctx, nte_sock_t sock, const nte_address* peer,
-                            const nte_address* local, int connected, int server_side) {
+nte_conn_handle conn_attach(tcpcontext* ctx, nte_sock_t sock, const nte_address* peer, const nte_address* local,
+                            int connected, int server_side) {
   nte_conn_handle none = {nullptr, 0};
   int pool = conn_pool();
   if (pool < 0) {

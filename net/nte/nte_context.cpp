@@ -17,9 +17,7 @@ int g_ctx_pool = -1;
 int g_listening_contexts = 0;
 int g_deferred_cleanups = 0;
 
-bool is_context(const tcpcontext* ctx) {
-  return ctx && g_ctx_pool >= 0 && nte_array_owns_used(g_ctx_pool, ctx);
-}
+bool is_context(const tcpcontext* ctx) { return ctx && g_ctx_pool >= 0 && nte_array_owns_used(g_ctx_pool, ctx); }
 
 void end_pool(int32_t* pool) {
   if (*pool >= 0) nte_end_array(*pool);
@@ -133,18 +131,17 @@ void run_deferred_cleanups() {
 }  // namespace nte_internal
 
 tcpcontext* nte_tcpcontext_create(int listening, const char* address, int port, int max_connections,
-                                  int read_buffer_size, int write_buffer_size,
-                                  int idle_timeout_seconds, int cipher_flags, int key_length,
-                                  int wait_for_connect, int no_delay, int state_buffer_size) {
+                                  int read_buffer_size, int write_buffer_size, int idle_timeout_seconds,
+                                  int cipher_flags, int key_length, int wait_for_connect, int no_delay,
+                                  int state_buffer_size) {
   if (g_ctx_pool < 0) {
     nte_set_last_error(NTE_ERR_INVALID);
     return nullptr;
   }
   // Buffer sizes get 8 bytes of cipher slack; keep them far from INT_MAX.
   const int kMaxBuffer = 0x10000000;
-  if (max_connections <= 0 || read_buffer_size <= 0 || write_buffer_size <= 0 ||
-      read_buffer_size > kMaxBuffer || write_buffer_size > kMaxBuffer || state_buffer_size < 0 ||
-      port < 0 || port > 65535) {
+  if (max_connections <= 0 || read_buffer_size <= 0 || write_buffer_size <= 0 || read_buffer_size > kMaxBuffer ||
+      write_buffer_size > kMaxBuffer || state_buffer_size < 0 || port < 0 || port > 65535) {
     nte_set_last_error(NTE_ERR_INVALID);
     return nullptr;
   }
@@ -205,8 +202,10 @@ tcpcontext* nte_tcpcontext_create(int listening, const char* address, int port, 
     nte_address local;
     std::memset(&local, 0, sizeof local);
     const nte_transport* t = nte_get_transport();
-    if (t->local_address && t->local_address(s, &local) == 0) ctx->local_port = local.port;
-    else ctx->local_port = static_cast<uint16_t>(port);
+    if (t->local_address && t->local_address(s, &local) == 0)
+      ctx->local_port = local.port;
+    else
+      ctx->local_port = static_cast<uint16_t>(port);
     nte_verbose("nte_tcpcontext bound to local port %d\n", ctx->local_port);
     if (nte_socket_listen(s) < 0) {
       nte_errout("Fatal:1208 listen() error. os_err:%s addr:%s port:%d\n", nte_os_error_text(os, sizeof os),

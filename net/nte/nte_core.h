@@ -14,11 +14,11 @@
 // Limits record: seven signed 32-bit words in this order.  A word holding all
 // ones (-1) leaves the default in force.
 struct nte_limits {
-  int32_t max_contexts;      // 16: elements of the pool "tcpctx"
-  int32_t max_task_worlds;   // 16: elements of the pool "taskworld"
-  int32_t max_connections;   // 1000: elements of the pool "conn"
-  int32_t max_hash_tables;   // 64: entries of the hash-table table
-  int32_t pool_slots;        // 256: entries of the pool table (at least 8)
+  int32_t max_contexts;     // 16: elements of the pool "tcpctx"
+  int32_t max_task_worlds;  // 16: elements of the pool "taskworld"
+  int32_t max_connections;  // 1000: elements of the pool "conn"
+  int32_t max_hash_tables;  // 64: entries of the hash-table table
+  int32_t pool_slots;       // 256: entries of the pool table (at least 8)
   // Two work-buffer sizes (8192 bytes each) that callers may set: the words
   // stay in the record's layout, but no engine code uses a work buffer, so
   // none is allocated.

@@ -32,12 +32,12 @@ struct nte_conn_crypto {
   int32_t decoder_ready;  // 1 once the first incoming record set the decoder up
   nte_cipher_block encoder_state;
   nte_cipher_block decoder_state;
-  char g[NTE_KEYEX_G_FIELD];                   // generator
-  char exponent[NTE_KEYEX_EXPONENT_FIELD];     // own private exponent
-  char p[NTE_KEYEX_TEXT_FIELD];                // prime
-  char own_public[NTE_KEYEX_TEXT_FIELD];       // own public value
-  char peer_public[NTE_KEYEX_TEXT_FIELD];      // peer's public value
-  int32_t reply_status;                        // server: the status its reply carried
+  char g[NTE_KEYEX_G_FIELD];                // generator
+  char exponent[NTE_KEYEX_EXPONENT_FIELD];  // own private exponent
+  char p[NTE_KEYEX_TEXT_FIELD];             // prime
+  char own_public[NTE_KEYEX_TEXT_FIELD];    // own public value
+  char peer_public[NTE_KEYEX_TEXT_FIELD];   // peer's public value
+  int32_t reply_status;                     // server: the status its reply carried
 };
 
 // Overwrites n bytes in a way the compiler keeps (secrets going out of use).

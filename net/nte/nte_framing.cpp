@@ -54,8 +54,7 @@ int length_prefixed(conn_t* conn, uint32_t serial, int header) {
   return deliver(conn, serial, p + header, static_cast<int>(length), header + static_cast<int>(length));
 }
 
-int send_length_prefixed(conn_t* conn, uint32_t serial, const void* data, int length, int header,
-                         int max_body) {
+int send_length_prefixed(conn_t* conn, uint32_t serial, const void* data, int length, int header, int max_body) {
   if (!nte_conn_is_valid(conn, serial)) return nte_set_last_error(NTE_ERR_INVALID);
   if (length < 0 || (length > 0 && !data)) return nte_set_last_error(NTE_ERR_INVALID);
   if (length > max_body) return nte_set_last_error(NTE_ERR_BODY_TOO_LONG);
@@ -64,8 +63,10 @@ int send_length_prefixed(conn_t* conn, uint32_t serial, const void* data, int le
   // Room for the whole record first: a sender never queues part of one.
   if (room < header || room - header < length) return nte_set_last_error(NTE_ERR_WRITE_ROOM);
   uint8_t head[4];
-  if (header == 2) PutBe16(head, static_cast<uint16_t>(length));
-  else PutBe32(head, static_cast<uint32_t>(length));
+  if (header == 2)
+    PutBe16(head, static_cast<uint16_t>(length));
+  else
+    PutBe32(head, static_cast<uint32_t>(length));
   int r = nte_conn_write(conn, serial, head, header);
   if (r < 0) return r;
   if (length > 0) {
@@ -138,20 +139,30 @@ int nte_send_raw(conn_t* conn, uint32_t serial, const void* data, int length) {
 
 nte_parser_fn nte_framing_parser(int framing) {
   switch (framing) {
-    case NTE_FRAMING_U16_LENGTH: return nte_parser_u16_length;
-    case NTE_FRAMING_U32_LENGTH: return nte_parser_u32_length;
-    case NTE_FRAMING_TEXT_LINE: return nte_parser_text_line;
-    case NTE_FRAMING_RAW: return nte_parser_raw;
-    default: return nullptr;
+    case NTE_FRAMING_U16_LENGTH:
+      return nte_parser_u16_length;
+    case NTE_FRAMING_U32_LENGTH:
+      return nte_parser_u32_length;
+    case NTE_FRAMING_TEXT_LINE:
+      return nte_parser_text_line;
+    case NTE_FRAMING_RAW:
+      return nte_parser_raw;
+    default:
+      return nullptr;
   }
 }
 
 nte_sender_fn nte_framing_sender(int framing) {
   switch (framing) {
-    case NTE_FRAMING_U16_LENGTH: return nte_send_u16_length;
-    case NTE_FRAMING_U32_LENGTH: return nte_send_u32_length;
-    case NTE_FRAMING_TEXT_LINE: return nte_send_text_line;
-    case NTE_FRAMING_RAW: return nte_send_raw;
-    default: return nullptr;
+    case NTE_FRAMING_U16_LENGTH:
+      return nte_send_u16_length;
+    case NTE_FRAMING_U32_LENGTH:
+      return nte_send_u32_length;
+    case NTE_FRAMING_TEXT_LINE:
+      return nte_send_text_line;
+    case NTE_FRAMING_RAW:
+      return nte_send_raw;
+    default:
+      return nullptr;
   }
 }

@@ -99,8 +99,8 @@ int private_exponent(conn_t* c) {
   char* out = c->crypto.exponent;
   // The generator writes into a 64-byte buffer, as the exchange always had.
   char value[64];
-  int r = g_exponent_source ? g_exponent_source(c->server_side, value, sizeof value)
-                            : nte_sha1_keygen(value, sizeof value);
+  int r =
+      g_exponent_source ? g_exponent_source(c->server_side, value, sizeof value) : nte_sha1_keygen(value, sizeof value);
   if (r < 0 || !is_hex_text(value)) r = -1;
   if (r == 0) nte_copy_bounded(out, NTE_KEYEX_EXPONENT_FIELD, value);
   nte_wipe(value, sizeof value);

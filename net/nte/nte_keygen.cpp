@@ -25,7 +25,8 @@ int system_source(uint8_t input[48]) {
   // cryptographic generator after them.
   const uint32_t now = static_cast<uint32_t>(std::time(nullptr));
   const uint32_t tick = static_cast<uint32_t>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch()).count());
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
   std::srand(now);
   const uint32_t mixed = static_cast<uint32_t>(std::rand()) + nte_get_pass_count();
   PutLe32(input, now);
@@ -53,7 +54,8 @@ int nte_sha1_keygen(char* out, int size) {
   nte_sha_update(&sha, input, sizeof input);
   nte_sha_final(&sha);
   if (size < 41) {
-    nte_verbose("Warning:4220 SHA-1 keygen output buffer is smaller than 40byte. It usually needs 40 byte. len:%d\n", size);
+    nte_verbose("Warning:4220 SHA-1 keygen output buffer is smaller than 40byte. It usually needs 40 byte. len:%d\n",
+                size);
   }
   std::snprintf(out, static_cast<size_t>(size), "%08" PRIx32 "%08" PRIx32 "%08" PRIx32 "%08" PRIx32 "%08" PRIx32,
                 sha.digest[0], sha.digest[1], sha.digest[2], sha.digest[3], sha.digest[4]);

@@ -42,8 +42,7 @@ void write_line(const char* line) {
     g_log_bytes = 0;
   }
   char path[513];
-  std::snprintf(path, sizeof path, "%s/stderr.%d.%d", g_log_dir, nte_os_process_id(),
-                g_rotation_index);
+  std::snprintf(path, sizeof path, "%s/stderr.%d.%d", g_log_dir, nte_os_process_id(), g_rotation_index);
   FILE* f = std::fopen(path, "a");
   if (!f) {
     // A log directory that cannot be written must not silence the engine.
@@ -134,6 +133,8 @@ void nte_free(void* p) {
 }
 
 void nte_set_alloc_hooks(const nte_alloc_hooks* hooks) {
-  if (hooks && hooks->allocate && hooks->resize && hooks->release) g_hooks = *hooks;
-  else g_hooks = {default_allocate, default_resize, default_release};
+  if (hooks && hooks->allocate && hooks->resize && hooks->release)
+    g_hooks = *hooks;
+  else
+    g_hooks = {default_allocate, default_resize, default_release};
 }

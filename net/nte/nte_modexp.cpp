@@ -41,8 +41,10 @@ int nte_modexp_hex(const char* base, const char* modulus, const char* exponent, 
       char* text = BN_bn2hex(r);
       if (text) {
         // A result cut by the bound would key the connection wrongly.
-        if (nte_copy_bounded(out, size, text) == 0) result = 0;
-        else out[0] = '\0';
+        if (nte_copy_bounded(out, size, text) == 0)
+          result = 0;
+        else
+          out[0] = '\0';
         nte_wipe(text, std::strlen(text));
         OPENSSL_free(text);
       }

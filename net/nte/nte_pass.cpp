@@ -100,8 +100,12 @@ void conn_io(conn_t* c, int readable, int writable, int failed) {
     int r = receive(c);
     if (r <= 0) {
       ++stats()->recv_errors;
-      if (r == 0) nte_verbose("Note:10320 conn_t detected EOF on fd %d addr:%s\n", static_cast<int>(c->sock), peer_text(c, text, sizeof text));
-      else nte_verbose("Note:10321 conn_t detected read error on fd %d addr:%s\n", static_cast<int>(c->sock), peer_text(c, text, sizeof text));
+      if (r == 0)
+        nte_verbose("Note:10320 conn_t detected EOF on fd %d addr:%s\n", static_cast<int>(c->sock),
+                    peer_text(c, text, sizeof text));
+      else
+        nte_verbose("Note:10321 conn_t detected read error on fd %d addr:%s\n", static_cast<int>(c->sock),
+                    peer_text(c, text, sizeof text));
       conn_free(c, watch, NTE_CLOSE_EOF_OR_IO_ERROR);
       return;
     }
@@ -154,7 +158,8 @@ void conn_io(conn_t* c, int readable, int writable, int failed) {
         if (before == 0) break;
         int r = c->decoder ? c->decoder(c) : -1;
         if (r < 0) {
-          nte_verbose("Note:10324 conn_t detected decoding error on fd %d error code: %d\n", static_cast<int>(c->sock), r);
+          nte_verbose("Note:10324 conn_t detected decoding error on fd %d error code: %d\n", static_cast<int>(c->sock),
+                      r);
           conn_free(c, 1, NTE_CLOSE_DECODER_FAILED);
           return;
         }
@@ -193,7 +198,8 @@ void conn_io(conn_t* c, int readable, int writable, int failed) {
       if (before == 0) break;
       int r = c->parser(c, serial);
       if (r < 0) {
-        nte_verbose("Note:10326 conn_t detected protocol error on fd %d error code: %d\n", static_cast<int>(c->sock), r);
+        nte_verbose("Note:10326 conn_t detected protocol error on fd %d error code: %d\n", static_cast<int>(c->sock),
+                    r);
         conn_free(c, 1, NTE_CLOSE_PROTOCOL_ERROR);
         return;
       }
@@ -268,7 +274,8 @@ void nte_tcp_heartbeat() {
           continue;
         }
         if (idle_passed(c, now)) {
-          nte_verbose("tcp.c: absolute close_timeout for ser:%d! calling closewatcher 2.\n", static_cast<int>(c->serial));
+          nte_verbose("tcp.c: absolute close_timeout for ser:%d! calling closewatcher 2.\n",
+                      static_cast<int>(c->serial));
           nte_verbose("tcp.c: conn_free(c,1) and continue 2.\n");
           conn_free(c, watch, NTE_CLOSE_TIMEOUT_PENDING);
           continue;

@@ -181,8 +181,10 @@ void* nte_alloc_array_object(int index) {
   d->in_use = 1;
   d->prev = pool->newest;
   d->next = nullptr;
-  if (pool->newest) pool->newest->next = d;
-  else pool->oldest = d;
+  if (pool->newest)
+    pool->newest->next = d;
+  else
+    pool->oldest = d;
   pool->newest = d;
   nte_set_last_error(NTE_OK);
   return d->storage;
@@ -197,8 +199,8 @@ int nte_free_array_object(int index, void* p) {
     return nte_set_last_error(NTE_ERR_INVALID);
   }
   if (b < pool->storage) {
-    nte_verbose("Warning:4001 freeing an out-of-bound element in %s address:%p master-address:%p\n",
-                pool->name, p, static_cast<void*>(pool->storage));
+    nte_verbose("Warning:4001 freeing an out-of-bound element in %s address:%p master-address:%p\n", pool->name, p,
+                static_cast<void*>(pool->storage));
     return nte_set_last_error(NTE_ERR_INVALID);
   }
   uintptr_t off = static_cast<uintptr_t>(b - pool->storage);
@@ -223,10 +225,14 @@ int nte_free_array_object(int index, void* p) {
     return nte_set_last_error(NTE_ERR_DOUBLE_FREE);
   }
   pool->blank[--pool->top] = d;
-  if (d->next) d->next->prev = d->prev;
-  else pool->newest = d->prev;
-  if (d->prev) d->prev->next = d->next;
-  else pool->oldest = d->next;
+  if (d->next)
+    d->next->prev = d->prev;
+  else
+    pool->newest = d->prev;
+  if (d->prev)
+    d->prev->next = d->next;
+  else
+    pool->oldest = d->next;
   d->prev = nullptr;
   d->next = nullptr;
   d->in_use = 0;

@@ -10,9 +10,9 @@
 namespace {
 
 struct CipherKind {
-  int block;        // bytes per cipher block
-  int max_plain;    // most plain bytes in one record
-  int max_padded;   // largest L the decoder takes
+  int block;       // bytes per cipher block
+  int max_plain;   // most plain bytes in one record
+  int max_padded;  // largest L the decoder takes
 };
 constexpr CipherKind kBlowfish = {8, NTE_BLOWFISH_MAX_PLAIN, NTE_BLOWFISH_MAX_PADDED};
 constexpr CipherKind kRijndael = {16, NTE_RIJNDAEL_MAX_PLAIN, NTE_RIJNDAEL_MAX_PADDED};

@@ -15,35 +15,35 @@ constexpr int NTE_IPFILTER_MAX = 16;
 constexpr int NTE_KEY_MAX = 64;
 
 struct nte_ipfilter_entry {
-  uint32_t flags;   // 0x1 accept, 0x2 log
+  uint32_t flags;  // 0x1 accept, 0x2 log
   uint32_t unused;
-  uint32_t address; // network order, as 4 bytes read big-endian
+  uint32_t address;  // network order, as 4 bytes read big-endian
   uint32_t mask;
 };
 
 struct conn_t {
-  int32_t cipher_flags;     // non-zero: encrypted, keyed by the key exchange first
+  int32_t cipher_flags;  // non-zero: encrypted, keyed by the key exchange first
   nte_sock_t sock;
-  int32_t closing;          // set by nte_conn_close
-  int32_t connected;        // connect completed
+  int32_t closing;    // set by nte_conn_close
+  int32_t connected;  // connect completed
   nte_address peer;
   nte_address local;
   int32_t key_length;
   uint8_t send_key[NTE_KEY_MAX];
   uint8_t recv_key[NTE_KEY_MAX];
-  nte_conn_crypto crypto;   // cipher states and key-exchange texts
-  uint32_t last_activity;   // seconds clock
-  int32_t idle_timeout;     // seconds
-  nte_sbuf rbuf;            // plain read buffer
-  nte_sbuf wbuf;            // plain write buffer
-  nte_sbuf erbuf;           // encrypted read buffer (what the socket gave)
-  nte_sbuf ewbuf;           // encrypted write buffer (what goes to the socket)
+  nte_conn_crypto crypto;  // cipher states and key-exchange texts
+  uint32_t last_activity;  // seconds clock
+  int32_t idle_timeout;    // seconds
+  nte_sbuf rbuf;           // plain read buffer
+  nte_sbuf wbuf;           // plain write buffer
+  nte_sbuf erbuf;          // encrypted read buffer (what the socket gave)
+  nte_sbuf ewbuf;          // encrypted write buffer (what goes to the socket)
   tcpcontext* ctx;
-  int32_t index;            // own index in the connection pool
-  int32_t server_side;      // 1 for accepted connections
-  void* state;              // zeroed per-connection user block, or null
+  int32_t index;        // own index in the connection pool
+  int32_t server_side;  // 1 for accepted connections
+  void* state;          // zeroed per-connection user block, or null
   int32_t state_size;
-  int32_t state_pool;       // -1 = none
+  int32_t state_pool;  // -1 = none
   nte_codec_fn decoder;
   nte_parser_fn parser;
   nte_codec_fn encoder;
@@ -51,11 +51,11 @@ struct conn_t {
   nte_hiwater_fn hiwater_watcher;
   nte_closewatcher_fn close_watcher;
   nte_record_fn record;
-  int32_t keyex_state;      // NTE_KEYEX_DONE once keyed
-  uint32_t serial;          // 0 while not in use
+  int32_t keyex_state;  // NTE_KEYEX_DONE once keyed
+  uint32_t serial;      // 0 while not in use
   uint64_t recv_bytes, send_bytes, recv_calls, send_calls, writes;
   int32_t records_per_pass;
-  int32_t releasing;        // the close watcher is running: no further release
+  int32_t releasing;           // the close watcher is running: no further release
   nte_conn_circuits circuits;  // virtual circuits carried by this connection
 };
 
@@ -69,7 +69,7 @@ struct tcpcontext {
   int32_t read_buffer_size;
   int32_t write_buffer_size;
   int32_t state_buffer_size;
-  int32_t state_pool;       // -1 = none
+  int32_t state_pool;  // -1 = none
   int32_t state_count;
   int32_t rb_pool, erb_pool, wb_pool, ewb_pool;  // -1 = none
   int32_t accepting;
@@ -90,12 +90,12 @@ struct tcpcontext {
   int32_t hiwater;
   int32_t ipfilter_count;
   nte_ipfilter_entry ipfilter[NTE_IPFILTER_MAX];
-  uint16_t port_net;        // network order
-  uint16_t local_port;      // bound port of a listening context, host order
+  uint16_t port_net;    // network order
+  uint16_t local_port;  // bound port of a listening context, host order
   int32_t records_per_pass;
   int32_t cleanup_pending;  // cleanup asked for from inside a pass
   uint64_t recv_bytes, send_bytes, writes;
-  uint64_t key_set;         // completed key exchanges
+  uint64_t key_set;  // completed key exchanges
 };
 
 // Engine-internal entry points shared by the engine's modules.
@@ -113,8 +113,8 @@ void conn_free(conn_t* conn, int call_watcher, int reason);
 // (connected = 0) or connected; used by connect, accept and tests.
 // {null, 0} with the last error set on failure (the socket is then NOT
 // closed: the caller owns it).
-nte_conn_handle conn_attach(tcpcontext* ctx, nte_sock_t sock, const nte_address* peer,
-                            const nte_address* local, int connected, int server_side);
+nte_conn_handle conn_attach(tcpcontext* ctx, nte_sock_t sock, const nte_address* peer, const nte_address* local,
+                            int connected, int server_side);
 // A fault found by the pass (a connect that failed): left as the last error
 // when the pass returns.
 void note_pass_error(int code);

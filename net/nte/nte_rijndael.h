@@ -43,16 +43,16 @@ enum : int {
 };
 
 struct keyInstance {
-  uint8_t direction;                           // RIJNDAEL_DIR_*
-  int keyLen;                                  // bits: 128, 192 or 256
+  uint8_t direction;                            // RIJNDAEL_DIR_*
+  int keyLen;                                   // bits: 128, 192 or 256
   char keyMaterial[RIJNDAEL_MAX_KEY_SIZE + 1];  // the key as hexadecimal text
-  int Nr;                                      // rounds of this key
-  uint32_t rk[4 * (RIJNDAEL_MAXNR + 1)];       // schedule of the key's direction
-  uint32_t ek[4 * (RIJNDAEL_MAXNR + 1)];       // encryption schedule (CFB1 uses it both ways)
+  int Nr;                                       // rounds of this key
+  uint32_t rk[4 * (RIJNDAEL_MAXNR + 1)];        // schedule of the key's direction
+  uint32_t ek[4 * (RIJNDAEL_MAXNR + 1)];        // encryption schedule (CFB1 uses it both ways)
 };
 
 struct cipherInstance {
-  uint8_t mode;                        // RIJNDAEL_MODE_*
+  uint8_t mode;  // RIJNDAEL_MODE_*
   uint8_t IV[RIJNDAEL_MAX_IV_SIZE];
 };
 

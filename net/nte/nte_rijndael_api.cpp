@@ -44,7 +44,8 @@ void cfb1(cipherInstance* cipher, const keyInstance* key, const uint8_t* input, 
       const int out_bit = in_bit ^ (block[0] >> 7);
       const int feedback = decrypt ? in_bit : out_bit;
       result = static_cast<uint8_t>(result | (out_bit << shift));
-      for (int i = 0; i < 15; ++i) cipher->IV[i] = static_cast<uint8_t>((cipher->IV[i] << 1) | (cipher->IV[i + 1] >> 7));
+      for (int i = 0; i < 15; ++i)
+        cipher->IV[i] = static_cast<uint8_t>((cipher->IV[i] << 1) | (cipher->IV[i + 1] >> 7));
       cipher->IV[15] = static_cast<uint8_t>((cipher->IV[15] << 1) | feedback);
     }
     out[n] = result;
@@ -69,8 +70,10 @@ int makeKey(keyInstance* key, uint8_t direction, int keyLen, const char* keyMate
   }
   key->direction = direction;
   key->keyLen = keyLen;
-  if (direction == RIJNDAEL_DIR_ENCRYPT) key->Nr = rijndaelKeySetupEnc(key->rk, cipher_key, keyLen);
-  else key->Nr = rijndaelKeySetupDec(key->rk, cipher_key, keyLen);
+  if (direction == RIJNDAEL_DIR_ENCRYPT)
+    key->Nr = rijndaelKeySetupEnc(key->rk, cipher_key, keyLen);
+  else
+    key->Nr = rijndaelKeySetupDec(key->rk, cipher_key, keyLen);
   rijndaelKeySetupEnc(key->ek, cipher_key, keyLen);
   // The schedules are all that is kept of the key bytes.
   volatile uint8_t* wipe = cipher_key;
@@ -80,7 +83,8 @@ int makeKey(keyInstance* key, uint8_t direction, int keyLen, const char* keyMate
 
 int cipherInit(cipherInstance* cipher, uint8_t mode, const char* IV) {
   if (cipher == nullptr) return RIJNDAEL_BAD_CIPHER_INSTANCE;
-  if (mode != RIJNDAEL_MODE_ECB && mode != RIJNDAEL_MODE_CBC && mode != RIJNDAEL_MODE_CFB1) return RIJNDAEL_BAD_CIPHER_MODE;
+  if (mode != RIJNDAEL_MODE_ECB && mode != RIJNDAEL_MODE_CBC && mode != RIJNDAEL_MODE_CFB1)
+    return RIJNDAEL_BAD_CIPHER_MODE;
   uint8_t iv[RIJNDAEL_MAX_IV_SIZE] = {};
   if (IV != nullptr && !parse_hex(IV, iv, RIJNDAEL_MAX_IV_SIZE)) return RIJNDAEL_BAD_CIPHER_INSTANCE;
   cipher->mode = mode;

@@ -42,12 +42,12 @@ void nte_conn_clear(nte_conn_handle* handle);
 
 // Close reasons passed to a close watcher.
 enum nte_close_reason : int {
-  NTE_CLOSE_EOF_OR_IO_ERROR = 1,   // end of stream, receive error or send error
-  NTE_CLOSE_ORDERLY = 2,           // closed by us (or idle time-out) and all output sent
-  NTE_CLOSE_TIMEOUT_PENDING = 3,   // closed with output pending and the time-out passed
+  NTE_CLOSE_EOF_OR_IO_ERROR = 1,  // end of stream, receive error or send error
+  NTE_CLOSE_ORDERLY = 2,          // closed by us (or idle time-out) and all output sent
+  NTE_CLOSE_TIMEOUT_PENDING = 3,  // closed with output pending and the time-out passed
   NTE_CLOSE_DECODER_FAILED = 4,
   NTE_CLOSE_ENCODER_FAILED = 5,
-  NTE_CLOSE_PROTOCOL_ERROR = 6,    // parser or record callback returned a negative value
+  NTE_CLOSE_PROTOCOL_ERROR = 6,  // parser or record callback returned a negative value
 };
 
 // Callbacks.  Return values of the int callbacks: negative = fault.
@@ -79,11 +79,10 @@ constexpr int NTE_HIWATER_DEFAULT = 999999999;
 // Contexts.
 // Creates a context: the new context, or null with the last error set.
 // port is in host order (0 for client contexts); address may be null.
-tcpcontext* nte_tcpcontext_create(int listening, const char* address, int port,
-                                  int max_connections, int read_buffer_size,
-                                  int write_buffer_size, int idle_timeout_seconds,
-                                  int cipher_flags, int key_length, int wait_for_connect,
-                                  int no_delay, int state_buffer_size);
+tcpcontext* nte_tcpcontext_create(int listening, const char* address, int port, int max_connections,
+                                  int read_buffer_size, int write_buffer_size, int idle_timeout_seconds,
+                                  int cipher_flags, int key_length, int wait_for_connect, int no_delay,
+                                  int state_buffer_size);
 void nte_tcpcontext_set_conn_parser(tcpcontext* ctx, nte_parser_fn parser, nte_record_fn record);
 void nte_tcpcontext_set_conn_closewatcher(tcpcontext* ctx, nte_closewatcher_fn watcher);
 void nte_tcpcontext_set_records_per_pass(tcpcontext* ctx, int n);
@@ -103,8 +102,7 @@ int nte_tcpcontext_ipfilter_check(tcpcontext* ctx, const uint8_t* address, int l
 // Appends an entry {flags (0x1 accept, 0x2 log), address, mask} to the
 // context's IPv4 filter (addresses in network byte order as 4 bytes).
 // 0, or -2 when the filter is full.
-int nte_tcpcontext_ipfilter_add(tcpcontext* ctx, uint32_t flags, const uint8_t* address,
-                                const uint8_t* mask);
+int nte_tcpcontext_ipfilter_add(tcpcontext* ctx, uint32_t flags, const uint8_t* address, const uint8_t* mask);
 // The local port of a listening context (host order), 0 for others.
 int nte_tcpcontext_local_port(const tcpcontext* ctx);
 // Connections of the context in use.

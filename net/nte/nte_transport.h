@@ -122,8 +122,7 @@ int nte_socket_listen(nte_sock_t s);
 // Resolves host and connects; "would block" counts as started.  Fills peer
 // and (when it can be read) local.  NTE_CONNECT_DONE / NTE_CONNECT_STARTED,
 // or -17 (the socket is closed then).
-int nte_socket_connect(nte_sock_t s, const char* host, int port, nte_address* peer,
-                       nte_address* local);
+int nte_socket_connect(nte_sock_t s, const char* host, int port, nte_address* peer, nte_address* local);
 int nte_socket_accept(nte_sock_t s, nte_sock_t* out, nte_address* peer, nte_address* local);
 int nte_socket_recv(nte_sock_t s, void* buf, int n);
 int nte_socket_send(nte_sock_t s, const void* buf, int n);

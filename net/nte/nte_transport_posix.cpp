@@ -41,12 +41,28 @@ int ps_nonblock(nte_sock_t s) {
 
 bool option_of(int option, int* level, int* name) {
   switch (option) {
-    case NTE_SOCKOPT_KEEPALIVE: *level = SOL_SOCKET; *name = SO_KEEPALIVE; return true;
-    case NTE_SOCKOPT_REUSEADDR: *level = SOL_SOCKET; *name = SO_REUSEADDR; return true;
-    case NTE_SOCKOPT_NODELAY: *level = IPPROTO_TCP; *name = TCP_NODELAY; return true;
-    case NTE_SOCKOPT_SNDBUF: *level = SOL_SOCKET; *name = SO_SNDBUF; return true;
-    case NTE_SOCKOPT_SNDLOWAT: *level = SOL_SOCKET; *name = SO_SNDLOWAT; return true;
-    default: return false;
+    case NTE_SOCKOPT_KEEPALIVE:
+      *level = SOL_SOCKET;
+      *name = SO_KEEPALIVE;
+      return true;
+    case NTE_SOCKOPT_REUSEADDR:
+      *level = SOL_SOCKET;
+      *name = SO_REUSEADDR;
+      return true;
+    case NTE_SOCKOPT_NODELAY:
+      *level = IPPROTO_TCP;
+      *name = TCP_NODELAY;
+      return true;
+    case NTE_SOCKOPT_SNDBUF:
+      *level = SOL_SOCKET;
+      *name = SO_SNDBUF;
+      return true;
+    case NTE_SOCKOPT_SNDLOWAT:
+      *level = SOL_SOCKET;
+      *name = SO_SNDLOWAT;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -89,8 +105,10 @@ sockaddr_in to_sockaddr(const nte_address* addr, int port) {
   std::memset(&sa, 0, sizeof sa);
   sa.sin_family = AF_INET;
   sa.sin_port = htons(static_cast<uint16_t>(port));
-  if (addr && addr->length == 4) std::memcpy(&sa.sin_addr, addr->bytes, 4);
-  else sa.sin_addr.s_addr = htonl(INADDR_ANY);
+  if (addr && addr->length == 4)
+    std::memcpy(&sa.sin_addr, addr->bytes, 4);
+  else
+    sa.sin_addr.s_addr = htonl(INADDR_ANY);
   return sa;
 }
 
@@ -106,9 +124,7 @@ int ps_bind(nte_sock_t s, const nte_address* addr, int port) {
   return bind(static_cast<int>(s), reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 ? NTE_OK : NTE_ERR_BIND;
 }
 
-int ps_listen(nte_sock_t s, int backlog) {
-  return listen(static_cast<int>(s), backlog) == 0 ? NTE_OK : NTE_ERR_LISTEN;
-}
+int ps_listen(nte_sock_t s, int backlog) { return listen(static_cast<int>(s), backlog) == 0 ? NTE_OK : NTE_ERR_LISTEN; }
 
 int ps_connect(nte_sock_t s, const nte_address* addr, int port) {
   sockaddr_in sa = to_sockaddr(addr, port);
@@ -209,8 +225,8 @@ void ps_error_text(char* out, int cap) {
 }
 
 const nte_transport kPosix = {
-    "bsd",      ps_startup,  ps_cleanup, ps_socket,  ps_nonblock, ps_set_option, ps_get_option,
-    ps_resolve, ps_bind,     ps_listen,  ps_connect, ps_local,    ps_accept,     ps_recv,
+    "bsd",      ps_startup,  ps_cleanup, ps_socket,  ps_nonblock,   ps_set_option, ps_get_option,
+    ps_resolve, ps_bind,     ps_listen,  ps_connect, ps_local,      ps_accept,     ps_recv,
     ps_send,    ps_shutdown, ps_close,   ps_select,  ps_error_text,
 };
 

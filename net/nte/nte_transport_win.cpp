@@ -16,48 +16,90 @@ namespace {
 
 const char* wsa_name(int code) {
   switch (code) {
-    case 0: return "no error";
-    case WSAEINTR: return "WSAEINTR";
-    case WSAEBADF: return "WSAEBADF";
-    case WSAEACCES: return "WSAEACCES";
-    case WSAEFAULT: return "WSAEFAULT";
-    case WSAEINVAL: return "WSAEINVAL";
-    case WSAEMFILE: return "WSAEMFILE";
-    case WSAEWOULDBLOCK: return "WSAEWOULDBLOCK";
-    case WSAEINPROGRESS: return "WSAEINPROGRESS";
-    case WSAEALREADY: return "WSAEALREADY";
-    case WSAENOTSOCK: return "WSAENOTSOCK";
-    case WSAEDESTADDRREQ: return "WSAEDESTADDRREQ";
-    case WSAEMSGSIZE: return "WSAEMSGSIZE";
-    case WSAEPROTOTYPE: return "WSAEPROTOTYPE";
-    case WSAENOPROTOOPT: return "WSAENOPROTOOPT";
-    case WSAEPROTONOSUPPORT: return "WSAEPROTONOSUPPORT";
-    case WSAESOCKTNOSUPPORT: return "WSAESOCKTNOSUPPORT";
-    case WSAEOPNOTSUPP: return "WSAEOPNOTSUPP";
-    case WSAEAFNOSUPPORT: return "WSAEAFNOSUPPORT";
-    case WSAEADDRINUSE: return "WSAEADDRINUSE";
-    case WSAEADDRNOTAVAIL: return "WSAEADDRNOTAVAIL";
-    case WSAENETDOWN: return "WSAENETDOWN";
-    case WSAENETUNREACH: return "WSAENETUNREACH";
-    case WSAENETRESET: return "WSAENETRESET";
-    case WSAECONNABORTED: return "WSAECONNABORTED";
-    case WSAECONNRESET: return "WSAECONNRESET";
-    case WSAENOBUFS: return "WSAENOBUFS";
-    case WSAEISCONN: return "WSAEISCONN";
-    case WSAENOTCONN: return "WSAENOTCONN";
-    case WSAESHUTDOWN: return "WSAESHUTDOWN";
-    case WSAETIMEDOUT: return "WSAETIMEDOUT";
-    case WSAECONNREFUSED: return "WSAECONNREFUSED";
-    case WSAEHOSTDOWN: return "WSAEHOSTDOWN";
-    case WSAEHOSTUNREACH: return "WSAEHOSTUNREACH";
-    case WSASYSNOTREADY: return "WSASYSNOTREADY";
-    case WSAVERNOTSUPPORTED: return "WSAVERNOTSUPPORTED";
-    case WSANOTINITIALISED: return "WSANOTINITIALISED";
-    case WSAHOST_NOT_FOUND: return "WSAHOST_NOT_FOUND";
-    case WSATRY_AGAIN: return "WSATRY_AGAIN";
-    case WSANO_RECOVERY: return "WSANO_RECOVERY";
-    case WSANO_DATA: return "WSANO_DATA";
-    default: return "unknown";
+    case 0:
+      return "no error";
+    case WSAEINTR:
+      return "WSAEINTR";
+    case WSAEBADF:
+      return "WSAEBADF";
+    case WSAEACCES:
+      return "WSAEACCES";
+    case WSAEFAULT:
+      return "WSAEFAULT";
+    case WSAEINVAL:
+      return "WSAEINVAL";
+    case WSAEMFILE:
+      return "WSAEMFILE";
+    case WSAEWOULDBLOCK:
+      return "WSAEWOULDBLOCK";
+    case WSAEINPROGRESS:
+      return "WSAEINPROGRESS";
+    case WSAEALREADY:
+      return "WSAEALREADY";
+    case WSAENOTSOCK:
+      return "WSAENOTSOCK";
+    case WSAEDESTADDRREQ:
+      return "WSAEDESTADDRREQ";
+    case WSAEMSGSIZE:
+      return "WSAEMSGSIZE";
+    case WSAEPROTOTYPE:
+      return "WSAEPROTOTYPE";
+    case WSAENOPROTOOPT:
+      return "WSAENOPROTOOPT";
+    case WSAEPROTONOSUPPORT:
+      return "WSAEPROTONOSUPPORT";
+    case WSAESOCKTNOSUPPORT:
+      return "WSAESOCKTNOSUPPORT";
+    case WSAEOPNOTSUPP:
+      return "WSAEOPNOTSUPP";
+    case WSAEAFNOSUPPORT:
+      return "WSAEAFNOSUPPORT";
+    case WSAEADDRINUSE:
+      return "WSAEADDRINUSE";
+    case WSAEADDRNOTAVAIL:
+      return "WSAEADDRNOTAVAIL";
+    case WSAENETDOWN:
+      return "WSAENETDOWN";
+    case WSAENETUNREACH:
+      return "WSAENETUNREACH";
+    case WSAENETRESET:
+      return "WSAENETRESET";
+    case WSAECONNABORTED:
+      return "WSAECONNABORTED";
+    case WSAECONNRESET:
+      return "WSAECONNRESET";
+    case WSAENOBUFS:
+      return "WSAENOBUFS";
+    case WSAEISCONN:
+      return "WSAEISCONN";
+    case WSAENOTCONN:
+      return "WSAENOTCONN";
+    case WSAESHUTDOWN:
+      return "WSAESHUTDOWN";
+    case WSAETIMEDOUT:
+      return "WSAETIMEDOUT";
+    case WSAECONNREFUSED:
+      return "WSAECONNREFUSED";
+    case WSAEHOSTDOWN:
+      return "WSAEHOSTDOWN";
+    case WSAEHOSTUNREACH:
+      return "WSAEHOSTUNREACH";
+    case WSASYSNOTREADY:
+      return "WSASYSNOTREADY";
+    case WSAVERNOTSUPPORTED:
+      return "WSAVERNOTSUPPORTED";
+    case WSANOTINITIALISED:
+      return "WSANOTINITIALISED";
+    case WSAHOST_NOT_FOUND:
+      return "WSAHOST_NOT_FOUND";
+    case WSATRY_AGAIN:
+      return "WSATRY_AGAIN";
+    case WSANO_RECOVERY:
+      return "WSANO_RECOVERY";
+    case WSANO_DATA:
+      return "WSANO_DATA";
+    default:
+      return "unknown";
   }
 }
 
@@ -84,12 +126,28 @@ int ws_nonblock(nte_sock_t s) {
 
 bool option_of(int option, int* level, int* name) {
   switch (option) {
-    case NTE_SOCKOPT_KEEPALIVE: *level = SOL_SOCKET; *name = SO_KEEPALIVE; return true;
-    case NTE_SOCKOPT_REUSEADDR: *level = SOL_SOCKET; *name = SO_REUSEADDR; return true;
-    case NTE_SOCKOPT_NODELAY: *level = IPPROTO_TCP; *name = TCP_NODELAY; return true;
-    case NTE_SOCKOPT_SNDBUF: *level = SOL_SOCKET; *name = SO_SNDBUF; return true;
-    case NTE_SOCKOPT_SNDLOWAT: *level = SOL_SOCKET; *name = SO_SNDLOWAT; return true;
-    default: return false;
+    case NTE_SOCKOPT_KEEPALIVE:
+      *level = SOL_SOCKET;
+      *name = SO_KEEPALIVE;
+      return true;
+    case NTE_SOCKOPT_REUSEADDR:
+      *level = SOL_SOCKET;
+      *name = SO_REUSEADDR;
+      return true;
+    case NTE_SOCKOPT_NODELAY:
+      *level = IPPROTO_TCP;
+      *name = TCP_NODELAY;
+      return true;
+    case NTE_SOCKOPT_SNDBUF:
+      *level = SOL_SOCKET;
+      *name = SO_SNDBUF;
+      return true;
+    case NTE_SOCKOPT_SNDLOWAT:
+      *level = SOL_SOCKET;
+      *name = SO_SNDLOWAT;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -129,8 +187,10 @@ sockaddr_in to_sockaddr(const nte_address* addr, int port) {
   std::memset(&sa, 0, sizeof sa);
   sa.sin_family = AF_INET;
   sa.sin_port = htons(static_cast<u_short>(port));
-  if (addr && addr->length == 4) std::memcpy(&sa.sin_addr, addr->bytes, 4);
-  else sa.sin_addr.s_addr = htonl(INADDR_ANY);
+  if (addr && addr->length == 4)
+    std::memcpy(&sa.sin_addr, addr->bytes, 4);
+  else
+    sa.sin_addr.s_addr = htonl(INADDR_ANY);
   return sa;
 }
 
@@ -264,9 +324,9 @@ void ws_error_text(char* out, int cap) {
 }
 
 const nte_transport kWinsock = {
-    "winsock",   ws_startup, ws_cleanup, ws_socket, ws_nonblock, ws_set_option, ws_get_option,
-    ws_resolve,  ws_bind,    ws_listen,  ws_connect, ws_local,   ws_accept,     ws_recv,
-    ws_send,     ws_shutdown, ws_close,  ws_select,  ws_error_text,
+    "winsock",  ws_startup,  ws_cleanup, ws_socket,  ws_nonblock,   ws_set_option, ws_get_option,
+    ws_resolve, ws_bind,     ws_listen,  ws_connect, ws_local,      ws_accept,     ws_recv,
+    ws_send,    ws_shutdown, ws_close,   ws_select,  ws_error_text,
 };
 
 }  // namespace

@@ -60,8 +60,8 @@ char* nte_ipv6_to_text(const uint8_t* addr, int len, char* out, int cap) {
   if (addr && len == 16) {
     unsigned g[8];
     for (int i = 0; i < 8; ++i) g[i] = GetBe16(addr + 2 * i);
-    std::snprintf(out, static_cast<size_t>(cap), "%x:%x:%x:%x:%x:%x:%x:%x", g[0], g[1], g[2], g[3],
-                  g[4], g[5], g[6], g[7]);
+    std::snprintf(out, static_cast<size_t>(cap), "%x:%x:%x:%x:%x:%x:%x:%x", g[0], g[1], g[2], g[3], g[4], g[5], g[6],
+                  g[7]);
   } else {
     nte_copy_bounded(out, cap, "ERROR");
   }

@@ -24,21 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int32_t cap = Get6BitDecodedLength(len);
   std::vector<uint8_t> decoded(static_cast<size_t>(cap) + 1);
   int32_t n = Decode6BitText(s, decoded.data(), cap);
-  if (n < 0 || n > cap)
-    std::abort();
+  if (n < 0 || n > cap) std::abort();
 
   // What decodes must encode back to the symbols it came from.
   if (n > 0) {
     int32_t encCap = Get6BitEncodedLength(n);
     std::vector<char> encoded(static_cast<size_t>(encCap));
     int32_t m = Encode6BitText(decoded.data(), n, encoded.data(), encCap);
-    if (m <= 0 || m > len)
-      std::abort();
+    if (m <= 0 || m > len) std::abort();
   }
 
   char* plain = nullptr;
-  if (ScrambleDecodeString(s, kLocalizeInfoServiceId, &plain))
-    ScrambleFreeString(plain);
+  if (ScrambleDecodeString(s, kLocalizeInfoServiceId, &plain)) ScrambleFreeString(plain);
 
   record.LoadFromFileText(text, size, 0);
   return 0;

@@ -45,8 +45,7 @@ void InitApp() {
 std::wstring FromAnsi(const char* text) {
   int n = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1)
-    ::MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
+  if (n > 1) ::MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
   return out;
 }
 
@@ -122,8 +121,8 @@ class MainFrameTest : public ::testing::Test {
     if (!app->GetGraphicData().IsOpen()) {
       ASSERT_TRUE(app->GetGraphicData().Open(QUORL_TEST_SKIN_FILE));
     }
-    ASSERT_TRUE(RegisterWindowClass(kMainFrameClassName, 0, ::LoadCursorA(nullptr, IDC_ARROW),
-                                    nullptr, nullptr, nullptr));
+    ASSERT_TRUE(
+        RegisterWindowClass(kMainFrameClassName, 0, ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr, nullptr));
     m_frame = static_cast<CMainFrame*>(RUNTIME_CLASS(CMainFrame)->CreateObject());
     ASSERT_NE(nullptr, m_frame);
     CCreateContext context;
@@ -132,8 +131,7 @@ class MainFrameTest : public ::testing::Test {
     m_hWnd = m_frame->m_hWnd;
   }
   void TearDown() override {
-    if (m_hWnd != nullptr && ::IsWindow(m_hWnd))
-      ::DestroyWindow(m_hWnd);  // the frame deletes itself
+    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);  // the frame deletes itself
   }
 
   CMainFrame* m_frame = nullptr;
@@ -220,10 +218,8 @@ class CIdFileBesideTheProgram {
     HANDLE f = ::CreateFileA(m_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     m_ok = f != INVALID_HANDLE_VALUE &&
-           ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
-    if (f != INVALID_HANDLE_VALUE)
-      ::CloseHandle(f);
+           ::WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
+    if (f != INVALID_HANDLE_VALUE) ::CloseHandle(f);
   }
   ~CIdFileBesideTheProgram() { ::DeleteFileA(m_path); }
   bool Ok() const { return m_ok; }
@@ -237,8 +233,7 @@ class CIdFileBesideTheProgram {
 long ReadProfileDword(const std::string& profile, const char* section, const char* name) {
   const std::string path = "Software\\Halvane\\" + profile + "\\" + section;
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return -1;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
   DWORD value = 0, size = sizeof(value), type = 0;
   const LONG rc = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
   ::RegCloseKey(key);
@@ -270,8 +265,7 @@ TEST(LauncherAppStartup, RecordNamesTheProfileAndTheRegion) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.profile);
     DeleteProfile(c.profile);
-    const std::string record =
-        CLocalizeInfo::EncodeRecord(c.codePage, c.profile, kLocalizeInfoServiceId, 1700000000);
+    const std::string record = CLocalizeInfo::EncodeRecord(c.codePage, c.profile, kLocalizeInfoServiceId, 1700000000);
     CIdFileBesideTheProgram idFile(record + "\r\n");
     ASSERT_TRUE(idFile.Ok());
     ASSERT_TRUE(theApp.LoadLocalizeInfo());

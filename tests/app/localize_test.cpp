@@ -16,8 +16,7 @@ const uint32_t kSeed = 1700000000;
 
 std::string Le(uint32_t v, int bytes) {
   std::string s;
-  for (int i = 0; i < bytes; ++i)
-    s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
   return s;
 }
 
@@ -39,8 +38,7 @@ std::string ScrambleBlock(const std::string& block, uint32_t key = kKey) {
 std::string UnscrambleBlock(const std::string& scrambled, uint32_t key = kKey) {
   char* plain = nullptr;
   EXPECT_EQ(1, ScrambleDecodeString(scrambled.c_str(), key, &plain));
-  if (plain == nullptr)
-    return std::string();
+  if (plain == nullptr) return std::string();
   int32_t cap = Get6BitDecodedLength(static_cast<int32_t>(std::strlen(plain)));
   std::string block(static_cast<size_t>(cap), '\0');
   int32_t n = Decode6BitText(plain, &block[0], cap);
@@ -57,9 +55,9 @@ TEST(RegionTable, SupportedCodePages) {
     bool supported;
     uint32_t serviceId;
   } cases[] = {
-      {932, true, 418762},   {936, true, 427915},    {949, true, 441397},
-      {950, true, 449137},   {1252, true, 452679},   {1251, false, 2039746},
-      {0, false, 2039746},   {65001, false, 2039746}, {0xFFFFFFFF, false, 2039746},
+      {932, true, 418762}, {936, true, 427915},     {949, true, 441397},
+      {950, true, 449137}, {1252, true, 452679},    {1251, false, 2039746},
+      {0, false, 2039746}, {65001, false, 2039746}, {0xFFFFFFFF, false, 2039746},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.codePage);
@@ -82,8 +80,7 @@ TEST(RegionTable, SupportedCodePages) {
 // The host of an "http://host/..." address.
 std::string UrlHost(const std::string& url) {
   const std::string scheme = "http://";
-  if (url.compare(0, scheme.size(), scheme) != 0)
-    return std::string();
+  if (url.compare(0, scheme.size(), scheme) != 0) return std::string();
   const size_t end = url.find_first_of("/:", scheme.size());
   return url.substr(scheme.size(), end == std::string::npos ? std::string::npos : end - scheme.size());
 }
@@ -101,16 +98,14 @@ TEST(RegionTable, DefaultHostsAreReservedNames) {
     if (!login.empty()) {
       EXPECT_TRUE(EndsWith(login, ".invalid")) << login;
     }
-    for (const char* url : {GetSetupGuideURLForCodePage(cp), GetManualURLForCodePage(cp),
-                            GetHomePageURLForCodePage(cp)}) {
+    for (const char* url :
+         {GetSetupGuideURLForCodePage(cp), GetManualURLForCodePage(cp), GetHomePageURLForCodePage(cp)}) {
       EXPECT_TRUE(EndsWith(UrlHost(url), ".example")) << url;
     }
   }
 }
 
-TEST(RegionTable, KoreaHasNoDefaultHost) {
-  EXPECT_STREQ("", GetDefaultLoginHostForCodePage(949));
-}
+TEST(RegionTable, KoreaHasNoDefaultHost) { EXPECT_STREQ("", GetDefaultLoginHostForCodePage(949)); }
 
 TEST(RegionTable, JapanSharesTheLastRowsAddressesButNotItsHost) {
   const uint32_t other = 1251;
@@ -200,11 +195,9 @@ TEST(LocalizeRecord, RoundTripsCodePagesAndNames) {
 
 TEST(LocalizeRecord, UnsupportedCodePageValidatesToDefault) {
   CLocalizeInfo info;
-  ASSERT_EQ(kLocalizeOk, info.DecodeRecord(
-                             CLocalizeInfo::EncodeRecord(1251, "P", kKey, kSeed).c_str(), kKey));
+  ASSERT_EQ(kLocalizeOk, info.DecodeRecord(CLocalizeInfo::EncodeRecord(1251, "P", kKey, kSeed).c_str(), kKey));
   EXPECT_EQ(932u, ValidateCodePage(info.GetCodePage()));
-  ASSERT_EQ(kLocalizeOk, info.DecodeRecord(
-                             CLocalizeInfo::EncodeRecord(949, "P", kKey, kSeed).c_str(), kKey));
+  ASSERT_EQ(kLocalizeOk, info.DecodeRecord(CLocalizeInfo::EncodeRecord(949, "P", kKey, kSeed).c_str(), kKey));
   EXPECT_EQ(949u, ValidateCodePage(info.GetCodePage()));
 }
 
@@ -264,11 +257,9 @@ std::vector<ShortBlock> ShortBlocks() {
       {"name one byte short", Le(949, 4) + Le(5, 1) + "abcd", kLocalizeNameUnreadable},
       {"u16 escape, no u16", Le(949, 4) + Le(0xFF, 1), kLocalizeNameUnreadable},
       {"u16 escape, half a u16", Le(949, 4) + Le(0xFF, 1) + "\x05", kLocalizeNameUnreadable},
-      {"u16 length, name short", Le(949, 4) + Le(0xFF, 1) + Le(300, 2) + "abc",
-       kLocalizeNameUnreadable},
+      {"u16 length, name short", Le(949, 4) + Le(0xFF, 1) + Le(300, 2) + "abc", kLocalizeNameUnreadable},
       {"u32 escape, no u32", Le(949, 4) + Le(0xFF, 1) + Le(0xFFFF, 2), kLocalizeNameUnreadable},
-      {"u32 escape, three bytes", Le(949, 4) + Le(0xFF, 1) + Le(0xFFFF, 2) + Le(7, 3),
-       kLocalizeNameUnreadable},
+      {"u32 escape, three bytes", Le(949, 4) + Le(0xFF, 1) + Le(0xFFFF, 2) + Le(7, 3), kLocalizeNameUnreadable},
       {"u32 length of 4 GB", Le(949, 4) + Le(0xFF, 1) + Le(0xFFFF, 2) + Le(0xFFFFFFFF, 4) + "ab",
        kLocalizeNameUnreadable},
   };
@@ -308,7 +299,8 @@ TEST(LocalizeRecord, UnreadableTextsGiveTheirCodes) {
       {"empty", "", kLocalizeUnscrambleFailed},
       {"too short to scramble", "gI1XgI", kLocalizeUnscrambleFailed},
       {"not a symbol at all", "****", kLocalizeUnscrambleFailed},
-      {"unscrambles to no 6-bit text", [] {
+      {"unscrambles to no 6-bit text",
+       [] {
          char* out = nullptr;
          ScrambleEncodeStringWithSeed("*** not symbols", kKey, kSeed, &out);
          std::string s(out);
@@ -316,7 +308,8 @@ TEST(LocalizeRecord, UnreadableTextsGiveTheirCodes) {
          return s;
        }(),
        kLocalizeDecodeFailed},
-      {"unscrambles to a lone symbol", [] {
+      {"unscrambles to a lone symbol",
+       [] {
          char* out = nullptr;
          ScrambleEncodeStringWithSeed("g", kKey, kSeed, &out);
          std::string s(out);
@@ -395,8 +388,7 @@ TEST(LocalizeRecord, FileText) {
       {"scrambled first line", scrambled + "\r\nsecond line\r\n", kKey, kLocalizeOk, 936, "CN"},
       {"scrambled, no line end", scrambled, kKey, kLocalizeOk, 936, "CN"},
       {"scrambled, empty file", "", kKey, kLocalizeUnscrambleFailed, 950, "kept"},
-      {"scrambled, empty first line", "\r\n" + scrambled, kKey, kLocalizeUnscrambleFailed, 950,
-       "kept"},
+      {"scrambled, empty first line", "\r\n" + scrambled, kKey, kLocalizeUnscrambleFailed, 950, "kept"},
       {"text form", "949\r\nQuorlKR\r\n", 0, kLocalizeOk, 949, "QuorlKR"},
       {"text form, LF only", "1252\nEU", 0, kLocalizeOk, 1252, "EU"},
       {"text form, empty name line", "949\n\n", 0, kLocalizeOk, 949, ""},
@@ -434,10 +426,16 @@ TEST(ParseIntLikeAtoi, Cases) {
     const char* text;
     int32_t value;
   } cases[] = {
-      {"949", 949},          {"  -12x", -12},         {"+7", 7},
-      {"", 0},               {"x1", 0},               {"- 1", 0},
-      {"2147483647", 2147483647}, {"2147483648", 2147483647},
-      {"-2147483648", -2147483647 - 1}, {"-99999999999999", -2147483647 - 1},
+      {"949", 949},
+      {"  -12x", -12},
+      {"+7", 7},
+      {"", 0},
+      {"x1", 0},
+      {"- 1", 0},
+      {"2147483647", 2147483647},
+      {"2147483648", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"-99999999999999", -2147483647 - 1},
       {"000000000000000000949", 949},
   };
   for (const Case& c : cases) {
@@ -483,8 +481,7 @@ TEST(LaunchParams, ModeTable) {
     SCOPED_TRACE(c.why);
     int mode = kStartModeLauncher;
     std::vector<bool> passedOn;
-    for (const Param& p : c.params)
-      passedOn.push_back(ApplyLaunchParam(mode, p.text, p.isFlag));
+    for (const Param& p : c.params) passedOn.push_back(ApplyLaunchParam(mode, p.text, p.isFlag));
     EXPECT_EQ(c.mode, mode);
     EXPECT_EQ(c.passedOn, passedOn);
   }

@@ -38,8 +38,7 @@ TEST(Mkid, RejectsBadArguments) {
       {{"--codepage", "949", "--profile", "P"}, "-o FILE is required"},
       {{"--codepage", "9x9", "--profile", "P", "-o", "f"}, "bad code page: 9x9"},
       {{"--codepage", "-1", "--profile", "P", "-o", "f"}, "bad code page: -1"},
-      {{"--codepage", "949", "--key", "4294967296", "--profile", "P", "-o", "f"},
-       "bad key: 4294967296"},
+      {{"--codepage", "949", "--key", "4294967296", "--profile", "P", "-o", "f"}, "bad key: 4294967296"},
       {{"--codepage", "949", "--seed", "", "--profile", "P", "-o", "f"}, "bad seed: "},
       {{"--codepage"}, "--codepage needs a value"},
       {{"--codepage", "949", "--profile", "P", "-o", "f", "--bogus"}, "unknown argument: --bogus"},
@@ -64,9 +63,9 @@ TEST(Mkid, DefaultsAndOptions) {
   EXPECT_FALSE(o.textForm);
   EXPECT_FALSE(o.appendNul);
   EXPECT_EQ("out.id", o.outputPath);
-  ASSERT_TRUE(Parse({"--codepage", "1", "--profile", "", "--key", "4294967295", "--seed", "7",
-                     "--text", "--nul", "-o", "x"},
-                    &o, &error));
+  ASSERT_TRUE(
+      Parse({"--codepage", "1", "--profile", "", "--key", "4294967295", "--seed", "7", "--text", "--nul", "-o", "x"},
+            &o, &error));
   EXPECT_EQ(0xFFFFFFFFu, o.key);
   EXPECT_EQ(7u, o.seed);
   EXPECT_TRUE(o.hasSeed && o.textForm && o.appendNul);

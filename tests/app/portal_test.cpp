@@ -218,12 +218,9 @@ TEST(PortalTokenizer, EmptyTokensKeptAndNoneAfterAFinalSeparator) {
     std::vector<std::string> tokens;
   };
   const Case cases[] = {
-      {"", {}},
-      {"a", {"a"}},
-      {",", {""}},
-      {"a,,b,", {"a", "", "b"}},
-      {",,", {"", ""}},
-      {"a,b,c,d,e,f,g", {"a", "b", "c", "d", "e", "f", "g"}},
+      {"", {}},         {"a", {"a"}},
+      {",", {""}},      {"a,,b,", {"a", "", "b"}},
+      {",,", {"", ""}}, {"a,b,c,d,e,f,g", {"a", "b", "c", "d", "e", "f", "g"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

@@ -27,8 +27,7 @@ std::string Encrypt(const std::string& text, const char* key = kKey) {
 // Sets the given bytes, exactly as given (no terminator added), as the data
 // of a clipboard format.
 bool SetRaw(UINT format, const std::string& bytes) {
-  if (!::OpenClipboard(nullptr))
-    return false;
+  if (!::OpenClipboard(nullptr)) return false;
   HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size() == 0 ? 1 : bytes.size());
   bool ok = false;
   if (block != nullptr) {
@@ -36,8 +35,7 @@ bool SetRaw(UINT format, const std::string& bytes) {
     std::memcpy(p, bytes.data(), bytes.size());
     ::GlobalUnlock(block);
     ok = ::SetClipboardData(format, block) != nullptr;
-    if (!ok)
-      ::GlobalFree(block);
+    if (!ok) ::GlobalFree(block);
   }
   ::CloseClipboard();
   return ok;
@@ -46,8 +44,7 @@ bool SetRaw(UINT format, const std::string& bytes) {
 // The data of a format as its whole block, or "<none>".
 std::string GetRaw(UINT format) {
   std::string out = "<none>";
-  if (!::OpenClipboard(nullptr))
-    return "<cannot open>";
+  if (!::OpenClipboard(nullptr)) return "<cannot open>";
   if (HANDLE h = ::GetClipboardData(format)) {
     const void* p = ::GlobalLock(h);
     if (p != nullptr) {

@@ -36,8 +36,7 @@ std::string DecodeText(const std::string& text) {
 std::string Scramble(const std::string& text, uint32_t key, uint32_t seed) {
   char* out = nullptr;
   EXPECT_EQ(1, ScrambleEncodeStringWithSeed(text.c_str(), key, seed, &out));
-  if (out == nullptr)
-    return std::string();
+  if (out == nullptr) return std::string();
   std::string s(out);
   ScrambleFreeString(out);
   return s;
@@ -46,13 +45,19 @@ std::string Scramble(const std::string& text, uint32_t key, uint32_t seed) {
 // Test data: every byte value, NULs in the middle, all three group remainders.
 std::vector<std::string> CodecTexts() {
   std::vector<std::string> texts = {
-      "a", "ab", "abc", "abcd", "Quorl launcher",
-      std::string("\0", 1), std::string("a\0b", 3), std::string("\0\0\0\0\0", 5),
-      "\x80\x81\xFE\xFF", "\xB0\xA1\xC7\xD1\xB1\xB9",  // high bytes, EUC-KR style
+      "a",
+      "ab",
+      "abc",
+      "abcd",
+      "Quorl launcher",
+      std::string("\0", 1),
+      std::string("a\0b", 3),
+      std::string("\0\0\0\0\0", 5),
+      "\x80\x81\xFE\xFF",
+      "\xB0\xA1\xC7\xD1\xB1\xB9",  // high bytes, EUC-KR style
   };
   std::string all;
-  for (int i = 0; i < 256; ++i)
-    all.push_back(static_cast<char>(i));
+  for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
   texts.push_back(all);
   texts.push_back(all.substr(1));
   texts.push_back(all.substr(2));
@@ -76,17 +81,17 @@ TEST(TextCodec, DecodeEndsQuietlyAtInvalidSymbol) {
     const char* text;
     std::string bytes;
   } cases[] = {
-      {"g", ""},                   // lone final symbol
-      {"gI*X", "a"},               // third symbol outside the alphabet
-      {"*I1X", ""},                // first symbol invalid
-      {"g*1X", ""},                // second symbol invalid
+      {"g", ""},      // lone final symbol
+      {"gI*X", "a"},  // third symbol outside the alphabet
+      {"*I1X", ""},   // first symbol invalid
+      {"g*1X", ""},   // second symbol invalid
       {"gI1XgI1X", "abcabc"},
-      {"gI1X*I1X", "abc"},         // stops for good, the rest is not read
-      {"gI1Xg", "abc"},            // lone final symbol after a whole group
+      {"gI1X*I1X", "abc"},  // stops for good, the rest is not read
+      {"gI1Xg", "abc"},     // lone final symbol after a whole group
       {"gI1XgI", "abca"},
       {"gI1XgIF", "abcab"},
-      {"gI1\xC0", "ab"},           // bytes 128-255 are not symbols
-      {"gI1X\n", "abc"},           // a line end counts as an invalid symbol
+      {"gI1\xC0", "ab"},  // bytes 128-255 are not symbols
+      {"gI1X\n", "abc"},  // a line end counts as an invalid symbol
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -123,7 +128,7 @@ TEST(TextCodec, LengthFormulasRefuseOutOfRange) {
   // value; 4n + 2 would overflow from n = 2^29 on.
   EXPECT_EQ(0, Get6BitEncodedLength(-1));
   EXPECT_EQ(0, Get6BitEncodedLength(kInt32Max));
-  EXPECT_EQ(715827884, Get6BitEncodedLength(536870912));  // 2^29: no wrap
+  EXPECT_EQ(715827884, Get6BitEncodedLength(536870912));   // 2^29: no wrap
   EXPECT_EQ(kInt32Max, Get6BitEncodedLength(1610612734));  // largest that fits
   EXPECT_EQ(0, Get6BitEncodedLength(1610612735));
   EXPECT_EQ(0, Get6BitDecodedLength(-8));
@@ -154,8 +159,7 @@ TEST(TextCodec, EncodeRefusesBadArguments) {
   EXPECT_EQ(0, Encode6BitText(src, 4, dst, -7));
   // A huge length fails on the formula before any byte is read.
   EXPECT_EQ(0, Encode6BitText(src, kInt32Max, dst, kInt32Max));
-  for (char c : dst)
-    EXPECT_EQ('#', c);
+  for (char c : dst) EXPECT_EQ('#', c);
   EXPECT_EQ(6, Encode6BitText(src, 4, dst, 7));
   EXPECT_STREQ("gI1XjA", dst);
 }
@@ -169,8 +173,7 @@ TEST(TextCodec, DecodeRefusesBadArguments) {
   // "gI1XjA" may yield floor(18 / 4) = 4 bytes: a capacity of 3 fails whole.
   EXPECT_EQ(0, Decode6BitText("gI1XjA", dst, 3));
   EXPECT_EQ(0, Decode6BitText("gI1XjA", dst, -1));
-  for (unsigned char c : dst)
-    EXPECT_EQ(0xA5, c);
+  for (unsigned char c : dst) EXPECT_EQ(0xA5, c);
   EXPECT_EQ(4, Decode6BitText("gI1XjA", dst, 4));
   EXPECT_EQ(0, std::memcmp(dst, "abcd", 4));
 }
@@ -190,10 +193,10 @@ struct KeystreamVector {
 };
 
 const KeystreamVector kKeystreamVectors[] = {
-    {0u, 0x7731AFD4, 0x8D439707, 0x290C664D, 0xBD1AA238, "D40646658925DF6D14BF3A783A518ACB",
-     "03B350A94CD41224BFC68B5D", 0x8E45D1BC},
-    {1u, 0x3B98D7EA, 0x4A80B8A3, 0x251D7405, 0xDE0D0225, "EAD22413C910EE9729FDBCBE16AA4747",
-     "0CD9AB578FEAAA32D4E3452E", 0x884729A0},
+    {0u, 0x7731AFD4, 0x8D439707, 0x290C664D, 0xBD1AA238, "D40646658925DF6D14BF3A783A518ACB", "03B350A94CD41224BFC68B5D",
+     0x8E45D1BC},
+    {1u, 0x3B98D7EA, 0x4A80B8A3, 0x251D7405, 0xDE0D0225, "EAD22413C910EE9729FDBCBE16AA4747", "0CD9AB578FEAAA32D4E3452E",
+     0x884729A0},
     {418762u, 0x0AD0DAA6, 0x1D1AEDB2, 0x271DAA9F, 0x2D904865, "A68B27472E3B2A9638A43BB723490BB4",
      "EAFD46646FA615C466744CBE", 0x8C839537},
     {1700000000u, 0x27C6E96C, 0xC924AD74, 0x7CCBAD0C, 0x46EE1409, "6CC13D4BFC99727BC80DC4537247A0DF",
@@ -231,8 +234,7 @@ TEST(Keystream, KnownAnswers) {
     EXPECT_EQ(v.w260, ks->words[260]);
     EXPECT_EQ(v.w520, ks->words[520]);
     std::vector<uint8_t> bytes;
-    for (int i = 0; i < 4000; ++i)
-      bytes.push_back(KeystreamNextByte(ks));
+    for (int i = 0; i < 4000; ++i) bytes.push_back(KeystreamNextByte(ks));
     KeystreamDestroy(ks);
     EXPECT_EQ(v.first16, Hex(bytes, 0, 16));
     EXPECT_EQ(v.around521, Hex(bytes, 516, 12));
@@ -250,8 +252,7 @@ TEST(Keystream, FirstWordSurvivesRefillsAndIsTheFirstByte) {
     EXPECT_EQ(0, ks->index);
     // Every 521st byte comes right after a refill and is w[0] again.
     for (int round = 0; round < 4; ++round) {
-      for (int i = 0; i < 520; ++i)
-        KeystreamNextByte(ks);
+      for (int i = 0; i < 520; ++i) KeystreamNextByte(ks);
       EXPECT_EQ(520, ks->index);
       EXPECT_EQ(static_cast<uint8_t>(v.w0), KeystreamNextByte(ks));
       EXPECT_EQ(v.w0, ks->words[0]);
@@ -265,8 +266,7 @@ TEST(Keystream, SameSeedSameStreamOtherSeedOther) {
   auto draw = [](uint32_t seed) {
     Keystream521* ks = KeystreamCreate(seed);
     std::vector<uint8_t> bytes;
-    for (int i = 0; i < 1200; ++i)
-      bytes.push_back(KeystreamNextByte(ks));
+    for (int i = 0; i < 1200; ++i) bytes.push_back(KeystreamNextByte(ks));
     KeystreamDestroy(ks);
     return bytes;
   };
@@ -305,8 +305,7 @@ TEST(Scrambler, KnownAnswers) {
 // 1, 2, ..., 255, 1, 2, ...
 TEST(Scrambler, KnownAnswerPastOneGeneratorRound) {
   std::string text;
-  for (int i = 0; i < 600; ++i)
-    text.push_back(static_cast<char>(1 + i % 255));
+  for (int i = 0; i < 600; ++i) text.push_back(static_cast<char>(1 + i % 255));
   const std::string scrambled = Scramble(text, 418762, 1700000000);
   ASSERT_EQ(807u, scrambled.size());
   EXPECT_EQ("JKYUk01v97T9eV2bAevye8WRu9baqTceoVRfPJy9", scrambled.substr(0, 40));
@@ -332,30 +331,25 @@ TEST(Scrambler, SeedWordIsSeedXorKeyInTheClear) {
   std::string record = DecodeText(scrambled);
   ASSERT_EQ(8u, record.size());
   uint32_t word = 0;
-  for (int i = 0; i < 4; ++i)
-    word |= static_cast<uint32_t>(static_cast<unsigned char>(record[i])) << (8 * i);
+  for (int i = 0; i < 4; ++i) word |= static_cast<uint32_t>(static_cast<unsigned char>(record[i])) << (8 * i);
   EXPECT_EQ(seed ^ key, word);
   // The text bytes, NUL included, are XORed with the keystream of the seed.
   Keystream521* ks = KeystreamCreate(seed);
   const char plain[] = "xyz";
   for (int i = 0; i < 4; ++i)
-    EXPECT_EQ(static_cast<unsigned char>(plain[i] ^ KeystreamNextByte(ks)),
-              static_cast<unsigned char>(record[4 + i]));
+    EXPECT_EQ(static_cast<unsigned char>(plain[i] ^ KeystreamNextByte(ks)), static_cast<unsigned char>(record[4 + i]));
   KeystreamDestroy(ks);
 }
 
 TEST(Scrambler, RoundTripsTextsAndKeys) {
-  std::vector<std::string> texts = {"a", "abc", "949", "Quorl Profile",
-                                    "\xC4\xF9\xBF\xEF \x80\xFF\x01\x7F"};
+  std::vector<std::string> texts = {"a", "abc", "949", "Quorl Profile", "\xC4\xF9\xBF\xEF \x80\xFF\x01\x7F"};
   std::string longText;
-  for (int i = 0; i < 3000; ++i)
-    longText.push_back(static_cast<char>(1 + i % 255));
+  for (int i = 0; i < 3000; ++i) longText.push_back(static_cast<char>(1 + i % 255));
   texts.push_back(longText);
   for (const std::string& text : texts) {
     for (uint32_t key : {0u, 1u, 418762u, 2039746u, 0xFFFFFFFFu}) {
       for (uint32_t seed : {0u, 1700000000u, 0xFFFFFFFFu}) {
-        SCOPED_TRACE(testing::Message() << "len " << text.size() << " key " << key << " seed "
-                                        << seed);
+        SCOPED_TRACE(testing::Message() << "len " << text.size() << " key " << key << " seed " << seed);
         std::string scrambled = Scramble(text, key, seed);
         EXPECT_EQ(std::string::npos, scrambled.find_first_not_of(kAlphabet));
         char* plain = nullptr;

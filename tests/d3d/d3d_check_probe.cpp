@@ -10,8 +10,7 @@
 #include "app/launcher_app.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2)
-    return 2;
+  if (argc < 2) return 2;
   AfxWinInit(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
   CWnd window;
   window.CreateEx(0, "STATIC", "Quorl", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr);
@@ -22,8 +21,7 @@ int main(int argc, char** argv) {
   app->m_pMainWnd = nullptr;
   window.DestroyWindow();
   std::FILE* out = std::fopen(argv[1], "wb");
-  if (out == nullptr)
-    return 3;
+  if (out == nullptr) return 3;
   std::fprintf(out, "%d\n%s", ok ? 1 : 0, text.GetString());
   return std::fclose(out) == 0 ? 0 : 3;
 }

@@ -31,8 +31,7 @@ TEST(ModeOrder, BaseOrderTakesTheFirstDifference) {
   const Case cases[] = {
       {"preferred size wins over format", M(640, 480, kX8R8G8B8), M(800, 600, kR5G6B5), 0, true, false},
       {"preferred format next", M(800, 600, kX8R8G8B8), M(800, 600, kR5G6B5), kX8R8G8B8, true, false},
-      {"without a preferred format: lower format", M(800, 600, kX8R8G8B8), M(800, 600, kR5G6B5), 0, true,
-       false},
+      {"without a preferred format: lower format", M(800, 600, kX8R8G8B8), M(800, 600, kR5G6B5), 0, true, false},
       {"lower format is a signed comparison", M(800, 600, 0x80000000u), M(800, 600, kR5G6B5), 0, true, false},
       {"then the larger width", M(1024, 768, kR5G6B5), M(800, 768, kR5G6B5), 0, true, false},
       {"then the larger height", M(1024, 768, kR5G6B5), M(1024, 600, kR5G6B5), 0, true, false},
@@ -71,25 +70,21 @@ TEST(ModeCollection, DropsDuplicatesBySizeAndFormatAndClearsTheRefreshRate) {
   EXPECT_TRUE(AddUniqueMode(modes, M(800, 600, kR5G6B5, 75)));
   EXPECT_TRUE(AddUniqueMode(modes, M(800, 601, kX8R8G8B8, 75)));
   ASSERT_EQ(3u, modes.size());
-  for (const DX3DMode& m : modes)
-    EXPECT_EQ(0u, m.refreshRate);
+  for (const DX3DMode& m : modes) EXPECT_EQ(0u, m.refreshRate);
 }
 
 TEST(ModeCollection, SortStaysInBoundsWithAnyPredicate) {
   std::vector<DX3DMode> modes;
-  for (uint32_t i = 0; i < 40; ++i)
-    modes.push_back(M(640 + i, 480, kX8R8G8B8, 0));
+  for (uint32_t i = 0; i < 40; ++i) modes.push_back(M(640 + i, 480, kX8R8G8B8, 0));
   // A predicate that is no order at all must neither crash nor lose modes.
   SortModes(modes, [](const DX3DMode&, const DX3DMode&) { return true; });
   ASSERT_EQ(40u, modes.size());
   uint32_t sum = 0;
-  for (const DX3DMode& m : modes)
-    sum += m.width - 640;
+  for (const DX3DMode& m : modes) sum += m.width - 640;
   EXPECT_EQ(40u * 39u / 2u, sum);
 
   SortModes(modes, &AppModeComesBefore);
-  for (size_t i = 0; i < modes.size(); ++i)
-    EXPECT_EQ(640u + i, modes[i].width);
+  for (size_t i = 0; i < modes.size(); ++i) EXPECT_EQ(640u + i, modes[i].width);
 }
 
 TEST(VertexProcessing, TriesTheModesInOrderAndKeepsTheFirstAccepted) {
@@ -116,8 +111,7 @@ TEST(VertexProcessing, TriesTheModesInOrderAndKeepsTheFirstAccepted) {
     DX3DBehavior b = ChooseBehavior(c.devCaps, [&](uint32_t flags) -> uint32_t {
       tried.push_back(flags);
       for (uint32_t a : c.accepted) {
-        if (a == flags)
-          return 3;
+        if (a == flags) return 3;
       }
       return 0;
     });
@@ -161,9 +155,8 @@ TEST(DepthPrecision, EpsilonAndStencilBitsByFormat) {
     int depthBits;  // epsilon 2^-depthBits; 0 for epsilon 1.0
     uint32_t stencil;
   };
-  const Case cases[] = {{kD16Lockable, 16, 0}, {kD32, 32, 0}, {kD15S1, 15, 1}, {kD24S8, 24, 8},
-                        {kD24X8, 24, 0},       {kD24X4S4, 24, 4}, {kD16, 16, 0}, {kD24FS8, 0, 0},
-                        {kD32FLockable, 0, 0}};
+  const Case cases[] = {{kD16Lockable, 16, 0}, {kD32, 32, 0}, {kD15S1, 15, 1}, {kD24S8, 24, 8},      {kD24X8, 24, 0},
+                        {kD24X4S4, 24, 4},     {kD16, 16, 0}, {kD24FS8, 0, 0}, {kD32FLockable, 0, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
     float eps = -1;
@@ -184,11 +177,11 @@ TEST(Formats, BitsPerPixelOfTheLabels) {
     uint32_t format;
     int bits;
   };
-  const Case cases[] = {{kR8G8B8, 24},  {kX8R8G8B8, 32},     {kA2R10G10B10, 32}, {kD24S8, 32},
-                        {kR5G6B5, 16},  {kX1R5G5B5, 16},     {kUYVY, 16},        {kYUY2, 16},
-                        {kD16, 16},     {kP8, 8},            {kDXT3, 8},         {kDXT5, 8},
-                        {kDXT1, 4},     {kA16B16G16R16F, 64}, {kA32B32G32R32F, 128},
-                        {kD32FLockable, 0}, {kUnknown, 0},   {12345, 0}};
+  const Case cases[] = {
+      {kR8G8B8, 24},      {kX8R8G8B8, 32}, {kA2R10G10B10, 32}, {kD24S8, 32},         {kR5G6B5, 16},
+      {kX1R5G5B5, 16},    {kUYVY, 16},     {kYUY2, 16},        {kD16, 16},           {kP8, 8},
+      {kDXT3, 8},         {kDXT5, 8},      {kDXT1, 4},         {kA16B16G16R16F, 64}, {kA32B32G32R32F, 128},
+      {kD32FLockable, 0}, {kUnknown, 0},   {12345, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.format);
     EXPECT_EQ(c.bits, GetFormatBitsPerPixel(c.format));
@@ -198,8 +191,7 @@ TEST(Formats, BitsPerPixelOfTheLabels) {
 TEST(Gamma, RampEntriesAreScaledAndClamped) {
   uint16_t ramp[256];
   FillGammaChannel(ramp, 256, 0);
-  for (int i = 0; i < 256; ++i)
-    ASSERT_EQ(i * 256, ramp[i]);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(i * 256, ramp[i]);
   EXPECT_EQ(65280, ramp[255]);
 
   FillGammaChannel(ramp, 256, 1);
@@ -227,12 +219,9 @@ TEST(LauncherRequirement, ConfirmsByShaderAndBlendMatrices) {
     uint32_t vs, blend, flags, mask;
   };
   const Case cases[] = {
-      {"vs_1_1 and 4 matrices", 0xFFFE0101, 4, 0x54, 3},
-      {"vs_3_0 and 8 matrices", 0xFFFE0300, 8, 0x44, 3},
-      {"vs_1_0 refuses hardware", 0xFFFE0100, 4, 0x44, 0},
-      {"3 matrices refuse pure hardware", 0xFFFE0200, 3, 0x54, 0},
-      {"mixed is accepted", 0xFFFE0100, 0, 0x84, 3},
-      {"software is accepted", 0, 0, 0x24, 3},
+      {"vs_1_1 and 4 matrices", 0xFFFE0101, 4, 0x54, 3},   {"vs_3_0 and 8 matrices", 0xFFFE0300, 8, 0x44, 3},
+      {"vs_1_0 refuses hardware", 0xFFFE0100, 4, 0x44, 0}, {"3 matrices refuse pure hardware", 0xFFFE0200, 3, 0x54, 0},
+      {"mixed is accepted", 0xFFFE0100, 0, 0x84, 3},       {"software is accepted", 0, 0, 0x24, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -288,27 +277,45 @@ TEST(ModeList, EntriesByLimitsFormatsAndUsage) {
   const Case cases[] = {
       {"launcher limits keep 800x600 only",
        {C(640, 480, 22, true, true), C(800, 600, 22, true, true), C(1024, 768, 22, true, true)},
-       kLauncherLimits, kNoDevice, "800x600f22 800x600w22* "},
+       kLauncherLimits,
+       kNoDevice,
+       "800x600f22 800x600w22* "},
       {"work area 1600x1170: 1600x1200 full screen only",
-       {C(1600, 1200, 22, true, true), C(1600, 1024, 22, true, true)}, kDialogLimits, kNoDevice,
+       {C(1600, 1200, 22, true, true), C(1600, 1024, 22, true, true)},
+       kDialogLimits,
+       kNoDevice,
        "1600x1024f22 1600x1024w22* 1600x1200f22 "},
-      {"bounds are inclusive", {C(1920, 1920, 22, false, true), C(1921, 1080, 22, false, true)},
-       kDialogLimits, kNoDevice, "1920x1920f22* "},
-      {"A2R10G10B10 is never offered", {C(800, 600, kA2R10G10B10, true, true)}, kDialogLimits, kNoDevice,
-       ""},
+      {"bounds are inclusive",
+       {C(1920, 1920, 22, false, true), C(1921, 1080, 22, false, true)},
+       kDialogLimits,
+       kNoDevice,
+       "1920x1920f22* "},
+      {"A2R10G10B10 is never offered", {C(800, 600, kA2R10G10B10, true, true)}, kDialogLimits, kNoDevice, ""},
       {"windowed entries of one size collapse into the first",
-       {C(1024, 768, 23, true, true), C(1024, 768, 22, true, true)}, kDialogLimits, kNoDevice,
+       {C(1024, 768, 23, true, true), C(1024, 768, 22, true, true)},
+       kDialogLimits,
+       kNoDevice,
        "1024x768f22 1024x768f23 1024x768w23* "},
-      {"the running mode is selected", {C(800, 600, 22, true, true), C(1024, 768, 22, true, true)},
-       kDialogLimits, {false, 1024, 768, 22}, "800x600f22 800x600w22 1024x768f22* 1024x768w22 "},
+      {"the running mode is selected",
+       {C(800, 600, 22, true, true), C(1024, 768, 22, true, true)},
+       kDialogLimits,
+       {false, 1024, 768, 22},
+       "800x600f22 800x600w22 1024x768f22* 1024x768w22 "},
       {"default: same state and size",
-       {C(800, 600, 22, true, true), C(1024, 768, 22, true, true)}, kDialogLimits, {true, 1024, 768, 21},
+       {C(800, 600, 22, true, true), C(1024, 768, 22, true, true)},
+       kDialogLimits,
+       {true, 1024, 768, 21},
        "800x600f22 800x600w22 1024x768f22 1024x768w22* "},
       {"default: same state when no size matches",
-       {C(800, 600, 22, false, true), C(1024, 768, 22, true, false)}, kDialogLimits, {false, 640, 480, 22},
+       {C(800, 600, 22, false, true), C(1024, 768, 22, true, false)},
+       kDialogLimits,
+       {false, 640, 480, 22},
        "800x600f22* 1024x768w22 "},
-      {"default: the head when no state matches", {C(1024, 768, 22, false, true)}, kDialogLimits,
-       {true, 0, 0, 0}, "1024x768f22* "},
+      {"default: the head when no state matches",
+       {C(1024, 768, 22, false, true)},
+       kDialogLimits,
+       {true, 0, 0, 0},
+       "1024x768f22* "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -46,9 +46,8 @@ struct SelectionRow {
 
 TEST_F(FakeD3DTest, EnumerationAndSelectionTable) {
   const SelectionRow rows[] = {
-      {"one HAL adapter, launcher",
-       [](std::vector<FakeAdapter>& a) { a = {StandardAdapter()}; }, Req::kLauncher, true, 0,
-       "a0 HAL 0x54 800x600 f22 d75 w f", "a0 HAL 0x54 800x600 f23 d75 f", 1},
+      {"one HAL adapter, launcher", [](std::vector<FakeAdapter>& a) { a = {StandardAdapter()}; }, Req::kLauncher, true,
+       0, "a0 HAL 0x54 800x600 f22 d75 w f", "a0 HAL 0x54 800x600 f23 d75 f", 1},
       {"one HAL adapter, no requirement: base formats, no minimum, no sort",
        [](std::vector<FakeAdapter>& a) { a = {StandardAdapter()}; }, Req::kNone, true, 0,
        "a0 HAL 0x54 640x480 f22 d75 w f", "a0 HAL 0x54 640x480 f22 d75 w f", 1},
@@ -119,8 +118,10 @@ TEST_F(FakeD3DTest, EnumerationAndSelectionTable) {
        },
        Req::kLauncher, true, 0, "a1 HAL 0x54 800x600 f22 d75 w f", "a1 HAL 0x54 800x600 f23 d75 f", 1},
       {"two adapters: the first wins",
-       [](std::vector<FakeAdapter>& a) { a = {StandardAdapter(), StandardAdapter()}; }, Req::kLauncher, true, 0,
-       "a0 HAL 0x54 800x600 f22 d75 w f", "a0 HAL 0x54 800x600 f23 d75 f", 1},
+       [](std::vector<FakeAdapter>& a) {
+         a = {StandardAdapter(), StandardAdapter()};
+       },
+       Req::kLauncher, true, 0, "a0 HAL 0x54 800x600 f22 d75 w f", "a0 HAL 0x54 800x600 f23 d75 f", 1},
       {"vs_1_0 with transform and lighting: mixed",
        [](std::vector<FakeAdapter>& a) {
          a = {StandardAdapter()};
@@ -152,8 +153,7 @@ TEST_F(FakeD3DTest, EnumerationAndSelectionTable) {
          a[0].refusedFormats = {D3DFMT_R5G6B5};
        },
        Req::kLauncher, true, 0, "a0 HAL 0x54 800x600 f22 d75 w f", "a0 HAL 0x54 800x600 f22 d75 w f", 1},
-      {"no adapters", [](std::vector<FakeAdapter>& a) { a.clear(); }, Req::kLauncher, false, 0x82000003, "-",
-       "-", -1},
+      {"no adapters", [](std::vector<FakeAdapter>& a) { a.clear(); }, Req::kLauncher, false, 0x82000003, "-", "-", -1},
   };
   for (const SelectionRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -168,11 +168,21 @@ TEST_F(FakeD3DTest, EnumerationAndSelectionTable) {
     windowRequired.m_bWindowedRequired = 1;
     CDX3DDeviceRequirement* req = nullptr;
     switch (row.req) {
-      case Req::kNone: req = nullptr; break;
-      case Req::kBase: req = &base; break;
-      case Req::kLauncher: req = &launcher; break;
-      case Req::kLauncherWindowRequired: req = &windowRequired; break;
-      case Req::kBaseNoDepth: req = &baseNoDepth; break;
+      case Req::kNone:
+        req = nullptr;
+        break;
+      case Req::kBase:
+        req = &base;
+        break;
+      case Req::kLauncher:
+        req = &launcher;
+        break;
+      case Req::kLauncherWindowRequired:
+        req = &windowRequired;
+        break;
+      case Req::kBaseNoDepth:
+        req = &baseNoDepth;
+        break;
     }
     DWORD error = 0;
     BOOL ok = device.Create(window.get(), window.get(), req, &error);
@@ -205,14 +215,13 @@ TEST_F(FakeD3DTest, EnumerationOrderIsAdapterThenTypeThenModeOrder) {
   std::vector<DX3DDeviceRecord> records;
   ASSERT_EQ(10, device.Enumerate(records, &launcher));
   std::vector<std::string> got;
-  for (const DX3DDeviceRecord& r : records)
-    got.push_back(Describe(r));
-  const std::vector<std::string> expected = {
-      "a0 HAL 0x54 800x600 f23 d75 f",   "a0 HAL 0x54 800x600 f22 d75 w f", "a0 HAL 0x54 1024x768 f23 d75 f",
-      "a0 HAL 0x54 1024x768 f22 d75 w f", "a0 REF 0x44 800x600 f23 d75 f",   "a0 REF 0x44 800x600 f22 d75 w f",
-      "a0 REF 0x44 1024x768 f23 d75 f",   "a0 REF 0x44 1024x768 f22 d75 w f",
-      // Two refresh rates of one size make one record.
-      "a1 HAL 0x54 800x600 f22 d75 w f", "a1 HAL 0x54 1024x768 f22 d75 w f"};
+  for (const DX3DDeviceRecord& r : records) got.push_back(Describe(r));
+  const std::vector<std::string> expected = {"a0 HAL 0x54 800x600 f23 d75 f", "a0 HAL 0x54 800x600 f22 d75 w f",
+                                             "a0 HAL 0x54 1024x768 f23 d75 f", "a0 HAL 0x54 1024x768 f22 d75 w f",
+                                             "a0 REF 0x44 800x600 f23 d75 f", "a0 REF 0x44 800x600 f22 d75 w f",
+                                             "a0 REF 0x44 1024x768 f23 d75 f", "a0 REF 0x44 1024x768 f22 d75 w f",
+                                             // Two refresh rates of one size make one record.
+                                             "a1 HAL 0x54 800x600 f22 d75 w f", "a1 HAL 0x54 1024x768 f22 d75 w f"};
   EXPECT_EQ(expected, got);
 }
 
@@ -256,12 +265,33 @@ TEST_F(FakeD3DTest, LauncherPresentParametersFollowTheEffectiveSettings) {
       {"before any load", 0, 1, 1, {}, TRUE, 1, D3DPRESENT_INTERVAL_ONE, D3DMULTISAMPLE_NONE},
       {"bbc 0 gives 1, sync off", 0, 0, 0, {}, TRUE, 1, D3DPRESENT_INTERVAL_IMMEDIATE, D3DMULTISAMPLE_NONE},
       {"bbc 3 gives 2", 0, 1, 3, {}, TRUE, 2, D3DPRESENT_INTERVAL_ONE, D3DMULTISAMPLE_NONE},
-      {"4 samples refused for the depth format", 4, 1, 1, {{D3DFMT_X8R8G8B8, 4}}, TRUE, 1,
-       D3DPRESENT_INTERVAL_ONE, D3DMULTISAMPLE_NONE},
-      {"4 samples for both formats", 4, 1, 1, {{D3DFMT_X8R8G8B8, 4}, {D3DFMT_D24S8, 4}}, TRUE, 1,
-       D3DPRESENT_INTERVAL_ONE, D3DMULTISAMPLE_4_SAMPLES},
-      {"multisampling not allowed", 4, 1, 1, {{D3DFMT_X8R8G8B8, 4}, {D3DFMT_D24S8, 4}}, FALSE, 1,
-       D3DPRESENT_INTERVAL_ONE, D3DMULTISAMPLE_NONE},
+      {"4 samples refused for the depth format",
+       4,
+       1,
+       1,
+       {{D3DFMT_X8R8G8B8, 4}},
+       TRUE,
+       1,
+       D3DPRESENT_INTERVAL_ONE,
+       D3DMULTISAMPLE_NONE},
+      {"4 samples for both formats",
+       4,
+       1,
+       1,
+       {{D3DFMT_X8R8G8B8, 4}, {D3DFMT_D24S8, 4}},
+       TRUE,
+       1,
+       D3DPRESENT_INTERVAL_ONE,
+       D3DMULTISAMPLE_4_SAMPLES},
+      {"multisampling not allowed",
+       4,
+       1,
+       1,
+       {{D3DFMT_X8R8G8B8, 4}, {D3DFMT_D24S8, 4}},
+       FALSE,
+       1,
+       D3DPRESENT_INTERVAL_ONE,
+       D3DMULTISAMPLE_NONE},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -311,7 +341,6 @@ TEST_F(FakeD3DTest, MultisampleAndTextureChecksUseTheCurrentRecord) {
   fake->m_adapters[0].identifier.DeviceId = 0x2783;
   EXPECT_FALSE(device.IsIntel915());
 }
-
 
 // --- Windowed and full screen, gamma ---
 
@@ -399,7 +428,6 @@ TEST_F(FakeD3DTest, ACreatedDeviceWithoutAWindowedRecordIsFullScreenAndStaysSo) 
   // No windowed record to go back to.
   EXPECT_FALSE(device.ToggleFullscreen());
 }
-
 
 // --- What the graphics settings read from the device ---
 
@@ -564,8 +592,7 @@ TEST_F(FakeD3DTest, AntialiasChoicesAndNames) {
 
 std::string ReadRegistryString(const char* subkey, const char* value, DWORD* type) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return "<missing key>";
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<missing key>";
   char buf[256] = {};
   DWORD size = sizeof buf - 1;
   LONG rc = ::RegQueryValueExA(key, value, nullptr, type, reinterpret_cast<BYTE*>(buf), &size);

@@ -23,18 +23,30 @@ namespace {
 // --- Re-sending the cache ---
 
 std::vector<std::string> AlwaysSent(const std::string& viewport) {
-  std::vector<std::string> calls = {
-      "RS LIGHTING 1",          "RS ALPHABLENDENABLE 0",     "RS ALPHATESTENABLE 0", "RS ALPHAREF 0",
-      "RS ZENABLE 1",           "RS ZWRITEENABLE 1",         "RS STENCILENABLE 0",   "RS STENCILREF 0",
-      "RS STENCILMASK 4294967295", "RS STENCILWRITEMASK 4294967295", "RS FOGENABLE 0", "RS NORMALIZENORMALS 0",
-      "RS SPECULARENABLE 0",    "RS COLORWRITEENABLE 15",    "RS DITHERENABLE 0",    "RS MULTISAMPLEANTIALIAS 1",
-      "RS AMBIENT 0",           "RS TEXTUREFACTOR 0",        "VS null"};
+  std::vector<std::string> calls = {"RS LIGHTING 1",
+                                    "RS ALPHABLENDENABLE 0",
+                                    "RS ALPHATESTENABLE 0",
+                                    "RS ALPHAREF 0",
+                                    "RS ZENABLE 1",
+                                    "RS ZWRITEENABLE 1",
+                                    "RS STENCILENABLE 0",
+                                    "RS STENCILREF 0",
+                                    "RS STENCILMASK 4294967295",
+                                    "RS STENCILWRITEMASK 4294967295",
+                                    "RS FOGENABLE 0",
+                                    "RS NORMALIZENORMALS 0",
+                                    "RS SPECULARENABLE 0",
+                                    "RS COLORWRITEENABLE 15",
+                                    "RS DITHERENABLE 0",
+                                    "RS MULTISAMPLEANTIALIAS 1",
+                                    "RS AMBIENT 0",
+                                    "RS TEXTUREFACTOR 0",
+                                    "VS null"};
   for (int stage = 0; stage < 8; ++stage) {
     calls.push_back("TSS " + std::to_string(stage) + " 11 " + std::to_string(stage));
     calls.push_back("TSS " + std::to_string(stage) + " 24 0");
   }
-  for (int light = 0; light < 8; ++light)
-    calls.push_back("LightEnable " + std::to_string(light) + " 0");
+  for (int light = 0; light < 8; ++light) calls.push_back("LightEnable " + std::to_string(light) + " 0");
   calls.push_back(viewport);
   return calls;
 }
@@ -90,16 +102,14 @@ TEST_F(FakeD3DTest, ApplyAllSendsSetValuesInOrder) {
       "RS DITHERENABLE 0", "RS MULTISAMPLEANTIALIAS 1", "RS AMBIENT 0", "RS TEXTUREFACTOR 0", "RS SRCBLEND 5",
       "RS ZFUNC 4", "RS CULLMODE 2", "RS EMISSIVEMATERIALSOURCE 1", "VS null", "FVF 2"};
   for (int stage = 0; stage < 8; ++stage) {
-    if (stage == 1)
-      expected.push_back("TSS 1 1 4");
+    if (stage == 1) expected.push_back("TSS 1 1 4");
     expected.push_back("TSS " + std::to_string(stage) + " 11 " + std::to_string(stage));
     expected.push_back("TSS " + std::to_string(stage) + " 24 0");
   }
   expected.push_back("SS 0 6 2");
   expected.push_back("Light 0 type 3 dir 0 diffuse 0 ambient 0");
   expected.push_back("LightEnable 0 1");
-  for (int light = 1; light < 8; ++light)
-    expected.push_back("LightEnable " + std::to_string(light) + " 0");
+  for (int light = 1; light < 8; ++light) expected.push_back("LightEnable " + std::to_string(light) + " 0");
   expected.push_back(ViewportOf(d->m_pp));
   EXPECT_EQ(expected, log.calls);
 }
@@ -117,8 +127,7 @@ TEST_F(FakeD3DTest, SettersSendOnlyChanges) {
   device.SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);  // preset
   device.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
   device.SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-  EXPECT_EQ((std::vector<std::string>{"RS ZFUNC 2", "RS LIGHTING 0", "RS 136 1", "RS 136 1", "SS 0 1 3"}),
-            log.calls);
+  EXPECT_EQ((std::vector<std::string>{"RS ZFUNC 2", "RS LIGHTING 0", "RS 136 1", "RS 136 1", "SS 0 1 3"}), log.calls);
 }
 
 TEST_F(FakeD3DTest, FogDepthBiasAndTableFog) {
@@ -234,9 +243,9 @@ TEST_F(FakeD3DTest, StateStackRestoresAndAFailedBlockLeavesNoEntry) {
   ASSERT_TRUE(device.PopState());
   EXPECT_EQ(0, device.GetStateDepth());
   EXPECT_EQ(CDXRenderState::kUnsetRenderState, device.GetCachedStates().zFunc);
-  EXPECT_EQ((std::vector<std::string>{"CreateStateBlock 1", "Capture 1", "RS ZFUNC 8", "CreateStateBlock 1",
-                                      "Apply 1"}),
-            log.calls);
+  EXPECT_EQ(
+      (std::vector<std::string>{"CreateStateBlock 1", "Capture 1", "RS ZFUNC 8", "CreateStateBlock 1", "Apply 1"}),
+      log.calls);
   EXPECT_FALSE(device.PopState());
 
   // Shaders saved with a state keep their references until it is popped.
@@ -293,8 +302,8 @@ TEST_F(FakeD3DTest, DeviceObjectsHearLostResetAndDestroyedInOrder) {
   log.Clear();
   // Object 2 refuses: the reset is FALSE, and object 1 still hears it.
   EXPECT_FALSE(device.ResetDevice(FALSE));
-  EXPECT_EQ((std::vector<std::string>{"obj 3 lost", "obj 2 lost", "obj 1 lost", "Reset", "obj 3 reset",
-                                      "obj 2 reset", "obj 1 reset"}),
+  EXPECT_EQ((std::vector<std::string>{"obj 3 lost", "obj 2 lost", "obj 1 lost", "Reset", "obj 3 reset", "obj 2 reset",
+                                      "obj 1 reset"}),
             Lifecycle(log));
 
   two.Unlink();
@@ -380,6 +389,5 @@ TEST_F(FakeD3DTest, PaletteManagerDealsSlotsAgainWhenTheDeviceIsLost) {
   EXPECT_TRUE(a->m_bUploadNeeded);
   EXPECT_TRUE(c->m_bUploadNeeded);
 }
-
 
 }  // namespace

@@ -33,13 +33,13 @@ void InitApp() {
 std::wstring Wide(const char* text) {
   int n = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
   std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1)
-    ::MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
+  if (n > 1) ::MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
   return out;
 }
 
 std::wstring DeviceMessage(const wchar_t* code) {
-  return std::wstring(L"DirectX의 초기화를 할 수 없습니다. DirectX를 사용할 디바이스를 찾지 못했습니다.(") + code + L")";
+  return std::wstring(L"DirectX의 초기화를 할 수 없습니다. DirectX를 사용할 디바이스를 찾지 못했습니다.(") + code +
+         L")";
 }
 
 // The main window the launcher creates its device on.
@@ -141,7 +141,9 @@ TEST(DeviceCheckMessages, CodesShowAsSignedDecimals) {
   const struct {
     DWORD code;
     const wchar_t* shown;
-  } rows[] = {{0x82000001, L"-2113929215"}, {0x82000003, L"-2113929213"}, {0x82000004, L"-2113929212"},
+  } rows[] = {{0x82000001, L"-2113929215"},
+              {0x82000003, L"-2113929213"},
+              {0x82000004, L"-2113929212"},
               {static_cast<DWORD>(D3DERR_NOTAVAILABLE), L"-2005530518"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.code);
@@ -257,25 +259,21 @@ ProbeResult RunProbe(const std::string& exe) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return result;
-  if (::WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0)
-    ::TerminateProcess(pi.hProcess, 1);
+  if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return result;
+  if (::WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
   DWORD code = 1;
   ::GetExitCodeProcess(pi.hProcess, &code);
   ::CloseHandle(pi.hThread);
   ::CloseHandle(pi.hProcess);
   std::FILE* f = std::fopen(out.c_str(), "rb");
   if (code != 0 || f == nullptr) {
-    if (f != nullptr)
-      std::fclose(f);
+    if (f != nullptr) std::fclose(f);
     return result;
   }
   std::string bytes;
   char buf[512];
   size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-    bytes.append(buf, n);
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
   std::fclose(f);
   ::DeleteFileA(out.c_str());
   result.ran = true;

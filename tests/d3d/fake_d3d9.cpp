@@ -38,8 +38,7 @@ template class FakeCom<IDirect3D9>;
 std::vector<std::string> FakeLog::With(const std::string& prefix) const {
   std::vector<std::string> out;
   for (const std::string& c : calls) {
-    if (c.compare(0, prefix.size(), prefix) == 0)
-      out.push_back(c);
+    if (c.compare(0, prefix.size(), prefix) == 0) out.push_back(c);
   }
   return out;
 }
@@ -55,20 +54,21 @@ D3DDISPLAYMODE Mode(UINT width, UINT height, D3DFORMAT format, UINT refresh) {
 
 std::string RenderStateName(D3DRENDERSTATETYPE state) {
   switch (state) {
-#define NAME(x) \
-  case D3DRS_##x: return #x;
-    NAME(ZENABLE) NAME(FILLMODE) NAME(SHADEMODE) NAME(ZWRITEENABLE) NAME(ALPHATESTENABLE) NAME(SRCBLEND)
-    NAME(DESTBLEND) NAME(CULLMODE) NAME(ZFUNC) NAME(ALPHAREF) NAME(ALPHAFUNC) NAME(DITHERENABLE)
-    NAME(ALPHABLENDENABLE) NAME(FOGENABLE) NAME(SPECULARENABLE) NAME(FOGCOLOR) NAME(FOGTABLEMODE)
-    NAME(FOGSTART) NAME(FOGEND) NAME(FOGDENSITY) NAME(STENCILENABLE) NAME(STENCILFAIL) NAME(STENCILZFAIL)
-    NAME(STENCILPASS) NAME(STENCILFUNC) NAME(STENCILREF) NAME(STENCILMASK) NAME(STENCILWRITEMASK)
-    NAME(TEXTUREFACTOR) NAME(LIGHTING) NAME(AMBIENT) NAME(FOGVERTEXMODE) NAME(NORMALIZENORMALS)
-    NAME(DIFFUSEMATERIALSOURCE) NAME(SPECULARMATERIALSOURCE) NAME(AMBIENTMATERIALSOURCE)
-    NAME(EMISSIVEMATERIALSOURCE) NAME(MULTISAMPLEANTIALIAS) NAME(COLORWRITEENABLE) NAME(BLENDOP)
-    NAME(DEPTHBIAS)
+#define NAME(x)   \
+  case D3DRS_##x: \
+    return #x;
+    NAME(ZENABLE)
+    NAME(FILLMODE) NAME(SHADEMODE) NAME(ZWRITEENABLE) NAME(ALPHATESTENABLE) NAME(SRCBLEND) NAME(DESTBLEND)
+        NAME(CULLMODE) NAME(ZFUNC) NAME(ALPHAREF) NAME(ALPHAFUNC) NAME(DITHERENABLE) NAME(ALPHABLENDENABLE)
+            NAME(FOGENABLE) NAME(SPECULARENABLE) NAME(FOGCOLOR) NAME(FOGTABLEMODE) NAME(FOGSTART) NAME(FOGEND)
+                NAME(FOGDENSITY) NAME(STENCILENABLE) NAME(STENCILFAIL) NAME(STENCILZFAIL) NAME(STENCILPASS)
+                    NAME(STENCILFUNC) NAME(STENCILREF) NAME(STENCILMASK) NAME(STENCILWRITEMASK) NAME(TEXTUREFACTOR)
+                        NAME(LIGHTING) NAME(AMBIENT) NAME(FOGVERTEXMODE) NAME(NORMALIZENORMALS)
+                            NAME(DIFFUSEMATERIALSOURCE) NAME(SPECULARMATERIALSOURCE) NAME(AMBIENTMATERIALSOURCE)
+                                NAME(EMISSIVEMATERIALSOURCE) NAME(MULTISAMPLEANTIALIAS) NAME(COLORWRITEENABLE)
+                                    NAME(BLENDOP) NAME(DEPTHBIAS)
 #undef NAME
-    default:
-      return Num(state);
+                                        default : return Num(state);
   }
 }
 
@@ -105,8 +105,7 @@ FakeDevice::FakeDevice(FakeLog* log, const D3DCAPS9& caps, const D3DPRESENT_PARA
 
 HRESULT FakeDevice::Reset(D3DPRESENT_PARAMETERS* pp) {
   m_pLog->Add("Reset");
-  if (SUCCEEDED(m_resetResult))
-    m_pp = *pp;
+  if (SUCCEEDED(m_resetResult)) m_pp = *pp;
   return m_resetResult;
 }
 
@@ -165,8 +164,7 @@ HRESULT FakeDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
 HRESULT FakeDevice::CreateStateBlock(D3DSTATEBLOCKTYPE type, IDirect3DStateBlock9** out) {
   m_pLog->Add("CreateStateBlock " + Num(type));
   *out = nullptr;
-  if (FAILED(m_createStateBlockResult))
-    return m_createStateBlockResult;
+  if (FAILED(m_createStateBlockResult)) return m_createStateBlockResult;
   *out = new FakeStateBlock(m_pLog, ++m_nStateBlocks);
   return D3D_OK;
 }
@@ -179,8 +177,7 @@ HRESULT FakeDevice::BeginStateBlock() {
 HRESULT FakeDevice::EndStateBlock(IDirect3DStateBlock9** out) {
   m_pLog->Add("EndStateBlock");
   *out = nullptr;
-  if (FAILED(m_createStateBlockResult))
-    return m_createStateBlockResult;
+  if (FAILED(m_createStateBlockResult)) return m_createStateBlockResult;
   *out = new FakeStateBlock(m_pLog, ++m_nStateBlocks);
   return D3D_OK;
 }
@@ -226,37 +223,31 @@ FakeAdapter::FakeAdapter() {
   desktop = Mode(1024, 768, D3DFMT_X8R8G8B8);
   std::memset(&identifier, 0, sizeof identifier);
   std::strcpy(identifier.Description, "Fake adapter");
-  halCaps = MakeCaps(D3DDEVTYPE_HAL, 0, D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_PUREDEVICE,
-                     D3DVS_VERSION(3, 0), 4);
+  halCaps = MakeCaps(D3DDEVTYPE_HAL, 0, D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_PUREDEVICE, D3DVS_VERSION(3, 0), 4);
   refCaps = MakeCaps(D3DDEVTYPE_REF, 0, D3DDEVCAPS_HWTRANSFORMANDLIGHT, D3DVS_VERSION(3, 0), 4);
 }
 
 HRESULT FakeD3D9::GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDENTIFIER9* id) {
   const FakeAdapter* a = Find(adapter);
-  if (a == nullptr)
-    return D3DERR_INVALIDCALL;
+  if (a == nullptr) return D3DERR_INVALIDCALL;
   *id = a->identifier;
   return D3D_OK;
 }
 
 UINT FakeD3D9::GetAdapterModeCount(UINT adapter, D3DFORMAT format) {
   const FakeAdapter* a = Find(adapter);
-  if (a == nullptr)
-    return 0;
+  if (a == nullptr) return 0;
   UINT n = 0;
-  for (const D3DDISPLAYMODE& m : a->modes)
-    n += m.Format == format ? 1 : 0;
+  for (const D3DDISPLAYMODE& m : a->modes) n += m.Format == format ? 1 : 0;
   return n;
 }
 
 HRESULT FakeD3D9::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* out) {
   const FakeAdapter* a = Find(adapter);
-  if (a == nullptr)
-    return D3DERR_INVALIDCALL;
+  if (a == nullptr) return D3DERR_INVALIDCALL;
   UINT i = 0;
   for (const D3DDISPLAYMODE& m : a->modes) {
-    if (m.Format != format)
-      continue;
+    if (m.Format != format) continue;
     if (i++ == mode) {
       *out = m;
       return D3D_OK;
@@ -267,30 +258,24 @@ HRESULT FakeD3D9::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3
 
 HRESULT FakeD3D9::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) {
   const FakeAdapter* a = Find(adapter);
-  if (a == nullptr)
-    return D3DERR_INVALIDCALL;
+  if (a == nullptr) return D3DERR_INVALIDCALL;
   *mode = a->desktop;
   return D3D_OK;
 }
 
 HRESULT FakeD3D9::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT display, D3DFORMAT, WINBOOL windowed) {
   const FakeAdapter* a = Find(adapter);
-  if (a == nullptr || Contains(a->refusedFormats, display))
-    return D3DERR_NOTAVAILABLE;
-  if (windowed && (!a->windowedOk || display != a->desktop.Format))
-    return D3DERR_NOTAVAILABLE;
+  if (a == nullptr || Contains(a->refusedFormats, display)) return D3DERR_NOTAVAILABLE;
+  if (windowed && (!a->windowedOk || display != a->desktop.Format)) return D3DERR_NOTAVAILABLE;
   return (type == D3DDEVTYPE_HAL ? a->hasHal : a->hasRef) ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
 HRESULT FakeD3D9::CheckDeviceFormat(UINT adapter, D3DDEVTYPE, D3DFORMAT, DWORD usage, D3DRESOURCETYPE rtype,
                                     D3DFORMAT format) {
   const FakeAdapter* a = Find(adapter);
-  if (a == nullptr)
-    return D3DERR_INVALIDCALL;
-  if (usage & D3DUSAGE_DEPTHSTENCIL)
-    return Contains(a->depthFormats, format) ? D3D_OK : D3DERR_NOTAVAILABLE;
-  if (rtype == D3DRTYPE_TEXTURE)
-    return Contains(a->textureFormats, format) ? D3D_OK : D3DERR_NOTAVAILABLE;
+  if (a == nullptr) return D3DERR_INVALIDCALL;
+  if (usage & D3DUSAGE_DEPTHSTENCIL) return Contains(a->depthFormats, format) ? D3D_OK : D3DERR_NOTAVAILABLE;
+  if (rtype == D3DRTYPE_TEXTURE) return Contains(a->textureFormats, format) ? D3D_OK : D3DERR_NOTAVAILABLE;
   return D3DERR_NOTAVAILABLE;
 }
 
@@ -298,15 +283,11 @@ HRESULT FakeD3D9::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE, D3DFORMAT
                                              D3DMULTISAMPLE_TYPE samples, DWORD* quality) {
   m_pLog->Add("CheckMultiSample " + Num(format) + " " + Num(samples));
   const FakeAdapter* a = Find(adapter);
-  if (a == nullptr)
-    return D3DERR_INVALIDCALL;
-  if (quality != nullptr)
-    *quality = 1;
-  if (samples == D3DMULTISAMPLE_NONE)
-    return D3D_OK;
+  if (a == nullptr) return D3DERR_INVALIDCALL;
+  if (quality != nullptr) *quality = 1;
+  if (samples == D3DMULTISAMPLE_NONE) return D3D_OK;
   for (const auto& ok : a->multisample) {
-    if (ok.first == format && ok.second == static_cast<int>(samples))
-      return D3D_OK;
+    if (ok.first == format && ok.second == static_cast<int>(samples)) return D3D_OK;
   }
   return D3DERR_NOTAVAILABLE;
 }
@@ -318,8 +299,7 @@ HRESULT FakeD3D9::CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE, D3DFORMAT, D3
 
 HRESULT FakeD3D9::GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) {
   const FakeAdapter* a = Find(adapter);
-  if (a == nullptr)
-    return D3DERR_INVALIDCALL;
+  if (a == nullptr) return D3DERR_INVALIDCALL;
   if (type == D3DDEVTYPE_HAL && a->hasHal) {
     *caps = a->halCaps;
   } else if (type == D3DDEVTYPE_REF && a->hasRef) {
@@ -339,11 +319,9 @@ HRESULT FakeD3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND, DWORD flags,
   *out = nullptr;
   m_lastPresentParameters = *pp;
   m_lastBehaviorFlags = flags;
-  if (FAILED(m_createDeviceResult))
-    return m_createDeviceResult;
+  if (FAILED(m_createDeviceResult)) return m_createDeviceResult;
   D3DCAPS9 caps;
-  if (FAILED(GetDeviceCaps(adapter, type, &caps)))
-    return D3DERR_INVALIDCALL;
+  if (FAILED(GetDeviceCaps(adapter, type, &caps))) return D3DERR_INVALIDCALL;
   FakeDevice* d = new FakeDevice(m_pLog, caps, *pp);
   m_pLastDevice = d;
   ++m_nDevicesCreated;

@@ -38,8 +38,7 @@ class FakeCom : public Stubs {
   ULONG STDMETHODCALLTYPE AddRef() override { return ++m_nRef; }
   ULONG STDMETHODCALLTYPE Release() override {
     ULONG n = --m_nRef;
-    if (n == 0)
-      delete this;
+    if (n == 0) delete this;
     return n;
   }
   ULONG RefCount() const { return m_nRef; }
@@ -130,10 +129,10 @@ struct FakeAdapter {
   bool hasRef = false;
   D3DCAPS9 halCaps;
   D3DCAPS9 refCaps;
-  std::vector<D3DFORMAT> depthFormats;         // usable as depth/stencil with any format
-  std::vector<D3DFORMAT> refusedFormats;       // CheckDeviceType refuses these display formats
-  bool windowedOk = true;                      // CheckDeviceType in a window
-  std::vector<D3DFORMAT> textureFormats;       // CheckDeviceFormat of textures
+  std::vector<D3DFORMAT> depthFormats;                 // usable as depth/stencil with any format
+  std::vector<D3DFORMAT> refusedFormats;               // CheckDeviceType refuses these display formats
+  bool windowedOk = true;                              // CheckDeviceType in a window
+  std::vector<D3DFORMAT> textureFormats;               // CheckDeviceFormat of textures
   std::vector<std::pair<D3DFORMAT, int>> multisample;  // accepted (format, samples); 0 always
 };
 
@@ -174,9 +173,7 @@ class FakeD3D9 : public FakeCom<IDirect3D9> {
                                          D3DPRESENT_PARAMETERS* pp, IDirect3DDevice9** out) override;
 
  private:
-  const FakeAdapter* Find(UINT adapter) const {
-    return adapter < m_adapters.size() ? &m_adapters[adapter] : nullptr;
-  }
+  const FakeAdapter* Find(UINT adapter) const { return adapter < m_adapters.size() ? &m_adapters[adapter] : nullptr; }
   FakeLog* m_pLog;
 };
 

@@ -25,8 +25,7 @@ class FakeBackedDevice : public CQuorlDevice {
 
  protected:
   IDirect3D9* NewDirect3D() override {
-    if (fake == nullptr)
-      return nullptr;
+    if (fake == nullptr) return nullptr;
     fake->AddRef();
     return fake;
   }
@@ -37,21 +36,20 @@ class FakeBackedDevice : public CQuorlDevice {
 // vs_3_0 and 4 blend matrices.
 inline FakeAdapter StandardAdapter() {
   FakeAdapter a;
-  a.modes = {Mode(640, 480, D3DFMT_X8R8G8B8), Mode(800, 600, D3DFMT_X8R8G8B8), Mode(800, 600, D3DFMT_X8R8G8B8, 75),
-             Mode(1024, 768, D3DFMT_X8R8G8B8), Mode(640, 480, D3DFMT_R5G6B5), Mode(800, 600, D3DFMT_R5G6B5),
+  a.modes = {Mode(640, 480, D3DFMT_X8R8G8B8),  Mode(800, 600, D3DFMT_X8R8G8B8), Mode(800, 600, D3DFMT_X8R8G8B8, 75),
+             Mode(1024, 768, D3DFMT_X8R8G8B8), Mode(640, 480, D3DFMT_R5G6B5),   Mode(800, 600, D3DFMT_R5G6B5),
              Mode(1024, 768, D3DFMT_R5G6B5)};
   a.depthFormats = {D3DFMT_D24S8};
   return a;
 }
 
 inline std::string Describe(const DX3DDeviceRecord& r) {
-  if (!r.valid)
-    return "-";
+  if (!r.valid) return "-";
   char buf[128];
   std::snprintf(buf, sizeof buf, "a%u %s 0x%02lx %ux%u f%d d%d%s%s", r.adapter,
-                r.deviceType == D3DDEVTYPE_HAL ? "HAL" : "REF", static_cast<unsigned long>(r.behaviorFlags),
-                r.width, r.height, static_cast<int>(r.format), static_cast<int>(r.depthFormat),
-                r.usableWindowed ? " w" : "", r.usableFullscreen ? " f" : "");
+                r.deviceType == D3DDEVTYPE_HAL ? "HAL" : "REF", static_cast<unsigned long>(r.behaviorFlags), r.width,
+                r.height, static_cast<int>(r.format), static_cast<int>(r.depthFormat), r.usableWindowed ? " w" : "",
+                r.usableFullscreen ? " f" : "");
   return buf;
 }
 
@@ -116,7 +114,6 @@ class FakeD3DTest : public ::testing::Test {
 inline std::wstring Wide(const CString& s) {
   int n = ::MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
   std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1)
-    ::MultiByteToWideChar(CP_ACP, 0, s, -1, &out[0], n);
+  if (n > 1) ::MultiByteToWideChar(CP_ACP, 0, s, -1, &out[0], n);
   return out;
 }

@@ -12,11 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   int values[kSelectDeviceFields] = {-7, -7, -7, -7, -7, -7};
   int n = ScanSelectDevice(text.c_str(), values);
-  if (n < 0 || n > kSelectDeviceFields)
-    std::abort();
+  if (n < 0 || n > kSelectDeviceFields) std::abort();
   for (int i = n; i < kSelectDeviceFields; ++i) {
-    if (values[i] != -7)
-      std::abort();
+    if (values[i] != -7) std::abort();
   }
   if (n == kSelectDeviceFields) {
     std::string written = FormatSelectDevice(static_cast<uint32_t>(values[2]), static_cast<uint32_t>(values[3]),

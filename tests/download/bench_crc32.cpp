@@ -38,11 +38,12 @@ int main() {
   double theirs = 1e30;
   for (int round = 0; round < 5; ++round) {
     ours = std::min(ours, BestSeconds(1, [&] {
-      CCrc32 crc;
-      crc.Update(buf.data(), static_cast<int>(n));
-      sink = crc.GetValue();
-    }));
-    theirs = std::min(theirs, BestSeconds(1, [&] { sink = static_cast<uint32_t>(::crc32(0, buf.data(), static_cast<uInt>(n))); }));
+                      CCrc32 crc;
+                      crc.Update(buf.data(), static_cast<int>(n));
+                      sink = crc.GetValue();
+                    }));
+    theirs = std::min(
+        theirs, BestSeconds(1, [&] { sink = static_cast<uint32_t>(::crc32(0, buf.data(), static_cast<uInt>(n))); }));
   }
   const double mb = static_cast<double>(n) / (1024.0 * 1024.0);
   std::printf("crc32: CCrc32 %.0f MiB/s, zlib crc32 %.0f MiB/s, ratio %.2f (goal >= 1.0)\n", mb / ours, mb / theirs,

@@ -21,9 +21,7 @@
 
 namespace {
 
-double Now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 // Bytes read by a bare loop of 4 KB reads, or 0 on failure.
 uint64_t BareLoop(int port, const std::string& object) {
@@ -100,9 +98,10 @@ int main() {
   pmc.cb = sizeof pmc;
   ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof pmc);
   const double mb = static_cast<double>(size) / (1024.0 * 1024.0);
-  std::printf("download %.0f MiB: bare 4 KB InternetReadFile loop %.0f MiB/s, CHTTPBinarySession + size/CRC check "
-              "%.0f MiB/s, ratio %.2f (goal >= 0.9)%s\n",
-              mb, mb / bare, mb / session, bare / session, ok ? "" : "  [FAILED: wrong size or CRC]");
+  std::printf(
+      "download %.0f MiB: bare 4 KB InternetReadFile loop %.0f MiB/s, CHTTPBinarySession + size/CRC check "
+      "%.0f MiB/s, ratio %.2f (goal >= 0.9)%s\n",
+      mb, mb / bare, mb / session, bare / session, ok ? "" : "  [FAILED: wrong size or CRC]");
   std::printf("download: peak working set %.1f MiB (goal <= 64 MiB)\n",
               static_cast<double>(pmc.PeakWorkingSetSize) / (1024.0 * 1024.0));
   return ok ? 0 : 1;

@@ -112,8 +112,8 @@ class Crc32File : public ::testing::Test {
     }
     std::fclose(f);
   }
-  std::string m_path = std::string("crc32_test_") +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".bin";
+  std::string m_path =
+      std::string("crc32_test_") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".bin";
 };
 
 TEST_F(Crc32File, FilesAroundTheBlockSizeGiveTheirMemoryValue) {

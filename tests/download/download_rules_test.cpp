@@ -13,12 +13,10 @@ TEST(ProxyMode, StoredValuesGiveTheirMode) {
     int mode;
   };
   const Case cases[] = {
-      {1, "", kProxySystem},          // nothing stored: UseProxy defaults to 1
-      {1, nullptr, kProxySystem},
-      {1, "proxy:8080", kProxyNamed},
-      {0, "proxy:8080", kProxyDirect},  // 0 wins whatever the server says
-      {0, "", kProxyDirect},
-      {7, "p:1", kProxyNamed},          // any non-zero value means "use a proxy"
+      {1, "", kProxySystem},  // nothing stored: UseProxy defaults to 1
+      {1, nullptr, kProxySystem},      {1, "proxy:8080", kProxyNamed},
+      {0, "proxy:8080", kProxyDirect},                           // 0 wins whatever the server says
+      {0, "", kProxyDirect},           {7, "p:1", kProxyNamed},  // any non-zero value means "use a proxy"
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.useProxy << " '" << (c.server ? c.server : "(null)") << "'");
@@ -42,7 +40,7 @@ TEST(ProxyServer, SplitsAtTheFirstColon) {
       {"proxy.example:", "proxy.example", 80},
       {":8080", "", 8080},
       {"a:1:2", "a", 1},
-      {"host:12x", "host", 12},   // atoi stops at the first non-digit
+      {"host:12x", "host", 12},  // atoi stops at the first non-digit
       {"host:x", "host", 0},
   };
   for (const Case& c : cases) {

@@ -71,9 +71,9 @@ const Servers& RealServers() {
   return s;
 }
 
-#define REQUIRE_REAL_SERVERS()                                                              \
-  if (!RealServers().ok()) {                                                                \
-    GTEST_SKIP() << "run through tools/httpfix/with-http-servers.sh (ctest does)";          \
+#define REQUIRE_REAL_SERVERS()                                                     \
+  if (!RealServers().ok()) {                                                       \
+    GTEST_SKIP() << "run through tools/httpfix/with-http-servers.sh (ctest does)"; \
   }
 
 std::string Loopback(int port) { return "127.0.0.1:" + std::to_string(port); }
@@ -345,7 +345,7 @@ TEST_F(Download, ReportsAreSentInOrderAndTheEndIsPosted) {
     LPARAM size;
   };
   const Case cases[] = {
-      {"/ok", true, kSize}, {"/empty", true, 0}, {"/chunked", false, kSize},
+      {"/ok", true, kSize},        {"/empty", true, 0},       {"/chunked", false, kSize},
       {"/nolength", false, kSize}, {"/trickle", true, kSize},
   };
   for (const Case& c : cases) {

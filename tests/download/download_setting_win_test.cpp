@@ -35,7 +35,7 @@ class SettingsTest : public ::testing::Test {
     for (const std::string& f : m_folders) ::RemoveDirectoryA(f.c_str());
   }
 
-public:
+ public:
   HKEY LoginKey() {
     HKEY h = nullptr;
     ::RegCreateKeyExA(m_app, "Login", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
@@ -111,10 +111,10 @@ TEST_F(SettingsTest, LoadReadsEachStoredCombination) {
          t.PutString("ProxyServer", "proxy.example:3128");
        },
        kProxyDirect, "proxy.example:3128", "", "", ""},
-      {"use proxy, no server: system settings", [](SettingsTest& t) { t.PutDword("UseProxy", 1); },
-       kProxySystem, "", "", "", ""},
-      {"no UseProxy, a server: named proxy", [](SettingsTest& t) { t.PutString("ProxyServer", "p:8080"); },
-       kProxyNamed, "p:8080", "", "", ""},
+      {"use proxy, no server: system settings", [](SettingsTest& t) { t.PutDword("UseProxy", 1); }, kProxySystem, "",
+       "", "", ""},
+      {"no UseProxy, a server: named proxy", [](SettingsTest& t) { t.PutString("ProxyServer", "p:8080"); }, kProxyNamed,
+       "p:8080", "", "", ""},
       {"UseProxy of the wrong type counts as missing",
        [](SettingsTest& t) {
          t.PutString("UseProxy", "0");
@@ -142,9 +142,8 @@ TEST_F(SettingsTest, LoadReadsEachStoredCombination) {
          t.PutRaw("ProxyUser", REG_EXPAND_SZ, "bob", 4);
        },
        kProxySystem, "", "", "", ""},
-      {"a text stored without its NUL",
-       [](SettingsTest& t) { t.PutRaw("ProxyServer", REG_SZ, "host:81", 7); }, kProxyNamed, "host:81", "", "",
-       ""},
+      {"a text stored without its NUL", [](SettingsTest& t) { t.PutRaw("ProxyServer", REG_SZ, "host:81", 7); },
+       kProxyNamed, "host:81", "", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -367,9 +366,9 @@ TEST_F(SettingsTest, ReadGameFolder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(m_app, "GameFolder", 0, c.type,
-                                              reinterpret_cast<const BYTE*>(c.data.data()),
-                                              static_cast<DWORD>(c.data.size())));
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegSetValueExA(m_app, "GameFolder", 0, c.type, reinterpret_cast<const BYTE*>(c.data.data()),
+                               static_cast<DWORD>(c.data.size())));
     CString out = "old";
     ReadGameFolder(m_app, out);
     EXPECT_STREQ(c.out.c_str(), out);

@@ -57,8 +57,7 @@ uint32_t GeneratedCrc(uint64_t size) {
   std::vector<uint8_t> block(65536);
   for (uint64_t at = 0; at < size; at += block.size()) {
     const size_t n = static_cast<size_t>(std::min<uint64_t>(block.size(), size - at));
-    for (size_t i = 0; i < n; ++i)
-      block[i] = httpfix::GeneratedByte(at + i);
+    for (size_t i = 0; i < n; ++i) block[i] = httpfix::GeneratedByte(at + i);
     crc.Update(block.data(), static_cast<int>(n));
   }
   return crc.GetValue();
@@ -66,10 +65,9 @@ uint32_t GeneratedCrc(uint64_t size) {
 
 // The bare loop: one URL to a file, 4 KB at a time; the bytes it got.
 uint64_t BareDownload(HINTERNET session, const std::string& url, const std::string& path) {
-  HINTERNET request = ::InternetOpenUrlA(session, url.c_str(), nullptr, 0,
-                                         INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
-  if (!request)
-    return 0;
+  HINTERNET request =
+      ::InternetOpenUrlA(session, url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0);
+  if (!request) return 0;
   HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   uint64_t total = 0;
   char buffer[4096];
@@ -79,8 +77,7 @@ uint64_t BareDownload(HINTERNET session, const std::string& url, const std::stri
     ::WriteFile(file, buffer, got, &written, nullptr);
     total += got;
   }
-  if (file != INVALID_HANDLE_VALUE)
-    ::CloseHandle(file);
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
   ::InternetCloseHandle(request);
   return total;
 }
@@ -99,12 +96,10 @@ int main() {
 
   httpfix::HttpFixture web;
   CLoginFixture login;
-  if (!web.Start() || !login.Start())
-    return Fail("the fixtures did not start");
+  if (!web.Start() || !login.Start()) return Fail("the fixtures did not start");
   UpdateInstall in(kBinDir, kHarnessDir);
   std::string error;
-  if (!in.Stage(login.GetPort(), &error))
-    return Fail(error);
+  if (!in.Stage(login.GetPort(), &error)) return Fail(error);
   ::SetEnvironmentVariableA("QUORL_PATCH_SHOW_MS", "0");
   ::SetEnvironmentVariableA("QUORL_CLIENT_EXIT_MS", "500");
 
@@ -112,8 +107,7 @@ int main() {
   // program may carry trailing data); a one-byte marker after the last.
   const uint32_t dataCrc = GeneratedCrc(kFileSize);
   std::string patch = in.Helper();
-  for (uint64_t i = patch.size(); i < kFileSize; ++i)
-    patch.push_back(static_cast<char>(httpfix::GeneratedByte(i)));
+  for (uint64_t i = patch.size(); i < kFileSize; ++i) patch.push_back(static_cast<char>(httpfix::GeneratedByte(i)));
   std::vector<std::string> names;
   std::string script = "NEXTVER 1001000\nLATESTVER 1001000\n";
   for (int i = 0; i < kFiles; ++i) {
@@ -144,11 +138,9 @@ int main() {
 
   // From the launcher screen, as the Start button does.
   Process launcher;
-  if (!launcher.Start(in.Exe(), "", in.Install().Path()))
-    return Fail("the launcher did not start");
+  if (!launcher.Start(in.Exe(), "", in.Install().Path())) return Fail("the launcher did not start");
   HWND frame = WaitForWindow(launcher.Pid(), "Quorl Pather MainFrame", 20000);
-  if (!frame)
-    return Fail("no launcher window");
+  if (!frame) return Fail("no launcher window");
   ::Sleep(500);
   const long long start = Qpc();
   ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
@@ -158,25 +150,21 @@ int main() {
   while (::GetTickCount() - began < 300000) {
     const size_t n = web.Requests().size();
     const long long now = Qpc();
-    if (n >= 1 && firstRequest == 0)
-      firstRequest = now;
+    if (n >= 1 && firstRequest == 0) firstRequest = now;
     if (n >= static_cast<size_t>(kFiles) + 1) {
       markerRequest = now;
       break;
     }
-    if (!launcher.Running())
-      break;
+    if (!launcher.Running()) break;
     ::Sleep(1);
   }
-  if (markerRequest == 0)
-    return Fail("the launcher did not download every file");
+  if (markerRequest == 0) return Fail("the launcher did not download every file");
   if (!WaitUntil([&] { return FileExists(in.Reports().File("client.txt")); }, 60000))
     return Fail("the client did not start");
   launcher.Wait(20000);
   const long long callEnd = ReportValue(in.PatchReport(), "qpc_end");
   const long long clientStart = ReportValue(in.ClientReport(), "qpc");
-  if (callEnd < 0 || clientStart < 0)
-    return Fail("no time in the helpers' reports");
+  if (callEnd < 0 || clientStart < 0) return Fail("no time in the helpers' reports");
 
   // The client start alone, the same way the launcher starts it.
   ::DeleteFileA(in.Reports().File("client.txt").c_str());
@@ -196,26 +184,23 @@ int main() {
 
   // The bare loop over the same files from the same server.
   HINTERNET session = ::InternetOpenA("QuorlBench", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
-  if (!session)
-    return Fail("InternetOpen failed");
+  if (!session) return Fail("InternetOpen failed");
   const long long bareStart = Qpc();
   uint64_t bareBytes = 0;
   for (const std::string& name : names)
     bareBytes += BareDownload(session, web.Url("/" + name), in.Downloads().File("bare.bin"));
   const long long bareEnd = Qpc();
   ::InternetCloseHandle(session);
-  if (bareBytes != kFileSize * kFiles)
-    return Fail("the bare loop got " + std::to_string(bareBytes) + " bytes");
+  if (bareBytes != kFileSize * kFiles) return Fail("the bare loop got " + std::to_string(bareBytes) + " bytes");
 
   const double download = Ms(firstRequest, markerRequest);
   const double bare = Ms(bareStart, bareEnd);
   const double deviceAndClient = Ms(callEnd, clientStart);
   std::printf("update sequence, %d files of %llu bytes, Start to client:\n", kFiles,
               static_cast<unsigned long long>(kFileSize));
-  std::printf("  download phase     %9.1f ms  (bare 4 KB WinINet loop %9.1f ms, ratio %.3f, goal <= 1.2)\n",
-              download, bare, download / bare);
-  std::printf("  version check      %9.1f ms  (Start command to the first file's request)\n",
-              Ms(start, firstRequest));
+  std::printf("  download phase     %9.1f ms  (bare 4 KB WinINet loop %9.1f ms, ratio %.3f, goal <= 1.2)\n", download,
+              bare, download / bare);
+  std::printf("  version check      %9.1f ms  (Start command to the first file's request)\n", Ms(start, firstRequest));
   std::printf("  CALL               %9.1f ms  (last file verified to the patch program's end)\n",
               Ms(markerRequest, callEnd));
   std::printf("  device check       %9.1f ms  (the next phase less the client start alone)\n",

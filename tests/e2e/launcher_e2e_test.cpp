@@ -54,9 +54,7 @@ void Stage(Install& in, bool withSkin = true, const char* program = "QuorlLaunch
   }
 }
 
-bool Launch(Process& p, const Install& in, const std::string& args) {
-  return p.Start(in.exe, args, in.folder.Path());
-}
+bool Launch(Process& p, const Install& in, const std::string& args) { return p.Start(in.exe, args, in.folder.Path()); }
 
 HWND WaitForFrame(const Process& p) { return WaitForWindow(p.Pid(), kMainFrameClassName, kWindowTimeout); }
 
@@ -128,8 +126,7 @@ void MoveWindowTo(HWND wnd, int x, int y) {
 // The frame's answer to a log-off request.
 LRESULT QueryEndSession(HWND frame) {
   DWORD_PTR answer = 0xBAD;
-  if (!::SendMessageTimeoutA(frame, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kWindowTimeout, &answer))
-    return 0xBAD;
+  if (!::SendMessageTimeoutA(frame, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, kWindowTimeout, &answer)) return 0xBAD;
   return static_cast<LRESULT>(answer);
 }
 
@@ -142,20 +139,18 @@ bool ReadProfileString(const char* subkey, const char* name, std::string* value)
   char text[512] = {};
   DWORD size = sizeof text - 1, type = 0;
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  const bool ok = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
-                      ERROR_SUCCESS && type == REG_SZ;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  const bool ok =
+      ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS &&
+      type == REG_SZ;
   ::RegCloseKey(key);
-  if (ok)
-    *value = text;
+  if (ok) *value = text;
   return ok;
 }
 
 void WriteProfileString(const char* subkey, const char* name, const std::string* value) {
   HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_CURRENT_USER, subkey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, subkey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
     return;
   if (value)
     ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
@@ -238,18 +233,15 @@ TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
 // stream is damaged; every other entry as it was.
 std::string SkinWithDamagedBackground() {
   CGraphicData skin(20, 1);
-  if (!skin.Open((kBinDir + kSkinFileName).c_str()))
-    return std::string();
+  if (!skin.Open((kBinDir + kSkinFileName).c_str())) return std::string();
   CRdlWriter writer;
   for (int32_t i = 0; i < skin.GetCount(); ++i) {
     CGraphicDataHandle image;
-    if (!skin.GetImage(i, &image))
-      return std::string();
+    if (!skin.GetImage(i, &image)) return std::string();
     std::vector<uint8_t> bytes(image.data, image.data + image.size);
     if (i == 0) {
       std::vector<uint8_t> block = CRdlWriter::PackBlock(bytes);
-      for (size_t k = block.size() / 2; k < block.size() / 2 + 8; ++k)
-        block[k] ^= 0xA5;
+      for (size_t k = block.size() / 2; k < block.size() / 2 + 8; ++k) block[k] ^= 0xA5;
       writer.AddRaw(static_cast<uint16_t>(image.width), static_cast<uint16_t>(image.height), block);
     } else {
       writer.AddPacked(static_cast<uint16_t>(image.width), static_cast<uint16_t>(image.height), bytes);
@@ -352,8 +344,7 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
         const uint8_t* c = palette + 4 * bg.data[y * w + x];
         uint32_t expect = (uint32_t(c[2]) << 16) | (uint32_t(c[1]) << 8) | c[0];
         ++total;
-        if (shot.At(x, y) == expect)
-          ++same;
+        if (shot.At(x, y) == expect) ++same;
       }
     }
     EXPECT_EQ(total, same) << "the screen does not show the skin's background";
@@ -386,19 +377,16 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
 // composed from the same skin shows with that button in the given frame.
 bool ShowsButtonFrame(HWND view, int button, int frame) {
   CGraphicData skin(20, 1);
-  if (!skin.Open((kBinDir + kSkinFileName).c_str()))
-    return false;
+  if (!skin.Open((kBinDir + kSkinFileName).c_str())) return false;
   CLauncherScreen expected;
   expected.Build(&skin);
   expected.SetFrame(button, frame);
   const CLauncherScreen::Button& b = expected.GetButtons()[button];
   Capture shot;
-  if (!CaptureClient(view, &shot) || shot.width != expected.GetWidth())
-    return false;
+  if (!CaptureClient(view, &shot) || shot.width != expected.GetWidth()) return false;
   for (int y = b.y; y < b.y + b.height; ++y) {
     for (int x = b.x; x < b.x + b.width; ++x) {
-      if (shot.At(x, y) != expected.GetPixels()[static_cast<size_t>(y) * shot.width + x])
-        return false;
+      if (shot.At(x, y) != expected.GetPixels()[static_cast<size_t>(y) * shot.width + x]) return false;
     }
   }
   return true;
@@ -426,15 +414,12 @@ TEST_F(LauncherFrame, ClickingTheStartButtonShowsTheUpdateScreen) {
   POINT away = {start.x + start.width / 2, start.y - 20};
   ASSERT_TRUE(::ClientToScreen(view, &away));
   ASSERT_TRUE(MoveMouseTo(away.x, away.y));
-  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFrameNormal); },
-                        kWindowTimeout));
+  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFrameNormal); }, kWindowTimeout));
   ASSERT_TRUE(MoveMouseTo(at.x, at.y));
-  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFrameHot); },
-                        kWindowTimeout))
+  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFrameHot); }, kWindowTimeout))
       << "pointing at Start does not show its hot frame";
   ASSERT_TRUE(MouseLeftButton(true));
-  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFramePressed); },
-                        kWindowTimeout))
+  EXPECT_TRUE(WaitUntil([&] { return ShowsButtonFrame(view, kStart, CLauncherScreen::kFramePressed); }, kWindowTimeout))
       << "pressing Start does not show its pressed frame";
   EXPECT_FALSE(HasCaption(frame)) << "the press alone switched screens";
   ASSERT_TRUE(MouseLeftButton(false));
@@ -455,8 +440,7 @@ bool LayOutUpdateTemplate(TemplateLayout* out) {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&controls);
   HMODULE exe = ::LoadLibraryExA((kBinDir + "QuorlLauncher.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  if (!exe)
-    return false;
+  if (!exe) return false;
   // The template is a child form: it needs a parent, which stays hidden.
   HWND parent = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   HWND form = ::CreateDialogParamA(exe, MAKEINTRESOURCEA(IDD_UPDATE_VIEW), parent, &NoDialogProc, 0);
@@ -496,9 +480,9 @@ TEST_F(LauncherFrame, UpdateScreenTakesItsTemplatesSizeCentredWhereTheLauncherWa
 
   const RECT update = WindowRect(frame);
   const RECT work = WorkArea();
-  const GeoPoint centred = CenterOnRectInWorkArea({launcher.left, launcher.top, launcher.right, launcher.bottom},
-                                                  update.right - update.left, update.bottom - update.top,
-                                                  {work.left, work.top, work.right, work.bottom});
+  const GeoPoint centred =
+      CenterOnRectInWorkArea({launcher.left, launcher.top, launcher.right, launcher.bottom}, update.right - update.left,
+                             update.bottom - update.top, {work.left, work.top, work.right, work.bottom});
   EXPECT_EQ(centred.x, update.left);
   EXPECT_EQ(centred.y, update.top);
 
@@ -522,8 +506,7 @@ TEST_F(LauncherFrame, UpdateScreenTakesItsTemplatesSizeCentredWhereTheLauncherWa
   EXPECT_EQ(faceRgb, shot.At(1, client.cy - 2)) << "the form's face";
   int drawn = 0;
   for (int x = cancelRect.left; x < cancelRect.right; ++x) {
-    if (shot.At(x, cancelRect.top) != faceRgb || shot.At(x, cancelRect.bottom - 1) != faceRgb)
-      ++drawn;
+    if (shot.At(x, cancelRect.top) != faceRgb || shot.At(x, cancelRect.bottom - 1) != faceRgb) ++drawn;
   }
   EXPECT_GT(drawn, (cancelRect.right - cancelRect.left) / 2) << "no button drawn at the Cancel button's place";
 }
@@ -544,8 +527,7 @@ TEST_F(LauncherFrame, ExitCommandEndsTheProgram) {
 TEST_F(LauncherFrame, HoldsItsOwnMutexWhileItRuns) {
   auto exists = [] {
     HANDLE m = ::OpenMutexA(SYNCHRONIZE, FALSE, kLauncherMutexName);
-    if (m)
-      ::CloseHandle(m);
+    if (m) ::CloseHandle(m);
     return m != nullptr;
   };
   ASSERT_FALSE(exists()) << "another launcher is running";
@@ -571,8 +553,7 @@ bool PutPortalData(const std::string& text, const char* key) {
   std::string hex;
   EncryptPortalText(text.c_str(), key, &hex);
   const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
-  if (format == 0 || !::OpenClipboard(nullptr))
-    return false;
+  if (format == 0 || !::OpenClipboard(nullptr)) return false;
   ::EmptyClipboard();
   HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, hex.size() + 1);
   bool ok = false;
@@ -580,8 +561,7 @@ bool PutPortalData(const std::string& text, const char* key) {
     std::memcpy(::GlobalLock(block), hex.c_str(), hex.size() + 1);
     ::GlobalUnlock(block);
     ok = ::SetClipboardData(format, block) != nullptr;
-    if (!ok)
-      ::GlobalFree(block);
+    if (!ok) ::GlobalFree(block);
   }
   ::CloseClipboard();
   return ok;
@@ -589,8 +569,7 @@ bool PutPortalData(const std::string& text, const char* key) {
 
 bool PortalDataPresent() {
   const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
-  if (!::OpenClipboard(nullptr))
-    return false;
+  if (!::OpenClipboard(nullptr)) return false;
   const bool present = ::GetClipboardData(format) != nullptr;
   ::CloseClipboard();
   return present;
@@ -649,9 +628,8 @@ TEST_F(LauncherFrame, LauncherCommandOnTheLauncherScreenKeepsTheViewAndRecentres
   const RECT work = WorkArea();
   MoveWindowTo(frame, work.left - 100, work.top - 50);
   ::PostMessageA(frame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
-  EXPECT_TRUE(WaitUntil(
-      [&] { return WindowRect(frame).left == work.left && WindowRect(frame).top == work.top; },
-      kWindowTimeout));
+  EXPECT_TRUE(WaitUntil([&] { return WindowRect(frame).left == work.left && WindowRect(frame).top == work.top; },
+                        kWindowTimeout));
   const RECT after = WindowRect(frame);
   EXPECT_EQ(before.right - before.left, after.right - after.left);
   EXPECT_EQ(before.bottom - before.top, after.bottom - after.top);
@@ -687,9 +665,8 @@ TEST_F(LauncherFrame, BackFromTheUpdateCentresOnItsPlaceInsideTheWorkArea) {
     const RECT back = WindowRect(frame);
     EXPECT_EQ(lw, back.right - back.left);
     EXPECT_EQ(lh, back.bottom - back.top);
-    const GeoPoint expected =
-        CenterOnRectInWorkArea({update.left, update.top, update.right, update.bottom}, lw, lh,
-                               {work.left, work.top, work.right, work.bottom});
+    const GeoPoint expected = CenterOnRectInWorkArea({update.left, update.top, update.right, update.bottom}, lw, lh,
+                                                     {work.left, work.top, work.right, work.bottom});
     EXPECT_EQ(expected.x, back.left);
     EXPECT_EQ(expected.y, back.top);
     EXPECT_GE(back.left, work.left);

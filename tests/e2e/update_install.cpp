@@ -19,8 +19,7 @@ std::string ReadWholeFile(const std::string& path) {
   if (FILE* f = std::fopen(path.c_str(), "rb")) {
     char buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-      out.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
     std::fclose(f);
   }
   return out;
@@ -50,11 +49,10 @@ std::string GetRegString(const std::string& subkey, const char* name) {
   DWORD size = sizeof value - 1;
   DWORD type = 0;
   HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return std::string();
-  const bool ok = ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-                      ERROR_SUCCESS &&
-                  type == REG_SZ;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::string();
+  const bool ok =
+      ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+      type == REG_SZ;
   ::RegCloseKey(key);
   return ok ? std::string(value) : std::string();
 }
@@ -78,15 +76,13 @@ void UpdateInstall::Forget() { ::SHDeleteKeyA(HKEY_CURRENT_USER, m_appKey.c_str(
 
 bool UpdateInstall::Stage(uint16_t loginPort, std::string* error) {
   m_helper = ReadWholeFile(m_harnessDir + "patch.exe");
-  if (m_helper.empty())
-    return *error = "no patch program at " + m_harnessDir + "patch.exe", false;
+  if (m_helper.empty()) return *error = "no patch program at " + m_harnessDir + "patch.exe", false;
   m_exe = m_install.File("QuorlLauncher.exe");
   if (!::CopyFileA((m_binDir + "QuorlLauncher.exe").c_str(), m_exe.c_str(), FALSE) ||
       !CopyInto(m_binDir + "QuorlLnchr.rdl", m_install.Path(), "QuorlLnchr.rdl") ||
       !CopyInto(m_harnessDir + "quorl.bin", m_install.Path(), "quorl.bin"))
     return *error = "cannot copy the installation's files", false;
-  const std::string record =
-      CLocalizeInfo::EncodeRecord(kUpdateCodePage, kUpdateProfile, kLocalizeInfoServiceId, 4242);
+  const std::string record = CLocalizeInfo::EncodeRecord(kUpdateCodePage, kUpdateProfile, kLocalizeInfoServiceId, 4242);
   if (record.empty() || !WriteFileBytes(m_install.File("Quorl.id"), record + "\r\n"))
     return *error = "cannot write the id file", false;
 

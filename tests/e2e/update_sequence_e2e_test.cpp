@@ -53,8 +53,7 @@ bool HasCaption(HWND wnd) { return (::GetWindowLongA(wnd, GWL_STYLE) & WS_CAPTIO
 // The text of a message box (its static) or of the retry dialog (1026).
 std::string DialogText(HWND box) {
   const std::string text = MessageBoxText(box);
-  if (!text.empty())
-    return text;
+  if (!text.empty()) return text;
   HWND message = ::GetDlgItem(box, 1026);
   return message ? WindowTextUtf8(message) : std::string();
 }
@@ -125,10 +124,8 @@ class UpdateSequence : public ::testing::Test {
   // One game step: NEXTVER, LATESTVER, the download and the CALL.
   std::string Step(uint32_t next, uint32_t latest, const std::string& patch) {
     std::string s;
-    if (next)
-      s += "NEXTVER " + std::to_string(next) + "\n";
-    if (latest)
-      s += "LATESTVER " + std::to_string(latest) + "\n";
+    if (next) s += "NEXTVER " + std::to_string(next) + "\n";
+    if (latest) s += "LATESTVER " + std::to_string(latest) + "\n";
     s += HttpGet(patch, Serve(patch));
     s += "CALL " + patch + "\n";
     return s;
@@ -138,9 +135,7 @@ class UpdateSequence : public ::testing::Test {
     return HttpGetLine(web.Port(), name, helper.size(), crc);
   }
 
-  void Launch(const std::string& args = "/s") {
-    ASSERT_TRUE(launcher.Start(in.Exe(), args, in.Install().Path()));
-  }
+  void Launch(const std::string& args = "/s") { ASSERT_TRUE(launcher.Start(in.Exe(), args, in.Install().Path())); }
 
   HWND Frame(DWORD timeout = 20000) { return WaitForWindow(launcher.Pid(), "Quorl Pather MainFrame", timeout); }
 
@@ -158,16 +153,14 @@ class UpdateSequence : public ::testing::Test {
         out.exited = true;
         break;
       }
-      if (!frame)
-        frame = Frame(0);
+      if (!frame) frame = Frame(0);
       if (HWND box = FindDialog(launcher.Pid())) {
         // Let the box settle (its text is set right after it shows).
         ::Sleep(100);
         out.boxes.push_back(DialogText(box));
         Reply reply = next < replies.size() ? replies[next] : Reply();
         ++next;
-        if (reply.before)
-          reply.before();
+        if (reply.before) reply.before();
         PressButton(box, reply.button);
         WaitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 10000);
         continue;
@@ -194,8 +187,7 @@ class UpdateSequence : public ::testing::Test {
     for (size_t i = 0; i < login.GetConnectionCount(); ++i) {
       for (const std::string& body : login.GetConnection(i).records) {
         CFixtureVersionRequest r;
-        if (FixtureParseVersionRequest(body, r))
-          out.push_back(r);
+        if (FixtureParseVersionRequest(body, r)) out.push_back(r);
       }
     }
     return out;
@@ -205,8 +197,7 @@ class UpdateSequence : public ::testing::Test {
   std::string RequestRows() {
     std::string s;
     for (const CFixtureVersionRequest& r : Requests()) {
-      for (const auto& row : r.rows)
-        s += std::to_string(row.component) + ":" + std::to_string(row.version) + " ";
+      for (const auto& row : r.rows) s += std::to_string(row.component) + ":" + std::to_string(row.version) + " ";
       s += "\n";
     }
     return s;
@@ -214,8 +205,7 @@ class UpdateSequence : public ::testing::Test {
 
   std::vector<std::string> WebPaths() {
     std::vector<std::string> out;
-    for (const httpfix::Request& r : web.Requests())
-      out.push_back(r.target);
+    for (const httpfix::Request& r : web.Requests()) out.push_back(r.target);
     return out;
   }
 
@@ -273,9 +263,9 @@ TEST_F(UpdateSequence, PortalDataGoesOnToTheClient) {
 }
 
 TEST_F(UpdateSequence, LauncherScriptWithExecHandsOver) {
-  const std::string script = HttpGet("launcher-new.exe", Serve("launcher-new.exe")) +
-                             "EXEC launcher-new.exe\n";
-  login.SetScenario(Scenario({Component(10100, 1, script), Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  const std::string script = HttpGet("launcher-new.exe", Serve("launcher-new.exe")) + "EXEC launcher-new.exe\n";
+  login.SetScenario(
+      Scenario({Component(10100, 1, script), Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
   ASSERT_NO_FATAL_FAILURE(Launch());
   const Outcome out = Run();
   EXPECT_TRUE(out.exited);
@@ -287,14 +277,15 @@ TEST_F(UpdateSequence, LauncherScriptWithExecHandsOver) {
   std::string folder = in.Downloads().Path();
   folder.pop_back();
   const std::string report = PatchReport();
-  EXPECT_NE(std::string::npos, report.find("launcher-new.exe\" " + folder + " cwd=" + folder + " wrote=keep")) << report;
+  EXPECT_NE(std::string::npos, report.find("launcher-new.exe\" " + folder + " cwd=" + folder + " wrote=keep"))
+      << report;
   EXPECT_FALSE(ClientStarted());
   EXPECT_EQ(kV1000, InstalledGame());
 }
 
 TEST_F(UpdateSequence, LauncherScriptRunsToItsEndThenTheGameUpdates) {
-  login.SetScenario(Scenario({Component(10100, 1, "PATCH launcher.bin\n"),
-                              Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  login.SetScenario(Scenario(
+      {Component(10100, 1, "PATCH launcher.bin\n"), Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
   ASSERT_NO_FATAL_FAILURE(Launch());
   const Outcome out = Run();
   EXPECT_TRUE(out.exited);
@@ -305,8 +296,8 @@ TEST_F(UpdateSequence, LauncherScriptRunsToItsEndThenTheGameUpdates) {
 }
 
 TEST_F(UpdateSequence, FailedLauncherScriptGoesBack) {
-  login.SetScenario(Scenario({Component(10100, 1, "UNHEARD-OF command\n"),
-                              Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
+  login.SetScenario(Scenario(
+      {Component(10100, 1, "UNHEARD-OF command\n"), Component(10000, 1, Step(kV1001, kV1001, "patch-1001000.exe"))}));
   ASSERT_NO_FATAL_FAILURE(Launch());
   const Outcome out = Run();
   EXPECT_TRUE(out.back);
@@ -393,8 +384,7 @@ TEST_F(UpdateSequence, VersionAstrayEndsTheLauncher) {
 }
 
 TEST_F(UpdateSequence, GameScriptWithExecFails) {
-  const std::string script = HttpGet("game-new.exe", Serve("game-new.exe")) +
-                             "EXEC game-new.exe\n";
+  const std::string script = HttpGet("game-new.exe", Serve("game-new.exe")) + "EXEC game-new.exe\n";
   login.SetScenario(Scenario({Component(10000, 1, script)}));
   ASSERT_NO_FATAL_FAILURE(Launch());
   const Outcome out = Run();
@@ -416,9 +406,8 @@ TEST_F(UpdateSequence, RecheckWithoutUpdateBeforeTheLatestVersionFails) {
 
 TEST_F(UpdateSequence, BadCrcCancelledInTheRetryDialog) {
   const uint32_t crc = Serve("patch-1001000.exe");
-  const std::string script = "NEXTVER 1001000\nLATESTVER 1001000\n" +
-                             HttpGet("patch-1001000.exe", crc ^ 1u) +
-                             "CALL patch-1001000.exe\n";
+  const std::string script =
+      "NEXTVER 1001000\nLATESTVER 1001000\n" + HttpGet("patch-1001000.exe", crc ^ 1u) + "CALL patch-1001000.exe\n";
   login.SetScenario(Scenario({Component(10000, 1, script)}));
   Reply cancel;
   cancel.button = IDCANCEL;
@@ -462,8 +451,7 @@ TEST_F(UpdateSequence, StartRequestsDuringARunAreIgnored) {
   const Outcome out = Run({}, [&](HWND frame) {
     HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
     ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
-    if (view)
-      ::PostMessageA(view, kStartUpdateMessage, 0, 0);
+    if (view) ::PostMessageA(view, kStartUpdateMessage, 0, 0);
     // The close box and a log-off are refused while the update screen is up.
     ::PostMessageA(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
     DWORD_PTR answer = 1;

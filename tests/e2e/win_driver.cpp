@@ -8,11 +8,9 @@
 namespace e2e {
 
 std::string ToWindowsPath(const std::string& unixPath) {
-  if (unixPath.size() > 1 && unixPath[1] == ':')
-    return unixPath;
+  if (unixPath.size() > 1 && unixPath[1] == ':') return unixPath;
   std::string out = "Z:";
-  for (char c : unixPath)
-    out += c == '/' ? '\\' : c;
+  for (char c : unixPath) out += c == '/' ? '\\' : c;
   return out;
 }
 
@@ -24,11 +22,9 @@ std::wstring Widen(const std::string& utf8) {
 }
 
 std::string Narrow(const std::wstring& text) {
-  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n, '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
-                        nullptr);
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
   return out;
 }
 
@@ -64,27 +60,23 @@ bool CopyInto(const std::string& from, const std::string& toFolder, const std::s
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE)
-    return false;
+  if (f == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  bool ok = ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size();
+  bool ok =
+      ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
   ::CloseHandle(f);
   return ok;
 }
 
 Process::~Process() {
   Kill();
-  if (m_pi.hProcess)
-    ::CloseHandle(m_pi.hProcess);
-  if (m_pi.hThread)
-    ::CloseHandle(m_pi.hThread);
+  if (m_pi.hProcess) ::CloseHandle(m_pi.hProcess);
+  if (m_pi.hThread) ::CloseHandle(m_pi.hThread);
 }
 
 bool Process::Start(const std::string& exe, const std::string& args, const std::string& workDir) {
   std::string cmd = "\"" + exe + "\"";
-  if (!args.empty())
-    cmd += " " + args;
+  if (!args.empty()) cmd += " " + args;
   STARTUPINFOA si = {};
   si.cb = sizeof(si);
   return ::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
@@ -92,16 +84,13 @@ bool Process::Start(const std::string& exe, const std::string& args, const std::
 }
 
 int Process::Wait(DWORD timeoutMs) {
-  if (!m_pi.hProcess || ::WaitForSingleObject(m_pi.hProcess, timeoutMs) != WAIT_OBJECT_0)
-    return -1;
+  if (!m_pi.hProcess || ::WaitForSingleObject(m_pi.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
   DWORD code = 0;
   ::GetExitCodeProcess(m_pi.hProcess, &code);
   return static_cast<int>(code);
 }
 
-bool Process::Running() const {
-  return m_pi.hProcess && ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
-}
+bool Process::Running() const { return m_pi.hProcess && ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
 
 void Process::Kill() {
   if (Running()) {
@@ -121,13 +110,11 @@ BOOL CALLBACK FindProc(HWND wnd, LPARAM param) {
   auto* st = reinterpret_cast<FindState*>(param);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(wnd, &pid);
-  if (pid != st->pid || !::IsWindowVisible(wnd))
-    return TRUE;
+  if (pid != st->pid || !::IsWindowVisible(wnd)) return TRUE;
   if (st->className) {
     char cls[256] = {};
     ::GetClassNameA(wnd, cls, sizeof(cls));
-    if (lstrcmpiA(cls, st->className) != 0)
-      return TRUE;
+    if (lstrcmpiA(cls, st->className) != 0) return TRUE;
   }
   st->found = wnd;
   return FALSE;
@@ -191,8 +178,7 @@ std::vector<uint32_t> DrawSystemIcon(LPCSTR id, int w, int h, uint32_t bg) {
     ::GdiFlush();
     ::SelectObject(mem, old);
     out.assign(p, p + static_cast<size_t>(w) * h);
-    for (uint32_t& px : out)
-      px &= 0xFFFFFF;
+    for (uint32_t& px : out) px &= 0xFFFFFF;
     ::DeleteObject(dib);
   }
   ::DeleteDC(mem);
@@ -205,11 +191,9 @@ std::vector<uint32_t> DrawSystemIcon(LPCSTR id, int w, int h, uint32_t bg) {
 BoxIcon MessageBoxIcon(HWND box) {
   HWND icon = nullptr;
   ::EnumChildWindows(box, &FindIconStatic, reinterpret_cast<LPARAM>(&icon));
-  if (!icon)
-    return BoxIcon::kNone;
+  if (!icon) return BoxIcon::kNone;
   Capture shot;
-  if (!CaptureClient(icon, &shot))
-    return BoxIcon::kNone;  // a control of no size shows nothing
+  if (!CaptureClient(icon, &shot)) return BoxIcon::kNone;  // a control of no size shows nothing
   const uint32_t bg = shot.pixels[0];
   if (std::all_of(shot.pixels.begin(), shot.pixels.end(), [bg](uint32_t px) { return px == bg; }))
     return BoxIcon::kNone;
@@ -221,41 +205,43 @@ BoxIcon MessageBoxIcon(HWND box) {
                {IDI_ASTERISK, BoxIcon::kInformation},
                {IDI_QUESTION, BoxIcon::kQuestion}};
   for (const auto& k : kinds) {
-    if (DrawSystemIcon(k.id, shot.width, shot.height, bg) == shot.pixels)
-      return k.kind;
+    if (DrawSystemIcon(k.id, shot.width, shot.height, bg) == shot.pixels) return k.kind;
   }
   return BoxIcon::kOther;
 }
 
 const char* BoxIconName(BoxIcon icon) {
   switch (icon) {
-    case BoxIcon::kNone: return "no icon";
-    case BoxIcon::kError: return "error";
-    case BoxIcon::kWarning: return "warning";
-    case BoxIcon::kInformation: return "information";
-    case BoxIcon::kQuestion: return "question";
-    default: return "another icon";
+    case BoxIcon::kNone:
+      return "no icon";
+    case BoxIcon::kError:
+      return "error";
+    case BoxIcon::kWarning:
+      return "warning";
+    case BoxIcon::kInformation:
+      return "information";
+    case BoxIcon::kQuestion:
+      return "question";
+    default:
+      return "another icon";
   }
 }
 
 void PressButton(HWND dialog, int id) {
-  ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+  ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 bool MoveMouseTo(int x, int y) {
   // Absolute input is in 1/65536 of the primary screen, and the pixel is
   // that fraction of the screen rounded down: round the fraction up.
   const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-  if (w <= 0 || h <= 0)
-    return false;
+  if (w <= 0 || h <= 0) return false;
   INPUT in = {};
   in.type = INPUT_MOUSE;
   in.mi.dx = static_cast<LONG>((static_cast<int64_t>(x) * 65536 + w - 1) / w);
   in.mi.dy = static_cast<LONG>((static_cast<int64_t>(y) * 65536 + h - 1) / h);
   in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  if (::SendInput(1, &in, sizeof(in)) != 1)
-    return false;
+  if (::SendInput(1, &in, sizeof(in)) != 1) return false;
   return WaitUntil(
       [&] {
         POINT at = {};
@@ -273,13 +259,11 @@ bool MouseLeftButton(bool down) {
 
 bool CaptureClient(HWND wnd, Capture* out) {
   RECT rc;
-  if (!::GetClientRect(wnd, &rc))
-    return false;
+  if (!::GetClientRect(wnd, &rc)) return false;
   POINT origin = {0, 0};
   ::ClientToScreen(wnd, &origin);
   const int w = rc.right, h = rc.bottom;
-  if (w <= 0 || h <= 0)
-    return false;
+  if (w <= 0 || h <= 0) return false;
   HDC screen = ::GetDC(nullptr);
   HDC mem = ::CreateCompatibleDC(screen);
   BITMAPINFO bmi = {};
@@ -301,8 +285,7 @@ bool CaptureClient(HWND wnd, Capture* out) {
       out->height = h;
       const uint32_t* p = static_cast<const uint32_t*>(bits);
       out->pixels.assign(p, p + static_cast<size_t>(w) * h);
-      for (uint32_t& px : out->pixels)
-        px &= 0xFFFFFF;
+      for (uint32_t& px : out->pixels) px &= 0xFFFFFF;
     }
     ::DeleteObject(dib);
   }

@@ -60,10 +60,8 @@ template <typename Pred>
 bool WaitUntil(Pred pred, DWORD timeoutMs) {
   DWORD start = ::GetTickCount();
   for (;;) {
-    if (pred())
-      return true;
-    if (::GetTickCount() - start >= timeoutMs)
-      return false;
+    if (pred()) return true;
+    if (::GetTickCount() - start >= timeoutMs) return false;
     ::Sleep(20);
   }
 }

@@ -93,9 +93,8 @@ TEST(CString, Comparisons) {
     int cmpNoCase;
   };
   const Row rows[] = {
-      {"abc", "abc", 0, 0},   {"abc", "abd", -1, -1}, {"abd", "abc", 1, 1},  {"ABC", "abc", -1, 0},
-      {"abc", "ABCD", 1, -1}, {"", "", 0, 0},         {"", "a", -1, -1},     {"\xC0", "a", 1, 1},
-      {"Z", "a", -1, 1},      {"a", "", 1, 1},
+      {"abc", "abc", 0, 0}, {"abc", "abd", -1, -1}, {"abd", "abc", 1, 1}, {"ABC", "abc", -1, 0}, {"abc", "ABCD", 1, -1},
+      {"", "", 0, 0},       {"", "a", -1, -1},      {"\xC0", "a", 1, 1},  {"Z", "a", -1, 1},     {"a", "", 1, 1},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(std::string(r.a) + " vs " + r.b);
@@ -118,8 +117,14 @@ TEST(CString, Comparisons) {
 TEST(CString, CompareNoCaseKeepsDoubleByteCharactersApart) {
   CodePageScope cp(949);
   // Trail bytes 'A' and 'a' belong to different characters.
-  EXPECT_NE(0, CString("\x81" "A").CompareNoCase("\x81" "a"));
-  EXPECT_EQ(0, CString("x\x81" "Ay").CompareNoCase("X\x81" "AY"));
+  EXPECT_NE(0, CString("\x81"
+                       "A")
+                   .CompareNoCase("\x81"
+                                  "a"));
+  EXPECT_EQ(0, CString("x\x81"
+                       "Ay")
+                   .CompareNoCase("X\x81"
+                                  "AY"));
 }
 
 TEST(CString, Format) {
@@ -150,13 +155,13 @@ TEST(CString, Substrings) {
     const char* want;
   };
   const Row rows[] = {
-      {"Left 2", s.Left(2), "ab"},          {"Left 0", s.Left(0), ""},
-      {"Left -1", s.Left(-1), ""},          {"Left 99", s.Left(99), "abcdef"},
-      {"Mid 2", s.Mid(2), "cdef"},          {"Mid 2,3", s.Mid(2, 3), "cde"},
-      {"Mid 4,99", s.Mid(4, 99), "ef"},     {"Mid 6", s.Mid(6), ""},
-      {"Mid -3,2", s.Mid(-3, 2), "ab"},     {"Mid 1,0", s.Mid(1, 0), ""},
-      {"Mid 99,1", s.Mid(99, 1), ""},       {"Mid 1,INT_MAX", s.Mid(1, 0x7FFFFFFF), "bcdef"},
-      {"Right 2", s.Right(2), "ef"},        {"Right 99", s.Right(99), "abcdef"},
+      {"Left 2", s.Left(2), "ab"},      {"Left 0", s.Left(0), ""},
+      {"Left -1", s.Left(-1), ""},      {"Left 99", s.Left(99), "abcdef"},
+      {"Mid 2", s.Mid(2), "cdef"},      {"Mid 2,3", s.Mid(2, 3), "cde"},
+      {"Mid 4,99", s.Mid(4, 99), "ef"}, {"Mid 6", s.Mid(6), ""},
+      {"Mid -3,2", s.Mid(-3, 2), "ab"}, {"Mid 1,0", s.Mid(1, 0), ""},
+      {"Mid 99,1", s.Mid(99, 1), ""},   {"Mid 1,INT_MAX", s.Mid(1, 0x7FFFFFFF), "bcdef"},
+      {"Right 2", s.Right(2), "ef"},    {"Right 99", s.Right(99), "abcdef"},
       {"Right -2", s.Right(-2), ""},
   };
   for (const Row& r : rows) {
@@ -209,9 +214,16 @@ TEST(CString, CaseMapping) {
   EXPECT_EQ("hello, world 123", S(s.MakeLower()));
   CodePageScope cp(949);
   // Trail bytes in the ASCII letter range stay untouched.
-  CString k(std::string(kKoreanCp949).append("\x81" "a" "b").c_str());
+  CString k(std::string(kKoreanCp949)
+                .append("\x81"
+                        "a"
+                        "b")
+                .c_str());
   k.MakeUpper();
-  EXPECT_EQ(std::string(kKoreanCp949) + "\x81" "aB", S(k));
+  EXPECT_EQ(std::string(kKoreanCp949) +
+                "\x81"
+                "aB",
+            S(k));
 }
 
 TEST(CString, Trim) {

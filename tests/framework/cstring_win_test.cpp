@@ -44,10 +44,16 @@ TEST(CStringWin, StepsOverKoreanCharacters) {
   // The default code page is the system's: 949 here.
   EXPECT_EQ(949u, AfxGetMbcsCodePage());
   // 0xB0 0x61 is one character; its trail byte is no 'a'.
-  CString s("\xB0" "a" "a");
+  CString s(
+      "\xB0"
+      "a"
+      "a");
   EXPECT_EQ(2, s.Find('a'));
   s.MakeUpper();
-  EXPECT_STREQ("\xB0" "aA", s);
+  EXPECT_STREQ(
+      "\xB0"
+      "aA",
+      s);
 }
 
 }  // namespace

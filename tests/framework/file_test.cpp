@@ -172,7 +172,11 @@ TEST(CFile, MisuseThrowsFileExceptions) {
   };
   TempFile tmp("fw_file_misuse.bin", "abc");
   const Case cases[] = {
-      {"read when closed", CFileException::invalidFile, [](CFile& f) { char b[1]; f.Read(b, 1); }},
+      {"read when closed", CFileException::invalidFile,
+       [](CFile& f) {
+         char b[1];
+         f.Read(b, 1);
+       }},
       {"write when closed", CFileException::invalidFile, [](CFile& f) { f.Write("x", 1); }},
       {"seek before start", CFileException::badSeek,
        [](CFile& f) {

@@ -14,7 +14,7 @@
 #include "tests/framework/fw_test_res.h"
 
 BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
-  ON_COMMAND(ID_TEST_APP_CMD, OnAppCommand)
+ON_COMMAND(ID_TEST_APP_CMD, OnAppCommand)
 END_MESSAGE_MAP()
 
 namespace {

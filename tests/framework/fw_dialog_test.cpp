@@ -55,7 +55,7 @@ class CScriptedDialog : public CDialog {
 };
 
 BEGIN_MESSAGE_MAP(CScriptedDialog, CDialog)
-  ON_WM_TIMER()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 class DialogTest : public ::testing::Test {

@@ -31,10 +31,10 @@ class CBaseTestWnd : public CWnd {
 };
 
 BEGIN_MESSAGE_MAP(CBaseTestWnd, CWnd)
-  ON_WM_CREATE()
-  ON_WM_SIZE()
-  ON_MESSAGE(WM_APP + 1, OnBaseOnly)
-  ON_MESSAGE(WM_APP + 3, OnOverridden)
+ON_WM_CREATE()
+ON_WM_SIZE()
+ON_MESSAGE(WM_APP + 1, OnBaseOnly)
+ON_MESSAGE(WM_APP + 3, OnOverridden)
 END_MESSAGE_MAP()
 
 class CDerivedTestWnd : public CBaseTestWnd {
@@ -63,18 +63,18 @@ class CDerivedTestWnd : public CBaseTestWnd {
 };
 
 BEGIN_MESSAGE_MAP(CDerivedTestWnd, CBaseTestWnd)
-  ON_MESSAGE(WM_APP + 2, OnDerivedOnly)
-  ON_MESSAGE(WM_APP + 3, OnOverriddenHere)
-  ON_MESSAGE(WM_APP + 5, OnThrowStd)
-  ON_MESSAGE(WM_APP + 6, OnThrowFramework)
-  ON_REGISTERED_MESSAGE(g_registeredMessage, OnRegistered)
-  ON_WM_LBUTTONDOWN()
-  ON_WM_TIMER()
-  ON_WM_SETCURSOR()
-  ON_BN_CLICKED(1234, OnClicked)
-  ON_BN_CLICKED(1235, OnReflectingClicked)
-  ON_COMMAND_RANGE(2000, 2009, OnRange)
-  ON_NOTIFY(NM_CLICK, 1234, OnNotifyClick)
+ON_MESSAGE(WM_APP + 2, OnDerivedOnly)
+ON_MESSAGE(WM_APP + 3, OnOverriddenHere)
+ON_MESSAGE(WM_APP + 5, OnThrowStd)
+ON_MESSAGE(WM_APP + 6, OnThrowFramework)
+ON_REGISTERED_MESSAGE(g_registeredMessage, OnRegistered)
+ON_WM_LBUTTONDOWN()
+ON_WM_TIMER()
+ON_WM_SETCURSOR()
+ON_BN_CLICKED(1234, OnClicked)
+ON_BN_CLICKED(1235, OnReflectingClicked)
+ON_COMMAND_RANGE(2000, 2009, OnRange)
+ON_NOTIFY(NM_CLICK, 1234, OnNotifyClick)
 END_MESSAGE_MAP()
 
 class CReflectButton : public CButton {
@@ -90,8 +90,8 @@ class CReflectButton : public CButton {
 };
 
 BEGIN_MESSAGE_MAP(CReflectButton, CButton)
-  ON_CONTROL_REFLECT(BN_CLICKED, OnReflectedClick)
-  ON_WM_CTLCOLOR_REFLECT()
+ON_CONTROL_REFLECT(BN_CLICKED, OnReflectedClick)
+ON_WM_CTLCOLOR_REFLECT()
 END_MESSAGE_MAP()
 
 class MessageMapTest : public ::testing::Test {
@@ -132,9 +132,9 @@ TEST_F(MessageMapTest, ArgumentsAreCrackedAsTheSignatureSays) {
   wnd.log.clear();
   wnd.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(-3), 7));
   wnd.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(120, 80));
-  EXPECT_EQ(TRUE, wnd.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
-  const std::vector<std::string> expected = {"down:1:-3,7", "size:120x80",
-                                             "cursor:1:" + std::to_string(WM_MOUSEMOVE)};
+  EXPECT_EQ(TRUE,
+            wnd.SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd.m_hWnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  const std::vector<std::string> expected = {"down:1:-3,7", "size:120x80", "cursor:1:" + std::to_string(WM_MOUSEMOVE)};
   EXPECT_EQ(expected, wnd.log);
   wnd.log.clear();
   wnd.SetTimer(9, 10);
@@ -144,8 +144,8 @@ TEST_F(MessageMapTest, ArgumentsAreCrackedAsTheSignatureSays) {
 }
 
 TEST_F(MessageMapTest, ControlNotificationsCommandsAndNotify) {
-  HWND hButton = ::CreateWindowA("BUTTON", "b", WS_CHILD, 0, 0, 10, 10, wnd.m_hWnd,
-                                 reinterpret_cast<HMENU>(1234), nullptr, nullptr);
+  HWND hButton = ::CreateWindowA("BUTTON", "b", WS_CHILD, 0, 0, 10, 10, wnd.m_hWnd, reinterpret_cast<HMENU>(1234),
+                                 nullptr, nullptr);
   ASSERT_NE(nullptr, hButton);
   wnd.log.clear();
   wnd.SendMessage(WM_COMMAND, MAKEWPARAM(1234, BN_CLICKED), reinterpret_cast<LPARAM>(hButton));
@@ -167,11 +167,13 @@ TEST_F(MessageMapTest, ControlsHandleReflectedNotificationsFirst) {
   EXPECT_TRUE(wnd.log.empty());  // the parent's handler was not asked
 
   HDC hdc = ::GetDC(wnd.m_hWnd);
-  LRESULT brush = wnd.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(button.m_hWnd));
+  LRESULT brush =
+      wnd.SendMessage(WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(button.m_hWnd));
   EXPECT_EQ(reinterpret_cast<LRESULT>(static_cast<HBRUSH>(button.brush)), brush);
   EXPECT_EQ(RGB(255, 0, 0), ::GetTextColor(hdc));
   // A null answer leaves the decision to the parent's default.
-  LRESULT other = wnd.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(button.m_hWnd));
+  LRESULT other =
+      wnd.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc), reinterpret_cast<LPARAM>(button.m_hWnd));
   EXPECT_NE(brush, other);
   ::ReleaseDC(wnd.m_hWnd, hdc);
   button.DestroyWindow();
@@ -188,8 +190,8 @@ TEST_F(MessageMapTest, ExceptionsStayInsideTheWindowProcedure) {
 }
 
 TEST_F(MessageMapTest, SubclassAndUnsubclassExistingWindow) {
-  HWND hEdit = ::CreateWindowA("EDIT", "text", WS_CHILD, 0, 0, 50, 20, wnd.m_hWnd,
-                               reinterpret_cast<HMENU>(77), nullptr, nullptr);
+  HWND hEdit = ::CreateWindowA("EDIT", "text", WS_CHILD, 0, 0, 50, 20, wnd.m_hWnd, reinterpret_cast<HMENU>(77), nullptr,
+                               nullptr);
   CEdit edit;
   ASSERT_TRUE(edit.SubclassDlgItem(77, &wnd));
   EXPECT_EQ(&edit, CWnd::FromHandle(hEdit));
@@ -237,7 +239,7 @@ class CRouteView : public CView {
 };
 IMPLEMENT_DYNCREATE(CRouteView, CView)
 BEGIN_MESSAGE_MAP(CRouteView, CView)
-  ON_COMMAND(ID_TEST_VIEW_CMD, OnViewCommand)
+ON_COMMAND(ID_TEST_VIEW_CMD, OnViewCommand)
 END_MESSAGE_MAP()
 
 class CRouteFrame : public CFrameWnd {
@@ -251,8 +253,8 @@ class CRouteFrame : public CFrameWnd {
 };
 IMPLEMENT_DYNCREATE(CRouteFrame, CFrameWnd)
 BEGIN_MESSAGE_MAP(CRouteFrame, CFrameWnd)
-  ON_COMMAND(ID_TEST_FRAME_CMD, OnFrameCommand)
-  ON_COMMAND_RANGE(ID_TEST_RANGE_FIRST, ID_TEST_RANGE_LAST, OnFrameRange)
+ON_COMMAND(ID_TEST_FRAME_CMD, OnFrameCommand)
+ON_COMMAND_RANGE(ID_TEST_RANGE_FIRST, ID_TEST_RANGE_LAST, OnFrameRange)
 END_MESSAGE_MAP()
 
 class FrameTest : public ::testing::Test {
@@ -391,7 +393,7 @@ class CTestFormView : public CFormView {
 };
 IMPLEMENT_DYNCREATE(CTestFormView, CFormView)
 BEGIN_MESSAGE_MAP(CTestFormView, CFormView)
-  ON_BN_CLICKED(IDC_FORM_BUTTON, OnPress)
+ON_BN_CLICKED(IDC_FORM_BUTTON, OnPress)
 END_MESSAGE_MAP()
 
 TEST(FormView, IsTheDialogWindowAndFitsItsFrame) {
@@ -421,7 +423,8 @@ TEST(FormView, IsTheDialogWindowAndFitsItsFrame) {
   form->GetClientRect(&client);
   EXPECT_EQ(total, client.Size());
 
-  form->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_FORM_BUTTON, BN_CLICKED), reinterpret_cast<LPARAM>(form->m_button.m_hWnd));
+  form->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_FORM_BUTTON, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(form->m_button.m_hWnd));
   EXPECT_EQ(std::vector<std::string>{"form button"}, TestApp().commands);
   frame->DestroyWindow();
   TestApp().Reset();

@@ -104,11 +104,10 @@ TEST(Exceptions, FileExceptionCarriesCause) {
   };
   // The values are reported to users and callers: they must not move.
   const Row rows[] = {
-      {CFileException::none, 0},         {CFileException::genericException, 1},
-      {CFileException::generic, 1},      {CFileException::fileNotFound, 2},
-      {CFileException::badPath, 3},      {CFileException::accessDenied, 5},
-      {CFileException::badSeek, 9},      {CFileException::sharingViolation, 11},
-      {CFileException::diskFull, 13},    {CFileException::endOfFile, 14},
+      {CFileException::none, 0},         {CFileException::genericException, 1},  {CFileException::generic, 1},
+      {CFileException::fileNotFound, 2}, {CFileException::badPath, 3},           {CFileException::accessDenied, 5},
+      {CFileException::badSeek, 9},      {CFileException::sharingViolation, 11}, {CFileException::diskFull, 13},
+      {CFileException::endOfFile, 14},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.value);

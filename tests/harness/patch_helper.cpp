@@ -41,19 +41,14 @@ bool VersionFromOwnName(uint32_t* version) {
   ::GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string name = path;
   const size_t slash = name.find_last_of("\\/");
-  if (slash != std::string::npos)
-    name.erase(0, slash + 1);
+  if (slash != std::string::npos) name.erase(0, slash + 1);
   const size_t dot = name.rfind('.');
-  if (dot != std::string::npos)
-    name.erase(dot);
+  if (dot != std::string::npos) name.erase(dot);
   size_t end = name.size();
-  while (end > 0 && !std::isdigit(static_cast<unsigned char>(name[end - 1])))
-    --end;
+  while (end > 0 && !std::isdigit(static_cast<unsigned char>(name[end - 1]))) --end;
   size_t begin = end;
-  while (begin > 0 && std::isdigit(static_cast<unsigned char>(name[begin - 1])))
-    --begin;
-  if (begin == end)
-    return false;
+  while (begin > 0 && std::isdigit(static_cast<unsigned char>(name[begin - 1]))) --begin;
+  if (begin == end) return false;
   *version = static_cast<uint32_t>(std::strtoul(name.substr(begin, end - begin).c_str(), nullptr, 10));
   return true;
 }
@@ -62,21 +57,19 @@ bool VersionFromOwnName(uint32_t* version) {
 // value held (0 when it held none that reads).
 bool WriteGameVersion(const std::string& keyPath, uint32_t service, uint32_t game) {
   HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
+  if (::RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
     return false;
   uint32_t oldGame = 0, launcher = 0;
   char old[kMaxStoredVersionText] = {};
   DWORD type = 0, size = sizeof old - 1;
   if (::RegQueryValueExA(key, "PL", nullptr, &type, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS &&
       type == REG_SZ) {
-    if (!DecodeInstalledVersions(old, size, service, &oldGame, &launcher))
-      launcher = 0;
+    if (!DecodeInstalledVersions(old, size, service, &oldGame, &launcher)) launcher = 0;
   }
   const std::string text = pl_encoder::Encode(game, launcher, service);
-  const bool ok = !text.empty() &&
-                  ::RegSetValueExA(key, "PL", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                                   static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+  const bool ok = !text.empty() && ::RegSetValueExA(key, "PL", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                                    static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
   ::RegCloseKey(key);
   return ok;
 }
@@ -92,8 +85,7 @@ long long Now() {
 // same clock in every process, so a benchmark can place the run in time.
 void Report(const std::string& wrote, long long started) {
   const std::string path = Env("QUORL_PATCH_REPORT", "");
-  if (path.empty())
-    return;
+  if (path.empty()) return;
   char cwd[MAX_PATH + 1] = {};
   ::GetCurrentDirectoryA(MAX_PATH, cwd);
   if (FILE* f = std::fopen(path.c_str(), "ab")) {
@@ -108,8 +100,7 @@ void Report(const std::string& wrote, long long started) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   const long long started = Now();
   const std::string keyPath = Env("QUORL_PATCH_REGKEY", "Software\\Halvane\\Quorl");
-  const uint32_t service =
-      static_cast<uint32_t>(std::strtoul(Env("QUORL_PATCH_SERVICE", "0").c_str(), nullptr, 10));
+  const uint32_t service = static_cast<uint32_t>(std::strtoul(Env("QUORL_PATCH_SERVICE", "0").c_str(), nullptr, 10));
   const uint32_t key = service != 0 ? service : GetServiceIdForCodePage(949);
   const DWORD showMs = static_cast<DWORD>(std::strtoul(Env("QUORL_PATCH_SHOW_MS", "200").c_str(), nullptr, 10));
 
@@ -124,23 +115,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
 
   // A window that reads its messages: the launcher waits until the program
   // is ready for input before it hides itself.
-  HWND wnd = ::CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | SS_CENTER, CW_USEDEFAULT, CW_USEDEFAULT,
-                               360, 90, nullptr, nullptr, instance, nullptr);
-  if (wnd)
-    ::ShowWindow(wnd, show);
+  HWND wnd = ::CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | SS_CENTER, CW_USEDEFAULT, CW_USEDEFAULT, 360,
+                               90, nullptr, nullptr, instance, nullptr);
+  if (wnd) ::ShowWindow(wnd, show);
   const DWORD start = ::GetTickCount();
   while (::GetTickCount() - start < showMs) {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-      ::DispatchMessageA(&msg);
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
   }
 
   bool ok = true;
-  if (writes)
-    ok = WriteGameVersion(keyPath, key, version);
+  if (writes) ok = WriteGameVersion(keyPath, key, version);
   Report(writes ? (ok ? std::to_string(version) : std::string("failed")) : std::string("keep"), started);
-  if (wnd)
-    ::DestroyWindow(wnd);
+  if (wnd) ::DestroyWindow(wnd);
   return ok ? 0 : 1;
 }

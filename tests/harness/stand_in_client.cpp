@@ -45,20 +45,17 @@ std::string LaunchKey(const char* commandLine) {
     const size_t space = line.find(' ');
     at = space == std::string::npos ? line.size() : space;
   }
-  if (at < line.size() && line[at] == ' ')
-    ++at;
+  if (at < line.size() && line[at] == ' ') ++at;
   return line.substr(at);
 }
 
 // The portal data, deciphered with the key; the clipboard may be busy for a
 // moment while the launcher that started us still holds it.
 std::string PortalData(const std::string& key) {
-  if (key.empty())
-    return "(no launch key)";
+  if (key.empty()) return "(no launch key)";
   char text[kPortalClipboardBufferSize] = {};
   for (int attempt = 0; attempt < 25; ++attempt) {
-    if (GetPortalClipboard(text, sizeof text, key.c_str(), false))
-      return text;
+    if (GetPortalClipboard(text, sizeof text, key.c_str(), false)) return text;
     ::Sleep(20);
   }
   return "(none)";
@@ -67,8 +64,7 @@ std::string PortalData(const std::string& key) {
 LRESULT CALLBACK ClientProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_TIMER:
-      if (wParam == kExitTimer)
-        ::DestroyWindow(wnd);
+      if (wParam == kExitTimer) ::DestroyWindow(wnd);
       return 0;
     case WM_DESTROY:
       ::PostQuitMessage(0);
@@ -109,19 +105,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kClientClass;
-  if (!::RegisterClassA(&wc))
-    return 1;
-  HWND wnd = ::CreateWindowExA(0, kClientClass, "Quorl (stand-in game client)",
-                               WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT, CW_USEDEFAULT, 560, 200,
-                               nullptr, nullptr, instance, nullptr);
-  if (!wnd)
-    return 1;
+  if (!::RegisterClassA(&wc)) return 1;
+  HWND wnd = ::CreateWindowExA(0, kClientClass, "Quorl (stand-in game client)", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                               CW_USEDEFAULT, CW_USEDEFAULT, 560, 200, nullptr, nullptr, instance, nullptr);
+  if (!wnd) return 1;
   const std::string text = std::string("The game would start here.\r\n\r\nCommand line: ") + commandLine +
                            "\r\nFolder: " + cwd + "\r\nPortal data: " + portal;
   RECT client;
   ::GetClientRect(wnd, &client);
-  ::CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE, 10, 10, client.right - 20,
-                    client.bottom - 20, wnd, nullptr, instance, nullptr);
+  ::CreateWindowExA(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE, 10, 10, client.right - 20, client.bottom - 20,
+                    wnd, nullptr, instance, nullptr);
   ::ShowWindow(wnd, show);
   ::UpdateWindow(wnd);
   const std::string exitMs = Env("QUORL_CLIENT_EXIT_MS");

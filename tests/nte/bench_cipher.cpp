@@ -158,8 +158,10 @@ double send(const Kind& kind, int body) {
   const double t = per_call([&] {
     int sent = 0;
     while (sent < per_round) {
-      if (nte_send_u16_length(c, serial, payload.data(), body) > 0) ++sent;
-      else nte_heartbeat();
+      if (nte_send_u16_length(c, serial, payload.data(), body) > 0)
+        ++sent;
+      else
+        nte_heartbeat();
     }
     while (nte_conn_pending_output(c, serial) > 0) nte_heartbeat();
     s->outbox.clear();
@@ -215,31 +217,33 @@ void exchanges() {
   tcpcontext* client = nte_tcpcontext_create(0, nullptr, 0, 1, 4096, 4096, 600, NTE_CIPHER_BLOWFISH, 16, 1, 0, 0);
   tcpcontext* server = nte_tcpcontext_create(1, "127.0.0.1", 0, 1, 4096, 4096, 600, NTE_CIPHER_BLOWFISH, 16, 0, 0, 0);
   // One whole exchange, step by step, between two connections.
-  const double full = per_call([&] {
-    nte_sock_t a = NTE_INVALID_SOCKET, b = NTE_INVALID_SOCKET;
-    nte_socket_create(&a);
-    nte_socket_create(&b);
-    conn_t* c = nte_internal::conn_attach(client, a, nullptr, nullptr, 1, 0).conn;
-    conn_t* s = nte_internal::conn_attach(server, b, nullptr, nullptr, 1, 1).conn;
-    keyex_start_client(c);
-    auto move = [](conn_t* from, conn_t* to) {
-      uint8_t* p = nullptr;
-      int n = 0;
-      nte_sbuf_get_buffer(&from->ewbuf, &p, &n);
-      nte_sbuf_push(&to->erbuf, p, n);
-      nte_sbuf_shift(&from->ewbuf, nullptr, n);
-    };
-    move(c, s);
-    nte_keyex_server(s);
-    move(s, c);
-    nte_keyex_client(c);
-    move(c, s);
-    nte_keyex_server(s);
-    if (c->keyex_state != NTE_KEYEX_DONE || s->keyex_state != NTE_KEYEX_DONE) std::printf("exchange failed\n");
-    nte_internal::conn_free(c, 0, 0);
-    nte_internal::conn_free(s, 0, 0);
-    fake::forget_closed();
-  }, 1.0);
+  const double full = per_call(
+      [&] {
+        nte_sock_t a = NTE_INVALID_SOCKET, b = NTE_INVALID_SOCKET;
+        nte_socket_create(&a);
+        nte_socket_create(&b);
+        conn_t* c = nte_internal::conn_attach(client, a, nullptr, nullptr, 1, 0).conn;
+        conn_t* s = nte_internal::conn_attach(server, b, nullptr, nullptr, 1, 1).conn;
+        keyex_start_client(c);
+        auto move = [](conn_t* from, conn_t* to) {
+          uint8_t* p = nullptr;
+          int n = 0;
+          nte_sbuf_get_buffer(&from->ewbuf, &p, &n);
+          nte_sbuf_push(&to->erbuf, p, n);
+          nte_sbuf_shift(&from->ewbuf, nullptr, n);
+        };
+        move(c, s);
+        nte_keyex_server(s);
+        move(s, c);
+        nte_keyex_client(c);
+        move(c, s);
+        nte_keyex_server(s);
+        if (c->keyex_state != NTE_KEYEX_DONE || s->keyex_state != NTE_KEYEX_DONE) std::printf("exchange failed\n");
+        nte_internal::conn_free(c, 0, 0);
+        nte_internal::conn_free(s, 0, 0);
+        fake::forget_closed();
+      },
+      1.0);
   // The four exponentiations it contains: the same sizes (160-bit exponents
   // of a 1024-bit modulus).
   BIGNUM *p = nullptr, *g = nullptr, *x = nullptr, *y = nullptr;
@@ -253,12 +257,14 @@ void exchanges() {
   BN_CTX* ctx = BN_CTX_new();
   BN_mod_exp(gx, g, x, p, ctx);
   BN_mod_exp(gy, g, y, p, ctx);
-  const double bare = per_call([&] {
-    BN_mod_exp(r, g, y, p, ctx);
-    BN_mod_exp(r, g, x, p, ctx);
-    BN_mod_exp(r, gy, x, p, ctx);
-    BN_mod_exp(r, gx, y, p, ctx);
-  }, 1.0);
+  const double bare = per_call(
+      [&] {
+        BN_mod_exp(r, g, y, p, ctx);
+        BN_mod_exp(r, g, x, p, ctx);
+        BN_mod_exp(r, gy, x, p, ctx);
+        BN_mod_exp(r, gx, y, p, ctx);
+      },
+      1.0);
   std::printf("key exchanges\n  full exchanges %8.1f/s   bare loop of 4 BN_mod_exp %8.1f/s\n", 1 / full, 1 / bare);
   verdict("exchanges vs the bare BN_mod_exp loop", bare / full, 0.8);
   BN_CTX_free(ctx);

@@ -73,8 +73,10 @@ void bench_send(int body, int count) {
   long sent = 0;
   auto t0 = std::chrono::steady_clock::now();
   while (sent < count) {
-    if (nte_send_u16_length(h.conn, h.serial, payload.data(), body) > 0) ++sent;
-    else nte_heartbeat();
+    if (nte_send_u16_length(h.conn, h.serial, payload.data(), body) > 0)
+      ++sent;
+    else
+      nte_heartbeat();
     if (s->outbox.size() > (1u << 24)) s->outbox.clear();
   }
   while (nte_conn_pending_output(h.conn, h.serial) > 0) nte_heartbeat();
@@ -91,9 +93,7 @@ void quiet(void*, const char*) {}
 int main() {
   nte_set_log_sink(quiet, nullptr);
   if (nte_test::StartEngine(nte_test::Transport::kFake, 2, 2) != 0) return 1;
-  const struct {
-    int body, count;
-  } runs[] = {{16, 2000000}, {256, 500000}, {4096, 60000}, {36000, 8000}};
+  const struct { int body, count; } runs[] = {{16, 2000000}, {256, 500000}, {4096, 60000}, {36000, 8000}};
   for (const auto& r : runs) bench_receive(r.body, r.count);
   for (const auto& r : runs) bench_send(r.body, r.count);
   nte_test::StopEngine();

@@ -23,8 +23,8 @@ struct Close {
 struct Recorder {
   std::vector<std::string> records;
   std::vector<Close> closes;
-  int record_result = 0;          // what the record callback returns
-  bool close_in_callback = false; // the record callback closes its connection
+  int record_result = 0;           // what the record callback returns
+  bool close_in_callback = false;  // the record callback closes its connection
   bool cleanup_in_callback = false;
   bool finalize_in_callback = false;
   tcpcontext* ctx = nullptr;

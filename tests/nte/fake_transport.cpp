@@ -58,10 +58,18 @@ int f_listen(nte_sock_t s, int) {
 int f_connect(nte_sock_t id, const nte_address*, int) {
   Socket* s = find(id);
   switch (g_next_connect) {
-    case Connect::kCompletes: s->connected = true; return NTE_CONNECT_STARTED;
-    case Connect::kPending: s->connected = false; return NTE_CONNECT_STARTED;
-    case Connect::kFailsLater: s->connected = false; s->connect_failed = true; return NTE_CONNECT_STARTED;
-    case Connect::kFailsAtOnce: return NTE_ERR_CONNECT;
+    case Connect::kCompletes:
+      s->connected = true;
+      return NTE_CONNECT_STARTED;
+    case Connect::kPending:
+      s->connected = false;
+      return NTE_CONNECT_STARTED;
+    case Connect::kFailsLater:
+      s->connected = false;
+      s->connect_failed = true;
+      return NTE_CONNECT_STARTED;
+    case Connect::kFailsAtOnce:
+      return NTE_ERR_CONNECT;
   }
   return NTE_ERR_CONNECT;
 }
@@ -123,12 +131,14 @@ int f_select(nte_pollset* set) {
   }
   return ready;
 }
-void f_error_text(char* out, int cap) { std::snprintf(out, static_cast<size_t>(cap), "errno:'fake' WSAGetLastError:0"); }
+void f_error_text(char* out, int cap) {
+  std::snprintf(out, static_cast<size_t>(cap), "errno:'fake' WSAGetLastError:0");
+}
 
 const nte_transport kFake = {
-    "fake",    f_startup, f_cleanup, f_socket,  f_nonblock, f_set_option, f_get_option,
-    f_resolve, f_bind,    f_listen,  f_connect, f_local,    f_accept,     f_recv,
-    f_send,    f_shutdown, f_close,  f_select,  f_error_text,
+    "fake",    f_startup,  f_cleanup, f_socket,  f_nonblock,   f_set_option, f_get_option,
+    f_resolve, f_bind,     f_listen,  f_connect, f_local,      f_accept,     f_recv,
+    f_send,    f_shutdown, f_close,   f_select,  f_error_text,
 };
 
 }  // namespace

@@ -27,8 +27,8 @@ struct Socket {
   bool connect_failed = false;
   bool closed = false;
   bool listening = false;
-  int recv_chunk = 1 << 30;   // most bytes one recv returns
-  int send_chunk = 1 << 30;   // most bytes one send takes
+  int recv_chunk = 1 << 30;  // most bytes one recv returns
+  int send_chunk = 1 << 30;  // most bytes one send takes
   int recv_calls = 0;
 };
 

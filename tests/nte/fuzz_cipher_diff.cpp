@@ -21,7 +21,8 @@ void check(bool ok) {
 }
 
 uint32_t be32(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) | (static_cast<uint32_t>(p[2]) << 8) | p[3];
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
 }
 
 void blowfish(const uint8_t* key, int key_length, const uint8_t* in, size_t n) {
@@ -34,8 +35,10 @@ void blowfish(const uint8_t* key, int key_length, const uint8_t* in, size_t n) {
       uint8_t expect[8];
       BF_ecb_encrypt(in + i, expect, &ref, dir);
       uint32_t l = be32(in + i), r = be32(in + i + 4);
-      if (dir == BF_ENCRYPT) blowfish_encipher(&ours, &l, &r);
-      else blowfish_decipher(&ours, &l, &r);
+      if (dir == BF_ENCRYPT)
+        blowfish_encipher(&ours, &l, &r);
+      else
+        blowfish_decipher(&ours, &l, &r);
       check(l == be32(expect) && r == be32(expect + 4));
     }
   }
@@ -62,7 +65,8 @@ void blowfish(const uint8_t* key, int key_length, const uint8_t* in, size_t n) {
 void rijndael(int mode, const uint8_t* key, int bits, const uint8_t* iv, const uint8_t* in, size_t n) {
   n -= n % 16;
   if (n == 0) return;
-  const std::string key_text = oracle::ToHex(std::string(reinterpret_cast<const char*>(key), static_cast<size_t>(bits / 8)));
+  const std::string key_text =
+      oracle::ToHex(std::string(reinterpret_cast<const char*>(key), static_cast<size_t>(bits / 8)));
   const std::string iv_text = oracle::ToHex(std::string(reinterpret_cast<const char*>(iv), 16));
   AES_KEY enc, dec;
   AES_set_encrypt_key(key, bits, &enc);
@@ -75,7 +79,8 @@ void rijndael(int mode, const uint8_t* key, int bits, const uint8_t* iv, const u
     int num = 0;
     const int aes_dir = direction == RIJNDAEL_DIR_ENCRYPT ? AES_ENCRYPT : AES_DECRYPT;
     if (mode == RIJNDAEL_MODE_ECB) {
-      for (size_t i = 0; i < n; i += 16) AES_ecb_encrypt(in + i, out + i, aes_dir == AES_ENCRYPT ? &enc : &dec, aes_dir);
+      for (size_t i = 0; i < n; i += 16)
+        AES_ecb_encrypt(in + i, out + i, aes_dir == AES_ENCRYPT ? &enc : &dec, aes_dir);
     } else if (mode == RIJNDAEL_MODE_CBC) {
       AES_cbc_encrypt(in, out, n, aes_dir == AES_ENCRYPT ? &enc : &dec, ivbuf, aes_dir);
     } else {
@@ -84,7 +89,8 @@ void rijndael(int mode, const uint8_t* key, int bits, const uint8_t* iv, const u
     keyInstance k;
     cipherInstance c;
     check(makeKey(&k, direction, bits, key_text.c_str()) == RIJNDAEL_TRUE);
-    check(cipherInit(&c, static_cast<uint8_t>(mode), mode == RIJNDAEL_MODE_ECB ? nullptr : iv_text.c_str()) == RIJNDAEL_TRUE);
+    check(cipherInit(&c, static_cast<uint8_t>(mode), mode == RIJNDAEL_MODE_ECB ? nullptr : iv_text.c_str()) ==
+          RIJNDAEL_TRUE);
     std::string ours(n, '\0');
     uint8_t* o = reinterpret_cast<uint8_t*>(&ours[0]);
     const int bits_done = direction == RIJNDAEL_DIR_ENCRYPT ? blockEncrypt(&c, &k, in, static_cast<int>(n * 8), o)

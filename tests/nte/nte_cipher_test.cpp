@@ -26,8 +26,10 @@ std::string BlowfishHex(const Bytes& key, const Bytes& block, bool encrypt = tru
   blowfish_state st;
   blowfish_initialize(&st, U8(key), static_cast<int>(key.size()));
   uint32_t l = Be(block, 0), r = Be(block, 4);
-  if (encrypt) blowfish_encipher(&st, &l, &r);
-  else blowfish_decipher(&st, &l, &r);
+  if (encrypt)
+    blowfish_encipher(&st, &l, &r);
+  else
+    blowfish_decipher(&st, &l, &r);
   return ToHex(oracle::Be32(l) + oracle::Be32(r));
 }
 

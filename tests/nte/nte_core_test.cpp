@@ -428,8 +428,8 @@ TEST(NteUtil, CopyBoundedAndAddressTexts) {
 }
 
 TEST(NteErrors, EveryCodeHasItsOwnText) {
-  const int codes[] = {-1, -2, -3, -6, -7, -8, -10, -11, -12, -13, -16, -17, -18, -19, -20, -21, -22, -23,
-                       -24, -26, -28, -32, -36, -37, -38, -39, -41, -44, -45, -46, -62, -63, -64, -79};
+  const int codes[] = {-1,  -2,  -3,  -6,  -7,  -8,  -10, -11, -12, -13, -16, -17, -18, -19, -20, -21, -22,
+                       -23, -24, -26, -28, -32, -36, -37, -38, -39, -41, -44, -45, -46, -62, -63, -64, -79};
   std::vector<std::string> seen;
   for (int code : codes) {
     SCOPED_TRACE(code);

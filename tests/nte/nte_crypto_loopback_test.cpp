@@ -125,7 +125,8 @@ TEST_F(CryptoLoopbackTest, EngineToEngineTranscriptIsByteExact) {
     ASSERT_EQ(static_cast<int>(up.size()), nte_conn_write(h.conn, h.serial, up.data(), static_cast<int>(up.size())));
     ASSERT_EQ(static_cast<int>(down.size()),
               nte_conn_write(g_server.conn, g_server.serial, down.data(), static_cast<int>(down.size())));
-    ASSERT_TRUE(pump_until([&] { return g_server.received.size() == up.size() && g_client.received.size() == down.size(); }));
+    ASSERT_TRUE(
+        pump_until([&] { return g_server.received.size() == up.size() && g_client.received.size() == down.size(); }));
     EXPECT_EQ(up, g_server.received);
     EXPECT_EQ(down, g_client.received);
 
@@ -138,7 +139,8 @@ TEST_F(CryptoLoopbackTest, EngineToEngineTranscriptIsByteExact) {
                             (c.client_sends_encrypted ? enc.Records(up, max_plain) : up);
     const Bytes expect_down =
         oracle::Reply(0, "2", P(), y) + (c.server_sends_encrypted ? enc.Records(down, max_plain) : down);
-    ASSERT_TRUE(pump_until([&] { return relay.forward().size() >= expect_up.size() && relay.backward().size() >= expect_down.size(); }));
+    ASSERT_TRUE(pump_until(
+        [&] { return relay.forward().size() >= expect_up.size() && relay.backward().size() >= expect_down.size(); }));
     EXPECT_EQ(oracle::ToHex(expect_up), oracle::ToHex(relay.forward()));
     EXPECT_EQ(oracle::ToHex(expect_down), oracle::ToHex(relay.backward()));
     nte_tcpcontext_cleanup(cli);
@@ -233,7 +235,9 @@ TEST_F(CryptoLoopbackTest, IndependentClientAndEngineServer) {
 }
 
 TEST_F(CryptoLoopbackTest, CircuitCloseNoticeReachesARealPeer) {
-  const Bytes notice = oracle::FromHex("07750002cafebabe0007" "00020000");
+  const Bytes notice = oracle::FromHex(
+      "07750002cafebabe0007"
+      "00020000");
   for (bool encrypted : {false, true}) {
     SCOPED_TRACE(encrypted ? "encrypted" : "plain");
     const std::string peer_exponent = "1111111111111111111111111111111111111111";

@@ -48,9 +48,14 @@ struct FramingCase {
 
 TEST_F(EngineTest, FramingsReassembleRecordsWhateverTheReadSizes) {
   const FramingCase cases[] = {
-      {"u16", NTE_FRAMING_U16_LENGTH, u16("hello") + u16("") + u16(std::string(200, 'x')) + u16("z"),
+      {"u16",
+       NTE_FRAMING_U16_LENGTH,
+       u16("hello") + u16("") + u16(std::string(200, 'x')) + u16("z"),
        {"hello", std::string(200, 'x'), "z"}},
-      {"u32", NTE_FRAMING_U32_LENGTH, u32("abc") + u32(std::string(250, 'q')) + u32(""), {"abc", std::string(250, 'q')}},
+      {"u32",
+       NTE_FRAMING_U32_LENGTH,
+       u32("abc") + u32(std::string(250, 'q')) + u32(""),
+       {"abc", std::string(250, 'q')}},
       {"text", NTE_FRAMING_TEXT_LINE, "abc\r\nde\nf\rg\n\n", {"abc", "de", "f\rg", ""}},
   };
   for (const FramingCase& c : cases) {
@@ -104,8 +109,7 @@ TEST_F(EngineTest, LargestRecordThatFitsIsDeliveredOneMoreClosesAtOnce) {
     int code;
   } cases[] = {
       {"u16", NTE_FRAMING_U16_LENGTH, u16(std::string(254, 'a')), std::string("\x00\xFF", 2), NTE_ERR_NO_ROOM},
-      {"u32", NTE_FRAMING_U32_LENGTH, u32(std::string(252, 'b')), std::string("\x00\x00\x00\xFD", 4),
-       NTE_ERR_NO_ROOM},
+      {"u32", NTE_FRAMING_U32_LENGTH, u32(std::string(252, 'b')), std::string("\x00\x00\x00\xFD", 4), NTE_ERR_NO_ROOM},
       {"u32 at the framing's limit", NTE_FRAMING_U32_LENGTH, u32("c"), std::string("\x40\x00\x00\x00", 4),
        NTE_ERR_NO_ROOM},
       {"u32 above the framing's limit", NTE_FRAMING_U32_LENGTH, u32("c"), std::string("\x40\x00\x00\x01", 4),
@@ -123,7 +127,9 @@ TEST_F(EngineTest, LargestRecordThatFitsIsDeliveredOneMoreClosesAtOnce) {
     fake::Socket* s = sock_of(h);
     feed(this, s, c.fits);
     ASSERT_EQ(1u, rec().records.size());
-    EXPECT_EQ(c.fits.size() - (c.framing == NTE_FRAMING_TEXT_LINE ? 1 : c.framing == NTE_FRAMING_U16_LENGTH ? 2 : 4),
+    EXPECT_EQ(c.fits.size() - (c.framing == NTE_FRAMING_TEXT_LINE    ? 1
+                               : c.framing == NTE_FRAMING_U16_LENGTH ? 2
+                                                                     : 4),
               rec().records[0].size());
     // Only the header of the record that can never fit: closed at once.
     s->inbox += c.too_large_header;
@@ -373,11 +379,7 @@ TEST_F(EngineTest, CloseReasons) {
          s->inbox = u16("m1") + u16("m2");
        },
        1, NTE_CLOSE_PROTOCOL_ERROR},
-      {"idle time-out",
-       [](nte_conn_handle, fake::Socket*) {
-         advance_clock(601);
-       },
-       2, NTE_CLOSE_ORDERLY},
+      {"idle time-out", [](nte_conn_handle, fake::Socket*) { advance_clock(601); }, 2, NTE_CLOSE_ORDERLY},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -420,7 +422,9 @@ TEST_F(EngineTest, ShutdownWithAConnectionOpenReleasesEverything) {
   nte_conn_handle a = connect(ctx);
   nte_conn_handle b = connect(ctx);
   nte_send_u16_length(a.conn, a.serial, "pending", 7);
-  sock_of(b)->inbox = "\x00\x05" "ab";  // half a record
+  sock_of(b)->inbox =
+      "\x00\x05"
+      "ab";  // half a record
   pass();
   EXPECT_EQ(2, fake::open_count());
   EXPECT_EQ(0, nte_finalize());
@@ -681,7 +685,9 @@ TEST_F(EngineTest, LogLinesGoToTheirChannels) {
        },
        {"warning: failed to set KEEPALIVE socket option\n"}},
       {"a key length the cipher does not allow",
-       [] { EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_RIJNDAEL, 20, 1, 0, 0)); },
+       [] {
+         EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_RIJNDAEL, 20, 1, 0, 0));
+       },
        {"Fatal:1201 tcp: bad secret key length: 20\n"}},
       {"Twofish",
        [] { EXPECT_EQ(nullptr, nte_tcpcontext_create(0, nullptr, 0, 1, 64, 64, 60, NTE_CIPHER_TWOFISH, 16, 1, 0, 0)); },

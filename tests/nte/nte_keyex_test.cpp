@@ -21,8 +21,10 @@ std::string Pow(const std::string& base, const std::string& e) { return oracle::
 std::string PMinus(int k) {
   BIGNUM* p = nullptr;
   BN_hex2bn(&p, P().c_str());
-  if (k >= 0) BN_sub_word(p, static_cast<BN_ULONG>(k));
-  else BN_add_word(p, static_cast<BN_ULONG>(-k));
+  if (k >= 0)
+    BN_sub_word(p, static_cast<BN_ULONG>(k));
+  else
+    BN_add_word(p, static_cast<BN_ULONG>(-k));
   char* t = BN_bn2hex(p);
   std::string out = t;
   OPENSSL_free(t);
@@ -37,7 +39,9 @@ std::string ServerY() { return Pow("2", kServerExponent); }
 std::string ClientX() { return Pow("2", kClientExponent); }
 
 std::string Key(const std::string& secret, int n) { return oracle::KeyFromSecret(secret, n); }
-std::string KeyOf(const conn_t* c, int n) { return std::string(reinterpret_cast<const char*>(c->send_key), static_cast<size_t>(n)); }
+std::string KeyOf(const conn_t* c, int n) {
+  return std::string(reinterpret_cast<const char*>(c->send_key), static_cast<size_t>(n));
+}
 
 TEST(KeyexGroup, PrimeIsA1024BitSafePrime) {
   BIGNUM* p = nullptr;
@@ -384,7 +388,8 @@ TEST_F(CryptoTest, FailedExchangeReleasesSilently) {
   EXPECT_TRUE(rec().closes.empty()) << "an unfinished exchange gets no close report";
   bool noted = false;
   for (const std::string& line : rec().log) {
-    noted |= line == "Note:10323 conn_t detected encryption negotiation error on fd " + std::to_string(s->id) + " error code:-19\n";
+    noted |= line == "Note:10323 conn_t detected encryption negotiation error on fd " + std::to_string(s->id) +
+                         " error code:-19\n";
   }
   EXPECT_TRUE(noted);
   // An exchange that never ends stops at the idle time-out, as silently.
@@ -477,7 +482,10 @@ std::string TestSha0(const Bytes& message) {
     for (int t = 16; t < 80; ++t) w[t] = w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16];
     uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
     for (int t = 0; t < 80; ++t) {
-      const uint32_t f = t < 20 ? ((b & c) | (~b & d)) : t < 40 ? (b ^ c ^ d) : t < 60 ? ((b & c) | (b & d) | (c & d)) : (b ^ c ^ d);
+      const uint32_t f = t < 20   ? ((b & c) | (~b & d))
+                         : t < 40 ? (b ^ c ^ d)
+                         : t < 60 ? ((b & c) | (b & d) | (c & d))
+                                  : (b ^ c ^ d);
       const uint32_t k = t < 20 ? 0x5A827999u : t < 40 ? 0x6ED9EBA1u : t < 60 ? 0x8F1BBCDCu : 0xCA62C1D6u;
       const uint32_t temp = rotl(a, 5) + f + e + w[t] + k;
       e = d;

@@ -50,9 +50,9 @@ struct EncodeCase {
   Cipher cipher;
   int write_size;
   size_t length;
-  bool u16_framed;                 // sent through the 16-bit sender
-  std::vector<size_t> records;     // plain bytes of each record
-  uint32_t first_l;                // padded length of the first record
+  bool u16_framed;              // sent through the 16-bit sender
+  std::vector<size_t> records;  // plain bytes of each record
+  uint32_t first_l;             // padded length of the first record
 };
 
 TEST_F(RecordTest, EncodedRecordsTable) {
@@ -78,11 +78,13 @@ TEST_F(RecordTest, EncodedRecordsTable) {
     const Bytes body = Pattern(c.length);
     Bytes plain = body;
     if (c.u16_framed) {
-      ASSERT_EQ(static_cast<int>(c.length) + 2, nte_send_u16_length(conn, conn->serial, body.data(), static_cast<int>(c.length)));
+      ASSERT_EQ(static_cast<int>(c.length) + 2,
+                nte_send_u16_length(conn, conn->serial, body.data(), static_cast<int>(c.length)));
       plain = oracle::Be32(static_cast<uint32_t>(c.length)).substr(2) + body;
       EXPECT_EQ(0, nte_conn_writable(conn, conn->serial)) << "the application filled its buffer";
     } else {
-      ASSERT_EQ(static_cast<int>(c.length), nte_conn_write(conn, conn->serial, body.data(), static_cast<int>(c.length)));
+      ASSERT_EQ(static_cast<int>(c.length),
+                nte_conn_write(conn, conn->serial, body.data(), static_cast<int>(c.length)));
     }
     drain(conn);
     const oracle::Encoder enc(c.cipher, oracle::KeyFromSecret(kSecret, 32));
@@ -273,8 +275,10 @@ TEST_F(RecordTest, RijndaelKeyLengthsGiveOneKeyAndTheKeyMapping) {
   }
   // Key byte 0xAF enters the cipher as 0x16, 0x09 stays, 0xFF becomes 0x66.
   conn_t* conn = keyed(NTE_CIPHER_RIJNDAEL, 16, 4096, 4096);
-  const uint8_t key[16] = {0xAF, 0x09, 0xFF, 0x00, 0xA0, 0x0A, 0x99, 0x5C, 0xAF, 0x09, 0xFF, 0x00, 0xA0, 0x0A, 0x99, 0x5C};
-  const uint8_t mapped[16] = {0x16, 0x09, 0x66, 0x00, 0x10, 0x01, 0x99, 0x53, 0x16, 0x09, 0x66, 0x00, 0x10, 0x01, 0x99, 0x53};
+  const uint8_t key[16] = {0xAF, 0x09, 0xFF, 0x00, 0xA0, 0x0A, 0x99, 0x5C,
+                           0xAF, 0x09, 0xFF, 0x00, 0xA0, 0x0A, 0x99, 0x5C};
+  const uint8_t mapped[16] = {0x16, 0x09, 0x66, 0x00, 0x10, 0x01, 0x99, 0x53,
+                              0x16, 0x09, 0x66, 0x00, 0x10, 0x01, 0x99, 0x53};
   std::memcpy(conn->send_key, key, 16);
   ASSERT_EQ(1, nte_conn_write(conn, conn->serial, "k", 1));
   drain(conn);

@@ -121,7 +121,8 @@ TEST_F(TaskTest, NegativeResultFreesTheTaskOnceEvenIfItFreedItself) {
   g_runs = 0;
   nte_task* a = nte_task_create(w, 0, count_run, 0, 0);
   nte_task* b = nte_task_create(w, 0, free_self_and_fail, 0, 0);
-  nte_task* keep = nte_task_create(w, 0, [](nte_task*, int32_t, int32_t) -> int32_t { return 0; }, 0, 0);
+  nte_task* keep = nte_task_create(
+      w, 0, [](nte_task*, int32_t, int32_t) -> int32_t { return 0; }, 0, 0);
   ASSERT_TRUE(a && b && keep);
   EXPECT_EQ(3, w->task_count);
   advance_clock(1);
@@ -147,15 +148,21 @@ TEST_F(TaskTest, CallbackThatEndsTheEngineIsDeferredToThePassEnd) {
   nte_taskworld* w1 = nte_taskworld_create("first", 0, 1, 1, 0);
   nte_taskworld* w2 = nte_taskworld_create("second", 0, 1, 1, 0);
   g_second_world_runs = 0;
-  nte_task_create(w1, 0, [](nte_task*, int32_t, int32_t) -> int32_t {
-    EXPECT_EQ(0, nte_finalize());
-    EXPECT_EQ(1, nte_is_started()) << "not inside the pass";
-    return 0;
-  }, 0, 0);
-  nte_task_create(w2, 0, [](nte_task*, int32_t, int32_t) -> int32_t {
-    ++g_second_world_runs;
-    return 0;
-  }, 0, 0);
+  nte_task_create(
+      w1, 0,
+      [](nte_task*, int32_t, int32_t) -> int32_t {
+        EXPECT_EQ(0, nte_finalize());
+        EXPECT_EQ(1, nte_is_started()) << "not inside the pass";
+        return 0;
+      },
+      0, 0);
+  nte_task_create(
+      w2, 0,
+      [](nte_task*, int32_t, int32_t) -> int32_t {
+        ++g_second_world_runs;
+        return 0;
+      },
+      0, 0);
   advance_clock(1);
   pass();
   EXPECT_EQ(0, nte_is_started());
@@ -191,9 +198,8 @@ TEST(HashBucket, SignedSumModuloTheCount) {
     int32_t k1, k2, count;
     int bucket;
   } cases[] = {
-      {5, -7, 4, 2}, {INT_MAX, 2, 4, 3}, {INT_MIN, -1, 4, 3}, {INT_MIN, INT_MIN, 7, 0},
-      {0, 0, 1, 0},  {-5, 0, 3, 2},      {9, 0, 4, 1},        {1, 1, 0, NTE_ERR_INVALID},
-      {1, 1, -4, NTE_ERR_INVALID},
+      {5, -7, 4, 2}, {INT_MAX, 2, 4, 3}, {INT_MIN, -1, 4, 3},        {INT_MIN, INT_MIN, 7, 0},    {0, 0, 1, 0},
+      {-5, 0, 3, 2}, {9, 0, 4, 1},       {1, 1, 0, NTE_ERR_INVALID}, {1, 1, -4, NTE_ERR_INVALID},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.bucket, nte_hash_bucket(c.k1, c.k2, c.count)) << c.k1 << " + " << c.k2 << " of " << c.count;
@@ -208,8 +214,11 @@ TEST_F(TaskTest, HashRemovalTable) {
     int result;
     std::vector<int> left;  // the values still found
   } cases[] = {
-      {"head", 3, 30, 0, {1, 2}},   {"middle", 2, 20, 0, {1, 3}}, {"tail", 1, 10, 0, {2, 3}},
-      {"missing", 4, 40, -8, {1, 2, 3}}, {"key 1 matches, key 2 not", 2, 21, -8, {1, 2, 3}},
+      {"head", 3, 30, 0, {1, 2}},
+      {"middle", 2, 20, 0, {1, 3}},
+      {"tail", 1, 10, 0, {2, 3}},
+      {"missing", 4, 40, -8, {1, 2, 3}},
+      {"key 1 matches, key 2 not", 2, 21, -8, {1, 2, 3}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -274,9 +283,20 @@ void on_circ_final(nte_circ* c, uint32_t serial) {
 }
 
 std::string Notice(uint32_t id, uint16_t number) {
-  const uint8_t b[14] = {0x07, 0x75, 0x00, 0x02, static_cast<uint8_t>(id >> 24), static_cast<uint8_t>(id >> 16),
-                         static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id), static_cast<uint8_t>(number >> 8),
-                         static_cast<uint8_t>(number), 0x00, 0x02, 0x00, 0x00};
+  const uint8_t b[14] = {0x07,
+                         0x75,
+                         0x00,
+                         0x02,
+                         static_cast<uint8_t>(id >> 24),
+                         static_cast<uint8_t>(id >> 16),
+                         static_cast<uint8_t>(id >> 8),
+                         static_cast<uint8_t>(id),
+                         static_cast<uint8_t>(number >> 8),
+                         static_cast<uint8_t>(number),
+                         0x00,
+                         0x02,
+                         0x00,
+                         0x00};
   return std::string(reinterpret_cast<const char*>(b), 14);
 }
 

@@ -6,9 +6,7 @@ namespace {
 
 class CFakeBuffer final : public IDirectSoundBuffer {
  public:
-  CFakeBuffer(const FakeSoundScript& script, FakeSoundLog& log) : m_script(script), m_log(log) {
-    ++m_log.liveObjects;
-  }
+  CFakeBuffer(const FakeSoundScript& script, FakeSoundLog& log) : m_script(script), m_log(log) { ++m_log.liveObjects; }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
     if (riid == IID_IUnknown || riid == IID_IDirectSoundBuffer) {

@@ -24,7 +24,7 @@ struct FakeSoundScript {
 };
 
 struct FakeSoundLog {
-  std::vector<std::string> calls;  // method names in call order
+  std::vector<std::string> calls;   // method names in call order
   bool initializeGuidNull = false;  // Initialize was given no GUID
   DWORD capsSize = 0;
   HWND cooperativeWindow = nullptr;

@@ -27,23 +27,23 @@ struct DeviceDefaults {
   int32_t farclip, shadow, sway, maxlod;
   bool operator==(const DeviceDefaults& o) const {
     return tex2d == o.tex2d && tex3dsize == o.tex3dsize && ocean_tex == o.ocean_tex && rt_format == o.rt_format &&
-           dxt == o.dxt && ocean_type == o.ocean_type && shoal == o.shoal && wave == o.wave &&
-           reflect == o.reflect && refract == o.refract && sun == o.sun && farclip == o.farclip &&
-           shadow == o.shadow && sway == o.sway && maxlod == o.maxlod;
+           dxt == o.dxt && ocean_type == o.ocean_type && shoal == o.shoal && wave == o.wave && reflect == o.reflect &&
+           refract == o.refract && sun == o.sun && farclip == o.farclip && shadow == o.shadow && sway == o.sway &&
+           maxlod == o.maxlod;
   }
 };
 
 void PrintTo(const DeviceDefaults& d, std::ostream* os) {
   *os << "{2dtex " << d.tex2d << ", 3dtexsize " << d.tex3dsize << ", ocean_tex " << d.ocean_tex << ", rt "
-      << d.rt_format << ", dxt " << d.dxt << ", type " << d.ocean_type << ", shoal " << d.shoal << ", wave "
-      << d.wave << ", reflect " << d.reflect << ", refract " << d.refract << ", sun " << d.sun << ", farclip "
-      << d.farclip << ", shadow " << d.shadow << ", sway " << d.sway << ", maxlod " << d.maxlod << "}";
+      << d.rt_format << ", dxt " << d.dxt << ", type " << d.ocean_type << ", shoal " << d.shoal << ", wave " << d.wave
+      << ", reflect " << d.reflect << ", refract " << d.refract << ", sun " << d.sun << ", farclip " << d.farclip
+      << ", shadow " << d.shadow << ", sway " << d.sway << ", maxlod " << d.maxlod << "}";
 }
 
 DeviceDefaults DefaultsOf(const GraphicRecord& r) {
-  return {r.tex2d,      r.tex3dsize,     r.ocean_tex,     r.rt_format,     r.dxt,
-          r.ocean_type, r.ocean_shoal,   r.ocean_wave,    r.ocean_reflect, r.ocean_refract,
-          r.ocean_sun,  r.farclip,       r.shadow,        r.sway,          r.maxlod};
+  return {r.tex2d,      r.tex3dsize,   r.ocean_tex,  r.rt_format,     r.dxt,
+          r.ocean_type, r.ocean_shoal, r.ocean_wave, r.ocean_reflect, r.ocean_refract,
+          r.ocean_sun,  r.farclip,     r.shadow,     r.sway,          r.maxlod};
 }
 
 DeviceFacts Facts(uint32_t flags, uint32_t vs, uint32_t ps, uint32_t vendor = 0x1002, uint32_t device = 0x1234) {
@@ -122,49 +122,67 @@ INSTANTIATE_TEST_SUITE_P(
     Devices, DefaultsTest,
     testing::Values(
         // A modern pure hardware device with plenty of memory: the best of everything.
-        DefaultsCase{"PureHardwareShader3", Facts(0x54, kVs30, kPs30), 256,
+        DefaultsCase{"PureHardwareShader3",
+                     Facts(0x54, kVs30, kPs30),
+                     256,
                      {1, 1, 0, kA8R8G8B8, 0, 1, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
         // Not pure: the best sea type needs a pure device.
-        DefaultsCase{"HardwareNotPure", Facts(0x44, kVs30, kPs30), 256,
-                     {1, 1, 0, kA8R8G8B8, 0, 0, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
+        DefaultsCase{
+            "HardwareNotPure", Facts(0x44, kVs30, kPs30), 256, {1, 1, 0, kA8R8G8B8, 0, 0, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
         // 32 MB is low memory: small textures, the small render target first.
-        DefaultsCase{"LowMemory32", Facts(0x54, kVs30, kPs30), 32,
-                     {2, 2, 1, kA4R4G4B4, 0, 1, 2, 2, 2, 2, 3, 0, 0, 0, 1}},
-        DefaultsCase{"Memory33IsNotLow", Facts(0x54, kVs30, kPs30), 33,
-                     {1, 1, 0, kA8R8G8B8, 0, 1, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
+        DefaultsCase{
+            "LowMemory32", Facts(0x54, kVs30, kPs30), 32, {2, 2, 1, kA4R4G4B4, 0, 1, 2, 2, 2, 2, 3, 0, 0, 0, 1}},
+        DefaultsCase{
+            "Memory33IsNotLow", Facts(0x54, kVs30, kPs30), 33, {1, 1, 0, kA8R8G8B8, 0, 1, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
         // Vertex shader 1.1 only: the middle sea.
-        DefaultsCase{"VertexShader11", Facts(0x54, kVs11, kPs14), 128,
-                     {1, 1, 0, kA8R8G8B8, 0, 0, 2, 2, 1, 1, 2, 5, 1, 1, 3}},
+        DefaultsCase{
+            "VertexShader11", Facts(0x54, kVs11, kPs14), 128, {1, 1, 0, kA8R8G8B8, 0, 0, 2, 2, 1, 1, 2, 5, 1, 1, 3}},
         // Hardware vertex processing without a vertex shader 1.1.
-        DefaultsCase{"HardwareNoShader", Facts(0x44, kVs10, 0), 128,
-                     {1, 2, 1, kA8R8G8B8, 0, 0, 0, 2, 1, 1, 0, 5, 1, 1, 3}},
+        DefaultsCase{
+            "HardwareNoShader", Facts(0x44, kVs10, 0), 128, {1, 2, 1, kA8R8G8B8, 0, 0, 0, 2, 1, 1, 0, 5, 1, 1, 3}},
         // Mixed vertex processing: not hardware, so the far land goes.
-        DefaultsCase{"Mixed", Facts(0x84, kVs20, kPs20), 128,
-                     {1, 2, 0, kA8R8G8B8, 0, 0, 2, 2, 2, 2, 3, 0, 0, 0, 1}},
+        DefaultsCase{"Mixed", Facts(0x84, kVs20, kPs20), 128, {1, 2, 0, kA8R8G8B8, 0, 0, 2, 2, 2, 2, 3, 0, 0, 0, 1}},
         // Software vertex processing: no hardware shader at all.
-        DefaultsCase{"Software", Facts(0x24, kVs30, kPs30), 128,
-                     {2, 2, 0, kA8R8G8B8, 0, 0, 0, 2, 1, 1, 0, 0, 0, 0, 1}},
+        DefaultsCase{"Software", Facts(0x24, kVs30, kPs30), 128, {2, 2, 0, kA8R8G8B8, 0, 0, 0, 2, 1, 1, 0, 0, 0, 0, 1}},
         // No render-target texture: no reflections, the sun reflection only.
-        DefaultsCase{"NoRenderTarget", WithoutRenderTargets(Facts(0x54, kVs30, kPs30)), 128,
+        DefaultsCase{"NoRenderTarget",
+                     WithoutRenderTargets(Facts(0x54, kVs30, kPs30)),
+                     128,
                      {1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 1, 5, 1, 1, 3}},
-        DefaultsCase{"NoRenderTargetSoftware", WithoutRenderTargets(Facts(0x24, kVs30, kPs30)), 128,
+        DefaultsCase{"NoRenderTargetSoftware",
+                     WithoutRenderTargets(Facts(0x24, kVs30, kPs30)),
+                     128,
                      {2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}},
-        DefaultsCase{"OnlySmallRenderTarget", OnlyA4R4G4B4(Facts(0x54, kVs30, kPs30)), 128,
+        DefaultsCase{"OnlySmallRenderTarget",
+                     OnlyA4R4G4B4(Facts(0x54, kVs30, kPs30)),
+                     128,
                      {1, 1, 0, kA4R4G4B4, 0, 1, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
-        DefaultsCase{"NoDxt3", WithoutDxt3(Facts(0x54, kVs30, kPs30)), 128,
+        DefaultsCase{"NoDxt3",
+                     WithoutDxt3(Facts(0x54, kVs30, kPs30)),
+                     128,
                      {1, 1, 0, kA8R8G8B8, 1, 1, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
         // An excluded NVIDIA adapter: shader 2.0 reported but not used.
-        DefaultsCase{"ExcludedNvidia", Facts(0x54, kVs20, kPs20, 0x10DE, 0x0322), 128,
+        DefaultsCase{"ExcludedNvidia",
+                     Facts(0x54, kVs20, kPs20, 0x10DE, 0x0322),
+                     128,
                      {1, 1, 0, kA8R8G8B8, 0, 0, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
-        DefaultsCase{"OtherNvidia", Facts(0x54, kVs20, kPs20, 0x10DE, 0x0400), 128,
+        DefaultsCase{"OtherNvidia",
+                     Facts(0x54, kVs20, kPs20, 0x10DE, 0x0400),
+                     128,
                      {1, 1, 0, kA8R8G8B8, 0, 1, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
         // The Intel adapter counts as capable even with software vertex
         // processing and low memory.
-        DefaultsCase{"Intel915Software", Facts(0x24, kVs30, kPs20, 0x8086, 0x2582), 128,
+        DefaultsCase{"Intel915Software",
+                     Facts(0x24, kVs30, kPs20, 0x8086, 0x2582),
+                     128,
                      {1, 1, 0, kA8R8G8B8, 0, 1, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
-        DefaultsCase{"Intel915LowMemory", Facts(0x24, 0, 0, 0x8086, 0x2782), 16,
+        DefaultsCase{"Intel915LowMemory",
+                     Facts(0x24, 0, 0, 0x8086, 0x2782),
+                     16,
                      {2, 2, 1, kA4R4G4B4, 0, 1, 2, 2, 2, 2, 3, 5, 1, 1, 3}},
-        DefaultsCase{"OtherIntel", Facts(0x24, kVs30, kPs20, 0x8086, 0x2583), 128,
+        DefaultsCase{"OtherIntel",
+                     Facts(0x24, kVs30, kPs20, 0x8086, 0x2583),
+                     128,
                      {2, 2, 0, kA8R8G8B8, 0, 0, 0, 2, 1, 1, 0, 0, 0, 0, 1}}),
     [](const testing::TestParamInfo<DefaultsCase>& info) { return std::string(info.param.name); });
 
@@ -193,15 +211,15 @@ TEST(Defaults, UnknownAdapterIsNeitherIntelNorExcluded) {
 
 TEST(Capabilities, ExcludedNvidiaList) {
   // The list's ranges, checked at their edges, and its size.
-  const std::vector<std::pair<uint32_t, uint32_t>> ranges = {
-      {0x0170, 0x017A}, {0x0185, 0x0188}, {0x0200, 0x0203}, {0x0250, 0x0253}, {0x0280, 0x0282},
-      {0x0308, 0x030A}, {0x0311, 0x0314}, {0x031A, 0x031F}, {0x0321, 0x0328}};
+  const std::vector<std::pair<uint32_t, uint32_t>> ranges = {{0x0170, 0x017A}, {0x0185, 0x0188}, {0x0200, 0x0203},
+                                                             {0x0250, 0x0253}, {0x0280, 0x0282}, {0x0308, 0x030A},
+                                                             {0x0311, 0x0314}, {0x031A, 0x031F}, {0x0321, 0x0328}};
   for (const auto& r : ranges) {
     SCOPED_TRACE(r.first);
     for (uint32_t id = r.first; id <= r.second; ++id) EXPECT_TRUE(IsExcludedNvidiaAdapter(0x10DE, id)) << id;
   }
-  for (uint32_t id : {0x017Bu, 0x0184u, 0x0189u, 0x0204u, 0x0254u, 0x025Au, 0x0283u, 0x0310u, 0x0315u, 0x0320u,
-                      0x0329u, 0x032Cu, 0x032Eu, 0x0330u}) {
+  for (uint32_t id : {0x017Bu, 0x0184u, 0x0189u, 0x0204u, 0x0254u, 0x025Au, 0x0283u, 0x0310u, 0x0315u, 0x0320u, 0x0329u,
+                      0x032Cu, 0x032Eu, 0x0330u}) {
     EXPECT_FALSE(IsExcludedNvidiaAdapter(0x10DE, id)) << std::hex << id;
   }
   EXPECT_FALSE(IsExcludedNvidiaAdapter(0x8086, 0x0322));
@@ -305,17 +323,27 @@ int32_t FieldOf(const GraphicRecord& r, const std::string& entry) {
 
 TEST(Load, ClampsAndTheByteField) {
   const ClampCase rows[] = {
-      {"render_s", "3dtexsize", 7, 2},      {"render_s", "3dtexsize", -1, 0},
-      {"render_s", "3dtexsize", 1, 1},      {"render_d", "tex_model", 5, 10},
-      {"render_d", "tex_model", 500, 100},  {"render_d", "tex_model", -1, 100},
-      {"render_d", "tex_model", 10, 10},    {"render_d", "tex_model", 100, 100},
-      {"render_d", "visible_model", 9, 10}, {"render_d", "visible_model", -5, 100},
-      {"render_d", "visible_model", 77, 77}, {"render_d", "farclip", -3, 0},
-      {"render_d", "farclip", 9, 5},        {"render_d", "farclip", 4, 4},
-      {"render_s", "maxlod", 259, 3},       {"render_s", "maxlod", 256, 0},
-      {"render_s", "maxlod", 255, 255},     {"render_s", "maxlod", -1, 255},
+      {"render_s", "3dtexsize", 7, 2},
+      {"render_s", "3dtexsize", -1, 0},
+      {"render_s", "3dtexsize", 1, 1},
+      {"render_d", "tex_model", 5, 10},
+      {"render_d", "tex_model", 500, 100},
+      {"render_d", "tex_model", -1, 100},
+      {"render_d", "tex_model", 10, 10},
+      {"render_d", "tex_model", 100, 100},
+      {"render_d", "visible_model", 9, 10},
+      {"render_d", "visible_model", -5, 100},
+      {"render_d", "visible_model", 77, 77},
+      {"render_d", "farclip", -3, 0},
+      {"render_d", "farclip", 9, 5},
+      {"render_d", "farclip", 4, 4},
+      {"render_s", "maxlod", 259, 3},
+      {"render_s", "maxlod", 256, 0},
+      {"render_s", "maxlod", 255, 255},
+      {"render_s", "maxlod", -1, 255},
       // Values without a clamp stay as stored, out of any control's range.
-      {"render_d", "fontsample", -7, -7},   {"render_s", "particles", 12345, 12345},
+      {"render_d", "fontsample", -7, -7},
+      {"render_s", "particles", 12345, 12345},
       {"render_s", "2dtex", 9, 9},
   };
   for (const ClampCase& c : rows) {
@@ -375,12 +403,8 @@ struct OceanCase {
 
 TEST(Load, OceanSetPresetsIgnoreTheStoredSeaValues) {
   const OceanCase rows[] = {
-      {0, {0, 0, 1, 0, 0, 1}},
-      {1, {0, 2, 2, 2, 2, 2}},
-      {2, {1, 2, 3, 3, 3, 4}},
-      {3, {7, 8, 9, 10, 11, 12}},
-      {7, {7, 8, 9, 10, 11, 12}},
-      {-1, {7, 8, 9, 10, 11, 12}},
+      {0, {0, 0, 1, 0, 0, 1}},    {1, {0, 2, 2, 2, 2, 2}},    {2, {1, 2, 3, 3, 3, 4}},
+      {3, {7, 8, 9, 10, 11, 12}}, {7, {7, 8, 9, 10, 11, 12}}, {-1, {7, 8, 9, 10, 11, 12}},
   };
   const char* seaKeys[6] = {"ocean_type", "ocean_shoal", "ocean_wave", "ocean_reflect", "ocean_refract", "ocean_sun"};
   for (const OceanCase& c : rows) {
@@ -436,16 +460,26 @@ TEST(Save, GroupsWriteTheirValuesInOrder) {
   CSoundSetting sound;
   ASSERT_TRUE(sound.Save(profile, "sound"));
   const std::vector<std::string> expected = {
-      "render_s/2dtex",       "render_s/mipmap",        "render_s/3dtexsize",    "render_s/ocean_tex",
-      "render_s/dxt",         "render_s/particles",     "render_s/lens",         "render_s/bbc",
-      "render_s/dvrst",       "render_s/antialias",     "render_s/sync",         "render_s/maxlod",
-      "render_s/land_m",      "render_s/land_r",        "render_d/pixelfog",     "render_d/ocean_set",
-      "render_d/ocean_type",  "render_d/ocean_shoal",   "render_d/ocean_wave",   "render_d/ocean_reflect",
-      "render_d/ocean_refract", "render_d/ocean_sun",   "render_d/seafov",       "render_d/seafar",
-      "render_d/shootrange",  "render_d/fontsample",    "render_d/gamma",        "render_d/landreflect",
-      "render_d/landrefract", "render_d/landsurface",   "render_d/farclip",      "render_d/shadow",
-      "render_d/sway",        "render_d/tex_model",     "render_d/visible_model", "sound/se",
-      "sound/se_mute",        "sound/bgm",              "sound/bgm_mute",        "sound/movie_set",
+      "render_s/2dtex",         "render_s/mipmap",
+      "render_s/3dtexsize",     "render_s/ocean_tex",
+      "render_s/dxt",           "render_s/particles",
+      "render_s/lens",          "render_s/bbc",
+      "render_s/dvrst",         "render_s/antialias",
+      "render_s/sync",          "render_s/maxlod",
+      "render_s/land_m",        "render_s/land_r",
+      "render_d/pixelfog",      "render_d/ocean_set",
+      "render_d/ocean_type",    "render_d/ocean_shoal",
+      "render_d/ocean_wave",    "render_d/ocean_reflect",
+      "render_d/ocean_refract", "render_d/ocean_sun",
+      "render_d/seafov",        "render_d/seafar",
+      "render_d/shootrange",    "render_d/fontsample",
+      "render_d/gamma",         "render_d/landreflect",
+      "render_d/landrefract",   "render_d/landsurface",
+      "render_d/farclip",       "render_d/shadow",
+      "render_d/sway",          "render_d/tex_model",
+      "render_d/visible_model", "sound/se",
+      "sound/se_mute",          "sound/bgm",
+      "sound/bgm_mute",         "sound/movie_set",
   };
   EXPECT_EQ(expected, profile.writes);
 }

@@ -25,8 +25,8 @@ bool HideAudioDrivers() {
     return false;
   }
   HKEY drivers = nullptr;
-  bool ok = ::RegCreateKeyExA(root, "Software\\Wine\\Drivers", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
-                              nullptr, &drivers, nullptr) == ERROR_SUCCESS;
+  bool ok = ::RegCreateKeyExA(root, "Software\\Wine\\Drivers", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &drivers, nullptr) == ERROR_SUCCESS;
   if (ok) {
     ok = ::RegSetValueExA(drivers, "Audio", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1) == ERROR_SUCCESS;
     ::RegCloseKey(drivers);

@@ -55,21 +55,25 @@ TEST_P(CountFormTest, HeaderLengthAndLastEntryPosition) {
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, CountFormTest,
-    testing::Values(CountCase{"Three", 3, {3}, 1 + 24 + 4},
-                    CountCase{"Short254", 254, {254}, 1 + 8 * 254 + 4},
+    testing::Values(CountCase{"Three", 3, {3}, 1 + 24 + 4}, CountCase{"Short254", 254, {254}, 1 + 8 * 254 + 4},
                     CountCase{"Middle255", 255, {0xFF, 0xFF, 0x00}, 3 + 8 * 255 + 4},
                     CountCase{"Middle300", 300, {0xFF, 0x2C, 0x01}, 3 + 2400 + 4},
                     CountCase{"Middle65534", 65534, {0xFF, 0xFE, 0xFF}, 3 + 8 * 65534 + 4},
-                    CountCase{"Long65535", 65535, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00},
-                              7 + 8 * 65535 + 4}),
+                    CountCase{"Long65535", 65535, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}, 7 + 8 * 65535 + 4}),
     [](const testing::TestParamInfo<CountCase>& info) { return std::string(info.param.name); });
 
 TEST(GraphicData, ThreeEntryFileByHand) {
   // 3 entries: header 1 + 24 + 4 = 29 bytes, entry 0 at offset 0 starts at 29.
   std::vector<uint8_t> file = {3};
-  AppendLe32(&file, 0);  AppendLe16(&file, 0); AppendLe16(&file, 0);
-  AppendLe32(&file, 2);  AppendLe16(&file, 0); AppendLe16(&file, 0);
-  AppendLe32(&file, 5);  AppendLe16(&file, 0); AppendLe16(&file, 0);
+  AppendLe32(&file, 0);
+  AppendLe16(&file, 0);
+  AppendLe16(&file, 0);
+  AppendLe32(&file, 2);
+  AppendLe16(&file, 0);
+  AppendLe16(&file, 0);
+  AppendLe32(&file, 5);
+  AppendLe16(&file, 0);
+  AppendLe16(&file, 0);
   AppendLe32(&file, 6);
   ASSERT_EQ(29u, file.size());
   file.insert(file.end(), {'a', 'b', 'c', 'd', 'e', 'f'});
@@ -85,8 +89,7 @@ TEST(GraphicData, ThreeEntryFileByHand) {
     EXPECT_EQ(expected[static_cast<size_t>(i)].size(), index.size);
     CGraphicDataHandle handle;
     ASSERT_TRUE(data.GetImage(i, &handle));
-    EXPECT_EQ(expected[static_cast<size_t>(i)],
-              std::string(reinterpret_cast<const char*>(handle.data), handle.size));
+    EXPECT_EQ(expected[static_cast<size_t>(i)], std::string(reinterpret_cast<const char*>(handle.data), handle.size));
   }
 }
 
@@ -103,7 +106,12 @@ TEST(GraphicData, RawAndPackedEntriesGiveTheImageBytes) {
 
   CGraphicData data(20, kLauncherFlags);
   ASSERT_TRUE(data.OpenMemory(file.data(), file.size()));
-  struct Row { int32_t entry; int32_t w; int32_t h; const std::vector<uint8_t>* bytes; };
+  struct Row {
+    int32_t entry;
+    int32_t w;
+    int32_t h;
+    const std::vector<uint8_t>* bytes;
+  };
   for (const Row& row : {Row{0, 5, 3, &raw}, Row{1, 64, 48, &packed}}) {
     SCOPED_TRACE(row.entry);
     int32_t w = -1, h = -1;
@@ -335,8 +343,8 @@ struct Sound {
   std::vector<uint8_t> File() const { return WithEntry1(block1); }
 };
 
-constexpr size_t kOffset2 = 1 + 16;     // index record 2
-constexpr size_t kEndOffset = 1 + 24;   // end offset
+constexpr size_t kOffset2 = 1 + 16;    // index record 2
+constexpr size_t kEndOffset = 1 + 24;  // end offset
 constexpr size_t kHeader = 29;
 
 std::vector<uint8_t> Repacked(const std::vector<uint8_t>& block, const std::vector<uint8_t>& stream) {
@@ -396,8 +404,16 @@ std::vector<uint8_t> Cut(std::vector<uint8_t> v, size_t n) {
 
 const DamageCase kDamageCases[] = {
     {"Empty", [](const Sound&) { return std::vector<uint8_t>(); }, false, 0},
-    {"MiddleCountCut", [](const Sound&) { return std::vector<uint8_t>{0xFF, 0x03}; }, false, 0},
-    {"LongCountCut", [](const Sound&) { return std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x01, 0x00}; }, false, 0},
+    {"MiddleCountCut",
+     [](const Sound&) {
+       return std::vector<uint8_t>{0xFF, 0x03};
+     },
+     false, 0},
+    {"LongCountCut",
+     [](const Sound&) {
+       return std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0x01, 0x00};
+     },
+     false, 0},
     {"IndexCut", [](const Sound& s) { return Cut(s.File(), 1 + 12); }, false, 0},
     {"EndOffsetCut", [](const Sound& s) { return Cut(s.File(), 1 + 24 + 2); }, false, 0},
     {"CountFarLargerThanFile",
@@ -453,7 +469,12 @@ const DamageCase kDamageCases[] = {
        return f;
      },
      false, 0},
-    {"DataCut", [](const Sound& s) { std::vector<uint8_t> f = s.File(); return Cut(f, f.size() - 1); }, false, 0},
+    {"DataCut",
+     [](const Sound& s) {
+       std::vector<uint8_t> f = s.File();
+       return Cut(f, f.size() - 1);
+     },
+     false, 0},
     {"PackedSizeTooLarge",
      [](const Sound& s) {
        std::vector<uint8_t> b = s.block1;
@@ -545,20 +566,16 @@ const DamageCase kDamageCases[] = {
      },
      true, 1},
     {"MagicOnly",
-     [](const Sound& s) { return s.WithEntry1(std::vector<uint8_t>(s.block1.begin(), s.block1.begin() + 4)); },
-     true, 1},
+     [](const Sound& s) { return s.WithEntry1(std::vector<uint8_t>(s.block1.begin(), s.block1.begin() + 4)); }, true,
+     1},
     {"HeaderCut",
-     [](const Sound& s) { return s.WithEntry1(std::vector<uint8_t>(s.block1.begin(), s.block1.begin() + 11)); },
-     true, 1},
+     [](const Sound& s) { return s.WithEntry1(std::vector<uint8_t>(s.block1.begin(), s.block1.begin() + 11)); }, true,
+     1},
     {"RawTooShortForImage",
-     [](const Sound& s) { return s.WithEntry1(std::vector<uint8_t>(s.image1.begin(), s.image1.end() - 1)); },
-     true, 1},
+     [](const Sound& s) { return s.WithEntry1(std::vector<uint8_t>(s.image1.begin(), s.image1.end() - 1)); }, true, 1},
     {"PackedTooShortForImage",
-     [](const Sound& s) { return s.WithEntry1(CRdlWriter::PackBlock(std::vector<uint8_t>(100, 7))); },
-     true, 1},
-    {"LargeSizeTinyData",
-     [](const Sound& s) { return s.WithEntry1(s.block1, 0xFFFF, 0xFFFF); },
-     true, 1},
+     [](const Sound& s) { return s.WithEntry1(CRdlWriter::PackBlock(std::vector<uint8_t>(100, 7))); }, true, 1},
+    {"LargeSizeTinyData", [](const Sound& s) { return s.WithEntry1(s.block1, 0xFFFF, 0xFFFF); }, true, 1},
     {"EmptyEntry", [](const Sound& s) { return s.WithEntry1({}); }, true, 1},
     {"EntryNegative", [](const Sound& s) { return s.File(); }, true, -1},
     {"EntryPastCount", [](const Sound& s) { return s.File(); }, true, 3},
@@ -566,9 +583,7 @@ const DamageCase kDamageCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, DamagedFileTest, testing::ValuesIn(kDamageCases),
-                         [](const testing::TestParamInfo<DamageCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         [](const testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.name); });
 
 TEST(GraphicData, SoundFixtureReadsBack) {
   const Sound sound;
@@ -632,7 +647,11 @@ const UnpackCase kUnpackCases[] = {
     {"Done", SampleBlock, kUnpackDone},
     {"EmptyBlock", [] { return std::vector<uint8_t>(); }, kUnpackBadArgs},
     {"NoMagic", [] { return SampleBytes(); }, kUnpackNotPacked},
-    {"ShorterThanMagic", [] { return std::vector<uint8_t>{0x4D, 0x57}; }, kUnpackNotPacked},
+    {"ShorterThanMagic",
+     [] {
+       return std::vector<uint8_t>{0x4D, 0x57};
+     },
+     kUnpackNotPacked},
     {"HeaderCut", [] { return Cut(SampleBlock(), 8); }, kUnpackBadArgs},
     {"PackedSizeMismatch", [] { return SampleBlockWith(8, 3); }, kUnpackBadArgs},
     {"UnpackedSizeZero", [] { return SampleBlockWith(4, 0); }, kUnpackBadArgs},
@@ -645,7 +664,13 @@ const UnpackCase kUnpackCases[] = {
        return SampleBlockWith(4, static_cast<uint32_t>(b.size() - 12) * kMaxDeflateRatio + 1);
      },
      kUnpackBadArgs},
-    {"CorruptHeader", [] { std::vector<uint8_t> b = SampleBlock(); b[12] ^= 0xFF; return b; }, Z_DATA_ERROR},
+    {"CorruptHeader",
+     [] {
+       std::vector<uint8_t> b = SampleBlock();
+       b[12] ^= 0xFF;
+       return b;
+     },
+     Z_DATA_ERROR},
     {"StreamCut",
      [] {
        std::vector<uint8_t> b = SampleBlock();
@@ -660,8 +685,10 @@ const UnpackCase kUnpackCases[] = {
        return Repacked(b, stream);
      },
      Z_BUF_ERROR},
-    {"AnnouncedLarger", [] { return SampleBlockWith(4, static_cast<uint32_t>(SampleBytes().size() + 1)); }, Z_DATA_ERROR},
-    {"AnnouncedSmaller", [] { return SampleBlockWith(4, static_cast<uint32_t>(SampleBytes().size() - 1)); }, Z_DATA_ERROR},
+    {"AnnouncedLarger", [] { return SampleBlockWith(4, static_cast<uint32_t>(SampleBytes().size() + 1)); },
+     Z_DATA_ERROR},
+    {"AnnouncedSmaller", [] { return SampleBlockWith(4, static_cast<uint32_t>(SampleBytes().size() - 1)); },
+     Z_DATA_ERROR},
     {"TrailingData",
      [] {
        std::vector<uint8_t> b = SampleBlock();
@@ -673,9 +700,7 @@ const UnpackCase kUnpackCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Codes, UnpackBlockTest, testing::ValuesIn(kUnpackCases),
-                         [](const testing::TestParamInfo<UnpackCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         [](const testing::TestParamInfo<UnpackCase>& info) { return std::string(info.param.name); });
 
 // The densest stream zlib makes (zeros at level 9) stays within the bound
 // by which damaged headers are refused.
@@ -711,17 +736,20 @@ TEST(UnpackBlock, NotifiesAfterEveryStepAndAtTheEnd) {
     b = static_cast<uint8_t>(x >> 24);
   }
   const std::vector<uint8_t> block = CRdlWriter::PackBlock(noise);
-  struct Counter { int calls = 0; uint32_t lastMessage = 0; } counter;
+  struct Counter {
+    int calls = 0;
+    uint32_t lastMessage = 0;
+  } counter;
   void* out = nullptr;
   uint32_t outLength = 0;
-  ASSERT_EQ(kUnpackDone,
-            UnpackBlock(block.data(), static_cast<uint32_t>(block.size()), &out, &outLength,
-                        [](void* ctx, uint32_t message) {
-                          auto* c = static_cast<Counter*>(ctx);
-                          ++c->calls;
-                          c->lastMessage = message;
-                        },
-                        &counter, 0x8123));
+  ASSERT_EQ(kUnpackDone, UnpackBlock(
+                             block.data(), static_cast<uint32_t>(block.size()), &out, &outLength,
+                             [](void* ctx, uint32_t message) {
+                               auto* c = static_cast<Counter*>(ctx);
+                               ++c->calls;
+                               c->lastMessage = message;
+                             },
+                             &counter, 0x8123));
   EXPECT_EQ(noise, Bytes(static_cast<uint8_t*>(out), outLength));
   UnpackFree(out);
   // At least ceil(40000 / 8196) = 5 steps, plus the final call.

@@ -154,9 +154,15 @@ TEST_F(LauncherScreenTest, HitTestCoversExactlyTheFirstFramesRectangle) {
   struct Case {
     int x, y, hit;
   } const cases[] = {
-      {179, 236, 0},  {179 + kButtonW - 1, 236 + kButtonH - 1, 0}, {179 + kButtonW, 240, -1},
-      {178, 240, -1}, {200, 235, -1},                               {200, 236 + kButtonH, -1},
-      {200, 268, 1},  {200, 300, 2},                                {0, 0, -1},
+      {179, 236, 0},
+      {179 + kButtonW - 1, 236 + kButtonH - 1, 0},
+      {179 + kButtonW, 240, -1},
+      {178, 240, -1},
+      {200, 235, -1},
+      {200, 236 + kButtonH, -1},
+      {200, 268, 1},
+      {200, 300, 2},
+      {0, 0, -1},
       {-5, -5, -1},
   };
   for (const Case& c : cases) {
@@ -182,10 +188,10 @@ TEST_F(LauncherScreenTest, FramesAreConsecutiveEntries) {
 struct Step {
   enum Kind { kDown, kMove, kUp } kind;
   int x, y;
-  int startFrame;     // the Start button's frame afterwards
-  bool capture;       // the reply asks for the capture
-  bool release;       // ... gives it back
-  uint32_t command;   // ... posts this command
+  int startFrame;    // the Start button's frame afterwards
+  bool capture;      // the reply asks for the capture
+  bool release;      // ... gives it back
+  uint32_t command;  // ... posts this command
 };
 
 struct Sequence {
@@ -214,25 +220,24 @@ TEST_P(PressReleaseTest, FramesAndCommand) {
 
 const int kOnStart = 200, kStartY = 240, kOffX = 20;
 
-INSTANTIATE_TEST_SUITE_P(
-    Sequences, PressReleaseTest,
-    testing::Values(
-        Sequence{"ClickSendsTheCommandOnce",
-                 {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                  {Step::kUp, kOnStart, kStartY, 1, false, true, ID_LAUNCHER_START}}},
-        Sequence{"OffAndBackOnShowsHotThenPressed",
-                 {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                  {Step::kMove, kOffX, kStartY, 1, false, false, 0},
-                  {Step::kMove, kOnStart + 10, kStartY + 2, 2, false, false, 0},
-                  {Step::kUp, kOnStart + 10, kStartY + 2, 1, false, true, ID_LAUNCHER_START}}},
-        Sequence{"ReleaseBesideTheButtonSendsNothing",
-                 {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                  {Step::kMove, kOffX, kStartY, 1, false, false, 0},
-                  {Step::kUp, kOffX, kStartY, 0, false, true, 0}}},
-        Sequence{"ReleaseOverAnotherButtonSendsNothing",
-                 {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                  {Step::kUp, kOnStart, 305, 0, false, true, 0}}}),
-    [](const testing::TestParamInfo<Sequence>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sequences, PressReleaseTest,
+                         testing::Values(Sequence{"ClickSendsTheCommandOnce",
+                                                  {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
+                                                   {Step::kUp, kOnStart, kStartY, 1, false, true, ID_LAUNCHER_START}}},
+                                         Sequence{"OffAndBackOnShowsHotThenPressed",
+                                                  {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
+                                                   {Step::kMove, kOffX, kStartY, 1, false, false, 0},
+                                                   {Step::kMove, kOnStart + 10, kStartY + 2, 2, false, false, 0},
+                                                   {Step::kUp, kOnStart + 10, kStartY + 2, 1, false, true,
+                                                    ID_LAUNCHER_START}}},
+                                         Sequence{"ReleaseBesideTheButtonSendsNothing",
+                                                  {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
+                                                   {Step::kMove, kOffX, kStartY, 1, false, false, 0},
+                                                   {Step::kUp, kOffX, kStartY, 0, false, true, 0}}},
+                                         Sequence{"ReleaseOverAnotherButtonSendsNothing",
+                                                  {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
+                                                   {Step::kUp, kOnStart, 305, 0, false, true, 0}}}),
+                         [](const testing::TestParamInfo<Sequence>& info) { return std::string(info.param.name); });
 
 TEST_F(LauncherScreenTest, HoverShowsTheHotFrameAndLeavingEndsIt) {
   CLauncherScreen::Reply r = screen.MouseMove(kOnStart, kStartY, false);

@@ -32,8 +32,7 @@ class CRecordingHost : public CLauncherViewHost {
 std::vector<WPARAM> TakeCommands(HWND wnd) {
   std::vector<WPARAM> commands;
   MSG msg;
-  while (::PeekMessageA(&msg, wnd, WM_COMMAND, WM_COMMAND, PM_REMOVE))
-    commands.push_back(msg.wParam);
+  while (::PeekMessageA(&msg, wnd, WM_COMMAND, WM_COMMAND, PM_REMOVE)) commands.push_back(msg.wParam);
   return commands;
 }
 
@@ -50,11 +49,10 @@ class LauncherViewTest : public testing::Test {
     frame = new CFrameWnd;
     CCreateContext context;
     context.m_pNewViewClass = RUNTIME_CLASS(CQuorlLauncherView);
-    ASSERT_TRUE(frame->Create(nullptr, "view test", WS_OVERLAPPED | WS_SYSMENU, CRect(40, 30, 640, 530),
-                              nullptr, nullptr, 0, &context));
+    ASSERT_TRUE(frame->Create(nullptr, "view test", WS_OVERLAPPED | WS_SYSMENU, CRect(40, 30, 640, 530), nullptr,
+                              nullptr, 0, &context));
     hFrame = frame->m_hWnd;
-    view = dynamic_cast<CQuorlLauncherView*>(
-        CWnd::FromHandlePermanent(::GetDlgItem(hFrame, AFX_IDW_PANE_FIRST)));
+    view = dynamic_cast<CQuorlLauncherView*>(CWnd::FromHandlePermanent(::GetDlgItem(hFrame, AFX_IDW_PANE_FIRST)));
     ASSERT_NE(nullptr, view);
     hView = view->m_hWnd;
     AfxGetApp()->m_pMainWnd = frame;
@@ -70,8 +68,7 @@ class LauncherViewTest : public testing::Test {
   void TearDown() override {
     ::ReleaseCapture();
     AfxGetApp()->m_pMainWnd = nullptr;
-    if (hFrame != nullptr && ::IsWindow(hFrame))
-      ::DestroyWindow(hFrame);
+    if (hFrame != nullptr && ::IsWindow(hFrame)) ::DestroyWindow(hFrame);
     TakeCommands(nullptr);
   }
 

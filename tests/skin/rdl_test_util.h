@@ -12,8 +12,7 @@
 // {B, G, R, A}; the bytes depend on seed so that entries differ.
 inline std::vector<uint8_t> MakeIndexedImage(uint16_t w, uint16_t h, uint8_t seed) {
   std::vector<uint8_t> bytes(static_cast<size_t>(w) * h + 1024);
-  for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i)
-    bytes[i] = static_cast<uint8_t>((i * 7 + seed) & 0xFF);
+  for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) bytes[i] = static_cast<uint8_t>((i * 7 + seed) & 0xFF);
   for (size_t c = 0; c < 256; ++c) {
     uint8_t* p = bytes.data() + static_cast<size_t>(w) * h + 4 * c;
     p[0] = static_cast<uint8_t>(c);
@@ -26,7 +25,7 @@ inline std::vector<uint8_t> MakeIndexedImage(uint16_t w, uint16_t h, uint8_t see
 
 // A memory source that counts how often it is read.
 class CCountingSource : public CGraphicDataSource {
-public:
+ public:
   CCountingSource(std::vector<uint8_t> bytes, int* reads) : m_bytes(std::move(bytes)), m_reads(reads) {}
   uint64_t GetLength() const override { return m_bytes.size(); }
   bool ReadAt(uint64_t pos, void* buf, uint32_t n) override {
@@ -36,7 +35,7 @@ public:
     return true;
   }
 
-private:
+ private:
   std::vector<uint8_t> m_bytes;
   int* m_reads;
 };

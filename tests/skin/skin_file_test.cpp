@@ -51,9 +51,9 @@ TEST(SkinFile, LauncherEntriesArePresent) {
     SCOPED_TRACE(entry);
     CGraphicDataHandle handle;
     ASSERT_TRUE(data.GetImage(entry, &handle));
-    EXPECT_EQ(CGraphicData::GetImageBytesNeeded(1, static_cast<uint32_t>(handle.width),
-                                                 static_cast<uint32_t>(handle.height)),
-              handle.size);
+    EXPECT_EQ(
+        CGraphicData::GetImageBytesNeeded(1, static_cast<uint32_t>(handle.width), static_cast<uint32_t>(handle.height)),
+        handle.size);
   }
 }
 
@@ -73,7 +73,7 @@ TEST(SkinFile, BackgroundIsOpaqueAndButtonsHaveTransparentCorners) {
     ASSERT_TRUE(data.GetImage(entry, &button));
     const uint32_t n = static_cast<uint32_t>(button.width * button.height);
     const uint8_t* t = button.data + n;
-    EXPECT_EQ(0, t[4 * button.data[0] + 3]);                      // top-left corner
+    EXPECT_EQ(0, t[4 * button.data[0] + 3]);                           // top-left corner
     EXPECT_EQ(255, t[4 * button.data[n / 2 + button.width / 2] + 3]);  // middle
   }
 }

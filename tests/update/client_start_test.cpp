@@ -33,11 +33,8 @@ TEST(ClientStart, DoubleByteTrailByteIsNoBackslash) {
 
 TEST(ClientStart, WorkingFolderIsTheFolderOfTheFullPath) {
   const FolderCase cases[] = {
-      {"C:\\Games\\Quorl\\quorl.bin", "C:\\Games\\Quorl\\"},
-      {"C:\\quorl.bin", "C:\\"},
-      {"C:quorl.bin", "C:\\"},
-      {"\\\\server\\share\\quorl.bin", "\\\\server\\share\\"},
-      {"quorl.bin", ""},
+      {"C:\\Games\\Quorl\\quorl.bin", "C:\\Games\\Quorl\\"},   {"C:\\quorl.bin", "C:\\"}, {"C:quorl.bin", "C:\\"},
+      {"\\\\server\\share\\quorl.bin", "\\\\server\\share\\"}, {"quorl.bin", ""},
   };
   for (const FolderCase& c : cases) {
     SCOPED_TRACE(c.in);
@@ -46,8 +43,7 @@ TEST(ClientStart, WorkingFolderIsTheFolderOfTheFullPath) {
 }
 
 TEST(ClientStart, CommandLineIsTheQuotedPathASpaceAndTheKey) {
-  EXPECT_STREQ("\"C:\\Game Folder\\quorl.bin\" ",
-               BuildClientCommandLine("C:\\Game Folder\\quorl.bin", "", nullptr));
+  EXPECT_STREQ("\"C:\\Game Folder\\quorl.bin\" ", BuildClientCommandLine("C:\\Game Folder\\quorl.bin", "", nullptr));
   EXPECT_STREQ("\"C:\\G\\quorl.bin\" KEY-123", BuildClientCommandLine("C:\\G\\quorl.bin", "", "KEY-123"));
   EXPECT_STREQ("\"C:\\G\\quorl.bin\" xk", BuildClientCommandLine("C:\\G\\quorl.bin", "x", "k"));
   // Percent signs in a path are text, not conversions.

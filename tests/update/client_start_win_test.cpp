@@ -24,8 +24,7 @@ namespace {
 std::string ClientProgram() {
   std::string path = QUORL_TEST_CLIENT;
   for (char& c : path) {
-    if (c == '/')
-      c = '\\';
+    if (c == '/') c = '\\';
   }
   return path;
 }
@@ -52,10 +51,8 @@ class GameFolder {
       WaitForLog("ended", 10000);
     }
     for (int i = 0; i < 100; ++i) {
-      for (const char* name : {"quorl.bin", "client-log.txt", "release"})
-        ::DeleteFileA((m_path + "\\" + name).c_str());
-      if (::RemoveDirectoryA(m_path.c_str()))
-        break;
+      for (const char* name : {"quorl.bin", "client-log.txt", "release"}) ::DeleteFileA((m_path + "\\" + name).c_str());
+      if (::RemoveDirectoryA(m_path.c_str())) break;
       ::Sleep(50);
     }
   }
@@ -89,8 +86,7 @@ bool HandOffOk() {
   ++g_handOffs;
   // What the portal's hand-off does: the launch text on the clipboard.
   const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
-  if (!::OpenClipboard(nullptr))
-    return false;
+  if (!::OpenClipboard(nullptr)) return false;
   static const char kText[] = "0123456789abcdef";
   HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof kText);
   memcpy(::GlobalLock(block), kText, sizeof kText);
@@ -109,7 +105,10 @@ TEST(ClientStart, StartsTheClientWithItsQuotedPathAndTheKeyWithoutWaiting) {
   GameFolder game;
   ASSERT_TRUE(game.InstallClient());
   g_handOffs = 0;
-  DialogWatcher watcher([](const SeenDialog& d) { ADD_FAILURE() << "unexpected message"; Press(d.hwnd, IDOK); });
+  DialogWatcher watcher([](const SeenDialog& d) {
+    ADD_FAILURE() << "unexpected message";
+    Press(d.hwnd, IDOK);
+  });
   // The folder as the registry may hold it: without its trailing backslash.
   EXPECT_TRUE(StartClientProcessFrom(game.Path().c_str(), "", "LAUNCH-KEY", &HandOffOk));
   EXPECT_EQ(1, g_handOffs);
@@ -131,8 +130,7 @@ TEST(ClientStart, WithoutPortalDataTheCommandLineEndsWithTheSpace) {
   ASSERT_TRUE(game.InstallClient());
   EXPECT_TRUE(StartClientProcessFrom((game.Path() + "\\").c_str(), "", nullptr, nullptr));
   ASSERT_TRUE(game.WaitForLog("started"));
-  EXPECT_NE(std::string::npos, game.Log().find("cmd=\"" + FullPath(game.File("quorl.bin")) + "\" \n"))
-      << game.Log();
+  EXPECT_NE(std::string::npos, game.Log().find("cmd=\"" + FullPath(game.File("quorl.bin")) + "\" \n")) << game.Log();
 }
 
 TEST(ClientStart, EmptyGameFolderLooksInTheCurrentFolder) {
@@ -151,15 +149,16 @@ TEST(ClientStart, EmptyGameFolderLooksInTheCurrentFolder) {
     });
     EXPECT_FALSE(StartClientProcessFrom("", "", nullptr, nullptr));
   }
-  EXPECT_EQ(Widen("Quorl이 정상적으로 설치되어있지 않아서 게임을 시작할 수 없습니다. 프로그램을 지운 뒤에 다시 설치해 주세요"),
-            text);
+  EXPECT_EQ(
+      Widen(
+          "Quorl이 정상적으로 설치되어있지 않아서 게임을 시작할 수 없습니다. 프로그램을 지운 뒤에 다시 설치해 주세요"),
+      text);
 
   ASSERT_TRUE(game.InstallClient());
   EXPECT_TRUE(StartClientProcessFrom("", "", nullptr, nullptr));
   ::SetCurrentDirectoryA(before);
   ASSERT_TRUE(game.WaitForLog("started"));
-  EXPECT_NE(std::string::npos, game.Log().find("cmd=\"" + FullPath(game.File("quorl.bin")) + "\" \n"))
-      << game.Log();
+  EXPECT_NE(std::string::npos, game.Log().find("cmd=\"" + FullPath(game.File("quorl.bin")) + "\" \n")) << game.Log();
 }
 
 struct Failure {
@@ -173,8 +172,10 @@ struct Failure {
 
 TEST(ClientStart, FailuresShowTheirMessageAndStartNothing) {
   InitTestApp();
-  const char* k20005 = "Quorl이 정상적으로 설치되어있지 않아서 게임을 시작할 수 없습니다. 프로그램을 지운 뒤에 다시 설치해 주세요";
-  const char* k20006 = "Quorl을 시작할 수 없습니다.\n다른 프로그램을 종료하거나, 윈도우를 다시 시작한 뒤에 다시 시도해 주세요";
+  const char* k20005 =
+      "Quorl이 정상적으로 설치되어있지 않아서 게임을 시작할 수 없습니다. 프로그램을 지운 뒤에 다시 설치해 주세요";
+  const char* k20006 =
+      "Quorl을 시작할 수 없습니다.\n다른 프로그램을 종료하거나, 윈도우를 다시 시작한 뒤에 다시 시도해 주세요";
   const Failure cases[] = {
       {"no client", false, nullptr, &HandOffOk, k20005, 0},
       {"hand-off fails", true, nullptr, &HandOffFails, k20006, 1},
@@ -238,8 +239,7 @@ class PortalClientStart : public UpdateScreenFixture {
   std::string Logged(const char* prefix) const {
     const std::string log = m_game.Log();
     const size_t at = log.find(prefix);
-    if (at == std::string::npos)
-      return "<not logged>";
+    if (at == std::string::npos) return "<not logged>";
     const size_t end = log.find('\n', at);
     return log.substr(at + strlen(prefix), end - at - strlen(prefix));
   }
@@ -287,8 +287,9 @@ TEST_F(PortalClientStart, TextTooLongForTheClipboardBlockIsRefusedWith20006) {
     });
     EXPECT_FALSE(m_screen->StartClient());
   }
-  EXPECT_EQ(Widen("Quorl을 시작할 수 없습니다.\n다른 프로그램을 종료하거나, 윈도우를 다시 시작한 뒤에 다시 시도해 주세요"),
-            shown);
+  EXPECT_EQ(
+      Widen("Quorl을 시작할 수 없습니다.\n다른 프로그램을 종료하거나, 윈도우를 다시 시작한 뒤에 다시 시도해 주세요"),
+      shown);
   ::Sleep(300);
   EXPECT_EQ("", m_game.Log()) << "a client was started";
 }

@@ -7,8 +7,7 @@ namespace update_test {
 std::wstring Widen(const char* utf8) {
   const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
   std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1)
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &out[0], n);
+  if (n > 1) ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &out[0], n);
   return out;
 }
 
@@ -48,17 +47,14 @@ void DialogWatcher::Loop() {
     std::vector<HWND> dialogs;
     ::EnumThreadWindows(m_thread, &CollectDialogs, reinterpret_cast<LPARAM>(&dialogs));
     for (HWND wnd : dialogs) {
-      if (std::find(m_handled.begin(), m_handled.end(), wnd) != m_handled.end())
-        continue;
+      if (std::find(m_handled.begin(), m_handled.end(), wnd) != m_handled.end()) continue;
       m_handled.push_back(wnd);
       SeenDialog seen;
       seen.hwnd = wnd;
       seen.caption = WindowTextW(wnd);
       HWND text = ::GetDlgItem(wnd, 0xFFFF);
-      if (text == nullptr)
-        text = ::GetDlgItem(wnd, 1026);
-      if (text != nullptr)
-        seen.text = WindowTextW(text);
+      if (text == nullptr) text = ::GetDlgItem(wnd, 1026);
+      if (text != nullptr) seen.text = WindowTextW(text);
       {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_seen.push_back(seen);
@@ -66,25 +62,21 @@ void DialogWatcher::Loop() {
       m_handler(seen);
     }
     // Forget dialogs that are gone, so that a reused handle counts as new.
-    m_handled.erase(std::remove_if(m_handled.begin(), m_handled.end(),
-                                   [](HWND wnd) { return !::IsWindow(wnd); }),
+    m_handled.erase(std::remove_if(m_handled.begin(), m_handled.end(), [](HWND wnd) { return !::IsWindow(wnd); }),
                     m_handled.end());
     ::Sleep(20);
   }
 }
 
 void Press(HWND dialog, int id) {
-  ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+  ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
   for (;;) {
-    if (pred())
-      return true;
-    if (::GetTickCount() - start >= timeoutMs)
-      return false;
+    if (pred()) return true;
+    if (::GetTickCount() - start >= timeoutMs) return false;
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::TranslateMessage(&msg);

@@ -22,12 +22,18 @@ class ScriptedQuestions : public CDownloadQuestions {
   CString LoadText(unsigned id) override {
     m_loaded.push_back(id);
     switch (id) {
-      case IDS_ERR_FILE_UNREADABLE: return "unreadable";
-      case IDS_ERR_FILE_CORRUPT: return "corrupt";
-      case IDS_ERR_DOWNLOAD_CONNECT: return "connect(%d:%d)";
-      case IDS_ERR_DOWNLOAD_FAILED: return "error(%d:%d)";
-      case IDS_ERR_DOWNLOAD_TIMEOUT: return "timeout(%d)";
-      default: return "";
+      case IDS_ERR_FILE_UNREADABLE:
+        return "unreadable";
+      case IDS_ERR_FILE_CORRUPT:
+        return "corrupt";
+      case IDS_ERR_DOWNLOAD_CONNECT:
+        return "connect(%d:%d)";
+      case IDS_ERR_DOWNLOAD_FAILED:
+        return "error(%d:%d)";
+      case IDS_ERR_DOWNLOAD_TIMEOUT:
+        return "timeout(%d)";
+      default:
+        return "";
     }
   }
   BOOL AskRetry(const char* text) override {
@@ -50,9 +56,8 @@ class ScriptedQuestions : public CDownloadQuestions {
 class ScratchFile {
  public:
   explicit ScratchFile(const std::string& bytes) {
-    m_folder = fs::temp_directory_path() /
-               ("quorl-outcome-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "-" +
-                std::to_string(++s_counter));
+    m_folder = fs::temp_directory_path() / ("quorl-outcome-" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "-" +
+                                            std::to_string(++s_counter));
     fs::create_directories(m_folder);
     m_path = (m_folder / "patch.bin").string();
     std::ofstream(m_path, std::ios::binary) << bytes;
@@ -82,11 +87,9 @@ uint32_t Crc(const std::string& bytes) {
 FileCrcFunction CrcFailing(int failures, int* calls) {
   return [failures, calls](const char* path, uint32_t* crc) -> BOOL {
     ++*calls;
-    if (*calls <= failures)
-      return FALSE;
+    if (*calls <= failures) return FALSE;
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-      return FALSE;
+    if (!in) return FALSE;
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     *crc = Crc(bytes);
     return TRUE;
@@ -97,9 +100,9 @@ struct EndCase {
   const char* name;
   int endCode;
   uint32_t endValue;
-  uint32_t size;       // expected size
-  bool goodCrc;        // the expected CRC is the file's
-  int crcFailures;     // reads of the file that fail first
+  uint32_t size;    // expected size
+  bool goodCrc;     // the expected CRC is the file's
+  int crcFailures;  // reads of the file that fail first
   std::vector<bool> answers;
   int result;
   std::vector<std::string> asked;
@@ -129,10 +132,26 @@ const EndCase kEndCases[] = {
     {"WrongSizeCancel", 0, kSize, kSize + 1, true, 0, {false}, kDownloadGiveUp, {"corrupt"}, false},
     {"WrongCrcCancel", 0, kSize, kSize, false, 0, {false}, kDownloadGiveUp, {"corrupt"}, false},
     {"WrongCrcRetry", 0, kSize, kSize, false, 0, {true}, kDownloadAgainReload, {"corrupt"}, true},
-    {"UnreadableThenReadable", 0, kSize, kSize, true, 2, {true, true}, kDownloadVerified,
-     {"unreadable", "unreadable"}, true},
-    {"UnreadableThenWrongCrc", 0, kSize, kSize, false, 1, {true, true}, kDownloadAgainReload,
-     {"unreadable", "corrupt"}, true},
+    {"UnreadableThenReadable",
+     0,
+     kSize,
+     kSize,
+     true,
+     2,
+     {true, true},
+     kDownloadVerified,
+     {"unreadable", "unreadable"},
+     true},
+    {"UnreadableThenWrongCrc",
+     0,
+     kSize,
+     kSize,
+     false,
+     1,
+     {true, true},
+     kDownloadAgainReload,
+     {"unreadable", "corrupt"},
+     true},
     {"UnreadableCancel", 0, kSize, kSize, true, 1, {false}, kDownloadGiveUp, {"unreadable"}, false},
     {"StoppedDeletesThePartialFile", 4, 0, kSize, true, 0, {}, kDownloadGiveUp, {}, false},
     {"SessionFailedRetry", 5, 12007, kSize, true, 0, {true}, kDownloadAgain, {"connect(5:12007)"}, true},
@@ -142,8 +161,7 @@ const EndCase kEndCases[] = {
     {"ReadFailed", 8, 12002, kSize, true, 0, {false}, kDownloadGiveUp, {"error(8:12002)"}, false},
     {"OtherFailure", 10, 0, kSize, true, 0, {true}, kDownloadAgain, {"error(10:0)"}, true},
     {"Stalled", kEndCodeStalled, 0, kSize, true, 0, {true}, kDownloadAgain, {"timeout(-2)"}, true},
-    {"StalledCancel", kEndCodeStalled, 0, kSize, true, 0, {false}, kDownloadGiveUp, {"timeout(-2)"},
-     false},
+    {"StalledCancel", kEndCodeStalled, 0, kSize, true, 0, {false}, kDownloadGiveUp, {"timeout(-2)"}, false},
     {"UnknownEndCode", 9, 0, kSize, true, 0, {}, kDownloadGiveUp, {}, true},
 };
 
@@ -155,8 +173,7 @@ TEST(DownloadEnd, MissingFileIsExaminedByItsCrc) {
   const std::string missing = std::string(file.Path()) + ".none";
   ScriptedQuestions questions({true, false});
   int calls = 0;
-  EXPECT_EQ(kDownloadGiveUp, CheckDownloadedFile(missing.c_str(), kSize, Crc(kBody), questions,
-                                                 CrcFailing(0, &calls)));
+  EXPECT_EQ(kDownloadGiveUp, CheckDownloadedFile(missing.c_str(), kSize, Crc(kBody), questions, CrcFailing(0, &calls)));
   EXPECT_EQ(2, calls);
   EXPECT_EQ((std::vector<std::string>{"unreadable", "unreadable"}), questions.m_asked);
 }

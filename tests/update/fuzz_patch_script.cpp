@@ -15,8 +15,7 @@ const char kDownloadFolder[] = "C:\\DL\\";
 
 void CheckInFolder(const char* path) {
   const size_t n = std::strlen(kDownloadFolder);
-  if (std::strncmp(path, kDownloadFolder, n) != 0 || !IsBareFileName(path + n))
-    std::abort();
+  if (std::strncmp(path, kDownloadFolder, n) != 0 || !IsBareFileName(path + n)) std::abort();
 }
 
 // Answers in turn success and failure, so that both paths of every command
@@ -27,15 +26,13 @@ class CCheckingHost : public CScriptHost {
   std::string GetTempFolder() override { return "C:\\Temp\\"; }
   std::string GetGameFolder() override { return "C:\\Game\\"; }
   int DownloadFile(const char* url, const char* target, uint32_t, uint32_t) override {
-    if (std::strncmp(url, "http:/", 6) != 0)
-      std::abort();
+    if (std::strncmp(url, "http:/", 6) != 0) std::abort();
     CheckInFolder(target);
     return Next() ? 1 : 0;
   }
   ScriptCallResult RunProgramAndWait(const char* path, const char* folder) override {
     CheckInFolder(path);
-    if (std::strcmp(folder, "C:\\DL") != 0)
-      std::abort();
+    if (std::strcmp(folder, "C:\\DL") != 0) std::abort();
     switch (m_turn++ % 3) {
       case 0:
         return ScriptCallResult::kEnded;
@@ -52,8 +49,7 @@ class CCheckingHost : public CScriptHost {
   int SetLatestVersion(uint32_t, uint32_t, uint32_t) override { return Next() ? 1 : 0; }
   int SetNextVersion(uint32_t, uint32_t, uint32_t) override { return Next() ? 1 : 0; }
   void ShowMessage(uint32_t id) override {
-    if (id != kScriptMsgStartFailed && id != kScriptMsgWaitFailed)
-      std::abort();
+    if (id != kScriptMsgStartFailed && id != kScriptMsgWaitFailed) std::abort();
   }
 
  private:
@@ -72,27 +68,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
 
   const int result = script.RunScript(text.c_str(), 441397, 10000);
-  if (result != kScriptDone && result != kScriptFailed && result != kScriptHandedOver)
-    std::abort();
-  if ((result == kScriptFailed) == script.GetLastError().empty())
-    std::abort();
+  if (result != kScriptDone && result != kScriptFailed && result != kScriptHandedOver) std::abort();
+  if ((result == kScriptFailed) == script.GetLastError().empty()) std::abort();
 
   // The lexer alone: every token fits and every call moves on or ends.
   script.BeginText(text.c_str(), "C:\\DL", "C:\\Game");
   for (;;) {
     const size_t before = script.GetPosition();
     const int kind = script.ScriptNextToken();
-    if (std::strlen(script.GetToken()) > kScriptTokenMax)
-      std::abort();
+    if (std::strlen(script.GetToken()) > kScriptTokenMax) std::abort();
     if (kind == kScriptTokenEnd) {
-      if (text.c_str()[script.GetPosition()] != '\0')
-        std::abort();
+      if (text.c_str()[script.GetPosition()] != '\0') std::abort();
       break;
     }
-    if (script.GetPosition() == before)
-      std::abort();
+    if (script.GetPosition() == before) std::abort();
   }
-  if (script.ScriptExpandVars(text.c_str()).size() > kScriptTokenMax)
-    std::abort();
+  if (script.ScriptExpandVars(text.c_str()).size() > kScriptTokenMax) std::abort();
   return 0;
 }

@@ -17,11 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&key, data, 4);
     uint32_t values[3] = {0, 0, 0};
     const int parsed = DecodeScrambledValues(text + 4, size - 4, key, values, 3);
-    if (parsed < 0 || parsed > 3)
-      std::abort();
+    if (parsed < 0 || parsed > 3) std::abort();
     for (int i = parsed; i < 3; ++i) {
-      if (values[i] != 0)
-        std::abort();
+      if (values[i] != 0) std::abort();
     }
   }
   return 0;

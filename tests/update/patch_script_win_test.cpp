@@ -22,24 +22,19 @@ std::string ModuleFolder() {
   return s.substr(0, s.rfind('\\') + 1);
 }
 
-bool FileExists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The report the child wrote, as key=value pairs; empty when there is none.
 std::map<std::string, std::string> ReadReport(const std::string& path) {
   std::map<std::string, std::string> values;
   FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return values;
+  if (!f) return values;
   char line[2048];
   while (std::fgets(line, sizeof line, f)) {
     std::string s(line);
-    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-      s.pop_back();
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
     const size_t eq = s.find('=');
-    if (eq != std::string::npos)
-      values[s.substr(0, eq)] = s.substr(eq + 1);
+    if (eq != std::string::npos) values[s.substr(0, eq)] = s.substr(eq + 1);
   }
   std::fclose(f);
   return values;
@@ -47,14 +42,12 @@ std::map<std::string, std::string> ReadReport(const std::string& path) {
 
 // EXEC does not wait: the report comes when the child gets to it.
 std::map<std::string, std::string> WaitForReport(const std::string& path) {
-  for (int i = 0; i < 400 && !FileExists(path); ++i)
-    ::Sleep(25);
+  for (int i = 0; i < 400 && !FileExists(path); ++i) ::Sleep(25);
   return ReadReport(path);
 }
 
 bool EndsWithNoCase(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         ::lstrcmpiA(text.c_str() + text.size() - tail.size(), tail.c_str()) == 0;
+  return text.size() >= tail.size() && ::lstrcmpiA(text.c_str() + text.size() - tail.size(), tail.c_str()) == 0;
 }
 
 std::string HandleNumber(HWND window) {
@@ -68,10 +61,8 @@ class ScriptProgramTest : public ::testing::Test {
     ::GetTempPathA(MAX_PATH, temp);
     m_folder = std::string(temp) + "quorl-script-" + std::to_string(::GetCurrentProcessId()) + "-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    ASSERT_TRUE(::CreateDirectoryA(m_folder.c_str(), nullptr) ||
-                ::GetLastError() == ERROR_ALREADY_EXISTS);
-    ASSERT_TRUE(::CreateDirectoryA((m_folder + "\\sub").c_str(), nullptr) ||
-                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(::CreateDirectoryA(m_folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(::CreateDirectoryA((m_folder + "\\sub").c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
     const std::string child = ModuleFolder() + "script_child.exe";
     ASSERT_TRUE(FileExists(child)) << child;
     for (const char* name : {"child.exe", "with blank.exe", "a..b.exe", "sub\\child.exe"}) {
@@ -89,24 +80,20 @@ class ScriptProgramTest : public ::testing::Test {
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = "QuorlScriptTestWindow";
     ::RegisterClassA(&wc);
-    m_main = ::CreateWindowExA(0, wc.lpszClassName, "launcher", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               10, 10, 200, 150, nullptr, nullptr, wc.hInstance, nullptr);
-    m_popup = ::CreateWindowExA(0, wc.lpszClassName, "pop-up", WS_POPUP | WS_CAPTION | WS_VISIBLE,
-                                40, 40, 100, 80, m_main, nullptr, wc.hInstance, nullptr);
+    m_main = ::CreateWindowExA(0, wc.lpszClassName, "launcher", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 150,
+                               nullptr, nullptr, wc.hInstance, nullptr);
+    m_popup = ::CreateWindowExA(0, wc.lpszClassName, "pop-up", WS_POPUP | WS_CAPTION | WS_VISIBLE, 40, 40, 100, 80,
+                                m_main, nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(m_main && m_popup);
-    ::SetEnvironmentVariableA("QUORL_CHILD_WATCH",
-                              (HandleNumber(m_main) + "," + HandleNumber(m_popup)).c_str());
+    ::SetEnvironmentVariableA("QUORL_CHILD_WATCH", (HandleNumber(m_main) + "," + HandleNumber(m_popup)).c_str());
   }
 
   void TearDown() override {
-    if (m_popup)
-      ::DestroyWindow(m_popup);
-    if (m_main)
-      ::DestroyWindow(m_main);
+    if (m_popup) ::DestroyWindow(m_popup);
+    if (m_main) ::DestroyWindow(m_main);
     // An EXEC child may still be on its way out and hold its file.
     for (const std::string& file : m_files) {
-      for (int i = 0; i < 100 && FileExists(file) && !::DeleteFileA(file.c_str()); ++i)
-        ::Sleep(50);
+      for (int i = 0; i < 100 && FileExists(file) && !::DeleteFileA(file.c_str()); ++i) ::Sleep(50);
     }
     ::RemoveDirectoryA((m_folder + "\\sub").c_str());
     ::RemoveDirectoryA(m_folder.c_str());
@@ -145,8 +132,7 @@ TEST_F(ScriptProgramTest, CallHidesTheWindowsUntilTheProgramEnds) {
 TEST_F(ScriptProgramTest, CallOfAProgramThatIsNeverReadyEndsItsWait) {
   SetMode("busy");
   const std::string path = m_folder + "\\child.exe";
-  EXPECT_EQ(ScriptCallResult::kEnded,
-            RunProgramAndWait(path.c_str(), m_folder.c_str(), m_main, 300));
+  EXPECT_EQ(ScriptCallResult::kEnded, RunProgramAndWait(path.c_str(), m_folder.c_str(), m_main, 300));
   const auto report = ReadReport(m_report);
   ASSERT_FALSE(report.empty());
   EXPECT_EQ("1", report.at("main_hidden"));
@@ -155,8 +141,7 @@ TEST_F(ScriptProgramTest, CallOfAProgramThatIsNeverReadyEndsItsWait) {
 
 TEST_F(ScriptProgramTest, CallOfAMissingProgramLeavesTheWindowsAlone) {
   const std::string path = m_folder + "\\missing.exe";
-  EXPECT_EQ(ScriptCallResult::kStartFailed,
-            RunProgramAndWait(path.c_str(), m_folder.c_str(), m_main));
+  EXPECT_EQ(ScriptCallResult::kStartFailed, RunProgramAndWait(path.c_str(), m_folder.c_str(), m_main));
   EXPECT_TRUE(::IsWindowVisible(m_main));
   EXPECT_TRUE(::IsWindowVisible(m_popup));
 }

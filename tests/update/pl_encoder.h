@@ -14,8 +14,8 @@
 namespace pl_encoder {
 
 struct Options {
-  uint8_t start = 0x5A;     // B[0]
-  uint32_t seed = 1700000000;  // the scrambler's clock seed
+  uint8_t start = 0x5A;         // B[0]
+  uint32_t seed = 1700000000;   // the scrambler's clock seed
   bool outerTerminator = true;  // a NUL after the scrambled text in layer 2
 };
 
@@ -39,8 +39,7 @@ inline std::string Outer(const std::string& inner, const Options& o = Options())
 // Layers 3 to 1 around a plain text.
 inline std::string Wrap(const std::string& plain, uint32_t key, const Options& o = Options()) {
   char* scrambled = nullptr;
-  if (!ScrambleEncodeStringWithSeed(plain.c_str(), key, o.seed, &scrambled))
-    return std::string();
+  if (!ScrambleEncodeStringWithSeed(plain.c_str(), key, o.seed, &scrambled)) return std::string();
   const std::string inner(scrambled);
   ScrambleFreeString(scrambled);
   return Outer(inner, o);

@@ -24,8 +24,8 @@ struct Answer {
 
 TEST(RetryCancelDialog, EachAnswerEndsIt) {
   InitTestApp();
-  for (const Answer& a : {Answer{"Retry button", IDRETRY, TRUE}, Answer{"Enter", IDOK, TRUE},
-                          Answer{"Cancel button", IDCANCEL, FALSE}}) {
+  for (const Answer& a :
+       {Answer{"Retry button", IDRETRY, TRUE}, Answer{"Enter", IDOK, TRUE}, Answer{"Cancel button", IDCANCEL, FALSE}}) {
     SCOPED_TRACE(a.name);
     DialogWatcher watcher([&](const SeenDialog& d) { Press(d.hwnd, a.command); });
     EXPECT_EQ(a.retry, AskRetry("the question"));

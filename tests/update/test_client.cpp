@@ -14,16 +14,14 @@ std::string PortalClipboard() {
   const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
   std::string text = "<none>";
   for (int attempt = 0; attempt < 50; ++attempt) {
-    if (::OpenClipboard(nullptr))
-      break;
+    if (::OpenClipboard(nullptr)) break;
     ::Sleep(20);
   }
   if (HANDLE data = ::GetClipboardData(format)) {
     const SIZE_T size = ::GlobalSize(data);
     if (const char* p = static_cast<const char*>(::GlobalLock(data))) {
       SIZE_T n = 0;
-      while (n < size && p[n] != '\0')
-        ++n;
+      while (n < size && p[n] != '\0') ++n;
       text.assign(p, n);
       ::GlobalUnlock(data);
     }
@@ -50,8 +48,7 @@ int main() {
   Append("clip=" + PortalClipboard());
   Append("started");
   for (int i = 0; i < 1000; ++i) {
-    if (::GetFileAttributesA("release") != INVALID_FILE_ATTRIBUTES)
-      break;
+    if (::GetFileAttributesA("release") != INVALID_FILE_ATTRIBUTES) break;
     ::Sleep(20);
   }
   Append("ended");

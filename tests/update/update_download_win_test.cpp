@@ -29,9 +29,7 @@ namespace {
 
 std::wstring ControlText(HWND view, int id) { return WindowTextW(::GetDlgItem(view, id)); }
 bool Enabled(HWND view, int id) { return ::IsWindowEnabled(::GetDlgItem(view, id)) != FALSE; }
-int BarPos(HWND view) {
-  return static_cast<int>(::SendDlgItemMessageA(view, IDC_UPDATE_PROGRESS, PBM_GETPOS, 0, 0));
-}
+int BarPos(HWND view) { return static_cast<int>(::SendDlgItemMessageA(view, IDC_UPDATE_PROGRESS, PBM_GETPOS, 0, 0)); }
 
 uint32_t Crc(const std::string& bytes) {
   return static_cast<uint32_t>(
@@ -40,8 +38,7 @@ uint32_t Crc(const std::string& bytes) {
 
 std::string Body(size_t n) {
   std::string body(n, '\0');
-  for (size_t i = 0; i < n; ++i)
-    body[i] = static_cast<char>(httpfix::GeneratedByte(i));
+  for (size_t i = 0; i < n; ++i) body[i] = static_cast<char>(httpfix::GeneratedByte(i));
   return body;
 }
 
@@ -130,12 +127,9 @@ TEST_F(Downloads, ScreenShowsTheTransferWhileItRuns) {
         sawRunning = true;
         runningBytes = bytes;
       }
-      if (bar > 0 && bar < 100)
-        sawPartialBar = true;
-      if (ControlText(view, IDC_UPDATE_PROGRESS_LABEL).find(L":.") != std::wstring::npos)
-        sawDots = true;
-      if (Enabled(view, IDC_UPDATE_CANCEL))
-        sawCancel = true;
+      if (bar > 0 && bar < 100) sawPartialBar = true;
+      if (ControlText(view, IDC_UPDATE_PROGRESS_LABEL).find(L":.") != std::wstring::npos) sawDots = true;
+      if (Enabled(view, IDC_UPDATE_CANCEL)) sawCancel = true;
       ::Sleep(30);
     }
   });
@@ -202,8 +196,7 @@ TEST_F(Downloads, CancelAsksFirstAndYesStopsAndDeletesThePartialFile) {
   });
   std::thread clicker([&] {
     // Press Cancel once it can be pressed.
-    for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i)
-      ::Sleep(20);
+    for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i) ::Sleep(20);
     Press(view, IDC_UPDATE_CANCEL);
   });
   const DWORD start = ::GetTickCount();
@@ -212,8 +205,10 @@ TEST_F(Downloads, CancelAsksFirstAndYesStopsAndDeletesThePartialFile) {
   EXPECT_EQ(3, result);
   EXPECT_EQ(2, questions.load());
   EXPECT_TRUE(stillRunningAfterNo);
-  EXPECT_EQ(Widen("다운로드를 중지하면 업데이트를 할 수 없게되어\nQuorl을 실행할 수 없게 됩니다.\n다운로드를 중단하겠습니까?"),
-            question);
+  EXPECT_EQ(
+      Widen(
+          "다운로드를 중지하면 업데이트를 할 수 없게되어\nQuorl을 실행할 수 없게 됩니다.\n다운로드를 중단하겠습니까?"),
+      question);
   EXPECT_FALSE(Exists(m_path)) << "the partial file is left";
   EXPECT_LT(::GetTickCount() - start, 30000u) << "stopped only when the trickle ended";
   EXPECT_FALSE(Enabled(m_view, IDC_UPDATE_CANCEL));
@@ -269,8 +264,7 @@ TEST_F(Downloads, FailuresAskWithTheirEndCodeAndCancelGivesUp) {
     const char* text;
   };
   const Case cases[] = {
-      {"not found", Answer::kNotFound,
-       "파일을 다운로드할 곳에 접속할 수 없습니다.(6:404) 다운로드를 다시 하겠습니까?"},
+      {"not found", Answer::kNotFound, "파일을 다운로드할 곳에 접속할 수 없습니다.(6:404) 다운로드를 다시 하겠습니까?"},
       {"server error", Answer::kServerError,
        "파일을 다운로드할 곳에 접속할 수 없습니다.(6:500) 다운로드를 다시 하겠습니까?"},
   };
@@ -321,8 +315,7 @@ TEST_F(Downloads, NoReportForHalfAnHourIsAStall) {
   std::thread stall([&] {
     // Once the transfer runs (Cancel usable), half an hour and a moment
     // pass without a report.
-    for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i)
-      ::Sleep(20);
+    for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i) ::Sleep(20);
     ::Sleep(300);
     clock.Advance(1800001);
   });
@@ -385,8 +378,7 @@ TEST_F(Downloads, ScreenClosedDuringTheDownloadEndsItSilently) {
   const HWND frame = m_hFrame;
   const HWND view = m_view;
   std::thread closer([&] {
-    for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i)
-      ::Sleep(20);
+    for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i) ::Sleep(20);
     ::PostMessageA(frame, WM_CLOSE, 0, 0);
   });
   DialogWatcher watcher([](const SeenDialog& d) {
@@ -411,8 +403,7 @@ TEST_F(Downloads, QuitDuringTheDownloadEndsItAndKeepsTheQuit) {
   const HWND view = m_view;
   const DWORD ui = ::GetCurrentThreadId();
   std::thread quitter([&] {
-    for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i)
-      ::Sleep(20);
+    for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i) ::Sleep(20);
     ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
   });
   EXPECT_FALSE(Download("/stall.bin", 64 * 1024, 0));

@@ -14,10 +14,10 @@ namespace {
 
 // What one script does when it runs.
 struct Script {
-  int runResult = 0;          // RunScript's result: 0, -1 or 2
-  uint32_t nextVer = 0;       // NEXTVER (0: none)
-  uint32_t latestVer = 0;     // LATESTVER (0: none)
-  bool installs = false;      // the patch writes newVersion into "PL"
+  int runResult = 0;       // RunScript's result: 0, -1 or 2
+  uint32_t nextVer = 0;    // NEXTVER (0: none)
+  uint32_t latestVer = 0;  // LATESTVER (0: none)
+  bool installs = false;   // the patch writes newVersion into "PL"
   uint32_t newVersion = 0;
 };
 
@@ -59,15 +59,11 @@ class ScriptedHost : public CUpdateSequenceHost {
   }
   PatchResult RunPatch(uint32_t component) override {
     log.push_back("run " + std::to_string(component));
-    if (!HasUpdateScript(component))
-      return kPatchNoScript;
+    if (!HasUpdateScript(component)) return kPatchNoScript;
     const Script& s = component == kGameComponent ? current.game : current.launcher;
-    if (s.nextVer)
-      next = s.nextVer;
-    if (s.latestVer)
-      latest = s.latestVer;
-    if (s.installs)
-      game = s.newVersion;
+    if (s.nextVer) next = s.nextVer;
+    if (s.latestVer) latest = s.latestVer;
+    if (s.installs) game = s.newVersion;
     return PatchResultFromScript(s.runResult);
   }
   void ResetScriptVersions() override {
@@ -80,8 +76,7 @@ class ScriptedHost : public CUpdateSequenceHost {
   uint32_t GetInstalledLauncherVersion() override { return launcher; }
   int ShowMessage(uint32_t id, uint32_t style) override {
     log.push_back("message " + std::to_string(id) + " style " + std::to_string(style));
-    if (buttons.empty())
-      return (style & kMbYesNo) ? 7 : 1;
+    if (buttons.empty()) return (style & kMbYesNo) ? 7 : 1;
     const int b = buttons.front();
     buttons.pop_front();
     return b;
@@ -121,8 +116,7 @@ Answer GameAnswer(const Script& s) {
 
 std::string Join(const std::vector<std::string>& log) {
   std::string out;
-  for (const std::string& line : log)
-    out += line + "\n";
+  for (const std::string& line : log) out += line + "\n";
   return out;
 }
 
@@ -144,9 +138,7 @@ struct Case {
 
 std::vector<Case> Cases() {
   std::vector<Case> cases;
-  {
-    cases.push_back({"no scripts at all", {Answer()}, {}, true, kStart + kPlay, SequenceEnd::kExit, 1000000});
-  }
+  { cases.push_back({"no scripts at all", {Answer()}, {}, true, kStart + kPlay, SequenceEnd::kExit, 1000000}); }
   {
     Answer first;
     first.result = kCheckFailed;
@@ -221,14 +213,14 @@ std::vector<Case> Cases() {
   {
     // The second script announces no NEXTVER: the one of the first step
     // stays in force, and the version it installs is not that one.
-    cases.push_back({"an earlier NEXTVER stays in force",
-                     {GameAnswer(Step(1001000, 1003000, 1001000)), GameAnswer(Step(0, 0, 1002000))},
-                     {},
-                     true,
-                     kStart + kGameStart + "show 1001000\nclear\ncheck 1001000\nrun 10000\n" +
-                         "message 21103 style 48\nexit\n",
-                     SequenceEnd::kExit,
-                     1002000});
+    cases.push_back(
+        {"an earlier NEXTVER stays in force",
+         {GameAnswer(Step(1001000, 1003000, 1001000)), GameAnswer(Step(0, 0, 1002000))},
+         {},
+         true,
+         kStart + kGameStart + "show 1001000\nclear\ncheck 1001000\nrun 10000\n" + "message 21103 style 48\nexit\n",
+         SequenceEnd::kExit,
+         1002000});
   }
   {
     cases.push_back({"re-check answers no update before LATESTVER",
@@ -300,10 +292,20 @@ std::vector<Case> Cases() {
     exec.runResult = 2;
     Script fail;
     fail.runResult = -1;
-    cases.push_back({"game script with EXEC", {GameAnswer(exec)}, {}, true, kStart + kGameStart + kFailed,
-                     SequenceEnd::kBack, 1000000});
-    cases.push_back({"game script fails", {GameAnswer(fail)}, {}, true, kStart + kGameStart + kFailed,
-                     SequenceEnd::kBack, 1000000});
+    cases.push_back({"game script with EXEC",
+                     {GameAnswer(exec)},
+                     {},
+                     true,
+                     kStart + kGameStart + kFailed,
+                     SequenceEnd::kBack,
+                     1000000});
+    cases.push_back({"game script fails",
+                     {GameAnswer(fail)},
+                     {},
+                     true,
+                     kStart + kGameStart + kFailed,
+                     SequenceEnd::kBack,
+                     1000000});
   }
   {
     // NEXTVER reached but below LATESTVER: a fresh check, whose script

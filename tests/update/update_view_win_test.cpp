@@ -24,18 +24,15 @@ namespace {
 
 std::wstring ControlText(HWND view, int id) { return WindowTextW(::GetDlgItem(view, id)); }
 bool Enabled(HWND view, int id) { return ::IsWindowEnabled(::GetDlgItem(view, id)) != FALSE; }
-int BarPos(HWND view) {
-  return static_cast<int>(::SendDlgItemMessageA(view, IDC_UPDATE_PROGRESS, PBM_GETPOS, 0, 0));
-}
+int BarPos(HWND view) { return static_cast<int>(::SendDlgItemMessageA(view, IDC_UPDATE_PROGRESS, PBM_GETPOS, 0, 0)); }
 
 void Report(HWND view, WPARAM kind, uint32_t value) {
   ::SendMessageA(view, WM_APP_DOWNLOAD_PROGRESS, kind, static_cast<LPARAM>(value));
 }
 
-const int kDetailIds[] = {IDC_UPDATE_LATEST,         IDC_UPDATE_CURRENT,      IDC_UPDATE_NEXT,
-                          IDC_UPDATE_ARROW,          IDC_UPDATE_LATEST_LABEL, IDC_UPDATE_CURRENT_LABEL,
-                          IDC_UPDATE_PROGRESS_LABEL, IDC_UPDATE_BYTES,        IDC_UPDATE_PROGRESS,
-                          IDC_UPDATE_REMAINING};
+const int kDetailIds[] = {
+    IDC_UPDATE_LATEST,        IDC_UPDATE_CURRENT,        IDC_UPDATE_NEXT,  IDC_UPDATE_ARROW,    IDC_UPDATE_LATEST_LABEL,
+    IDC_UPDATE_CURRENT_LABEL, IDC_UPDATE_PROGRESS_LABEL, IDC_UPDATE_BYTES, IDC_UPDATE_PROGRESS, IDC_UPDATE_REMAINING};
 
 using UpdateScreen = update_test::UpdateScreenFixture;
 
@@ -45,8 +42,8 @@ TEST_F(UpdateScreen, StartsWithItsDetailsHiddenAndCancelDisabled) {
   EXPECT_EQ(L"->", ControlText(m_view, IDC_UPDATE_ARROW));
   EXPECT_EQ(L"다운로드 상황 :", ControlText(m_view, IDC_UPDATE_PROGRESS_LABEL));
   EXPECT_EQ(L"취소", ControlText(m_view, IDC_UPDATE_CANCEL));
-  for (int id : {IDC_UPDATE_STATUS, IDC_UPDATE_LATEST, IDC_UPDATE_CURRENT, IDC_UPDATE_NEXT,
-                 IDC_UPDATE_BYTES, IDC_UPDATE_REMAINING}) {
+  for (int id : {IDC_UPDATE_STATUS, IDC_UPDATE_LATEST, IDC_UPDATE_CURRENT, IDC_UPDATE_NEXT, IDC_UPDATE_BYTES,
+                 IDC_UPDATE_REMAINING}) {
     SCOPED_TRACE(id);
     EXPECT_EQ(L"", ControlText(m_view, id));
   }
@@ -102,8 +99,8 @@ TEST_F(UpdateScreen, VersionsAreShownAsMajorAndThousands) {
     uint32_t version;
     const wchar_t* text;
   };
-  for (const Case& c : {Case{0, L"0.000"}, Case{1000000, L"1.000"}, Case{1002003, L"1.002"},
-                        Case{12345678, L"12.345"}, Case{4294967295u, L"4294.967"}}) {
+  for (const Case& c : {Case{0, L"0.000"}, Case{1000000, L"1.000"}, Case{1002003, L"1.002"}, Case{12345678, L"12.345"},
+                        Case{4294967295u, L"4294.967"}}) {
     SCOPED_TRACE(c.version);
     EXPECT_TRUE(m_screen->SetLatestVersion(7, 8, c.version));
     EXPECT_TRUE(m_screen->SetNextVersion(7, 8, c.version));

@@ -32,8 +32,8 @@ class UpdateScreenFixture : public ::testing::Test {
     if (!app->GetGraphicData().IsOpen()) {
       ASSERT_TRUE(app->GetGraphicData().Open(QUORL_TEST_SKIN_FILE));
     }
-    ASSERT_TRUE(RegisterWindowClass(kMainFrameClassName, 0, ::LoadCursorA(nullptr, IDC_ARROW), nullptr,
-                                    nullptr, nullptr));
+    ASSERT_TRUE(
+        RegisterWindowClass(kMainFrameClassName, 0, ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr, nullptr));
     m_frame = static_cast<CMainFrame*>(RUNTIME_CLASS(CMainFrame)->CreateObject());
     ASSERT_NE(nullptr, m_frame);
     CCreateContext context;

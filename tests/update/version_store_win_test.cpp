@@ -41,8 +41,7 @@ class VersionStoreRegistry : public ::testing::Test {
     ::RegDeleteValueA(key_, "PL");
   }
   void TearDown() override {
-    if (key_ != nullptr)
-      ::RegCloseKey(key_);
+    if (key_ != nullptr) ::RegCloseKey(key_);
     const std::string path = std::string("Software\\") + kCompany + "\\" + TestApp().m_pszProfileName;
     ::SHDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
   }
@@ -148,8 +147,8 @@ TEST_F(VersionStoreRegistry, ProfileFileForm) {
   char dir[MAX_PATH];
   ASSERT_NE(0u, ::GetTempPathA(sizeof dir, dir));
   const std::string ini = std::string(dir) + "quorl-pl-" + std::to_string(::GetCurrentProcessId()) + ".ini";
-  ASSERT_TRUE(::WritePrivateProfileStringA("Main", "PL", pl_encoder::Encode(3000000, 4000000, kKey).c_str(),
-                                           ini.c_str()));
+  ASSERT_TRUE(
+      ::WritePrivateProfileStringA("Main", "PL", pl_encoder::Encode(3000000, 4000000, kKey).c_str(), ini.c_str()));
   CWinApp& app = TestApp();
   const char* saved = app.m_pszProfileName;
   app.m_pszProfileName = ini.c_str();

@@ -104,8 +104,8 @@ std::string BasicCredentials(const std::string& user, const std::string& passwor
   std::string out = "Basic ";
   size_t i = 0;
   for (; i + 2 < in.size(); i += 3) {
-    const uint32_t v = (static_cast<uint8_t>(in[i]) << 16) | (static_cast<uint8_t>(in[i + 1]) << 8) |
-                       static_cast<uint8_t>(in[i + 2]);
+    const uint32_t v =
+        (static_cast<uint8_t>(in[i]) << 16) | (static_cast<uint8_t>(in[i + 1]) << 8) | static_cast<uint8_t>(in[i + 2]);
     out += kAlphabet[(v >> 18) & 63];
     out += kAlphabet[(v >> 12) & 63];
     out += kAlphabet[(v >> 6) & 63];
@@ -309,8 +309,8 @@ void HttpFixture::Serve(Socket s) {
     }
     case Answer::kUnauthorized: {
       const std::string body = "authorization required";
-      const std::string h = StatusHead(401, "Unauthorized", "WWW-Authenticate: Basic realm=\"files\"\r\n" +
-                                                                LengthHeader(body.size()));
+      const std::string h =
+          StatusHead(401, "Unauthorized", "WWW-Authenticate: Basic realm=\"files\"\r\n" + LengthHeader(body.size()));
       if (SendAll(s, h.data(), h.size())) SendAll(s, body.data(), body.size());
       break;
     }
@@ -318,8 +318,8 @@ void HttpFixture::Serve(Socket s) {
     case Answer::kServerError: {
       const bool missing = route.answer == Answer::kNotFound;
       const std::string body = missing ? "not found" : "server error";
-      const std::string h = StatusHead(missing ? 404 : 500, missing ? "Not Found" : "Internal Server Error",
-                                       LengthHeader(body.size()));
+      const std::string h =
+          StatusHead(missing ? 404 : 500, missing ? "Not Found" : "Internal Server Error", LengthHeader(body.size()));
       if (SendAll(s, h.data(), h.size())) SendAll(s, body.data(), body.size());
       break;
     }

@@ -9,15 +9,12 @@ namespace {
 
 // Strict decimal u32: digits only, no sign, no trailing text, no overflow.
 bool ParseU32(const char* text, uint32_t* value) {
-  if (text == nullptr || *text == '\0')
-    return false;
+  if (text == nullptr || *text == '\0') return false;
   uint64_t v = 0;
   for (const char* p = text; *p; ++p) {
-    if (*p < '0' || *p > '9')
-      return false;
+    if (*p < '0' || *p > '9') return false;
     v = v * 10 + static_cast<uint64_t>(*p - '0');
-    if (v > 0xFFFFFFFFull)
-      return false;
+    if (v > 0xFFFFFFFFull) return false;
   }
   *value = static_cast<uint32_t>(v);
   return true;
@@ -53,28 +50,24 @@ bool ParseMkidArgs(int argc, const char* const* argv, MkidOptions* options, std:
     if (arg == "--help" || arg == "-h") {
       o.help = true;
     } else if (arg == "--codepage") {
-      if (!value(&v))
-        return false;
+      if (!value(&v)) return false;
       if (!ParseU32(v, &o.codePage)) {
         *error = std::string("bad code page: ") + v;
         return false;
       }
       o.hasCodePage = true;
     } else if (arg == "--profile") {
-      if (!value(&v))
-        return false;
+      if (!value(&v)) return false;
       o.profileName = v;
       o.hasProfileName = true;
     } else if (arg == "--key") {
-      if (!value(&v))
-        return false;
+      if (!value(&v)) return false;
       if (!ParseU32(v, &o.key)) {
         *error = std::string("bad key: ") + v;
         return false;
       }
     } else if (arg == "--seed") {
-      if (!value(&v))
-        return false;
+      if (!value(&v)) return false;
       if (!ParseU32(v, &o.seed)) {
         *error = std::string("bad seed: ") + v;
         return false;
@@ -85,8 +78,7 @@ bool ParseMkidArgs(int argc, const char* const* argv, MkidOptions* options, std:
     } else if (arg == "--nul") {
       o.appendNul = true;
     } else if (arg == "-o") {
-      if (!value(&v))
-        return false;
+      if (!value(&v)) return false;
       o.outputPath = v;
     } else {
       *error = "unknown argument: " + arg;
@@ -120,8 +112,7 @@ bool BuildMkidOutput(const MkidOptions& options, std::string* bytes, std::string
       *error = "the text form cannot hold a profile name with a line break";
       return false;
     }
-    if (options.appendNul)
-      out.push_back('\0');
+    if (options.appendNul) out.push_back('\0');
   } else {
     uint32_t seed = options.hasSeed ? options.seed : static_cast<uint32_t>(std::time(nullptr));
     out = CLocalizeInfo::EncodeRecord(options.codePage, options.profileName, options.key, seed);
@@ -173,8 +164,7 @@ int MkidMain(int argc, const char* const* argv) {
     return 0;
   }
   std::string bytes;
-  if (!BuildMkidOutput(options, &bytes, &error) ||
-      !WriteFileAtomically(options.outputPath, bytes, &error)) {
+  if (!BuildMkidOutput(options, &bytes, &error) || !WriteFileAtomically(options.outputPath, bytes, &error)) {
     std::fprintf(stderr, "mkid: %s\n", error.c_str());
     return 1;
   }

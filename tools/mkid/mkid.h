@@ -13,9 +13,9 @@ struct MkidOptions {
   bool hasProfileName = false;
   uint32_t key = kLocalizeInfoServiceId;
   uint32_t seed = 0;
-  bool hasSeed = false;   // without --seed the clock seeds the scrambler
-  bool textForm = false;  // --text: the two-line text form
-  bool appendNul = false; // --nul: the RCDATA resource is read as NUL-terminated text
+  bool hasSeed = false;    // without --seed the clock seeds the scrambler
+  bool textForm = false;   // --text: the two-line text form
+  bool appendNul = false;  // --nul: the RCDATA resource is read as NUL-terminated text
   std::string outputPath;
   bool help = false;
 };

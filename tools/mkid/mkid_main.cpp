@@ -1,5 +1,3 @@
 #include "tools/mkid/mkid.h"
 
-int main(int argc, char** argv) {
-  return MkidMain(argc, argv);
-}
+int main(int argc, char** argv) { return MkidMain(argc, argv); }

@@ -51,8 +51,8 @@ void Diamond(Path* p, float cx, float cy, float rx, float ry) {
 // The outline ring of a rounded rectangle, width `w` inside its edge.
 Mask RingMask(int W, int H, float x, float y, float w, float h, float r, float width) {
   Mask outer = Rasterise(W, H, Path().RoundRect(x, y, w, h, r));
-  Mask inner = Rasterise(W, H, Path().RoundRect(x + width, y + width, w - 2 * width, h - 2 * width,
-                                                std::max(0.5f, r - width)));
+  Mask inner =
+      Rasterise(W, H, Path().RoundRect(x + width, y + width, w - 2 * width, h - 2 * width, std::max(0.5f, r - width)));
   Subtract(&outer, inner);
   return outer;
 }
@@ -84,10 +84,10 @@ Image BlurImage(const Image& src, float radius) {
 // Sky and sea
 
 Rgba SkyAt(float x, float y) {
-  static const std::vector<Stop> stops = {
-      {0, Colour(8, 12, 38)},      {60, Colour(20, 26, 66)},   {110, Colour(50, 40, 92)},
-      {150, Colour(108, 60, 108)}, {182, Colour(176, 86, 104)}, {202, Colour(226, 122, 92)},
-      {kHorizon, Colour(248, 170, 96)}};
+  static const std::vector<Stop> stops = {{0, Colour(8, 12, 38)},          {60, Colour(20, 26, 66)},
+                                          {110, Colour(50, 40, 92)},       {150, Colour(108, 60, 108)},
+                                          {182, Colour(176, 86, 104)},     {202, Colour(226, 122, 92)},
+                                          {kHorizon, Colour(248, 170, 96)}};
   Rgba c = Gradient(stops, y);
   const float d = std::hypot(x - kSunX, (y - kSunY) * 1.5f);
   c = Screen(c, Colour(255, 176, 96), 0.75f * Gauss(d, 60));
@@ -99,8 +99,10 @@ Rgba SkyAt(float x, float y) {
 Rgba SeaAt(float x, float y) {
   const float depth = y - kHorizon;  // 0 at the horizon
   const float t = Clamp01(depth / (kSkinHeight - kHorizon));
-  static const std::vector<Stop> stops = {{0, Colour(150, 86, 104)},  {0.05f, Colour(64, 50, 86)},
-                                          {0.25f, Colour(22, 34, 64)}, {0.6f, Colour(10, 20, 42)},
+  static const std::vector<Stop> stops = {{0, Colour(150, 86, 104)},
+                                          {0.05f, Colour(64, 50, 86)},
+                                          {0.25f, Colour(22, 34, 64)},
+                                          {0.6f, Colour(10, 20, 42)},
                                           {1, Colour(4, 9, 22)}};
   Rgba c = Gradient(stops, t);
   // Waves: stretched noise that grows towards the viewer.
@@ -125,7 +127,8 @@ Rgba SeaAt(float x, float y) {
 Mask CloudMask(int W, int H) {
   Mask m(W, H);
   for (int y = 0; y < H; ++y) {
-    const float band = SmoothStep(96, 128, static_cast<float>(y)) * SmoothStep(kHorizon - 2, 180, static_cast<float>(y));
+    const float band =
+        SmoothStep(96, 128, static_cast<float>(y)) * SmoothStep(kHorizon - 2, 180, static_cast<float>(y));
     if (band <= 0) continue;
     for (int x = 0; x < W; ++x) {
       const float n = Fbm(x / 110.0f, y / 9.0f, 3, 5);
@@ -191,8 +194,7 @@ Path ShipPath(float bx, float wy, float s) {
   Line(&p, X(-6), Y(-15), X(-6), Y(-116), 2.0f * s);
   Line(&p, X(-38), Y(-24), X(-38), Y(-86), 1.6f * s);
   // Yards.
-  const float yards[][3] = {{24, -90, 15}, {24, -66, 20}, {24, -42, 24},
-                            {-6, -110, 17}, {-6, -84, 23}, {-6, -56, 28}};
+  const float yards[][3] = {{24, -90, 15}, {24, -66, 20}, {24, -42, 24}, {-6, -110, 17}, {-6, -84, 23}, {-6, -56, 28}};
   for (const auto& y : yards) Line(&p, X(y[0] - y[2]), Y(y[1]), X(y[0] + y[2]), Y(y[1]), 1.1f * s);
   // Flags.
   p.Polygon({{X(-6), Y(-117)}, {X(8), Y(-113)}, {X(-6), Y(-109)}});
@@ -259,10 +261,19 @@ Path Islands(float horizon) {
   pts.push_back({212, horizon + 1});
   p.Polygon(pts);
   // A rock with a lighthouse on the right.
-  p.Polygon({{438, horizon + 1}, {446, horizon - 6}, {458, horizon - 10}, {470, horizon - 13},
-             {482, horizon - 12}, {494, horizon - 7}, {502, horizon - 5}, {502, horizon + 1}});
+  p.Polygon({{438, horizon + 1},
+             {446, horizon - 6},
+             {458, horizon - 10},
+             {470, horizon - 13},
+             {482, horizon - 12},
+             {494, horizon - 7},
+             {502, horizon - 5},
+             {502, horizon + 1}});
   p.Polygon({{471, horizon - 12}, {472.2f, horizon - 34}, {475.8f, horizon - 34}, {477, horizon - 12}});
-  p.Polygon({{470.5f, horizon - 34}, {477.5f, horizon - 34}, {476.5f, horizon - 36}, {474, horizon - 39},
+  p.Polygon({{470.5f, horizon - 34},
+             {477.5f, horizon - 34},
+             {476.5f, horizon - 36},
+             {474, horizon - 39},
              {471.5f, horizon - 36}});
   return p;
 }
@@ -300,7 +311,7 @@ void Wordmark(Image* img, const CSkinFonts& fonts) {
   img->Add(glow, Colour(255, 170, 80), 0.35f);
   Mask outline = Dilate(m, 2);
   img->Paint(outline, Colour(34, 18, 8));
-  static const std::vector<Stop> gold = {{0, Colour(255, 248, 214)}, {0.35f, Colour(248, 206, 116)},
+  static const std::vector<Stop> gold = {{0, Colour(255, 248, 214)},    {0.35f, Colour(248, 206, 116)},
                                          {0.55f, Colour(178, 110, 40)}, {0.62f, Colour(150, 88, 30)},
                                          {0.8f, Colour(226, 170, 80)},  {1, Colour(255, 226, 150)}};
   img->Paint(m, [&](float, float y) { return Gradient(gold, (y - (base - cap)) / cap); });
@@ -357,9 +368,8 @@ void Panel(Image* img, const Image& blurred) {
     return c;
   });
   // Gold frame: a bright outer line and a darker inner one.
-  img->Paint(RingMask(W, H, x, y, w, h, r, 1.3f), [&](float, float py) {
-    return Mix(Colour(240, 204, 128), Colour(150, 104, 48), Clamp01((py - y) / h));
-  });
+  img->Paint(RingMask(W, H, x, y, w, h, r, 1.3f),
+             [&](float, float py) { return Mix(Colour(240, 204, 128), Colour(150, 104, 48), Clamp01((py - y) / h)); });
   img->Paint(RingMask(W, H, x + 4, y + 4, w - 8, h - 8, r - 3, 1.0f), Colour(120, 86, 42), 0.7f);
   // A small emblem on the top edge.
   Path emblem;
@@ -367,7 +377,9 @@ void Panel(Image* img, const Image& blurred) {
   Mask em = Rasterise(W, H, emblem);
   Mask emOutline = Dilate(em, 1);
   img->Paint(emOutline, Colour(30, 18, 8));
-  img->Paint(em, [&](float, float py) { return Mix(Colour(255, 232, 160), Colour(168, 112, 44), Clamp01((py - y + 6) / 12)); });
+  img->Paint(em, [&](float, float py) {
+    return Mix(Colour(255, 232, 160), Colour(168, 112, 44), Clamp01((py - y + 6) / 12));
+  });
   Path inner;
   Diamond(&inner, W / 2.0f, y, 3.5f, 2.5f);
   img->Paint(Rasterise(W, H, inner), Colour(24, 40, 72));
@@ -394,8 +406,12 @@ void Frame(Image* img) {
     for (int cy = 0; cy < 2; ++cy) {
       const float ox = cx ? W - in : in, oy = cy ? H - in : in;
       const float sx = cx ? -1.0f : 1.0f, sy = cy ? -1.0f : 1.0f;
-      br.Polygon({{ox, oy}, {ox + sx * len, oy}, {ox + sx * len, oy + sy * t}, {ox + sx * t, oy + sy * t},
-                  {ox + sx * t, oy + sy * len}, {ox, oy + sy * len}});
+      br.Polygon({{ox, oy},
+                  {ox + sx * len, oy},
+                  {ox + sx * len, oy + sy * t},
+                  {ox + sx * t, oy + sy * t},
+                  {ox + sx * t, oy + sy * len},
+                  {ox, oy + sy * len}});
       Diamond(&br, ox + sx * 5, oy + sy * 5, 2, 2);
     }
   Mask bm = Rasterise(W, H, br);
@@ -422,7 +438,9 @@ Image DrawBackground(const CSkinFonts& fonts) {
 
   // Land on the horizon, then gulls.
   Mask land = Rasterise(W, H, Islands(kHorizon));
-  img.Paint(land, [](float, float y) { return Mix(Colour(70, 40, 74), Colour(40, 24, 52), SmoothStep(kHorizon - 14, kHorizon, y)); });
+  img.Paint(land, [](float, float y) {
+    return Mix(Colour(70, 40, 74), Colour(40, 24, 52), SmoothStep(kHorizon - 14, kHorizon, y));
+  });
   Mask lamp = Rasterise(W, H, Path().Ellipse(474, kHorizon - 31, 1.6f, 1.6f));
   Mask lampGlow = lamp;
   BlurMask(&lampGlow, 5);
@@ -544,18 +562,24 @@ Image DrawButton(const CSkinFonts& fonts, const std::string& label, ButtonState 
   Rgba top, bottom, edgeTop, edgeBottom, text;
   switch (state) {
     case kButtonHot:
-      top = Colour(74, 120, 170); bottom = Colour(22, 52, 96);
-      edgeTop = Colour(255, 238, 180); edgeBottom = Colour(236, 180, 90);
+      top = Colour(74, 120, 170);
+      bottom = Colour(22, 52, 96);
+      edgeTop = Colour(255, 238, 180);
+      edgeBottom = Colour(236, 180, 90);
       text = Colour(255, 250, 232);
       break;
     case kButtonPressed:
-      top = Colour(8, 18, 36); bottom = Colour(26, 48, 80);
-      edgeTop = Colour(150, 104, 48); edgeBottom = Colour(214, 170, 96);
+      top = Colour(8, 18, 36);
+      bottom = Colour(26, 48, 80);
+      edgeTop = Colour(150, 104, 48);
+      edgeBottom = Colour(214, 170, 96);
       text = Colour(226, 206, 160);
       break;
     default:
-      top = Colour(36, 62, 98); bottom = Colour(10, 24, 48);
-      edgeTop = Colour(226, 190, 118); edgeBottom = Colour(140, 96, 44);
+      top = Colour(36, 62, 98);
+      bottom = Colour(10, 24, 48);
+      edgeTop = Colour(226, 190, 118);
+      edgeBottom = Colour(140, 96, 44);
       text = Colour(240, 226, 194);
       break;
   }

@@ -133,8 +133,10 @@ Mask Rasterise(int w, int h, const Path& path) {
     for (size_t i = 0; i < c.size(); ++i) {
       const Vec2 a = c[i], b = c[(i + 1) % c.size()];
       if (a.y == b.y) continue;
-      if (a.y < b.y) edges.push_back(Edge{a.x, a.y, b.x, b.y, 1});
-      else edges.push_back(Edge{b.x, b.y, a.x, a.y, -1});
+      if (a.y < b.y)
+        edges.push_back(Edge{a.x, a.y, b.x, b.y, 1});
+      else
+        edges.push_back(Edge{b.x, b.y, a.x, a.y, -1});
     }
   }
   const int kSub = 16;
@@ -221,8 +223,7 @@ void MultiplyMask(Mask* mask, const Mask& by) {
 }
 
 void Subtract(Mask* mask, const Mask& minus) {
-  for (size_t i = 0; i < mask->Values().size(); ++i)
-    mask->Values()[i] = Clamp01(mask->Values()[i] - minus.Values()[i]);
+  for (size_t i = 0; i < mask->Values().size(); ++i) mask->Values()[i] = Clamp01(mask->Values()[i] - minus.Values()[i]);
 }
 
 Mask Shifted(const Mask& mask, int dx, int dy) {
@@ -264,7 +265,8 @@ void Image::Paint(const Mask& mask, const std::function<Rgba(float, float)>& pai
 }
 
 void Image::Paint(const Mask& mask, const Rgba& colour, float opacity) {
-  Paint(mask, [&](float, float) { return colour; }, opacity);
+  Paint(
+      mask, [&](float, float) { return colour; }, opacity);
 }
 
 void Image::Add(const Mask& mask, const Rgba& colour, float opacity) {

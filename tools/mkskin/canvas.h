@@ -24,7 +24,7 @@ float Clamp01(float v);
 float SmoothStep(float e0, float e1, float x);
 
 class Mask {
-public:
+ public:
   Mask(int w, int h) : m_w(w), m_h(h), m_v(static_cast<size_t>(w) * h, 0.0f) {}
   int W() const { return m_w; }
   int H() const { return m_h; }
@@ -35,14 +35,14 @@ public:
   std::vector<float>& Values() { return m_v; }
   const std::vector<float>& Values() const { return m_v; }
 
-private:
+ private:
   int m_w, m_h;
   std::vector<float> m_v;
 };
 
 // Closed contours; filled with the non-zero winding rule.
 class Path {
-public:
+ public:
   Path& MoveTo(float x, float y);
   Path& LineTo(float x, float y);
   Path& QuadTo(float cx, float cy, float x, float y);
@@ -55,21 +55,21 @@ public:
   Path& Polygon(const std::vector<Vec2>& points);
   const std::vector<std::vector<Vec2>>& Contours() const { return m_contours; }
 
-private:
+ private:
   std::vector<std::vector<Vec2>> m_contours;
 };
 
 // Exact-area horizontal coverage on 16 sub-scanlines per pixel.
 Mask Rasterise(int w, int h, const Path& path);
 
-void BlurMask(Mask* mask, float radius);   // three box passes ~ gaussian
-Mask Dilate(const Mask& mask, int radius); // max over a disc
+void BlurMask(Mask* mask, float radius);    // three box passes ~ gaussian
+Mask Dilate(const Mask& mask, int radius);  // max over a disc
 void MultiplyMask(Mask* mask, const Mask& by);
 void Subtract(Mask* mask, const Mask& minus);
 Mask Shifted(const Mask& mask, int dx, int dy);
 
 class Image {
-public:
+ public:
   Image(int w, int h) : m_w(w), m_h(h), m_p(static_cast<size_t>(w) * h) {}
   int W() const { return m_w; }
   int H() const { return m_h; }
@@ -86,7 +86,7 @@ public:
   // Source-over of another image at (dx, dy).
   void Over(const Image& src, int dx, int dy);
 
-private:
+ private:
   int m_w, m_h;
   std::vector<Rgba> m_p;
 };

@@ -26,9 +26,7 @@
 
 namespace {
 
-void Usage() {
-  std::fprintf(stderr, "usage: mkskin -o FILE.rdl [--png-dir DIR] [--font-dir DIR]\n");
-}
+void Usage() { std::fprintf(stderr, "usage: mkskin -o FILE.rdl [--png-dir DIR] [--font-dir DIR]\n"); }
 
 // The launcher's blend into its 16-bit back buffer: per channel
 // (s * a + d * (255 - a)) / 255, then the top five bits.
@@ -95,9 +93,12 @@ int main(int argc, char** argv) {
   std::string out, pngDir, fontDir = "/usr/share/fonts/truetype/nanum";
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "-o" && i + 1 < argc) out = argv[++i];
-    else if (a == "--png-dir" && i + 1 < argc) pngDir = argv[++i];
-    else if (a == "--font-dir" && i + 1 < argc) fontDir = argv[++i];
+    if (a == "-o" && i + 1 < argc)
+      out = argv[++i];
+    else if (a == "--png-dir" && i + 1 < argc)
+      pngDir = argv[++i];
+    else if (a == "--font-dir" && i + 1 < argc)
+      fontDir = argv[++i];
     else {
       Usage();
       return 2;
@@ -122,8 +123,10 @@ int main(int argc, char** argv) {
   std::vector<CIndexedImage> entries(20, Transparent1x1());
   entries[0] = Quantise(DrawBackground(fonts));
   entries[1] = Quantise(DrawStrip(fonts));
-  const struct { int first; const char* label; } buttons[] = {
-      {2, "게임 시작"}, {14, "환경 설정"}, {17, "게임 종료"}};
+  const struct {
+    int first;
+    const char* label;
+  } buttons[] = {{2, "게임 시작"}, {14, "환경 설정"}, {17, "게임 종료"}};
   for (const auto& b : buttons)
     for (int s = 0; s < 3; ++s)
       entries[static_cast<size_t>(b.first + s)] = Quantise(DrawButton(fonts, b.label, static_cast<ButtonState>(s)));
@@ -134,8 +137,10 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < entries.size(); ++i) {
     const CIndexedImage& e = entries[i];
     const uint16_t w = static_cast<uint16_t>(e.width), h = static_cast<uint16_t>(e.height);
-    if (i < 2) writer.AddPacked(w, h, e.Bytes());
-    else writer.AddRaw(w, h, e.Bytes());
+    if (i < 2)
+      writer.AddPacked(w, h, e.Bytes());
+    else
+      writer.AddRaw(w, h, e.Bytes());
   }
   if (!writer.WriteFile(out)) {
     std::fprintf(stderr, "mkskin: cannot write %s\n", out.c_str());

@@ -8,8 +8,8 @@
 namespace {
 
 struct Bin {
-  float c[4];   // r, g, b, a in 0..255 (straight)
-  double n;     // weight
+  float c[4];  // r, g, b, a in 0..255 (straight)
+  double n;    // weight
 };
 
 const float kW[4] = {2.0f, 4.0f, 3.0f, 3.0f};
@@ -95,7 +95,8 @@ CIndexedImage Quantise(const Image& image) {
   };
   if (!boxes.empty()) rescore(&boxes[0]);
   while (static_cast<int>(boxes.size()) < wanted) {
-    auto it = std::max_element(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.score < b.score; });
+    auto it =
+        std::max_element(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) { return a.score < b.score; });
     if (it->score <= 0) break;
     float lo[4] = {255, 255, 255, 255}, hi[4] = {0, 0, 0, 0};
     for (int i : it->bins)
@@ -142,7 +143,10 @@ CIndexedImage Quantise(const Image& image) {
       float bd = 1e30f;
       for (size_t c = 0; c < centres.size(); ++c) {
         const float d = Dist(b.c, centres[c].data());
-        if (d < bd) { bd = d; best = c; }
+        if (d < bd) {
+          bd = d;
+          best = c;
+        }
       }
       for (int k = 0; k < 4; ++k) acc[best][k] += b.c[k] * b.n;
       acc[best][4] += b.n;
@@ -202,7 +206,10 @@ CIndexedImage Quantise(const Image& image) {
       float bd = 1e30f;
       for (size_t c = static_cast<size_t>(first); c < pal.size(); ++c) {
         const float d = Dist(want, pal[c].data());
-        if (d < bd) { bd = d; best = c; }
+        if (d < bd) {
+          bd = d;
+          best = c;
+        }
       }
       out.indices[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>(best);
       if (!diffuse) continue;

@@ -18,16 +18,14 @@ void CRdlWriter::AddRaw(uint16_t width, uint16_t height, const std::vector<uint8
   m_entries.push_back(Entry{width, height, bytes});
 }
 
-void CRdlWriter::AddPacked(uint16_t width, uint16_t height, const std::vector<uint8_t>& bytes,
-                           int level) {
+void CRdlWriter::AddPacked(uint16_t width, uint16_t height, const std::vector<uint8_t>& bytes, int level) {
   m_entries.push_back(Entry{width, height, PackBlock(bytes, level)});
 }
 
 std::vector<uint8_t> CRdlWriter::PackBlock(const std::vector<uint8_t>& bytes, int level) {
   uLongf packedLength = compressBound(static_cast<uLong>(bytes.size()));
   std::vector<uint8_t> packed(packedLength);
-  if (compress2(packed.data(), &packedLength, bytes.data(), static_cast<uLong>(bytes.size()),
-                level) != Z_OK) {
+  if (compress2(packed.data(), &packedLength, bytes.data(), static_cast<uLong>(bytes.size()), level) != Z_OK) {
     throw std::runtime_error("compress2 failed");
   }
   std::vector<uint8_t> block;

@@ -7,7 +7,7 @@
 #include <vector>
 
 class CRdlWriter {
-public:
+ public:
   // Appends an entry stored as the given bytes, unchanged.
   void AddRaw(uint16_t width, uint16_t height, const std::vector<uint8_t>& bytes);
   // Appends an entry stored as a packed block of the given bytes.
@@ -24,7 +24,7 @@ public:
   // The count in its shortest form.
   static std::vector<uint8_t> EncodeCount(uint32_t count);
 
-private:
+ private:
   struct Entry {
     uint16_t width;
     uint16_t height;

@@ -20,9 +20,16 @@ std::vector<uint32_t> DecodeUtf8(const std::string& s) {
     const uint8_t c = static_cast<uint8_t>(s[i]);
     uint32_t cp = c;
     int extra = 0;
-    if (c >= 0xF0) { cp = c & 0x07; extra = 3; }
-    else if (c >= 0xE0) { cp = c & 0x0F; extra = 2; }
-    else if (c >= 0xC0) { cp = c & 0x1F; extra = 1; }
+    if (c >= 0xF0) {
+      cp = c & 0x07;
+      extra = 3;
+    } else if (c >= 0xE0) {
+      cp = c & 0x0F;
+      extra = 2;
+    } else if (c >= 0xC0) {
+      cp = c & 0x1F;
+      extra = 1;
+    }
     ++i;
     for (int k = 0; k < extra && i < s.size(); ++k, ++i) cp = (cp << 6) | (static_cast<uint8_t>(s[i]) & 0x3F);
     out.push_back(cp);

@@ -7,7 +7,7 @@
 #include "tools/mkskin/canvas.h"
 
 class CFont {
-public:
+ public:
   // Opens the first of the candidate files that exists; null when none does.
   static std::unique_ptr<CFont> Open(const std::vector<std::string>& candidates);
   ~CFont();
@@ -21,7 +21,7 @@ public:
   float CapHeight(float px) const;
   const std::string& File() const { return m_file; }
 
-private:
+ private:
   CFont() = default;
   struct Impl;
   std::unique_ptr<Impl> m_impl;
