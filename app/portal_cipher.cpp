@@ -3,15 +3,9 @@
 #include <cstring>
 
 #include "app/seed.h"
+#include "framework/hex_digit.h"
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 void RoundKeysFor(const char* launchKey, uint32_t roundKeys[kSeedRoundKeyWords]) {
   uint8_t key[kSeedKeySize];
@@ -24,7 +18,7 @@ void RoundKeysFor(const char* launchKey, uint32_t roundKeys[kSeedRoundKeyWords])
 uint32_t HexToUInt(const char* text) {
   uint32_t value = 0;
   if (text == nullptr) return 0;
-  for (int d; (d = HexDigit(*text)) >= 0; ++text) value = value * 16 + static_cast<uint32_t>(d);
+  for (int d; (d = HexDigitValue(*text)) >= 0; ++text) value = value * 16 + static_cast<uint32_t>(d);
   return value;
 }
 

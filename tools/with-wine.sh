@@ -5,6 +5,7 @@
 # QUORL_WINEARCH (win32, the default, or win64) picks the prefix.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 
 xvfb_pid=""
 cleanup() {
@@ -14,25 +15,8 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ] || [ -n "${QUORL_PRIVATE_DISPLAY:-}" ]; then
-  # Take the first free display number; another run may take the same one
-  # at the same moment, in which case its Xvfb exits and the next is tried.
-  n=90
-  while [ "$n" -lt 190 ]; do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      for _ in $(seq 50); do
-        [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2>/dev/null && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-      done
-      kill -0 "$xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ] && break
-      xvfb_pid=""
-    fi
-    n=$((n + 1))
-  done
-  [ -n "$xvfb_pid" ] || { echo "with-wine: cannot start Xvfb" >&2; exit 1; }
-  export DISPLAY=":$n"
+  quorl_start_xvfb 90 190 || { echo "with-wine: cannot start Xvfb" >&2; exit 1; }
+  export DISPLAY=$xvfb_display
   export QUORL_XVFB=1
 fi
 

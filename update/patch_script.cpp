@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/hex_digit.h"
+
 namespace {
 
 // Keywords, in the order the dispatcher has always compared them; the enum
@@ -127,18 +129,7 @@ uint32_t ScriptParseDecimal(const char* text) {
 uint32_t ScriptParseHex(const char* text) {
   uint32_t value = 0;
   if (!text) return 0;
-  for (;; ++text) {
-    uint32_t digit;
-    if (*text >= '0' && *text <= '9')
-      digit = static_cast<uint32_t>(*text - '0');
-    else if (*text >= 'a' && *text <= 'f')
-      digit = static_cast<uint32_t>(*text - 'a' + 10);
-    else if (*text >= 'A' && *text <= 'F')
-      digit = static_cast<uint32_t>(*text - 'A' + 10);
-    else
-      break;
-    value = value * 16u + digit;
-  }
+  for (int digit; (digit = HexDigitValue(*text)) >= 0; ++text) value = value * 16u + static_cast<uint32_t>(digit);
   return value;
 }
 

@@ -5,15 +5,9 @@
 #include <vector>
 
 #include "app/scramble.h"
+#include "framework/hex_digit.h"
 
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // Bytes that Decode6BitText yields for a scrambled text, or 0.
 int32_t DecodedByteCount(const std::string& text) {
@@ -42,7 +36,7 @@ uint32_t ByteSwap32(uint32_t v) { return (v >> 24) | ((v >> 8) & 0x0000FF00u) | 
 
 const char* ParseHexField(const char* position, uint32_t* value) {
   uint32_t v = 0;
-  for (int d; (d = HexDigit(*position)) >= 0; ++position) v = v * 16 + static_cast<uint32_t>(d);
+  for (int d; (d = HexDigitValue(*position)) >= 0; ++position) v = v * 16 + static_cast<uint32_t>(d);
   *value = v;
   if (*position == '|') ++position;
   return *position != '\0' ? position : nullptr;

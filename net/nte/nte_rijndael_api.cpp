@@ -1,24 +1,18 @@
 // The submission interface of Rijndael over the block functions.
 #include <cstring>
 
+#include "framework/hex_digit.h"
 #include "net/nte/nte_rijndael.h"
 
 namespace {
-
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // n bytes from 2n hexadecimal digits: false at the first other character
 // (the text's end included).
 bool parse_hex(const char* text, uint8_t* out, int n) {
   for (int i = 0; i < n; ++i) {
-    const int hi = hex_value(text[2 * i]);
+    const int hi = HexDigitValue(text[2 * i]);
     if (hi < 0) return false;
-    const int lo = hex_value(text[2 * i + 1]);
+    const int lo = HexDigitValue(text[2 * i + 1]);
     if (lo < 0) return false;
     out[i] = static_cast<uint8_t>((hi << 4) | lo);
   }
