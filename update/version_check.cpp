@@ -160,9 +160,15 @@ bool CVersionCheck::CheckResponseTimeout() {
   return true;
 }
 
-int CVersionCheck::WaitStep(uint32_t brokeMessage, uint32_t gaveUpMessage) {
+int CVersionCheck::WaitStep(uint32_t brokeMessage, uint32_t gaveUpMessage, bool answerWait) {
   m_socket.Poll(kPollsPerWait);
   const int quit = m_host.RunIdleLoop(kWaitMs);
+  // Every answer is in once the server state has moved on: a server that
+  // closes or resets the connection right after its last answer has not
+  // failed the check.  Tested before the broken connection for that reason;
+  // a window that went away or a quit in this pass is still seen by the
+  // disconnect wait that follows.
+  if (answerWait && m_nServerState != kServerWaiting) return -1;
   if (m_bError || !m_socket.IsConnected()) return Fail(brokeMessage);
   if (!CheckResponseTimeout()) return Fail(gaveUpMessage);
   if (!m_host.IsWindowAlive() || quit != 0) return kCheckGone;
@@ -245,7 +251,7 @@ int CVersionCheck::CheckVersion(uint32_t version) {
   if (result == -1) {
     RestartResponseTimer();
     do {
-      result = WaitStep(IDS_CHECK_BROKE_CONNECTING, IDS_CHECK_GAVE_UP_CONNECTING);
+      result = WaitStep(IDS_CHECK_BROKE_CONNECTING, IDS_CHECK_GAVE_UP_CONNECTING, false);
     } while (result == -1 && m_nConnectState == kConnectPending);
     if (result == -1 && m_nConnectState != kConnectDone) result = Fail(IDS_CHECK_BROKE_WAITING);
   }
@@ -262,7 +268,7 @@ int CVersionCheck::CheckVersion(uint32_t version) {
     m_host.ResetIdleLoop();
     RestartResponseTimer();
     do {
-      result = WaitStep(IDS_CHECK_BROKE_WAITING, IDS_CHECK_GAVE_UP_WAITING);
+      result = WaitStep(IDS_CHECK_BROKE_WAITING, IDS_CHECK_GAVE_UP_WAITING, true);
     } while (result == -1 && m_nServerState == kServerWaiting);
   }
 

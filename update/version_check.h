@@ -147,8 +147,9 @@ class CVersionCheck : private CLoginEvents {
   void OnVersion(const CVersionNotifyObj& answer, int result) override;
 
   // The connect and answer waits: polls, waits, and tests in the check's
-  // order; -1 while waiting, else the check's result.
-  int WaitStep(uint32_t brokeMessage, uint32_t gaveUpMessage);
+  // order; -1 while waiting (or, in the answer wait, once every answer is
+  // in), else the check's result.
+  int WaitStep(uint32_t brokeMessage, uint32_t gaveUpMessage, bool answerWait);
   int Fail(uint32_t message);
   int Outcome();
 
