@@ -10,8 +10,17 @@
 namespace {
 
 CNetworkPump g_pump;
+NetworkPumpClock g_clock = nullptr;  // null: timeGetTime
+
+uint32_t PumpNow() { return g_clock != nullptr ? g_clock() : ::timeGetTime(); }
 
 }  // namespace
+
+NetworkPumpClock SetNetworkPumpClock(NetworkPumpClock clock) {
+  const NetworkPumpClock previous = g_clock;
+  g_clock = clock;
+  return previous;
+}
 
 int InitNetwork() {
   // The program owns the engine's sockets: Windows Sockets.
@@ -24,7 +33,7 @@ void ShutdownNetwork() {
   g_quorlSocket.Shutdown();
 }
 
-void StartNetworkPump() { g_pump.Start(::timeGetTime()); }
+void StartNetworkPump() { g_pump.Start(PumpNow()); }
 
 void StopNetworkPump() { g_pump.Stop(); }
 
@@ -32,6 +41,6 @@ BOOL IsNetworkPumpRunning() { return g_pump.IsRunning() ? TRUE : FALSE; }
 
 void PumpNetwork() {
   // One engine pass for each whole period since the last poll.
-  const uint32_t n = g_pump.TakePeriods(::timeGetTime());
+  const uint32_t n = g_pump.TakePeriods(PumpNow());
   if (n > 0) g_quorlSocket.Poll(static_cast<int>(n));
 }

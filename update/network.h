@@ -2,6 +2,8 @@
 // connection's engine over Windows Sockets, and the idle-time pump.
 #pragma once
 
+#include <cstdint>
+
 #include "framework/afxtypes.h"
 
 // Brings the network up once at start-up; FALSE when it cannot.
@@ -17,3 +19,9 @@ void StartNetworkPump();
 void StopNetworkPump();
 BOOL IsNetworkPumpRunning();
 void PumpNetwork();
+
+// The pump's millisecond clock (timeGetTime).  Tests replace it so that its
+// periods pass at their command; null restores timeGetTime.  Returns the
+// clock replaced (null when it was timeGetTime).
+typedef uint32_t (*NetworkPumpClock)();
+NetworkPumpClock SetNetworkPumpClock(NetworkPumpClock clock);

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "app/scramble.h"
-#include "update/version_store.h"
 
 namespace pl_encoder {
 
@@ -45,12 +44,21 @@ inline std::string Wrap(const std::string& plain, uint32_t key, const Options& o
   return Outer(inner, o);
 }
 
+// The installation's byte swap, built from the bytes rather than taken
+// from the reader: a reader whose swap were wrong but its own inverse
+// would otherwise read back every value this encoder stores.
+inline uint32_t Swap(uint32_t v) {
+  const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                        static_cast<uint8_t>(v >> 24)};
+  return (uint32_t{b[0]} << 24) | (uint32_t{b[1]} << 16) | (uint32_t{b[2]} << 8) | uint32_t{b[3]};
+}
+
 // The plain text of two versions: "x0|x1" with an optional final "|".
 inline std::string PlainFields(uint32_t game, uint32_t launcher, uint32_t key, bool finalBar = true,
                                bool upperCase = false) {
   char text[40];
-  std::snprintf(text, sizeof text, upperCase ? "%X|%X%s" : "%x|%x%s", ByteSwap32(game) ^ key,
-                ByteSwap32(launcher) ^ ~key, finalBar ? "|" : "");
+  std::snprintf(text, sizeof text, upperCase ? "%X|%X%s" : "%x|%x%s", Swap(game) ^ key,
+                Swap(launcher) ^ ~key, finalBar ? "|" : "");
   return text;
 }
 

@@ -293,6 +293,7 @@ TEST_F(VersionCheckTest, OutcomeOfEachServerBehaviour) {
       }
     }
     EXPECT_EQ(1, host.pumpStarts);
+    EXPECT_EQ(1, host.idleResets) << "the answer wait starts the idle work afresh, once";
     EXPECT_EQ(1u, fixture.GetConnectionCount());
     TearDown();
   }
@@ -483,6 +484,7 @@ TEST_F(VersionCheckTest, ConnectFailures) {
     fake::next_connect(c.connect);
     EXPECT_EQ(2, Check());
     EXPECT_EQ(c.shown, host.Ids());
+    EXPECT_EQ(0, host.idleResets) << "no answer wait without a connection";
     if (c.shown[0] == IDS_CHECK_CANNOT_CONNECT) {
       EXPECT_EQ(c.code, host.shown[0].code);
     }

@@ -136,6 +136,39 @@ TEST(IdleMessageLoop, IdleWorkThenMessagesThenItsTimerEndsTheWait) {
   DrainQueue();
 }
 
+// Idle work that posts a message at its last count: the message comes after
+// the idle work has ended, and before the loop's own timer.
+class CPostingThread : public CWinThread {
+ public:
+  BOOL OnIdle(LONG count) override {
+    counts.push_back(count);
+    if (count == 2) ::PostMessageA(window, WM_APP, 0, 0);
+    return count < 2;
+  }
+  std::vector<LONG> counts;
+  HWND window = nullptr;
+};
+
+TEST(IdleMessageLoop, AMessageStartsTheIdleWorkAgainInTheNextRun) {
+  InitApp();
+  DrainQueue();
+  CPostingThread thread;
+  thread.window = MakeWindow();
+  ASSERT_NE(nullptr, thread.window);
+  CIdleMessageLoop loop(&thread);
+  g_messages.clear();
+  // Long timers: each Run must end with its message, not with the timer.
+  for (int run = 0; run < 3; ++run) {
+    SCOPED_TRACE(run);
+    thread.counts.clear();
+    EXPECT_EQ(0, loop.Run(3000));
+    EXPECT_EQ((std::vector<LONG>{0, 1, 2}), thread.counts) << "counted from 0 again after the message";
+  }
+  EXPECT_EQ((std::vector<UINT>{WM_APP, WM_APP, WM_APP}), g_messages);
+  ::DestroyWindow(thread.window);
+  DrainQueue();
+}
+
 TEST(IdleMessageLoop, QuitIsSeenAndPostedAgainWithItsCode) {
   InitApp();
   DrainQueue();
@@ -146,6 +179,39 @@ TEST(IdleMessageLoop, QuitIsSeenAndPostedAgainWithItsCode) {
   MSG msg;
   ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "posted again";
   EXPECT_EQ(9u, msg.wParam);
+}
+
+// ---- the idle network pump -------------------------------------------------------
+
+uint32_t g_pumpTick = 0;
+uint32_t PumpTick() { return g_pumpTick; }
+
+TEST(NetworkPump, TheApplicationsIdleWorkPollsOncePerWholePeriodWhileStarted) {
+  InitApp();
+  ASSERT_TRUE(InitNetwork());
+  const NetworkPumpClock previous = SetNetworkPumpClock(PumpTick);
+  CWinThread* app = AfxGetApp();
+  ASSERT_NE(nullptr, app);
+  g_pumpTick = 0xFFFFFF00u;  // across the counter's wrap
+  StartNetworkPump();
+  g_pumpTick += 401;
+  const uint32_t start = nte_get_pass_count();
+  EXPECT_TRUE(app->OnIdle(0));
+  EXPECT_TRUE(app->OnIdle(1));
+  EXPECT_EQ(start, nte_get_pass_count()) << "counts 0 and 1 do not pump";
+  EXPECT_TRUE(app->OnIdle(2));
+  EXPECT_EQ(start + 2, nte_get_pass_count()) << "400 ms of pump: two engine passes";
+  EXPECT_TRUE(app->OnIdle(2));
+  EXPECT_EQ(start + 2, nte_get_pass_count()) << "no new period";
+  g_pumpTick += 400;
+  EXPECT_FALSE(app->OnIdle(3));
+  EXPECT_EQ(start + 2, nte_get_pass_count()) << "count 3 ends the idle work";
+  StopNetworkPump();
+  g_pumpTick += 1000;
+  EXPECT_TRUE(app->OnIdle(2));
+  EXPECT_EQ(start + 2, nte_get_pass_count()) << "none once stopped";
+  SetNetworkPumpClock(previous);
+  ShutdownNetwork();
 }
 
 // ---- texts ---------------------------------------------------------------------

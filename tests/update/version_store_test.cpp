@@ -52,7 +52,12 @@ TEST(VersionStore, GoodValues) {
       {"no NUL after the scrambled text", pl_encoder::Encode(3, 4, kKey, noOuterNul), 3, 4},
       {"another start byte and seed", pl_encoder::Encode(1000000, 1001000, kKey, otherStart), 1000000, 1001000},
       {"text ends at a NUL", pl_encoder::Encode(5, 6, kKey) + std::string(1, '\0') + "garbage", 5, 6},
+      // Fields written out by hand for key 441397 (0x0006BC35): 1.002.003
+      // is 0x000F4A13, swapped 0x134A0F00; 2.001.000 is 0x001E8868,
+      // swapped 0x68881E00.
+      {"fields of known value", pl_encoder::Wrap("134cb335|97715dca|", kKey), 1002003, 2001000},
   };
+  ASSERT_EQ(441397u, kKey) << "the hand-written fields are for this key";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_FALSE(c.stored.empty());

@@ -115,7 +115,7 @@ TEST_F(VersionStoreRegistry, MissingValueAndOutputsThatMayBeNone) {
 
   uint32_t values[2];
   EXPECT_EQ(1, CMMORPGBaseVersionInfo::ReadScrambledValues(key_, kKey, values, 2));
-  EXPECT_EQ(ByteSwap32(5000000u) ^ kKey, values[0]);
+  EXPECT_EQ(pl_encoder::Swap(5000000u) ^ kKey, values[0]);
 }
 
 TEST_F(VersionStoreRegistry, NoApplicationKey) {
