@@ -1,6 +1,5 @@
 #include "update/version_check.h"
 
-#include "framework/tickdiff.h"
 #include "net/login_messages.h"
 
 namespace {
@@ -10,26 +9,6 @@ constexpr uint32_t kWaitMs = 500;
 constexpr int kPollsPerWait = 2;
 
 }  // namespace
-
-// ---- response timer ----------------------------------------------------------
-
-void CResponseTimer::Start(uint32_t now) {
-  m_bRunning = true;
-  m_nLast = now;
-}
-
-void CResponseTimer::Reset(uint32_t now) {
-  m_nLast = now;
-  m_nAccumulated = 0;
-}
-
-uint32_t CResponseTimer::ElapsedSeconds(uint32_t now) {
-  if (m_bRunning) {
-    m_nAccumulated += TickDiff(m_nLast, now);
-    m_nLast = now;
-  }
-  return m_nAccumulated / 1000;
-}
 
 // ---- answers -------------------------------------------------------------------
 

@@ -17,6 +17,7 @@
 #include "net/quorl_socket.h"
 #include "net/version_update_info.h"
 #include "res/resource.h"
+#include "update/elapsed_timer.h"
 #include "update/notice_text.h"
 
 // Component ids of the version request.
@@ -87,20 +88,6 @@ class CVersionCheckHost {
   virtual uint32_t GetServiceId() = 0;
 };
 
-// The response timer (the update screen's stopwatch): milliseconds counted
-// while running, from the host's tick, one tick less across a wrap.
-class CResponseTimer {
- public:
-  void Start(uint32_t now);
-  void Reset(uint32_t now);
-  uint32_t ElapsedSeconds(uint32_t now);
-
- private:
-  bool m_bRunning = false;
-  uint32_t m_nLast = 0;
-  uint32_t m_nAccumulated = 0;
-};
-
 // How one version answer changes the version table, the server state and
 // the notice (the answer classifier).  Answers for an entry that the table
 // does not have, and unknown results, make the server state 7 (invalid).
@@ -156,7 +143,7 @@ class CVersionCheck : private CLoginEvents {
   CQuorlSocket& m_socket;
   CVersionUpdateInfoList& m_table;
   CVersionCheckHost& m_host;
-  CResponseTimer m_timer;
+  CElapsedTimer m_timer;  // the response timer, on the host's tick
   CNoticeText m_notice;
   std::vector<CCheckVerInfo> m_rows;
   int m_nConnectState = 0;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <functional>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,6 +32,26 @@ struct CShown {
   int code;
   std::string notice;
 };
+
+// The nothrow allocations of this program, which a test can make fail: the
+// version table allocates its entries so.
+int g_failNothrowNew = 0;  // allocations still to fail
+
+}  // namespace
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (g_failNothrowNew > 0) {
+    --g_failNothrowNew;
+    return nullptr;
+  }
+  try {
+    return ::operator new(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+namespace {
 
 int64_t g_engineMs = 1700000000000;
 void EngineClock(int64_t* seconds, int* ms) {
@@ -201,7 +222,18 @@ TEST_F(VersionCheckTest, OutcomeOfEachServerBehaviour) {
        longNotice.substr(0, 8190),
        {},
        10},
+      {"no update, result 2", "unlisted 2\n", 1, {}, "", {}, 10},
+      {"no update, result 3", "unlisted 3\n", 1, {}, "", {}, 10},
       {"not in service", "component 10000\n result -1\nend\nunlisted 0\n", 2, {IDS_CHECK_NOT_IN_SERVICE}, "", {}, 10},
+      // Not in service ends the check at once: the game's answer, which never
+      // comes, is not waited for (waiting would ask 21003 first).
+      {"not in service before the other component answers",
+       "unlisted none\ncomponent 10100\n result -1\nend\n",
+       2,
+       {IDS_CHECK_NOT_IN_SERVICE},
+       "",
+       {},
+       500},
       {"version information invalid", "unlisted -2\n", 2, {IDS_CHECK_INVALID}, "", {}, 10},
       {"error while checking", "unlisted -99\n", 2, {IDS_CHECK_ERROR}, "", {}, 10},
       {"an unknown result", "unlisted 7\n", 2, {IDS_CHECK_INVALID}, "", {}, 10},
@@ -408,16 +440,22 @@ TEST_F(VersionCheckTest, UnreadableInstalledVersionsStopBeforeAnyConnection) {
 }
 
 TEST_F(VersionCheckTest, WindowGoneOrQuitEndsSilently) {
+  enum When { kAtWait, kOnceAnswered };
   struct Case {
     const char* name;
     const char* scenario;
     int goneAtWait;
     int quitAtWait;
+    When when;
   };
   const Case cases[] = {
-      {"window gone while the answers are awaited", "on-request hold\n", 3, -1},
-      {"WM_QUIT while the answers are awaited", "on-request hold\n", -1, 3},
-      {"window gone right away", "on-request hold\n", 1, -1},
+      {"window gone while the answers are awaited", "on-request hold\n", 3, -1, kAtWait},
+      {"WM_QUIT while the answers are awaited", "on-request hold\n", -1, 3, kAtWait},
+      {"window gone right away", "on-request hold\n", 1, -1, kAtWait},
+      // In the pass that brought the last answer: the answer wait ends on
+      // the answers, the disconnect wait sees the window or the quit.
+      {"window gone with the answers, seen by the disconnect wait", "unlisted 0\n", 0, -1, kOnceAnswered},
+      {"WM_QUIT with the answers, seen by the disconnect wait", "unlisted 0\n", -1, 0, kOnceAnswered},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -429,10 +467,24 @@ TEST_F(VersionCheckTest, WindowGoneOrQuitEndsSilently) {
     Start(nte_test::Transport::kSystem);
     host = CTestHost();
     host.port = fixture.GetPort();
-    host.goneAtWait = c.goneAtWait;
-    host.quitAtWait = c.quitAtWait;
+    if (c.when == kAtWait) {
+      host.goneAtWait = c.goneAtWait;
+      host.quitAtWait = c.quitAtWait;
+    } else {
+      host.onWait = [this, &c] {
+        int32_t pending = 1;
+        table.GetMaxState(pending);
+        if (pending != 0 || host.goneAtWait >= 0 || host.quitAtWait >= 0) return;
+        if (c.goneAtWait >= 0) host.goneAtWait = host.waits;
+        if (c.quitAtWait >= 0) host.quitAtWait = host.waits;
+      };
+    }
     EXPECT_EQ(3, Check());
     EXPECT_TRUE(host.shown.empty());
+    if (c.when == kOnceAnswered) {
+      EXPECT_EQ(CVersionUpdateInfo::kNoUpdate, table.GetAt(0)->GetState()) << "the answers were in";
+    }
+    host.onWait = nullptr;
     // The next check starts from a fresh connection even though the last
     // one was left before its close was seen.
     host.goneAtWait = host.quitAtWait = -1;
@@ -488,6 +540,71 @@ TEST_F(VersionCheckTest, ConnectFailures) {
     if (c.shown[0] == IDS_CHECK_CANNOT_CONNECT) {
       EXPECT_EQ(c.code, host.shown[0].code);
     }
+    TearDown();
+  }
+}
+
+TEST_F(VersionCheckTest, FailuresAroundTheRequest) {
+  // Over the fake transport; each case breaks one step between the rows and
+  // the answer wait.
+  struct Case {
+    const char* name;
+    fake::Connect connect;
+    std::function<void(CQuorlSocket&, CTestHost&)> arrange;
+    std::vector<uint32_t> shown;
+    int pumpStarts;
+  };
+  const Case cases[] = {
+      {"the version table cannot be built", fake::Connect::kCompletes,
+       [](CQuorlSocket&, CTestHost&) { g_failNothrowNew = 1; }, {IDS_CHECK_TABLE_FAILED}, 0},
+      // The connection stands, but its output has no room for the request:
+      // records nobody takes fill it as soon as the connect is reported.
+      {"the request cannot be queued", fake::Connect::kCompletes,
+       [](CQuorlSocket& socket, CTestHost& host) {
+         host.onWait = [&socket, filled = false]() mutable {
+           fake::Socket* peer = fake::last();
+           if (peer == nullptr) return;
+           if (filled) {
+             peer->send_blocked = false;  // the close may go out again
+             return;
+           }
+           if (socket.GetState() != CNteSocket::kConnected) return;
+           peer->send_blocked = true;
+           const std::string filler(1000, 'x');
+           for (size_t size : {1000, 100, 10, 1}) {
+             while (socket.Send(filler.data(), static_cast<int>(size))) {
+             }
+           }
+           filled = true;
+         };
+       },
+       {IDS_CHECK_CANNOT_SEND}, 1},
+      // A connect that is reported failed while the engine still holds the
+      // connection: the connect wait ends, and the state is not "connected".
+      {"a failed connect reported while the connection stands", fake::Connect::kPending,
+       [](CQuorlSocket& socket, CTestHost& host) {
+         host.onWait = [&socket, &host] {
+           if (host.waits == 2) socket.GetEventHandler()->OnConnectFailed(-1);
+         };
+       },
+       {IDS_CHECK_BROKE_WAITING}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start(nte_test::Transport::kFake);
+    host = CTestHost();
+    host.port = 9070;
+    host.realSleep = false;
+    fake::next_connect(c.connect);
+    c.arrange(socket, host);
+    EXPECT_EQ(2, Check());
+    EXPECT_EQ(c.shown, host.Ids());
+    EXPECT_EQ(kMbIconExclamation, host.shown.empty() ? 0 : host.shown[0].style);
+    EXPECT_EQ(c.pumpStarts, host.pumpStarts);
+    EXPECT_EQ(0, host.idleResets) << "no answer wait";
+    EXPECT_EQ(0, fake::open_count()) << "no connection outlives the check";
+    EXPECT_EQ(0, g_failNothrowNew);
+    host.onWait = nullptr;
     TearDown();
   }
 }
