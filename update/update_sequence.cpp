@@ -73,7 +73,7 @@ SequenceEnd RunUpdateSequence(CUpdateSequenceHost& host) {
   uint32_t v = host.GetInstalledGameVersion();
   host.SetStatusString(kStatusUpdatingId, false);
   host.ShowInstalledVersion(v);
-  for (;;) {
+  for (int steps = 1;; ++steps) {
     const uint32_t previous = v;
     const PatchResult p = host.RunPatch(kGameComponent);
     // No script, a failed command, or a program that wants to take over in
@@ -90,6 +90,10 @@ SequenceEnd RunUpdateSequence(CUpdateSequenceHost& host) {
       }
       if (v >= host.GetLatestVersion()) return StartTheGame(host);
     }
+    // Bounded: a server that answers every step with another one (a chain
+    // or a cycle of versions) would keep the launcher here for ever.  The
+    // last step may still have started the game above.
+    if (steps >= kMaxGameUpdateSteps) break;
     host.ShowInstalledVersion(v);
     host.ClearStepTexts();
     end = AfterCheck(host.CheckVersion(v), host, &goOn);

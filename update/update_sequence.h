@@ -22,6 +22,13 @@ constexpr uint32_t kUpdateFailedId = 21101;
 constexpr uint32_t kVersionUnchangedId = 21102;
 constexpr uint32_t kVersionAstrayId = 21103;
 
+// The most game-script runs of one sequence.  A server can otherwise keep
+// the launcher in the game's update for ever: a chain of ever newer
+// versions, or a cycle, each step a script that only rewrites "PL" (no
+// download, so nothing the user could cancel).  Far more steps than any
+// real update takes; past it the update has failed (21101, Back).
+constexpr int kMaxGameUpdateSteps = 1000;
+
 // What one run of a component's script came to.
 enum PatchResult {
   kPatchNoScript = 0,  // the version table holds no script for it

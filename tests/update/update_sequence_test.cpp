@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -38,6 +39,12 @@ class ScriptedHost : public CUpdateSequenceHost {
   uint32_t launcher = 1000000;
   bool deviceOk = true;
   std::vector<std::string> log;
+  // A server that answers every check by the version asked about, in place
+  // of the list of answers; after safetyChecks checks the window "goes", so
+  // that a sequence that never ends by itself ends the test all the same.
+  std::function<Answer(uint32_t version)> server;
+  int safetyChecks = 0;
+  int checks = 0;
 
   void SetStatusString(uint32_t id, bool hide) override {
     log.push_back("status " + std::to_string(id) + (hide ? " hide" : " show"));
@@ -46,6 +53,12 @@ class ScriptedHost : public CUpdateSequenceHost {
   void ClearStepTexts() override { log.push_back("clear"); }
   int CheckVersion(uint32_t version) override {
     log.push_back("check " + std::to_string(version));
+    ++checks;
+    if (server) {
+      if (checks > safetyChecks) return kCheckGone;
+      current = server(version == 0 ? game : version);
+      return current.result;
+    }
     if (answers.empty()) {
       current = Answer();  // "no update"
       return kCheckDone;
@@ -343,6 +356,55 @@ TEST(UpdateSequence, Scenarios) {
     EXPECT_EQ(static_cast<int>(c.end), static_cast<int>(RunUpdateSequence(host)));
     EXPECT_EQ(c.expected, Join(host.log));
     EXPECT_EQ(c.finalGame, host.game);
+  }
+}
+
+// A server that never lets the game reach its latest version: every step
+// moves the installed version to the announced next one, and the next check
+// has another step.  One run of the sequence gives up after its bound.
+TEST(UpdateSequence, StepsOfOneRunAreBounded) {
+  struct Server {
+    const char* name;
+    std::function<Answer(uint32_t version)> answer;
+    std::string tail;  // the end of the log
+    SequenceEnd end;
+  };
+  const Server servers[] = {
+      {"a chain of ever newer versions",
+       [](uint32_t v) { return GameAnswer(Step(v + 1000, v + 2000, v + 1000)); }, "run 10000\n" + kFailed,
+       SequenceEnd::kBack},
+      // The last step allowed may still reach the latest version.
+      {"a chain whose last allowed step reaches the latest version",
+       [](uint32_t v) { return GameAnswer(Step(v + 1000, 1000000 + 1000 * kMaxGameUpdateSteps, v + 1000)); },
+       "run 10000\n" + kPlay, SequenceEnd::kExit},
+      {"a cycle 1000 -> 900 -> 1000",
+       [](uint32_t v) {
+         const uint32_t next = v == 1000000 ? 900000 : 1000000;
+         return GameAnswer(Step(next, 2000000, next));
+       },
+       "run 10000\n" + kFailed, SequenceEnd::kBack},
+      {"a step that never moves the version, retried with Yes",
+       [](uint32_t) {
+         Script keep = Step(1001000, 1001000, 0);
+         keep.installs = false;
+         return GameAnswer(keep);
+       },
+       "run 10000\nmessage 21102 style 52\n" + kFailed, SequenceEnd::kBack},
+  };
+  for (const Server& server : servers) {
+    SCOPED_TRACE(server.name);
+    ScriptedHost host;
+    host.server = server.answer;
+    host.safetyChecks = 10 * kMaxGameUpdateSteps;
+    host.buttons.assign(static_cast<size_t>(2 * kMaxGameUpdateSteps), kIdYes);
+    EXPECT_EQ(static_cast<int>(server.end), static_cast<int>(RunUpdateSequence(host)));
+    int runs = 0;
+    for (const std::string& line : host.log) runs += line == "run 10000" ? 1 : 0;
+    EXPECT_EQ(kMaxGameUpdateSteps, runs) << "game script runs";
+    EXPECT_EQ(kMaxGameUpdateSteps, host.checks) << "the first check and one after every step but the last";
+    const std::string log = Join(host.log);
+    ASSERT_GE(log.size(), server.tail.size());
+    EXPECT_EQ(server.tail, log.substr(log.size() - server.tail.size()));
   }
 }
 
