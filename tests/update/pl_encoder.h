@@ -57,8 +57,8 @@ inline uint32_t Swap(uint32_t v) {
 inline std::string PlainFields(uint32_t game, uint32_t launcher, uint32_t key, bool finalBar = true,
                                bool upperCase = false) {
   char text[40];
-  std::snprintf(text, sizeof text, upperCase ? "%X|%X%s" : "%x|%x%s", Swap(game) ^ key,
-                Swap(launcher) ^ ~key, finalBar ? "|" : "");
+  std::snprintf(text, sizeof text, upperCase ? "%X|%X%s" : "%x|%x%s", Swap(game) ^ key, Swap(launcher) ^ ~key,
+                finalBar ? "|" : "");
   return text;
 }
 

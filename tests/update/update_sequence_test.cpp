@@ -370,9 +370,8 @@ TEST(UpdateSequence, StepsOfOneRunAreBounded) {
     SequenceEnd end;
   };
   const Server servers[] = {
-      {"a chain of ever newer versions",
-       [](uint32_t v) { return GameAnswer(Step(v + 1000, v + 2000, v + 1000)); }, "run 10000\n" + kFailed,
-       SequenceEnd::kBack},
+      {"a chain of ever newer versions", [](uint32_t v) { return GameAnswer(Step(v + 1000, v + 2000, v + 1000)); },
+       "run 10000\n" + kFailed, SequenceEnd::kBack},
       // The last step allowed may still reach the latest version.
       {"a chain whose last allowed step reaches the latest version",
        [](uint32_t v) { return GameAnswer(Step(v + 1000, 1000000 + 1000 * kMaxGameUpdateSteps, v + 1000)); },

@@ -555,11 +555,15 @@ TEST_F(VersionCheckTest, FailuresAroundTheRequest) {
     int pumpStarts;
   };
   const Case cases[] = {
-      {"the version table cannot be built", fake::Connect::kCompletes,
-       [](CQuorlSocket&, CTestHost&) { g_failNothrowNew = 1; }, {IDS_CHECK_TABLE_FAILED}, 0},
+      {"the version table cannot be built",
+       fake::Connect::kCompletes,
+       [](CQuorlSocket&, CTestHost&) { g_failNothrowNew = 1; },
+       {IDS_CHECK_TABLE_FAILED},
+       0},
       // The connection stands, but its output has no room for the request:
       // records nobody takes fill it as soon as the connect is reported.
-      {"the request cannot be queued", fake::Connect::kCompletes,
+      {"the request cannot be queued",
+       fake::Connect::kCompletes,
        [](CQuorlSocket& socket, CTestHost& host) {
          host.onWait = [&socket, filled = false]() mutable {
            fake::Socket* peer = fake::last();
@@ -578,16 +582,19 @@ TEST_F(VersionCheckTest, FailuresAroundTheRequest) {
            filled = true;
          };
        },
-       {IDS_CHECK_CANNOT_SEND}, 1},
+       {IDS_CHECK_CANNOT_SEND},
+       1},
       // A connect that is reported failed while the engine still holds the
       // connection: the connect wait ends, and the state is not "connected".
-      {"a failed connect reported while the connection stands", fake::Connect::kPending,
+      {"a failed connect reported while the connection stands",
+       fake::Connect::kPending,
        [](CQuorlSocket& socket, CTestHost& host) {
          host.onWait = [&socket, &host] {
            if (host.waits == 2) socket.GetEventHandler()->OnConnectFailed(-1);
          };
        },
-       {IDS_CHECK_BROKE_WAITING}, 1},
+       {IDS_CHECK_BROKE_WAITING},
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
