@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "framework/cstring.h"
+#include "framework/text_format.h"
 #include "res/resource.h"
 
 // The byte count as the screen writes it, truncating at each unit:
@@ -39,8 +40,5 @@ int NextBusyDotCount(int dots);
 // The progress label followed by that many dots.
 CString BusyLabel(const char* label, int dots);
 
-// Formats a string-table text whose conversions are "%d" (filled from args
-// in order) and "%%"; any other '%' is kept as it stands, and a "%d" beyond
-// the arguments given becomes "0", so a changed string can never make the
-// formatting read past its arguments.
+// FormatTableText with numbers only.
 CString FormatWithInts(const char* format, const int* args, int count);

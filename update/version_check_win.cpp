@@ -5,6 +5,7 @@
 #include "app/launcher_app.h"
 #include "app/portal.h"
 #include "framework/afxres.h"
+#include "framework/text_format.h"
 #include "net/quorl_socket.h"
 #include "net/version_update_info.h"
 #include "res/resource.h"
@@ -97,17 +98,9 @@ int CLauncherVersionCheckHost::ShowMessage(uint32_t id, uint32_t style) {
 }
 
 int CLauncherVersionCheckHost::ShowMessageWithCode(uint32_t id, uint32_t style, int code) {
-  // The string holds one %d and nothing else to format.
   CString format;
   CString text;
-  if (format.LoadString(id)) {
-    const int at = format.Find("%d");
-    text = at < 0 ? format : format.Left(at);
-    if (at >= 0) {
-      text.AppendFormat("%d", code);
-      text += format.Mid(at + 2);
-    }
-  }
+  if (format.LoadString(id)) text = FormatTableText(format, nullptr, &code, 1);
   return Box(text, style);
 }
 
