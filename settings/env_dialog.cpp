@@ -1,6 +1,6 @@
 #include "settings/env_dialog.h"
 
-#include "app/launcher_util.h"
+#include "framework/app_util.h"
 #include "res/resource.h"
 
 BEGIN_MESSAGE_MAP(CQuorlEnvDialog, CDialog)

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/launcher_util.h"
+#include "framework/app_util.h"
 #include "app/portal.h"
 #include "framework/afxfile.h"
 #include "res/resource.h"

@@ -5,7 +5,7 @@
 
 #include "update/update_sequence_win.h"
 
-#include "app/launcher_util.h"
+#include "framework/app_util.h"
 #include "framework/tickdiff.h"
 #include "res/resource.h"
 #include "update/client_start.h"
