@@ -9,11 +9,6 @@
 #include "update/update_view.h"
 #include "update/version_check_win.h"
 
-static_assert(kStatusCheckingId == IDS_STATUS_CHECKING && kStatusUpdatingId == IDS_STATUS_UPDATING &&
-                  kUpdateFailedId == IDS_ERR_UPDATE_FAILED && kVersionUnchangedId == IDS_ASK_UPDATE_AGAIN &&
-                  kVersionAstrayId == IDS_ERR_UPDATE_ABORTED,
-              "the sequence's string ids are the string table's");
-
 namespace {
 
 bool g_sequenceRunning = false;
@@ -38,8 +33,6 @@ class CSequenceRunningScope {
 };
 
 }  // namespace
-
-bool IsUpdateSequenceRunning() { return g_sequenceRunning; }
 
 bool IsUpdateSequenceRunningOn(HWND view) { return g_sequenceRunning && view != nullptr && view == g_runningView; }
 

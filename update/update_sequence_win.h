@@ -11,13 +11,11 @@
 
 class CQuorlLauncherUpdateView;
 
-// True while a sequence runs.  The waits inside a sequence dispatch every
-// message, so a second start request (the start message, or the switch
-// command posted again) would otherwise start a second sequence nested in
-// the first one, over the same socket, version table and script state.
-bool IsUpdateSequenceRunning();
-
-// True while a sequence runs on that screen.
+// True while a sequence runs on that screen.  The waits inside a sequence
+// dispatch every message, so a second start request (the start message, or
+// the switch command posted again) would otherwise start a second sequence
+// nested in the first one, over the same socket, version table and script
+// state.
 bool IsUpdateSequenceRunningOn(HWND view);
 
 // Runs the whole sequence for the view unless one already runs: a second

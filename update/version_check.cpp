@@ -200,10 +200,10 @@ int CVersionCheck::CheckVersion(uint32_t version) {
     uint32_t game = 0;
     uint32_t launcher = 0;
     if (!m_host.ReadInstalledVersions(game, launcher)) return Fail(IDS_CHECK_NOT_INSTALLED);
-    m_rows.push_back({GetLauncherComponentId(), launcher});
-    m_rows.push_back({GetGameComponentId(0), game});
+    m_rows.push_back({kLauncherComponentId, launcher});
+    m_rows.push_back({kGameComponentId, game});
   } else {
-    m_rows.push_back({GetGameComponentId(0), version});
+    m_rows.push_back({kGameComponentId, version});
   }
   // 2. One entry per row in the version table.
   const uint32_t service = m_host.GetServiceId();
