@@ -45,7 +45,8 @@ class UpdateScreenFixture : public ::testing::Test {
     m_screen = dynamic_cast<CQuorlLauncherUpdateView*>(m_frame->GetActiveView());
     ASSERT_NE(nullptr, m_screen);
     m_view = m_screen->m_hWnd;
-    // The start message is left in the queue: the tests drive the screen.
+    // The start message is taken out of the queue: the tests drive the
+    // screen themselves.
     MSG msg;
     while (::PeekMessageA(&msg, m_view, WM_APP + 0x101, WM_APP + 0x101, PM_REMOVE)) {
     }
