@@ -10,19 +10,12 @@
 #include "app/main_frame.h"
 #include "res/resource.h"
 #include "skin/launcher_view.h"
+#include "tests/support/test_app_win.h"
 #include "update/update_view.h"
 
 namespace update_test {
 
-inline void InitTestApp() {
-  static bool done = false;
-  if (!done) {
-    done = true;
-    AfxWinInit(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
-  }
-}
+using test_support::InitTestApp;
 
 class UpdateScreenFixture : public ::testing::Test {
  protected:
