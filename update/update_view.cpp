@@ -9,10 +9,8 @@
 #include "framework/tickdiff.h"
 #include "res/resource.h"
 #include "update/client_start.h"
-#include "update/retry_dialog.h"
 #include "update/update_clock.h"
 #include "update/update_progress.h"
-#include "update/version_check_win.h"
 
 namespace {
 
@@ -106,27 +104,7 @@ void CQuorlLauncherUpdateView::SetStatusString(UINT id, BOOL hideDetails) {
 
 void CQuorlLauncherUpdateView::ShowVersion(uint32_t version, int id) { SetDlgItemText(id, FormatVersion(version)); }
 
-int CQuorlLauncherUpdateView::CheckVersion(uint32_t version) { return RunVersionCheck(m_hWnd, version); }
-
-int CQuorlLauncherUpdateView::SetLatestVersion(uint32_t, uint32_t, uint32_t version) {
-  m_latestVersion = version;
-  ShowVersion(version, IDC_UPDATE_LATEST);
-  return TRUE;
-}
-
-int CQuorlLauncherUpdateView::SetNextVersion(uint32_t, uint32_t, uint32_t version) {
-  m_nextVersion = version;
-  ShowVersion(version, IDC_UPDATE_NEXT);
-  return TRUE;
-}
-
-BOOL CQuorlLauncherUpdateView::StartClient() { return StartClientProcess("", m_pfnPortalHandOff); }
-
-BOOL CQuorlLauncherUpdateView::AskRetryById(UINT id) {
-  CString text;
-  text.LoadString(id);
-  return AskRetry(text);
-}
+BOOL CQuorlLauncherUpdateView::StartClient() { return StartClientProcess("", m_pHost); }
 
 void CQuorlLauncherUpdateView::OnDestroy() {
   KillTimer(kBusyDotsTimer);
@@ -167,11 +145,6 @@ LRESULT CQuorlLauncherUpdateView::OnStartUpdate(WPARAM, LPARAM) {
   // gone when the sequence returns.
   RunUpdateSequenceOn(this);
   return 0;
-}
-
-void CQuorlLauncherUpdateView::ResetScriptVersions() {
-  m_latestVersion = 0;
-  m_nextVersion = 0;
 }
 
 void CQuorlLauncherUpdateView::ShowProgress(uint32_t received, BOOL finished) {

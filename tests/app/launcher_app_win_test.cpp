@@ -144,13 +144,6 @@ TEST_F(MainFrameTest, AboutSystemCommandGoesToTheMainWindowWhenThereIsOne) {
   app->m_pMainWnd = nullptr;
 }
 
-TEST_F(MainFrameTest, ForwardersAnswerZeroOnTheLauncherScreen) {
-  EXPECT_NE(nullptr, dynamic_cast<CQuorlLauncherView*>(m_frame->GetActiveView()));
-  EXPECT_EQ(0, m_frame->DownloadFile("http://127.0.0.1/x", "C:\\x", 1, 2));
-  EXPECT_EQ(0, m_frame->SetLatestVersion(1, 2, 3));
-  EXPECT_EQ(0, m_frame->SetNextVersion(1, 2, 3));
-}
-
 TEST_F(MainFrameTest, SwitchingToTheShownClassMakesNoNewView) {
   CView* view = m_frame->GetActiveView();
   ASSERT_NE(nullptr, view);

@@ -20,6 +20,7 @@
 #include "tests/update/test_clock.h"
 #include "tests/update/update_win_fixture.h"
 #include "tools/httpfix/http_fixture.h"
+#include "update/update_sequence_win.h"
 
 using namespace update_test;
 using httpfix::Answer;
@@ -345,12 +346,14 @@ TEST_F(Downloads, AFileThatCannotBeCreatedIsReportedWithoutARequest) {
   EXPECT_EQ(0u, m_http.Requests().size());
 }
 
-TEST_F(Downloads, FrameForwardsTheScriptsDownloadToTheScreen) {
+TEST_F(Downloads, ScriptsHostHandsTheScriptsDownloadToTheScreen) {
   const std::string body = Body(700);
   Route route;
   route.body = body;
   m_http.Set("/script.bin", route);
-  EXPECT_EQ(TRUE, m_frame->DownloadFile(m_http.Url("/script.bin").c_str(), m_path.c_str(), 700, Crc(body)));
+  CUpdateSequenceHostWin sequence(m_screen, *m_screen->GetHost());
+  EXPECT_EQ(1,
+            sequence.GetScriptHost().DownloadFile(m_http.Url("/script.bin").c_str(), m_path.c_str(), 700, Crc(body)));
   EXPECT_EQ(body, ReadAll(m_path));
 }
 
