@@ -503,6 +503,27 @@ TEST_F(CircuitTest, ReleasedConnectionTakesItsCircuitsWithoutNotices) {
   for (const nte_circ_handle& c : cs) EXPECT_EQ(nullptr, vec_circ_get_tcpcontext(c.circ, c.serial));
 }
 
+TEST_F(CircuitTest, FinalizeWithLiveCircuitsReleasesEachQuietly) {
+  // A second connection with three circuits beside the fixture's one.
+  nte_conn_handle other = connect(ctx_);
+  ASSERT_EQ(0, nte_conn_circuits_init(other.conn, other.serial, 3, 2, 16, 32));
+  ASSERT_NE(nullptr, nte_circ_open(h_.conn, h_.serial, 1, 1, 100).circ);
+  for (uint16_t n = 0; n < 3; ++n) ASSERT_NE(nullptr, nte_circ_open(other.conn, other.serial, 2, n, 100).circ);
+  rec().log.clear();
+  nte_set_log_level(1);
+  EXPECT_EQ(0, nte_finalize());
+  EXPECT_EQ(0, count_log("Bug:7106 vecsv: nte_circ_close fail\n")) << "each circuit leaves its hash table";
+  EXPECT_EQ(4, count_log("Note:10349: vec: freed state buffer for a circ\n"));
+  int finals = 0, closes = 0;
+  for (const CircEvent& e : g_events) {
+    finals += e.what == "final";
+    closes += e.what == "closed";
+  }
+  EXPECT_EQ(4, finals);
+  EXPECT_EQ(0, closes) << "the end tells no callback";
+  for (const std::string& line : rec().log) EXPECT_EQ(std::string::npos, line.find("Bug:")) << line;
+}
+
 TEST(VecHeader, NoticeBytes) {
   uint8_t h[14];
   const uint32_t id = 0x01020304u;
