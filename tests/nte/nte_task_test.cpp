@@ -272,7 +272,9 @@ bool g_close_again_in_callback = false;
 
 void on_circ_closed(nte_circ* c, uint32_t serial, int reason) {
   g_events.push_back({"closed", serial, reason});
-  if (g_close_again_in_callback) EXPECT_EQ(NTE_ERR_CLOSING, nte_circ_close_internal(c, serial, 1, 1, 1));
+  if (g_close_again_in_callback) {
+    EXPECT_EQ(NTE_ERR_CLOSING, nte_circ_close_internal(c, serial, 1, 1, 1));
+  }
   switch (g_in_callback) {
     case InCallback::kNothing:
       break;
