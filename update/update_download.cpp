@@ -3,6 +3,8 @@
 // check of the file with its Retry/Cancel questions.
 #include "update/update_view.h"
 
+#include <memory>
+
 #include "framework/tickdiff.h"
 #include "update/crc32.h"
 #include "update/download_outcome.h"
@@ -47,13 +49,13 @@ BOOL CQuorlLauncherUpdateView::DownloadWithRetry(const char* url, const char* pa
     // A screen that went away during a question has taken this object
     // with it.
     if (!::IsWindow(self)) return static_cast<int>(kDownloadGiveUp);
-    return DownloadFile(url, path, size, crc, reload);
+    return static_cast<int>(DownloadOnce(url, path, size, crc, reload));
   });
 }
 
-int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, uint32_t size, uint32_t crc,
-                                           BOOL reload) {
-  m_nEndCode = kEndCodeRunning;
+DownloadResult CQuorlLauncherUpdateView::DownloadOnce(const char* url, const char* path, uint32_t size, uint32_t crc,
+                                                      BOOL reload) {
+  m_nEndCode = kDownloadRunning;
   m_nEndValue = 0;
   m_bTransferStarted = FALSE;
   m_bCancelRequested = FALSE;
@@ -66,7 +68,9 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
 
   CBaseBinaryDownloadSetting settings(AfxGetApp()->GetAppRegistryKey(), TRUE, TRUE);
 
-  CHTTPBinarySession* session = new CHTTPBinarySession;
+  // Stopped and released on every way out; m_pSession only borrows it while
+  // the wait below runs.
+  const auto session = std::make_unique<CHTTPBinarySession>();
   session->SetNotify(m_hWnd, WM_APP_DOWNLOAD_PROGRESS);
   session->SetReload(reload);
   m_startTick = m_speedTick = m_reportTick = UpdateTickNow();
@@ -86,11 +90,10 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
     report.ReportError(MB_OK);
     // Stop releases an output file that was opened before the start failed.
     session->Stop();
-    delete session;
     return kDownloadGiveUp;
   }
 
-  m_pSession = session;
+  m_pSession = session.get();
   SetTimer(kBusyDotsTimer, 300);
   const HWND self = m_hWnd;
   CIdleMessageLoop loop;
@@ -100,7 +103,6 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
     if (!::IsWindow(self)) {
       // The screen is gone and this object with it: only locals remain.
       session->Stop();
-      delete session;
       return kDownloadGiveUp;
     }
     if (quit) break;
@@ -118,7 +120,7 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
       m_wndCancel.EnableWindow(TRUE);
       cancelEnabled = TRUE;
     }
-    if (m_nEndCode != kEndCodeRunning) break;
+    if (m_nEndCode != kDownloadRunning) break;
   }
 
   KillTimer(kBusyDotsTimer);
@@ -127,7 +129,6 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
   m_wndCancel.EnableWindow(FALSE);
   m_pSession = nullptr;
   session->Stop();
-  delete session;
   // The worker has ended; what it posted after the end code (a failed close
   // of the file) must not end the next download.
   // PeekMessage hands out WM_QUIT whatever the filter: put it back.
@@ -143,9 +144,9 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
   if (quit) return kDownloadGiveUp;
 
   if (m_bCancelRequested)
-    m_nEndCode = kEndCodeStopped;
+    m_nEndCode = kDownloadStopped;
   else if (stalled)
-    m_nEndCode = kEndCodeStalled;
+    m_nEndCode = kDownloadStalled;
 
   CScreenQuestions questions;
   return ResolveDownloadEnd(m_nEndCode, m_nEndValue, path, size, crc, questions, &CrcOfFile);

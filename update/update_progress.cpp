@@ -76,7 +76,3 @@ CString BusyLabel(const char* label, int dots) {
   if (dots > 0) text += CString('.', dots);
   return text;
 }
-
-CString FormatWithInts(const char* format, const int* args, int count) {
-  return FormatTableText(format, nullptr, args, count);
-}

@@ -6,7 +6,6 @@
 #include <cstdint>
 
 #include "framework/cstring.h"
-#include "framework/text_format.h"
 #include "res/resource.h"
 
 // The byte count as the screen writes it, truncating at each unit:
@@ -39,6 +38,3 @@ RemainingTime EstimateRemainingTime(uint32_t elapsedMs, uint32_t received, uint3
 int NextBusyDotCount(int dots);
 // The progress label followed by that many dots.
 CString BusyLabel(const char* label, int dots);
-
-// FormatTableText with numbers only.
-CString FormatWithInts(const char* format, const int* args, int count);

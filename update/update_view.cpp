@@ -6,6 +6,7 @@
 #include "update/update_sequence_win.h"
 
 #include "framework/app_util.h"
+#include "framework/text_format.h"
 #include "framework/tickdiff.h"
 #include "res/resource.h"
 #include "update/client_start.h"
@@ -161,7 +162,7 @@ void CQuorlLauncherUpdateView::ShowRemainingTime(uint32_t received) {
     format.LoadString(estimate.valueId);
     const int args[2] = {estimate.first, estimate.second};
     text += " ";
-    text += FormatWithInts(format, args, 2);
+    text += FormatTableText(format, nullptr, args, 2);
   }
   m_wndRemaining.SetWindowText(text);
 }
@@ -169,12 +170,12 @@ void CQuorlLauncherUpdateView::ShowRemainingTime(uint32_t received) {
 LRESULT CQuorlLauncherUpdateView::OnDownloadProgress(WPARAM wParam, LPARAM lParam) {
   // The values are 32-bit counts and codes carried in the message's words.
   const uint32_t value = static_cast<uint32_t>(lParam);
-  switch (wParam) {
-    case 1:  // the content length
+  switch (static_cast<int>(wParam)) {
+    case kDownloadReportLength:
       m_nLength = value;
       ShowProgress(0, FALSE);
       break;
-    case 2: {  // bytes so far
+    case kDownloadReportBytes: {
       ShowProgress(value, FALSE);
       const uint32_t now = UpdateTickNow();
       if (TickDiff(m_speedTick, now) >= 1000u) {
@@ -184,14 +185,14 @@ LRESULT CQuorlLauncherUpdateView::OnDownloadProgress(WPARAM wParam, LPARAM lPara
       m_reportTick = now;
       break;
     }
-    case 3:  // the server accepted the request
+    case kDownloadReportStarted:
       m_bTransferStarted = TRUE;
       m_reportTick = UpdateTickNow();
       break;
-    case 0:  // done: the whole body is in the file
+    case kDownloadDone:  // the whole body is in the file
       ShowProgress(value, TRUE);
       m_reportTick = UpdateTickNow();
-      m_nEndCode = 0;
+      m_nEndCode = kDownloadDone;
       m_nEndValue = value;
       break;
     default:  // the session's other end codes

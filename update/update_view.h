@@ -10,6 +10,7 @@
 
 #include "framework/afxwin.h"
 #include "update/client_start.h"
+#include "update/download_outcome.h"
 #include "update/http_session.h"
 #include "update/update_screen_host.h"
 #include "update/version_text.h"
@@ -44,16 +45,16 @@ class CQuorlLauncherUpdateView : public CFormView {
   // Downloads url to path until it checks out (size and CRC-32) or the
   // user gives up (FALSE).  Every failure asks Retry/Cancel first.
   BOOL DownloadWithRetry(const char* url, const char* path, uint32_t size, uint32_t crc);
-  // One attempt: 0 verified, 1 again (after an error), 2 again bypassing
-  // caches (after a failed check), 3 give up.  Returns only when the
-  // session is gone.
-  int DownloadFile(const char* url, const char* path, uint32_t size, uint32_t crc, BOOL reload);
+  // One attempt: verified, again (after an error), again bypassing caches
+  // (after a failed check) or give up.  Returns only when the session is
+  // gone.
+  DownloadResult DownloadOnce(const char* url, const char* path, uint32_t size, uint32_t crc, BOOL reload);
   // Starts the game client (StartClientProcess without extra text, with
   // the host's launch key and hand-off).
   BOOL StartClient();
 
-  // Test access: the end code of the running or last download (-1 while
-  // one waits).
+  // Test access: the end code of the running or last download
+  // (kDownloadRunning while one waits).
   int GetEndCode() const { return m_nEndCode; }
 
  protected:
@@ -79,6 +80,7 @@ class CQuorlLauncherUpdateView : public CFormView {
 
   int32_t m_nEndCode = -1;
   uint32_t m_nEndValue = 0;
+  // The running download's session (owned by DownloadOnce), else null.
   CHTTPBinarySession* m_pSession = nullptr;
   BOOL m_bCancelRequested = FALSE;
   uint32_t m_nLength = 0;

@@ -160,8 +160,8 @@ const EndCase kEndCases[] = {
     {"FileWriteFailed", 7, 13, kSize, true, 0, {true}, kDownloadAgain, {"error(7:13)"}, true},
     {"ReadFailed", 8, 12002, kSize, true, 0, {false}, kDownloadGiveUp, {"error(8:12002)"}, false},
     {"OtherFailure", 10, 0, kSize, true, 0, {true}, kDownloadAgain, {"error(10:0)"}, true},
-    {"Stalled", kEndCodeStalled, 0, kSize, true, 0, {true}, kDownloadAgain, {"timeout(-2)"}, true},
-    {"StalledCancel", kEndCodeStalled, 0, kSize, true, 0, {false}, kDownloadGiveUp, {"timeout(-2)"}, false},
+    {"Stalled", kDownloadStalled, 0, kSize, true, 0, {true}, kDownloadAgain, {"timeout(-2)"}, true},
+    {"StalledCancel", kDownloadStalled, 0, kSize, true, 0, {false}, kDownloadGiveUp, {"timeout(-2)"}, false},
     {"UnknownEndCode", 9, 0, kSize, true, 0, {}, kDownloadGiveUp, {}, true},
 };
 

@@ -201,7 +201,7 @@ TEST_F(Downloads, CancelAsksFirstAndYesStopsAndDeletesThePartialFile) {
     Press(view, IDC_UPDATE_CANCEL);
   });
   const DWORD start = ::GetTickCount();
-  const int result = m_screen->DownloadFile(m_http.Url("/slow.bin").c_str(), m_path.c_str(), 400 * 1024, 0, FALSE);
+  const int result = m_screen->DownloadOnce(m_http.Url("/slow.bin").c_str(), m_path.c_str(), 400 * 1024, 0, FALSE);
   clicker.join();
   EXPECT_EQ(3, result);
   EXPECT_EQ(2, questions.load());

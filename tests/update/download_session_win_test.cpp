@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/download/report_sink.h"
+#include "tests/update/report_sink.h"
 #include "tools/fixture/fixture_socket.h"
 #include "tools/httpfix/http_fixture.h"
 #include "update/crc32.h"
