@@ -50,6 +50,12 @@ void SelectComboByData(CComboBox& combo, int64_t value) {
   combo.SetCurSel(IndexOfItemData(data.data(), count, value));
 }
 
+void SelectComboIndex(CComboBox& combo, int value) {
+  // Said outright: some combo boxes keep the old selection for an index
+  // past the end instead of clearing it.
+  combo.SetCurSel(value >= 0 && value < combo.GetCount() ? value : -1);
+}
+
 int GetCheckOf(CWnd& page, int id) {
   HWND h = ::GetDlgItem(page.GetSafeHwnd(), id);
   if (h == nullptr) return -1;

@@ -59,6 +59,8 @@ void AddComboItem(CComboBox& combo, const char* text, DWORD_PTR data);
 void AddComboStringItem(CComboBox& combo, UINT stringId, DWORD_PTR data);
 // Selects the first item whose data equals value, else item 0.
 void SelectComboByData(CComboBox& combo, int64_t value);
+// "Select index = value": a value without an item leaves no selection.
+void SelectComboIndex(CComboBox& combo, int value);
 // The check state of button id (BST_*), or -1 when the page has none.
 int GetCheckOf(CWnd& page, int id);
 // Checks button id when on; FALSE when the page has no such button.

@@ -86,8 +86,8 @@ void CEnvGraphicsPage::LoadControls() {
   const GraphicRecord& user = GetGraphicSetting().GetUser();
   // A stored value without an item of its own leaves the combo without a
   // selection (the setting is kept until OK stores the clamped index).
-  m_tex2d.SetCurSel(user.tex2d);
-  m_tex3d.SetCurSel(user.tex3dsize);
+  SelectComboIndex(m_tex2d, user.tex2d);
+  SelectComboIndex(m_tex3d, user.tex3dsize);
   SelectComboByData(m_antialias, user.antialias);
   SelectComboByData(m_sync, user.sync);
   SetCheckOf(*this, IDC_ENV_MIPMAP, user.mipmap != 0);

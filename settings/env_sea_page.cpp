@@ -64,7 +64,7 @@ BOOL CSeaParamDialog::OnInitDialog() {
   if (!HasPixelShader20(m_host.GetSettingsDevice())) m_combos[kSeaType].DeleteString(kSeaTypeBestIndex);
   // A stored "best" on such a device has no item left: no selection.
   for (int i = 0; i < kSeaParamCount; ++i)
-    m_combos[i].SetCurSel(SeaIndexFromValue(static_cast<SeaParam>(i), m_values[i]));
+    SelectComboIndex(m_combos[i], SeaIndexFromValue(static_cast<SeaParam>(i), m_values[i]));
   return TRUE;
 }
 
@@ -114,13 +114,13 @@ void CEnvGraphicsPage2::RefreshControls() { LoadControls(); }
 void CEnvGraphicsPage2::LoadControls() {
   m_seaDialog.LoadValues();
   const GraphicRecord& user = GetGraphicSetting().GetUser();
-  m_preset.SetCurSel(MapSeaPreset(user.ocean_set));
+  SelectComboIndex(m_preset, MapSeaPreset(user.ocean_set));
   // Only a stored 3 makes the custom values editable at once: any other
   // custom value (7, say) shows the custom item with the button off until
   // the selection changes.
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_ENV_SEA_CUSTOM), user.ocean_set == kSeaPresetCustomIndex);
-  m_oceanTex.SetCurSel(user.ocean_tex);
-  m_maxlod.SetCurSel(user.maxlod);
+  SelectComboIndex(m_oceanTex, user.ocean_tex);
+  SelectComboIndex(m_maxlod, user.maxlod);
 }
 
 BOOL CEnvGraphicsPage2::Apply() {
