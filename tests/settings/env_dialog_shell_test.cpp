@@ -292,3 +292,57 @@ TEST_F(EnvDialogTest, SeaValuesReachTheRegistryOnlyThroughOk) {
 }
 
 }  // namespace
+
+namespace {
+
+// The keyboard as a user meets it in the modal dialog: keys go to the
+// focused control through the dialog's message loop.
+HWND FocusOf(DWORD thread) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return ::GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+void Key(DWORD thread, UINT message, WPARAM key) {
+  HWND focus = FocusOf(thread);
+  ::PostMessageA(focus, message, key, message == WM_SYSCHAR ? (1 << 29) : 0);
+  ::Sleep(150);
+}
+
+TEST_F(EnvDialogTest, KeyboardTabMnemonicEnterAndEsc) {
+  const DWORD thread = ::GetCurrentThreadId();
+  for (bool enter : {true, false}) {
+    SCOPED_TRACE(enter ? "Enter" : "Esc");
+    DeleteTestProfile();
+    std::vector<int> focused;
+    int ownFolder = -1;
+    update_test::DialogWatcher watcher([&](const update_test::SeenDialog& seen) {
+      HWND tab = ::GetDlgItem(seen.hwnd, IDC_ENV_TAB);
+      if (tab == nullptr) return;
+      // Focus on the tabs, and the network tab chosen there.
+      ::PostMessageA(seen.hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tab), TRUE);
+      ::Sleep(150);
+      ::SendMessageA(tab, TCM_SETCURFOCUS, kNetwork, 0);
+      ::Sleep(150);
+      // Tab from the tabs walks into the page.
+      for (int i = 0; i < 3; ++i) {
+        Key(thread, WM_KEYDOWN, VK_TAB);
+        focused.push_back(::GetDlgCtrlID(FocusOf(thread)));
+      }
+      // Alt+D: the folder check box's mnemonic toggles it.
+      Key(thread, WM_SYSCHAR, 'd');
+      ownFolder = static_cast<int>(
+          ::SendDlgItemMessageA(::GetParent(FocusOf(thread)), IDC_NET_OWN_FOLDER, BM_GETCHECK, 0, 0));
+      Key(thread, WM_KEYDOWN, enter ? VK_RETURN : VK_ESCAPE);
+    });
+    TestEnvDialog modal(*host, FALSE, nullptr);
+    const INT_PTR result = modal.DoModal();
+    EXPECT_EQ(enter ? IDOK : IDCANCEL, result);
+    ASSERT_EQ(3u, focused.size());
+    EXPECT_EQ(IDC_NET_OWN_FOLDER, focused[0]);
+    EXPECT_EQ(BST_CHECKED, ownFolder);
+    EXPECT_EQ(enter, ReadRegValue("Login", "UseProxy").present);
+  }
+}
+
+}  // namespace
