@@ -107,9 +107,6 @@ class CDIB : public CObject {
   CDC* GetDC(CDC* reference);
   void CommitDC();
   void ReleaseDC();
-  BOOL LoadFromResource(unsigned int id);
-  BOOL Load(const char* path);
-  BOOL Save(const char* path);
 #endif
 
   // The header block: a SkinBitmapInfoHeader and the colour table.

@@ -63,6 +63,7 @@ BOOL CGameScene::MakeBackBuffer(int width, int height, void* bits) {
 
 BOOL CGameScene::CreateBackBuffer() {
   if (m_pScene == nullptr) return FALSE;
+  if (m_pWindow != nullptr) return m_pWindow->CreateBackBuffer(this);
   int sw = 0, sh = 0;
   GetScreenSize(&sw, &sh);
   const int w = sw < m_pScene->GetWidth() ? sw : m_pScene->GetWidth();

@@ -24,6 +24,18 @@ class CVisualObjectDocNotify : public CVisualObjectNotify {
   CGameScene* m_pView = nullptr;
 };
 
+// The window a scene is shown in (CGameView): where Blit goes and what
+// the back buffer's pixels are.
+class CSceneWindow {
+ public:
+  virtual ~CSceneWindow() = default;
+  virtual void Blit(const SkinRect* area) = 0;
+  virtual void GetClientRect(SkinRect* out) = 0;
+  // Makes the scene's back buffer (AttachBackBuffer) over pixels the
+  // window can show; FALSE leaves it without one.
+  virtual BOOL CreateBackBuffer(CGameScene* scene) = 0;
+};
+
 class CGameScene {
  public:
   CGameScene();
@@ -34,9 +46,16 @@ class CGameScene {
   // ---- the window's side (CGameView); natively: a screen of its own ------
   // Copies the back buffer's area (client coordinates; null: everything)
   // to the window.
-  virtual void Blit(const SkinRect* area) { (void)area; }
+  virtual void Blit(const SkinRect* area) {
+    if (m_pWindow != nullptr) m_pWindow->Blit(area);
+  }
   // The window's client rectangle.
-  virtual void GetClientRect(SkinRect* out) { *out = m_rcClient; }
+  virtual void GetClientRect(SkinRect* out) {
+    if (m_pWindow != nullptr)
+      m_pWindow->GetClientRect(out);
+    else
+      *out = m_rcClient;
+  }
   // The screen's size, which the back buffer never exceeds.
   virtual void GetScreenSize(int* width, int* height) {
     *width = m_nScreenWidth;
@@ -83,6 +102,11 @@ class CGameScene {
     m_nScreenHeight = height;
   }
   void SetClientRect(const SkinRect& r) { m_rcClient = r; }
+  void SetWindow(CSceneWindow* window) { m_pWindow = window; }
+  // The back buffer: width x height over bits (not owned), or over pixels
+  // of its own when bits is null.
+  BOOL AttachBackBuffer(int width, int height, void* bits) { return MakeBackBuffer(width, height, bits); }
+  void DropBackBuffer() { DeleteBackBuffer(); }
 
   CVisualObjectList m_objects;
   CRelativeVOList m_upperRelativeObjects;
@@ -103,6 +127,7 @@ class CGameScene {
   CVisualObjectDocNotify* m_pNotify = nullptr;
 
  private:
+  CSceneWindow* m_pWindow = nullptr;
   SkinRect m_rcClient = {0, 0, 0, 0};
   int m_nScreenWidth = 1024;
   int m_nScreenHeight = 768;

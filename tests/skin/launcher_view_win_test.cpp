@@ -80,13 +80,28 @@ class LauncherViewTest : public testing::Test {
 };
 
 TEST_F(LauncherViewTest, ShowsTheScreenOfTheSkinItWasHanded) {
-  EXPECT_EQ(0, view->GetScreen().GetWidth()) << "nothing before the hand-over";
+  EXPECT_EQ(nullptr, view->GetScreen().GetBackBuffer()) << "nothing before the hand-over";
   HandOver(nullptr);
   int32_t w = 0, h = 0;
   ASSERT_TRUE(skin.GetImageSize(0, &w, &h));
-  EXPECT_EQ(w, view->GetScreen().GetWidth());
-  EXPECT_EQ(h, view->GetScreen().GetHeight());
-  EXPECT_EQ(3u, view->GetScreen().GetButtons().size());
+  CDIB* back = view->GetScreen().GetBackBuffer();
+  ASSERT_NE(nullptr, back) << "a 16-bit DIB section back buffer";
+  EXPECT_EQ(w, back->GetWidth());
+  EXPECT_EQ(h, back->GetHeight());
+  EXPECT_EQ(16, back->GetBitCount());
+  EXPECT_NE(nullptr, view->GetBackBufferBitmap());
+  for (int i = 0; i < 3; ++i) EXPECT_NE(nullptr, view->GetScreen().GetButton(i));
+  EXPECT_EQ(nullptr, view->GetScreen().GetButton(3));
+  // The window class of a game view: no class style, the black brush.
+  EXPECT_EQ(0u, static_cast<UINT>(::GetClassLongPtrA(hView, GCL_STYLE)));
+  EXPECT_EQ(reinterpret_cast<LONG_PTR>(::GetStockObject(BLACK_BRUSH)), ::GetClassLongPtrA(hView, GCLP_HBRBACKGROUND));
+}
+
+TEST_F(LauncherViewTest, TheFirstUpdateStartsTheAnimationTimer) {
+  EXPECT_FALSE(::KillTimer(hView, CGameView::kAnimationTimerId));
+  HandOver(nullptr);
+  // Killing a timer that exists answers TRUE.
+  EXPECT_TRUE(::KillTimer(hView, CGameView::kAnimationTimerId));
 }
 
 TEST_F(LauncherViewTest, SettingsCommandGoesToTheHost) {
@@ -128,11 +143,11 @@ TEST_F(LauncherViewTest, StartAndExitPostOnlyTheFirstCommand) {
 
 TEST_F(LauncherViewTest, ClickOnAButtonPostsItsCommandToTheMainWindow) {
   HandOver(nullptr);
-  const CLauncherScreen::Button& exit = view->GetScreen().GetButtons()[2];
-  const int x = exit.x + 3, y = exit.y + 3;
+  CHilightButtonVO* exit = view->GetScreen().GetButton(2);
+  const int x = exit->GetX() + exit->GetWidth() / 2, y = exit->GetY() + exit->GetHeight() / 2;
   view->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
   EXPECT_EQ(hView, ::GetCapture());
-  EXPECT_EQ(CLauncherScreen::kFramePressed, view->GetScreen().GetButtons()[2].frame);
+  EXPECT_EQ(CHilightButtonVO::kFramePressed, exit->GetFrameShown());
   EXPECT_TRUE(TakeCommands(hFrame).empty());
   view->SendMessage(WM_LBUTTONUP, 0, At(x, y));
   EXPECT_EQ(nullptr, ::GetCapture());
