@@ -4,7 +4,7 @@
 #include "app/window_geometry.h"
 #include "res/resource.h"
 #include "skin/launcher_view.h"
-#include "skin/launcher_view_app.h"
+#include "app/launcher_view_host_app.h"
 #include "update/update_view.h"
 
 namespace {
