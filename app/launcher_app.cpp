@@ -143,7 +143,7 @@ BOOL CQuorlLauncherApp::InitInstance() {
 
   if (m_nStartMode == kStartModeSettingsOnly) {
     // The settings dialog alone: no network, no frame.
-    CQuorlEnvDialog dialog(TRUE, nullptr);
+    CQuorlEnvDialog dialog(GetEnvDialogAppHost(), TRUE, nullptr);
     m_pMainWnd = &dialog;
     dialog.DoModal();
     m_pMainWnd = nullptr;

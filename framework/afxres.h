@@ -15,6 +15,13 @@
 
 // Strings: the application's title.
 #define AFX_IDS_APP_TITLE 0xE000
+// Prompts of the dialog data exchange, taken from the program's string
+// table when it has them (printf formats), else the framework's English.
+#define AFX_IDP_PARSE_INT 0xF110          // an integer is expected
+#define AFX_IDP_PARSE_UINT 0xF111         // a non-negative integer is expected
+#define AFX_IDP_PARSE_INT_RANGE 0xF112    // %d, %d: the allowed range
+#define AFX_IDP_PARSE_UINT_RANGE 0xF113   // %u, %u: the allowed range
+#define AFX_IDP_PARSE_STRING_SIZE 0xF114  // %d: the most characters
 
 // Child-window ids of a frame.
 #define AFX_IDW_PANE_FIRST 0xE900

@@ -78,6 +78,13 @@ bool ParseLong(const CString& text, bool allowNegative, long long lo, long long 
   return true;
 }
 
+// The prompt nID of the program's string table, else the built-in text.
+CString Prompt(UINT nID, const char* builtIn) {
+  CString s;
+  if (!s.LoadString(nID) || s.IsEmpty()) s = builtIn;
+  return s;
+}
+
 }  // namespace
 
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
@@ -94,7 +101,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
   if (pDX->m_bSaveAndValidate) {
     long long v = 0;
     if (!ParseLong(WindowText(h), true, INT_MIN, INT_MAX, &v)) {
-      AfxMessageBox("Please enter an integer.", MB_ICONEXCLAMATION);
+      AfxMessageBox(Prompt(AFX_IDP_PARSE_INT, "Please enter an integer."), MB_ICONEXCLAMATION);
       pDX->Fail();
     }
     value = static_cast<int>(v);
@@ -110,7 +117,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) {
   if (pDX->m_bSaveAndValidate) {
     long long v = 0;
     if (!ParseLong(WindowText(h), false, 0, UINT_MAX, &v)) {
-      AfxMessageBox("Please enter a positive integer.", MB_ICONEXCLAMATION);
+      AfxMessageBox(Prompt(AFX_IDP_PARSE_UINT, "Please enter a positive integer."), MB_ICONEXCLAMATION);
       pDX->Fail();
     }
     value = static_cast<UINT>(v);
@@ -183,7 +190,7 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal) {
   if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
   CString text;
-  text.Format("Please enter an integer between %d and %d.", minVal, maxVal);
+  text.Format(Prompt(AFX_IDP_PARSE_INT_RANGE, "Please enter an integer between %d and %d."), minVal, maxVal);
   AfxMessageBox(text, MB_ICONEXCLAMATION);
   pDX->Fail();
 }
@@ -191,7 +198,7 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal) {
 void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal) {
   if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
   CString text;
-  text.Format("Please enter an integer between %u and %u.", minVal, maxVal);
+  text.Format(Prompt(AFX_IDP_PARSE_UINT_RANGE, "Please enter an integer between %u and %u."), minVal, maxVal);
   AfxMessageBox(text, MB_ICONEXCLAMATION);
   pDX->Fail();
 }
@@ -205,7 +212,7 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
   }
   if (value.GetLength() <= nChars) return;
   CString text;
-  text.Format("Enter no more than %d characters.", nChars);
+  text.Format(Prompt(AFX_IDP_PARSE_STRING_SIZE, "Enter no more than %d characters."), nChars);
   AfxMessageBox(text, MB_ICONEXCLAMATION);
   pDX->Fail();
 }

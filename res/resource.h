@@ -5,10 +5,23 @@
 #define IDR_LOCALIZE_INFO 152  // RCDATA: the scrambled localisation record
 #define IDD_UPDATE_VIEW 153
 #define IDD_ENV_DIALOG 150
+// The settings dialog's pages (child dialogs whose captions are the tab
+// labels) and the sea page's parameter dialog.
+#define IDD_ENV_GLOBAL_PAGE 154
+#define IDD_ENV_GRAPHICS_PAGE 155
+#define IDD_ENV_SEA_PAGE 156
+#define IDD_ENV_DETAIL_PAGE 157
+#define IDD_ENV_NETWORK_PAGE 158
 #define IDR_LINK_CONTEXT_MENU 159
 #define IDD_RETRY_CANCEL 160
+#define IDD_SEA_PARAM 161
 
 #define IDS_ABOUT_MENU 101
+// What the global page's controls set (shown when they get the focus).
+#define IDS_DESC_DISPLAY_MODE 112
+#define IDS_DESC_BGM 113
+#define IDS_DESC_SOUND_EFFECTS 114
+#define IDS_DESC_MOVIES 115
 // System-menu item of the stand-alone settings dialog that opens the About
 // box; the main frame answers it too (WM_SYSCOMMAND, low four bits masked).
 #define IDM_ABOUTBOX 0x0010
@@ -98,16 +111,54 @@
 #define IDS_HINT_LAND_M 2084
 #define IDS_HINT_LAND_R 2085
 
+// Descriptions of the network page's controls and of the tabs.
+#define IDS_DESC_PROXY 2500
+#define IDS_DESC_DOWNLOAD_FOLDER 2501
+#define IDS_DESC_TAB_GLOBAL 2502
+#define IDS_DESC_TAB_GRAPHICS 2503
+#define IDS_DESC_TAB_DETAIL 2504
+#define IDS_DESC_TAB_SEA 2505
+#define IDS_DESC_TAB_NETWORK 2507
+
 // Display modes, anti-alias choices and the device check
+#define IDS_MODE_FONT_FACE 7001  // face of the mode combo's 9-point font
 #define IDS_MODE_FULLSCREEN_FMT 7002  // "%4dx%4d %2dbit %s": width, height, bits, IDS_MODE_FULLSCREEN
 #define IDS_MODE_WINDOWED_FMT 7003    // "%4dx%4d %s": width, height, IDS_MODE_WINDOWED
 #define IDS_MODE_WINDOWED 7004
 #define IDS_MODE_FULLSCREEN 7005
+// Items of the settings pages' combo boxes, in item order.
+#define IDS_SYNC_OFF 7006
+#define IDS_SYNC_ON 7007
+#define IDS_DVRST_LEVEL1 7008  // 7008-7010: "dvrst" 0..2
+#define IDS_LAND_M_LEVEL1 7011
+#define IDS_LAND_M_STANDARD 7012
+#define IDS_LAND_R_LEVEL1 7013
+#define IDS_LAND_R_STANDARD 7014
 #define IDS_ANTIALIAS_NONE 7300
 #define IDS_ANTIALIAS_2X 7301
 #define IDS_ANTIALIAS_4X 7302
+#define IDS_TEX2D_ITEM0 7303      // 7303-7305: "2dtex" items
+#define IDS_TEX3D_ITEM0 7306      // 7306-7308: "3dtexsize" items
+#define IDS_OCEAN_TEX_ITEM0 7309  // 7309-7310
+#define IDS_MAXLOD_ITEM0 7311     // 7311-7314
+#define IDS_SEA_PRESET_ITEM0 7315 // 7315-7318, the last is custom
+#define IDS_SEA_TYPE_ITEM0 7319   // 7319-7321
+#define IDS_SEA_SHOAL_ITEM0 7322  // 7322-7323
+#define IDS_SEA_WAVE_ITEM0 7324   // 7324-7327
+#define IDS_SEA_REFLECT_ITEM0 7328  // 7328-7331
+#define IDS_SEA_REFRACT_ITEM0 7332  // 7332-7335
+#define IDS_SEA_SUN_ITEM0 7336      // 7336-7340
+#define IDS_ASK_MAKE_FOLDER 12001   // %s: the folder text
 #define IDS_ERR_DIRECTX_VERSION 22001
 #define IDS_ERR_DIRECTX_DEVICE 22002  // %d: the device library's error code, signed
+// The network page's download folder.
+#define IDS_NET_CANNOT_MAKE_FOLDER 22101
+#define IDS_NET_FILE_IN_THE_WAY 22102  // %s: the path of the file
+#define IDS_NET_NO_SUCH_DRIVE 22103
+#define IDS_NET_REMOVABLE_DRIVE 22104
+#define IDS_NET_RAM_DISK 22105
+#define IDS_NET_NETWORK_DRIVE 22106
+#define IDS_NET_BROWSE_TITLE 22107
 
 // Update screen texts
 #define IDS_VERSION_FONT_FACE 5001
@@ -157,3 +208,48 @@
 // Settings dialog controls
 #define IDC_ENV_RESET 1002
 #define IDC_ENV_TAB 12320
+// Network page
+#define IDC_NET_USE_PROXY 1009
+#define IDC_NET_PROXY_SYSTEM 1010  // first of the radio group
+#define IDC_NET_PROXY_NAMED 1011
+#define IDC_NET_PROXY_HOST 1012
+#define IDC_NET_PROXY_PORT 1013
+#define IDC_NET_PROXY_USER 1014
+#define IDC_NET_PROXY_PASSWORD 1015
+#define IDC_NET_OWN_FOLDER 1020
+#define IDC_NET_FOLDER 1021
+#define IDC_NET_BROWSE 1022
+// Global page
+#define IDC_ENV_MOVIES 1023
+#define IDC_ENV_SOUND_EFFECTS 1024
+#define IDC_ENV_BGM 1025
+#define IDC_ENV_DISPLAY_MODE 1027
+// Graphics page
+#define IDC_ENV_NO_DXT 1034
+#define IDC_ENV_TEX2D 1062
+#define IDC_ENV_TEX3D 1063  // the sea page's "maxlod" combo has the same id
+#define IDC_ENV_ANTIALIAS 1075
+#define IDC_ENV_SYNC 1077
+#define IDC_ENV_MIPMAP 9100
+#define IDC_ENV_LANDREFLECT 9101
+#define IDC_ENV_LANDREFRACT 9102
+#define IDC_ENV_LANDSURFACE 9103
+#define IDC_ENV_LENS 9104
+// Sea page and its parameter dialog
+#define IDC_ENV_SEA_CUSTOM 1043
+#define IDC_SEA_TYPE 1050  // 1050-1055 in SeaParam order
+#define IDC_SEA_SHOAL 1051
+#define IDC_SEA_WAVE 1052
+#define IDC_SEA_REFLECT 1053
+#define IDC_SEA_REFRACT 1054
+#define IDC_SEA_SUN 1055
+#define IDC_ENV_OCEAN_TEX 1066
+#define IDC_ENV_SEA_PRESET 1069
+#define IDC_ENV_MAXLOD 1063
+// Detail page
+#define IDC_ENV_BBC 1501
+#define IDC_ENV_DVRST 1503
+#define IDC_ENV_LAND_M 1505
+#define IDC_ENV_LAND_R 1507
+// Every page's description line (and the sea dialog's)
+#define IDC_ENV_DESCRIPTION 1071

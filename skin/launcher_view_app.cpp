@@ -9,7 +9,7 @@ class CLauncherViewAppHost : public CLauncherViewHost {
   void RunEnvSettings() override {
     // Not stand-alone, no parent: the dialog takes the main window as its
     // owner.  Its result is not used.
-    CQuorlEnvDialog dialog(FALSE, nullptr);
+    CQuorlEnvDialog dialog(GetEnvDialogAppHost(), FALSE, nullptr);
     dialog.DoModal();
   }
 };

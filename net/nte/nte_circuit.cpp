@@ -233,19 +233,21 @@ int nte_circ_close_internal(nte_circ* circ, uint32_t serial, int notify, int sen
   if (!c || circ->releasing) return nte_set_last_error(NTE_ERR_INVALID);
   if (circ->closing) return nte_set_last_error(NTE_ERR_CLOSING);
   circ->closing = 1;
-  if (notify && c->circuits.closed) {
-    c->circuits.closed(circ, serial, reason);
-    // The callback may have released the circuit itself.
-    if (!owner(circ, serial)) return nte_set_last_error(NTE_OK);
+  // The notice is built while the circuit is certainly there: the callback
+  // below may release it, and its element may then be reused.
+  uint8_t header[VEC_HEADER_SIZE];
+  vec_make_header(header, &circ->id, 0, circ->number, VEC_KIND_CLOSED, 0);
+  const uint32_t conn_serial = c->serial;
+  if (notify && c->circuits.closed) c->circuits.closed(circ, serial, reason);
+  // The peer hears of the close even when the callback released the
+  // circuit itself; only a connection the callback released has no one to
+  // tell.  A refused notice (a closing connection, a full buffer) is logged
+  // and the close goes on.
+  if (send && nte_conn_is_valid(c, conn_serial)) {
+    vec_send_debug(c, conn_serial, header, VEC_HEADER_SIZE, "CLOSED(circ_close)");
   }
-  if (send) {
-    uint8_t header[VEC_HEADER_SIZE];
-    vec_make_header(header, &circ->id, 0, circ->number, VEC_KIND_CLOSED, 0);
-    // A refused notice (a closing connection, a full buffer) is logged and
-    // the close goes on.
-    vec_send_debug(c, c->serial, header, VEC_HEADER_SIZE, "CLOSED(circ_close)");
-  }
-  nte_circ_close(circ, serial);
+  // Released by the callback already, or released here.
+  if (owner(circ, serial)) nte_circ_close(circ, serial);
   nte_errout("VEC_DEBUG: nte_circ_close_internal: ok\n");
   return nte_set_last_error(NTE_OK);
 }

@@ -26,9 +26,11 @@ nte_stats g_stats;
 int finalize_now() {
   int failed = 0;
   // Contexts first: their connections close their sockets and hand their
-  // buffers back before the pools go.
-  if (nte_hash_table_end() < 0) failed = 1;
+  // buffers back before the pools go.  The hash tables end after them: a
+  // live circuit leaves its connection's hash table when it is released,
+  // and that table must still be there.
   if (nte_internal::tcp_end() < 0) failed = 1;
+  if (nte_hash_table_end() < 0) failed = 1;
   if (nte_taskworld_end() < 0) failed = 1;
   if (g_transport_started) {
     const nte_transport* t = nte_get_transport();

@@ -1,5 +1,6 @@
 // The key exchange: both sides' steps byte for byte against the independent
-// encoder, the connection keys, the exponent generator, context creation.
+// encoder, one fixed transcript whose values come from neither the engine nor
+// libcrypto, the connection keys, the exponent generator, context creation.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -409,6 +410,122 @@ TEST_F(CryptoTest, HelloThatDoesNotFitFailsTheConnect) {
   put(&conn->ewbuf, std::string(4096 + 8 - 7, 'w'));
   EXPECT_EQ(-2, keyex_start_client(conn));
   nte_internal::conn_free(conn, 0, 0);
+}
+
+// --- one fixed transcript -------------------------------------------------------
+
+// One whole exchange with fixed private exponents and a 16-byte Blowfish key,
+// every value computed apart from the engine and from libcrypto (integer
+// arithmetic of another language, its own Blowfish), then written here.  Each
+// side must produce it byte for byte.
+namespace transcript {
+const char kClientExponent[] = "3a5f0c9e11d2b4c6a8e0f1d3b5c7e9a1c3e5f7a9";  // x
+const char kServerExponent[] = "77b1c2d3e4f5061728394a5b6c7d8e9fa0b1c2d3";  // y
+// X = 2^x mod p, Y = 2^y mod p, S = Y^x = X^y mod p, as upper-case text.
+const char kX[] =
+    "567254FF94FB999FBF484A6FF82A8DB6B6BA5530A5A0DF4AAA23DC1FE29CBE594E7E29F5D0C829A9F60886C9807E89CBE914468A303603"
+    "496928AE8AB8DD69CDCAF3E7499DD1B4119E77CA1A42328223A786EA8582EDF24DC9ED1F491A6CDB9629A30ECC60D22E4210BA367DB2F5"
+    "4999394EFA88B0941404AABF3846E7A1A5CD";
+const char kY[] =
+    "2F48A5DA3B1A190556C9B39B90D3F85DCBD0A0BB59A0B00B0F087F91D86AA0BD91531A2A6653A2330F71A54867C738751B807F5B28EF8B"
+    "1A9E5CB6E1E72B6631AA7C4729495A7D196E78C081D6732C6C4BB9BD0579C115311FE26B126F4D6012935EE69DF70FE4850D0365B26E84"
+    "1489ADF22DA2809FDEAE38B7715B737EF171";
+const char kSecret[] =
+    "DFB961D44CE55AA2F7B98507D4954C1CB778A401732CB3F97181126411FD25D517CE94FD995B93692F857452B2CF3D91D141B110116A2D"
+    "F4649F6EEBBF6B0BC734F96FFDA40F6C1190E3983F49EC4F6736BA080214E5C6FEC988E10D8308140E8FF8DDF56FDEADB9CA789879438D"
+    "424F115E88847118D93167363E99BC18F203";
+// The connection key: the secret's first 16 digit pairs.
+const char kKey[] = "dfb961d44ce55aa2f7b98507d4954c1c";
+// The messages (texts of 1, 256 and 256 digits).
+const Bytes kHello("\0\0\0\0\0\0\0\x10", 8);
+Bytes Reply() {
+  return Bytes("\0\0\0\0\0\0\0\x01", 8) + "2" + Bytes("\0\0\x01\0", 4) + nte_keyex_prime + Bytes("\0\0\x01\0", 4) + kY;
+}
+Bytes Answer() { return Bytes("\0\0\x01\0", 4) + kX; }
+// The first record each way: L 32, P 26 and 28.
+const char kClientPlain[] = "Quorl client, first record";
+const char kClientRecord[] =
+    "000000200000001aabf14f85052026e0a1c1a1e77fcb1bce0890668e275f8d9e90a5b591a8639111";
+const char kServerPlain[] = "first record from the server";
+const char kServerRecord[] =
+    "000000200000001cef053774bb81fd189f11c0b8eac58f8f8fbf222c172441b9fb84498f490b7d66";
+
+int exponent(int server_side, char* out, int size) {
+  return nte_copy_bounded(out, size, server_side ? kServerExponent : kClientExponent) == 0 ? 0 : -1;
+}
+
+nte_conn_handle g_accepted{};
+int remember_accept(conn_t* c, uint32_t serial) {
+  g_accepted = {c, serial};
+  return 0;
+}
+}  // namespace transcript
+
+TEST_F(CryptoTest, ClientSideOfTheFixedTranscript) {
+  // The arithmetic alone first: both public values and the secret from
+  // either side.
+  char out[1024];
+  ASSERT_EQ(0, nte_modexp_hex("2", nte_keyex_prime, transcript::kClientExponent, out, sizeof out));
+  EXPECT_STREQ(transcript::kX, out);
+  ASSERT_EQ(0, nte_modexp_hex("2", nte_keyex_prime, transcript::kServerExponent, out, sizeof out));
+  EXPECT_STREQ(transcript::kY, out);
+  ASSERT_EQ(0, nte_modexp_hex(transcript::kY, nte_keyex_prime, transcript::kClientExponent, out, sizeof out));
+  EXPECT_STREQ(transcript::kSecret, out);
+  ASSERT_EQ(0, nte_modexp_hex(transcript::kX, nte_keyex_prime, transcript::kServerExponent, out, sizeof out));
+  EXPECT_STREQ(transcript::kSecret, out);
+
+  nte_set_exponent_source(transcript::exponent);
+  tcpcontext* ctx = cipher_context(NTE_CIPHER_BLOWFISH, 16);
+  nte_conn_handle h = tcpcontext_connect(ctx, "127.0.0.1", 9070);
+  ASSERT_NE(nullptr, h.conn);
+  fake::Socket* server = fake::find(h.conn->sock);
+  pass(2);
+  EXPECT_EQ(oracle::ToHex(transcript::kHello), oracle::ToHex(server->outbox));
+  server->outbox.clear();
+  server->inbox += transcript::Reply();
+  pass(2);
+  ASSERT_EQ(NTE_KEYEX_DONE, h.conn->keyex_state);
+  EXPECT_EQ(transcript::Answer(), server->outbox);
+  EXPECT_EQ(std::string(transcript::kX), h.conn->crypto.own_public);
+  EXPECT_EQ(std::string(transcript::kY), h.conn->crypto.peer_public);
+  EXPECT_EQ(transcript::kKey, oracle::ToHex(KeyOf(h.conn, 16)));
+  EXPECT_EQ(transcript::kKey,
+            oracle::ToHex(std::string(reinterpret_cast<const char*>(h.conn->recv_key), 16)));
+  server->outbox.clear();
+  ASSERT_EQ(26, nte_conn_write(h.conn, h.serial, transcript::kClientPlain, 26));
+  pass(2);
+  EXPECT_EQ(transcript::kClientRecord, oracle::ToHex(server->outbox));
+  server->inbox += oracle::FromHex(transcript::kServerRecord);
+  pass(2);
+  EXPECT_EQ((std::vector<std::string>{transcript::kServerPlain}), rec().records);
+  EXPECT_TRUE(rec().closes.empty());
+}
+
+TEST_F(CryptoTest, ServerSideOfTheFixedTranscript) {
+  nte_set_exponent_source(transcript::exponent);
+  tcpcontext* ctx = cipher_server(NTE_CIPHER_BLOWFISH, 16);
+  nte_tcpcontext_set_acceptwatcher(ctx, transcript::remember_accept);
+  transcript::g_accepted = {};
+  fake::Socket* client = fake::queue_accept(ctx->listen_sock);
+  pass();
+  client->inbox += transcript::kHello;
+  pass(2);
+  EXPECT_EQ(transcript::Reply(), client->outbox);
+  client->outbox.clear();
+  client->inbox += transcript::Answer();
+  pass(2);
+  const nte_conn_handle h = transcript::g_accepted;
+  ASSERT_NE(nullptr, h.conn) << "keyed and accepted";
+  EXPECT_EQ(std::string(transcript::kY), h.conn->crypto.own_public);
+  EXPECT_EQ(std::string(transcript::kX), h.conn->crypto.peer_public);
+  EXPECT_EQ(transcript::kKey, oracle::ToHex(KeyOf(h.conn, 16)));
+  client->inbox += oracle::FromHex(transcript::kClientRecord);
+  pass(2);
+  EXPECT_EQ((std::vector<std::string>{transcript::kClientPlain}), rec().records);
+  ASSERT_EQ(28, nte_conn_write(h.conn, h.serial, transcript::kServerPlain, 28));
+  pass(2);
+  EXPECT_EQ(transcript::kServerRecord, oracle::ToHex(client->outbox));
+  EXPECT_TRUE(rec().closes.empty());
 }
 
 // --- keys ----------------------------------------------------------------------

@@ -265,13 +265,32 @@ struct CircEvent {
   int reason;
 };
 std::vector<CircEvent> g_events;
-bool g_close_in_callback = false;
+// What the circuit-closed callback does after it records the call.
+enum class InCallback { kNothing, kReleaseCircuit, kCloseConnection, kEndContext, kEndEngine };
+InCallback g_in_callback = InCallback::kNothing;
 bool g_close_again_in_callback = false;
 
 void on_circ_closed(nte_circ* c, uint32_t serial, int reason) {
   g_events.push_back({"closed", serial, reason});
-  if (g_close_again_in_callback) EXPECT_EQ(NTE_ERR_CLOSING, nte_circ_close_internal(c, serial, 1, 1, 1));
-  if (g_close_in_callback) EXPECT_EQ(0, nte_circ_close(c, serial));
+  if (g_close_again_in_callback) {
+    EXPECT_EQ(NTE_ERR_CLOSING, nte_circ_close_internal(c, serial, 1, 1, 1));
+  }
+  switch (g_in_callback) {
+    case InCallback::kNothing:
+      break;
+    case InCallback::kReleaseCircuit:
+      EXPECT_EQ(0, nte_circ_close(c, serial));
+      break;
+    case InCallback::kCloseConnection:
+      EXPECT_EQ(0, nte_conn_close(c->conn, c->conn_serial));
+      break;
+    case InCallback::kEndContext:
+      nte_tcpcontext_cleanup(vec_circ_get_tcpcontext(c, serial));
+      break;
+    case InCallback::kEndEngine:
+      EXPECT_EQ(0, nte_finalize());
+      break;
+  }
 }
 
 void on_circ_final(nte_circ* c, uint32_t serial) {
@@ -305,7 +324,8 @@ class CircuitTest : public TaskTest {
   void SetUp() override {
     TaskTest::SetUp();
     g_events.clear();
-    g_close_in_callback = g_close_again_in_callback = false;
+    g_in_callback = InCallback::kNothing;
+    g_close_again_in_callback = false;
     ctx_ = make_context(NTE_FRAMING_RAW);
     nte_tcpcontext_set_circuit_callbacks(ctx_, on_circ_closed, on_circ_final);
     h_ = connect(ctx_);
@@ -366,17 +386,59 @@ TEST_F(CircuitTest, IdleExactlyTheTimeoutStaysOneSecondMoreCloses) {
   EXPECT_EQ(1, nte_conn_circuit_count(h_.conn, h_.serial));
 }
 
-TEST_F(CircuitTest, CloseFromInsideTheCallbackReleasesOnce) {
-  g_close_in_callback = true;
-  g_close_again_in_callback = true;
-  nte_circ_handle c = nte_circ_open(h_.conn, h_.serial, 1, 2, 0);
-  ASSERT_EQ(0, nte_circ_close_internal(c.circ, c.serial, 1, 1, NTE_CIRC_CLOSE_BY_CALL));
-  ASSERT_EQ(2u, g_events.size());
-  EXPECT_EQ("closed", g_events[0].what);
-  EXPECT_EQ("final", g_events[1].what);
-  EXPECT_EQ(0, nte_conn_circuit_count(h_.conn, h_.serial));
-  EXPECT_EQ(0, used(h_.conn->circuits.circ_pool));
-  EXPECT_EQ(NTE_ERR_INVALID, nte_circ_close_internal(c.circ, c.serial, 1, 1, 1));
+TEST_F(CircuitTest, CloseNoticeGoesOutWhateverTheCallbackDid) {
+  struct Case {
+    const char* name;
+    InCallback action;
+    bool notice;  // the 14 bytes reach the peer
+    int sends;    // "SEND" lines: a notice tried
+    int refused;  // "cannot send" lines
+  } cases[] = {
+      {"callback does nothing", InCallback::kNothing, true, 1, 0},
+      {"callback releases the circuit", InCallback::kReleaseCircuit, true, 1, 0},
+      {"callback closes the connection", InCallback::kCloseConnection, false, 1, 1},
+      {"callback ends the context: no one to tell", InCallback::kEndContext, false, 0, 0},
+      {"callback ends the engine (last: nothing runs after it)", InCallback::kEndEngine, false, 0, 0},
+  };
+  nte_tcpcontext_cleanup(ctx_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_events.clear();
+    rec().log.clear();
+    ctx_ = make_context(NTE_FRAMING_RAW);
+    nte_tcpcontext_set_circuit_callbacks(ctx_, on_circ_closed, on_circ_final);
+    h_ = connect(ctx_);
+    ASSERT_GT(nte_conn_writable(h_.conn, h_.serial), 0);
+    ASSERT_EQ(0, nte_conn_circuits_init(h_.conn, h_.serial, 2, 4, 16, 32));
+    fake::Socket* peer = sock();
+    const int circ_pool = h_.conn->circuits.circ_pool;
+    nte_circ_handle circ = nte_circ_open(h_.conn, h_.serial, 0x0BADF00Du, 0x0304, 0);
+    ASSERT_NE(nullptr, circ.circ);
+    g_in_callback = c.action;
+    g_close_again_in_callback = true;
+    EXPECT_EQ(0, nte_circ_close_internal(circ.circ, circ.serial, 1, 1, NTE_CIRC_CLOSE_BY_CALL));
+    g_in_callback = InCallback::kNothing;
+    g_close_again_in_callback = false;
+    pass(3);
+    EXPECT_EQ(c.notice ? Notice(0x0BADF00Du, 0x0304) : "", peer->outbox);
+    ASSERT_EQ(2u, g_events.size()) << "told once, released once";
+    EXPECT_EQ("closed", g_events[0].what);
+    EXPECT_EQ(NTE_CIRC_CLOSE_BY_CALL, g_events[0].reason);
+    EXPECT_EQ("final", g_events[1].what);
+    EXPECT_EQ(c.sends, count_log("VEC_DEBUG: SEND: CLOSED(circ_close) len:14\n"));
+    EXPECT_EQ(c.refused, count_log("VEC_DEBUG: cannot send CLOSED(circ_close) to len:14\n"));
+    EXPECT_EQ(1, count_log("VEC_DEBUG: nte_circ_close_internal: ok\n"));
+    EXPECT_EQ(NTE_ERR_INVALID, nte_circ_close_internal(circ.circ, circ.serial, 1, 1, 1));
+    if (c.notice) {
+      EXPECT_EQ(0, nte_conn_circuit_count(h_.conn, h_.serial));
+      EXPECT_EQ(0, used(circ_pool));
+      nte_tcpcontext_cleanup(ctx_);
+    } else {
+      EXPECT_EQ(0, nte_conn_is_valid(h_.conn, h_.serial)) << "the connection went";
+      EXPECT_TRUE(peer->closed);
+      if (c.action == InCallback::kCloseConnection) nte_tcpcontext_cleanup(ctx_);
+    }
+  }
 }
 
 TEST_F(CircuitTest, ClosingConnectionRefusesTheNoticeAndTheCloseGoesOn) {
@@ -404,13 +466,28 @@ TEST_F(CircuitTest, ReleasedConnectionTakesItsCircuitsWithoutNotices) {
   h_ = connect(ctx_);
   ASSERT_EQ(0, nte_conn_circuits_init(h_.conn, h_.serial, 3, 2, 16, 0));
   const nte_conn_circuits s = h_.conn->circuits;
+  // The peer's socket, kept: once released the connection names no socket.
+  fake::Socket* peer = sock();
+  ASSERT_NE(nullptr, peer);
   std::vector<nte_circ_handle> cs;
-  for (uint16_t n = 0; n < 3; ++n) cs.push_back(nte_circ_open(h_.conn, h_.serial, 42, n, 100));
-  EXPECT_EQ(NTE_ERR_NO_ROOM, nte_circ_open(h_.conn, h_.serial, 42, 9, 100).circ ? 0 : nte_get_last_error());
+  for (uint16_t n = 0; n < 2; ++n) cs.push_back(nte_circ_open(h_.conn, h_.serial, 42, n, 100));
+  // A pair in use is refused while there is room, and takes nothing.
   EXPECT_EQ(nullptr, nte_circ_open(h_.conn, h_.serial, 42, 1, 100).circ);
+  EXPECT_EQ(NTE_ERR_DOUBLE_FREE, nte_get_last_error()) << "id and number in use";
+  EXPECT_EQ(2, used(s.circ_pool));
+  EXPECT_EQ(2, used(s.state_pool));
+  EXPECT_EQ(2, nte_conn_circuit_count(h_.conn, h_.serial));
+  EXPECT_EQ(cs[1].circ, nte_circ_find(h_.conn, h_.serial, 42, 1).circ) << "the first holder stays";
+  cs.push_back(nte_circ_open(h_.conn, h_.serial, 42, 2, 100));
+  ASSERT_NE(nullptr, cs.back().circ);
+  EXPECT_EQ(nullptr, nte_circ_open(h_.conn, h_.serial, 42, 9, 100).circ);
+  EXPECT_EQ(NTE_ERR_NO_ROOM, nte_get_last_error()) << "every slot taken";
+  rec().log.clear();
+  nte_set_log_level(1);
   ASSERT_EQ(0, nte_conn_close(h_.conn, h_.serial));
   pass();
   EXPECT_EQ(0, nte_conn_is_valid(h_.conn, h_.serial));
+  EXPECT_TRUE(peer->closed);
   int finals = 0, closes = 0;
   for (const CircEvent& e : g_events) {
     finals += e.what == "final";
@@ -418,11 +495,35 @@ TEST_F(CircuitTest, ReleasedConnectionTakesItsCircuitsWithoutNotices) {
   }
   EXPECT_EQ(3, finals);
   EXPECT_EQ(0, closes) << "no callback, no notice";
-  EXPECT_EQ("", sock() ? sock()->outbox : "");
+  EXPECT_EQ("", peer->outbox);
+  for (const std::string& line : rec().log) {
+    EXPECT_EQ(std::string::npos, line.find("VEC_DEBUG")) << "no notice tried: " << line;
+  }
   EXPECT_EQ(NTE_ERR_INVALID, nte_array_count(s.circ_pool)) << "its pools ended";
   EXPECT_EQ(NTE_ERR_INVALID, nte_array_count(s.state_pool));
   EXPECT_EQ(NTE_ERR_INVALID, nte_hash_remove(s.hash, 42, 0)) << "its hash table destroyed";
   for (const nte_circ_handle& c : cs) EXPECT_EQ(nullptr, vec_circ_get_tcpcontext(c.circ, c.serial));
+}
+
+TEST_F(CircuitTest, FinalizeWithLiveCircuitsReleasesEachQuietly) {
+  // A second connection with three circuits beside the fixture's one.
+  nte_conn_handle other = connect(ctx_);
+  ASSERT_EQ(0, nte_conn_circuits_init(other.conn, other.serial, 3, 2, 16, 32));
+  ASSERT_NE(nullptr, nte_circ_open(h_.conn, h_.serial, 1, 1, 100).circ);
+  for (uint16_t n = 0; n < 3; ++n) ASSERT_NE(nullptr, nte_circ_open(other.conn, other.serial, 2, n, 100).circ);
+  rec().log.clear();
+  nte_set_log_level(1);
+  EXPECT_EQ(0, nte_finalize());
+  EXPECT_EQ(0, count_log("Bug:7106 vecsv: nte_circ_close fail\n")) << "each circuit leaves its hash table";
+  EXPECT_EQ(4, count_log("Note:10349: vec: freed state buffer for a circ\n"));
+  int finals = 0, closes = 0;
+  for (const CircEvent& e : g_events) {
+    finals += e.what == "final";
+    closes += e.what == "closed";
+  }
+  EXPECT_EQ(4, finals);
+  EXPECT_EQ(0, closes) << "the end tells no callback";
+  for (const std::string& line : rec().log) EXPECT_EQ(std::string::npos, line.find("Bug:")) << line;
 }
 
 TEST(VecHeader, NoticeBytes) {

@@ -1,0 +1,28 @@
+// The settings dialog's calls to the application by name, in one place.
+#include "app/launcher_app.h"
+#include "d3d/settings_device.h"
+#include "settings/env_dialog_host.h"
+
+namespace {
+
+class CEnvDialogAppHost : public CEnvDialogHost {
+ public:
+  BOOL InitDevice(CString& errorText) override { return App().InitDevice(errorText); }
+  void LoadEnvSettings() override { App().LoadEnvSettings(); }
+  CDX3DDeviceBase& GetDevice() override { return App().GetDevice(); }
+  CGraphicSettingDevice& GetSettingsDevice() override {
+    static CDX3DSettingsDevice device(App().GetDevice());
+    return device;
+  }
+  HKEY OpenAppRegistryKey() override { return App().GetAppRegistryKey(); }
+
+ private:
+  static CQuorlLauncherApp& App() { return *GetLauncherApp(); }
+};
+
+}  // namespace
+
+CEnvDialogHost& GetEnvDialogAppHost() {
+  static CEnvDialogAppHost host;
+  return host;
+}

@@ -1,0 +1,119 @@
+// The settings dialog in the test program: a host over the fake Direct3D
+// (modes, pixel shader and failures the test chooses) and the launcher's
+// own application object for the registry profile, the dialog run
+// modelessly so that a test reads and drives its controls directly, and a
+// watcher that answers the message boxes it shows.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "d3d/launcher_device.h"
+#include "d3d/settings_device.h"
+#include "settings/env_dialog.h"
+#include "tests/d3d/fake_d3d9.h"
+#include "tests/settings/settings_win_fixture.h"
+#include "tests/update/dialog_watch.h"
+
+// A device whose Direct3D is the fake (null: the runtime is missing).
+class FakeEnvDevice : public CQuorlDevice {
+ public:
+  FakeD3D9* fake = nullptr;
+
+ protected:
+  IDirect3D9* NewDirect3D() override {
+    if (fake == nullptr) return nullptr;
+    fake->AddRef();
+    return fake;
+  }
+};
+
+class TestEnvHost : public CEnvDialogHost {
+ public:
+  TestEnvHost();
+  ~TestEnvHost() override;
+
+  BOOL InitDevice(CString& errorText) override;
+  void LoadEnvSettings() override;
+  CDX3DDeviceBase& GetDevice() override { return device; }
+  CGraphicSettingDevice& GetSettingsDevice() override { return settingsDevice; }
+  HKEY OpenAppRegistryKey() override;
+
+  FakeLog log;
+  FakeD3D9* fake;  // owned; the adapter's modes and caps are the test's
+  FakeEnvDevice device;
+  CDX3DSettingsDevice settingsDevice;
+  CAppDX3DDeviceRequirement requirement;
+  int soundAvailable = -1;  // -1: the real sound test on the main window
+  bool noDirect3D = false;  // the device check fails as without the runtime
+  int loads = 0;
+};
+
+// The dialog with its result readable.
+class TestEnvDialog : public CQuorlEnvDialog {
+ public:
+  using CQuorlEnvDialog::CQuorlEnvDialog;
+  int Result() const { return m_nModalResult; }
+  void ClearResult() { m_nModalResult = -1; }
+};
+
+// The helpers are public: the tables' rows call them through the fixture.
+class EnvDialogTest : public SettingsWinTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+ public:
+
+  // Makes the dialog (the network page reads "Login" now) and shows it.
+  void Open(int standalone = FALSE);
+  void Close();
+  void Pump();
+
+  HWND Dialog() const { return dlg->GetSafeHwnd(); }
+  HWND Page(int tab) const;
+  HWND Item(int tab, int id) const { return ::GetDlgItem(Page(tab), id); }
+  int CurSel(int tab, int id) const;
+  int Count(int tab, int id) const;
+  std::wstring ItemText(int tab, int id, int index) const;
+  std::wstring SelText(int tab, int id) const { return ItemText(tab, id, CurSel(tab, id)); }
+  // Selects an item as the user would (the page hears of the change).
+  void Choose(int tab, int id, int index);
+  int Check(int tab, int id) const;
+  // Sets a button's state and tells the page it was clicked.
+  void SetButton(int tab, int id, int state);
+  void SetText(int tab, int id, const char* text);
+  std::wstring Text(int tab, int id) const;
+  std::wstring Description(int tab) const { return Text(tab, 1071); }
+  bool Enabled(int tab, int id) const { return ::IsWindowEnabled(Item(tab, id)) != FALSE; }
+
+  std::unique_ptr<TestEnvHost> host;
+  std::unique_ptr<TestEnvDialog> dlg;
+};
+
+// Answers message boxes (static 0xFFFF) with the button the test chooses
+// for their text (IDOK when none is named) and records them; other dialogs
+// are left alone.
+class MessageBoxAnswers {
+ public:
+  // yesNoAnswer: the button for a question (IDYES or IDNO).
+  explicit MessageBoxAnswers(int yesNoAnswer = IDYES);
+  // Serves the watcher's pending reads of this thread's windows first: it
+  // reads a new window's texts by messages that this thread must answer.
+  ~MessageBoxAnswers();
+  std::vector<std::wstring> Texts();
+
+ private:
+  std::unique_ptr<update_test::DialogWatcher> m_watcher;
+};
+
+// Registry text of a REG_SZ value without its terminator.
+std::string RegText(const RegValue& v);
+// The fake's adapter: 800 x 600, 1024 x 768 and 1280 x 1024 in X8R8G8B8 and
+// R5G6B5; pixel shader 2.0 unless told otherwise.
+FakeAdapter EnvTestAdapter(bool pixelShader20 = true);
