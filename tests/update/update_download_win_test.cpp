@@ -424,12 +424,18 @@ TEST_F(Downloads, NoReportForHalfAnHourIsAStall) {
   route.body = Body(64 * 1024);
   m_http.Set("/stall.bin", route);
   const HWND view = m_view;
+  std::atomic<bool> ended{false};
   std::thread stall([&] {
     // Once the transfer runs (Cancel usable), half an hour and a moment
-    // pass without a report.
+    // pass without a report, again and again until the download ends: a
+    // report of the bytes that came before the stall can reach the screen
+    // after one such step (a loaded machine), and with one step only the
+    // screen would wait for ever on a clock that no longer moves.
     for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i) ::Sleep(20);
-    ::Sleep(300);
-    clock.Advance(1800001);
+    while (!ended) {
+      ::Sleep(300);
+      clock.Advance(1800001);
+    }
   });
   std::wstring text;
   DialogWatcher watcher([&](const SeenDialog& d) {
@@ -438,6 +444,7 @@ TEST_F(Downloads, NoReportForHalfAnHourIsAStall) {
   });
   const DWORD start = ::GetTickCount();
   EXPECT_FALSE(Download("/stall.bin", 64 * 1024, 0));
+  ended = true;
   stall.join();
   EXPECT_EQ(Widen("파일을 다운로드하는 중에 타임아웃이 발생하였습니다.(-2) 다운로드를 다시 하겠습니까?"), text);
   EXPECT_LT(::GetTickCount() - start, 30000u);
