@@ -13,6 +13,7 @@
 #include "settings/graphic_setting.h"
 #include "settings/sound_setting.h"
 #include "tests/settings/env_dialog_fixture.h"
+#include "tests/settings/wine_drive.h"
 #include "update/download_rules.h"
 
 using update_test::Widen;
@@ -346,7 +347,34 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
   EnvNetworkPage* t = this;
   const std::string b = base;
   const std::string longText = "C:\\" + std::string(257, 'x');  // 260 bytes
-  const NetworkRow rows[] = {
+  // Real drives of the prefix, every kind that the page refuses.
+  CWineDrive floppy(DRIVE_REMOVABLE, base), cdrom(DRIVE_CDROM, base), network(DRIVE_REMOTE, base),
+      ramdisk(DRIVE_RAMDISK, base);
+  for (const CWineDrive* d : {&floppy, &cdrom, &network, &ramdisk}) ASSERT_TRUE(d->Ok());
+  ASSERT_EQ(static_cast<UINT>(DRIVE_REMOVABLE), ::GetDriveTypeA(floppy.Root().c_str()));
+  ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), ::GetDriveTypeA(cdrom.Root().c_str()));
+  ASSERT_EQ(static_cast<UINT>(DRIVE_REMOTE), ::GetDriveTypeA(network.Root().c_str()));
+  ASSERT_EQ(static_cast<UINT>(DRIVE_RAMDISK), ::GetDriveTypeA(ramdisk.Root().c_str()));
+  const std::string kRemovable =
+      "패치 파일의 다운로드 경로로서 이동 매체는 지정할 수 없습니다.\n디폴트 설정을 사용합니다.";
+  const std::string kNetworkDrive =
+      "패치 파일의 다운로드 경로로서 네트워크 드라이브는 지정할 수 없습니다.\n디폴트 설정을 사용합니다.";
+  const std::string kRamDisk = "패치 파일의 다운로드 경로로서 RAM디스크는 지정할 수 없습니다.\n디폴트 설정을 사용합니다.";
+  auto refused = [t](const std::string& folder, const std::string& message) {
+    return NetworkRow{nullptr, nullptr, [t, folder](EnvDialogTest*) { t->OwnFolder(folder); }, IDYES, {message}, true,
+                      [] {
+                        EXPECT_FALSE(Present("Login", "DownloadPath"));
+                        EXPECT_EQ(1u, Dword("Login", "UseProxy"));  // the rest is saved
+                      }};
+  };
+  std::vector<NetworkRow> drives = {
+      refused(floppy.Root() + "patch", kRemovable), refused(cdrom.Root() + "patch", kRemovable),
+      refused(network.Root() + "patch", kNetworkDrive), refused(ramdisk.Root() + "patch", kRamDisk),
+      refused("\\\\server\\share\\patch", kNetworkDrive)};
+  const char* driveNames[] = {"a floppy drive", "a CD-ROM drive", "a network drive", "a RAM disk",
+                              "a network path"};
+  for (size_t i = 0; i < drives.size(); ++i) drives[i].name = driveNames[i];
+  std::vector<NetworkRow> rows = {
       {"mode 0: the system's settings", nullptr, [t](EnvDialogTest*) { t->Proxy(1, 0, "", "80", "kim", "pw"); },
        IDYES, {}, true,
        [] {
@@ -415,6 +443,7 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
        },
        IDYES, {"지정한 폴더는 만들 수 없습니다."}, false, [] { EXPECT_FALSE(Present("Login", "UseProxy")); }},
   };
+  rows.insert(rows.end(), drives.begin(), drives.end());
   for (const NetworkRow& row : rows) {
     SCOPED_TRACE(row.name);
     DeleteTestProfile();
@@ -435,6 +464,43 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
     row.saved();
     Close();
   }
+}
+
+// Wine's own folder browser: a dialog of the settings dialog's thread with
+// the page's text inside (its caption is Wine's); accepting it at once
+// brings the preselected folder back.
+TEST_F(EnvNetworkPage, BrowseOpensTheShellsFolderBrowserOnTheFolder) {
+  // A folder the prefix had before this process started: Wine's browser
+  // cannot yet find one that the process made a moment ago.
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(sizeof temp, temp);
+  std::string folder = temp;
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  ASSERT_NO_FATAL_FAILURE(Open());
+  OwnFolder(folder);
+  const DWORD thread = ::GetCurrentThreadId();
+  std::wstring inner;
+  int browsers = 0;
+  update_test::DialogWatcher watcher([&](const update_test::SeenDialog& seen) {
+    if (::GetDlgItem(seen.hwnd, IDC_ENV_TAB) != nullptr) return;
+    ++browsers;
+    DWORD pid = 0;
+    EXPECT_EQ(thread, ::GetWindowThreadProcessId(seen.hwnd, &pid));
+    const std::wstring title = Widen("패치를 다운로드할 폴더를 선택해 주세요.");
+    for (HWND c = ::GetWindow(seen.hwnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      if (update_test::WindowTextW(c) == title) inner = title;
+    }
+    // Enter, as the user accepts what is selected.
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    HWND focus = ::GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : seen.hwnd;
+    ::PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0);
+  });
+  ::SendMessageA(Page(kNetwork), WM_COMMAND, MAKEWPARAM(IDC_NET_BROWSE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(kNetwork, IDC_NET_BROWSE)));
+  EXPECT_EQ(1, browsers);
+  EXPECT_EQ(Widen("패치를 다운로드할 폴더를 선택해 주세요."), inner);
+  EXPECT_EQ(FromAnsi(folder.c_str()), Text(kNetwork, IDC_NET_FOLDER));
 }
 
 TEST_F(EnvNetworkPage, StoredModesShowAndEnable) {
