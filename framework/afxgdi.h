@@ -279,6 +279,18 @@ class CBitmap : public CGdiObject {
   static CBitmap* FromHandle(HBITMAP h) { return static_cast<CBitmap*>(CGdiObject::FromHandle(h)); }
 };
 
+class CRgn : public CGdiObject {
+  DECLARE_DYNAMIC(CRgn)
+ public:
+  operator HRGN() const { return static_cast<HRGN>(m_hObject); }  // NOLINT
+  BOOL CreateRectRgn(int x1, int y1, int x2, int y2) { return Attach(::CreateRectRgn(x1, y1, x2, y2)); }
+  BOOL CreateRoundRectRgn(int x1, int y1, int x2, int y2, int x3, int y3) {
+    return Attach(::CreateRoundRectRgn(x1, y1, x2, y2, x3, y3));
+  }
+  BOOL PtInRegion(int x, int y) const { return ::PtInRegion(static_cast<HRGN>(m_hObject), x, y); }
+  static CRgn* FromHandle(HRGN h) { return static_cast<CRgn*>(CGdiObject::FromHandle(h)); }
+};
+
 class CWnd;
 
 // A device context.  Owns m_hDC only when made by CreateDC or
@@ -344,6 +356,16 @@ class CDC : public CObject {
   void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
   void FillRect(LPCRECT lpRect, CBrush* pBrush) {
     ::FillRect(m_hDC, lpRect, static_cast<HBRUSH>(pBrush != nullptr ? pBrush->m_hObject : nullptr));
+  }
+  BOOL FillRgn(CRgn* pRgn, CBrush* pBrush) {
+    return ::FillRgn(m_hDC, static_cast<HRGN>(pRgn->m_hObject), static_cast<HBRUSH>(pBrush->m_hObject));
+  }
+  BOOL FrameRgn(CRgn* pRgn, CBrush* pBrush, int nWidth, int nHeight) {
+    return ::FrameRgn(m_hDC, static_cast<HRGN>(pRgn->m_hObject), static_cast<HBRUSH>(pBrush->m_hObject), nWidth,
+                      nHeight);
+  }
+  BOOL ExtTextOut(int x, int y, UINT nOptions, LPCRECT lpRect, LPCSTR lpszString, UINT nCount, LPINT lpDxWidths) {
+    return ::ExtTextOutA(m_hDC, x, y, nOptions, lpRect, lpszString, nCount, lpDxWidths);
   }
   void FrameRect(LPCRECT lpRect, CBrush* pBrush) {
     ::FrameRect(m_hDC, lpRect, static_cast<HBRUSH>(pBrush != nullptr ? pBrush->m_hObject : nullptr));

@@ -1,23 +1,16 @@
 #include "skin/launcher_screen.h"
 
+#include "framework/tickdiff.h"
 #include "res/resource.h"
 #include "skin/graphic_data.h"
 
+int CLauncherScreen::s_nLastTipCommand = -1;
+
 namespace {
 
-struct ButtonDef {
-  int x, y, firstEntry;
-  uint32_t command;
-};
-
-// Start, Settings and Exit, each with three frames: normal, hot, pressed.
-constexpr ButtonDef kButtonDefs[] = {
-    {179, 236, 2, ID_LAUNCHER_START},
-    {179, 268, 14, ID_LAUNCHER_ENV_SETTINGS},
-    {179, 300, 17, ID_LAUNCHER_EXIT},
-};
-// An indexed skin image: one byte per pixel, then 256 {B, G, R, A}.
-constexpr uint32_t kPaletteBytes = 1024;
+CString FormatLabelThroughHost(uint32_t game, uint32_t launcher, void* context) {
+  return static_cast<CLauncherScreenHost*>(context)->FormatVersionLabel(game, launcher);
+}
 
 }  // namespace
 
@@ -31,169 +24,259 @@ bool IsUsableLauncherSkin(CGraphicData* skin) {
   return skin->GetImage(CLauncherScreen::kBackgroundEntry, &handle);
 }
 
-void CLauncherScreen::Build(CGraphicData* skin) {
-  m_skin = skin;
-  m_buttons.clear();
-  m_pixels.clear();
-  m_width = 0;
-  m_height = 0;
-  m_pressed = -1;
-  m_hot = -1;
-  if (m_skin == nullptr) return;
-  int32_t w = 0, h = 0;
-  m_skin->GetImageSize(kBackgroundEntry, &w, &h);
-  if (w <= 0 || h <= 0) return;
-  m_width = w;
-  m_height = h;
-  for (const ButtonDef& def : kButtonDefs) {
-    int32_t bw = 0, bh = 0;
-    m_skin->GetImageSize(def.firstEntry, &bw, &bh);
-    m_buttons.push_back({def.x, def.y, def.firstEntry, def.command, bw, bh, kFrameNormal});
-  }
-  Compose();
+CString CLauncherScreenHost::FormatVersionLabel(uint32_t game, uint32_t launcher) {
+  CString text;
+  text.Format("Ver. %u.%03u/%u.%03u", game / 1000000u, (game / 1000u) % 1000u, launcher / 1000000u,
+              (launcher / 1000u) % 1000u);
+  return text;
 }
 
-void CLauncherScreen::BlendEntry(int entry, int x, int y) {
-  CGraphicDataHandle handle;
-  if (!m_skin->GetImage(entry, &handle)) return;
-  const uint32_t w = static_cast<uint32_t>(handle.width);
-  const uint32_t h = static_cast<uint32_t>(handle.height);
-  // Written as a division: w * h could wrap on a hostile index.
-  if (w == 0 || h == 0 || handle.size < kPaletteBytes || (handle.size - kPaletteBytes) / w < h) return;
-  const uint8_t* palette = handle.data + static_cast<size_t>(w) * h;
-  for (uint32_t row = 0; row < h; ++row) {
-    const int dy = y + static_cast<int>(row);
-    if (dy < 0 || dy >= m_height) continue;
-    for (uint32_t col = 0; col < w; ++col) {
-      const int dx = x + static_cast<int>(col);
-      if (dx < 0 || dx >= m_width) continue;
-      const uint8_t* c = palette + 4 * handle.data[row * w + col];
-      const uint32_t a = c[3];
-      if (a == 0) continue;
-      uint32_t& d = m_pixels[static_cast<size_t>(dy) * m_width + dx];
-      const uint32_t db = d & 0xFF, dg = (d >> 8) & 0xFF, dr = (d >> 16) & 0xFF;
-      const uint32_t b = (c[0] * a + db * (255 - a)) / 255;
-      const uint32_t g = (c[1] * a + dg * (255 - a)) / 255;
-      const uint32_t r = (c[2] * a + dr * (255 - a)) / 255;
-      d = (r << 16) | (g << 8) | b;
+CLauncherScreen::CLauncherScreen() {
+  m_objects.m_bAutoDelete = TRUE;
+  m_upperRelativeObjects.m_bAutoDelete = TRUE;
+  m_lowerRelativeObjects.m_bAutoDelete = TRUE;
+  m_relativeGroups.m_bAutoDelete = TRUE;
+}
+
+CLauncherScreen::~CLauncherScreen() { delete m_pToolTip; }
+
+void CLauncherScreen::InitVisualObjects() {
+  CGameScene::InitVisualObjects();
+  int32_t w0 = 0, h0 = 0;
+  if (m_pSkin != nullptr) m_pSkin->GetImageSize(kBackgroundEntry, &w0, &h0);
+  if (w0 > 0 && h0 > 0) {
+    CDIB* scene = new CDIB;
+    scene->CreateBlank(w0, h0, nullptr);
+    CAlphableDIB background;
+    background.Create(w0, h0, kBackgroundEntry, m_pSkin);
+    background.Draw(scene, 0, 0, w0, h0, 0, 0, CDIB::kNoKey);
+    int32_t w1 = 0, h1 = 0;
+    m_pSkin->GetImageSize(kBannerEntry, &w1, &h1);
+    CAlphableDIB banner;
+    banner.Create(w1, h1, kBannerEntry, m_pSkin);
+    banner.Draw(scene, (w0 - w1) / 2, kBannerTop, w1, h1, 0, 0, CDIB::kNoKey);
+    scene->AddRef();
+    if (scene != m_pScene) delete m_pScene;
+    m_pScene = scene;
+    if (CreateBackBuffer()) m_rcView = {0, 0, w0, h0};
+  }
+
+  m_pVersionLabel = new CVersionInfoVO;
+  m_pVersionLabel->SetPainter(m_pPainter);
+  if (m_pHost != nullptr) m_pVersionLabel->SetTextFormat(&FormatLabelThroughHost, m_pHost);
+  m_pVersionLabel->SetVersions(0, 0);
+  SkinRect r;
+  m_pVersionLabel->GetRect(&r);
+  m_pVersionLabel->SetOffset(-16, 18);
+  CRelativeVOList* list = new CRelativeVOList;
+  list->SetNotify(m_pNotify);
+  list->SetAlign(CRelativeVOList::kRight | CRelativeVOList::kTop);
+  list->SetLayoutRect(&r);
+  list->Add(m_pVersionLabel, FALSE);
+  list->Relayout();
+  m_relativeGroups.AddTail(list);
+  RefreshVersionLabel();
+
+  delete m_pToolTip;
+  m_pToolTip = new CToolTipsVO;
+  m_pToolTip->SetNotify(m_pNotify);
+  m_pToolTip->m_nShowTime = 500;
+  m_pToolTip->m_nDelay = 100;
+
+  Redraw(nullptr);
+  Blit(nullptr);
+}
+
+void CLauncherScreen::RefreshVersionLabel() {
+  uint32_t game = 0, launcher = 0;
+  if (m_pHost == nullptr || m_pVersionLabel == nullptr || !m_pHost->ReadInstalledVersions(&game, &launcher)) return;
+  if (m_pVersionLabel->SetVersionsIfChanged(game, launcher)) FlushDirtyRects();
+}
+
+void CLauncherScreen::BuildScreen() {
+  ClearRelativeLists(TRUE);
+  int32_t w0 = 0, h0 = 0;
+  if (m_pSkin != nullptr) m_pSkin->GetImageSize(kBackgroundEntry, &w0, &h0);
+  CLauncherButtonDef defs[3];
+  const int table[3][4] = {
+      {179, 236, 2, ID_LAUNCHER_START},
+      {179, 268, 14, ID_LAUNCHER_ENV_SETTINGS},
+      {179, 300, 17, ID_LAUNCHER_EXIT},
+  };
+  for (int i = 0; i < 3; ++i) {
+    defs[i].x = table[i][0];
+    defs[i].y = table[i][1];
+    defs[i].firstEntry = table[i][2];
+    defs[i].command = table[i][3];
+    defs[i].frames = 3;
+    defs[i].enabled = TRUE;
+  }
+  const SkinRect layout = {0, 0, w0, h0};
+  LayoutButtons(defs, 3, &layout, CRelativeVOList::kRight);
+  FlushDirtyRects();
+}
+
+BOOL CLauncherScreen::LayoutButtons(const CLauncherButtonDef* defs, int count, const SkinRect* layout,
+                                    uint32_t align) {
+  m_lowerRelativeObjects.RemoveAll(TRUE);
+  m_lowerRelativeObjects.SetAlign(align);
+  m_lowerRelativeObjects.SetLayoutRect(layout);
+  for (int i = 0; i < count; ++i) {
+    const CLauncherButtonDef& d = defs[i];
+    int32_t w = 0, h = 0;
+    if (m_pSkin != nullptr) m_pSkin->GetImageSize(d.firstEntry, &w, &h);
+    CDIBComboArray frames(FALSE);
+    for (int j = 0; j < d.frames; ++j) {
+      // Every frame takes the size of the first.
+      CAlphableDIB* frame = new CAlphableDIB;
+      frame->Create(w, h, d.firstEntry + j, m_pSkin);
+      frame->AddRef();
+      frames.Add(CDIBCombo{frame, 0, 0});
     }
+    CHilightButtonVO* button = new CHilightButtonVO;
+    button->Create(frames, d.command);
+    if (d.enabled)
+      button->Enable(TRUE, 0);
+    else
+      button->Enable(FALSE, d.frames > 3 ? 3 : 0);
+    button->SetAnchorOffset(d.x, d.y);
+    m_lowerRelativeObjects.Add(button, FALSE);
   }
+  m_lowerRelativeObjects.Relayout();
+  return TRUE;
 }
 
-void CLauncherScreen::Compose() {
-  if (m_width <= 0 || m_height <= 0) return;
-  m_pixels.assign(static_cast<size_t>(m_width) * m_height, 0);
-  BlendEntry(kBackgroundEntry, 0, 0);
-  int32_t bw = 0, bh = 0;
-  m_skin->GetImageSize(kBannerEntry, &bw, &bh);
-  BlendEntry(kBannerEntry, (m_width - bw) / 2, kBannerTop);
-  for (const Button& b : m_buttons) BlendEntry(b.firstEntry + b.frame, b.x, b.y);
+CHilightButtonVO* CLauncherScreen::GetButton(int index) const {
+  POSITION pos = m_lowerRelativeObjects.FindIndex(index);
+  if (pos == nullptr) return nullptr;
+  CVisualObject* obj = m_lowerRelativeObjects.GetAt(pos);
+  return obj->IsKindOf(RUNTIME_CLASS(CHilightButtonVO)) ? static_cast<CHilightButtonVO*>(obj) : nullptr;
 }
 
-int CLauncherScreen::HitTest(int x, int y) const {
-  for (size_t i = 0; i < m_buttons.size(); ++i) {
-    const Button& b = m_buttons[i];
-    if (x >= b.x && x < b.x + b.width && y >= b.y && y < b.y + b.height) return static_cast<int>(i);
+CHilightButtonVO* CLauncherScreen::HitTestButton(int x, int y) {
+  POSITION pos = m_lowerRelativeObjects.GetHeadPosition();
+  while (pos != nullptr) {
+    CVisualObject* obj = m_lowerRelativeObjects.GetNext(pos);
+    if (obj->IsKindOf(RUNTIME_CLASS(CHilightButtonVO)) && obj->HitTest(x, y))
+      return static_cast<CHilightButtonVO*>(obj);
   }
-  return -1;
+  return nullptr;
 }
 
-bool CLauncherScreen::SetFrame(int button, int frame) {
-  if (button < 0 || static_cast<size_t>(button) >= m_buttons.size() || m_buttons[button].frame == frame) return false;
-  m_buttons[button].frame = frame;
-  Compose();
-  return true;
+void CLauncherScreen::DrawObjects(const SkinRect* area, const SkinRect* view) {
+  CGameScene::DrawObjects(area, view);
+  // The tip lies above everything.
+  if (m_pToolTip != nullptr && m_pToolTip->GetImage() != nullptr) m_pToolTip->Draw(m_pBackBuffer, area, view);
+}
+
+BOOL CLauncherScreen::OnHoverTick(int clientX, int clientY, bool captured, uint32_t now) {
+  if (captured) return FALSE;
+  const SkinPoint p = ToScene(clientX, clientY);
+  BOOL changed = FALSE;
+  POSITION pos = m_lowerRelativeObjects.GetHeadPosition();
+  while (pos != nullptr) {
+    CVisualObject* obj = m_lowerRelativeObjects.GetNext(pos);
+    if (!obj->IsKindOf(RUNTIME_CLASS(CHilightButtonVO))) continue;
+    CHilightButtonVO* button = static_cast<CHilightButtonVO*>(obj);
+    if (!button->IsEnabled()) continue;
+    changed |= button->SetHot(button->HitTest(p.x, p.y), 0);
+  }
+  if (m_pToolTip != nullptr && TickDiff(m_dwLastTipTick, now) >= static_cast<uint32_t>(kTipPeriod)) {
+    m_dwLastTipTick = now;
+    changed |= m_pToolTip->Tick(p.x, p.y, kHoverPeriod);
+  }
+  if (changed) FlushDirtyRects();
+  return FALSE;
 }
 
 CLauncherScreen::Reply CLauncherScreen::ButtonDown(int x, int y) {
   Reply reply;
-  const int hit = HitTest(x, y);
-  if (hit >= 0) {
-    m_pressed = hit;
-    reply.redraw = SetFrame(hit, kFramePressed);
+  const BOOL hidden = m_pToolTip != nullptr ? m_pToolTip->Hide() : FALSE;
+  const SkinPoint p = ToScene(x, y);
+  if (CHilightButtonVO* b = HitTestButton(p.x, p.y)) {
+    m_pPressedButton = b;
+    b->SetHot(TRUE, 0);
+    b->ShowPressed();
     reply.capture = true;
+    FlushDirtyRects();
     return reply;
   }
-  if (!m_dragging) {
-    m_dragStartX = x;
-    m_dragStartY = y;
-    m_dragging = true;
+  if (!m_bDragging) {
+    m_ptDragStart = {x, y};
+    m_bDragging = TRUE;
     reply.capture = true;
   }
+  if (hidden) FlushDirtyRects();
   return reply;
 }
 
 CLauncherScreen::Reply CLauncherScreen::MouseMove(int x, int y, bool haveCapture) {
   Reply reply;
-  if (m_pressed >= 0) {
-    // Pressed while on the button it was pressed on, hot beside it.
-    reply.redraw = SetFrame(m_pressed, HitTest(x, y) == m_pressed ? kFramePressed : kFrameHot);
-    return reply;
-  }
-  if (m_dragging) {
-    if (!haveCapture)
-      m_dragging = false;
-    else
-      reply.moveWindow = true;
-    return reply;
-  }
-  const int hit = HitTest(x, y);
-  if (hit != m_hot) {
-    if (m_hot >= 0) reply.redraw |= SetFrame(m_hot, kFrameNormal);
-    m_hot = hit;
-    if (hit >= 0) {
-      reply.redraw |= SetFrame(hit, kFrameHot);
-      reply.trackLeave = true;
+  const SkinPoint p = ToScene(x, y);
+  if (m_pPressedButton != nullptr) {
+    BOOL changed;
+    if (haveCapture) {
+      changed = m_pPressedButton->HitTest(p.x, p.y) ? m_pPressedButton->ShowPressed() : m_pPressedButton->RefreshFrame();
+    } else {
+      changed = m_pPressedButton->RefreshFrame();
+      m_pPressedButton = nullptr;
     }
-  }
-  return reply;
-}
-
-CLauncherScreen::Reply CLauncherScreen::MouseLeave() {
-  Reply reply;
-  if (m_pressed < 0 && m_hot >= 0) reply.redraw = SetFrame(m_hot, kFrameNormal);
-  m_hot = -1;
-  return reply;
-}
-
-CLauncherScreen::Reply CLauncherScreen::ButtonUp(int x, int y) {
-  Reply reply;
-  if (m_pressed >= 0) {
-    const int pressed = m_pressed;
-    m_pressed = -1;
-    const bool over = HitTest(x, y) == pressed;
-    reply.redraw = SetFrame(pressed, over ? kFrameHot : kFrameNormal);
-    m_hot = over ? pressed : -1;
-    reply.release = true;
-    // A command only for a release over the button that was pressed.
-    if (over) reply.command = m_buttons[pressed].command;
+    if (changed) FlushDirtyRects();
     return reply;
   }
-  if (m_dragging) {
-    m_dragging = false;
+  if (m_bDragging) {
+    if (haveCapture)
+      reply.moveWindow = true;
+    else
+      m_bDragging = FALSE;
+    return reply;
+  }
+  CHilightButtonVO* b = HitTestButton(p.x, p.y);
+  if (b == nullptr || m_pToolTip == nullptr) return reply;
+  if (m_pToolTip->GetImage() != nullptr && b->GetCommandId() == s_nLastTipCommand) return reply;
+  const BOOL hidden = m_pToolTip->Hide();
+  s_nLastTipCommand = b->GetCommandId();
+  const BOOL shown = m_pToolTip->ShowFor(b, this, m_pPainter);
+  if (hidden || shown) FlushDirtyRects();
+  return reply;
+}
+
+CLauncherScreen::Reply CLauncherScreen::ButtonUp(int x, int y, bool haveCapture) {
+  Reply reply;
+  if (m_pPressedButton != nullptr) {
+    CHilightButtonVO* b = m_pPressedButton;
+    b->SetHot(FALSE, 0);
+    b->RefreshFrame();
+    const SkinPoint p = ToScene(x, y);
+    // A command only for a release over the button that was pressed.
+    if (haveCapture && b->HitTest(p.x, p.y)) reply.command = static_cast<uint32_t>(b->GetCommandId()) & 0xFFFF;
+    FlushDirtyRects();
+    m_pPressedButton = nullptr;
+    reply.release = true;
+    return reply;
+  }
+  if (m_bDragging) {
+    m_bDragging = FALSE;
     reply.release = true;
   }
   return reply;
 }
 
-CLauncherScreen::Reply CLauncherScreen::CancelMode() {
-  Reply reply;
-  if (m_pressed >= 0) reply.redraw = SetFrame(m_pressed, kFrameNormal);
-  m_pressed = -1;
-  m_dragging = false;
-  return reply;
+void CLauncherScreen::CancelMode() {
+  m_pPressedButton = nullptr;
+  m_bDragging = FALSE;
 }
 
-void CLauncherScreen::CaptureLost() { m_dragging = false; }
+void CLauncherScreen::CaptureLost() { m_bDragging = FALSE; }
 
 bool CLauncherScreen::FireOnce() {
-  if (m_commandFired) return false;
-  m_commandFired = true;
+  if (m_bCommandFired) return false;
+  m_bCommandFired = TRUE;
   return true;
 }
 
 void CLauncherScreen::DragPosition(int pointerX, int pointerY, int clientLeft, int clientTop, int frameLeft,
                                    int frameTop, int* x, int* y) const {
-  *x = pointerX - m_dragStartX - clientLeft + frameLeft;
-  *y = pointerY - m_dragStartY - clientTop + frameTop;
+  *x = pointerX - m_ptDragStart.x - clientLeft + frameLeft;
+  *y = pointerY - m_ptDragStart.y - clientTop + frameTop;
 }

@@ -1,14 +1,17 @@
-// The launcher screen without its window: the picture composed from the
-// skin (background, banner and the Start, Settings and Exit buttons), hit
-// testing, each button's frame (normal, hot, pressed), the press-and-release
-// rule, the window drag and the single Start/Exit command.  The Win32 view
-// (CQuorlLauncherView) passes mouse positions in client coordinates and
-// carries out what the answers ask for (capture, redraw, post a command,
-// move the window).  Neutral, so that native tests reach all of it.
+// The launcher screen without its window: the scene composed from the skin
+// (background and banner), the Start, Settings and Exit buttons, the
+// version label and the tooltip, and the screen's rules: the hover tick,
+// press and release, the window drag and the single Start/Exit command.
+// The Win32 view (CQuorlLauncherView) feeds it the mouse and the timer and
+// carries out what it answers (capture, post a command, move the window).
+// Neutral, so that native tests reach all of it.
 #pragma once
 
 #include <cstdint>
-#include <vector>
+
+#include "framework/cstring.h"
+#include "skin/game_scene.h"
+#include "skin/tooltip.h"
 
 class CGraphicData;
 
@@ -16,92 +19,105 @@ class CGraphicData;
 // background) with a size above 0 x 0 whose image can be read.
 bool IsUsableLauncherSkin(CGraphicData* skin);
 
-class CLauncherScreen {
+// What the screen reads from the program around it.
+class CLauncherScreenHost {
  public:
-  // A button's three frames are consecutive skin entries from firstEntry.
-  enum Frame { kFrameNormal = 0, kFrameHot = 1, kFramePressed = 2 };
+  virtual ~CLauncherScreenHost() = default;
+  // The installed game and launcher versions; false when unreadable.
+  virtual bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) {
+    (void)game;
+    (void)launcher;
+    return false;
+  }
+  // The version label's text.
+  virtual CString FormatVersionLabel(uint32_t game, uint32_t launcher);
+};
 
-  struct Button {
-    int x, y;
-    int firstEntry;
-    uint32_t command;
-    int width, height;  // of its first frame
-    int frame;
-  };
+// A button while the screen is built.
+struct CLauncherButtonDef {
+  int x = -1, y = -1;
+  int firstEntry = -1;
+  int command = -1;
+  int frames = 0;
+  BOOL enabled = TRUE;
+};
 
+class CLauncherScreen : public CGameScene {
+ public:
   // What the window has to do after a mouse message.
   struct Reply {
-    bool redraw = false;      // the picture changed
     bool capture = false;     // take the mouse capture
-    bool release = false;     // give the capture back
-    bool trackLeave = false;  // ask to hear when the pointer leaves
+    bool release = false;     // give it back
     bool moveWindow = false;  // a drag step: see DragPosition
     uint32_t command = 0;     // post this command to the main window (0: none)
   };
 
-  CLauncherScreen() = default;
+  static constexpr int kBackgroundEntry = 0;
+  static constexpr int kBannerEntry = 1;
+  static constexpr int kBannerTop = 356;
+  static constexpr int kHoverPeriod = 50;  // ms between hover ticks
+  static constexpr int kTipPeriod = 500;   // ms between tooltip ticks
 
-  // Lays the buttons out from the skin's entry sizes and composes the
-  // picture.  Without a skin, or with one that has no background size, the
-  // screen stays empty (0 x 0, no buttons).  The skin must outlive the
-  // screen or the next Build.
-  void Build(CGraphicData* skin);
+  CLauncherScreen();
+  ~CLauncherScreen() override;
 
-  int GetWidth() const { return m_width; }
-  int GetHeight() const { return m_height; }
-  // width x height pixels 0x00RRGGBB, top row first; empty before Build.
-  const std::vector<uint32_t>& GetPixels() const { return m_pixels; }
-  const std::vector<Button>& GetButtons() const { return m_buttons; }
+  // None is owned; the skin must outlive the screen.
+  void SetSkin(CGraphicData* skin) { m_pSkin = skin; }
+  void SetHost(CLauncherScreenHost* host) { m_pHost = host; }
+  void SetPainter(CSkinTextPainter* painter) { m_pPainter = painter; }
 
-  // The button under a client point, or -1.
-  int HitTest(int x, int y) const;
-  // Shows one of a button's frames; true when that changed the picture.
-  bool SetFrame(int button, int frame);
+  // The scene, the back buffer, the label and the tooltip.
+  void InitVisualObjects() override;
+  // The three buttons.
+  void BuildScreen();
+  BOOL LayoutButtons(const CLauncherButtonDef* defs, int count, const SkinRect* layout, uint32_t align);
+  // Scene coordinates.
+  CHilightButtonVO* HitTestButton(int x, int y);
+  void RefreshVersionLabel();
+  void DrawObjects(const SkinRect* area, const SkinRect* view) override;
 
-  // Mouse messages, in client coordinates.  haveCapture: the view holds the
-  // mouse capture at the time of the message.
+  // The 50 ms tick: pointer in client coordinates; captured: the view holds
+  // the mouse capture; now: the tick count.  Always FALSE, as the view's
+  // animation answer.
+  BOOL OnHoverTick(int clientX, int clientY, bool captured, uint32_t now);
+  // Mouse messages, client coordinates.  haveCapture: the view holds the
+  // capture at the time of the message.
   Reply ButtonDown(int x, int y);
   Reply MouseMove(int x, int y, bool haveCapture);
-  Reply ButtonUp(int x, int y);
-  Reply MouseLeave();
-  // The capture was taken away (WM_CANCELMODE).
-  Reply CancelMode();
-  // The capture went to another window (WM_CAPTURECHANGED).
+  Reply ButtonUp(int x, int y, bool haveCapture);
+  // WM_CANCELMODE; WM_CAPTURECHANGED to a window that is not the view.
+  void CancelMode();
   void CaptureLost();
-
   // Start and Exit share one shot: true for the first of them only.
   bool FireOnce();
-
-  // Where the main window goes during a drag, so that the point where the
-  // drag started stays under the pointer: pointer (screen), the view's
+  // Where the main window goes during a drag: pointer (screen), the view's
   // client origin (screen) and the main window's top-left (screen).
   void DragPosition(int pointerX, int pointerY, int clientLeft, int clientTop, int frameLeft, int frameTop, int* x,
                     int* y) const;
 
-  bool IsDragging() const { return m_dragging; }
-  int GetPressed() const { return m_pressed; }
-  int GetHot() const { return m_hot; }
+  bool IsDragging() const { return m_bDragging != FALSE; }
+  CHilightButtonVO* GetPressedButton() const { return m_pPressedButton; }
+  CToolTipsVO* GetToolTip() const { return m_pToolTip; }
+  CVersionInfoVO* GetVersionLabel() const { return m_pVersionLabel; }
+  // The buttons in list order (Start, Settings, Exit).
+  CHilightButtonVO* GetButton(int index) const;
+  CGraphicData* GetSkin() const { return m_pSkin; }
 
-  // The skin entries the screen uses.
-  static constexpr int kBackgroundEntry = 0;
-  static constexpr int kBannerEntry = 1;
-  // The banner's top edge; it is centred horizontally.
-  static constexpr int kBannerTop = 356;
+  // The command of the button for which a tooltip was last built;
+  // process-wide, -1 at start.
+  static int s_nLastTipCommand;
 
  private:
-  void Compose();
-  // Alpha-blends one skin entry into the picture at (x, y).
-  void BlendEntry(int entry, int x, int y);
+  SkinPoint ToScene(int x, int y) const { return {x + m_rcView.left, y + m_rcView.top}; }
 
-  CGraphicData* m_skin = nullptr;
-  std::vector<Button> m_buttons;
-  std::vector<uint32_t> m_pixels;
-  int m_width = 0;
-  int m_height = 0;
-  int m_pressed = -1;
-  int m_hot = -1;
-  bool m_dragging = false;
-  int m_dragStartX = 0;
-  int m_dragStartY = 0;
-  bool m_commandFired = false;
+  CGraphicData* m_pSkin = nullptr;
+  CLauncherScreenHost* m_pHost = nullptr;
+  CSkinTextPainter* m_pPainter = nullptr;
+  CVersionInfoVO* m_pVersionLabel = nullptr;
+  CToolTipsVO* m_pToolTip = nullptr;
+  uint32_t m_dwLastTipTick = 0;
+  CHilightButtonVO* m_pPressedButton = nullptr;
+  BOOL m_bDragging = FALSE;
+  SkinPoint m_ptDragStart = {0, 0};
+  BOOL m_bCommandFired = FALSE;
 };

@@ -1,111 +1,129 @@
 #include "skin/launcher_view.h"
 
+#include <shellapi.h>
+
 #include "res/resource.h"
 
-IMPLEMENT_DYNCREATE(CQuorlLauncherView, CView)
+IMPLEMENT_DYNCREATE(CQuorlLauncherView, CGameView)
 
-BEGIN_MESSAGE_MAP(CQuorlLauncherView, CView)
-ON_WM_ERASEBKGND()
+BEGIN_MESSAGE_MAP(CQuorlLauncherView, CGameView)
+ON_WM_CREATE()
 ON_WM_LBUTTONDOWN()
 ON_WM_MOUSEMOVE()
 ON_WM_LBUTTONUP()
 ON_WM_CANCELMODE()
 ON_WM_CAPTURECHANGED()
-ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
 ON_COMMAND(ID_LAUNCHER_START, OnStart)
+ON_COMMAND(ID_LAUNCHER_SETUP_GUIDE, OnSetupGuide)
+ON_COMMAND(ID_LAUNCHER_MANUAL, OnManual)
+ON_COMMAND(ID_LAUNCHER_HOMEPAGE, OnHomePage)
 ON_COMMAND(ID_LAUNCHER_ENV_SETTINGS, OnEnvSettings)
 ON_COMMAND(ID_LAUNCHER_EXIT, OnExit)
 END_MESSAGE_MAP()
 
-CQuorlLauncherView::CQuorlLauncherView() = default;
+CQuorlLauncherView::CQuorlLauncherView() : CGameView(new CLauncherScreen) { GetScreen().SetPainter(&m_painter); }
+
 CQuorlLauncherView::~CQuorlLauncherView() = default;
 
+void CQuorlLauncherView::SetHost(CLauncherViewHost* host) {
+  m_pHost = host;
+  GetScreen().SetHost(host);
+  if (host != nullptr) m_painter.SetCodePage(host->GetCodePage());
+}
+
 BOOL CQuorlLauncherView::PreCreateWindow(CREATESTRUCT& cs) {
-  if (!CView::PreCreateWindow(cs)) return FALSE;
+  if (!CGameView::PreCreateWindow(cs)) return FALSE;
   cs.dwExStyle &= ~WS_EX_CLIENTEDGE;
   return TRUE;
 }
 
+int CQuorlLauncherView::OnCreate(LPCREATESTRUCT lpCreateStruct) {
+  return CGameView::OnCreate(lpCreateStruct) == -1 ? -1 : 0;
+}
+
 void CQuorlLauncherView::OnInitialUpdate() {
-  CView::OnInitialUpdate();
-  m_screen.Build(m_pSkin);
-  Invalidate(FALSE);
+  CGameView::OnInitialUpdate();
+  GetScreen().BuildScreen();
+  StartAnimationTimer(CLauncherScreen::kHoverPeriod);
 }
 
-void CQuorlLauncherView::OnDraw(CDC* pDC) {
-  const std::vector<uint32_t>& pixels = m_screen.GetPixels();
-  if (pixels.empty()) return;
-  const int w = m_screen.GetWidth(), h = m_screen.GetHeight();
-  BITMAPINFO bmi = {};
-  bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-  bmi.bmiHeader.biWidth = w;
-  bmi.bmiHeader.biHeight = -h;  // top-down rows
-  bmi.bmiHeader.biPlanes = 1;
-  bmi.bmiHeader.biBitCount = 32;
-  bmi.bmiHeader.biCompression = BI_RGB;
-  ::SetDIBitsToDevice(pDC->GetSafeHdc(), 0, 0, w, h, 0, 0, 0, h, pixels.data(), &bmi, DIB_RGB_COLORS);
+BOOL CQuorlLauncherView::OnAnimate() {
+  POINT p = {0, 0};
+  ::GetCursorPos(&p);
+  ::ScreenToClient(m_hWnd, &p);
+  return GetScreen().OnHoverTick(p.x, p.y, HaveCapture(), ::GetTickCount());
 }
-
-BOOL CQuorlLauncherView::OnEraseBkgnd(CDC*) { return TRUE; }
 
 void CQuorlLauncherView::Carry(const CLauncherScreen::Reply& reply) {
-  if (reply.redraw) Invalidate(FALSE);
   if (reply.capture) SetCapture();
-  if (reply.trackLeave) {
-    TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, m_hWnd, 0};
-    ::TrackMouseEvent(&track);
-  }
-  if (reply.release) ::ReleaseCapture();
   if (reply.command != 0) {
     if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, reply.command, 0);
   }
+  if (reply.release) ::ReleaseCapture();
 }
 
-void CQuorlLauncherView::OnLButtonDown(UINT, CPoint point) { Carry(m_screen.ButtonDown(point.x, point.y)); }
+void CQuorlLauncherView::OnLButtonDown(UINT, CPoint point) { Carry(GetScreen().ButtonDown(point.x, point.y)); }
 
 void CQuorlLauncherView::OnMouseMove(UINT, CPoint point) {
-  const CLauncherScreen::Reply reply = m_screen.MouseMove(point.x, point.y, CWnd::GetCapture() == this);
+  const CLauncherScreen::Reply reply = GetScreen().MouseMove(point.x, point.y, HaveCapture());
   Carry(reply);
   CWnd* main = AfxGetMainWnd();
   if (!reply.moveWindow || main == nullptr) return;
   POINT screen = point;
   ClientToScreen(&screen);
   RECT client, frame;
-  GetClientRect(&client);
+  CWnd::GetClientRect(&client);
   ClientToScreen(&client);
   main->GetWindowRect(&frame);
   int x = 0, y = 0;
-  m_screen.DragPosition(screen.x, screen.y, client.left, client.top, frame.left, frame.top, &x, &y);
+  GetScreen().DragPosition(screen.x, screen.y, client.left, client.top, frame.left, frame.top, &x, &y);
   main->SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
-LRESULT CQuorlLauncherView::OnMouseLeave(WPARAM, LPARAM) {
-  Carry(m_screen.MouseLeave());
-  return 0;
+void CQuorlLauncherView::OnLButtonUp(UINT, CPoint point) {
+  Carry(GetScreen().ButtonUp(point.x, point.y, HaveCapture()));
 }
 
-void CQuorlLauncherView::OnLButtonUp(UINT, CPoint point) { Carry(m_screen.ButtonUp(point.x, point.y)); }
-
 void CQuorlLauncherView::OnCancelMode() {
-  CView::OnCancelMode();
-  Carry(m_screen.CancelMode());
+  CGameView::OnCancelMode();
+  GetScreen().CancelMode();
 }
 
 void CQuorlLauncherView::OnCaptureChanged(CWnd* pWnd) {
-  CView::OnCaptureChanged(pWnd);
-  if (pWnd != this) m_screen.CaptureLost();
+  CGameView::OnCaptureChanged(pWnd);
+  if (pWnd != this) GetScreen().CaptureLost();
 }
 
 void CQuorlLauncherView::OnStart() {
-  if (!m_screen.FireOnce()) return;
+  if (!GetScreen().FireOnce()) return;
   if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
+}
+
+void CQuorlLauncherView::OnExit() {
+  if (!GetScreen().FireOnce()) return;
+  if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
 }
 
 void CQuorlLauncherView::OnEnvSettings() {
   if (m_pHost) m_pHost->RunEnvSettings();
 }
 
-void CQuorlLauncherView::OnExit() {
-  if (!m_screen.FireOnce()) return;
-  if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
+void CQuorlLauncherView::OnSetupGuide() {
+  if (m_pHost) OpenURL(m_pHost->GetSetupGuideURL());
+}
+
+void CQuorlLauncherView::OnManual() {
+  if (m_pHost) OpenURL(m_pHost->GetManualURL());
+}
+
+void CQuorlLauncherView::OnHomePage() {
+  if (m_pHost) OpenURL(m_pHost->GetHomePageURL());
+}
+
+BOOL CQuorlLauncherView::OpenURL(const char* url) {
+  if (url == nullptr || *url == 0) return FALSE;
+  char program[MAX_PATH] = {};
+  if (reinterpret_cast<INT_PTR>(::FindExecutableA(url, nullptr, program)) == SE_ERR_NOASSOC) return FALSE;
+  const HINSTANCE result = ::ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(result) > 32 ? TRUE : FALSE;
 }

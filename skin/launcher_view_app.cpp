@@ -1,6 +1,9 @@
 #include "skin/launcher_view_app.h"
 
+#include "app/launcher_app.h"
 #include "settings/env_dialog.h"
+#include "update/version_check_win.h"
+#include "update/version_text.h"
 
 namespace {
 
@@ -12,6 +15,19 @@ class CLauncherViewAppHost : public CLauncherViewHost {
     CQuorlEnvDialog dialog(GetEnvDialogAppHost(), FALSE, nullptr);
     dialog.DoModal();
   }
+  bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
+    return ::ReadInstalledVersions(*game, *launcher) != FALSE;
+  }
+  CString FormatVersionLabel(uint32_t game, uint32_t launcher) override {
+    return "Ver. " + FormatVersion(game) + "/" + FormatVersion(launcher);
+  }
+  const char* GetSetupGuideURL() override { return App() ? App()->GetSetupGuideURL() : nullptr; }
+  const char* GetManualURL() override { return App() ? App()->GetManualURL() : nullptr; }
+  const char* GetHomePageURL() override { return App() ? App()->GetHomePageURL() : nullptr; }
+  uint32_t GetCodePage() override { return App() ? App()->GetCodePage() : ::GetACP(); }
+
+ private:
+  static CQuorlLauncherApp* App() { return GetLauncherApp(); }
 };
 
 }  // namespace

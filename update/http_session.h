@@ -12,8 +12,10 @@
 //   7 the file cannot be written or closed (cause)  8 reading failed (error)
 //   10 any other failure (0)                        11 the request cannot be
 //     opened or sent (error)
-// After a failed close of the output file 7 follows the first end code.
-// A run that does not end with 0 removes its partial file.
+// The output file is closed before the end code goes out: a file that
+// cannot be closed ends with 7, never with 0.  Every exception ends with an
+// end code (10 when nothing more precise fits).  A run that does not end
+// with 0 removes its partial file.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +27,7 @@
 #include "framework/afxfile.h"
 #include "framework/afxinet.h"
 #include "framework/cstring.h"
+#include "update/download_bound.h"
 
 // The update screen's report message.
 constexpr UINT WM_APP_DOWNLOAD_PROGRESS = WM_APP + 0x201;
@@ -43,6 +46,31 @@ enum : int {
   kDownloadRequestError = 11,
 };
 
+// Test seam: sees and bends what the download workers of the process do.
+// None is installed in the program.
+enum class DownloadStep { kOpenSession, kConnect, kOpenRequest, kWrite, kClose };
+class CDownloadProbe {
+ public:
+  virtual ~CDownloadProbe() = default;
+  // The flags of the GET request, as the worker opens it.
+  virtual void OnRequest(DWORD flags) { (void)flags; }
+  // Before each step: a non-zero Win32 error makes the step fail as the
+  // platform fails it with that error.  It may also throw.
+  virtual DWORD Fault(DownloadStep step) {
+    (void)step;
+    return 0;
+  }
+  // The worker is done (the end code and value it came to, which a stop
+  // may have forestalled) and its thread returns.
+  virtual void OnWorkerEnd(int code, LPARAM value) {
+    (void)code;
+    (void)value;
+  }
+};
+// Installs probe for the sessions started from now on (null: none).  It
+// must outlive their workers.
+void SetDownloadProbe(CDownloadProbe* probe);
+
 class CHTTPBinarySession {
  public:
   CHTTPBinarySession() = default;
@@ -55,6 +83,12 @@ class CHTTPBinarySession {
   void SetNotify(HWND hWnd, UINT nMessage);
   // TRUE: bypass every cache on the way (a download after a failed check).
   void SetReload(BOOL bReload);
+  // The size the script announced: the file gets at most that many bytes
+  // plus one (the body is not read further), and an answer whose
+  // Content-Length differs ends before its body; both end as a finished
+  // download (0) whose size check fails.  Without a call nothing is cut.
+  // Set before a start.
+  void SetAnnouncedSize(uint32_t size);
 
   // Starts the download of url (http only) into path, directly.  FALSE when
   // the URL is no HTTP URL, the file cannot be created (*pError holds the
@@ -102,6 +136,7 @@ class CHTTPBinarySession {
   HWND m_hNotify = nullptr;
   UINT m_nNotifyMessage = 0;
   BOOL m_bReload = FALSE;
+  CDownloadBound m_bound;
   DWORD m_dwAccessType = INTERNET_OPEN_TYPE_DIRECT;
   CString m_strProxy;
   CString m_strProxyUser;      // given to the proxy when non-empty

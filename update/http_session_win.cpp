@@ -29,6 +29,8 @@ struct CHTTPBinarySession::Job {
   UINT message = 0;
   BOOL reload = FALSE;
   DWORD timeoutCap = kReceiveTimeoutCap;
+  CDownloadBound bound;
+  CDownloadProbe* probe = nullptr;
   CString path;
 
   // The output file; whoever closes it holds fileLock.
@@ -58,12 +60,27 @@ struct CHTTPBinarySession::Job {
   void CutLocked();
   BOOL Publish(HINTERNET hSession, HINTERNET hConnection, HINTERNET hRequest);
   BOOL Withdraw();
-  void PostEnd(int code, LPARAM value);
+  // Posts the run's end code unless one went out already; returns the one
+  // that went out.
+  int PostEnd(int code, LPARAM value);
   void Report(int kind, LPARAM value);
+  DWORD Fault(DownloadStep step) const { return probe != nullptr ? probe->Fault(step) : 0; }
   // Writes under the file lock; FALSE when the file is gone (stopped).
   BOOL Write(const void* data, UINT n);
+  // Closes the output file under the file lock: TRUE when this call closed
+  // it (else someone did before), with *cause the file error of a failed
+  // close or -1.
+  BOOL CloseFile(int* cause);
+  // Closes the output file, when still open, for a run that did not end
+  // with 0 (a stop, a failed start) and removes it.
   void CloseOutput();
 };
+
+namespace {
+std::atomic<CDownloadProbe*> g_probe{nullptr};
+}
+
+void SetDownloadProbe(CDownloadProbe* probe) { g_probe = probe; }
 
 // ---- the session -----------------------------------------------------------
 
@@ -78,6 +95,8 @@ void CHTTPBinarySession::SetNotify(HWND hWnd, UINT nMessage) {
 }
 
 void CHTTPBinarySession::SetReload(BOOL bReload) { m_bReload = bReload; }
+
+void CHTTPBinarySession::SetAnnouncedSize(uint32_t size) { m_bound = CDownloadBound(size); }
 
 BOOL CHTTPBinarySession::Start(const char* url, const char* path, CFileException* pError) {
   m_dwAccessType = INTERNET_OPEN_TYPE_DIRECT;
@@ -138,6 +157,8 @@ BOOL CHTTPBinarySession::BeginDownload(const char* url, const char* path, CFileE
     job->message = m_nNotifyMessage;
     job->reload = m_bReload;
     job->timeoutCap = m_receiveTimeoutCap;
+    job->bound = m_bound;
+    job->probe = g_probe;
     m_job = job;
     // Suspended first, so that the thread object is ours (no auto-delete)
     // before the worker can end.
@@ -271,12 +292,13 @@ BOOL CHTTPBinarySession::Job::Withdraw() {
   return cut;
 }
 
-void CHTTPBinarySession::Job::PostEnd(int code, LPARAM value) {
+int CHTTPBinarySession::Job::PostEnd(int code, LPARAM value) {
   CSingleLock guard(&lock, TRUE);
-  if (endPosted) return;
+  if (endPosted) return postedCode;
   endPosted = TRUE;
   postedCode = code;
   if (notify != nullptr) ::PostMessageA(notify, message, static_cast<WPARAM>(code), value);
+  return code;
 }
 
 void CHTTPBinarySession::Job::Report(int kind, LPARAM value) {
@@ -290,33 +312,34 @@ void CHTTPBinarySession::Job::Report(int kind, LPARAM value) {
 BOOL CHTTPBinarySession::Job::Write(const void* data, UINT n) {
   CSingleLock guard(&fileLock, TRUE);
   if (file == nullptr || stop) return FALSE;
+  if (const DWORD error = Fault(DownloadStep::kWrite)) CFileException::ThrowOsError(static_cast<int32_t>(error), path);
   file->Write(data, n);
   return TRUE;
 }
 
-void CHTTPBinarySession::Job::CloseOutput() {
+BOOL CHTTPBinarySession::Job::CloseFile(int* cause) {
   CSingleLock guard(&fileLock, TRUE);
-  if (file == nullptr) return;
-  int cause = -1;
+  *cause = -1;
+  if (file == nullptr) return FALSE;
   try {
+    const DWORD error = Fault(DownloadStep::kClose);
     file->Close();
+    if (error != 0) *cause = CFileException::OsErrorToException(static_cast<int32_t>(error));
   } catch (CFileException* e) {
-    cause = e->m_cause;
+    *cause = e->m_cause;
     e->Delete();
   }
   delete file;
   file = nullptr;
-  BOOL failed;
-  {
-    CSingleLock guard2(&lock, TRUE);
-    failed = postedCode != kDownloadDone;
-    if (cause >= 0 && !detached && notify != nullptr) {
-      ::PostMessageA(notify, message, kDownloadFileError, cause);
-      failed = TRUE;
-    }
-  }
-  // A failed or stopped run leaves nothing that looks like the file.
-  if (failed) ::DeleteFileA(path);
+  return TRUE;
+}
+
+void CHTTPBinarySession::Job::CloseOutput() {
+  // Only the one who closed the file removes it: a worker left to end on
+  // its own must never remove a file of the same name that the next
+  // download has made meanwhile.
+  int cause = -1;
+  if (CloseFile(&cause)) ::DeleteFileA(path);
 }
 
 // ---- the job: the run ----------------------------------------------------------
@@ -333,7 +356,9 @@ UINT CHTTPBinarySession::Job::Run() {
     e->Delete();
     code = kDownloadOtherError;
     value = 0;
-  } catch (const std::bad_alloc&) {
+  } catch (...) {
+    // Whatever else went wrong (out of memory, a fault of any library):
+    // the owner waits for an end code, so it gets one.
     code = kDownloadOtherError;
     value = 0;
   }
@@ -346,8 +371,20 @@ UINT CHTTPBinarySession::Job::Run() {
   request.reset();
   connection.reset();
   session.reset();
-  PostEnd(code, value);
-  CloseOutput();
+  // The file is closed before the end code goes out: a 0 means a whole file
+  // on disk that the owner may read at once, and a file that cannot be
+  // closed ends the run with 7 instead.
+  int cause = -1;
+  const BOOL closedHere = CloseFile(&cause);
+  if (closedHere && cause >= 0 && code == kDownloadDone) {
+    code = kDownloadFileError;
+    value = cause;
+  }
+  // A failed or stopped run leaves nothing that looks like the file.
+  if (closedHere && code != kDownloadDone) ::DeleteFileA(path);
+  const int posted = PostEnd(code, value);
+  if (closedHere && code == kDownloadDone && posted != kDownloadDone) ::DeleteFileA(path);
+  if (probe != nullptr) probe->OnWorkerEnd(code, value);
   return 0;
 }
 
@@ -356,6 +393,7 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
                                       LPARAM& rValue) {
   rValue = 0;
   try {
+    if (const DWORD error = Fault(DownloadStep::kOpenSession)) AfxThrowInternetException(1, error);
     session.reset(
         new CInternetSession(nullptr, 1, accessType, proxy.IsEmpty() ? nullptr : proxy.GetString(), nullptr, 0));
   } catch (CInternetException* e) {
@@ -373,6 +411,7 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
   // No user name or password here: on a connection they are the server's
   // credentials, and the proxy's belong to the proxy alone (set below).
   try {
+    if (const DWORD error = Fault(DownloadStep::kConnect)) AfxThrowInternetException(1, error);
     connection.reset(session->GetHttpConnection(server, port, nullptr, nullptr));
   } catch (CInternetException* e) {
     rValue = static_cast<LPARAM>(e->m_dwError);
@@ -383,7 +422,9 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
   // NB: DONT_CACHE keeps the file out of the cache; RELOAD, after a failed
   // check, also refuses any cached copy on the way.
   const DWORD flags = reload ? INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE : INTERNET_FLAG_DONT_CACHE;
+  if (probe != nullptr) probe->OnRequest(flags);
   try {
+    if (const DWORD error = Fault(DownloadStep::kOpenRequest)) AfxThrowInternetException(1, error);
     request.reset(connection->OpenRequest(HTTP_VERB_GET, object, nullptr, 1, nullptr, nullptr, flags));
   } catch (CInternetException* e) {
     rValue = static_cast<LPARAM>(e->m_dwError);
@@ -438,6 +479,9 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
   DWORD length = 0;
   const BOOL lengthKnown = request->QueryInfo(HTTP_QUERY_CONTENT_LENGTH, length);
   if (lengthKnown) Report(kDownloadReportLength, static_cast<LPARAM>(length));
+  // A length other than the announced size cannot give the right file:
+  // the body is not read, and the owner's size check refuses the file.
+  if (!bound.Agrees(lengthKnown != FALSE, length)) return kDownloadDone;
 
   received = 0;
   lastReported = 0;
@@ -475,6 +519,7 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
     }
     if (stop) return kDownloadStopped;
     if (got == 0) break;
+    const bool full = bound.Take(got);
     pending += got;
     if (kBlock - pending < kReadSize) {
       const int end = flush();
@@ -491,6 +536,9 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
       lastReported = received;
       lastReportTick = now;
     }
+    // Past the announced size: the rest of the body is never read, however
+    // long it runs.
+    if (full) break;
   }
   const int end = flush();
   if (end >= 0) return end;

@@ -32,6 +32,11 @@ class CScreenQuestions : public CDownloadQuestions {
   BOOL AskRetry(const char* text) override { return ::AskRetry(text); }
 };
 
+// A download that ends without its check (the screen went away, the
+// program quits) leaves no file that looks downloaded: it may be whole and
+// still wrong.
+void RemoveUnverified(const char* path) { ::DeleteFileA(path); }
+
 BOOL CrcOfFile(const char* path, uint32_t* crc) {
   CCrc32 sum;
   if (!sum.UpdateFromFile(path)) return FALSE;
@@ -43,10 +48,15 @@ BOOL CrcOfFile(const char* path, uint32_t* crc) {
 
 BOOL CQuorlLauncherUpdateView::DownloadWithRetry(const char* url, const char* path, uint32_t size, uint32_t crc) {
   const HWND self = m_hWnd;
+  bool attempted = false;
   return RunDownloadAttempts([&](BOOL reload) {
     // A screen that went away during a question has taken this object
-    // with it.
-    if (!::IsWindow(self)) return static_cast<int>(kDownloadGiveUp);
+    // with it, and the file of the last attempt failed its check.
+    if (!::IsWindow(self)) {
+      if (attempted) RemoveUnverified(path);
+      return static_cast<int>(kDownloadGiveUp);
+    }
+    attempted = true;
     return DownloadFile(url, path, size, crc, reload);
   });
 }
@@ -69,6 +79,9 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
   CHTTPBinarySession* session = new CHTTPBinarySession;
   session->SetNotify(m_hWnd, WM_APP_DOWNLOAD_PROGRESS);
   session->SetReload(reload);
+  // The body is cut one byte past the announced size: a server that never
+  // ends its answer cannot fill the disk, and the check below refuses it.
+  session->SetAnnouncedSize(size);
   m_startTick = m_speedTick = m_reportTick = UpdateTickNow();
   m_wndRemaining.SetWindowText("");
 
@@ -101,6 +114,7 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
       // The screen is gone and this object with it: only locals remain.
       session->Stop();
       delete session;
+      RemoveUnverified(path);
       return kDownloadGiveUp;
     }
     if (quit) break;
@@ -139,8 +153,11 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
       break;
     }
   }
-  // The program is quitting: no questions.
-  if (quit) return kDownloadGiveUp;
+  // The program is quitting: no questions, and no file that nobody checked.
+  if (quit) {
+    RemoveUnverified(path);
+    return kDownloadGiveUp;
+  }
 
   if (m_bCancelRequested)
     m_nEndCode = kEndCodeStopped;

@@ -9,6 +9,7 @@
 #include "framework/tickdiff.h"
 #include "res/resource.h"
 #include "update/client_start.h"
+#include "update/download_outcome.h"
 #include "update/retry_dialog.h"
 #include "update/update_clock.h"
 #include "update/update_progress.h"
@@ -147,12 +148,10 @@ void CQuorlLauncherUpdateView::ShowBusyDots() {
 }
 
 void CQuorlLauncherUpdateView::OnCancel() {
-  if (m_pSession == nullptr || m_nEndCode != -1) {
-    // No download waits: until the update sequence drives this screen,
-    // Cancel is its way back to the launcher screen.
-    if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
-    return;
-  }
+  // Only a download that still waits can be cancelled.  A click handled in
+  // the same pass as the download's end code is late: the update goes on
+  // (leaving the screen here would end it without a word).
+  if (m_pSession == nullptr || m_nEndCode != kEndCodeRunning) return;
   const HWND self = m_hWnd;
   const int answer = MessageBoxWithAppTitle(IDS_ASK_STOP_DOWNLOAD, MB_YESNO | MB_ICONEXCLAMATION);
   // The screen may have gone while the question was up; then so has this

@@ -79,6 +79,8 @@ int main() {
     ReportSink sink;
     CHTTPBinarySession download;
     download.SetNotify(sink.hwnd(), ReportSink::kMessage);
+    // As the update screen does: the body is bounded at its announced size.
+    download.SetAnnouncedSize(static_cast<uint32_t>(size));
     CFileException error;
     t0 = Now();
     if (!download.Start(url.c_str(), path.c_str(), &error)) return 2;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/download/download_probe.h"
 #include "tests/download/report_sink.h"
 #include "tools/fixture/fixture_socket.h"
 #include "tools/httpfix/http_fixture.h"
@@ -40,6 +41,15 @@ struct Servers {
   std::string user;
   std::string password;
   std::vector<WebFile> files;
+  // A body without length: the file overlongPrefix, then far more.
+  std::string overlong;
+  std::string overlongPrefix;
+  const WebFile* Find(const std::string& name) const {
+    for (const WebFile& f : files) {
+      if (f.name == name) return &f;
+    }
+    return nullptr;
+  }
   bool ok() const { return web > 0 && proxy > 0 && authProxy > 0 && !files.empty(); }
 };
 
@@ -66,6 +76,8 @@ const Servers& RealServers() {
       f.crc = static_cast<uint32_t>(std::strtoul(crc.c_str(), nullptr, 16));
       r.files.push_back(f);
     }
+    std::stringstream overlong(Env("QUORL_WEB_OVERLONG"));
+    overlong >> r.overlong >> r.overlongPrefix;
     return r;
   }();
   return s;
@@ -156,6 +168,8 @@ struct Options {
   const char* password = nullptr;
   BOOL reload = FALSE;
   DWORD timeoutCap = 1500;
+  bool announced = false;  // SetAnnouncedSize(announcedSize)
+  uint32_t announcedSize = 0;
 };
 
 class Download : public ::testing::Test {
@@ -175,6 +189,7 @@ class Download : public ::testing::Test {
     session.SetNotify(sink.hwnd(), ReportSink::kMessage);
     session.SetReload(o.reload);
     session.SetReceiveTimeoutCap(o.timeoutCap);
+    if (o.announced) session.SetAnnouncedSize(o.announcedSize);
     CFileException error;
     BOOL started = FALSE;
     switch (o.mode) {
@@ -374,6 +389,86 @@ TEST_F(Download, ARefusedFileGetsOnlyItsEndCode) {
   EXPECT_FALSE(out.fileLeft);
 }
 
+TEST_F(Download, TheEndComesWithTheFileClosedAndWhole) {
+  // The owner reads the file as soon as end code 0 arrives: by then the
+  // worker must have let go of it.  The close is held back a moment, so
+  // that an end code sent before it would arrive while the file is open.
+  Serve("/ok", Answer::kOk, kBody);
+  TestDownloadProbe probe;
+  probe.DelayAt(DownloadStep::kClose, 300);
+  ReportSink sink;
+  CHTTPBinarySession session;
+  session.SetNotify(sink.hwnd(), ReportSink::kMessage);
+  struct Seen {
+    std::string path;
+    bool exclusive = false;
+    std::string content;
+  } seen;
+  seen.path = m_path;
+  sink.context = &seen;
+  sink.onReport = [](ReportSink&, const DownloadReport& report, void* context) {
+    if (report.kind != kDownloadDone) return;
+    Seen& s = *static_cast<Seen*>(context);
+    // No sharing at all: fails while the worker still holds the file.
+    HANDLE h = ::CreateFileA(s.path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    s.exclusive = h != INVALID_HANDLE_VALUE;
+    if (s.exclusive) ::CloseHandle(h);
+    s.content = ReadAll(s.path);
+  };
+  CFileException error;
+  ASSERT_TRUE(session.Start(m_server.Url("/ok").c_str(), m_path.c_str(), &error));
+  ASSERT_TRUE(sink.WaitForEnd(30000));
+  session.Stop();
+  EXPECT_EQ(kDownloadDone, sink.endCode());
+  EXPECT_TRUE(seen.exclusive) << "end code 0 came while the file was still open";
+  EXPECT_EQ(kBody, seen.content);
+}
+
+// ---- faults inside the worker ------------------------------------------------
+
+struct WorkerFault {
+  const char* name;
+  DownloadStep step;
+  DWORD error;   // the Win32 error the step fails with
+  bool foreign;  // a std::runtime_error instead
+  int code;      // the one end code
+  LPARAM value;
+  bool started;  // report 3 came before the end
+};
+
+TEST_F(Download, EveryFaultOfTheWorkerEndsWithOneEndCode) {
+  const WorkerFault cases[] = {
+      {"session cannot be opened", DownloadStep::kOpenSession, ERROR_INTERNET_INTERNAL_ERROR, false, kDownloadNoSession,
+       ERROR_INTERNET_INTERNAL_ERROR, false},
+      {"no connection", DownloadStep::kConnect, ERROR_INTERNET_NAME_NOT_RESOLVED, false, kDownloadRefused,
+       ERROR_INTERNET_NAME_NOT_RESOLVED, false},
+      {"request cannot be opened", DownloadStep::kOpenRequest, ERROR_INTERNET_INVALID_URL, false, kDownloadRequestError,
+       ERROR_INTERNET_INVALID_URL, false},
+      {"write fails", DownloadStep::kWrite, ERROR_HANDLE_DISK_FULL, false, kDownloadFileError, CFileException::diskFull,
+       true},
+      {"close fails", DownloadStep::kClose, ERROR_WRITE_FAULT, false, kDownloadFileError, CFileException::hardIO, true},
+      {"foreign exception", DownloadStep::kWrite, 0, true, kDownloadOtherError, 0, true},
+  };
+  Serve("/ok", Answer::kOk, kBody);
+  for (const WorkerFault& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestDownloadProbe probe;
+    probe.FailAt(c.step, c.error, 1, c.foreign);
+    const Outcome out = Run(m_server.Url("/ok"));
+    ASSERT_TRUE(probe.WaitForEnds(1, 10000)) << "the worker never ended";
+    EXPECT_EQ(c.code, out.code);
+    EXPECT_EQ(c.value, out.value);
+    // The worker came to that end itself, and it is the only one posted.
+    ASSERT_EQ(1u, probe.Ends().size());
+    EXPECT_EQ(c.code, probe.Ends()[0].code);
+    size_t ends = 0;
+    for (const DownloadReport& r : out.reports) ends += r.kind != 1 && r.kind != 2 && r.kind != 3;
+    EXPECT_EQ(1u, ends);
+    EXPECT_EQ(c.started, !out.reports.empty() && out.reports[0].kind == kDownloadReportStarted);
+    EXPECT_FALSE(out.fileLeft) << "a failed run left its file";
+  }
+}
+
 TEST_F(Download, NoServerIsARequestError) {
   const uint16_t closed = fixture_net::FindClosedPort();
   const Outcome out = Run("http://127.0.0.1:" + std::to_string(closed) + "/x.bin");
@@ -429,15 +524,20 @@ TEST_F(Download, ASessionRunsOnce) {
 
 // ---- stopping ---------------------------------------------------------------
 
-// Starts a download of an answer that stalls in the body (with the real
-// 120-second cap) and waits for its length report.
+// Starts a download of an answer that stalls in the body and waits for its
+// length report.  The receive time-out is 5 s: longer than Stop waits, so
+// a Stop that waited for the read would show, and short enough to see the
+// worker end where closing its handles does not end the read (Wine: there
+// the read ends with the time-out, and the worker with it).
 class StalledDownload : public Download {
  protected:
   void SetUp() override {
     Download::SetUp();
     Serve("/stall", Answer::kStallBody, kBody);
+    m_probe.reset(new TestDownloadProbe);
     m_session.reset(new CHTTPBinarySession);
     m_session->SetNotify(m_sink.hwnd(), ReportSink::kMessage);
+    m_session->SetReceiveTimeoutCap(kReceiveTimeoutMs);
     CFileException error;
     ASSERT_TRUE(m_session->Start(m_server.Url("/stall").c_str(), m_path.c_str(), &error));
     const DWORD start = ::GetTickCount();
@@ -451,18 +551,39 @@ class StalledDownload : public Download {
     }
     return false;
   }
+  void TearDown() override {
+    m_session.reset();
+    m_probe.reset();
+    Download::TearDown();
+  }
+
+ public:
+  static constexpr DWORD kReceiveTimeoutMs = 5000;
+  static constexpr DWORD kWorkerEndMs = kReceiveTimeoutMs + 5000;
+
+ protected:
+  std::unique_ptr<TestDownloadProbe> m_probe;
   ReportSink m_sink;
   std::unique_ptr<CHTTPBinarySession> m_session;
 };
 
+// The owner hears 4 at once (the stop posts it); the worker itself must
+// still come to its end, and to 4, not to a failure.
+void ExpectWorkerEndsStopped(TestDownloadProbe& probe) {
+  ASSERT_TRUE(probe.WaitForEnds(1, StalledDownload::kWorkerEndMs)) << "the worker never ended";
+  EXPECT_EQ(kDownloadStopped, probe.Ends()[0].code);
+  EXPECT_EQ(0, probe.Ends()[0].value);
+}
+
 TEST_F(StalledDownload, StopEndsABlockedReadAtOnce) {
   const DWORD t0 = ::GetTickCount();
   m_session->Stop();
-  EXPECT_LT(::GetTickCount() - t0, 5000u);
+  EXPECT_LT(::GetTickCount() - t0, 3000u) << "Stop waited for the blocked read";
   ASSERT_TRUE(m_sink.WaitForEnd(2000));
   EXPECT_EQ(kDownloadStopped, m_sink.endCode());
   EXPECT_EQ(0, m_sink.endValue());
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(m_path.c_str()));
+  ExpectWorkerEndsStopped(*m_probe);
 }
 
 TEST_F(StalledDownload, StopLockedReturnsAndTheWorkerEndsWithFour) {
@@ -471,6 +592,7 @@ TEST_F(StalledDownload, StopLockedReturnsAndTheWorkerEndsWithFour) {
   EXPECT_LT(::GetTickCount() - t0, 1000u);
   ASSERT_TRUE(m_sink.WaitForEnd(5000));
   EXPECT_EQ(kDownloadStopped, m_sink.endCode());
+  ExpectWorkerEndsStopped(*m_probe);
   m_session->Stop();
   m_session->Stop();  // a second stop finds nothing to do
 }
@@ -480,6 +602,7 @@ TEST_F(StalledDownload, DeletingARunningSessionStopsItFirst) {
   ASSERT_TRUE(m_sink.WaitForEnd(2000));
   EXPECT_EQ(kDownloadStopped, m_sink.endCode());
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(m_path.c_str()));
+  ExpectWorkerEndsStopped(*m_probe);
 }
 
 TEST_F(Download, StopWhileTheWorkerWaitsToReportToThisThread) {
@@ -489,6 +612,7 @@ TEST_F(Download, StopWhileTheWorkerWaitsToReportToThisThread) {
   r.trickleBytes = 16384;
   r.trickleDelayMs = 1;
   m_server.Set("/trickle", r);
+  TestDownloadProbe probe;
   ReportSink sink;
   CHTTPBinarySession session;
   session.SetNotify(sink.hwnd(), ReportSink::kMessage);
@@ -503,6 +627,7 @@ TEST_F(Download, StopWhileTheWorkerWaitsToReportToThisThread) {
   EXPECT_LT(::GetTickCount() - t0, 5000u);
   ASSERT_TRUE(sink.WaitForEnd(2000));
   EXPECT_EQ(kDownloadStopped, sink.endCode());
+  ExpectWorkerEndsStopped(probe);
 }
 
 TEST_F(Download, StopFromInsideAReportHandler) {
@@ -512,6 +637,7 @@ TEST_F(Download, StopFromInsideAReportHandler) {
   r.trickleBytes = 16384;
   r.trickleDelayMs = 2;
   m_server.Set("/trickle", r);
+  TestDownloadProbe probe;
   ReportSink sink;
   CHTTPBinarySession session;
   session.SetNotify(sink.hwnd(), ReportSink::kMessage);
@@ -526,6 +652,7 @@ TEST_F(Download, StopFromInsideAReportHandler) {
   size_t progress = 0;
   for (const DownloadReport& rep : sink.reports()) progress += rep.kind == kDownloadReportBytes;
   EXPECT_EQ(1u, progress);
+  ExpectWorkerEndsStopped(probe);
 }
 
 // ---- proxy credentials ------------------------------------------------------
@@ -611,12 +738,15 @@ TEST_F(Download, EveryDownloadReachesTheServerWithOrWithoutReload) {
   // DONT_CACHE on every request, RELOAD on a retry: no download is answered
   // from a cache, so the server sees each one.
   Serve("/same.bin", Answer::kOk, kBody);
+  TestDownloadProbe probe;
   for (BOOL reload : {FALSE, FALSE, TRUE, TRUE}) {
     Options o;
     o.reload = reload;
     EXPECT_EQ(kDownloadDone, Run(m_server.Url("/same.bin"), o).code);
   }
   EXPECT_EQ(4u, m_server.Requests().size());
+  const DWORD plain = INTERNET_FLAG_DONT_CACHE, reload = INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE;
+  EXPECT_EQ((std::vector<DWORD>{plain, plain, reload, reload}), probe.Flags());
 }
 
 // ---- real servers ------------------------------------------------------------
@@ -644,6 +774,50 @@ TEST_F(Download, RealWebServerGoodPathInEveryMode) {
     const Outcome missing = Run("http://" + Loopback(s.web) + "/no_such_file.bin");
     EXPECT_EQ(kDownloadRefused, missing.code);
     EXPECT_EQ(404, missing.value);
+  }
+}
+
+uint32_t CrcOf(const std::string& bytes) {
+  CCrc32 crc;
+  crc.Update(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
+  return crc.GetValue();
+}
+
+TEST_F(Download, RealWebServerBodiesStopAtTheAnnouncedSize) {
+  REQUIRE_REAL_SERVERS();
+  const Servers& s = RealServers();
+  const WebFile* prefix = s.Find(s.overlongPrefix);
+  const WebFile* big = s.Find("one_mb.bin");
+  const WebFile* empty = s.Find("empty.bin");
+  ASSERT_TRUE(prefix != nullptr && big != nullptr && empty != nullptr && !s.overlong.empty());
+  struct Case {
+    const char* name;
+    std::string file;
+    uint32_t announced;
+    size_t written;        // bytes in the file at the end
+    const WebFile* whole;  // the file they are (or start with)
+  };
+  const Case cases[] = {
+      {"no length, tens of MiB past the file", s.overlong, prefix->size, prefix->size + 1u, prefix},
+      {"length one over", big->name, big->size - 1, 0, nullptr},
+      {"length one under", big->name, big->size + 1, 0, nullptr},
+      {"length as announced", big->name, big->size, big->size, big},
+      {"announced 0, length 0", empty->name, 0, 0, nullptr},
+      {"announced 0, length given", prefix->name, 0, 0, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Options o;
+    o.announced = true;
+    o.announcedSize = c.announced;
+    const Outcome out = Run("http://" + Loopback(s.web) + "/" + c.file, o);
+    // A finished download: the owner's size check is what refuses it.
+    EXPECT_EQ(kDownloadDone, out.code);
+    EXPECT_EQ(static_cast<LPARAM>(c.written), out.value);
+    ASSERT_EQ(c.written, out.content.size());
+    if (c.whole != nullptr) {
+      EXPECT_EQ(c.whole->crc, CrcOf(out.content.substr(0, c.whole->size)));
+    }
   }
 }
 

@@ -1,11 +1,16 @@
 // Opens arbitrary bytes as a resource-data file and asks for every entry,
-// with a small cache so that eviction runs too.  The file objects are made
-// once and reopened on each input: an input costs its own bytes only.
+// with a small cache so that eviction runs too; draws the entries as alpha
+// images of fuzzed sizes through the pixel lock and the blend; runs the
+// launcher screen over the file; and reads the bytes as a BMP stream (RLE
+// included).  The file objects and the destination are made once and
+// reopened on each input: an input costs its own bytes only.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
+#include "framework/afxfile.h"
+#include "skin/dib.h"
 #include "skin/graphic_data.h"
 #include "skin/launcher_screen.h"
 
@@ -63,6 +68,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
       }
     }
+    // Alpha images over the entries, sized from the input's last bytes so
+    // that an image larger than its entry is tried too, blended into a
+    // fixed destination with the lock.
+    static CDIB* dest = [] {
+      CDIB* d = new CDIB;
+      d->CreateBlank(64, 48, nullptr);
+      return d;
+    }();
+    for (int32_t i = 0; i < limit && i < 32; ++i) {
+      int32_t w = 0, h = 0;
+      file.GetImageSize(i, &w, &h);
+      const int extra = size > 0 ? data[size - 1 - static_cast<size_t>(i) % size] % 5 : 0;
+      CAlphableDIB image;
+      image.Create(w % 80 + extra, h % 60 + extra, i, &file);
+      image.Draw(dest, extra - 2, -extra, 70, 50, extra, 0, 0);
+      image.HitTest(extra, extra);
+    }
     // The launcher screen over the same file: its layout and blending read
     // the entries' sizes and bytes as the program would.  A large picture
     // takes the same paths as a small one, only slower.
@@ -70,12 +92,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     file.GetImageSize(0, &w, &h);
     if (flags == 1 && static_cast<int64_t>(w) * h <= 256 * 256 && IsUsableLauncherSkin(&file)) {
       CLauncherScreen screen;
-      screen.Build(&file);
+      screen.SetSkin(&file);
+      screen.InitVisualObjects();
+      screen.BuildScreen();
+      screen.OnHoverTick(200, 240, false, 1000);
       screen.ButtonDown(200, 240);
       screen.MouseMove(20, 240, true);
-      screen.ButtonUp(200, 240);
+      screen.ButtonUp(200, 240, true);
     }
     file.Close();
+  }
+  // The bytes as a BMP stream.
+  {
+    CMemFile bmp;
+    if (size != 0) bmp.Write(data, static_cast<UINT>(size));
+    bmp.SeekToBegin();
+    CDIB image;
+    if (image.Read(&bmp) && image.GetWidth() <= 4096) {
+      image.GetPixel(0, 0);
+      image.GetPixel(image.GetWidth() - 1, image.GetHeight() - 1);
+    }
   }
   // The unpacker on its own, over the raw bytes.
   void* out = nullptr;

@@ -1,10 +1,12 @@
-// The launcher screen's logic without a window: the composed picture, hit
-// testing, the three frames of a button, press and release, hover, the
-// drag, the single Start/Exit, and which skins the screen can show.
+// The launcher screen's rules without a window: the composed scene, the
+// buttons' places and frames, the hover tick, press and release, the drag,
+// the single Start/Exit, the tooltip's life over a button, the label, and
+// which skins the screen can show.
 #include "skin/launcher_screen.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,7 @@ struct Rgba {
   uint8_t r, g, b, a;
 };
 
-uint32_t Pixel(uint8_t r, uint8_t g, uint8_t b) { return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b; }
+uint16_t Pixel(uint32_t r, uint32_t g, uint32_t b) { return PackRgb555(r, g, b); }
 
 // An image in the launcher's form: every pixel index 1, except index 0 at
 // (0, 0) and index 2 at (1, 0); palette entries 0, 1 and 2 as given.
@@ -79,116 +81,170 @@ std::vector<uint8_t> LauncherSkin() {
 
 class LauncherScreenTest : public testing::Test {
  protected:
+  // Builds tips of a fixed size for the strings that have them.
+  class CFakePainter : public CSkinTextPainter {
+   public:
+    CSprite* BuildTipSprite(int command) override {
+      ++built;
+      if (command != ID_LAUNCHER_START && command != ID_LAUNCHER_ENV_SETTINGS && command != ID_LAUNCHER_EXIT)
+        return nullptr;
+      CSprite* s = new CSprite;
+      s->CreateBlank(40, 20, nullptr);
+      s->Fill(0xE6FBFF, 0, 0, -1, -1, 0);
+      s->AddRef();
+      return s;
+    }
+    void DrawLabelText(CSprite*, const char* text) override { label = text; }
+    int built = 0;
+    std::string label;
+  };
+  class CFakeHost : public CLauncherScreenHost {
+   public:
+    bool ReadInstalledVersions(uint32_t* g, uint32_t* l) override {
+      *g = game;
+      *l = launcher;
+      return readable;
+    }
+    bool readable = true;
+    uint32_t game = 1002003, launcher = 2004000;
+  };
+
   void SetUp() override {
     bytes = LauncherSkin();
     ASSERT_TRUE(skin.OpenMemory(bytes.data(), bytes.size()));
-    screen.Build(&skin);
-    ASSERT_EQ(kW, screen.GetWidth());
+    CLauncherScreen::s_nLastTipCommand = -1;
+    screen.SetSkin(&skin);
+    screen.SetPainter(&painter);
+    screen.SetHost(&host);
+    screen.InitVisualObjects();
+    screen.BuildScreen();
+    ASSERT_NE(nullptr, screen.GetBackBuffer());
   }
 
-  uint32_t At(int x, int y) const { return screen.GetPixels()[static_cast<size_t>(y) * kW + x]; }
-  // The colour the inside of button n shows now.
-  uint32_t ButtonColour(int n) const {
-    const CLauncherScreen::Button& b = screen.GetButtons()[n];
-    return At(b.x + 5, b.y + 5);
+  uint16_t At(int x, int y) const {
+    uint16_t v;
+    std::memcpy(&v, screen.GetBackBuffer()->GetPixelAddress(x, y), 2);
+    return v;
   }
-  uint32_t Expected(int button, int frame) const {
+  uint16_t ButtonColour(int n) const {
+    CHilightButtonVO* b = screen.GetButton(n);
+    return At(b->GetX() + 5, b->GetY() + 5);
+  }
+  uint16_t Expected(int button, int frame) const {
     const Rgba c = FrameColour(button, frame);
     return Pixel(c.r, c.g, c.b);
+  }
+  // Hover ticks 50 ms apart, as the view's timer makes them.
+  void Ticks(int x, int y, int n) {
+    for (int i = 0; i < n; ++i) {
+      now += 50;
+      screen.OnHoverTick(x, y, false, now);
+    }
   }
 
   std::vector<uint8_t> bytes;
   CGraphicData skin{20, kLauncherFlags};
+  CFakePainter painter;
+  CFakeHost host;
   CLauncherScreen screen;
+  uint32_t now = 10000;
 };
 
 TEST_F(LauncherScreenTest, ButtonsStandAtTheirPlacesWithTheirFirstFramesSize) {
-  ASSERT_EQ(3u, screen.GetButtons().size());
   struct Want {
-    int x, y, first;
-    uint32_t command;
+    int x, y, command;
   } const want[] = {
-      {179, 236, 2, ID_LAUNCHER_START},
-      {179, 268, 14, ID_LAUNCHER_ENV_SETTINGS},
-      {179, 300, 17, ID_LAUNCHER_EXIT},
+      {179, 236, ID_LAUNCHER_START},
+      {179, 268, ID_LAUNCHER_ENV_SETTINGS},
+      {179, 300, ID_LAUNCHER_EXIT},
   };
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
-    const CLauncherScreen::Button& b = screen.GetButtons()[i];
-    EXPECT_EQ(want[i].x, b.x);
-    EXPECT_EQ(want[i].y, b.y);
-    EXPECT_EQ(want[i].first, b.firstEntry);
-    EXPECT_EQ(want[i].command, b.command);
-    EXPECT_EQ(kButtonW, b.width);
-    EXPECT_EQ(kButtonH, b.height);
-    EXPECT_EQ(CLauncherScreen::kFrameNormal, b.frame);
+    CHilightButtonVO* b = screen.GetButton(i);
+    ASSERT_NE(nullptr, b);
+    EXPECT_EQ(want[i].x, b->GetX());
+    EXPECT_EQ(want[i].y, b->GetY());
+    EXPECT_EQ(want[i].command, b->GetCommandId());
+    EXPECT_EQ(kButtonW, b->GetWidth());
+    EXPECT_EQ(kButtonH, b->GetHeight());
+    EXPECT_EQ(3, b->GetFrameCount());
+    EXPECT_EQ(0, b->GetFrameShown());
   }
-  EXPECT_EQ(kH, screen.GetHeight());
-  EXPECT_EQ(static_cast<size_t>(kW) * kH, screen.GetPixels().size());
+  EXPECT_EQ(nullptr, screen.GetButton(3));
+  EXPECT_EQ(kW, screen.GetBackBuffer()->GetWidth());
+  EXPECT_EQ(kH, screen.GetBackBuffer()->GetHeight());
 }
 
 TEST_F(LauncherScreenTest, PictureIsTheSkinBlendedInOrder) {
-  const uint32_t bg = Pixel(kBackground.r, kBackground.g, kBackground.b);
-  // Background; its own transparent pixel at (0, 0) leaves the black below.
+  const uint16_t bg = Pixel(kBackground.r, kBackground.g, kBackground.b);
   EXPECT_EQ(bg, At(10, 10));
-  EXPECT_EQ(0u, At(0, 0));
-  // The banner, centred, with its top at 356.
+  EXPECT_EQ(0, At(0, 0)) << "the background's transparent pixel leaves the black scene";
   const int bannerX = (kW - kBannerW) / 2;
   EXPECT_EQ(Pixel(kBanner.r, kBanner.g, kBanner.b), At(bannerX + 3, 356 + 3));
   EXPECT_EQ(bg, At(bannerX + 3, 355));
   EXPECT_EQ(bg, At(bannerX - 1, 360));
-  // Buttons in their normal frame; a button's transparent pixel shows the
-  // background, its half transparent one a blend of the two:
-  // (c * 128 + background * 127) / 255 per channel.
+  // A button's half-transparent pixel over the background, in 5:5:5: the
+  // background comes back as its top five bits shifted by 3.
+  const uint32_t br = kBackground.r & 0xF8, bgc = kBackground.g & 0xF8, bb = kBackground.b & 0xF8;
   for (int n = 0; n < 3; ++n) {
     SCOPED_TRACE(n);
-    const CLauncherScreen::Button& b = screen.GetButtons()[n];
+    CHilightButtonVO* b = screen.GetButton(n);
     EXPECT_EQ(Expected(n, 0), ButtonColour(n));
-    EXPECT_EQ(bg, At(b.x, b.y));
-    EXPECT_EQ(Pixel((50 * 128 + 30 * 127) / 255, (100 * 128 + 20 * 127) / 255, (200 * 128 + 10 * 127) / 255),
-              At(b.x + 1, b.y));
+    EXPECT_EQ(bg, At(b->GetX(), b->GetY()));
+    EXPECT_EQ(Pixel((50 * 128 + br * 127) / 255, (100 * 128 + bgc * 127) / 255, (200 * 128 + bb * 127) / 255),
+              At(b->GetX() + 1, b->GetY()));
   }
 }
 
-TEST_F(LauncherScreenTest, HitTestCoversExactlyTheFirstFramesRectangle) {
+TEST_F(LauncherScreenTest, HitTestCoversTheOpaquePixelsOfTheFrame) {
   struct Case {
     int x, y, hit;
   } const cases[] = {
-      {179, 236, 0},
+      {179, 236, -1},  // the frame's transparent corner pixel
+      {180, 236, 0},   // half transparent still hits
       {179 + kButtonW - 1, 236 + kButtonH - 1, 0},
       {179 + kButtonW, 240, -1},
       {178, 240, -1},
       {200, 235, -1},
       {200, 236 + kButtonH, -1},
-      {200, 268, 1},
-      {200, 300, 2},
+      {200, 268 + 3, 1},
+      {200, 300 + 3, 2},
       {0, 0, -1},
       {-5, -5, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
-    EXPECT_EQ(c.hit, screen.HitTest(c.x, c.y));
+    CHilightButtonVO* b = screen.HitTestButton(c.x, c.y);
+    EXPECT_EQ(c.hit < 0 ? nullptr : screen.GetButton(c.hit), b);
   }
 }
 
-TEST_F(LauncherScreenTest, FramesAreConsecutiveEntries) {
-  for (int frame : {1, 2, 0}) {
-    SCOPED_TRACE(frame);
-    EXPECT_TRUE(screen.SetFrame(2, frame));
-    EXPECT_EQ(Expected(2, frame), ButtonColour(2));
-    EXPECT_EQ(Expected(0, 0), ButtonColour(0));
-    EXPECT_FALSE(screen.SetFrame(2, frame)) << "the same frame again is no change";
-  }
-  EXPECT_FALSE(screen.SetFrame(-1, 1));
-  EXPECT_FALSE(screen.SetFrame(3, 1));
+TEST_F(LauncherScreenTest, HoverTickShowsFrame0ThenTheHotFrame) {
+  const int x = 200, y = 240;
+  Ticks(20, 20, 1);
+  Ticks(x, y, 1);
+  EXPECT_EQ(Expected(0, 0), ButtonColour(0)) << "the tick where the pointer enters";
+  Ticks(x, y, 1);
+  EXPECT_EQ(Expected(0, 1), ButtonColour(0));
+  Ticks(x + 5, y, 3);
+  EXPECT_EQ(Expected(0, 1), ButtonColour(0));
+  Ticks(x, 305, 1);  // to Exit
+  EXPECT_EQ(Expected(0, 0), ButtonColour(0));
+  EXPECT_EQ(Expected(2, 0), ButtonColour(2));
+  Ticks(x, 305, 1);
+  EXPECT_EQ(Expected(2, 1), ButtonColour(2));
+  // Nothing hovers while the view holds the capture.
+  now += 50;
+  screen.OnHoverTick(x, y, true, now);
+  EXPECT_EQ(Expected(2, 1), ButtonColour(2));
+  EXPECT_EQ(Expected(0, 0), ButtonColour(0));
 }
 
-// One press-and-release sequence: points in client coordinates, and what
-// the screen must show and answer.
+// One press-and-release sequence in client coordinates.
 struct Step {
   enum Kind { kDown, kMove, kUp } kind;
   int x, y;
-  int startFrame;    // the Start button's frame afterwards
+  int startFrame;    // Start's frame afterwards
   bool capture;      // the reply asks for the capture
   bool release;      // ... gives it back
   uint32_t command;  // ... posts this command
@@ -207,28 +263,28 @@ TEST_P(PressReleaseTest, FramesAndCommand) {
     CLauncherScreen::Reply r;
     if (s.kind == Step::kDown) r = screen.ButtonDown(s.x, s.y);
     if (s.kind == Step::kMove) r = screen.MouseMove(s.x, s.y, true);
-    if (s.kind == Step::kUp) r = screen.ButtonUp(s.x, s.y);
-    EXPECT_EQ(s.startFrame, screen.GetButtons()[0].frame);
+    if (s.kind == Step::kUp) r = screen.ButtonUp(s.x, s.y, true);
+    EXPECT_EQ(s.startFrame, screen.GetButton(0)->GetFrameShown());
     EXPECT_EQ(Expected(0, s.startFrame), ButtonColour(0));
     EXPECT_EQ(s.capture, r.capture);
     EXPECT_EQ(s.release, r.release);
     EXPECT_EQ(s.command, r.command);
   }
-  EXPECT_EQ(-1, screen.GetPressed());
+  EXPECT_EQ(nullptr, screen.GetPressedButton());
   EXPECT_FALSE(screen.IsDragging());
 }
 
 const int kOnStart = 200, kStartY = 240, kOffX = 20;
 
 INSTANTIATE_TEST_SUITE_P(Sequences, PressReleaseTest,
-                         testing::Values(Sequence{"ClickSendsTheCommandOnce",
+                         testing::Values(Sequence{"ClickSendsTheCommand",
                                                   {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                                                   {Step::kUp, kOnStart, kStartY, 1, false, true, ID_LAUNCHER_START}}},
+                                                   {Step::kUp, kOnStart, kStartY, 0, false, true, ID_LAUNCHER_START}}},
                                          Sequence{"OffAndBackOnShowsHotThenPressed",
                                                   {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
                                                    {Step::kMove, kOffX, kStartY, 1, false, false, 0},
                                                    {Step::kMove, kOnStart + 10, kStartY + 2, 2, false, false, 0},
-                                                   {Step::kUp, kOnStart + 10, kStartY + 2, 1, false, true,
+                                                   {Step::kUp, kOnStart + 10, kStartY + 2, 0, false, true,
                                                     ID_LAUNCHER_START}}},
                                          Sequence{"ReleaseBesideTheButtonSendsNothing",
                                                   {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
@@ -239,23 +295,14 @@ INSTANTIATE_TEST_SUITE_P(Sequences, PressReleaseTest,
                                                    {Step::kUp, kOnStart, 305, 0, false, true, 0}}}),
                          [](const testing::TestParamInfo<Sequence>& info) { return std::string(info.param.name); });
 
-TEST_F(LauncherScreenTest, HoverShowsTheHotFrameAndLeavingEndsIt) {
-  CLauncherScreen::Reply r = screen.MouseMove(kOnStart, kStartY, false);
-  EXPECT_TRUE(r.redraw);
-  EXPECT_TRUE(r.trackLeave);
-  EXPECT_EQ(Expected(0, 1), ButtonColour(0));
-  // Further moves over the same button change nothing.
-  r = screen.MouseMove(kOnStart + 1, kStartY, false);
-  EXPECT_FALSE(r.redraw);
-  // Straight to the Exit button: Start back to normal, Exit hot.
-  r = screen.MouseMove(kOnStart, 305, false);
-  EXPECT_TRUE(r.redraw);
-  EXPECT_EQ(Expected(0, 0), ButtonColour(0));
-  EXPECT_EQ(Expected(2, 1), ButtonColour(2));
-  r = screen.MouseLeave();
-  EXPECT_TRUE(r.redraw);
-  EXPECT_EQ(Expected(2, 0), ButtonColour(2));
-  EXPECT_EQ(-1, screen.GetHot());
+TEST_F(LauncherScreenTest, ReleaseWithoutTheCaptureSendsNothing) {
+  screen.ButtonDown(kOnStart, kStartY);
+  EXPECT_EQ(0u, screen.ButtonUp(kOnStart, kStartY, false).command);
+  // A move after the capture went away drops the held button.
+  screen.ButtonDown(kOnStart, kStartY);
+  screen.MouseMove(kOnStart, kStartY, false);
+  EXPECT_EQ(nullptr, screen.GetPressedButton());
+  EXPECT_EQ(1, screen.GetButton(0)->GetFrameShown());
 }
 
 TEST_F(LauncherScreenTest, PressOutsideTheButtonsDragsTheWindow) {
@@ -264,53 +311,108 @@ TEST_F(LauncherScreenTest, PressOutsideTheButtonsDragsTheWindow) {
   EXPECT_TRUE(screen.IsDragging());
   r = screen.MouseMove(40, 20, true);
   EXPECT_TRUE(r.moveWindow);
-  EXPECT_FALSE(r.redraw);
-  // The point where the drag started stays under the pointer: pointer at
-  // screen (530, 300), client origin at (100, 50), window at (92, 20).
   int x = 0, y = 0;
   screen.DragPosition(530, 300, 100, 50, 92, 20, &x, &y);
   EXPECT_EQ(530 - 10 - 100 + 92, x);
   EXPECT_EQ(300 - 20 - 50 + 20, y);
-  // A press while dragging does not restart the drag.
   r = screen.ButtonDown(60, 60);
-  EXPECT_FALSE(r.capture);
+  EXPECT_FALSE(r.capture) << "a press while dragging does not restart the drag";
   screen.DragPosition(530, 300, 100, 50, 92, 20, &x, &y);
   EXPECT_EQ(530 - 10 - 100 + 92, x);
-  r = screen.ButtonUp(40, 20);
+  r = screen.ButtonUp(40, 20, true);
   EXPECT_TRUE(r.release);
   EXPECT_EQ(0u, r.command);
   EXPECT_FALSE(screen.IsDragging());
 }
 
-TEST_F(LauncherScreenTest, DragEndsWhenTheCaptureIsGone) {
+TEST_F(LauncherScreenTest, DragAndPressEndWhenTheCaptureIsGone) {
   for (int way = 0; way < 3; ++way) {
     SCOPED_TRACE(way);
     screen.ButtonDown(10, 20);
     ASSERT_TRUE(screen.IsDragging());
-    if (way == 0) {
-      EXPECT_FALSE(screen.MouseMove(30, 30, false).moveWindow);
-    }
+    if (way == 0) EXPECT_FALSE(screen.MouseMove(30, 30, false).moveWindow);
     if (way == 1) screen.CaptureLost();
     if (way == 2) screen.CancelMode();
     EXPECT_FALSE(screen.IsDragging());
-    EXPECT_FALSE(screen.ButtonUp(30, 30).release);
+    EXPECT_FALSE(screen.ButtonUp(30, 30, true).release);
   }
-}
-
-TEST_F(LauncherScreenTest, CancelModeDropsThePressedButton) {
   screen.ButtonDown(kOnStart, kStartY);
-  CLauncherScreen::Reply r = screen.CancelMode();
-  EXPECT_TRUE(r.redraw);
-  EXPECT_EQ(Expected(0, 0), ButtonColour(0));
-  // The release that follows is no click any more.
-  r = screen.ButtonUp(kOnStart, kStartY);
-  EXPECT_EQ(0u, r.command);
+  screen.CancelMode();
+  EXPECT_EQ(nullptr, screen.GetPressedButton());
+  EXPECT_EQ(0u, screen.ButtonUp(kOnStart, kStartY, true).command);
 }
 
 TEST_F(LauncherScreenTest, StartAndExitShareOneShot) {
   EXPECT_TRUE(screen.FireOnce());
   EXPECT_FALSE(screen.FireOnce());
   EXPECT_FALSE(screen.FireOnce());
+}
+
+TEST_F(LauncherScreenTest, TooltipIsBuiltOncePerButtonAndFollowsItsTicks) {
+  CToolTipsVO* tip = screen.GetToolTip();
+  ASSERT_NE(nullptr, tip);
+  EXPECT_EQ(500, tip->m_nShowTime);
+  EXPECT_EQ(100, tip->m_nDelay);
+  screen.MouseMove(kOnStart, kStartY, false);
+  EXPECT_EQ(1, painter.built);
+  ASSERT_NE(nullptr, tip->GetImage());
+  EXPECT_FALSE(tip->IsVisible());
+  EXPECT_EQ(ID_LAUNCHER_START, CLauncherScreen::s_nLastTipCommand);
+  // Centred above Start.
+  EXPECT_EQ(179 + (kButtonW - 40) / 2, tip->GetX());
+  EXPECT_EQ(236 - 20 - 1, tip->GetY());
+  screen.MouseMove(kOnStart + 3, kStartY, false);
+  EXPECT_EQ(1, painter.built) << "not built again while it is built";
+  // Tooltip ticks come at most every 500 ms: the delay of 100 passes on
+  // the second one.
+  Ticks(kOnStart, kStartY, 10);
+  EXPECT_FALSE(tip->IsVisible());
+  Ticks(kOnStart, kStartY, 10);
+  EXPECT_TRUE(tip->IsVisible());
+  // Drawn above everything.
+  EXPECT_EQ(PackColorRef555(0xE6FBFF), At(tip->GetX() + 5, tip->GetY() + 5));
+  // Pressing empties it.
+  screen.ButtonDown(kOnStart, kStartY);
+  EXPECT_EQ(nullptr, tip->GetImage());
+  screen.MouseMove(kOnStart, 305, true);
+  EXPECT_EQ(1, painter.built) << "no tip while a button is held";
+  screen.ButtonUp(kOnStart, kStartY, true);
+  screen.ButtonDown(10, 10);
+  screen.MouseMove(kOnStart, 305, true);
+  EXPECT_EQ(1, painter.built) << "no tip while the window is dragged";
+  screen.ButtonUp(10, 10, true);
+  screen.MouseMove(kOnStart, kStartY, false);
+  EXPECT_EQ(2, painter.built) << "built anew after it was emptied";
+  // Leaving the button: emptied at the first tooltip tick after the wait.
+  Ticks(kOnStart, kStartY, 20);
+  ASSERT_TRUE(tip->IsVisible());
+  Ticks(20, 20, 10);
+  EXPECT_EQ(nullptr, tip->GetImage());
+}
+
+TEST_F(LauncherScreenTest, LabelShowsTheInstalledVersionsAtTheTopRight) {
+  CVersionInfoVO* label = screen.GetVersionLabel();
+  ASSERT_NE(nullptr, label);
+  EXPECT_EQ(kW - 168, label->GetX());
+  EXPECT_EQ(18, label->GetY());
+  EXPECT_EQ(152, label->GetWidth());
+  EXPECT_EQ(14, label->GetHeight());
+  EXPECT_EQ(1002003u, label->GetGameVersion());
+  EXPECT_EQ("Ver. 1.002/2.004", painter.label);
+  EXPECT_FALSE(label->HitTest(label->GetX() + 5, label->GetY() + 5));
+  // Unreadable versions: 0.000/0.000 stays.
+  CLauncherScreen other;
+  CFakeHost unreadable;
+  unreadable.readable = false;
+  other.SetSkin(&skin);
+  other.SetPainter(&painter);
+  other.SetHost(&unreadable);
+  other.InitVisualObjects();
+  EXPECT_EQ("Ver. 0.000/0.000", painter.label);
+  // The label's magenta is its colour key: the background shows through.
+  uint16_t v;
+  std::memcpy(&v, other.GetBackBuffer()->GetPixelAddress(kW - 168 + 1, 18 + 1), 2);
+  EXPECT_EQ(Pixel(kBackground.r, kBackground.g, kBackground.b), v);
 }
 
 // ---------------------------------------------------------------------------
@@ -357,10 +459,15 @@ TEST(LauncherSkin, OnlyASkinWithAReadableBackgroundCanBeShown) {
     EXPECT_EQ(c.usable, IsUsableLauncherSkin(&skin));
     // The screen builds from any of them without reading out of bounds.
     CLauncherScreen screen;
-    screen.Build(&skin);
+    screen.SetSkin(&skin);
+    screen.InitVisualObjects();
+    screen.BuildScreen();
     if (c.usable) {
-      EXPECT_GT(screen.GetWidth(), 0);
+      ASSERT_NE(nullptr, screen.GetBackBuffer());
     }
+    screen.OnHoverTick(200, 240, false, 1000);
+    screen.ButtonDown(200, 240);
+    screen.ButtonUp(200, 240, true);
   }
   EXPECT_FALSE(IsUsableLauncherSkin(nullptr));
   CGraphicData closed(20, kLauncherFlags);
@@ -369,12 +476,42 @@ TEST(LauncherSkin, OnlyASkinWithAReadableBackgroundCanBeShown) {
 
 TEST(LauncherSkin, WithoutASkinTheScreenIsEmpty) {
   CLauncherScreen screen;
-  screen.Build(nullptr);
-  EXPECT_EQ(0, screen.GetWidth());
-  EXPECT_TRUE(screen.GetPixels().empty());
-  EXPECT_TRUE(screen.GetButtons().empty());
-  EXPECT_EQ(-1, screen.HitTest(200, 240));
-  EXPECT_EQ(0u, screen.ButtonUp(200, 240).command);
+  screen.InitVisualObjects();
+  screen.BuildScreen();
+  EXPECT_EQ(nullptr, screen.GetBackBuffer());
+  EXPECT_EQ(nullptr, screen.HitTestButton(200, 240));
+  screen.ButtonDown(200, 240);
+  EXPECT_EQ(0u, screen.ButtonUp(200, 240, true).command);
+}
+
+// A hot frame entry smaller than the normal one: the frame is not drawn
+// and does not react, and nothing reads past the entry.
+TEST(LauncherSkin, HotFrameSmallerThanItsNormalFrame) {
+  CRdlWriter w;
+  w.AddPacked(kW, kH, Image(kW, kH, kBackground));
+  w.AddRaw(kBannerW, kBannerH, Image(kBannerW, kBannerH, kBanner));
+  for (int entry = 2; entry < 20; ++entry) {
+    const bool hot = entry == 3;
+    w.AddRaw(hot ? 4 : kButtonW, hot ? 2 : kButtonH, Image(hot ? 4 : kButtonW, hot ? 2 : kButtonH, {90, 90, 90, 255}));
+  }
+  std::vector<uint8_t> bytes = w.Build();
+  CGraphicData skin(20, kLauncherFlags);
+  ASSERT_TRUE(skin.OpenMemory(bytes.data(), bytes.size()));
+  CLauncherScreen screen;
+  screen.SetSkin(&skin);
+  screen.InitVisualObjects();
+  screen.BuildScreen();
+  CHilightButtonVO* start = screen.GetButton(0);
+  ASSERT_NE(nullptr, start);
+  EXPECT_TRUE(start->HitTest(190, 240));
+  screen.OnHoverTick(190, 240, false, 0);
+  screen.OnHoverTick(190, 240, false, 50);
+  EXPECT_EQ(1, start->GetFrameShown());
+  EXPECT_FALSE(start->HitTest(190, 240)) << "the damaged hot frame does not react";
+  const uint16_t bg = Pixel(kBackground.r, kBackground.g, kBackground.b);
+  uint16_t v;
+  std::memcpy(&v, screen.GetBackBuffer()->GetPixelAddress(190, 240), 2);
+  EXPECT_EQ(bg, v) << "nothing drawn for it";
 }
 
 }  // namespace

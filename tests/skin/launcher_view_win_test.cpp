@@ -80,13 +80,28 @@ class LauncherViewTest : public testing::Test {
 };
 
 TEST_F(LauncherViewTest, ShowsTheScreenOfTheSkinItWasHanded) {
-  EXPECT_EQ(0, view->GetScreen().GetWidth()) << "nothing before the hand-over";
+  EXPECT_EQ(nullptr, view->GetScreen().GetBackBuffer()) << "nothing before the hand-over";
   HandOver(nullptr);
   int32_t w = 0, h = 0;
   ASSERT_TRUE(skin.GetImageSize(0, &w, &h));
-  EXPECT_EQ(w, view->GetScreen().GetWidth());
-  EXPECT_EQ(h, view->GetScreen().GetHeight());
-  EXPECT_EQ(3u, view->GetScreen().GetButtons().size());
+  CDIB* back = view->GetScreen().GetBackBuffer();
+  ASSERT_NE(nullptr, back) << "a 16-bit DIB section back buffer";
+  EXPECT_EQ(w, back->GetWidth());
+  EXPECT_EQ(h, back->GetHeight());
+  EXPECT_EQ(16, back->GetBitCount());
+  EXPECT_NE(nullptr, view->GetBackBufferBitmap());
+  for (int i = 0; i < 3; ++i) EXPECT_NE(nullptr, view->GetScreen().GetButton(i));
+  EXPECT_EQ(nullptr, view->GetScreen().GetButton(3));
+  // The window class of a game view: no class style, the black brush.
+  EXPECT_EQ(0u, static_cast<UINT>(::GetClassLongPtrA(hView, GCL_STYLE)));
+  EXPECT_EQ(reinterpret_cast<LONG_PTR>(::GetStockObject(BLACK_BRUSH)), ::GetClassLongPtrA(hView, GCLP_HBRBACKGROUND));
+}
+
+TEST_F(LauncherViewTest, TheFirstUpdateStartsTheAnimationTimer) {
+  EXPECT_FALSE(::KillTimer(hView, CGameView::kAnimationTimerId));
+  HandOver(nullptr);
+  // Killing a timer that exists answers TRUE.
+  EXPECT_TRUE(::KillTimer(hView, CGameView::kAnimationTimerId));
 }
 
 TEST_F(LauncherViewTest, SettingsCommandGoesToTheHost) {
@@ -128,11 +143,11 @@ TEST_F(LauncherViewTest, StartAndExitPostOnlyTheFirstCommand) {
 
 TEST_F(LauncherViewTest, ClickOnAButtonPostsItsCommandToTheMainWindow) {
   HandOver(nullptr);
-  const CLauncherScreen::Button& exit = view->GetScreen().GetButtons()[2];
-  const int x = exit.x + 3, y = exit.y + 3;
+  CHilightButtonVO* exit = view->GetScreen().GetButton(2);
+  const int x = exit->GetX() + exit->GetWidth() / 2, y = exit->GetY() + exit->GetHeight() / 2;
   view->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(x, y));
   EXPECT_EQ(hView, ::GetCapture());
-  EXPECT_EQ(CLauncherScreen::kFramePressed, view->GetScreen().GetButtons()[2].frame);
+  EXPECT_EQ(CHilightButtonVO::kFramePressed, exit->GetFrameShown());
   EXPECT_TRUE(TakeCommands(hFrame).empty());
   view->SendMessage(WM_LBUTTONUP, 0, At(x, y));
   EXPECT_EQ(nullptr, ::GetCapture());
@@ -170,6 +185,82 @@ TEST_F(LauncherViewTest, LosingTheCaptureEndsTheDrag) {
   view->SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(60, 60));
   ::GetWindowRect(hFrame, &after);
   EXPECT_EQ(before.left, after.left);
+}
+
+}  // namespace
+
+namespace {
+
+uint16_t SpritePixel(CSprite* s, int x, int y) { return static_cast<uint16_t>(s->GetPixel(x, y)); }
+
+// The label's real GDI text: white pixels, each touching the black
+// outline, on the magenta key, and no colour in between left over.
+TEST(SkinText, LabelTextIsOutlinedWithoutFringes) {
+  CSkinTextPainterWin painter(949);
+  CVersionInfoVO label;
+  label.SetPainter(&painter);
+  label.SetVersions(1002003, 2004000);
+  CSprite* sprite = static_cast<CSprite*>(label.GetImage());
+  ASSERT_NE(nullptr, sprite);
+  ASSERT_EQ(152, sprite->GetWidth());
+  const uint16_t white = 0x7FFF, black = 0, magenta = 0x7C1F;
+  int whites = 0, others = 0, lonely = 0;
+  for (int y = 0; y < sprite->GetHeight(); ++y) {
+    for (int x = 0; x < sprite->GetWidth(); ++x) {
+      const uint16_t p = SpritePixel(sprite, x, y);
+      if (p == white) {
+        ++whites;
+        bool touches = false;
+        const int d[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+        for (const auto& o : d) {
+          const int nx = x + o[0], ny = y + o[1];
+          if (nx >= 0 && ny >= 0 && nx < sprite->GetWidth() && ny < sprite->GetHeight() &&
+              SpritePixel(sprite, nx, ny) != magenta)
+            touches = true;
+        }
+        if (!touches) ++lonely;
+      } else if (p != black && p != magenta) {
+        ++others;
+      }
+    }
+  }
+  EXPECT_GT(whites, 20) << "the text was drawn";
+  EXPECT_EQ(0, others) << "smoothed fringes";
+  EXPECT_EQ(0, lonely);
+  EXPECT_EQ(magenta, sprite->GetColourKey());
+  // Right-aligned: the last white column lies in the right part.
+  int right = -1;
+  for (int x = 0; x < sprite->GetWidth(); ++x)
+    for (int y = 0; y < sprite->GetHeight(); ++y)
+      if (SpritePixel(sprite, x, y) == white) right = x;
+  EXPECT_GE(right, 140);
+}
+
+// The tip's balloon: pale yellow inside a black frame, the corners outside
+// the rounded rectangle on the key, its size from the measured text.
+TEST(SkinText, TipIsAFramedBalloonWithTransparentCorners) {
+  CSkinTextPainterWin painter(949);
+  CSprite* tip = painter.BuildTipSprite(ID_LAUNCHER_START);
+  ASSERT_NE(nullptr, tip);
+  const int w = tip->GetWidth(), h = tip->GetHeight();
+  // "게임을 시작합니다." in the menu font, measured here, plus the margins.
+  NONCLIENTMETRICSA m = {};
+  m.cbSize = sizeof m;
+  ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0));
+  EXPECT_GT(w, 12);
+  EXPECT_GT(h, 12);
+  EXPECT_EQ(0x7C1Fu, tip->GetColourKey()) << "the key is the magenta corner";
+  EXPECT_EQ(0x7C1F, SpritePixel(tip, 0, 0));
+  EXPECT_EQ(0x7C1F, SpritePixel(tip, w - 1, h - 1));
+  EXPECT_EQ(0, SpritePixel(tip, w / 2, 0)) << "the frame";
+  EXPECT_EQ(0, SpritePixel(tip, 0, h / 2));
+  EXPECT_EQ(PackColorRef555(0xE6FBFF), SpritePixel(tip, 3, 3)) << "inside, by the margin";
+  EXPECT_FALSE(tip->HitTest(0, 0));
+  EXPECT_TRUE(tip->HitTest(3, 3));
+  EXPECT_EQ(0, tip->Release());
+  // No string for the command, or command -1: no tip.
+  EXPECT_EQ(nullptr, painter.BuildTipSprite(1));
+  EXPECT_EQ(nullptr, painter.BuildTipSprite(-1));
 }
 
 }  // namespace

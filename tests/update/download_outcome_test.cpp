@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "update/download_bound.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -212,6 +214,88 @@ TEST(DownloadAttempts, HaveNoLimit) {
   int calls = 0;
   EXPECT_TRUE(RunDownloadAttempts([&](BOOL) { return ++calls < 1000 ? kDownloadAgainReload : 0; }));
   EXPECT_EQ(1000, calls);
+}
+
+// ---- the bound of a download at its announced size ---------------------------
+
+// Bytes a download keeps of a body of bodyLength bytes, read 4,096 at a
+// time as the session reads it, when the answer carries length (or none).
+uint64_t BytesKept(CDownloadBound bound, bool lengthKnown, uint32_t length, uint64_t bodyLength) {
+  if (!bound.Agrees(lengthKnown, length)) return 0;
+  uint64_t kept = 0;
+  for (uint64_t left = bodyLength; left > 0;) {
+    uint32_t got = static_cast<uint32_t>(left < 4096 ? left : 4096);
+    left -= got;
+    const bool full = bound.Take(got);
+    kept += got;
+    if (full) break;
+  }
+  return kept;
+}
+
+// The body a server sends: the announced file is its first bytes.
+std::string BodyBytes(size_t n) {
+  std::string b(n, '\0');
+  for (size_t i = 0; i < n; ++i) b[i] = static_cast<char>((i * 131 + 7) % 251);
+  return b;
+}
+
+struct BoundCase {
+  const char* name;
+  uint32_t announced;
+  bool lengthKnown;
+  uint32_t length;
+  uint64_t body;
+  uint64_t written;
+  int result;  // after the update screen's check, Retry refused
+};
+
+TEST(DownloadBound, AnnouncedSizeBoundsTheFileAndTheCheckRefusesTheRest) {
+  constexpr uint64_t kMiB = 1024 * 1024;
+  const BoundCase cases[] = {
+      {"exact, no length", 1000, false, 0, 1000, 1000, kDownloadVerified},
+      {"exact, with length", 1000, true, 1000, 1000, 1000, kDownloadVerified},
+      {"no length, runs on for tens of MiB", 1000, false, 0, 48 * kMiB, 1001, kDownloadGiveUp},
+      {"no length, one byte too many", 1000, false, 0, 1001, 1001, kDownloadGiveUp},
+      {"no length, one byte short", 1000, false, 0, 999, 999, kDownloadGiveUp},
+      {"length one over: no body read", 1000, true, 1001, 1001, 0, kDownloadGiveUp},
+      {"length one under: no body read", 1000, true, 999, 999, 0, kDownloadGiveUp},
+      {"cut inside a read", 4096, false, 0, 3 * 4096, 4097, kDownloadGiveUp},
+      {"announced 0, empty body", 0, false, 0, 0, 0, kDownloadVerified},
+      {"announced 0, a body without length", 0, false, 0, 5000, 1, kDownloadGiveUp},
+      // Nothing of the body is read: the empty file is the announced one.
+      {"announced 0, length given", 0, true, 17, 17, 0, kDownloadVerified},
+  };
+  for (const BoundCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const uint64_t written = BytesKept(CDownloadBound(c.announced), c.lengthKnown, c.length, c.body);
+    EXPECT_EQ(c.written, written);
+    // What the update screen makes of that file.
+    const std::string body = BodyBytes(static_cast<size_t>(c.written));
+    ScratchFile file(body);
+    ScriptedQuestions questions(c.result == kDownloadVerified ? std::vector<bool>{} : std::vector<bool>{false});
+    int calls = 0;
+    EXPECT_EQ(c.result, ResolveDownloadEnd(kEndCodeDone, static_cast<uint32_t>(written), file.Path(), c.announced,
+                                           Crc(BodyBytes(c.announced)), questions, CrcFailing(0, &calls)));
+    if (c.result != kDownloadVerified) {
+      EXPECT_EQ((std::vector<std::string>{"corrupt"}), questions.m_asked);
+    }
+  }
+}
+
+TEST(DownloadBound, EdgesOfTheCount) {
+  // No announced size: nothing is cut and every length agrees.
+  EXPECT_EQ(5 * 1024 * 1024u, BytesKept(CDownloadBound(), true, 1, 5 * 1024 * 1024));
+  EXPECT_FALSE(CDownloadBound().IsBounded());
+  // The largest announced size: its one extra byte is byte 2^32, which a
+  // 32-bit count would wrap to 0.
+  CDownloadBound largest(0xFFFFFFFFu);
+  uint32_t got = 0xFFFFFFFFu;
+  EXPECT_FALSE(largest.Take(got));
+  EXPECT_EQ(0xFFFFFFFFu, got);
+  got = 4096;
+  EXPECT_TRUE(largest.Take(got));
+  EXPECT_EQ(1u, got);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Downloads on the update screen against the HTTP fixture: what the screen
 // shows while a file comes in, Cancel and its question, the Retry/Cancel
 // dialog after a failed check (also its own Retry after a minute), the
-// stall rule, and a screen that goes away in the middle.
+// stall rule, a screen that goes away in the middle, faults inside the
+// worker (through its probe), and bodies that run past the announced size
+// on the real web server of the download tests.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlwapi.h>
@@ -10,12 +12,17 @@
 #include <zlib.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "res/resource.h"
+#include "tests/download/download_probe.h"
 #include "tests/update/dialog_watch.h"
 #include "tests/update/test_clock.h"
 #include "tests/update/update_win_fixture.h"
@@ -231,10 +238,14 @@ TEST_F(Downloads, CrcMismatchAsksAndRetryDownloadsAgainBypassingCaches) {
     m_http.Set("/crc.bin", fixed);
     Press(d.hwnd, IDRETRY);
   });
+  TestDownloadProbe probe;
   EXPECT_TRUE(Download("/crc.bin", 3000, Crc(good)));
   EXPECT_EQ(Widen("다운로드한 파일이 정상적이지 않습니다.\n다운로드를 다시 하겠습니까?"), text);
   EXPECT_EQ(2u, m_http.Requests().size());
   EXPECT_EQ(good, ReadAll(m_path));
+  // The second request went out past every cache.
+  EXPECT_EQ((std::vector<DWORD>{INTERNET_FLAG_DONT_CACHE, INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE}),
+            probe.Flags());
 }
 
 TEST_F(Downloads, LeftAloneTheRetryDialogRetriesAfterAMinute) {
@@ -283,6 +294,107 @@ TEST_F(Downloads, FailuresAskWithTheirEndCodeAndCancelGivesUp) {
     }
     EXPECT_EQ(Widen(c.text), text);
     EXPECT_FALSE(Exists(m_path));
+  }
+}
+
+TEST_F(Downloads, AWorkerFaultAsksWithItsEndCodeAndRetryWorks) {
+  const std::string body = Body(20000);
+  Route route;
+  route.body = body;
+  m_http.Set("/file.bin", route);
+  struct Case {
+    const char* name;
+    DownloadStep step;
+    DWORD error;
+    bool foreign;
+    const char* text;
+  };
+  const Case cases[] = {
+      // A whole body whose file cannot be closed is no finished download.
+      {"close fails", DownloadStep::kClose, ERROR_WRITE_FAULT, false,
+       "파일을 다운로드하는 중에 에러가 발생하였습니다.(7:10) 다운로드를 다시 하겠습니까?"},
+      {"an exception of no platform class", DownloadStep::kWrite, 0, true,
+       "파일을 다운로드하는 중에 에러가 발생하였습니다.(10:0) 다운로드를 다시 하겠습니까?"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::wstring> texts;
+    DialogWatcher watcher([&](const SeenDialog& d) {
+      texts.push_back(d.text);
+      Press(d.hwnd, texts.size() == 1 ? IDRETRY : IDCANCEL);
+    });
+    TestDownloadProbe probe;
+    probe.FailAt(c.step, c.error, 1, c.foreign);
+    EXPECT_TRUE(Download("/file.bin", static_cast<uint32_t>(body.size()), Crc(body)));
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ(Widen(c.text), texts[0]);
+    EXPECT_EQ(body, ReadAll(m_path));
+    ASSERT_TRUE(probe.WaitForEnds(2, 10000));
+    EXPECT_EQ(kDownloadDone, probe.Ends()[1].code);
+    // An error keeps the cache; only a failed check reloads.
+    EXPECT_EQ((std::vector<DWORD>{INTERNET_FLAG_DONT_CACHE, INTERNET_FLAG_DONT_CACHE}), probe.Flags());
+  }
+}
+
+TEST_F(Downloads, CancelClickedAsTheDownloadEndsIsIgnored) {
+  const std::string body = Body(3000);
+  Route route;
+  route.body = body;
+  m_http.Set("/file.bin", route);
+  DialogWatcher watcher([](const SeenDialog& d) {
+    ADD_FAILURE() << "unexpected dialog";
+    Press(d.hwnd, IDCANCEL);
+  });
+  // The click comes right behind the end code, so that the screen handles
+  // both in the same pass.
+  TestDownloadProbe probe;
+  const HWND view = m_view;
+  probe.onEnd = [view](int) {
+    ::PostMessageA(view, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_CANCEL, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(view, IDC_UPDATE_CANCEL)));
+  };
+  EXPECT_TRUE(Download("/file.bin", 3000, Crc(body)));
+  // Whatever is still queued runs: the update screen stays.
+  update_test::PumpUntil([] { return false; }, 500);
+  EXPECT_TRUE(::IsWindow(view));
+  EXPECT_EQ(m_screen, m_frame->GetActiveView());
+}
+
+TEST_F(Downloads, AWholeFileThatWasNeverCheckedIsNotLeft) {
+  // The program quits, or the screen closes, just after end code 0: the
+  // file is whole, but nobody checked it.
+  const std::string body = Body(3000);
+  Route route;
+  route.body = body;
+  m_http.Set("/file.bin", route);
+  // The quit first: the closed screen is not made again.
+  for (const bool quit : {true, false}) {
+    SCOPED_TRACE(quit ? "quit" : "screen closed");
+    TestDownloadProbe probe;
+    const HWND frame = m_hFrame;
+    const DWORD ui = ::GetCurrentThreadId();
+    probe.onEnd = [=](int) {
+      if (quit) {
+        ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
+      } else {
+        ::PostMessageA(frame, WM_CLOSE, 0, 0);
+      }
+    };
+    DialogWatcher watcher([](const SeenDialog& d) {
+      ADD_FAILURE() << "a question while the program ends";
+      Press(d.hwnd, IDCANCEL);
+    });
+    EXPECT_FALSE(Download("/file.bin", 3000, Crc(body)));
+    ASSERT_TRUE(probe.WaitForEnds(1, 10000));
+    EXPECT_EQ(kDownloadDone, probe.Ends()[0].code);
+    EXPECT_FALSE(Exists(m_path)) << "an unchecked file is left";
+    if (!quit) {
+      EXPECT_FALSE(::IsWindow(frame));
+      m_hFrame = nullptr;
+    }
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
   }
 }
 
@@ -412,6 +524,100 @@ TEST_F(Downloads, QuitDuringTheDownloadEndsItAndKeepsTheQuit) {
   EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit was swallowed";
   EXPECT_TRUE(::IsWindow(m_view));
   EXPECT_FALSE(Enabled(m_view, IDC_UPDATE_CANCEL));
+}
+
+// ---- the real web server of the download tests ------------------------------
+
+// Run by the update_screen_http_test entry, beside the servers that
+// tools/httpfix/with-http-servers.sh starts.
+struct WebFile {
+  uint32_t size = 0;
+  uint32_t crc = 0;
+};
+
+class RealServerDownloads : public Downloads {
+ protected:
+  void SetUp() override {
+    const char* port = std::getenv("QUORL_WEB_PORT");
+    const char* files = std::getenv("QUORL_WEB_FILES");
+    const char* overlong = std::getenv("QUORL_WEB_OVERLONG");
+    if (port == nullptr || files == nullptr || overlong == nullptr) {
+      GTEST_SKIP() << "run through tools/httpfix/with-http-servers.sh (ctest does)";
+    }
+    m_web = "127.0.0.1:" + std::string(port);
+    std::stringstream list(files);
+    std::string entry;
+    while (std::getline(list, entry, ';')) {
+      std::stringstream fields(entry);
+      std::string name, crc;
+      WebFile f;
+      fields >> name >> f.size >> crc;
+      f.crc = static_cast<uint32_t>(std::strtoul(crc.c_str(), nullptr, 16));
+      m_files[name] = f;
+    }
+    std::stringstream(overlong) >> m_overlong >> m_overlongPrefix;
+    Downloads::SetUp();
+    // The script's download folder is this test's folder.
+    SetString("DownloadPath", m_folder);
+  }
+
+  std::string m_web;
+  std::map<std::string, WebFile> m_files;
+  std::string m_overlong;
+  std::string m_overlongPrefix;
+};
+
+TEST_F(RealServerDownloads, ABodyPastTheAnnouncedSizeFailsTheCheckAndRunsNothing) {
+  const WebFile prefix = m_files[m_overlongPrefix];
+  const WebFile big = m_files["one_mb.bin"];
+  ASSERT_NE(0u, prefix.size);
+  ASSERT_NE(0u, big.size);
+  struct Case {
+    const char* name;
+    std::string file;
+    uint32_t announced;
+    uint32_t crc;
+    uint64_t sizeAtQuestion;
+  };
+  const Case cases[] = {
+      {"no length, tens of MiB past the file", m_overlong, prefix.size, prefix.crc, prefix.size + 1u},
+      {"length one over", "one_mb.bin", big.size - 1, big.crc, 0},
+      {"length one under", "one_mb.bin", big.size + 1, big.crc, 0},
+  };
+  // What the script would run after its download: a real program that
+  // leaves a log in its working folder (and ends at once, "release" being
+  // there).
+  const std::string program = m_folder + "\\run.exe";
+  ASSERT_TRUE(::CopyFileA(QUORL_TEST_CLIENT, program.c_str(), FALSE));
+  std::ofstream(m_folder + "\\release").put('1');
+  const std::string log = m_folder + "\\client-log.txt";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string target = m_folder + "\\" + c.file;
+    std::vector<std::wstring> texts;
+    uint64_t sizeAtQuestion = UINT64_MAX;
+    DialogWatcher watcher([&](const SeenDialog& d) {
+      texts.push_back(d.text);
+      WIN32_FILE_ATTRIBUTE_DATA data;
+      if (::GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data))
+        sizeAtQuestion = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+      Press(d.hwnd, IDCANCEL);
+    });
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%08x", c.crc);
+    const std::string script =
+        "HTTPGET /" + m_web + "/" + c.file + " " + std::to_string(c.announced) + " " + crc + "\nCALL run.exe\n";
+    std::string error;
+    EXPECT_EQ(kScriptFailed, RunScript(script.c_str(), 0, 0, *m_screen->GetScriptHost(), &error));
+    ASSERT_EQ(1u, texts.size());
+    EXPECT_EQ(Widen("다운로드한 파일이 정상적이지 않습니다.\n다운로드를 다시 하겠습니까?"), texts[0]);
+    EXPECT_EQ(c.sizeAtQuestion, sizeAtQuestion);
+    EXPECT_FALSE(Exists(target)) << "the refused file is left";
+    EXPECT_FALSE(Exists(log)) << "the program after the download ran";
+  }
+  ::DeleteFileA(log.c_str());
+  ::DeleteFileA((m_folder + "\\release").c_str());
+  ::DeleteFileA(program.c_str());
 }
 
 }  // namespace

@@ -17,6 +17,9 @@
 #include "tests/update/update_win_fixture.h"
 #include "update/update_view.h"
 
+using update_test::DialogWatcher;
+using update_test::Press;
+using update_test::SeenDialog;
 using update_test::Widen;
 using update_test::WindowTextW;
 
@@ -196,15 +199,19 @@ TEST_F(UpdateScreen, BusyDotsGrowToSixteenThenStartAgain) {
 }
 
 // The start message runs the whole update (the end-to-end tests drive it);
-// outside a download Cancel is disabled, and a click that still comes leads
-// back to the launcher screen.
-TEST_F(UpdateScreen, CancelOutsideADownloadLeadsBackToTheLauncherScreen) {
+// outside a download Cancel is disabled, and a click that still comes does
+// nothing: no question, and the update screen stays.
+TEST_F(UpdateScreen, CancelOutsideADownloadDoesNothing) {
   EXPECT_FALSE(Enabled(m_view, IDC_UPDATE_CANCEL));
+  DialogWatcher watcher([](const SeenDialog& d) {
+    ADD_FAILURE() << "a question without a download";
+    Press(d.hwnd, IDNO);
+  });
   ::SendMessageA(m_view, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_CANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(m_view, IDC_UPDATE_CANCEL)));
-  EXPECT_TRUE(update_test::PumpUntil(
-      [&] { return dynamic_cast<CQuorlLauncherView*>(m_frame->GetActiveView()) != nullptr; }, 5000));
-  EXPECT_FALSE(::IsWindow(m_view));
+  update_test::PumpUntil([] { return false; }, 500);
+  EXPECT_TRUE(::IsWindow(m_view));
+  EXPECT_EQ(m_screen, m_frame->GetActiveView());
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 #   QUORL_PROXY_PORT        the open proxy
 #   QUORL_AUTH_PROXY_PORT   the proxy that wants QUORL_AUTH_PROXY_USER and
 #                           QUORL_AUTH_PROXY_PASSWORD
+#   QUORL_WEB_OVERLONG      "path prefix MiB": a body with no Content-Length,
+#                           the file "prefix" of the list above followed by
+#                           MiB more MiB (a server that runs past a file)
 # QUORL_WEB_BIG_MB=N also serves big.bin of N MiB (the benchmark).
 # The servers are stopped on every way out; CMD's exit code is returned.
 set -uo pipefail
@@ -105,13 +108,25 @@ PY
 )
 export QUORL_WEB_FILES
 
+# Made after the list: it is no file to fetch whole.  A CGI answer has no
+# length, and streamed (below) it is never gathered to get one.
+overlong_mb=48
+cat >"$root/overlong.cgi" <<CGI
+printf 'Content-Type: application/octet-stream\r\n\r\n'
+cat "$root/small.txt"
+exec head -c $((overlong_mb * 1024 * 1024)) /dev/zero
+CGI
+export QUORL_WEB_OVERLONG="overlong.cgi small.txt $overlong_mb"
+
 lighttpd_conf() {
   cat <<CONF
 server.document-root = "$root"
 server.bind = "127.0.0.1"
 server.port = $1
 server.errorlog = "$work/lighttpd.err"
-server.modules = ()
+server.modules = ("mod_cgi")
+cgi.assign = (".cgi" => "/bin/sh")
+server.stream-response-body = 2
 CONF
 }
 proxy_conf() {
