@@ -52,7 +52,6 @@ class TestEnvHost : public CEnvDialogHost {
   FakeEnvDevice device;
   CDX3DSettingsDevice settingsDevice;
   CAppDX3DDeviceRequirement requirement;
-  int soundAvailable = -1;  // -1: the real sound test on the main window
   bool noDirect3D = false;  // the device check fails as without the runtime
   int loads = 0;
 };

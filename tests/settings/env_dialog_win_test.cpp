@@ -157,22 +157,6 @@ TEST_F(EnvPagesRoundTrip, StoredValuesControlsAndWhatOkStores) {
          EXPECT_EQ(0u, Dword("render_s", "land_m"));
          EXPECT_EQ(4u, Dword("render_s", "land_r"));
        }},
-      {"without a sound device the boxes are off and disabled, and OK mutes",
-       [](EnvDialogTest* test) {
-         static_cast<EnvPagesRoundTrip*>(test)->host->soundAvailable = 0;
-         WriteRegDword("sound", "bgm_mute", 0);
-         WriteRegDword("sound", "se_mute", 0);
-       },
-       [t] {
-         EXPECT_EQ(BST_UNCHECKED, t->Check(kGlobal, IDC_ENV_BGM));
-         EXPECT_EQ(BST_UNCHECKED, t->Check(kGlobal, IDC_ENV_SOUND_EFFECTS));
-         EXPECT_FALSE(t->Enabled(kGlobal, IDC_ENV_BGM));
-         EXPECT_FALSE(t->Enabled(kGlobal, IDC_ENV_SOUND_EFFECTS));
-       },
-       [] {
-         EXPECT_EQ(1u, Dword("sound", "bgm_mute"));
-         EXPECT_EQ(1u, Dword("sound", "se_mute"));
-       }},
       {"with the sound device the boxes follow the stored mutes",
        [](EnvDialogTest*) {
          WriteRegDword("sound", "bgm_mute", 1);
@@ -215,46 +199,39 @@ TEST_F(EnvDialogTest, CancelAndResetThenCancelWriteNothing) {
   }
 }
 
+// Without a sound device: tests/settings/env_dialog_nosound_test.cpp.
 TEST_F(EnvDialogTest, ResetThenOkStoresTheDefaultsAndTheNetworkDefaults) {
-  for (int sound : {1, 0}) {
-    SCOPED_TRACE(sound ? "with sound" : "without a sound device");
-    DeleteTestProfile();
-    host = std::make_unique<TestEnvHost>();
-    host->soundAvailable = sound;
-    WriteRegDword("render_s", "2dtex", 0);
-    WriteRegDword("sound", "bgm_mute", 1);
-    WriteRegDword("sound", "se_mute", 1);
-    WriteRegDword("Login", "UseProxy", 1);
-    WriteRegString("Login", "ProxyServer", "proxy.invalid:8080");
-    WriteRegString("Login", "ProxyUser", "kim");
-    WriteRegString("Login", "DownloadPath", "C:\\");
-    ASSERT_NO_FATAL_FAILURE(Open());
-    EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_PROXY_NAMED));
-    ::SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_ENV_RESET, BN_CLICKED), 0);
-    // Shown at once, written only by OK.
-    EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_USE_PROXY));
-    EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_PROXY_SYSTEM));
-    EXPECT_EQ(L"", Text(kNetwork, IDC_NET_PROXY_HOST));
-    EXPECT_EQ(L"80", Text(kNetwork, IDC_NET_PROXY_PORT));
-    EXPECT_EQ(BST_UNCHECKED, Check(kNetwork, IDC_NET_OWN_FOLDER));
-    EXPECT_EQ(0u, Dword("render_s", "2dtex"));
-    // Availability is 1 again after a reset: the boxes come back checked,
-    // and stay disabled where there is no sound device.
-    EXPECT_EQ(BST_CHECKED, Check(kGlobal, IDC_ENV_BGM));
-    EXPECT_EQ(sound != 0, Enabled(kGlobal, IDC_ENV_BGM));
-    dlg->OnOK();
-    EXPECT_EQ(IDOK, dlg->Result());
-    EXPECT_EQ(static_cast<DWORD>(GetGraphicSetting().GetUser().tex2d), Dword("render_s", "2dtex"));
-    EXPECT_EQ(1u, Dword("render_s", "2dtex"));  // the fake's pure hardware device with enough memory
-    EXPECT_EQ(0u, Dword("sound", "bgm_mute"));
-    EXPECT_EQ(0u, Dword("sound", "se_mute"));
-    EXPECT_EQ(1u, Dword("Login", "UseProxy"));
-    EXPECT_EQ("", Sz("Login", "ProxyServer"));
-    EXPECT_FALSE(Present("Login", "ProxyUser"));
-    EXPECT_FALSE(Present("Login", "ProxyPasswd"));
-    EXPECT_FALSE(Present("Login", "DownloadPath"));
-    Close();
-  }
+  WriteRegDword("render_s", "2dtex", 0);
+  WriteRegDword("sound", "bgm_mute", 1);
+  WriteRegDword("sound", "se_mute", 1);
+  WriteRegDword("Login", "UseProxy", 1);
+  WriteRegString("Login", "ProxyServer", "proxy.invalid:8080");
+  WriteRegString("Login", "ProxyUser", "kim");
+  WriteRegString("Login", "DownloadPath", "C:\\");
+  ASSERT_NO_FATAL_FAILURE(Open());
+  EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_PROXY_NAMED));
+  ::SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_ENV_RESET, BN_CLICKED), 0);
+  // Shown at once, written only by OK.
+  EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_USE_PROXY));
+  EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_PROXY_SYSTEM));
+  EXPECT_EQ(L"", Text(kNetwork, IDC_NET_PROXY_HOST));
+  EXPECT_EQ(L"80", Text(kNetwork, IDC_NET_PROXY_PORT));
+  EXPECT_EQ(BST_UNCHECKED, Check(kNetwork, IDC_NET_OWN_FOLDER));
+  EXPECT_EQ(0u, Dword("render_s", "2dtex"));
+  EXPECT_EQ(BST_CHECKED, Check(kGlobal, IDC_ENV_BGM));
+  EXPECT_TRUE(Enabled(kGlobal, IDC_ENV_BGM));
+  dlg->OnOK();
+  EXPECT_EQ(IDOK, dlg->Result());
+  EXPECT_EQ(static_cast<DWORD>(GetGraphicSetting().GetUser().tex2d), Dword("render_s", "2dtex"));
+  EXPECT_EQ(1u, Dword("render_s", "2dtex"));  // the fake's pure hardware device with enough memory
+  EXPECT_EQ(0u, Dword("sound", "bgm_mute"));
+  EXPECT_EQ(0u, Dword("sound", "se_mute"));
+  EXPECT_EQ(1u, Dword("Login", "UseProxy"));
+  EXPECT_EQ("", Sz("Login", "ProxyServer"));
+  EXPECT_FALSE(Present("Login", "ProxyUser"));
+  EXPECT_FALSE(Present("Login", "ProxyPasswd"));
+  EXPECT_FALSE(Present("Login", "DownloadPath"));
+  Close();
 }
 
 TEST_F(EnvDialogTest, OkTwiceAroundAFailingNetworkPage) {
