@@ -219,9 +219,34 @@ BOOL CQuorlDevice::Initialize(CDX3DDeviceRequirement* requirement, DWORD* error)
     if (error != nullptr) *error = kDX3DErrNoDirect3D;
     return FALSE;
   }
+  // Not the main window: Wine's Direct3D puts an OpenGL surface over the
+  // client area of the window a device is made on, and the settings dialog
+  // (the main window of a settings-only start) or the launcher screen
+  // would show blank from then on.  The device is only checked and asked,
+  // never presented, so a hidden window of the main window's client size
+  // serves (the back buffer takes that size, as it would on the main
+  // window).
+  RECT client = {0, 0, 1, 1};
   CWnd* mainWnd = AfxGetMainWnd();
-  HWND window = mainWnd != nullptr ? mainWnd->GetSafeHwnd() : nullptr;
-  return Create(window, window, requirement, error);
+  if (mainWnd != nullptr && mainWnd->GetSafeHwnd() != nullptr) ::GetClientRect(mainWnd->GetSafeHwnd(), &client);
+  const int width = client.right > 0 ? client.right : 1;
+  const int height = client.bottom > 0 ? client.bottom : 1;
+  if (m_hCheckWindow == nullptr || !::IsWindow(m_hCheckWindow)) {
+    m_hCheckWindow = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
+                                       ::GetModuleHandleA(nullptr), nullptr);
+  } else {
+    ::SetWindowPos(m_hCheckWindow, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  const BOOL created = Create(m_hCheckWindow, m_hCheckWindow, requirement, error);
+  // A made device shows its focus window: this one stays out of sight.
+  ::ShowWindow(m_hCheckWindow, SW_HIDE);
+  return created;
+}
+
+CQuorlDevice::~CQuorlDevice() {
+  // The device first: it gives the window its procedure back.
+  Destroy();
+  if (m_hCheckWindow != nullptr && ::IsWindow(m_hCheckWindow)) ::DestroyWindow(m_hCheckWindow);
 }
 
 void FormatDeviceCheckError(DWORD code, CString& text) {

@@ -97,10 +97,16 @@ void GetAntialiasName(const CDX3DAntialiasInfo& choice, CString& text);
 // The application's Direct3D device.
 class CQuorlDevice : public CDX3DDevice {
  public:
+  ~CQuorlDevice() override;
   // Destroys any device, tests for Direct3D 9.0c and creates the device on
-  // the application's main window (none when there is no main window).
+  // a hidden window of its own with the client size of the application's
+  // main window (made on the calling thread, kept until the object goes).
   // *error as CDX3DDeviceBase::Create.
   BOOL Initialize(CDX3DDeviceRequirement* requirement, DWORD* error);
+  HWND GetCheckWindow() const { return m_hCheckWindow; }
+
+ private:
+  HWND m_hCheckWindow = nullptr;
 };
 
 // The message of a failed device check: string 22002 with the code as a

@@ -87,9 +87,12 @@ TEST(RealDevice, AWindowedHalDeviceOnTheMainWindow) {
   EXPECT_GE(r.width, 800u);
   EXPECT_GE(r.height, 600u);
   EXPECT_GE(device.GetDeviceCaps().VertexShaderVersion, static_cast<DWORD>(D3DVS_VERSION(3, 0)));
-  // The back buffer is the window's client area.
+  // The back buffer has the main window's client size (the device's own
+  // window is hidden and as large).
   RECT client;
   ::GetClientRect(main.get(), &client);
+  EXPECT_NE(main.get(), device.GetFocusWindow());
+  EXPECT_FALSE(::IsWindowVisible(device.GetFocusWindow()));
   EXPECT_EQ(static_cast<UINT>(client.right), device.GetBackBufferDesc().Width);
   EXPECT_EQ(static_cast<UINT>(client.bottom), device.GetBackBufferDesc().Height);
   // A reset keeps it, and the render states go to the real device.

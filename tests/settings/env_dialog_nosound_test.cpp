@@ -28,11 +28,11 @@ class NoAudioDrivers : public testing::Environment {
     ASSERT_NE(nullptr, m_wnd);
     std::snprintf(m_name, sizeof m_name, "Software\\QuorlTest\\NoAudio%lu", ::GetCurrentProcessId());
     HKEY root = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, m_name, 0, nullptr, 0,
-                                               KEY_ALL_ACCESS, nullptr, &root, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::RegCreateKeyExA(HKEY_CURRENT_USER, m_name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr));
     HKEY drivers = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, "Software\\Wine\\Drivers", 0, nullptr, 0,
-                                               KEY_ALL_ACCESS, nullptr, &drivers, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(root, "Software\\Wine\\Drivers", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                               &drivers, nullptr));
     ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExA(drivers, "Audio", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1));
     ::RegCloseKey(drivers);
     ASSERT_EQ(ERROR_SUCCESS, ::RegOverridePredefKey(HKEY_CURRENT_USER, root));

@@ -41,9 +41,8 @@ bool SendRequest(char letter, UINT type, const std::string& unixPath) {
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (manager == INVALID_HANDLE_VALUE) return false;
   DWORD returned = 0;
-  const BOOL ok =
-      ::DeviceIoControl(manager, kDefineUnixDrive, buf.data(), static_cast<DWORD>(buf.size()), nullptr, 0, &returned,
-                        nullptr);
+  const BOOL ok = ::DeviceIoControl(manager, kDefineUnixDrive, buf.data(), static_cast<DWORD>(buf.size()), nullptr, 0,
+                                    &returned, nullptr);
   ::CloseHandle(manager);
   return ok != FALSE;
 }
@@ -51,7 +50,8 @@ bool SendRequest(char letter, UINT type, const std::string& unixPath) {
 // The Unix path of a Windows path, through Wine's own export.
 std::string UnixPathOf(const std::string& windowsPath) {
   using ToUnix = char*(CDECL*)(LPCWSTR);
-  auto toUnix = reinterpret_cast<ToUnix>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  auto toUnix =
+      reinterpret_cast<ToUnix>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
   if (toUnix == nullptr) return std::string();
   wchar_t wide[MAX_PATH] = {};
   if (::MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH) == 0) return std::string();
