@@ -67,24 +67,26 @@ void Stage(Install& in) {
 
 // The first visible top-level window of the process for which pred holds,
 // waited for.
+struct WindowSearch {
+  DWORD pid;
+  const std::function<bool(HWND)>* pred;
+  HWND found;
+};
+
+BOOL CALLBACK FindWhere(HWND wnd, LPARAM data) {
+  auto* s = reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(wnd, &owner);
+  if (owner != s->pid || !::IsWindowVisible(wnd) || !(*s->pred)(wnd)) return TRUE;
+  s->found = wnd;
+  return FALSE;
+}
+
 HWND WaitForWindowWhere(DWORD pid, const std::function<bool(HWND)>& pred, DWORD timeoutMs) {
-  struct Search {
-    DWORD pid;
-    const std::function<bool(HWND)>* pred;
-    HWND found;
-  } search = {pid, &pred, nullptr};
+  WindowSearch search = {pid, &pred, nullptr};
   WaitUntil(
       [&] {
-        ::EnumWindows(
-            [](HWND wnd, LPARAM data) -> BOOL {
-              auto* s = reinterpret_cast<Search*>(data);
-              DWORD owner = 0;
-              ::GetWindowThreadProcessId(wnd, &owner);
-              if (owner != s->pid || !::IsWindowVisible(wnd) || !(*s->pred)(wnd)) return TRUE;
-              s->found = wnd;
-              return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        ::EnumWindows(&FindWhere, reinterpret_cast<LPARAM>(&search));
         return search.found != nullptr;
       },
       timeoutMs);
@@ -332,20 +334,22 @@ void CheckShellTexts(HWND dialog) {
 }
 
 // The process's visible top-level windows.
+struct WindowCount {
+  DWORD pid;
+  int n;
+};
+
+BOOL CALLBACK CountVisible(HWND wnd, LPARAM data) {
+  auto* c = reinterpret_cast<WindowCount*>(data);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(wnd, &owner);
+  if (owner == c->pid && ::IsWindowVisible(wnd)) ++c->n;
+  return TRUE;
+}
+
 int VisibleWindows(DWORD pid) {
-  struct Count {
-    DWORD pid;
-    int n;
-  } count = {pid, 0};
-  ::EnumWindows(
-      [](HWND wnd, LPARAM data) -> BOOL {
-        auto* c = reinterpret_cast<Count*>(data);
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(wnd, &owner);
-        if (owner == c->pid && ::IsWindowVisible(wnd)) ++c->n;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&count));
+  WindowCount count = {pid, 0};
+  ::EnumWindows(&CountVisible, reinterpret_cast<LPARAM>(&count));
   return count.n;
 }
 
