@@ -32,7 +32,7 @@ std::wstring DeviceMessage(const wchar_t* code) {
          L")";
 }
 
-// The main window the launcher creates its device on.
+// The launcher's main window, whose client size the device's own window takes.
 class MainWindow {
  public:
   MainWindow() {
