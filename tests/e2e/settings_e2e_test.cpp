@@ -18,6 +18,7 @@
 #include "res/resource.h"
 #include "skin/graphic_data.h"
 #include "tests/e2e/win_driver.h"
+#include "tests/support/registry_win.h"
 
 using namespace e2e;
 
@@ -377,52 +378,11 @@ TEST(SettingsDialogAlone, EveryTabByMouseInsideItsDisplayArea) {
   EXPECT_EQ(0, p.Wait(kWindowTimeout)) << "the program did not end with its dialog";
 }
 
-// Wine's "no3d" renderer for the launcher's program name only, put back
-// when the test ends.
-class No3dRendererForTheLauncher {
- public:
-  No3dRendererForTheLauncher() {
-    HKEY app = nullptr;
-    m_hadApp = ::RegOpenKeyExA(HKEY_CURRENT_USER, kAppKey, 0, KEY_READ, &app) == ERROR_SUCCESS;
-    if (m_hadApp) ::RegCloseKey(app);
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-      return;
-    char old[64] = {};
-    DWORD size = sizeof old - 1, type = 0;
-    m_hadValue =
-        ::RegQueryValueExA(key, "renderer", nullptr, &type, reinterpret_cast<BYTE*>(old), &size) == ERROR_SUCCESS;
-    m_old = old;
-    m_ok = ::RegSetValueExA(key, "renderer", 0, REG_SZ, reinterpret_cast<const BYTE*>("no3d"), 5) == ERROR_SUCCESS;
-    ::RegCloseKey(key);
-  }
-  ~No3dRendererForTheLauncher() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-      if (m_hadValue)
-        ::RegSetValueExA(key, "renderer", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_old.c_str()),
-                         static_cast<DWORD>(m_old.size() + 1));
-      else
-        ::RegDeleteValueA(key, "renderer");
-      ::RegCloseKey(key);
-    }
-    if (!m_hadValue && !m_hadApp) {
-      ::RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
-      ::RegDeleteKeyA(HKEY_CURRENT_USER, kAppKey);
-    }
-  }
-  bool Ok() const { return m_ok; }
-
- private:
-  static constexpr const char* kAppKey = "Software\\Wine\\AppDefaults\\QuorlLauncher.exe";
-  static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\QuorlLauncher.exe\\Direct3D";
-  bool m_ok = false, m_hadValue = false, m_hadApp = false;
-  std::string m_old;
-};
-
 TEST(SettingsDialogAlone, WithoutAUsableDeviceItSaysWhyAndCloses) {
-  No3dRendererForTheLauncher no3d;
+  // Wine's "no3d" renderer for the launcher's program name only, put back
+  // when the test ends.
+  test_support::ScopedRegString no3d("Software\\Wine\\AppDefaults\\QuorlLauncher.exe\\Direct3D", "renderer",
+                                     "no3d");
   ASSERT_TRUE(no3d.Ok());
   Install in;
   ASSERT_NO_FATAL_FAILURE(Stage(in));
