@@ -32,7 +32,7 @@ configure_file(${CMAKE_SOURCE_DIR}/res/localize.rc.in ${CMAKE_BINARY_DIR}/res/lo
 set_source_files_properties(${CMAKE_BINARY_DIR}/res/localize.rc PROPERTIES
   OBJECT_DEPENDS ${QUORL_LOCALIZE_BIN})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/quorl.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quorl.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quorl.ico;${CMAKE_SOURCE_DIR}/res/link_hand.cur;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 function(quorl_launcher_exe name)
   add_executable(${name} WIN32 ${ARGN} ${CMAKE_SOURCE_DIR}/res/quorl.rc)
