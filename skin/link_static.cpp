@@ -86,7 +86,7 @@ void CLinkURLStatic::UpdateHoverColour() {
   ShowColour(m_bVisited ? kVisitedColour : HitTestText(p.x, p.y) ? kHoverColour : kNormalColour);
 }
 
-void CLinkURLStatic::EnsureUnderlineFont() {
+void CLinkURLStatic::EnsureUnderlineFont(BOOL redraw) {
   if (m_fontUnderline.GetSafeHandle() != nullptr) return;
   LOGFONTA lf = {};
   HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT));
@@ -94,7 +94,10 @@ void CLinkURLStatic::EnsureUnderlineFont() {
   if (font == nullptr) font = ::GetStockObject(SYSTEM_FONT);
   if (::GetObjectA(font, sizeof lf, &lf) == 0) return;
   lf.lfUnderline = TRUE;
-  m_fontUnderline.CreateFontIndirect(&lf);
+  if (!m_fontUnderline.CreateFontIndirect(&lf)) return;
+  // The static selects its own font after asking its parent for colours,
+  // which would undo a font chosen in CtlColor: it draws with the copy.
+  DefWindowProc(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontUnderline.GetSafeHandle()), MAKELPARAM(redraw, 0));
 }
 
 BOOL CLinkURLStatic::HitTestText(int x, int y) {
@@ -209,9 +212,11 @@ HBRUSH CLinkURLStatic::CtlColor(CDC* pDC, UINT) {
   return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
 
-LRESULT CLinkURLStatic::OnSetFont(WPARAM, LPARAM) {
-  const LRESULT result = Default();
+LRESULT CLinkURLStatic::OnSetFont(WPARAM wParam, LPARAM lParam) {
+  // The new font first, without drawing: the underlined copy of it is what
+  // the control shows.
+  const LRESULT result = DefWindowProc(WM_SETFONT, wParam, FALSE);
   m_fontUnderline.DeleteObject();
-  EnsureUnderlineFont();
+  EnsureUnderlineFont(LOWORD(lParam) != 0 ? TRUE : FALSE);
   return result;
 }

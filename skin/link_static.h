@@ -47,7 +47,9 @@ class CLinkURLStatic : public CStatic {
  private:
   void StartHoverTimer();
   void UpdateHoverColour();
-  void EnsureUnderlineFont();
+  // Makes the underlined copy of the control's font (once) and has the
+  // control draw with it.
+  void EnsureUnderlineFont(BOOL redraw = FALSE);
   void ShowColour(COLORREF colour);
   bool HaveCapture() const { return ::GetCapture() == m_hWnd; }
   static void CALLBACK HoverTimerProc(HWND hwnd, UINT message, UINT_PTR id, DWORD time);

@@ -204,6 +204,23 @@ class LinkStaticTest : public testing::Test {
     return n;
   }
 
+  // The longest row of pixels of a colour: only an underline makes one as
+  // long as the text.
+  int LongestRunOf(CLinkURLStatic* link, COLORREF colour) {
+    link->UpdateWindow();
+    e2e::Capture shot;
+    if (!e2e::CaptureClient(link->m_hWnd, &shot)) return -1;
+    int best = 0;
+    for (int y = 0; y < shot.height; ++y) {
+      int run = 0;
+      for (int x = 0; x < shot.width; ++x) {
+        run = (shot.At(x, y) & 0xFFFFFF) == ScreenRgb(colour) ? run + 1 : 0;
+        if (run > best) best = run;
+      }
+    }
+    return best;
+  }
+
   CWnd parent;
   HFONT font = nullptr;
   std::vector<CLinkURLStatic*> links;
@@ -232,6 +249,7 @@ TEST_F(LinkStaticTest, ColourOfEachStateOnTheScreen) {
   };
   Pump();
   expectShown(CLinkURLStatic::kNormalColour, "normal");
+  EXPECT_GE(LongestRunOf(link, CLinkURLStatic::kNormalColour), text.cx * 3 / 4) << "underlined";
 
   ASSERT_TRUE(MoveTo(link, tx, ty));
   EXPECT_TRUE(PumpUntil([&] { return link->GetTextColour() == CLinkURLStatic::kHoverColour; }));
@@ -272,6 +290,7 @@ TEST_F(LinkStaticTest, ColourOfEachStateOnTheScreen) {
   ASSERT_TRUE(e2e::MouseLeftButton(false));
   EXPECT_TRUE(PumpUntil([&] { return ::GetCapture() == nullptr; }));
   expectShown(CLinkURLStatic::kVisitedColour, "visited, released away");
+  EXPECT_GE(LongestRunOf(link, CLinkURLStatic::kVisitedColour), text.cx * 3 / 4) << "underlined";
 }
 
 // The hand (the program's cursor 1001) over the text, the arrow over the
