@@ -18,7 +18,7 @@ class CEnvDialogAppHost : public CEnvDialogHost {
   }
   HKEY OpenAppRegistryKey() override { return App().GetAppRegistryKey(); }
   bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
-    return ::ReadInstalledVersions(*game, *launcher) != FALSE;
+    return ::ReadInstalledVersions(App().GetServiceId(), *game, *launcher) != FALSE;
   }
   CString FormatVersion(uint32_t version) override { return ::FormatVersion(version); }
   const char* GetHomePageURL() override { return App().GetHomePageURL(); }

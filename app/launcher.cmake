@@ -11,8 +11,6 @@ target_sources(quorl_launcher INTERFACE ${CMAKE_SOURCE_DIR}/app/launcher_main.cp
 target_link_libraries(quorl_launcher INTERFACE quorl_app)
 # The launcher runs the whole update sequence: its end-to-end tests apply.
 set_property(GLOBAL PROPERTY QUORL_LAUNCHER_RUNS_UPDATES ON)
-# The name tests used when the program gathered every folder's sources.
-add_library(quorl_launcher_objs ALIAS quorl_launcher)
 
 # The default localisation record: code page 949, profile "Quorl".
 set(QUORL_DEFAULT_CODEPAGE 949)
@@ -31,13 +29,12 @@ add_custom_command(OUTPUT ${QUORL_LOCALIZE_BIN}
 configure_file(${CMAKE_SOURCE_DIR}/res/localize.rc.in ${CMAKE_BINARY_DIR}/res/localize.rc @ONLY)
 set_source_files_properties(${CMAKE_BINARY_DIR}/res/localize.rc PROPERTIES
   OBJECT_DEPENDS ${QUORL_LOCALIZE_BIN})
-set_source_files_properties(${CMAKE_SOURCE_DIR}/res/quorl.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/quorl.ico;${CMAKE_SOURCE_DIR}/res/link_hand.cur;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 function(quorl_launcher_exe name)
-  add_executable(${name} WIN32 ${ARGN} ${CMAKE_SOURCE_DIR}/res/quorl.rc)
+  add_executable(${name} WIN32 ${ARGN})
+  # The localisation record's script takes its id from resource.h.
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/res)
-  target_link_libraries(${name} PRIVATE quorl_launcher quorl_fw_winmain)
+  target_link_libraries(${name} PRIVATE quorl_launcher quorl_fw_winmain quorl_res)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QUORL_BIN_DIR})
 endfunction()
 

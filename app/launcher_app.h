@@ -6,7 +6,7 @@
 
 #include "framework/afxwin.h"
 #include "app/launcher_names.h"
-#include "app/launcher_util.h"
+#include "framework/app_util.h"
 #include "app/localize.h"
 #include "d3d/launcher_device.h"
 #include "skin/graphic_data.h"
@@ -40,8 +40,6 @@ class CQuorlLauncherApp : public CGameWinApp {
   uint32_t GetCodePage() const { return m_nCodePage; }
   uint32_t GetServiceId() const;
   const char* GetDefaultLoginHost() const;
-  uint16_t GetDefaultLoginPort() const { return kDefaultLoginPort; }
-  uint32_t GetDefaultCodePage() const { return kDefaultCodePage; }
   const char* GetSetupGuideURL() const;
   const char* GetManualURL() const;
   const char* GetHomePageURL() const;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/scramble.h"
+#include "framework/scramble.h"
 #include "framework/byte_order.h"
 
 namespace {

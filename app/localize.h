@@ -15,7 +15,6 @@
 // Per-code-page configuration
 
 constexpr uint32_t kDefaultCodePage = 932;
-constexpr uint16_t kDefaultLoginPort = 9070;
 // The localisation record is always read with the first region's service id:
 // the region is only known once the record has been read.
 constexpr uint32_t kLocalizeInfoServiceId = 418762;

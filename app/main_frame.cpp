@@ -1,12 +1,10 @@
 #include "app/main_frame.h"
 
 #include "app/launcher_app.h"
-#include "app/portal.h"
 #include "app/window_geometry.h"
 #include "res/resource.h"
 #include "skin/launcher_view.h"
-#include "skin/launcher_view_app.h"
-#include "update/update_sequence_win.h"
+#include "app/launcher_view_host_app.h"
 #include "update/update_view.h"
 
 namespace {
@@ -15,8 +13,6 @@ constexpr UINT kPaneId = AFX_IDW_PANE_FIRST;
 constexpr UINT kOldPaneId = AFX_IDW_PANE_FIRST + 100;
 constexpr UINT kNewPaneId = AFX_IDW_PANE_FIRST + 1;
 }  // namespace
-
-int g_bUpdateScreenShown = 0;
 
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
 
@@ -47,8 +43,7 @@ void CMainFrame::HandOver(CView* view) {
     launcher->SetHost(&GetLauncherViewAppHost());
   }
   if (auto* update = dynamic_cast<CQuorlLauncherUpdateView*>(view)) {
-    update->SetPortalHandOff(&HandOffPortalData);
-    update->SetScriptHost(&m_scriptHost);
+    update->SetHost(&m_updateScreenHost);
   }
 }
 
@@ -173,7 +168,7 @@ void CMainFrame::OnShowUpdateView() {
   // arriving while the update screen runs one would start a second sequence
   // inside the first.
   if (CView* active = GetActiveView()) {
-    if (IsUpdateSequenceRunningOn(active->GetSafeHwnd())) return;
+    if (m_updateScreenHost.GetRunState().IsRunningOn(active->GetSafeHwnd())) return;
   }
   RECT before;
   GetWindowRect(&before);
@@ -188,9 +183,8 @@ void CMainFrame::OnShowUpdateView() {
   }
   CenterWindowOnRect(before, nullptr);
   EnableCloseCommand(FALSE);
-  if (!g_bUpdateScreenShown) {
-    // In the start-at-once mode the frame was never shown before this.
-    g_bUpdateScreenShown = 1;
+  if (!m_bUpdateScreenShown) {
+    m_bUpdateScreenShown = TRUE;
     ShowWindow(SW_SHOW);
     UpdateWindow();
   }
@@ -219,19 +213,4 @@ BOOL CMainFrame::OnQueryEndSession() {
   if (!view) return TRUE;
   // A log-off in the middle of patching would leave a half-updated game.
   return view->IsKindOf(RUNTIME_CLASS(CQuorlLauncherUpdateView)) ? FALSE : TRUE;
-}
-
-int CMainFrame::DownloadFile(const char* address, const char* targetPath, uint32_t size, uint32_t crc) {
-  auto* view = dynamic_cast<CQuorlLauncherUpdateView*>(GetActiveView());
-  return view ? view->DownloadWithRetry(address, targetPath, size, crc) : 0;
-}
-
-int CMainFrame::SetLatestVersion(uint32_t a, uint32_t b, uint32_t version) {
-  auto* view = dynamic_cast<CQuorlLauncherUpdateView*>(GetActiveView());
-  return view ? view->SetLatestVersion(a, b, version) : 0;
-}
-
-int CMainFrame::SetNextVersion(uint32_t a, uint32_t b, uint32_t version) {
-  auto* view = dynamic_cast<CQuorlLauncherUpdateView*>(GetActiveView());
-  return view ? view->SetNextVersion(a, b, version) : 0;
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/launcher_script_host.h"
+#include "app/update_screen_host_win.h"
 #include "framework/afxwin.h"
 
 class CMainFrame : public CFrameWnd {
@@ -25,11 +25,6 @@ class CMainFrame : public CFrameWnd {
   void CenterWindowOnRect(const RECT& target, const RECT* window);
   void EnableCloseCommand(BOOL bEnable);
 
-  // Forwarded to the update screen; 0 while it is not the active view.
-  int DownloadFile(const char* address, const char* targetPath, uint32_t size, uint32_t crc);
-  int SetLatestVersion(uint32_t a, uint32_t b, uint32_t version);
-  int SetNextVersion(uint32_t a, uint32_t b, uint32_t version);
-
  protected:
   void OnSysCommand(UINT nID, LPARAM lParam);
   BOOL OnEraseBkgnd(CDC* pDC);
@@ -39,8 +34,12 @@ class CMainFrame : public CFrameWnd {
   DECLARE_MESSAGE_MAP()
 
  private:
-  // The patch scripts' host, handed to each new update screen.
-  CLauncherScriptHost m_scriptHost;
+  // The update screen's host with the sequence's running state, handed to
+  // each new update screen.
+  CLauncherUpdateScreenHost m_updateScreenHost;
+  // Set the first time the frame switches to the update screen: in the
+  // start-at-once mode the frame was never shown before that.
+  BOOL m_bUpdateScreenShown = FALSE;
 
   // Hands a new view what it needs (the skin, the application's side of
   // its commands) right after its window is made.
@@ -48,6 +47,3 @@ class CMainFrame : public CFrameWnd {
   // Sizes the frame so that its client area holds the skin's background.
   void SizeToSkin(CView* pane);
 };
-
-// Set the first time the frame switches to the update screen.
-extern int g_bUpdateScreenShown;

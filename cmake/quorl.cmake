@@ -2,7 +2,7 @@
 # One test program is one ctest test: under Wine each process start is
 # expensive, so the cases of a program are not registered one by one.
 function(quorl_test name)
-  cmake_parse_arguments(T "SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL;WAITS_ON_WINDOWS" "TIMEOUT" "SOURCES;LIBS;LABELS;ARGS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   if(WIN32)
@@ -13,6 +13,12 @@ function(quorl_test name)
     set(T_TIMEOUT 180)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_WAITS_ON_WINDOWS)
+    # A watcher thread that answers the message boxes and dialogs the code
+    # shows, or a wait for another program's windows: the only tests that
+    # tools/wine-suite.sh runs once more when they fail (and names).
+    list(APPEND T_LABELS window_wait)
+  endif()
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()

@@ -364,6 +364,12 @@ BOOL CDX3DDeviceBase::CreateDevice(DWORD* error) {
     m_pRequirement->ModifyPresentParameters(m_pD3D, &caps, &m_presentParameters);
   }
   IDirect3DDevice9* device = nullptr;
+  // The flags hold no D3DCREATE_FPU_PRESERVE: the device switches this
+  // thread's x87 to single precision (24-bit mantissa) and keeps it there.
+  // On the i686 build, where doubles are x87 values, every floating-point
+  // result from here on has float precision: whatever must come out as an
+  // exact integer (the video memory estimate, sizes, counts) is computed in
+  // integer arithmetic.
   HRESULT hr = m_pD3D->CreateDevice(adapter, type, m_hFocusWindow, behaviorFlags, &m_presentParameters, &device);
   if (FAILED(hr) || device == nullptr) {
     if (device != nullptr) device->Release();

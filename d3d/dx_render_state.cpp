@@ -493,7 +493,7 @@ BOOL CDXRenderState::EnableLight(int index, BOOL on) {
 }
 
 void CDXRenderState::UpdateAmbient() {
-  const DWORD a = m_cache.ambient == kUnsetRenderState ? 0 : m_cache.ambient;
+  const DWORD a = m_cache.ambient;
   float sum[4] = {static_cast<float>((a >> 16) & 0xFF) / 255.0f, static_cast<float>((a >> 8) & 0xFF) / 255.0f,
                   static_cast<float>(a & 0xFF) / 255.0f, static_cast<float>((a >> 24) & 0xFF) / 255.0f};
   for (int i = 0; i < kLights; ++i) {
@@ -558,6 +558,9 @@ void CDXRenderState::ApplyAll() {
   IDirect3DDevice9* d = m_pDevice;
   const CachedStates& c = m_cache;
   auto bit = [&c](DWORD b) -> DWORD { return (c.stateWord & b) ? TRUE : FALSE; };
+  // ALPHAREF, the stencil reference and masks, AMBIENT and TEXTUREFACTOR
+  // start with real values and are always sent: for them 0x7FFFFFFF is a
+  // value (a reference, a mask, a colour) like any other.
   auto sendIfSet = [d](D3DRENDERSTATETYPE s, DWORD v) {
     if (IsSet(v)) d->SetRenderState(s, v);
   };
@@ -566,13 +569,13 @@ void CDXRenderState::ApplyAll() {
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, bit(kAlphaBlendEnable));
   d->SetRenderState(D3DRS_ALPHATESTENABLE, bit(kAlphaTestEnable));
   sendIfSet(D3DRS_ALPHAFUNC, c.alphaFunc);
-  sendIfSet(D3DRS_ALPHAREF, c.alphaRef);
+  d->SetRenderState(D3DRS_ALPHAREF, c.alphaRef);
   d->SetRenderState(D3DRS_ZENABLE, bit(kZEnable));
   d->SetRenderState(D3DRS_ZWRITEENABLE, bit(kZWriteEnable));
   d->SetRenderState(D3DRS_STENCILENABLE, bit(kStencilEnable));
-  sendIfSet(D3DRS_STENCILREF, c.stencilRef);
-  sendIfSet(D3DRS_STENCILMASK, c.stencilMask);
-  sendIfSet(D3DRS_STENCILWRITEMASK, c.stencilWriteMask);
+  d->SetRenderState(D3DRS_STENCILREF, c.stencilRef);
+  d->SetRenderState(D3DRS_STENCILMASK, c.stencilMask);
+  d->SetRenderState(D3DRS_STENCILWRITEMASK, c.stencilWriteMask);
   if (IsSet(c.fogMode)) SetFog(c.fogMode, c.fogStart, c.fogEnd, c.fogColor);
   d->SetRenderState(D3DRS_FOGENABLE, bit(kFogEnable));
   d->SetRenderState(D3DRS_NORMALIZENORMALS, bit(kNormalizeNormals));
@@ -583,8 +586,8 @@ void CDXRenderState::ApplyAll() {
     d->SetRenderState(D3DRS_COLORWRITEENABLE, 7 * bit(kColorWriteRGB) + 8 * bit(kColorWriteA));
   d->SetRenderState(D3DRS_DITHERENABLE, bit(kDitherEnable));
   d->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, bit(kMultisampleAntialias));
-  sendIfSet(D3DRS_AMBIENT, c.ambient);
-  sendIfSet(D3DRS_TEXTUREFACTOR, c.textureFactor);
+  d->SetRenderState(D3DRS_AMBIENT, c.ambient);
+  d->SetRenderState(D3DRS_TEXTUREFACTOR, c.textureFactor);
   sendIfSet(D3DRS_BLENDOP, c.blendOp);
   sendIfSet(D3DRS_SRCBLEND, c.srcBlend);
   sendIfSet(D3DRS_DESTBLEND, c.destBlend);

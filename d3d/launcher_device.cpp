@@ -7,6 +7,7 @@
 #include "d3d/dx_rules.h"
 #include "d3d/mode_list.h"
 #include "framework/afxapp.h"
+#include "framework/text_format.h"
 #include "res/resource.h"
 #include "settings/graphic_setting.h"
 
@@ -229,7 +230,8 @@ void FormatDeviceCheckError(DWORD code, CString& text) {
     text.LoadString(IDS_ERR_DIRECTX_VERSION);
     return;
   }
-  text.Format(LoadText(IDS_ERR_DIRECTX_DEVICE), static_cast<int>(code));
+  const int number = static_cast<int>(code);
+  text = FormatTableText(LoadText(IDS_ERR_DIRECTX_DEVICE), nullptr, &number, 1);
 }
 
 BOOL IsWindows8Workstation() {

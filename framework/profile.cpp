@@ -8,23 +8,9 @@
 #include <vector>
 
 #include "framework/afxapp.h"
+#include "framework/scoped_win.h"
 
 namespace {
-
-// Closes a registry key on every path.
-class CRegKeyOwner {
- public:
-  explicit CRegKeyOwner(HKEY h = nullptr) : m_h(h) {}
-  ~CRegKeyOwner() {
-    if (m_h != nullptr) ::RegCloseKey(m_h);
-  }
-  CRegKeyOwner(const CRegKeyOwner&) = delete;
-  CRegKeyOwner& operator=(const CRegKeyOwner&) = delete;
-  HKEY get() const { return m_h; }
-
- private:
-  HKEY m_h;
-};
 
 HKEY CreateSubKey(HKEY parent, const char* name) {
   HKEY h = nullptr;
@@ -55,18 +41,18 @@ void CWinApp::SetRegistryKey(UINT nIDRegistryKey) {
 
 HKEY CWinApp::GetAppRegistryKey() {
   if (m_pszRegistryKey == nullptr || m_pszProfileName == nullptr) return nullptr;
-  CRegKeyOwner software(CreateSubKey(HKEY_CURRENT_USER, "Software"));
-  if (software.get() == nullptr) return nullptr;
-  CRegKeyOwner company(CreateSubKey(software.get(), m_pszRegistryKey));
-  if (company.get() == nullptr) return nullptr;
-  return CreateSubKey(company.get(), m_pszProfileName);
+  CScopedRegKey software(CreateSubKey(HKEY_CURRENT_USER, "Software"));
+  if (software.Get() == nullptr) return nullptr;
+  CScopedRegKey company(CreateSubKey(software.Get(), m_pszRegistryKey));
+  if (company.Get() == nullptr) return nullptr;
+  return CreateSubKey(company.Get(), m_pszProfileName);
 }
 
 HKEY CWinApp::GetSectionKey(const char* lpszSection) {
   if (lpszSection == nullptr) return nullptr;
-  CRegKeyOwner app(GetAppRegistryKey());
-  if (app.get() == nullptr) return nullptr;
-  return CreateSubKey(app.get(), lpszSection);
+  CScopedRegKey app(GetAppRegistryKey());
+  if (app.Get() == nullptr) return nullptr;
+  return CreateSubKey(app.Get(), lpszSection);
 }
 
 UINT CWinApp::GetProfileInt(const char* lpszSection, const char* lpszEntry, int nDefault) {
@@ -74,12 +60,12 @@ UINT CWinApp::GetProfileInt(const char* lpszSection, const char* lpszEntry, int 
   if (m_pszRegistryKey == nullptr) {
     return ::GetPrivateProfileIntA(lpszSection, lpszEntry, nDefault, m_pszProfileName);
   }
-  CRegKeyOwner key(GetSectionKey(lpszSection));
-  if (key.get() == nullptr) return static_cast<UINT>(nDefault);
+  CScopedRegKey key(GetSectionKey(lpszSection));
+  if (key.Get() == nullptr) return static_cast<UINT>(nDefault);
   DWORD value = 0;
   DWORD type = 0;
   DWORD size = sizeof value;
-  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
+  if (::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
           ERROR_SUCCESS ||
       type != REG_DWORD || size != sizeof value) {
     return static_cast<UINT>(nDefault);
@@ -94,10 +80,10 @@ BOOL CWinApp::WriteProfileInt(const char* lpszSection, const char* lpszEntry, in
     ::wsprintfA(text, "%d", nValue);
     return ::WritePrivateProfileStringA(lpszSection, lpszEntry, text, m_pszProfileName);
   }
-  CRegKeyOwner key(GetSectionKey(lpszSection));
-  if (key.get() == nullptr) return FALSE;
+  CScopedRegKey key(GetSectionKey(lpszSection));
+  if (key.Get() == nullptr) return FALSE;
   DWORD value = static_cast<DWORD>(nValue);
-  return ::RegSetValueExA(key.get(), lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+  return ::RegSetValueExA(key.Get(), lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
          ERROR_SUCCESS;
 }
 
@@ -117,11 +103,11 @@ CString CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry
     }
     return fallback;
   }
-  CRegKeyOwner key(GetSectionKey(lpszSection));
-  if (key.get() == nullptr) return fallback;
+  CScopedRegKey key(GetSectionKey(lpszSection));
+  if (key.Get() == nullptr) return fallback;
   DWORD type = 0;
   DWORD size = 0;
-  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return fallback;
   }
@@ -131,7 +117,7 @@ CString CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry
   // and cut at the first NUL.
   char* buf = out.GetBuffer(static_cast<int>(size));
   DWORD got = size;
-  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(buf), &got) != ERROR_SUCCESS) {
+  if (::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(buf), &got) != ERROR_SUCCESS) {
     out.ReleaseBuffer(0);
     return fallback;
   }
@@ -147,18 +133,18 @@ BOOL CWinApp::WriteProfileString(const char* lpszSection, const char* lpszEntry,
   }
   if (lpszEntry == nullptr) {
     // Deletes the whole section (its values; a section has no subkeys).
-    CRegKeyOwner app(GetAppRegistryKey());
-    if (app.get() == nullptr) return FALSE;
-    LONG r = ::RegDeleteKeyA(app.get(), lpszSection);
+    CScopedRegKey app(GetAppRegistryKey());
+    if (app.Get() == nullptr) return FALSE;
+    LONG r = ::RegDeleteKeyA(app.Get(), lpszSection);
     return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
   }
-  CRegKeyOwner key(GetSectionKey(lpszSection));
-  if (key.get() == nullptr) return FALSE;
+  CScopedRegKey key(GetSectionKey(lpszSection));
+  if (key.Get() == nullptr) return FALSE;
   if (lpszValue == nullptr) {
-    LONG r = ::RegDeleteValueA(key.get(), lpszEntry);
+    LONG r = ::RegDeleteValueA(key.Get(), lpszEntry);
     return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
   }
-  return ::RegSetValueExA(key.get(), lpszEntry, 0, REG_SZ, reinterpret_cast<const BYTE*>(lpszValue),
+  return ::RegSetValueExA(key.Get(), lpszEntry, 0, REG_SZ, reinterpret_cast<const BYTE*>(lpszValue),
                           static_cast<DWORD>(std::strlen(lpszValue) + 1)) == ERROR_SUCCESS;
 }
 
@@ -167,16 +153,16 @@ BOOL CWinApp::GetProfileBinary(const char* lpszSection, const char* lpszEntry, L
   *ppData = nullptr;
   *pBytes = 0;
   if (lpszEntry == nullptr || m_pszRegistryKey == nullptr) return FALSE;
-  CRegKeyOwner key(GetSectionKey(lpszSection));
-  if (key.get() == nullptr) return FALSE;
+  CScopedRegKey key(GetSectionKey(lpszSection));
+  if (key.Get() == nullptr) return FALSE;
   DWORD type = 0;
   DWORD size = 0;
-  if (::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_BINARY) {
+  if (::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_BINARY) {
     return FALSE;
   }
   std::vector<BYTE> data(size);
   DWORD got = size;
-  if (size > 0 && ::RegQueryValueExA(key.get(), lpszEntry, nullptr, &type, data.data(), &got) != ERROR_SUCCESS) {
+  if (size > 0 && ::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &type, data.data(), &got) != ERROR_SUCCESS) {
     return FALSE;
   }
   if (got > size) got = size;
@@ -189,7 +175,7 @@ BOOL CWinApp::GetProfileBinary(const char* lpszSection, const char* lpszEntry, L
 BOOL CWinApp::WriteProfileBinary(const char* lpszSection, const char* lpszEntry, LPBYTE pData, UINT nBytes) {
   if (lpszEntry == nullptr || m_pszRegistryKey == nullptr) return FALSE;
   if (pData == nullptr && nBytes != 0) return FALSE;
-  CRegKeyOwner key(GetSectionKey(lpszSection));
-  if (key.get() == nullptr) return FALSE;
-  return ::RegSetValueExA(key.get(), lpszEntry, 0, REG_BINARY, pData, nBytes) == ERROR_SUCCESS;
+  CScopedRegKey key(GetSectionKey(lpszSection));
+  if (key.Get() == nullptr) return FALSE;
+  return ::RegSetValueExA(key.Get(), lpszEntry, 0, REG_BINARY, pData, nBytes) == ERROR_SUCCESS;
 }

@@ -11,6 +11,9 @@
 #include "net/login_notify.h"
 #include "net/notify_objects.h"
 
+// The login server's port when its address names none.
+constexpr uint16_t kDefaultLoginPort = 9070;
+
 enum LoginMessageId : int {
   kMsgVersionRequest = 21,
   kMsgKeepAlive = 29,

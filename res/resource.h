@@ -122,7 +122,7 @@
 #define IDS_DESC_TAB_NETWORK 2507
 
 // Display modes, anti-alias choices and the device check
-#define IDS_MODE_FONT_FACE 7001  // face of the mode combo's 9-point font
+#define IDS_MODE_FONT_FACE 7001       // face of the mode combo's 9-point font
 #define IDS_MODE_FULLSCREEN_FMT 7002  // "%4dx%4d %2dbit %s": width, height, bits, IDS_MODE_FULLSCREEN
 #define IDS_MODE_WINDOWED_FMT 7003    // "%4dx%4d %s": width, height, IDS_MODE_WINDOWED
 #define IDS_MODE_WINDOWED 7004
@@ -138,14 +138,14 @@
 #define IDS_ANTIALIAS_NONE 7300
 #define IDS_ANTIALIAS_2X 7301
 #define IDS_ANTIALIAS_4X 7302
-#define IDS_TEX2D_ITEM0 7303      // 7303-7305: "2dtex" items
-#define IDS_TEX3D_ITEM0 7306      // 7306-7308: "3dtexsize" items
-#define IDS_OCEAN_TEX_ITEM0 7309  // 7309-7310
-#define IDS_MAXLOD_ITEM0 7311     // 7311-7314
-#define IDS_SEA_PRESET_ITEM0 7315 // 7315-7318, the last is custom
-#define IDS_SEA_TYPE_ITEM0 7319   // 7319-7321
-#define IDS_SEA_SHOAL_ITEM0 7322  // 7322-7323
-#define IDS_SEA_WAVE_ITEM0 7324   // 7324-7327
+#define IDS_TEX2D_ITEM0 7303        // 7303-7305: "2dtex" items
+#define IDS_TEX3D_ITEM0 7306        // 7306-7308: "3dtexsize" items
+#define IDS_OCEAN_TEX_ITEM0 7309    // 7309-7310
+#define IDS_MAXLOD_ITEM0 7311       // 7311-7314
+#define IDS_SEA_PRESET_ITEM0 7315   // 7315-7318, the last is custom
+#define IDS_SEA_TYPE_ITEM0 7319     // 7319-7321
+#define IDS_SEA_SHOAL_ITEM0 7322    // 7322-7323
+#define IDS_SEA_WAVE_ITEM0 7324     // 7324-7327
 #define IDS_SEA_REFLECT_ITEM0 7328  // 7328-7331
 #define IDS_SEA_REFRACT_ITEM0 7332  // 7332-7335
 #define IDS_SEA_SUN_ITEM0 7336      // 7336-7340

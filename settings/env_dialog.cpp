@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/launcher_util.h"
+#include "framework/app_util.h"
 #include "res/resource.h"
 #include "settings/about_dialog.h"
 #include "settings/env_settings_win.h"

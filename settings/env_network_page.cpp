@@ -174,8 +174,7 @@ BOOL CEnvNetworkPage::Apply() {
       return FALSE;
     }
   }
-  m_settings.SetProxy(m_bUseProxy, m_nProxyKind == 0, m_strProxyHost, m_nProxyPort, m_strProxyUser,
-                      m_strProxyPassword);
+  m_settings.SetProxy(m_bUseProxy, m_nProxyKind == 0, m_strProxyHost, m_nProxyPort, m_strProxyUser, m_strProxyPassword);
   // A folder that still fails the folder rule is dropped: the temporary
   // folder is saved.
   m_settings.CheckFolder(!m_bOwnFolder, m_strFolder);

@@ -39,9 +39,7 @@ BEGIN_MESSAGE_MAP(CSeaParamDialog, CDialog)
 ON_CONTROL_RANGE(CBN_SETFOCUS, IDC_SEA_TYPE, IDC_SEA_SUN, OnParamFocus)
 END_MESSAGE_MAP()
 
-CSeaParamDialog::CSeaParamDialog(CEnvDialogHost& host) : CDialog(IDD_SEA_PARAM, nullptr), m_host(host) {
-  LoadValues();
-}
+CSeaParamDialog::CSeaParamDialog(CEnvDialogHost& host) : CDialog(IDD_SEA_PARAM, nullptr), m_host(host) { LoadValues(); }
 
 void CSeaParamDialog::LoadValues() {
   GraphicRecord& user = GetGraphicSetting().GetUser();

@@ -50,9 +50,11 @@ constexpr ULONG kDescriptionSize = sizeof(DSPROPERTY_DIRECTSOUNDDEVICE_DESCRIPTI
 // reason to allocate.
 constexpr ULONG kDescriptionSizeLimit = 64 * 1024;
 
-using DllGetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+SoundClassObjectFunction g_classObjectForTest = nullptr;
 
 }  // namespace
+
+void SetSoundClassObjectForTest(SoundClassObjectFunction function) { g_classObjectForTest = function; }
 
 // ---------------------------------------------------------------------------
 // Description
@@ -69,6 +71,21 @@ CString CSoundDeviceDescription::GetText() const {
 void CSoundDeviceDescription::Reset(std::unique_ptr<unsigned char[]> block, size_t size) {
   m_block = std::move(block);
   m_size = m_block ? size : 0;
+  auto* data = reinterpret_cast<DSPROPERTY_DIRECTSOUNDDEVICE_DESCRIPTION_A_DATA*>(m_block.get());
+  if (data == nullptr) {
+    m_description.Empty();
+    m_module.Empty();
+    m_interface.Empty();
+    return;
+  }
+  // The texts belong to the property set: copied now, while it lives, and
+  // the block points at the copies from here on.
+  m_description = CString(data->Description);
+  m_module = CString(data->Module);
+  m_interface = CString(data->Interface);
+  data->Description = data->Description != nullptr ? const_cast<LPSTR>(m_description.GetString()) : nullptr;
+  data->Module = data->Module != nullptr ? const_cast<LPSTR>(m_module.GetString()) : nullptr;
+  data->Interface = data->Interface != nullptr ? const_cast<LPSTR>(m_interface.GetString()) : nullptr;
 }
 
 CSoundDeviceProbe::~CSoundDeviceProbe() {
@@ -87,7 +104,8 @@ HRESULT CSoundDeviceProbe::Open() {
   m_getDeviceId = ::GetProcAddress(m_module, "GetDeviceID");
   m_getClassObject = ::GetProcAddress(m_module, "DllGetClassObject");
   if (m_getClassObject == nullptr) return E_FAIL;
-  auto getClassObject = reinterpret_cast<DllGetClassObjectFn>(m_getClassObject);
+  auto getClassObject = g_classObjectForTest != nullptr ? g_classObjectForTest
+                                                        : reinterpret_cast<SoundClassObjectFunction>(m_getClassObject);
   HRESULT hr = getClassObject(CLSID_DirectSoundPrivate, IID_IClassFactory, reinterpret_cast<void**>(&m_factory));
   if (FAILED(hr)) {
     m_factory = nullptr;

@@ -18,7 +18,8 @@
 
 // The description block of one device (a DSPROPERTY_DIRECTSOUNDDEVICE_
 // DESCRIPTION_A_DATA and whatever the property set returned beyond it),
-// owned; the texts it points to belong to dsound.dll.
+// owned, with copies of its three texts: the property set's own texts may
+// go with it and with dsound.dll, so the block points at the copies.
 class CSoundDeviceDescription {
  public:
   CSoundDeviceDescription() = default;
@@ -30,11 +31,14 @@ class CSoundDeviceDescription {
   // The Description text, empty when there is none.
   CString GetText() const;
   size_t GetSize() const { return m_size; }
+  // Takes the block and copies the texts it points to, which must still be
+  // valid: call it before the property set is released.
   void Reset(std::unique_ptr<unsigned char[]> block, size_t size);
 
  private:
   std::unique_ptr<unsigned char[]> m_block;
   size_t m_size = 0;
+  CString m_description, m_module, m_interface;
 };
 
 // Reads the description of a device (null: the default device).  E_POINTER
@@ -44,6 +48,11 @@ HRESULT GetSoundDeviceDescription(const GUID* device, CSoundDeviceDescription* o
 
 // dsound.dll loaded for its private property set; released and freed when
 // the probe goes.
+// For tests: the class-object entry point that a probe uses in place of
+// dsound.dll's DllGetClassObject (null: dsound.dll's own).
+using SoundClassObjectFunction = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+void SetSoundClassObjectForTest(SoundClassObjectFunction function);
+
 class CSoundDeviceProbe {
  public:
   CSoundDeviceProbe() = default;

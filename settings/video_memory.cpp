@@ -26,6 +26,8 @@ uint32_t SumVideoMemoryMB(uint32_t totalVideoMemory, uint64_t primaryBytes) {
   // comes near it.
   const uint64_t cap = uint64_t{1} << 40;
   const uint64_t sum = uint64_t{totalVideoMemory} + (primaryBytes < cap ? primaryBytes : cap);
-  const double mb = static_cast<double>(sum) / 1024.0 / 1024.0;
-  return static_cast<uint32_t>(mb);
+  // A shift, not a division in floating point: on the i686 build a
+  // Direct3D device leaves the x87 at single precision, where 4 GB - 1
+  // bytes would round up to 4096 MB.
+  return static_cast<uint32_t>(sum >> 20);
 }

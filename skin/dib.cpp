@@ -122,9 +122,7 @@ uint32_t CDIB::GetRowBytes() const {
   return static_cast<uint32_t>((bits + 31) / 32 * 4);
 }
 
-uint32_t CDIB::GetImageSize() const {
-  return GetRowBytes() * static_cast<uint32_t>(GetHeight() > 0 ? GetHeight() : 0);
-}
+uint32_t CDIB::GetImageSize() const { return GetRowBytes() * static_cast<uint32_t>(GetHeight() > 0 ? GetHeight() : 0); }
 
 BOOL CDIB::CreateHeader(int width, int height, uint32_t headerBytes) {
   if (headerBytes < kBitmapInfoHeaderBytes) headerBytes = kBitmapInfoHeaderBytes;
@@ -286,8 +284,7 @@ void CDIB::DrawPaletted(CDIB* dest, int dx, int dy, int w, int h, int sx, int sy
   uint32_t n = GetColourCount(m_pHeader);
   if (n > 256) n = 0;
   const uint8_t* table = GetColourTable();
-  for (uint32_t i = 0; i < n; ++i)
-    s_paletteTable[i] = PackRgb555(table[4 * i + 2], table[4 * i + 1], table[4 * i]);
+  for (uint32_t i = 0; i < n; ++i) s_paletteTable[i] = PackRgb555(table[4 * i + 2], table[4 * i + 1], table[4 * i]);
   for (uint32_t i = n; i < 256; ++i) s_paletteTable[i] = 0;
   for (int r = dy + h - 1; r >= dy; --r) {
     uint8_t* d = dest->GetPixelAddress(dx, r);
@@ -505,8 +502,8 @@ void CAlphableDIB::Draw(CDIB* dest, int dx, int dy, int w, int h, int sx, int sy
       uint16_t dv;
       std::memcpy(&dv, d + 2 * i, 2);
       const uint32_t db = Expand5(dv), dg = Expand5(dv >> 5), dr = Expand5(dv >> 10);
-      const uint16_t out = PackRgb555((sr * a + dr * (255 - a)) / 255, (sg * a + dg * (255 - a)) / 255,
-                                      (sb * a + db * (255 - a)) / 255);
+      const uint16_t out =
+          PackRgb555((sr * a + dr * (255 - a)) / 255, (sg * a + dg * (255 - a)) / 255, (sb * a + db * (255 - a)) / 255);
       std::memcpy(d + 2 * i, &out, 2);
     }
   }

@@ -74,7 +74,8 @@ bool DecodeBitmapRle(const uint8_t* in, size_t length, uint32_t bits, uint32_t s
       line[x] = static_cast<uint8_t>(v);
     } else {
       uint8_t& b = line[x / 2];
-      b = (x % 2) == 0 ? static_cast<uint8_t>((b & 0x0F) | ((v & 0x0F) << 4)) : static_cast<uint8_t>((b & 0xF0) | (v & 0x0F));
+      b = (x % 2) == 0 ? static_cast<uint8_t>((b & 0x0F) | ((v & 0x0F) << 4))
+                       : static_cast<uint8_t>((b & 0xF0) | (v & 0x0F));
     }
     ++x;
     return true;
@@ -115,8 +116,8 @@ bool DecodeBitmapRle(const uint8_t* in, size_t length, uint32_t bits, uint32_t s
 
 uint8_t* CDIB::ReadBits(CFile* file, SkinBitmapInfoHeader* header, uint32_t size) {
   const uint32_t width = static_cast<uint32_t>(header->biWidth);
-  const uint32_t height = static_cast<uint32_t>(header->biHeight < 0 ? -static_cast<int64_t>(header->biHeight)
-                                                                      : header->biHeight);
+  const uint32_t height =
+      static_cast<uint32_t>(header->biHeight < 0 ? -static_cast<int64_t>(header->biHeight) : header->biHeight);
   const uint64_t stride = StrideOf(header->biBitCount, width);
   const uint64_t image = stride * height;
   const uint64_t padded = ((static_cast<uint64_t>(width) + 3) & ~static_cast<uint64_t>(3)) * height;

@@ -46,8 +46,8 @@ CDC* CDIB::GetDC(CDC* reference) {
   HDC screen = reference == nullptr ? ::GetDC(nullptr) : nullptr;
   HDC ref = reference != nullptr ? reference->m_hDC : screen;
   CGdiSurface* s = new CGdiSurface;
-  s->section = ::CreateDIBSection(ref, reinterpret_cast<const BITMAPINFO*>(m_pHeader), DIB_RGB_COLORS, &s->bits,
-                                  nullptr, 0);
+  s->section =
+      ::CreateDIBSection(ref, reinterpret_cast<const BITMAPINFO*>(m_pHeader), DIB_RGB_COLORS, &s->bits, nullptr, 0);
   bool ok = s->section != nullptr && s->bits != nullptr;
   if (ok && m_pBits != nullptr) std::memcpy(s->bits, m_pBits, GetImageSize());
   if (ok) {

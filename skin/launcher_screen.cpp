@@ -116,8 +116,7 @@ void CLauncherScreen::BuildScreen() {
   FlushDirtyRects();
 }
 
-BOOL CLauncherScreen::LayoutButtons(const CLauncherButtonDef* defs, int count, const SkinRect* layout,
-                                    uint32_t align) {
+BOOL CLauncherScreen::LayoutButtons(const CLauncherButtonDef* defs, int count, const SkinRect* layout, uint32_t align) {
   m_lowerRelativeObjects.RemoveAll(TRUE);
   m_lowerRelativeObjects.SetAlign(align);
   m_lowerRelativeObjects.SetLayoutRect(layout);
@@ -216,7 +215,8 @@ CLauncherScreen::Reply CLauncherScreen::MouseMove(int x, int y, bool haveCapture
   if (m_pPressedButton != nullptr) {
     BOOL changed;
     if (haveCapture) {
-      changed = m_pPressedButton->HitTest(p.x, p.y) ? m_pPressedButton->ShowPressed() : m_pPressedButton->RefreshFrame();
+      changed =
+          m_pPressedButton->HitTest(p.x, p.y) ? m_pPressedButton->ShowPressed() : m_pPressedButton->RefreshFrame();
     } else {
       changed = m_pPressedButton->RefreshFrame();
       m_pPressedButton = nullptr;

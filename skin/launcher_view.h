@@ -16,7 +16,7 @@ class CGraphicData;
 
 // What the launcher screen asks of the program around it.  The frame hands
 // one over when it creates the view (the application's is in
-// skin/launcher_view_app.cpp); without one those commands do nothing and
+// app/launcher_view_host_app.cpp); without one those commands do nothing and
 // the label shows 0.000/0.000.
 class CLauncherViewHost : public CLauncherScreenHost {
  public:

@@ -1,8 +1,8 @@
 #include "skin/skin_types.h"
 
 BOOL IntersectSkinRect(SkinRect* out, const SkinRect& a, const SkinRect& b) {
-  SkinRect r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-                a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+  SkinRect r = {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top, a.right < b.right ? a.right : b.right,
+                a.bottom < b.bottom ? a.bottom : b.bottom};
   if (IsSkinRectEmpty(a) || IsSkinRectEmpty(b) || IsSkinRectEmpty(r)) {
     *out = {0, 0, 0, 0};
     return FALSE;

@@ -129,8 +129,7 @@ void WrapText(CTextWrapTarget* target, uint32_t codePage, const char* text, Skin
     lastWasNewline = false;
     int cw = 0, ch = 0;
     target->Measure(p, n, &cw, &ch);
-    if (lineWidth + cw >= kWrapWidth && !IsLineEndPunct(p, n, codePage, target) && !(last && lines == 0))
-      endLine();
+    if (lineWidth + cw >= kWrapWidth && !IsLineEndPunct(p, n, codePage, target) && !(last && lines == 0)) endLine();
     if (n == 1 && *p == ' ' && lineWidth == 0) {
       p += n;
       continue;
@@ -169,8 +168,8 @@ BOOL CVersionInfoVO::SetVersionsIfChanged(uint32_t game, uint32_t launcher) {
 }
 
 BOOL CVersionInfoVO::BuildImage() {
-  CSprite* sprite = m_pImage != nullptr && m_pImage->IsKindOf(RUNTIME_CLASS(CSprite)) ? static_cast<CSprite*>(m_pImage)
-                                                                                       : nullptr;
+  CSprite* sprite =
+      m_pImage != nullptr && m_pImage->IsKindOf(RUNTIME_CLASS(CSprite)) ? static_cast<CSprite*>(m_pImage) : nullptr;
   const bool fresh = sprite == nullptr;
   if (fresh) {
     sprite = new CSprite;

@@ -164,8 +164,7 @@ BOOL CMultiDIBVisualObject::ClipToView(const SkinRect* area, const SkinRect* vie
   return TRUE;
 }
 
-void CMultiDIBVisualObject::DrawFrame(CDIB* dest, const CDIBCombo& frame, const SkinRect& full,
-                                      const SkinRect& clip) {
+void CMultiDIBVisualObject::DrawFrame(CDIB* dest, const CDIBCombo& frame, const SkinRect& full, const SkinRect& clip) {
   if (frame.dib == nullptr) return;
   SkinRect fr = {full.left + frame.x, full.top + frame.y, 0, 0};
   fr.right = fr.left + frame.dib->GetWidth();

@@ -2,6 +2,8 @@
 // StartClientProcess (client_start_win.cpp) starts the process with them.
 #pragma once
 
+#include <functional>
+
 #include "framework/cstring.h"
 
 // The client's file name in the game folder.
@@ -23,8 +25,9 @@ CString BuildClientCommandLine(const char* fullPath, const char* extra, const ch
 // ---- Win32 (client_start_win.cpp) ------------------------------------------
 
 // The portal's step before the client starts: puts the launch text back on
-// the clipboard for the client; FALSE when it cannot.
-typedef bool (*ClientHandOffFunction)();
+// the clipboard for the client; false when it cannot.
+using ClientHandOffFunction = std::function<bool()>;
+class CUpdateScreenHost;
 
 // Starts gameFolder's quorl.bin (gameFolder as read from the registry, with
 // or without its trailing backslash; empty: a bare "quorl.bin" looked up
@@ -37,7 +40,7 @@ BOOL StartClientProcessFrom(const char* gameFolder, const char* extra, const cha
                             ClientHandOffFunction handOff);
 
 // The client start of the update: the game folder from the registry
-// ("GameFolder"), and, when the portal data asks for it (its field 4 is
-// non-empty), the portal's launch key and portalHandOff (none given: the
-// start fails with 20006, as a failed hand-off does).
-BOOL StartClientProcess(const char* extra, ClientHandOffFunction portalHandOff);
+// ("GameFolder"), and, when the host has a launch key for the client (the
+// portal's data asks for it), that key and the host's hand-off.  A null host
+// starts the client without either.
+BOOL StartClientProcess(const char* extra, CUpdateScreenHost* host);

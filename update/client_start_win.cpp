@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
-#include "app/launcher_util.h"
-#include "app/portal.h"
+#include "framework/app_util.h"
 #include "framework/afxfile.h"
 #include "res/resource.h"
 #include "update/download_setting.h"
+#include "update/update_screen_host.h"
 
 BOOL StartClientProcessFrom(const char* gameFolder, const char* extra, const char* launchKey,
                             ClientHandOffFunction handOff) {
@@ -44,18 +44,12 @@ BOOL StartClientProcessFrom(const char* gameFolder, const char* extra, const cha
   return TRUE;
 }
 
-namespace {
-bool NoHandOff() { return false; }
-}  // namespace
-
-BOOL StartClientProcess(const char* extra, ClientHandOffFunction portalHandOff) {
+BOOL StartClientProcess(const char* extra, CUpdateScreenHost* host) {
   CString folder;
   ReadGameFolder(folder);
-  // The portal's data goes on to the client only when its field 4 asks for
-  // it: then the key joins the command line and the text the clipboard.
-  if (PortalHandsOffToClient()) {
-    return StartClientProcessFrom(folder, extra, GetPortalLaunchKey().c_str(),
-                                  portalHandOff != nullptr ? portalHandOff : &NoHandOff);
-  }
+  // The portal's data goes on to the client only when it asks for it: then
+  // the key joins the command line and the text the clipboard.
+  const char* key = host != nullptr ? host->GetClientLaunchKey() : nullptr;
+  if (key != nullptr) return StartClientProcessFrom(folder, extra, key, [host] { return host->HandOffToClient(); });
   return StartClientProcessFrom(folder, extra, nullptr, nullptr);
 }

@@ -5,7 +5,7 @@ add_library(quorl_download_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/crc32.cpp
   ${CMAKE_CURRENT_LIST_DIR}/download_rules.cpp)
 target_include_directories(quorl_download_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(quorl_download_core PUBLIC quorl_fw_core quorl_app_core ZLIB::ZLIB)
+target_link_libraries(quorl_download_core PUBLIC quorl_fw_core ZLIB::ZLIB)
 
 if(WIN32)
   add_library(quorl_download STATIC

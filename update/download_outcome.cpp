@@ -1,7 +1,7 @@
 #include "update/download_outcome.h"
 
 #include "framework/afxfile.h"
-#include "update/update_progress.h"
+#include "framework/text_format.h"
 
 namespace {
 
@@ -19,23 +19,23 @@ void RemoveQuietly(const char* path) {
 
 unsigned DownloadEndMessageId(int endCode) {
   switch (endCode) {
-    case 5:
-    case 6:
-    case 11:
+    case kDownloadNoSession:
+    case kDownloadRefused:
+    case kDownloadRequestError:
       return IDS_ERR_DOWNLOAD_CONNECT;
-    case 7:
-    case 8:
-    case 10:
+    case kDownloadFileError:
+    case kDownloadReadError:
+    case kDownloadOtherError:
       return IDS_ERR_DOWNLOAD_FAILED;
-    case kEndCodeStalled:
+    case kDownloadStalled:
       return IDS_ERR_DOWNLOAD_TIMEOUT;
     default:
       return 0;
   }
 }
 
-int CheckDownloadedFile(const char* path, uint32_t size, uint32_t crc, CDownloadQuestions& questions,
-                        const FileCrcFunction& crcOfFile) {
+DownloadResult CheckDownloadedFile(const char* path, uint32_t size, uint32_t crc, CDownloadQuestions& questions,
+                                   const FileCrcFunction& crcOfFile) {
   for (;;) {
     CFileStatus status;
     // A status that cannot be read leaves the verdict to the CRC.
@@ -53,14 +53,14 @@ int CheckDownloadedFile(const char* path, uint32_t size, uint32_t crc, CDownload
   }
 }
 
-int ResolveDownloadEnd(int endCode, uint32_t endValue, const char* path, uint32_t size, uint32_t crc,
-                       CDownloadQuestions& questions, const FileCrcFunction& crcOfFile) {
-  if (endCode == kEndCodeDone) {
-    const int result = CheckDownloadedFile(path, size, crc, questions, crcOfFile);
+DownloadResult ResolveDownloadEnd(int endCode, uint32_t endValue, const char* path, uint32_t size, uint32_t crc,
+                                  CDownloadQuestions& questions, const FileCrcFunction& crcOfFile) {
+  if (endCode == kDownloadDone) {
+    const DownloadResult result = CheckDownloadedFile(path, size, crc, questions, crcOfFile);
     if (result == kDownloadGiveUp) RemoveQuietly(path);
     return result;
   }
-  if (endCode == kEndCodeStopped) {
+  if (endCode == kDownloadStopped) {
     RemoveQuietly(path);
     return kDownloadGiveUp;
   }
@@ -69,7 +69,7 @@ int ResolveDownloadEnd(int endCode, uint32_t endValue, const char* path, uint32_
   // The texts carry "%d" for the end code and its value (the value as the
   // signed number the string table was written for).
   const int args[2] = {endCode, static_cast<int>(endValue)};
-  const CString text = FormatWithInts(questions.LoadText(id), args, 2);
+  const CString text = FormatTableText(questions.LoadText(id), nullptr, args, 2);
   if (questions.AskRetry(text)) return kDownloadAgain;
   RemoveQuietly(path);
   return kDownloadGiveUp;

@@ -9,6 +9,7 @@
 
 #include "framework/cstring.h"
 #include "res/resource.h"
+#include "update/download_end.h"
 
 // Results of one download attempt.
 enum DownloadResult {
@@ -17,13 +18,6 @@ enum DownloadResult {
   kDownloadAgainReload = 2,  // after a failed check: again, past every cache
   kDownloadGiveUp = 3,
 };
-
-// End codes beyond those of the download session: the user stopped the
-// download, or no report came for too long.
-constexpr int kEndCodeRunning = -1;
-constexpr int kEndCodeStalled = -2;
-constexpr int kEndCodeDone = 0;
-constexpr int kEndCodeStopped = 4;
 
 // The questions of this stage, asked by the screen (tests answer them).
 class CDownloadQuestions {
@@ -39,29 +33,31 @@ class CDownloadQuestions {
 // The CRC-32 of a whole file; FALSE when it cannot be read.
 typedef std::function<BOOL(const char* path, uint32_t* crc)> FileCrcFunction;
 
-// The message asked after end code endCode: IDS_ERR_DOWNLOAD_CONNECT (5, 6,
-// 11) and IDS_ERR_DOWNLOAD_FAILED (7, 8, 10) with "(%d:%d)" for end code and
-// value, IDS_ERR_DOWNLOAD_TIMEOUT (stalled) with "(%d)"; 0 for none (0
-// checks the file, 4 and anything unknown give up without a question).
+// The message asked after end code endCode (update/download_end.h):
+// IDS_ERR_DOWNLOAD_CONNECT (no session, refused, request error) and
+// IDS_ERR_DOWNLOAD_FAILED (file, read and other errors) with "(%d:%d)" for
+// end code and value, IDS_ERR_DOWNLOAD_TIMEOUT (stalled) with "(%d)"; 0 for
+// none (done checks the file, stopped and anything unknown give up without
+// a question).
 unsigned DownloadEndMessageId(int endCode);
 
-// Turns the end of a transfer into a result: checks the file after end code
-// 0, deletes it after a stop (4), asks the end code's question otherwise.
+// Turns the end of a transfer into a result: checks the file after
+// kDownloadDone, deletes it after kDownloadStopped, asks the end code's
+// question otherwise.
 // A file that is given up on (failed transfer or failed check, the user
 // answering Cancel) is deleted, so that nothing that looks downloaded is
 // left behind.
-int ResolveDownloadEnd(int endCode, uint32_t endValue, const char* path, uint32_t size, uint32_t crc,
-                       CDownloadQuestions& questions, const FileCrcFunction& crcOfFile);
+DownloadResult ResolveDownloadEnd(int endCode, uint32_t endValue, const char* path, uint32_t size, uint32_t crc,
+                                  CDownloadQuestions& questions, const FileCrcFunction& crcOfFile);
 
 // The check of a finished file: size (the low 32 bits), then CRC-32.  An
 // unreadable file asks IDS_ERR_FILE_UNREADABLE and is examined again on
-// Retry; a wrong size or CRC asks IDS_ERR_FILE_CORRUPT.  Returns kDownloadVerified, kDownloadAgainReload or
-// kDownloadGiveUp.
-int CheckDownloadedFile(const char* path, uint32_t size, uint32_t crc, CDownloadQuestions& questions,
-                        const FileCrcFunction& crcOfFile);
+// Retry; a wrong size or CRC asks IDS_ERR_FILE_CORRUPT.  Returns
+// kDownloadVerified, kDownloadAgainReload or kDownloadGiveUp.
+DownloadResult CheckDownloadedFile(const char* path, uint32_t size, uint32_t crc, CDownloadQuestions& questions,
+                                   const FileCrcFunction& crcOfFile);
 
-// The attempts of one file: attempt(reload) until it verifies (TRUE) or is
-// given up (FALSE).  Reload is set from the first attempt after a failed
-// check on and stays set.  There is no limit on the attempts: each one
-// waited for a Retry.
+// The attempts of one file: attempt(reload), a DownloadResult, until it
+// verifies (TRUE) or is given up (FALSE; also for a value that is none).  Reload is set from the first attempt after a
+// failed check on and stays set.  There is no limit on the attempts: each one waited for a Retry.
 BOOL RunDownloadAttempts(const std::function<int(BOOL reload)>& attempt);

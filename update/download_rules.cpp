@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/scramble.h"
+#include "framework/scramble.h"
 
 int ProxyModeFromStored(uint32_t useProxy, const char* proxyServer) {
   if (useProxy == 0) return kProxyDirect;

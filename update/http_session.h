@@ -28,23 +28,10 @@
 #include "framework/afxinet.h"
 #include "framework/cstring.h"
 #include "update/download_bound.h"
+#include "update/download_end.h"
 
 // The update screen's report message.
 constexpr UINT WM_APP_DOWNLOAD_PROGRESS = WM_APP + 0x201;
-
-enum : int {
-  kDownloadReportLength = 1,
-  kDownloadReportBytes = 2,
-  kDownloadReportStarted = 3,
-  kDownloadDone = 0,
-  kDownloadStopped = 4,
-  kDownloadNoSession = 5,
-  kDownloadRefused = 6,
-  kDownloadFileError = 7,
-  kDownloadReadError = 8,
-  kDownloadOtherError = 10,
-  kDownloadRequestError = 11,
-};
 
 // Test seam: sees and bends what the download workers of the process do.
 // None is installed in the program.

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "net/login_messages.h"
+
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }

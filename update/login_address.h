@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "app/localize.h"
 #include "framework/cstring.h"
 
 // The address rule of the version check:

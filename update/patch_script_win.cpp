@@ -5,23 +5,9 @@
 #include <algorithm>
 
 #include "framework/afxwin.h"
+#include "framework/scoped_win.h"
 
 namespace {
-
-// Closes the process handle the shell gives back on every path.
-class CProcessHandle {
- public:
-  explicit CProcessHandle(HANDLE handle) : m_handle(handle) {}
-  ~CProcessHandle() {
-    if (m_handle) ::CloseHandle(m_handle);
-  }
-  CProcessHandle(const CProcessHandle&) = delete;
-  CProcessHandle& operator=(const CProcessHandle&) = delete;
-  HANDLE Get() const { return m_handle; }
-
- private:
-  HANDLE m_handle;
-};
 
 // A WM_QUIT taken from the queue during a wait, to be posted again after it:
 // dispatching it would lose the request to end.
@@ -97,7 +83,8 @@ ScriptCallResult RunProgramAndWait(const char* path, const char* folder, HWND ma
   info.fMask |= SEE_MASK_NOCLOSEPROCESS;
   info.nShow = SW_SHOWDEFAULT;
   if (!::ShellExecuteExA(&info)) return ScriptCallResult::kStartFailed;
-  CProcessHandle process(info.hProcess);
+  // The shell gives the process handle back: closed on every path.
+  CScopedKernelHandle process(info.hProcess);
   // A document opened by a program that was already running gives no
   // process to wait for.
   if (!process.Get()) return ScriptCallResult::kWaitFailed;

@@ -31,8 +31,9 @@ ScriptCallResult RunProgramAndWait(const char* path, const char* folder, HWND ma
 // EXEC: starts path the same way, shown, without waiting: TRUE when started.
 BOOL StartProgram(const char* path, const char* folder);
 
-// The process half of the launcher's script host. The update screen adds the
-// folders, the download and the version bookkeeping.
+// The process half of the launcher's script host.  The update sequence's
+// scripts' host (CUpdateScriptHost, update/update_sequence_win.h) adds the
+// folders, the downloads on the update screen and the announced versions.
 class CScriptHostWin : public CScriptHost {
  public:
   // GetTempPathA, empty when it fails or does not fit in 260 characters.

@@ -3,6 +3,8 @@
 // check of the file with its Retry/Cancel questions.
 #include "update/update_view.h"
 
+#include <memory>
+
 #include "framework/tickdiff.h"
 #include "update/crc32.h"
 #include "update/download_outcome.h"
@@ -57,13 +59,13 @@ BOOL CQuorlLauncherUpdateView::DownloadWithRetry(const char* url, const char* pa
       return static_cast<int>(kDownloadGiveUp);
     }
     attempted = true;
-    return DownloadFile(url, path, size, crc, reload);
+    return static_cast<int>(DownloadOnce(url, path, size, crc, reload));
   });
 }
 
-int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, uint32_t size, uint32_t crc,
-                                           BOOL reload) {
-  m_nEndCode = kEndCodeRunning;
+DownloadResult CQuorlLauncherUpdateView::DownloadOnce(const char* url, const char* path, uint32_t size, uint32_t crc,
+                                                      BOOL reload) {
+  m_nEndCode = kDownloadRunning;
   m_nEndValue = 0;
   m_bTransferStarted = FALSE;
   m_bCancelRequested = FALSE;
@@ -76,7 +78,9 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
 
   CBaseBinaryDownloadSetting settings(AfxGetApp()->GetAppRegistryKey(), TRUE, TRUE);
 
-  CHTTPBinarySession* session = new CHTTPBinarySession;
+  // Stopped and released on every way out; m_pSession only borrows it while
+  // the wait below runs.
+  const auto session = std::make_unique<CHTTPBinarySession>();
   session->SetNotify(m_hWnd, WM_APP_DOWNLOAD_PROGRESS);
   session->SetReload(reload);
   // The body is cut one byte past the announced size: a server that never
@@ -99,11 +103,10 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
     report.ReportError(MB_OK);
     // Stop releases an output file that was opened before the start failed.
     session->Stop();
-    delete session;
     return kDownloadGiveUp;
   }
 
-  m_pSession = session;
+  m_pSession = session.get();
   SetTimer(kBusyDotsTimer, 300);
   const HWND self = m_hWnd;
   CIdleMessageLoop loop;
@@ -113,7 +116,6 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
     if (!::IsWindow(self)) {
       // The screen is gone and this object with it: only locals remain.
       session->Stop();
-      delete session;
       RemoveUnverified(path);
       return kDownloadGiveUp;
     }
@@ -132,7 +134,7 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
       m_wndCancel.EnableWindow(TRUE);
       cancelEnabled = TRUE;
     }
-    if (m_nEndCode != kEndCodeRunning) break;
+    if (m_nEndCode != kDownloadRunning) break;
   }
 
   KillTimer(kBusyDotsTimer);
@@ -141,7 +143,6 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
   m_wndCancel.EnableWindow(FALSE);
   m_pSession = nullptr;
   session->Stop();
-  delete session;
   // The worker has ended; what it posted after the end code (a failed close
   // of the file) must not end the next download.
   // PeekMessage hands out WM_QUIT whatever the filter: put it back.
@@ -160,9 +161,9 @@ int CQuorlLauncherUpdateView::DownloadFile(const char* url, const char* path, ui
   }
 
   if (m_bCancelRequested)
-    m_nEndCode = kEndCodeStopped;
+    m_nEndCode = kDownloadStopped;
   else if (stalled)
-    m_nEndCode = kEndCodeStalled;
+    m_nEndCode = kDownloadStalled;
 
   CScreenQuestions questions;
   return ResolveDownloadEnd(m_nEndCode, m_nEndValue, path, size, crc, questions, &CrcOfFile);

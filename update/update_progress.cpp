@@ -76,24 +76,3 @@ CString BusyLabel(const char* label, int dots) {
   if (dots > 0) text += CString('.', dots);
   return text;
 }
-
-CString FormatWithInts(const char* format, const int* args, int count) {
-  CString text;
-  if (format == nullptr) return text;
-  int next = 0;
-  for (const char* p = format; *p != '\0';) {
-    if (p[0] == '%' && p[1] == 'd') {
-      CString number;
-      number.Format("%d", next < count && args != nullptr ? args[next] : 0);
-      ++next;
-      text += number;
-      p += 2;
-    } else if (p[0] == '%' && p[1] == '%') {
-      text += '%';
-      p += 2;
-    } else {
-      text += *p++;
-    }
-  }
-  return text;
-}

@@ -38,9 +38,3 @@ RemainingTime EstimateRemainingTime(uint32_t elapsedMs, uint32_t received, uint3
 int NextBusyDotCount(int dots);
 // The progress label followed by that many dots.
 CString BusyLabel(const char* label, int dots);
-
-// Formats a string-table text whose conversions are "%d" (filled from args
-// in order) and "%%"; any other '%' is kept as it stands, and a "%d" beyond
-// the arguments given becomes "0", so a changed string can never make the
-// formatting read past its arguments.
-CString FormatWithInts(const char* format, const int* args, int count);

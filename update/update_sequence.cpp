@@ -24,7 +24,7 @@ SequenceEnd Exit(CUpdateSequenceHost& host) {
 }
 
 SequenceEnd FailedUpdate(CUpdateSequenceHost& host) {
-  host.ShowMessage(kUpdateFailedId, kMbIconExclamation);
+  host.ShowMessage(IDS_ERR_UPDATE_FAILED, kMbIconExclamation);
   return Back(host);
 }
 
@@ -48,44 +48,44 @@ SequenceEnd AfterCheck(int check, CUpdateSequenceHost& host, bool* goOn) {
 }  // namespace
 
 SequenceEnd RunUpdateSequence(CUpdateSequenceHost& host) {
-  host.SetStatusString(kStatusCheckingId, true);
+  host.SetStatusString(IDS_STATUS_CHECKING, true);
   bool goOn = false;
   SequenceEnd end = AfterCheck(host.CheckVersion(0), host, &goOn);
   if (!goOn) return end;
 
   // The launcher first: a new launcher may be needed to update the game.
-  if (host.HasUpdateScript(kLauncherComponent)) {
+  if (host.HasUpdateScript(kLauncherComponentId)) {
     host.ResetScriptVersions();
-    host.SetStatusString(kStatusUpdatingId, false);
+    host.SetStatusString(IDS_STATUS_UPDATING, false);
     host.ShowInstalledVersion(host.GetInstalledLauncherVersion());
-    const PatchResult p = host.RunPatch(kLauncherComponent);
+    const PatchResult p = host.RunPatch(kLauncherComponentId);
     if (p == kPatchHandedOver) return Exit(host);  // the new launcher carries on
     if (p == kPatchFailed) return FailedUpdate(host);
     // No script after all, or one that ran to its end: the game entry of the
     // first check still stands.
   }
 
-  if (!host.HasUpdateScript(kGameComponent)) return StartTheGame(host);
+  if (!host.HasUpdateScript(kGameComponentId)) return StartTheGame(host);
 
   // The announced versions are cleared once: a NEXTVER or LATESTVER of an
   // earlier step stays in force until a later script announces another.
   host.ResetScriptVersions();
   uint32_t v = host.GetInstalledGameVersion();
-  host.SetStatusString(kStatusUpdatingId, false);
+  host.SetStatusString(IDS_STATUS_UPDATING, false);
   host.ShowInstalledVersion(v);
   for (int steps = 1;; ++steps) {
     const uint32_t previous = v;
-    const PatchResult p = host.RunPatch(kGameComponent);
+    const PatchResult p = host.RunPatch(kGameComponentId);
     // No script, a failed command, or a program that wants to take over in
     // the middle of the game's update: all count as a failed update.
     if (p != kPatchRanToEnd) break;
     v = host.GetInstalledGameVersion();
     if (v == previous) {
-      if (host.ShowMessage(kVersionUnchangedId, kMbYesNo | kMbIconExclamation) != kIdYes) break;
+      if (host.ShowMessage(IDS_ASK_UPDATE_AGAIN, kMbYesNo | kMbIconExclamation) != kIdYes) break;
       // Yes: the same version is checked again and its script tried anew.
     } else {
       if (v != host.GetNextVersion()) {
-        host.ShowMessage(kVersionAstrayId, kMbIconExclamation);
+        host.ShowMessage(IDS_ERR_UPDATE_ABORTED, kMbIconExclamation);
         return Exit(host);
       }
       if (v >= host.GetLatestVersion()) return StartTheGame(host);

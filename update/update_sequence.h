@@ -7,20 +7,12 @@
 
 #include <cstdint>
 
-// The check's results (kCheckDone, kCheckFailed, kCheckGone) and the
-// message-box styles and answers (kMbYesNo, kMbIconExclamation, kIdYes).
+// The string ids the sequence shows (the texts live in the string table).
+#include "res/resource.h"
+// The check's results (kCheckDone, kCheckFailed, kCheckGone), the component
+// ids, and the message-box styles and answers (kMbYesNo, kMbIconExclamation,
+// kIdYes).
 #include "update/version_check.h"
-
-// Component ids of a version request.
-constexpr uint32_t kGameComponent = 10000;
-constexpr uint32_t kLauncherComponent = 10100;
-
-// String ids the sequence shows (the texts live in the string table).
-constexpr uint32_t kStatusCheckingId = 6001;
-constexpr uint32_t kStatusUpdatingId = 6002;
-constexpr uint32_t kUpdateFailedId = 21101;
-constexpr uint32_t kVersionUnchangedId = 21102;
-constexpr uint32_t kVersionAstrayId = 21103;
 
 // The most game-script runs of one sequence.  A server can otherwise keep
 // the launcher in the game's update for ever: a chain of ever newer

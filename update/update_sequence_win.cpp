@@ -2,69 +2,92 @@
 
 #include <commctrl.h>
 
-#include "app/launcher_app.h"
+#include "framework/app_util.h"
 #include "net/version_update_info.h"
 #include "res/resource.h"
+#include "update/download_setting.h"
 #include "update/patch_script.h"
+#include "update/update_screen_host.h"
 #include "update/update_view.h"
 #include "update/version_check_win.h"
 
-static_assert(kStatusCheckingId == IDS_STATUS_CHECKING && kStatusUpdatingId == IDS_STATUS_UPDATING &&
-                  kUpdateFailedId == IDS_ERR_UPDATE_FAILED && kVersionUnchangedId == IDS_ASK_UPDATE_AGAIN &&
-                  kVersionAstrayId == IDS_ERR_UPDATE_ABORTED,
-              "the sequence's string ids are the string table's");
-
 namespace {
-
-bool g_sequenceRunning = false;
-// The screen whose sequence runs, and a newer screen whose start came while
-// it ran (after a way back and a new Start during the old run's unwinding).
-HWND g_runningView = nullptr;
-HWND g_pendingStart = nullptr;
 
 // Clears the running state on every way out of a sequence.
 class CSequenceRunningScope {
  public:
-  explicit CSequenceRunningScope(HWND view) {
-    g_sequenceRunning = true;
-    g_runningView = view;
-  }
-  ~CSequenceRunningScope() {
-    g_sequenceRunning = false;
-    g_runningView = nullptr;
-  }
+  CSequenceRunningScope(CUpdateRunState& state, HWND view) : m_state(state) { m_state.runningView = view; }
+  ~CSequenceRunningScope() { m_state.runningView = nullptr; }
   CSequenceRunningScope(const CSequenceRunningScope&) = delete;
   CSequenceRunningScope& operator=(const CSequenceRunningScope&) = delete;
+
+ private:
+  CUpdateRunState& m_state;
 };
 
 }  // namespace
 
-bool IsUpdateSequenceRunning() { return g_sequenceRunning; }
-
-bool IsUpdateSequenceRunningOn(HWND view) { return g_sequenceRunning && view != nullptr && view == g_runningView; }
-
 bool RunUpdateSequenceOn(CQuorlLauncherUpdateView* view) {
-  if (view == nullptr) return false;
+  if (view == nullptr || view->GetHost() == nullptr) return false;
+  CUpdateScreenHost& screenHost = *view->GetHost();
+  CUpdateRunState& state = screenHost.GetRunState();
   const HWND self = view->GetSafeHwnd();
-  if (g_sequenceRunning) {
+  if (state.IsRunning()) {
     // The running screen's own second start is dropped; a new screen's
     // start waits until the old sequence has unwound.
-    if (self != g_runningView) g_pendingStart = self;
+    if (self != state.runningView) state.pendingStart = self;
     return false;
   }
   {
-    CSequenceRunningScope running(self);
-    CUpdateSequenceHostWin host(view);
+    CSequenceRunningScope running(state, self);
+    CUpdateSequenceHostWin host(view, screenHost);
     RunUpdateSequence(host);
   }
-  const HWND pending = g_pendingStart;
-  g_pendingStart = nullptr;
+  const HWND pending = state.pendingStart;
+  state.pendingStart = nullptr;
   if (pending != nullptr && pending != self && ::IsWindow(pending)) ::PostMessageA(pending, kStartUpdateMessage, 0, 0);
   return true;
 }
 
-CUpdateSequenceHostWin::CUpdateSequenceHostWin(CQuorlLauncherUpdateView* view)
-    : m_pView(view), m_hView(view->GetSafeHwnd()) {}
+// ---- the scripts' host ---------------------------------------------------------
+
+std::string CUpdateScriptHost::GetDownloadFolder() {
+  CString folder;
+  if (!::GetDownloadFolder(folder)) return std::string();
+  return std::string(folder.GetString());
+}
+
+std::string CUpdateScriptHost::GetGameFolder() {
+  CString folder;
+  ::ReadGameFolder(folder);
+  return std::string(folder.GetString());
+}
+
+int CUpdateScriptHost::DownloadFile(const char* url, const char* targetPath, uint32_t size, uint32_t crc) {
+  CQuorlLauncherUpdateView* view = m_sequence.View();
+  return view != nullptr && view->DownloadWithRetry(url, targetPath, size, crc) ? 1 : 0;
+}
+
+int CUpdateScriptHost::SetLatestVersion(uint32_t, uint32_t, uint32_t version) {
+  CQuorlLauncherUpdateView* view = m_sequence.View();
+  if (view == nullptr) return 0;
+  m_sequence.m_latestVersion = version;
+  view->ShowVersion(version, IDC_UPDATE_LATEST);
+  return 1;
+}
+
+int CUpdateScriptHost::SetNextVersion(uint32_t, uint32_t, uint32_t version) {
+  CQuorlLauncherUpdateView* view = m_sequence.View();
+  if (view == nullptr) return 0;
+  m_sequence.m_nextVersion = version;
+  view->ShowVersion(version, IDC_UPDATE_NEXT);
+  return 1;
+}
+
+// ---- the sequence's host -------------------------------------------------------
+
+CUpdateSequenceHostWin::CUpdateSequenceHostWin(CQuorlLauncherUpdateView* view, CUpdateScreenHost& screenHost)
+    : m_pView(view), m_hView(view->GetSafeHwnd()), m_screenHost(screenHost), m_scriptHost(*this) {}
 
 CQuorlLauncherUpdateView* CUpdateSequenceHostWin::View() const {
   // A view deletes itself with its window: the permanent map tells whether
@@ -92,58 +115,48 @@ void CUpdateSequenceHostWin::ClearStepTexts() {
 
 int CUpdateSequenceHostWin::CheckVersion(uint32_t version) {
   if (!View()) return kCheckGone;
-  return RunVersionCheck(m_hView, version);
+  return RunVersionCheck(m_hView, version, m_screenHost);
 }
 
 bool CUpdateSequenceHostWin::HasUpdateScript(uint32_t component) {
-  const CVersionUpdateInfo* info = g_versionUpdateInfoList.Find(GetAppServiceId(), component);
+  const CVersionUpdateInfo* info = g_versionUpdateInfoList.Find(m_screenHost.GetServiceId(), component);
   return info != nullptr && info->HasScript();
 }
 
 PatchResult CUpdateSequenceHostWin::RunPatch(uint32_t component) {
-  const uint32_t service = GetAppServiceId();
+  const uint32_t service = m_screenHost.GetServiceId();
   const CVersionUpdateInfo* info = g_versionUpdateInfoList.Find(service, component);
   if (info == nullptr || !info->HasScript()) return kPatchNoScript;
-  // The frame hands the screen the scripts' host; a screen made without one
-  // cannot run a script.
-  CQuorlLauncherUpdateView* view = View();
-  CScriptHost* scriptHost = view ? view->GetScriptHost() : nullptr;
-  if (scriptHost == nullptr) return kPatchFailed;
+  // A script's downloads go to the screen: without it there is nothing to
+  // run one on.
+  if (!View()) return kPatchFailed;
   // The table may be rebuilt by a later check, never while the script runs:
   // the sequence does not start another check from inside a script.
-  CPatchScript script(*scriptHost);
+  CPatchScript script(m_scriptHost);
   return PatchResultFromScript(script.RunScript(info->GetScript(), service, component));
 }
 
 void CUpdateSequenceHostWin::ResetScriptVersions() {
-  if (CQuorlLauncherUpdateView* view = View()) view->ResetScriptVersions();
-}
-
-uint32_t CUpdateSequenceHostWin::GetLatestVersion() {
-  CQuorlLauncherUpdateView* view = View();
-  return view ? view->GetLatestVersion() : 0;
-}
-
-uint32_t CUpdateSequenceHostWin::GetNextVersion() {
-  CQuorlLauncherUpdateView* view = View();
-  return view ? view->GetNextVersion() : 0;
+  // The display stays as it is; only the sequence forgets.
+  m_latestVersion = 0;
+  m_nextVersion = 0;
 }
 
 uint32_t CUpdateSequenceHostWin::GetInstalledGameVersion() {
   BOOL failed = FALSE;
-  return ::GetInstalledGameVersion(failed);
+  return ::GetInstalledGameVersion(m_screenHost.GetServiceId(), failed);
 }
 
 uint32_t CUpdateSequenceHostWin::GetInstalledLauncherVersion() {
   BOOL failed = FALSE;
-  return ::GetInstalledLauncherVersion(failed);
+  return ::GetInstalledLauncherVersion(m_screenHost.GetServiceId(), failed);
 }
 
 int CUpdateSequenceHostWin::ShowMessage(uint32_t stringId, uint32_t style) {
   return MessageBoxWithAppTitle(stringId, style);
 }
 
-bool CUpdateSequenceHostWin::InitDeviceOrReport() { return GetLauncherApp()->InitDeviceOrReport() != FALSE; }
+bool CUpdateSequenceHostWin::InitDeviceOrReport() { return m_screenHost.InitDeviceOrReport(); }
 
 bool CUpdateSequenceHostWin::StartClient() {
   CQuorlLauncherUpdateView* view = View();

@@ -5,15 +5,14 @@
 
 #include "update/update_sequence_win.h"
 
-#include "app/launcher_util.h"
+#include "framework/app_util.h"
+#include "framework/text_format.h"
 #include "framework/tickdiff.h"
 #include "res/resource.h"
 #include "update/client_start.h"
 #include "update/download_outcome.h"
-#include "update/retry_dialog.h"
 #include "update/update_clock.h"
 #include "update/update_progress.h"
-#include "update/version_check_win.h"
 
 namespace {
 
@@ -107,27 +106,7 @@ void CQuorlLauncherUpdateView::SetStatusString(UINT id, BOOL hideDetails) {
 
 void CQuorlLauncherUpdateView::ShowVersion(uint32_t version, int id) { SetDlgItemText(id, FormatVersion(version)); }
 
-int CQuorlLauncherUpdateView::CheckVersion(uint32_t version) { return RunVersionCheck(m_hWnd, version); }
-
-int CQuorlLauncherUpdateView::SetLatestVersion(uint32_t, uint32_t, uint32_t version) {
-  m_latestVersion = version;
-  ShowVersion(version, IDC_UPDATE_LATEST);
-  return TRUE;
-}
-
-int CQuorlLauncherUpdateView::SetNextVersion(uint32_t, uint32_t, uint32_t version) {
-  m_nextVersion = version;
-  ShowVersion(version, IDC_UPDATE_NEXT);
-  return TRUE;
-}
-
-BOOL CQuorlLauncherUpdateView::StartClient() { return StartClientProcess("", m_pfnPortalHandOff); }
-
-BOOL CQuorlLauncherUpdateView::AskRetryById(UINT id) {
-  CString text;
-  text.LoadString(id);
-  return AskRetry(text);
-}
+BOOL CQuorlLauncherUpdateView::StartClient() { return StartClientProcess("", m_pHost); }
 
 void CQuorlLauncherUpdateView::OnDestroy() {
   KillTimer(kBusyDotsTimer);
@@ -151,7 +130,7 @@ void CQuorlLauncherUpdateView::OnCancel() {
   // Only a download that still waits can be cancelled.  A click handled in
   // the same pass as the download's end code is late: the update goes on
   // (leaving the screen here would end it without a word).
-  if (m_pSession == nullptr || m_nEndCode != kEndCodeRunning) return;
+  if (m_pSession == nullptr || m_nEndCode != kDownloadRunning) return;
   const HWND self = m_hWnd;
   const int answer = MessageBoxWithAppTitle(IDS_ASK_STOP_DOWNLOAD, MB_YESNO | MB_ICONEXCLAMATION);
   // The screen may have gone while the question was up; then so has this
@@ -168,11 +147,6 @@ LRESULT CQuorlLauncherUpdateView::OnStartUpdate(WPARAM, LPARAM) {
   return 0;
 }
 
-void CQuorlLauncherUpdateView::ResetScriptVersions() {
-  m_latestVersion = 0;
-  m_nextVersion = 0;
-}
-
 void CQuorlLauncherUpdateView::ShowProgress(uint32_t received, BOOL finished) {
   m_wndBytes.SetWindowText(FormatByteProgress(received, m_nLength, finished != FALSE));
   m_wndProgress.SetPos(ProgressPercent(received, m_nLength, finished != FALSE));
@@ -187,7 +161,7 @@ void CQuorlLauncherUpdateView::ShowRemainingTime(uint32_t received) {
     format.LoadString(estimate.valueId);
     const int args[2] = {estimate.first, estimate.second};
     text += " ";
-    text += FormatWithInts(format, args, 2);
+    text += FormatTableText(format, nullptr, args, 2);
   }
   m_wndRemaining.SetWindowText(text);
 }
@@ -195,12 +169,12 @@ void CQuorlLauncherUpdateView::ShowRemainingTime(uint32_t received) {
 LRESULT CQuorlLauncherUpdateView::OnDownloadProgress(WPARAM wParam, LPARAM lParam) {
   // The values are 32-bit counts and codes carried in the message's words.
   const uint32_t value = static_cast<uint32_t>(lParam);
-  switch (wParam) {
-    case 1:  // the content length
+  switch (static_cast<int>(wParam)) {
+    case kDownloadReportLength:
       m_nLength = value;
       ShowProgress(0, FALSE);
       break;
-    case 2: {  // bytes so far
+    case kDownloadReportBytes: {
       ShowProgress(value, FALSE);
       const uint32_t now = UpdateTickNow();
       if (TickDiff(m_speedTick, now) >= 1000u) {
@@ -210,14 +184,14 @@ LRESULT CQuorlLauncherUpdateView::OnDownloadProgress(WPARAM wParam, LPARAM lPara
       m_reportTick = now;
       break;
     }
-    case 3:  // the server accepted the request
+    case kDownloadReportStarted:
       m_bTransferStarted = TRUE;
       m_reportTick = UpdateTickNow();
       break;
-    case 0:  // done: the whole body is in the file
+    case kDownloadDone:  // the whole body is in the file
       ShowProgress(value, TRUE);
       m_reportTick = UpdateTickNow();
-      m_nEndCode = 0;
+      m_nEndCode = kDownloadDone;
       m_nEndValue = value;
       break;
     default:  // the session's other end codes

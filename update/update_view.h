@@ -2,14 +2,17 @@
 // the game: status line, versions, the progress of the current download
 // with its Cancel button, and the operations that the update sequence and
 // the patch scripts call (downloads with their check, the client start).
+// What it needs of the rest of the program comes through the host that the
+// frame hands it (update/update_screen_host.h).
 #pragma once
 
 #include <cstdint>
 
 #include "framework/afxwin.h"
 #include "update/client_start.h"
+#include "update/download_outcome.h"
 #include "update/http_session.h"
-#include "update/patch_script.h"
+#include "update/update_screen_host.h"
 #include "update/version_text.h"
 
 // Posted by the frame to a new update screen: starts the update sequence.
@@ -23,11 +26,6 @@ class CQuorlLauncherUpdateView : public CFormView {
 
   void OnInitialUpdate() override;
 
-  // The version check (update/version_check_win.h): 1 answers complete,
-  // 2 failed (the user was told), 3 this window is gone or the application
-  // quits.  version 0 asks about the installed launcher and game.
-  int CheckVersion(uint32_t version);
-
   // Status line := text (empty for null).  The other controls are enabled
   // unless hideDetails is set; with it the versions, byte counts and
   // remaining time are emptied and the bar goes to 0.  Cancel stays as the
@@ -37,38 +35,26 @@ class CQuorlLauncherUpdateView : public CFormView {
   void SetStatusString(UINT id, BOOL hideDetails);
   // "%u.%03u" of the version into control id.
   void ShowVersion(uint32_t version, int id);
-  // Store and show LATESTVER (1028) and NEXTVER (1029); a and b are not
-  // used.  TRUE.
-  int SetLatestVersion(uint32_t a, uint32_t b, uint32_t version);
-  int SetNextVersion(uint32_t a, uint32_t b, uint32_t version);
-  uint32_t GetLatestVersion() const { return m_latestVersion; }
-  uint32_t GetNextVersion() const { return m_nextVersion; }
-  // Forgets both (the display stays as it is), before a component's
-  // scripts run.
-  void ResetScriptVersions();
 
-  // The patch scripts' host, handed over by the frame; null until then.
-  void SetScriptHost(CScriptHost* host) { m_pScriptHost = host; }
-  CScriptHost* GetScriptHost() const { return m_pScriptHost; }
+  // What the screen needs of the program, handed over by the frame right
+  // after it makes the screen; null until then (the start message then
+  // runs nothing, and the client starts without the portal's data).
+  void SetHost(CUpdateScreenHost* host) { m_pHost = host; }
+  CUpdateScreenHost* GetHost() const { return m_pHost; }
 
   // Downloads url to path until it checks out (size and CRC-32) or the
   // user gives up (FALSE).  Every failure asks Retry/Cancel first.
   BOOL DownloadWithRetry(const char* url, const char* path, uint32_t size, uint32_t crc);
-  // One attempt: 0 verified, 1 again (after an error), 2 again bypassing
-  // caches (after a failed check), 3 give up.  Returns only when the
-  // session is gone.
-  int DownloadFile(const char* url, const char* path, uint32_t size, uint32_t crc, BOOL reload);
-  // The Retry/Cancel question with string id; TRUE for Retry.
-  BOOL AskRetryById(UINT id);
+  // One attempt: verified, again (after an error), again bypassing caches
+  // (after a failed check) or give up.  Returns only when the session is
+  // gone.
+  DownloadResult DownloadOnce(const char* url, const char* path, uint32_t size, uint32_t crc, BOOL reload);
   // Starts the game client (StartClientProcess without extra text, with
-  // the portal's hand-off that the frame gave).
+  // the host's launch key and hand-off).
   BOOL StartClient();
-  // What puts the portal's launch text back on the clipboard for the
-  // client; given by the frame when it makes the screen.
-  void SetPortalHandOff(ClientHandOffFunction handOff) { m_pfnPortalHandOff = handOff; }
 
-  // Test access: the end code of the running or last download (-1 while
-  // one waits).
+  // Test access: the end code of the running or last download
+  // (kDownloadRunning while one waits).
   int GetEndCode() const { return m_nEndCode; }
 
  protected:
@@ -81,7 +67,7 @@ class CQuorlLauncherUpdateView : public CFormView {
   DECLARE_MESSAGE_MAP()
 
  private:
-  CScriptHost* m_pScriptHost = nullptr;
+  CUpdateScreenHost* m_pHost = nullptr;
 
   // Byte counts and bar for n bytes of the current file.
   void ShowProgress(uint32_t received, BOOL finished);
@@ -94,6 +80,7 @@ class CQuorlLauncherUpdateView : public CFormView {
 
   int32_t m_nEndCode = -1;
   uint32_t m_nEndValue = 0;
+  // The running download's session (owned by DownloadOnce), else null.
   CHTTPBinarySession* m_pSession = nullptr;
   BOOL m_bCancelRequested = FALSE;
   uint32_t m_nLength = 0;
@@ -103,9 +90,6 @@ class CQuorlLauncherUpdateView : public CFormView {
   BOOL m_bTransferStarted = FALSE;
   CString m_strProgressLabel;
   int32_t m_nDots = 0;
-  uint32_t m_latestVersion = 0;
-  uint32_t m_nextVersion = 0;
-  ClientHandOffFunction m_pfnPortalHandOff = nullptr;
 
   CStatic m_wndStatus;
   CStatic m_wndLatest;

@@ -140,6 +140,13 @@ bool CVersionCheck::CheckResponseTimeout() {
 }
 
 int CVersionCheck::WaitStep(uint32_t brokeMessage, uint32_t gaveUpMessage, bool answerWait) {
+  // The socket has two drivers during a check, both on this thread and so
+  // never at once: this poll before each wait of up to 500 ms, and the idle
+  // network pump that the check starts, which polls again from the
+  // application's idle handler once per 200 ms period while the idle loop
+  // below waits.  The pump only shortens the time an answer sits unread
+  // (from one wait to at most one period); every state the check acts on is
+  // looked at here, after both.
   m_socket.Poll(kPollsPerWait);
   const int quit = m_host.RunIdleLoop(kWaitMs);
   // Every answer is in once the server state has moved on: a server that
@@ -194,25 +201,26 @@ int CVersionCheck::Outcome() {
 }
 
 int CVersionCheck::CheckVersion(uint32_t version) {
-  // 1. The rows of the request.
+  // The rows of the request: the launcher and the game at their installed
+  // versions, or the game at the version a step has reached.
   m_rows.clear();
   if (version == 0) {
     uint32_t game = 0;
     uint32_t launcher = 0;
     if (!m_host.ReadInstalledVersions(game, launcher)) return Fail(IDS_CHECK_NOT_INSTALLED);
-    m_rows.push_back({GetLauncherComponentId(), launcher});
-    m_rows.push_back({GetGameComponentId(0), game});
+    m_rows.push_back({kLauncherComponentId, launcher});
+    m_rows.push_back({kGameComponentId, game});
   } else {
-    m_rows.push_back({GetGameComponentId(0), version});
+    m_rows.push_back({kGameComponentId, version});
   }
-  // 2. One entry per row in the version table.
+  // One entry per row in the version table.
   const uint32_t service = m_host.GetServiceId();
   if (!m_table.Build(service, m_rows)) return Fail(IDS_CHECK_TABLE_FAILED);
-  // 3.
+  // A notice of an earlier check is not shown again.
   m_notice.Clear();
   int result = -1;
 
-  // 4. A new connection per check.  The socket's events reach this check
+  // A new connection per check.  The socket's events reach this check
   // (and only it) until it returns.
   CLoginEventsScope events(m_socket, *this);
   CString host;
@@ -226,7 +234,7 @@ int CVersionCheck::CheckVersion(uint32_t version) {
     result = kCheckFailed;
   }
 
-  // 5. Until the connect is reported.
+  // Wait until the connect is reported.
   if (result == -1) {
     RestartResponseTimer();
     do {
@@ -235,14 +243,14 @@ int CVersionCheck::CheckVersion(uint32_t version) {
     if (result == -1 && m_nConnectState != kConnectDone) result = Fail(IDS_CHECK_BROKE_WAITING);
   }
 
-  // 6. The request.
+  // The request.
   if (result == -1) {
     m_bError = false;
     m_nServerState = kServerWaiting;
     if (m_socket.SendVersionRequest(service, m_rows) != 1) result = Fail(IDS_CHECK_CANNOT_SEND);
   }
 
-  // 7. Until every component was answered.
+  // Wait until every component was answered.
   if (result == -1) {
     m_host.ResetIdleLoop();
     RestartResponseTimer();
@@ -251,7 +259,7 @@ int CVersionCheck::CheckVersion(uint32_t version) {
     } while (result == -1 && m_nServerState == kServerWaiting);
   }
 
-  // 8. Always closed again.  A window that went away (or a quit) while
+  // Always closed again.  A window that went away (or a quit) while
   // the close was awaited ends the check silently, as in every other wait.
   if (DisconnectAndWait() == 0) {
     if (result == -1) result = m_bGone ? kCheckGone : kCheckFailed;
@@ -262,6 +270,6 @@ int CVersionCheck::CheckVersion(uint32_t version) {
   }
   m_host.StopNetworkPump();
 
-  // 9.
+  // Nothing failed on the way: the server's answers decide.
   return result != -1 ? result : Outcome();
 }

@@ -20,10 +20,9 @@
 #include "update/elapsed_timer.h"
 #include "update/notice_text.h"
 
-// Component ids of the version request.
+// Component ids of the version request and of the version table's scripts.
+constexpr uint32_t kGameComponentId = 10000;
 constexpr uint32_t kLauncherComponentId = 10100;
-inline uint32_t GetGameComponentId(int index) { return 10000u + static_cast<uint32_t>(index); }
-inline uint32_t GetLauncherComponentId() { return kLauncherComponentId; }
 
 // Message-box styles and answers the check uses, with their Win32 values
 // (neutral code cannot see <windows.h>; version_check_win checks them).

@@ -2,47 +2,37 @@
 
 #include <string>
 
-#include "app/launcher_app.h"
-#include "app/portal.h"
+#include "framework/app_util.h"
 #include "framework/afxres.h"
+#include "framework/text_format.h"
 #include "net/quorl_socket.h"
 #include "net/version_update_info.h"
 #include "res/resource.h"
-#include "update/login_address.h"
 #include "update/network.h"
+#include "update/update_screen_host.h"
 #include "update/version_store_win.h"
 
 static_assert(kMbOk == MB_OK && kMbYesNo == MB_YESNO && kMbIconExclamation == MB_ICONEXCLAMATION,
               "the check's styles are Windows' own");
 static_assert(kIdYes == IDYES, "the check's answer is Windows' own");
 
-// ---- the application ----------------------------------------------------------
-// Everything the check needs of the application object, in one place.
+// ---- the installed versions and the frame's commands -------------------------
 
-uint32_t GetAppServiceId() { return GetLauncherApp()->GetServiceId(); }
-
-void GetLoginServerAddress(CString& host, uint16_t& port) {
-  CQuorlLauncherApp* app = GetLauncherApp();
-  const char* defaultHost = app->GetDefaultLoginHost();
-  const CString server = app->GetProfileString("Login", "Server", defaultHost);
-  ParseLoginServerAddress(server, defaultHost, GetPortalHost(), GetPortalPort(), host, port);
-}
-
-BOOL ReadInstalledVersions(uint32_t& game, uint32_t& launcher) {
+BOOL ReadInstalledVersions(uint32_t serviceId, uint32_t& game, uint32_t& launcher) {
   CMMORPGBaseVersionInfo store;
   game = launcher = 0;
-  return store.ReadVersions(GetAppServiceId(), &game, &launcher, 0) != 0 ? TRUE : FALSE;
+  return store.ReadVersions(serviceId, &game, &launcher, 0) != 0 ? TRUE : FALSE;
 }
 
-uint32_t GetInstalledGameVersion(BOOL& failed) {
+uint32_t GetInstalledGameVersion(uint32_t serviceId, BOOL& failed) {
   uint32_t game = 0, launcher = 0;
-  failed = ReadInstalledVersions(game, launcher) ? FALSE : TRUE;
+  failed = ReadInstalledVersions(serviceId, game, launcher) ? FALSE : TRUE;
   return failed ? 0 : game;
 }
 
-uint32_t GetInstalledLauncherVersion(BOOL& failed) {
+uint32_t GetInstalledLauncherVersion(uint32_t serviceId, BOOL& failed) {
   uint32_t game = 0, launcher = 0;
-  failed = ReadInstalledVersions(game, launcher) ? FALSE : TRUE;
+  failed = ReadInstalledVersions(serviceId, game, launcher) ? FALSE : TRUE;
   return failed ? 0 : launcher;
 }
 
@@ -87,8 +77,8 @@ CString NoticeToAnsi(const char* utf8, size_t length) {
 
 // ---- the host -----------------------------------------------------------------
 
-CLauncherVersionCheckHost::CLauncherVersionCheckHost(HWND updateView, CWinThread* thread)
-    : m_hView(updateView), m_loop(thread) {}
+CLauncherVersionCheckHost::CLauncherVersionCheckHost(HWND updateView, CUpdateScreenHost* screenHost, CWinThread* thread)
+    : m_hView(updateView), m_pScreenHost(screenHost), m_loop(thread) {}
 
 int CLauncherVersionCheckHost::ShowMessage(uint32_t id, uint32_t style) {
   CString text;
@@ -97,17 +87,9 @@ int CLauncherVersionCheckHost::ShowMessage(uint32_t id, uint32_t style) {
 }
 
 int CLauncherVersionCheckHost::ShowMessageWithCode(uint32_t id, uint32_t style, int code) {
-  // The string holds one %d and nothing else to format.
   CString format;
   CString text;
-  if (format.LoadString(id)) {
-    const int at = format.Find("%d");
-    text = at < 0 ? format : format.Left(at);
-    if (at >= 0) {
-      text.AppendFormat("%d", code);
-      text += format.Mid(at + 2);
-    }
-  }
+  if (format.LoadString(id)) text = FormatTableText(format, nullptr, &code, 1);
   return Box(text, style);
 }
 
@@ -126,17 +108,22 @@ void CLauncherVersionCheckHost::StartNetworkPump() { ::StartNetworkPump(); }
 void CLauncherVersionCheckHost::StopNetworkPump() { ::StopNetworkPump(); }
 
 bool CLauncherVersionCheckHost::ReadInstalledVersions(uint32_t& game, uint32_t& launcher) {
-  return ::ReadInstalledVersions(game, launcher) != FALSE;
+  return ::ReadInstalledVersions(GetServiceId(), game, launcher) != FALSE;
 }
 
 void CLauncherVersionCheckHost::GetLoginServerAddress(CString& host, uint16_t& port) {
-  ::GetLoginServerAddress(host, port);
+  // No host, no address: a check that cannot connect says so.
+  host.Empty();
+  port = 0;
+  if (m_pScreenHost != nullptr) m_pScreenHost->GetLoginServerAddress(host, port);
 }
 
-uint32_t CLauncherVersionCheckHost::GetServiceId() { return GetAppServiceId(); }
+uint32_t CLauncherVersionCheckHost::GetServiceId() {
+  return m_pScreenHost != nullptr ? m_pScreenHost->GetServiceId() : 0;
+}
 
-int RunVersionCheck(HWND updateView, uint32_t version) {
-  CLauncherVersionCheckHost host(updateView);
+int RunVersionCheck(HWND updateView, uint32_t version, CUpdateScreenHost& screenHost) {
+  CLauncherVersionCheckHost host(updateView, &screenHost);
   CVersionCheck check(g_quorlSocket, g_versionUpdateInfoList, host);
   return check.CheckVersion(version);
 }

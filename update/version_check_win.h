@@ -1,9 +1,8 @@
 // The version check as the launcher runs it on Win32: message boxes with
 // the application's title, the idle message loop, the update screen's
 // window, the tick count, the idle network pump, the installed versions
-// from "PL", and the login address from the profile, the region and the
-// portal.  The calls into the application object are all in this file's
-// "application" section.
+// from "PL", and the service id and login address from the update screen's
+// host (update/update_screen_host.h).
 #pragma once
 
 #include <windows.h>
@@ -13,25 +12,21 @@
 #include "update/idle_message_loop.h"
 #include "update/version_check.h"
 
-// The update screen's version check over the launcher's login socket and
-// version table: 1 answers complete, 2 failed (the user was told), 3 the
-// window is gone or the application quits.
-int RunVersionCheck(HWND updateView, uint32_t version);
+class CUpdateScreenHost;
 
-// The login server's address (ParseLoginServerAddress of the profile value
-// "Login"/"Server", the region's default host and the portal's host and
-// port).
-void GetLoginServerAddress(CString& host, uint16_t& port);
-// The installed versions through the version store with the region's
-// service id: TRUE when both were read.
-BOOL ReadInstalledVersions(uint32_t& game, uint32_t& launcher);
+// The update screen's version check over the launcher's login socket and
+// version table, with the screen's host: 1 answers complete, 2 failed (the
+// user was told), 3 the window is gone or the application quits.
+int RunVersionCheck(HWND updateView, uint32_t version, CUpdateScreenHost& screenHost);
+
+// The installed versions through the version store with the service id:
+// TRUE when both were read.
+BOOL ReadInstalledVersions(uint32_t serviceId, uint32_t& game, uint32_t& launcher);
 // Each version alone: the version, or 0 with failed set to TRUE.
-uint32_t GetInstalledGameVersion(BOOL& failed);
-uint32_t GetInstalledLauncherVersion(BOOL& failed);
-// The region's service id.
-uint32_t GetAppServiceId();
-// WM_COMMAND 32779 (back to the launcher screen) / ID_APP_EXIT to the main
-// window.
+uint32_t GetInstalledGameVersion(uint32_t serviceId, BOOL& failed);
+uint32_t GetInstalledLauncherVersion(uint32_t serviceId, BOOL& failed);
+// WM_COMMAND ID_SHOW_LAUNCHER_VIEW (back to the launcher screen) /
+// ID_APP_EXIT to the main window.
 void PostBackToLauncher();
 void PostAppExit();
 
@@ -45,13 +40,17 @@ CString NoticeToAnsi(const char* utf8, size_t length);
 typedef int (*CheckMessageBoxHook)(const char* text, UINT style);
 void SetCheckMessageBoxHook(CheckMessageBoxHook hook);
 
-// The launcher's host of a check.  The application-bound answers (address,
-// service id, installed versions) are virtual so that tests can give their
-// own while everything else stays the product's.
+// The launcher's host of a check.  The answers that come from the update
+// screen's host or "PL" (address, service id, installed versions) are
+// virtual so that tests can give their own while everything else stays the
+// product's.
 class CLauncherVersionCheckHost : public CVersionCheckHost {
  public:
-  // updateView: the window whose disappearance ends the check.
-  explicit CLauncherVersionCheckHost(HWND updateView, CWinThread* thread = nullptr);
+  // updateView: the window whose disappearance ends the check; screenHost
+  // (may be null when a test answers for it) gives the service id and the
+  // address.
+  explicit CLauncherVersionCheckHost(HWND updateView, CUpdateScreenHost* screenHost = nullptr,
+                                     CWinThread* thread = nullptr);
 
   int ShowMessage(uint32_t id, uint32_t style) override;
   int ShowMessageWithCode(uint32_t id, uint32_t style, int code) override;
@@ -68,5 +67,6 @@ class CLauncherVersionCheckHost : public CVersionCheckHost {
 
  private:
   HWND m_hView;
+  CUpdateScreenHost* m_pScreenHost;
   CIdleMessageLoop m_loop;
 };

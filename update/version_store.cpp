@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/scramble.h"
+#include "framework/scramble.h"
 #include "framework/hex_digit.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/afxwin.h"
+#include "framework/scoped_win.h"
 #include "update/version_store.h"
 
 namespace {
@@ -15,21 +16,6 @@ void SetOutputs(uint32_t* first, uint32_t* second, uint32_t a, uint32_t b) {
   if (first != nullptr) *first = a;
   if (second != nullptr) *second = b;
 }
-
-// Closes a registry key on every path.
-class CRegKeyHolder {
- public:
-  explicit CRegKeyHolder(HKEY key) : m_key(key) {}
-  ~CRegKeyHolder() {
-    if (m_key != nullptr) ::RegCloseKey(m_key);
-  }
-  CRegKeyHolder(const CRegKeyHolder&) = delete;
-  CRegKeyHolder& operator=(const CRegKeyHolder&) = delete;
-  HKEY Get() const { return m_key; }
-
- private:
-  HKEY m_key;
-};
 
 }  // namespace
 
@@ -44,7 +30,7 @@ int CMMORPGBaseVersionInfo::ReadVersions(uint32_t key, uint32_t* first, uint32_t
                                    : 0;
     return DecodeInstalledVersions(text.data(), n, MaskKey(key, 0), first, second);
   }
-  CRegKeyHolder appKey(app != nullptr ? app->GetAppRegistryKey() : nullptr);
+  CScopedRegKey appKey(app != nullptr ? app->GetAppRegistryKey() : nullptr);
   if (appKey.Get() == nullptr) {
     SetOutputs(first, second, 0, 0);
     return 0;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/localize.h"
-#include "app/scramble.h"
+#include "framework/scramble.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* text = reinterpret_cast<const char*>(data);

@@ -19,6 +19,8 @@
 #include "app/main_frame.h"
 #include "res/resource.h"
 #include "skin/launcher_view.h"
+#include "tests/support/dialogs_win.h"
+#include "tests/support/test_app_win.h"
 
 namespace {
 
@@ -34,78 +36,30 @@ CTestLauncherApp theApp;
 
 constexpr UINT kMissingString = 4242;
 
-void InitApp() {
-  static bool done = false;
-  if (!done) {
-    done = true;
-    AfxWinInit(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
-  }
-}
-
-std::wstring FromAnsi(const char* text) {
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) ::MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
-  return out;
-}
-
-// Finds this thread's first message box from another thread, reads it and
-// presses OK.
-struct BoxSeen {
-  std::wstring text, caption;
-  bool seen = false;
-};
-
-BOOL CALLBACK FindBox(HWND wnd, LPARAM lParam) {
-  char cls[32] = {};
-  ::GetClassNameA(wnd, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && ::GetDlgItem(wnd, 0xFFFF) != nullptr) {
-    *reinterpret_cast<HWND*>(lParam) = wnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-std::thread WatchForBox(DWORD uiThread, BoxSeen* seen) {
-  return std::thread([uiThread, seen] {
-    for (int i = 0; i < 500; ++i) {
-      HWND box = nullptr;
-      ::EnumThreadWindows(uiThread, &FindBox, reinterpret_cast<LPARAM>(&box));
-      if (box != nullptr) {
-        wchar_t buf[512] = {};
-        ::GetDlgItemTextW(box, 0xFFFF, buf, 512);
-        seen->text = buf;
-        ::GetWindowTextW(box, buf, 512);
-        seen->caption = buf;
-        seen->seen = true;
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      ::Sleep(20);
-    }
-  });
-}
+using test_support::InitTestApp;
+using test_support::SeenBox;
+using test_support::WidenAnsi;
 
 }  // namespace
 
 TEST(AppTitleMessages, FormatsTheStringWithTheTitle) {
-  InitApp();
+  InitTestApp();
   CString out("untouched");
   ASSERT_TRUE(LoadAndFormatWithAppTitle(IDS_ENV_TITLE, out));
-  EXPECT_EQ(L"Quorl 환경설정", FromAnsi(out));
+  EXPECT_EQ(L"Quorl 환경설정", WidenAnsi(out));
 }
 
 TEST(AppTitleMessages, MissingStringFailsAndLeavesTheOutput) {
-  InitApp();
+  InitTestApp();
   CString out("untouched");
   EXPECT_FALSE(LoadAndFormatWithAppTitle(kMissingString, out));
   EXPECT_STREQ("untouched", out);
 }
 
 TEST(AppTitleMessages, MissingStringShowsAnEmptyBoxWithTheTitle) {
-  InitApp();
-  BoxSeen seen;
-  std::thread watcher = WatchForBox(::GetCurrentThreadId(), &seen);
+  InitTestApp();
+  SeenBox seen;
+  std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &seen);
   EXPECT_EQ(IDOK, MessageBoxWithAppTitle(kMissingString, MB_OK));
   watcher.join();
   ASSERT_TRUE(seen.seen);
@@ -116,7 +70,7 @@ TEST(AppTitleMessages, MissingStringShowsAnEmptyBoxWithTheTitle) {
 class MainFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitApp();
+    InitTestApp();
     CQuorlLauncherApp* app = GetLauncherApp();
     if (!app->GetGraphicData().IsOpen()) {
       ASSERT_TRUE(app->GetGraphicData().Open(QUORL_TEST_SKIN_FILE));
@@ -190,13 +144,6 @@ TEST_F(MainFrameTest, AboutSystemCommandGoesToTheMainWindowWhenThereIsOne) {
   app->m_pMainWnd = nullptr;
 }
 
-TEST_F(MainFrameTest, ForwardersAnswerZeroOnTheLauncherScreen) {
-  EXPECT_NE(nullptr, dynamic_cast<CQuorlLauncherView*>(m_frame->GetActiveView()));
-  EXPECT_EQ(0, m_frame->DownloadFile("http://127.0.0.1/x", "C:\\x", 1, 2));
-  EXPECT_EQ(0, m_frame->SetLatestVersion(1, 2, 3));
-  EXPECT_EQ(0, m_frame->SetNextVersion(1, 2, 3));
-}
-
 TEST_F(MainFrameTest, SwitchingToTheShownClassMakesNoNewView) {
   CView* view = m_frame->GetActiveView();
   ASSERT_NE(nullptr, view);
@@ -251,7 +198,7 @@ void DeleteProfile(const std::string& profile) {
 // page: settings land under HKCU\Software\Halvane\<record's profile>, and
 // the region follows the record's code page (an unsupported one gives 932).
 TEST(LauncherAppStartup, RecordNamesTheProfileAndTheRegion) {
-  InitApp();
+  InitTestApp();
   struct Case {
     uint32_t codePage;
     const char* profile;
@@ -284,7 +231,7 @@ TEST(LauncherAppStartup, RecordNamesTheProfileAndTheRegion) {
 
 // This program carries no built-in record: without an id file there is none.
 TEST(LauncherAppStartup, NoRecordWithoutIdFileOrResource) {
-  InitApp();
+  InitTestApp();
   EXPECT_FALSE(theApp.LoadLocalizeInfo());
   CIdFileBesideTheProgram damaged("#### not a record ####\r\n");
   ASSERT_TRUE(damaged.Ok());
@@ -295,7 +242,7 @@ TEST(LauncherAppStartup, NoRecordWithoutIdFileOrResource) {
 // answered (it declines at 1), count 2 pumps the network and wants more,
 // 3 and above end the idle phase.
 TEST(LauncherAppIdle, ThreePassesThenNoMore) {
-  InitApp();
+  InitTestApp();
   const BOOL expected[] = {TRUE, TRUE, TRUE, FALSE, FALSE, FALSE};
   for (LONG count = 0; count < 6; ++count) {
     SCOPED_TRACE(count);
@@ -307,7 +254,7 @@ TEST(LauncherAppIdle, ThreePassesThenNoMore) {
 // it returned S_FALSE because the thread had COM already.  What a new
 // CoInitializeEx answers after exit tells which it did.
 TEST(LauncherAppExit, UninitialisesComOnlyAfterItsOwnSOk) {
-  InitApp();
+  InitTestApp();
   struct Case {
     const char* name;
     bool comBefore;     // the thread had COM before start-up
@@ -340,7 +287,7 @@ TEST(LauncherAppExit, UninitialisesComOnlyAfterItsOwnSOk) {
 
 // Exit answers the framework's exit code: the WM_QUIT code.
 TEST(LauncherAppExit, ReturnsTheQuitCode) {
-  InitApp();
+  InitTestApp();
   theApp.m_msgCur.wParam = 7;
   EXPECT_EQ(7, theApp.ExitInstance());
   theApp.m_msgCur.wParam = 0;

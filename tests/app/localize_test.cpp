@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/scramble.h"
+#include "framework/scramble.h"
 
 namespace {
 
@@ -73,7 +73,6 @@ TEST(RegionTable, SupportedCodePages) {
     }
   }
   EXPECT_EQ(932u, kDefaultCodePage);
-  EXPECT_EQ(9070, kDefaultLoginPort);
   EXPECT_EQ(418762u, kLocalizeInfoServiceId);
 }
 

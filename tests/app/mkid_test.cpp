@@ -10,18 +10,13 @@
 
 #include <unistd.h>
 
+#include "tests/support/files.h"
+
 namespace {
 
 bool Parse(std::vector<const char*> args, MkidOptions* o, std::string* error) {
   args.insert(args.begin(), "mkid");
   return ParseMkidArgs(static_cast<int>(args.size()), args.data(), o, error);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
 }
 
 std::string TempPath(const char* name) {
@@ -129,7 +124,7 @@ TEST(Mkid, MainWritesTheFile) {
   std::remove(path.c_str());
   const char* argv[] = {"mkid", "--codepage", "950", "--profile", "TW", "-o", path.c_str()};
   ASSERT_EQ(0, MkidMain(7, argv));
-  std::string bytes = ReadFile(path);
+  std::string bytes = test_support::ReadWholeFile(path);
   CLocalizeInfo info;
   EXPECT_EQ(kLocalizeOk, info.LoadFromFileText(bytes.data(), bytes.size(), 418762));
   EXPECT_EQ(950u, info.GetCodePage());

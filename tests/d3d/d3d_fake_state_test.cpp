@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -112,6 +113,41 @@ TEST_F(FakeD3DTest, ApplyAllSendsSetValuesInOrder) {
   for (int light = 1; light < 8; ++light) expected.push_back("LightEnable " + std::to_string(light) + " 0");
   expected.push_back(ViewportOf(d->m_pp));
   EXPECT_EQ(expected, log.calls);
+}
+
+// The states that start with a value are sent again whatever it is: for a
+// reference, a mask or a colour, 0x7FFFFFFF is a value like any other.
+TEST_F(FakeD3DTest, ApplyAllSendsTheAlwaysSentStatesEvenAtTheUnsetMarker) {
+  fake->m_adapters = {StandardAdapter()};
+  FakeDevice* d = Create();
+  ASSERT_NE(nullptr, d);
+  const struct {
+    D3DRENDERSTATETYPE state;
+    const char* sent;
+  } rows[] = {
+      {D3DRS_ALPHAREF, "RS ALPHAREF 2147483647"},       {D3DRS_STENCILREF, "RS STENCILREF 2147483647"},
+      {D3DRS_STENCILMASK, "RS STENCILMASK 2147483647"}, {D3DRS_STENCILWRITEMASK, "RS STENCILWRITEMASK 2147483647"},
+      {D3DRS_AMBIENT, "RS AMBIENT 2147483647"},         {D3DRS_TEXTUREFACTOR, "RS TEXTUREFACTOR 2147483647"},
+  };
+  for (const auto& row : rows) ASSERT_TRUE(device.SetRenderState(row.state, CDXRenderState::kUnsetRenderState));
+  log.Clear();
+  device.ApplyAll();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.sent);
+    EXPECT_EQ(1, std::count(log.calls.begin(), log.calls.end(), std::string(row.sent)));
+  }
+
+  // AMBIENT 0x7FFFFFFF is a colour in the summed ambient too: alpha 0x7F,
+  // white.
+  device.AttachVertexShaderCache(&device.GetVertexShaderStore());
+  CDXRenderState::LightBlock lights = {};
+  device.SetLights(lights);
+  const float* ambient = device.GetConstantRegister(CDXRenderState::kRegisterAmbient);
+  EXPECT_EQ(1.0f, ambient[0]);
+  EXPECT_EQ(1.0f, ambient[1]);
+  EXPECT_EQ(1.0f, ambient[2]);
+  EXPECT_EQ(127.0f / 255.0f, ambient[3]);
+  device.AttachVertexShaderCache(nullptr);
 }
 
 TEST_F(FakeD3DTest, SettersSendOnlyChanges) {

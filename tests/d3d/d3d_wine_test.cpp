@@ -19,23 +19,13 @@
 #include "app/launcher_app.h"
 #include "d3d/launcher_device.h"
 #include "res/resource.h"
+#include "tests/support/dialogs_win.h"
+#include "tests/support/test_app_win.h"
 
 namespace {
 
-void InitApp() {
-  static bool done = false;
-  if (!done) {
-    done = true;
-    AfxWinInit(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
-  }
-}
-
-std::wstring Wide(const char* text) {
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-  if (n > 1) ::MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
-  return out;
-}
+using test_support::InitTestApp;
+using test_support::SeenBox;
 
 std::wstring DeviceMessage(const wchar_t* code) {
   return std::wstring(L"DirectX의 초기화를 할 수 없습니다. DirectX를 사용할 디바이스를 찾지 못했습니다.(") + code +
@@ -46,7 +36,7 @@ std::wstring DeviceMessage(const wchar_t* code) {
 class MainWindow {
  public:
   MainWindow() {
-    InitApp();
+    InitTestApp();
     m_window.CreateEx(0, "STATIC", "Quorl", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr);
     GetLauncherApp()->m_pMainWnd = &m_window;
   }
@@ -133,11 +123,11 @@ TEST(RealDevice, FourBackBuffersGiveCreateDevicesOwnCode) {
   EXPECT_EQ(nullptr, device.GetDirect3D());
   CString text;
   FormatDeviceCheckError(error, text);
-  EXPECT_EQ(DeviceMessage(L"-2005530516"), Wide(text));
+  EXPECT_EQ(DeviceMessage(L"-2005530516"), test_support::WidenAnsi(text));
 }
 
 TEST(DeviceCheckMessages, CodesShowAsSignedDecimals) {
-  InitApp();
+  InitTestApp();
   const struct {
     DWORD code;
     const wchar_t* shown;
@@ -149,49 +139,13 @@ TEST(DeviceCheckMessages, CodesShowAsSignedDecimals) {
     SCOPED_TRACE(row.code);
     CString text;
     FormatDeviceCheckError(row.code, text);
-    EXPECT_EQ(DeviceMessage(row.shown), Wide(text));
+    EXPECT_EQ(DeviceMessage(row.shown), test_support::WidenAnsi(text));
   }
   // A failure without a code asks for a newer DirectX.
   CString text;
   FormatDeviceCheckError(0, text);
-  EXPECT_EQ(L"DirectX의 초기화를 할 수 없습니다. DirectX9.0c이후의 버전을 설치해 주세요", Wide(text));
-}
-
-// Presses OK on this thread's first message box from another thread and
-// keeps its text.
-struct SeenBox {
-  std::wstring text, caption;
-  bool seen = false;
-};
-
-BOOL CALLBACK FindMessageBox(HWND wnd, LPARAM lParam) {
-  char cls[32] = {};
-  ::GetClassNameA(wnd, cls, sizeof cls);
-  if (std::string(cls) == "#32770" && ::GetDlgItem(wnd, 0xFFFF) != nullptr) {
-    *reinterpret_cast<HWND*>(lParam) = wnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-std::thread PressOkOnBox(DWORD uiThread, SeenBox* seen) {
-  return std::thread([uiThread, seen] {
-    for (int i = 0; i < 500 && !seen->seen; ++i) {
-      HWND box = nullptr;
-      ::EnumThreadWindows(uiThread, &FindMessageBox, reinterpret_cast<LPARAM>(&box));
-      if (box != nullptr) {
-        wchar_t buf[512] = {};
-        ::GetDlgItemTextW(box, 0xFFFF, buf, 512);
-        seen->text = buf;
-        ::GetWindowTextW(box, buf, 512);
-        seen->caption = buf;
-        seen->seen = true;
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      ::Sleep(20);
-    }
-  });
+  EXPECT_EQ(L"DirectX의 초기화를 할 수 없습니다. DirectX9.0c이후의 버전을 설치해 주세요",
+            test_support::WidenAnsi(text));
 }
 
 TEST(DeviceCheck, AFailureIsReportedThenTheCheckPassesOncePerRun) {
@@ -203,7 +157,7 @@ TEST(DeviceCheck, AFailureIsReportedThenTheCheckPassesOncePerRun) {
   CAppDX3DDeviceRequirement& requirement = app->GetDeviceRequirement();
   requirement.m_nMinWidth = 100000;
   SeenBox box;
-  std::thread watcher = PressOkOnBox(::GetCurrentThreadId(), &box);
+  std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &box);
   EXPECT_FALSE(app->InitDeviceOrReport());
   watcher.join();
   ASSERT_TRUE(box.seen);
@@ -215,7 +169,7 @@ TEST(DeviceCheck, AFailureIsReportedThenTheCheckPassesOncePerRun) {
   // A failed check is tried again; a passed one is not.
   requirement.m_nMinWidth = 800;
   CString text;
-  ASSERT_TRUE(app->InitDevice(text)) << Wide(text).size();
+  ASSERT_TRUE(app->InitDevice(text)) << test_support::WidenAnsi(text).size();
   EXPECT_TRUE(text.IsEmpty());
   EXPECT_TRUE(app->IsDeviceInitialized());
   IDirect3DDevice9* created = app->GetDevice().GetDevice();
@@ -278,7 +232,7 @@ ProbeResult RunProbe(const std::string& exe) {
   ::DeleteFileA(out.c_str());
   result.ran = true;
   result.ok = bytes.compare(0, 2, "1\n") == 0;
-  result.text = Wide(bytes.size() > 2 ? bytes.c_str() + 2 : "");
+  result.text = test_support::WidenAnsi(bytes.size() > 2 ? bytes.c_str() + 2 : "");
   return result;
 }
 
@@ -322,10 +276,10 @@ TEST(DeviceCheckWithoutGlx, NoOpenGLOnTheDisplayMeansNoDirect3D) {
   CQuorlLauncherApp* app = GetLauncherApp();
   CString text;
   EXPECT_FALSE(app->InitDevice(text));
-  EXPECT_EQ(DeviceMessage(L"-2113929215"), Wide(text));
+  EXPECT_EQ(DeviceMessage(L"-2113929215"), test_support::WidenAnsi(text));
   EXPECT_FALSE(app->IsDeviceInitialized());
   SeenBox box;
-  std::thread watcher = PressOkOnBox(::GetCurrentThreadId(), &box);
+  std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &box);
   EXPECT_FALSE(app->InitDeviceOrReport());
   watcher.join();
   EXPECT_EQ(DeviceMessage(L"-2113929215"), box.text);

@@ -209,7 +209,6 @@ class LauncherFrame : public ::testing::Test {
   HWND frame = nullptr;
 };
 
-
 // The launcher's picture as the user must see it, composed here from the
 // skin file with the screen's formulas written out: a black 16-bit scene,
 // entry 0 blended at (0, 0), entry 1 at ((W0 - W1) / 2, 356), a button's

@@ -57,6 +57,46 @@ std::string GetRegString(const std::string& subkey, const char* name) {
   return ok ? std::string(value) : std::string();
 }
 
+ScopedRegString::ScopedRegString(const std::string& subkey, const char* name, const std::string& value)
+    : m_subkey(subkey), m_name(name) {
+  // The outermost key that is not there yet: it and everything below it
+  // go when the guard does.
+  for (size_t end = 0; end != std::string::npos;) {
+    end = subkey.find('\\', end + 1);
+    const std::string prefix = subkey.substr(0, end);
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, prefix.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+      m_firstCreated = prefix;
+      break;
+    }
+    ::RegCloseKey(key);
+  }
+  if (m_firstCreated.empty()) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      DWORD type = 0;
+      m_hadValue = ::RegQueryValueExA(key, name, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS;
+      ::RegCloseKey(key);
+    }
+    if (m_hadValue) m_old = GetRegString(subkey, name);
+  }
+  m_ok = SetRegString(subkey, name, value);
+}
+
+ScopedRegString::~ScopedRegString() {
+  if (!m_firstCreated.empty()) {
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, m_firstCreated.c_str());
+  } else if (m_hadValue) {
+    SetRegString(m_subkey, m_name.c_str(), m_old);
+  } else {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, m_subkey.c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+      ::RegDeleteValueA(key, m_name.c_str());
+      ::RegCloseKey(key);
+    }
+  }
+}
+
 std::string HttpGetLine(uint16_t port, const std::string& name, uint64_t size, uint32_t crc) {
   char line[256];
   std::snprintf(line, sizeof line, "HTTPGET /127.0.0.1:%u/%s %llu %08x\n", port, name.c_str(),

@@ -422,25 +422,61 @@ TEST_F(UpdateSequence, BadCrcCancelledInTheRetryDialog) {
 }
 
 TEST_F(UpdateSequence, DeviceCheckFailureGoesBack) {
-  // Wine's Direct3D without a renderer: no usable combination.
-  const std::string d3dKey = "Software\\Wine\\Direct3D";
-  const std::string old = GetRegString(d3dKey, "renderer");
-  ASSERT_TRUE(SetRegString(d3dKey, "renderer", "no3d"));
+  // Wine's Direct3D without a renderer (no usable combination), for the
+  // launcher's program name only and only for this test: the prefix-wide
+  // key stays as it is for every other device test of the prefix, and the
+  // guard puts the program's key back however the test ends.
+  const std::string prefixWide = "Software\\Wine\\Direct3D";
+  const std::string before = GetRegString(prefixWide, "renderer");
+  const ScopedRegString no3d("Software\\Wine\\AppDefaults\\QuorlLauncher.exe\\Direct3D", "renderer", "no3d");
+  ASSERT_TRUE(no3d.Ok());
   login.SetScenario(Scenario({}));
   ASSERT_NO_FATAL_FAILURE(Launch());
+  EXPECT_EQ(before, GetRegString(prefixWide, "renderer")) << "the prefix-wide renderer changed";
   const Outcome out = Run();
-  if (old.empty()) {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, d3dKey.c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
-      ::RegDeleteValueA(key, "renderer");
-      ::RegCloseKey(key);
-    }
-  } else {
-    SetRegString(d3dKey, "renderer", old);
-  }
   EXPECT_TRUE(out.back);
   EXPECT_EQ((std::vector<std::string>{kText22002NoCombination}), out.boxes);
   EXPECT_FALSE(ClientStarted());
+}
+
+TEST(RegistryGuard, PutsBackWhatWasThere) {
+  const std::string root = "Software\\Halvane\\QuorlGuardTest";
+  ::SHDeleteKeyA(HKEY_CURRENT_USER, root.c_str());
+  HKEY parent = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Halvane", 0, nullptr, 0, KEY_READ, nullptr,
+                                             &parent, nullptr));
+  ::RegCloseKey(parent);
+  auto keyExists = [](const std::string& subkey) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(key);
+    return true;
+  };
+  // Keys that were not there go again.
+  {
+    const ScopedRegString guard(root + "\\App\\Direct3D", "renderer", "no3d");
+    ASSERT_TRUE(guard.Ok());
+    EXPECT_EQ("no3d", GetRegString(root + "\\App\\Direct3D", "renderer"));
+  }
+  EXPECT_FALSE(keyExists(root));
+  EXPECT_TRUE(keyExists("Software\\Halvane"));
+
+  // A value that was there comes back; one that was not goes, and its key
+  // with its other values stays.
+  ASSERT_TRUE(SetRegString(root, "renderer", "gl"));
+  ASSERT_TRUE(SetRegString(root, "other", "kept"));
+  {
+    const ScopedRegString guard(root, "renderer", "no3d");
+    EXPECT_EQ("no3d", GetRegString(root, "renderer"));
+  }
+  EXPECT_EQ("gl", GetRegString(root, "renderer"));
+  {
+    const ScopedRegString guard(root, "added", "x");
+    EXPECT_EQ("x", GetRegString(root, "added"));
+  }
+  EXPECT_EQ("", GetRegString(root, "added"));
+  EXPECT_EQ("kept", GetRegString(root, "other"));
+  ::SHDeleteKeyA(HKEY_CURRENT_USER, root.c_str());
 }
 
 TEST_F(UpdateSequence, StartRequestsDuringARunAreIgnored) {

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/files.h"
+
 namespace {
 
 // A file in the test's working folder, removed afterwards.
@@ -28,17 +30,6 @@ class TempFile {
  private:
   const char* m_name;
 };
-
-std::string ReadAll(const char* name) {
-  std::string out;
-  std::FILE* f = std::fopen(name, "rb");
-  if (f == nullptr) return out;
-  char buf[256];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-  std::fclose(f);
-  return out;
-}
 
 struct LinesCase {
   const char* name;
@@ -90,12 +81,12 @@ TEST(CStdioFile, WriteStringTextAndBinary) {
     CStdioFile file(name, CFile::modeCreate | CFile::modeWrite | CFile::typeText);
     file.WriteString("one\ntwo\n");
   }
-  EXPECT_EQ("one\r\ntwo\r\n", ReadAll(name));
+  EXPECT_EQ("one\r\ntwo\r\n", test_support::ReadWholeFile(name));
   {
     CStdioFile file(name, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
     file.WriteString("one\n");
   }
-  EXPECT_EQ("one\n", ReadAll(name));
+  EXPECT_EQ("one\n", test_support::ReadWholeFile(name));
   std::remove(name);
 }
 
@@ -217,14 +208,14 @@ TEST(CFile, WriteCreateAndRemove) {
     file.Write("hello", 5);
     file.Flush();
   }
-  EXPECT_EQ("hello", ReadAll(name));
+  EXPECT_EQ("hello", test_support::ReadWholeFile(name));
   {
     // No truncation: append at the end.
     CFile file(name, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
     file.SeekToEnd();
     file.Write("!", 1);
   }
-  EXPECT_EQ("hello!", ReadAll(name));
+  EXPECT_EQ("hello!", test_support::ReadWholeFile(name));
   CFile::Remove(name);
   CFileStatus st;
   EXPECT_FALSE(CFile::GetStatus(name, st));

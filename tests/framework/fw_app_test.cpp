@@ -12,6 +12,7 @@
 
 #include "tests/framework/fw_test_app.h"
 #include "tests/framework/fw_test_res.h"
+#include "tests/support/dialogs_win.h"
 
 BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
 ON_COMMAND(ID_TEST_APP_CMD, OnAppCommand)
@@ -30,21 +31,6 @@ CTestApp& TestApp() {
   return g_app;
 }
 
-bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
-  DWORD start = ::GetTickCount();
-  while (!pred()) {
-    if (::GetTickCount() - start > timeoutMs) return false;
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;  // a test's leftover quit request
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-    ::Sleep(5);
-  }
-  return true;
-}
-
 struct CMessageBoxWatcher::Impl {
   std::thread thread;
   std::atomic<bool> done{false};
@@ -52,21 +38,6 @@ struct CMessageBoxWatcher::Impl {
 };
 
 namespace {
-
-struct FindBox {
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindBoxProc(HWND hWnd, LPARAM lParam) {
-  char cls[32] = {};
-  ::GetClassNameA(hWnd, cls, sizeof cls);
-  // A message box is a dialog with its text in static 0xFFFF.
-  if (std::strcmp(cls, "#32770") == 0 && ::IsWindowVisible(hWnd) && ::GetDlgItem(hWnd, 0xFFFF) != nullptr) {
-    reinterpret_cast<FindBox*>(lParam)->found = hWnd;
-    return FALSE;
-  }
-  return TRUE;
-}
 
 // A message box shows its icon in a static control of the icon kind; a
 // box without an icon has none, or hides it, or leaves it empty.
@@ -87,18 +58,17 @@ CMessageBoxWatcher::CMessageBoxWatcher() : m_impl(new Impl) {
   DWORD uiThread = ::GetCurrentThreadId();
   m_impl->thread = std::thread([this, uiThread] {
     for (int i = 0; i < 1000 && !m_impl->stop; ++i) {
-      FindBox f;
-      ::EnumThreadWindows(uiThread, &FindBoxProc, reinterpret_cast<LPARAM>(&f));
-      if (f.found != nullptr) {
+      const HWND box = test_support::FindMessageBox(uiThread);
+      if (box != nullptr) {
         char buf[512] = {};
-        ::GetWindowTextA(f.found, buf, sizeof buf);
+        ::GetWindowTextA(box, buf, sizeof buf);
         caption = buf;
-        ::GetDlgItemTextA(f.found, 0xFFFF, buf, sizeof buf);
+        ::GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
         text = buf;
-        owner = ::GetWindow(f.found, GW_OWNER);
-        ::EnumChildWindows(f.found, &FindIconProc, reinterpret_cast<LPARAM>(&icon));
+        owner = ::GetWindow(box, GW_OWNER);
+        ::EnumChildWindows(box, &FindIconProc, reinterpret_cast<LPARAM>(&icon));
         ++seen;
-        ::PostMessageA(f.found, WM_COMMAND, IDOK, 0);
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
         m_impl->done = true;
         return;
       }

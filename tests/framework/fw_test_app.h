@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/afxwin.h"
+#include "tests/support/test_app_win.h"
 
 #include <functional>
 #include <string>
@@ -50,8 +51,7 @@ class CTestApp : public CWinApp {
 // The application object, set up by AfxWinInit on first use.
 CTestApp& TestApp();
 
-// Handles messages until pred() holds or timeoutMs passed; true if it held.
-bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 5000);
+using test_support::PumpUntil;
 
 // Watches this thread's windows from another thread for the first message
 // box, records it and presses its default button.

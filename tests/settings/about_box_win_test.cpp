@@ -15,7 +15,7 @@
 #include "res/resource.h"
 #include "tests/settings/env_dialog_fixture.h"
 #include "tests/update/pl_encoder.h"
-#include "update/version_check_win.h"
+#include "app/launcher_app.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ std::string Sz(const std::string& text) { return text + std::string(1, '\0'); }
 // version formatted as everywhere in the launcher; anything unreadable is
 // version 0.
 TEST_F(SettingsWinTest, AboutVersionFromTheInstalledVersions) {
-  const uint32_t service = GetAppServiceId();
+  const uint32_t service = SettingsTestApp().GetServiceId();
   struct Case {
     const char* name;
     DWORD type;  // REG_NONE: no "PL"

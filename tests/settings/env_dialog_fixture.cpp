@@ -39,8 +39,8 @@ HKEY TestEnvHost::OpenAppRegistryKey() { return AfxGetApp()->GetAppRegistryKey()
 
 FakeAdapter EnvTestAdapter(bool pixelShader20) {
   FakeAdapter a;
-  a.modes = {Mode(800, 600, D3DFMT_X8R8G8B8),   Mode(800, 600, D3DFMT_R5G6B5),   Mode(1024, 768, D3DFMT_X8R8G8B8),
-             Mode(1024, 768, D3DFMT_R5G6B5),    Mode(1280, 1024, D3DFMT_X8R8G8B8)};
+  a.modes = {Mode(800, 600, D3DFMT_X8R8G8B8), Mode(800, 600, D3DFMT_R5G6B5), Mode(1024, 768, D3DFMT_X8R8G8B8),
+             Mode(1024, 768, D3DFMT_R5G6B5), Mode(1280, 1024, D3DFMT_X8R8G8B8)};
   a.depthFormats = {D3DFMT_D24S8};
   a.textureFormats = {D3DFMT_A8R8G8B8, D3DFMT_DXT3};
   if (!pixelShader20) a.halCaps.PixelShaderVersion = D3DPS_VERSION(1, 4);

@@ -69,7 +69,6 @@ class EnvDialogTest : public SettingsWinTest {
   void TearDown() override;
 
  public:
-
   // Makes the dialog (the network page reads "Login" now) and shows it.
   void Open(int standalone = FALSE);
   void Close();

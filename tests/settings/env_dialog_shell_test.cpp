@@ -102,8 +102,8 @@ TEST_F(EnvDialogTest, DeviceFailureShowsTheMessageAndCancels) {
   MessageBoxAnswers answers;
   TestEnvDialog modal(*host, TRUE, nullptr);
   EXPECT_EQ(IDCANCEL, modal.DoModal());
-  EXPECT_EQ((std::vector<std::wstring>{Widen(
-                "DirectX의 초기화를 할 수 없습니다. DirectX를 사용할 디바이스를 찾지 못했습니다.(-2113929215)")}),
+  EXPECT_EQ((std::vector<std::wstring>{
+                Widen("DirectX의 초기화를 할 수 없습니다. DirectX를 사용할 디바이스를 찾지 못했습니다.(-2113929215)")}),
             answers.Texts());
   EXPECT_EQ(0, host->loads);  // nothing loaded, no page filled
   EXPECT_EQ("", SnapshotProfile());
@@ -197,9 +197,12 @@ TEST_F(EnvDialogTest, FocusShowsEachControlsDescription) {
       {"detail combo", kDetail, IDC_ENV_LAND_R, Hint(*host, 12)},
       {"sea button", kSea, IDC_ENV_SEA_CUSTOM, Hint(*host, 13)},
       {"sea 1063 is maxlod", kSea, IDC_ENV_MAXLOD, Hint(*host, 28)},
-      {"network edit", kNetwork, IDC_NET_PROXY_PORT, Widen("패치의 다운로드시에 프록시를 사용할 것인가의 여부를 설정합니다.")},
-      {"network check", kNetwork, IDC_NET_OWN_FOLDER, Widen("패치 파일을 다운로드할 때의 일시적으로 저장할 폴더를 설정합니다.")},
-      {"network button", kNetwork, IDC_NET_BROWSE, Widen("패치 파일을 다운로드할 때의 일시적으로 저장할 폴더를 설정합니다.")},
+      {"network edit", kNetwork, IDC_NET_PROXY_PORT,
+       Widen("패치의 다운로드시에 프록시를 사용할 것인가의 여부를 설정합니다.")},
+      {"network check", kNetwork, IDC_NET_OWN_FOLDER,
+       Widen("패치 파일을 다운로드할 때의 일시적으로 저장할 폴더를 설정합니다.")},
+      {"network button", kNetwork, IDC_NET_BROWSE,
+       Widen("패치 파일을 다운로드할 때의 일시적으로 저장할 폴더를 설정합니다.")},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -223,22 +226,42 @@ struct SeaRow {
   const char* name;
   bool pixelShader20;
   int32_t stored[6];
-  int shown[6];     // selections when it opens
-  int choose[6];    // -2: leave
+  int shown[6];   // selections when it opens
+  int choose[6];  // -2: leave
   bool ok;
   int32_t after[6];  // the dialog's values afterwards
 };
 
 TEST_F(EnvDialogTest, SeaDialogCombosOkAndCancel) {
   const SeaRow rows[] = {
-      {"every value shown and stored back", true, {2, 2, 3, 1, 0, 4}, {2, 1, 3, 1, 0, 4}, {1, 0, 2, 3, 1, 1}, true,
+      {"every value shown and stored back",
+       true,
+       {2, 2, 3, 1, 0, 4},
+       {2, 1, 3, 1, 0, 4},
+       {1, 0, 2, 3, 1, 1},
+       true,
        {1, 0, 2, 3, 1, 1}},
-      {"values without an item show the first", true, {5, 1, 4, -1, 9, 5}, {0, 0, 0, 0, 0, 0}, {-2, 1, -2, -2, -2, 2},
-       true, {0, 2, 0, 0, 0, 2}},
-      {"cancel keeps the values", true, {1, 2, 1, 1, 1, 1}, {1, 1, 1, 1, 1, 1}, {0, 0, 0, 0, 0, 0}, false,
+      {"values without an item show the first",
+       true,
+       {5, 1, 4, -1, 9, 5},
+       {0, 0, 0, 0, 0, 0},
+       {-2, 1, -2, -2, -2, 2},
+       true,
+       {0, 2, 0, 0, 0, 2}},
+      {"cancel keeps the values",
+       true,
+       {1, 2, 1, 1, 1, 1},
+       {1, 1, 1, 1, 1, 1},
+       {0, 0, 0, 0, 0, 0},
+       false,
        {1, 2, 1, 1, 1, 1}},
-      {"no pixel shader 2.0: best is gone, a stored best shows nothing and stores 0", false, {2, 0, 0, 0, 0, 0},
-       {-1, 0, 0, 0, 0, 0}, {-2, -2, -2, -2, -2, -2}, true, {0, 0, 0, 0, 0, 0}},
+      {"no pixel shader 2.0: best is gone, a stored best shows nothing and stores 0",
+       false,
+       {2, 0, 0, 0, 0, 0},
+       {-1, 0, 0, 0, 0, 0},
+       {-2, -2, -2, -2, -2, -2},
+       true,
+       {0, 0, 0, 0, 0, 0}},
   };
   const char* keys[] = {"ocean_type", "ocean_shoal", "ocean_wave", "ocean_reflect", "ocean_refract", "ocean_sun"};
   for (const SeaRow& r : rows) {
@@ -342,8 +365,8 @@ TEST_F(EnvDialogTest, KeyboardTabMnemonicEnterAndEsc) {
       }
       // Alt+D: the folder check box's mnemonic toggles it.
       Key(thread, WM_SYSCHAR, 'd');
-      ownFolder = static_cast<int>(
-          ::SendDlgItemMessageA(::GetParent(FocusOf(thread)), IDC_NET_OWN_FOLDER, BM_GETCHECK, 0, 0));
+      ownFolder =
+          static_cast<int>(::SendDlgItemMessageA(::GetParent(FocusOf(thread)), IDC_NET_OWN_FOLDER, BM_GETCHECK, 0, 0));
       Key(thread, WM_KEYDOWN, enter ? VK_RETURN : VK_ESCAPE);
     });
     TestEnvDialog modal(*host, FALSE, nullptr);

@@ -53,10 +53,8 @@ class EnvPagesRoundTrip : public EnvDialogTest {
 TEST_F(EnvPagesRoundTrip, StoredValuesControlsAndWhatOkStores) {
   EnvPagesRoundTrip* t = this;
   const RoundTripRow rows[] = {
-      {"2dtex 5 shows no selection and stores 0",
-       [](EnvDialogTest*) { WriteRegDword("render_s", "2dtex", 5); },
-       [t] { EXPECT_EQ(-1, t->CurSel(kGraphics, IDC_ENV_TEX2D)); },
-       [] { EXPECT_EQ(0u, Dword("render_s", "2dtex")); }},
+      {"2dtex 5 shows no selection and stores 0", [](EnvDialogTest*) { WriteRegDword("render_s", "2dtex", 5); },
+       [t] { EXPECT_EQ(-1, t->CurSel(kGraphics, IDC_ENV_TEX2D)); }, [] { EXPECT_EQ(0u, Dword("render_s", "2dtex")); }},
       {"ocean_set 7 shows custom with the button off until the selection changes",
        [](EnvDialogTest*) { WriteRegDword("render_d", "ocean_set", 7); },
        [t] {
@@ -115,8 +113,7 @@ TEST_F(EnvPagesRoundTrip, StoredValuesControlsAndWhatOkStores) {
          t->Choose(kGlobal, IDC_ENV_DISPLAY_MODE, 3);
        },
        [] { EXPECT_EQ("0,0,1024,768,22,0", Sz("window", "select_device")); }},
-      {"an indeterminate 1034 stores 2 in dxt",
-       nullptr,
+      {"an indeterminate 1034 stores 2 in dxt", nullptr,
        [t] {
          HWND box = t->Item(kGraphics, IDC_ENV_NO_DXT);
          ::SendMessageA(box, BM_SETSTYLE, BS_AUTO3STATE | BS_NOTIFY, FALSE);
@@ -302,7 +299,6 @@ struct NetworkRow {
 
 class EnvNetworkPage : public EnvDialogTest {
  public:
-
   void SetUp() override {
     EnvDialogTest::SetUp();
     char temp[MAX_PATH];
@@ -347,8 +343,12 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
   const std::string b = base;
   const std::string longText = "C:\\" + std::string(257, 'x');  // 260 bytes
   const NetworkRow rows[] = {
-      {"mode 0: the system's settings", nullptr, [t](EnvDialogTest*) { t->Proxy(1, 0, "", "80", "kim", "pw"); },
-       IDYES, {}, true,
+      {"mode 0: the system's settings",
+       nullptr,
+       [t](EnvDialogTest*) { t->Proxy(1, 0, "", "80", "kim", "pw"); },
+       IDYES,
+       {},
+       true,
        [] {
          EXPECT_EQ(1u, Dword("Login", "UseProxy"));
          EXPECT_EQ("", Sz("Login", "ProxyServer"));
@@ -360,52 +360,93 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
          WriteRegString("Login", "ProxyUser", "kim");
          WriteRegString("Login", "ProxyPasswd", "junk");
        },
-       [t](EnvDialogTest*) { t->Proxy(0, 1, "proxy.invalid", "8080", "kim", "pw"); }, IDYES, {}, true,
+       [t](EnvDialogTest*) { t->Proxy(0, 1, "proxy.invalid", "8080", "kim", "pw"); },
+       IDYES,
+       {},
+       true,
        [] {
          EXPECT_EQ(0u, Dword("Login", "UseProxy"));
          EXPECT_FALSE(Present("Login", "ProxyUser"));
          EXPECT_FALSE(Present("Login", "ProxyPasswd"));
        }},
-      {"mode 2 with user and password", nullptr,
-       [t](EnvDialogTest*) { t->Proxy(1, 1, "proxy.invalid", "3128", "kim", "\xBA\xF1\xB9\xD0" "1"); }, IDYES, {},
+      {"mode 2 with user and password",
+       nullptr,
+       [t](EnvDialogTest*) {
+         t->Proxy(1, 1, "proxy.invalid", "3128", "kim",
+                  "\xBA\xF1\xB9\xD0"
+                  "1");
+       },
+       IDYES,
+       {},
        true,
        [] {
          EXPECT_EQ(1u, Dword("Login", "UseProxy"));
          EXPECT_EQ("proxy.invalid:3128", Sz("Login", "ProxyServer"));
          EXPECT_EQ("kim", Sz("Login", "ProxyUser"));
-         EXPECT_NE("\xBA\xF1\xB9\xD0" "1", Sz("Login", "ProxyPasswd"));  // never the plain text
-         EXPECT_EQ("\xBA\xF1\xB9\xD0" "1", Unscrambled(Sz("Login", "ProxyPasswd")));
+         EXPECT_NE(
+             "\xBA\xF1\xB9\xD0"
+             "1",
+             Sz("Login", "ProxyPasswd"));  // never the plain text
+         EXPECT_EQ(
+             "\xBA\xF1\xB9\xD0"
+             "1",
+             Unscrambled(Sz("Login", "ProxyPasswd")));
        }},
-      {"mode 2 without user and password", nullptr,
-       [t](EnvDialogTest*) { t->Proxy(1, 1, "proxy.invalid", "3128", "", ""); }, IDYES, {}, true,
+      {"mode 2 without user and password",
+       nullptr,
+       [t](EnvDialogTest*) { t->Proxy(1, 1, "proxy.invalid", "3128", "", ""); },
+       IDYES,
+       {},
+       true,
        [] {
          EXPECT_EQ("proxy.invalid:3128", Sz("Login", "ProxyServer"));
          EXPECT_EQ("", Sz("Login", "ProxyUser"));
          EXPECT_EQ("", Sz("Login", "ProxyPasswd"));
        }},
-      {"a drive letter that does not exist", nullptr, [t](EnvDialogTest*) { t->OwnFolder("Q:\\patch"); }, IDYES,
-       {"지정한 드라이브는 사용할 수 없기 때문에, 패치 파일을 다운로드할 곳으로는 지정할 수 없습니다.\n디폴트 설정을 사용합니다."},
-       true, [] { EXPECT_FALSE(Present("Login", "DownloadPath")); }},
-      {"two missing levels", nullptr, [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\a\\b"); }, IDYES,
-       {"지정한 폴더는 존재하지 않습니다.\n작성하시겠습니까?\n" + b + "\\a\\b"}, true,
+      {"a drive letter that does not exist",
+       nullptr,
+       [t](EnvDialogTest*) { t->OwnFolder("Q:\\patch"); },
+       IDYES,
+       {"지정한 드라이브는 사용할 수 없기 때문에, 패치 파일을 다운로드할 곳으로는 지정할 수 없습니다.\n디폴트 설정을 "
+        "사용합니다."},
+       true,
+       [] { EXPECT_FALSE(Present("Login", "DownloadPath")); }},
+      {"two missing levels",
+       nullptr,
+       [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\a\\b"); },
+       IDYES,
+       {"지정한 폴더는 존재하지 않습니다.\n작성하시겠습니까?\n" + b + "\\a\\b"},
+       true,
        [b] {
          EXPECT_EQ(b + "\\a\\b\\", Sz("Login", "DownloadPath"));
          EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((b + "\\a\\b").c_str()));
        }},
-      {"two missing levels with a trailing backslash", nullptr,
-       [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\c\\d\\"); }, IDYES,
-       {"지정한 폴더는 존재하지 않습니다.\n작성하시겠습니까?\n" + b + "\\c\\d\\"}, true,
+      {"two missing levels with a trailing backslash",
+       nullptr,
+       [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\c\\d\\"); },
+       IDYES,
+       {"지정한 폴더는 존재하지 않습니다.\n작성하시겠습니까?\n" + b + "\\c\\d\\"},
+       true,
        [b] { EXPECT_EQ(b + "\\c\\d\\", Sz("Login", "DownloadPath")); }},
-      {"declining drops the folder", nullptr, [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\e\\f"); }, IDNO,
-       {"지정한 폴더는 존재하지 않습니다.\n작성하시겠습니까?\n" + b + "\\e\\f"}, true,
+      {"declining drops the folder",
+       nullptr,
+       [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\e\\f"); },
+       IDNO,
+       {"지정한 폴더는 존재하지 않습니다.\n작성하시겠습니까?\n" + b + "\\e\\f"},
+       true,
        [b] {
          EXPECT_FALSE(Present("Login", "DownloadPath"));
          EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((b + "\\e").c_str()));
        }},
-      {"a file in the way", nullptr, [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\notes.txt\\dl"); }, IDYES,
-       {"폴더와 동일한 이름의 파일이 존재합니다.\n" + b + "\\notes.txt"}, false,
+      {"a file in the way",
+       nullptr,
+       [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\notes.txt\\dl"); },
+       IDYES,
+       {"폴더와 동일한 이름의 파일이 존재합니다.\n" + b + "\\notes.txt"},
+       false,
        [] { EXPECT_FALSE(Present("Login", "UseProxy")); }},
-      {"a folder text of 260 bytes", nullptr,
+      {"a folder text of 260 bytes",
+       nullptr,
        [t, longText](EnvDialogTest*) {
          HWND edit = t->Item(kNetwork, IDC_NET_FOLDER);
          EXPECT_EQ(259, static_cast<int>(::SendMessageA(edit, EM_GETLIMITTEXT, 0, 0)));
@@ -413,7 +454,10 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
          ::SendMessageA(edit, EM_LIMITTEXT, 1000, 0);
          t->OwnFolder(longText);
        },
-       IDYES, {"지정한 폴더는 만들 수 없습니다."}, false, [] { EXPECT_FALSE(Present("Login", "UseProxy")); }},
+       IDYES,
+       {"지정한 폴더는 만들 수 없습니다."},
+       false,
+       [] { EXPECT_FALSE(Present("Login", "UseProxy")); }},
   };
   for (const NetworkRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -447,7 +491,8 @@ TEST_F(EnvNetworkPage, StoredModesShowAndEnable) {
     const wchar_t* port;
     bool kinds, fields;
   } rows[] = {
-      {"mode 2", 1, "proxy.invalid:8080", BST_CHECKED, BST_UNCHECKED, BST_CHECKED, L"proxy.invalid", L"8080", true, true},
+      {"mode 2", 1, "proxy.invalid:8080", BST_CHECKED, BST_UNCHECKED, BST_CHECKED, L"proxy.invalid", L"8080", true,
+       true},
       {"mode 2 without a port", 1, "proxy.invalid", BST_CHECKED, BST_UNCHECKED, BST_CHECKED, L"proxy.invalid", L"80",
        true, true},
       {"mode 0", 1, "", BST_CHECKED, BST_CHECKED, BST_UNCHECKED, L"", L"80", true, false},

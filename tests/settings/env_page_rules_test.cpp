@@ -14,9 +14,7 @@
 namespace {
 
 TEST(EnvPageRules, SeaPresetMapsBothWays) {
-  const struct {
-    int in, out;
-  } rows[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {7, 3}, {-1, 3}, {256, 3}};
+  const struct { int in, out; } rows[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {7, 3}, {-1, 3}, {256, 3}};
   for (const auto& r : rows) {
     SCOPED_TRACE(r.in);
     EXPECT_EQ(r.out, MapSeaPreset(r.in));
@@ -149,8 +147,9 @@ TEST(NetworkPageRules, DriveKindsAndTheirMessages) {
     bool keep;
     unsigned message;
   } rows[] = {
-      {0, false, IDS_NET_NO_SUCH_DRIVE},   {1, false, IDS_NET_NO_SUCH_DRIVE}, {2, false, IDS_NET_REMOVABLE_DRIVE},
-      {3, true, 0},                        {4, false, IDS_NET_NETWORK_DRIVE}, {5, false, IDS_NET_REMOVABLE_DRIVE},
+      {0, false, IDS_NET_NO_SUCH_DRIVE},   {1, false, IDS_NET_NO_SUCH_DRIVE},
+      {2, false, IDS_NET_REMOVABLE_DRIVE}, {3, true, 0},
+      {4, false, IDS_NET_NETWORK_DRIVE},   {5, false, IDS_NET_REMOVABLE_DRIVE},
       {6, false, IDS_NET_RAM_DISK},        {7, false, 0},
   };
   for (const auto& r : rows) {
@@ -207,8 +206,20 @@ TEST(NetworkPageRules, FolderWalk) {
     std::string failed;
   };
   const Row rows[] = {
-      {"two missing levels", "C:\\games\\patch\\dl", true, "", kWalkDone, 1, {"C:\\games\\patch", "C:\\games\\patch\\dl"}},
-      {"trailing backslash", "C:\\games\\patch\\dl\\", true, "", kWalkDone, 1, {"C:\\games\\patch", "C:\\games\\patch\\dl"}},
+      {"two missing levels",
+       "C:\\games\\patch\\dl",
+       true,
+       "",
+       kWalkDone,
+       1,
+       {"C:\\games\\patch", "C:\\games\\patch\\dl"}},
+      {"trailing backslash",
+       "C:\\games\\patch\\dl\\",
+       true,
+       "",
+       kWalkDone,
+       1,
+       {"C:\\games\\patch", "C:\\games\\patch\\dl"}},
       {"every level there", "C:\\games", true, "", kWalkDone, 0, {}},
       {"declined", "C:\\games\\patch\\dl", false, "", kWalkDeclined, 1, {}},
       {"cannot make", "C:\\games\\patch\\dl", true, "C:\\games\\patch\\dl", kWalkCannotMake, 1, {"C:\\games\\patch"}},
@@ -216,8 +227,15 @@ TEST(NetworkPageRules, FolderWalk) {
       {"the root alone", "C:\\", true, "", kWalkDone, 0, {}},
       {"no backslash", "C:", true, "", kWalkDone, 0, {}},
       // 0x83 0x5C is one character: its second byte is no separator.
-      {"two-byte character ending in 0x5C", "C:\\games\\\x83\x5C" "dl", true, "", kWalkDone, 1,
-       {"C:\\games\\\x83\x5C" "dl"}},
+      {"two-byte character ending in 0x5C",
+       "C:\\games\\\x83\x5C"
+       "dl",
+       true,
+       "",
+       kWalkDone,
+       1,
+       {"C:\\games\\\x83\x5C"
+        "dl"}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

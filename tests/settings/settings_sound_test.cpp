@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,114 @@ TEST_F(SoundTest, DescriptionThroughThePrivatePropertySet) {
   CSoundDeviceDescription none;
   EXPECT_EQ(E_FAIL, GetSoundDeviceDescription(&unknown, &none));
   EXPECT_EQ(nullptr, none.Get());
+}
+
+// A property set whose texts live only as long as it does, as a driver's
+// may: its last Release writes over them (they stay in a static buffer, so
+// that a reader that came too late sees the overwrite, not freed memory).
+char g_fakeTexts[3][32];
+
+class CFakeDescriptionSet final : public IKsPropertySet {
+ public:
+  CFakeDescriptionSet() {
+    std::strcpy(g_fakeTexts[0], "Fake Speakers");
+    std::strcpy(g_fakeTexts[1], "fake.drv");
+    std::strcpy(g_fakeTexts[2], "\\\\?\\fake");
+  }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IKsPropertySet)) return *out = nullptr, E_NOINTERFACE;
+    *out = this;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (--m_refs != 0) return m_refs;
+    for (char* text : g_fakeTexts) std::strcpy(text, "released");
+    delete this;
+    return 0;
+  }
+  HRESULT STDMETHODCALLTYPE Get(REFGUID set, ULONG id, LPVOID, ULONG, LPVOID data, ULONG size,
+                                ULONG* returned) override {
+    if (!IsEqualGUID(set, DSPROPSETID_DirectSoundDevice) || id != DSPROPERTY_DIRECTSOUNDDEVICE_DESCRIPTION_A)
+      return E_NOTIMPL;
+    *returned = sizeof(DSPROPERTY_DIRECTSOUNDDEVICE_DESCRIPTION_A_DATA);
+    if (size < *returned) return E_FAIL;
+    auto* d = static_cast<DSPROPERTY_DIRECTSOUNDDEVICE_DESCRIPTION_A_DATA*>(data);
+    d->DataFlow = DIRECTSOUNDDEVICE_DATAFLOW_RENDER;
+    d->Description = g_fakeTexts[0];
+    d->Module = g_fakeTexts[1];
+    d->Interface = g_fakeTexts[2];
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Set(REFGUID, ULONG, LPVOID, ULONG, LPVOID, ULONG) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QuerySupport(REFGUID, ULONG, ULONG*) override { return E_NOTIMPL; }
+
+ private:
+  ULONG m_refs = 1;
+};
+
+class CFakeDescriptionFactory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return *out = nullptr, E_NOINTERFACE;
+    *out = this;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (--m_refs != 0) return m_refs;
+    delete this;
+    return 0;
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** out) override {
+    CFakeDescriptionSet* set = new CFakeDescriptionSet;
+    const HRESULT hr = set->QueryInterface(iid, out);
+    set->Release();
+    return hr;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+ private:
+  ULONG m_refs = 1;
+};
+
+HRESULT WINAPI FakeDescriptionClassObject(REFCLSID clsid, REFIID iid, void** out) {
+  if (!IsEqualCLSID(clsid, CLSID_DirectSoundPrivate)) return *out = nullptr, CLASS_E_CLASSNOTAVAILABLE;
+  CFakeDescriptionFactory* factory = new CFakeDescriptionFactory;
+  const HRESULT hr = factory->QueryInterface(iid, out);
+  factory->Release();
+  return hr;
+}
+
+// The fake property set in place of dsound.dll's for one scope.
+struct ScopedFakeDescriptionSet {
+  ScopedFakeDescriptionSet() { SetSoundClassObjectForTest(&FakeDescriptionClassObject); }
+  ~ScopedFakeDescriptionSet() { SetSoundClassObjectForTest(nullptr); }
+};
+
+TEST_F(SoundTest, DescriptionTextsOutliveThePropertySet) {
+  ScopedFakeDescriptionSet fakeSet;
+  {
+    CSoundDeviceDescription description;
+    ASSERT_EQ(S_OK, GetSoundDeviceDescription(nullptr, &description));
+    // The property set is gone and has written over its texts.
+    ASSERT_STREQ("released", g_fakeTexts[0]);
+    EXPECT_EQ(CString("Fake Speakers"), description.GetText());
+    ASSERT_NE(nullptr, description.Get());
+    EXPECT_STREQ("Fake Speakers", description.Get()->Description);
+    EXPECT_STREQ("fake.drv", description.Get()->Module);
+    EXPECT_STREQ("\\\\?\\fake", description.Get()->Interface);
+  }
+
+  // The device keeps the description it read when it opened.
+  ASSERT_TRUE(comStarted);
+  CFakeDirectSoundRegistration fakeSound{FakeSoundScript()};
+  ASSERT_TRUE(fakeSound.Registered());
+  CSoundDevice device;
+  ASSERT_EQ(S_OK, device.Open(window, nullptr, DSSCL_PRIORITY, 44100, 2, 16));
+  EXPECT_EQ(CString("Fake Speakers"), device.GetDescription());
 }
 
 // Runs the child program with an argument and returns what it printed:

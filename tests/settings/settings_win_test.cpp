@@ -283,7 +283,25 @@ TEST_F(RegistryTest, DefaultsOnTheRealAdapter) {
   EXPECT_EQ(0, setting.GetEffective().antialias);
 }
 
+// The x87 control word's precision field: 0 single, 2 double, 3 extended.
+unsigned X87PrecisionControl() {
+  unsigned short word = 0;
+  __asm__ volatile("fnstcw %0" : "=m"(word));
+  return (word >> 8) & 3u;
+}
+
 TEST_F(RegistryTest, VideoMemoryUnderWineIsAMeasurementNotAFailure) {
+  // The device first, as the settings dialog has it: created without
+  // D3DCREATE_FPU_PRESERVE, it leaves the x87 at single precision on the
+  // i686 build, where a sum in floating point would round 4 GB - 1 bytes
+  // up to 4096 MB.
+  std::string message;
+  ASSERT_TRUE(InitTestDevice(&message)) << message;
+  // Wine's device does it on both builds; only the i686 build computes
+  // its doubles on the x87, so only there does the row below show it.
+  EXPECT_EQ(0u, X87PrecisionControl()) << "the device left the x87 precision alone: the row below no longer "
+                                          "measures at single precision";
+
   // The raw figures: under Wine the total plus the primary surface lands
   // on exactly 4 GB - 1 bytes, the failure value of a 32-bit sum.
   IDirectDraw* dd = nullptr;

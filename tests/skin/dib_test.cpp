@@ -22,7 +22,7 @@ TEST(Pixels, PackAndBlend) {
     uint32_t r, g, b;
     uint16_t want;
   } const packs[] = {
-      {255, 255, 255, 0x7FFF}, {8, 8, 8, 0x0421}, {0, 0, 0, 0}, {7, 7, 7, 0},
+      {255, 255, 255, 0x7FFF}, {8, 8, 8, 0x0421},   {0, 0, 0, 0},        {7, 7, 7, 0},
       {255, 0, 0, 0x7C00},     {0, 255, 0, 0x03E0}, {0, 0, 255, 0x001F}, {300, 1000, 999, 0x7FFF},
   };
   for (const Case& c : packs) {
@@ -118,13 +118,13 @@ TEST(Pixels, DrawsAreClippedToBothImages) {
     int dx, dy, w, h, sx, sy;
     int cols, rows;  // written
   } const cases[] = {
-      {0, 0, 8, 6, 0, 0, 8, 6},      {34, 0, 50, 2, 0, 0, 6, 2},   // dest width 40: 6 columns left
-      {0, 0, 8, 6, 5, 0, 3, 6},      {0, 0, 8, 6, 0, 4, 8, 2},     // source offset limits
-      {-3, 0, 8, 1, 0, 0, 5, 1},     {0, -2, 1, 6, 0, 0, 1, 4},    // negative positions
-      {0, 0, 8, 6, -2, 0, 6, 6},     {0, 0, 8, 6, 8, 0, 0, 0},     // negative source, source past its end
-      {40, 0, 5, 5, 0, 0, 0, 0},     {0, 30, 5, 5, 0, 0, 0, 0},    // past the destination
-      {0, 0, 0, 5, 0, 0, 0, 0},      {0, 0, 5, -1, 0, 0, 0, 0},
-      {0, 0, 0x7FFFFFFF, 0x7FFFFFFF, 0, 0, 8, 6}, {-0x7FFFFFFF, 0, 8, 6, 0, 0, 0, 0},
+      {0, 0, 8, 6, 0, 0, 8, 6},           {34, 0, 50, 2, 0, 0, 6, 2},  // dest width 40: 6 columns left
+      {0, 0, 8, 6, 5, 0, 3, 6},           {0, 0, 8, 6, 0, 4, 8, 2},    // source offset limits
+      {-3, 0, 8, 1, 0, 0, 5, 1},          {0, -2, 1, 6, 0, 0, 1, 4},   // negative positions
+      {0, 0, 8, 6, -2, 0, 6, 6},          {0, 0, 8, 6, 8, 0, 0, 0},    // negative source, source past its end
+      {40, 0, 5, 5, 0, 0, 0, 0},          {0, 30, 5, 5, 0, 0, 0, 0},   // past the destination
+      {0, 0, 0, 5, 0, 0, 0, 0},           {0, 0, 5, -1, 0, 0, 0, 0},  {0, 0, 0x7FFFFFFF, 0x7FFFFFFF, 0, 0, 8, 6},
+      {-0x7FFFFFFF, 0, 8, 6, 0, 0, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy << " " << c.w << "x" << c.h << " from " << c.sx << ","
@@ -235,8 +235,8 @@ TEST(Pixels, ColourCounts) {
     uint16_t bits;
     uint32_t used;
     uint32_t want;
-  } const cases[] = {{1, 0, 2}, {4, 0, 16}, {8, 0, 256}, {8, 16, 16}, {8, 300, 256}, {16, 0, 257}, {24, 0, 257},
-                     {32, 0, 257}, {32, 5, 5}, {255, 0, 257}};
+  } const cases[] = {{1, 0, 2},    {4, 0, 16},   {8, 0, 256},  {8, 16, 16}, {8, 300, 256},
+                     {16, 0, 257}, {24, 0, 257}, {32, 0, 257}, {32, 5, 5},  {255, 0, 257}};
   for (const Case& c : cases) {
     SkinBitmapInfoHeader h = {};
     h.biSize = 40;

@@ -22,12 +22,15 @@ TEST(ToolTip, TickTable) {
   struct Case {
     const char* name;
     int delay, showTime;
-    std::vector<bool> inside;      // the pointer on each tick
-    std::vector<char> afterTick;   // 'w' waiting, 's' shown, 'e' emptied
+    std::vector<bool> inside;     // the pointer on each tick
+    std::vector<char> afterTick;  // 'w' waiting, 's' shown, 'e' emptied
   } const cases[] = {
       {"shown on the second tick", 100, 500, {true, true, true}, {'w', 's', 's'}},
       {"dropped when the delay ends away", 100, 500, {true, false}, {'w', 'e'}},
-      {"emptied on the tenth shown tick", 0, 500, {true, true, true, true, true, true, true, true, true, true, true},
+      {"emptied on the tenth shown tick",
+       0,
+       500,
+       {true, true, true, true, true, true, true, true, true, true, true},
        {'s', 's', 's', 's', 's', 's', 's', 's', 's', 's', 'e'}},
       {"emptied at the first tick away", 50, 500, {true, true, false}, {'s', 's', 'e'}},
       {"show time -1 stays while inside", 50, -1, {true, true, true, true}, {'s', 's', 's', 's'}},
@@ -109,16 +112,36 @@ TEST(ToolTip, WrapFollowsTheMeasuredWidths) {
       // 15 characters reach 150 on the 15th: it starts the next line.
       {"break before the character that reaches 150", 949, "aaaaaaaaaaaaaaXb", {"aaaaaaaaaaaaaa", "Xb"}, 140, 24},
       {"one long word alone stays on one line", 949, std::string(15, 'w'), {std::string(15, 'w')}, 150, 12},
-      {"punctuation stays at the line end (949)", 949, std::string(14, 'a') + ",bc", {std::string(14, 'a') + ",", "bc"},
-       150, 24},
-      {"the last character stays when no line has ended", 949, std::string(14, 'a') + ",b",
-       {std::string(14, 'a') + ",b"}, 160, 12},
+      {"punctuation stays at the line end (949)",
+       949,
+       std::string(14, 'a') + ",bc",
+       {std::string(14, 'a') + ",", "bc"},
+       150,
+       24},
+      {"the last character stays when no line has ended",
+       949,
+       std::string(14, 'a') + ",b",
+       {std::string(14, 'a') + ",b"},
+       160,
+       12},
       {"a space starting a line is dropped", 949, std::string(14, 'a') + " b", {std::string(14, 'a'), "b"}, 140, 24},
       {"newline", 949, "ab\ncd", {"ab", "cd"}, 20, 24},
-      {"ideographic full stop stays (932)", 932, std::string(14, 'a') + "\x81\x42" "bc",
-       {std::string(14, 'a') + "\x81\x42", "bc"}, 160, 24},
-      {"932 comma is no punctuation under 949", 949, std::string(14, 'a') + "\x81\x41" "b",
-       {std::string(14, 'a'), "\x81\x41" "b"}, 140, 24},
+      {"ideographic full stop stays (932)",
+       932,
+       std::string(14, 'a') + "\x81\x42"
+                              "bc",
+       {std::string(14, 'a') + "\x81\x42", "bc"},
+       160,
+       24},
+      {"932 comma is no punctuation under 949",
+       949,
+       std::string(14, 'a') + "\x81\x41"
+                              "b",
+       {std::string(14, 'a'),
+        "\x81\x41"
+        "b"},
+       140,
+       24},
       {"lead byte at the end counts as one byte", 949, "ab\x81", {"ab\x81"}, 30, 12},
   };
   for (const Case& c : cases) {

@@ -47,10 +47,7 @@ TEST(VisualObjects, LayerOrderKeepsInsertionOrderForEqualLayers) {
     std::vector<int> layers;
     std::vector<int> order;  // indices of insertion
   } const cases[] = {
-      {{5, 1, 5, 3}, {1, 3, 0, 2}},
-      {{}, {}},
-      {{2, 2, 2}, {0, 1, 2}},
-      {{9, 8, 7}, {2, 1, 0}},
+      {{5, 1, 5, 3}, {1, 3, 0, 2}},     {{}, {}}, {{2, 2, 2}, {0, 1, 2}}, {{9, 8, 7}, {2, 1, 0}},
       {{0x7FFFFFFE, 0, -5}, {2, 1, 0}},
   };
   for (const Case& c : cases) {
@@ -90,18 +87,23 @@ TEST(VisualObjects, EachActionReportsItsRectangles) {
   const SkinRect none = {-1, -1, -1, -1};
   const Step steps[] = {
       {"add", [](CVisualObjectList& l, CVisualObject*& v) { l.Add(v, TRUE); }, {{4, {3, 4, 13, 9}, none}}},
-      {"move", [](CVisualObjectList&, CVisualObject*& v) { v->SetPosition(6, 4); },
+      {"move",
+       [](CVisualObjectList&, CVisualObject*& v) { v->SetPosition(6, 4); },
        {{2, {3, 4, 13, 9}, {6, 4, 16, 9}}}},
       {"move to the same place", [](CVisualObjectList&, CVisualObject*& v) { v->SetPosition(6, 4); }, {}},
       {"hide", [](CVisualObjectList&, CVisualObject*& v) { EXPECT_TRUE(v->Show(FALSE)); }, {{4, {6, 4, 16, 9}, none}}},
       {"hide again", [](CVisualObjectList&, CVisualObject*& v) { EXPECT_FALSE(v->Show(FALSE)); }, {}},
       {"show", [](CVisualObjectList&, CVisualObject*& v) { EXPECT_TRUE(v->Show(TRUE)); }, {{4, {6, 4, 16, 9}, none}}},
       {"layer", [](CVisualObjectList&, CVisualObject*& v) { v->SetLayer(3); }, {{1, {6, 4, 16, 9}, none}}},
-      {"detach", [](CVisualObjectList&, CVisualObject*& v) { EXPECT_EQ(0, v->DetachImage()->Release()); },
+      {"detach",
+       [](CVisualObjectList&, CVisualObject*& v) { EXPECT_EQ(0, v->DetachImage()->Release()); },
        {{4, {6, 4, 16, 9}, none}}},
-      {"image set", [](CVisualObjectList&, CVisualObject*& v) { v->SetImage(Blank(2, 2)); },
-       {{4, {6, 4, 8, 6}, none}}},
-      {"remove with destroy", [](CVisualObjectList& l, CVisualObject*& v) { l.Remove(v, TRUE); v = nullptr; },
+      {"image set", [](CVisualObjectList&, CVisualObject*& v) { v->SetImage(Blank(2, 2)); }, {{4, {6, 4, 8, 6}, none}}},
+      {"remove with destroy",
+       [](CVisualObjectList& l, CVisualObject*& v) {
+         l.Remove(v, TRUE);
+         v = nullptr;
+       },
        {{4, {6, 4, 8, 6}, none}}},
   };
   for (const Step& s : steps) {
@@ -134,7 +136,7 @@ TEST(VisualObjects, RelayoutAnchorsTheLayoutRectangle) {
       {0, {50, 60, 150, 70}, {0, 0, 640, 480}, 50, 60},
       {0x04, {0, 0, 500, 400}, {0, 0, 500, 400}, 0, 0},
       {0x04, {0, 0, 10, 10}, {100, 20, 300, 220}, 190 + 100, 20},  // the view's top-left is added by the object
-      {0x8000 | 0x04, {0, 0, 10, 10}, {0, 0, 640, 480}, 0, 0},    // absolute: offsets alone
+      {0x8000 | 0x04, {0, 0, 10, 10}, {0, 0, 640, 480}, 0, 0},     // absolute: offsets alone
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.flags);
@@ -188,9 +190,11 @@ TEST(VisualObjects, ButtonStateTable) {
   } const cases[] = {
       {"first hot tick keeps frame 0", {{kHot, 0, FALSE}, {kHot, 1, TRUE}, {kHot, 1, FALSE}}},
       {"leaving shows frame 0", {{kHot, 0, FALSE}, {kHot, 1, TRUE}, {kCold, 0, TRUE}, {kCold, 0, FALSE}}},
-      {"pressed and back", {{kPressed, 2, TRUE}, {kRefresh, 0, TRUE}, {kHot, 0, FALSE}, {kRefresh, 1, TRUE}, {kPressed, 2, TRUE}}},
+      {"pressed and back",
+       {{kPressed, 2, TRUE}, {kRefresh, 0, TRUE}, {kHot, 0, FALSE}, {kRefresh, 1, TRUE}, {kPressed, 2, TRUE}}},
       {"out of range", {{kFrame3, 0, FALSE}, {kFrame1, 1, TRUE}, {kFrame1, 1, FALSE}}},
-      {"disable sets its frame once", {{kFrame1, 1, TRUE}, {kDisable, 0, FALSE}, {kDisable, 0, FALSE}, {kEnable, 0, FALSE}}},
+      {"disable sets its frame once",
+       {{kFrame1, 1, TRUE}, {kDisable, 0, FALSE}, {kDisable, 0, FALSE}, {kEnable, 0, FALSE}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -205,14 +209,30 @@ TEST(VisualObjects, ButtonStateTable) {
     for (const Step& s : c.steps) {
       BOOL answer = FALSE;
       switch (s.op) {
-        case kHot: answer = b->SetHot(TRUE, 0); break;
-        case kCold: answer = b->SetHot(FALSE, 0); break;
-        case kPressed: answer = b->ShowPressed(); break;
-        case kRefresh: answer = b->RefreshFrame(); break;
-        case kDisable: b->Enable(FALSE, 0); break;
-        case kEnable: b->Enable(TRUE, 0); break;
-        case kFrame3: answer = b->SetFrame(3); break;
-        case kFrame1: answer = b->SetFrame(1); break;
+        case kHot:
+          answer = b->SetHot(TRUE, 0);
+          break;
+        case kCold:
+          answer = b->SetHot(FALSE, 0);
+          break;
+        case kPressed:
+          answer = b->ShowPressed();
+          break;
+        case kRefresh:
+          answer = b->RefreshFrame();
+          break;
+        case kDisable:
+          b->Enable(FALSE, 0);
+          break;
+        case kEnable:
+          b->Enable(TRUE, 0);
+          break;
+        case kFrame3:
+          answer = b->SetFrame(3);
+          break;
+        case kFrame1:
+          answer = b->SetFrame(1);
+          break;
       }
       EXPECT_EQ(s.frame, b->GetFrameShown()) << s.op;
       EXPECT_EQ(s.answer, answer) << s.op;
@@ -413,13 +433,18 @@ TEST(Scene, FlushedBufferEqualsAFullComposition) {
   for (int step = 0; step < 200; ++step) {
     CVisualObject* o = objs[rng() % objs.size()];
     switch (rng() % 4) {
-      case 0: o->SetPosition(static_cast<int>(rng() % 130) - 10, static_cast<int>(rng() % 100) - 10); break;
-      case 1: o->Show(rng() % 2 == 0); break;
+      case 0:
+        o->SetPosition(static_cast<int>(rng() % 130) - 10, static_cast<int>(rng() % 100) - 10);
+        break;
+      case 1:
+        o->Show(rng() % 2 == 0);
+        break;
       case 2:
         o->SetLayer(static_cast<int>(rng() % 3));
         s.m_objects.Resort(o);
         break;
-      default: break;
+      default:
+        break;
     }
     if (rng() % 3 == 0) s.FlushDirtyRects();
   }

@@ -162,8 +162,8 @@ const EndCase kEndCases[] = {
     {"FileWriteFailed", 7, 13, kSize, true, 0, {true}, kDownloadAgain, {"error(7:13)"}, true},
     {"ReadFailed", 8, 12002, kSize, true, 0, {false}, kDownloadGiveUp, {"error(8:12002)"}, false},
     {"OtherFailure", 10, 0, kSize, true, 0, {true}, kDownloadAgain, {"error(10:0)"}, true},
-    {"Stalled", kEndCodeStalled, 0, kSize, true, 0, {true}, kDownloadAgain, {"timeout(-2)"}, true},
-    {"StalledCancel", kEndCodeStalled, 0, kSize, true, 0, {false}, kDownloadGiveUp, {"timeout(-2)"}, false},
+    {"Stalled", kDownloadStalled, 0, kSize, true, 0, {true}, kDownloadAgain, {"timeout(-2)"}, true},
+    {"StalledCancel", kDownloadStalled, 0, kSize, true, 0, {false}, kDownloadGiveUp, {"timeout(-2)"}, false},
     {"UnknownEndCode", 9, 0, kSize, true, 0, {}, kDownloadGiveUp, {}, true},
 };
 
@@ -275,7 +275,7 @@ TEST(DownloadBound, AnnouncedSizeBoundsTheFileAndTheCheckRefusesTheRest) {
     ScratchFile file(body);
     ScriptedQuestions questions(c.result == kDownloadVerified ? std::vector<bool>{} : std::vector<bool>{false});
     int calls = 0;
-    EXPECT_EQ(c.result, ResolveDownloadEnd(kEndCodeDone, static_cast<uint32_t>(written), file.Path(), c.announced,
+    EXPECT_EQ(c.result, ResolveDownloadEnd(kDownloadDone, static_cast<uint32_t>(written), file.Path(), c.announced,
                                            Crc(BodyBytes(c.announced)), questions, CrcFailing(0, &calls)));
     if (c.result != kDownloadVerified) {
       EXPECT_EQ((std::vector<std::string>{"corrupt"}), questions.m_asked);

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "net/login_messages.h"
 #include "update/login_address.h"
 
 namespace {
@@ -51,6 +52,7 @@ TEST(LoginAddress, FollowsTheProfileTheRegionAndThePortal) {
     EXPECT_EQ(r.host, std::string(host));
     EXPECT_EQ(r.port, port);
   }
+  EXPECT_EQ(9070, kDefaultLoginPort);
 }
 
 }  // namespace

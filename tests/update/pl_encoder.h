@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/scramble.h"
+#include "framework/scramble.h"
 
 namespace pl_encoder {
 

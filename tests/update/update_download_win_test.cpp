@@ -22,11 +22,12 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "tests/download/download_probe.h"
+#include "tests/update/download_probe.h"
 #include "tests/update/dialog_watch.h"
 #include "tests/update/test_clock.h"
 #include "tests/update/update_win_fixture.h"
 #include "tools/httpfix/http_fixture.h"
+#include "update/update_sequence_win.h"
 
 using namespace update_test;
 using httpfix::Answer;
@@ -207,7 +208,7 @@ TEST_F(Downloads, CancelAsksFirstAndYesStopsAndDeletesThePartialFile) {
     Press(view, IDC_UPDATE_CANCEL);
   });
   const DWORD start = ::GetTickCount();
-  const int result = m_screen->DownloadFile(m_http.Url("/slow.bin").c_str(), m_path.c_str(), 400 * 1024, 0, FALSE);
+  const int result = m_screen->DownloadOnce(m_http.Url("/slow.bin").c_str(), m_path.c_str(), 400 * 1024, 0, FALSE);
   clicker.join();
   EXPECT_EQ(3, result);
   EXPECT_EQ(2, questions.load());
@@ -424,12 +425,18 @@ TEST_F(Downloads, NoReportForHalfAnHourIsAStall) {
   route.body = Body(64 * 1024);
   m_http.Set("/stall.bin", route);
   const HWND view = m_view;
+  std::atomic<bool> ended{false};
   std::thread stall([&] {
     // Once the transfer runs (Cancel usable), half an hour and a moment
-    // pass without a report.
+    // pass without a report, again and again until the download ends: a
+    // report of the bytes that came before the stall can reach the screen
+    // after one such step (a loaded machine), and with one step only the
+    // screen would wait for ever on a clock that no longer moves.
     for (int i = 0; i < 500 && !Enabled(view, IDC_UPDATE_CANCEL); ++i) ::Sleep(20);
-    ::Sleep(300);
-    clock.Advance(1800001);
+    while (!ended) {
+      ::Sleep(300);
+      clock.Advance(1800001);
+    }
   });
   std::wstring text;
   DialogWatcher watcher([&](const SeenDialog& d) {
@@ -438,6 +445,7 @@ TEST_F(Downloads, NoReportForHalfAnHourIsAStall) {
   });
   const DWORD start = ::GetTickCount();
   EXPECT_FALSE(Download("/stall.bin", 64 * 1024, 0));
+  ended = true;
   stall.join();
   EXPECT_EQ(Widen("파일을 다운로드하는 중에 타임아웃이 발생하였습니다.(-2) 다운로드를 다시 하겠습니까?"), text);
   EXPECT_LT(::GetTickCount() - start, 30000u);
@@ -457,12 +465,14 @@ TEST_F(Downloads, AFileThatCannotBeCreatedIsReportedWithoutARequest) {
   EXPECT_EQ(0u, m_http.Requests().size());
 }
 
-TEST_F(Downloads, FrameForwardsTheScriptsDownloadToTheScreen) {
+TEST_F(Downloads, ScriptsHostHandsTheScriptsDownloadToTheScreen) {
   const std::string body = Body(700);
   Route route;
   route.body = body;
   m_http.Set("/script.bin", route);
-  EXPECT_EQ(TRUE, m_frame->DownloadFile(m_http.Url("/script.bin").c_str(), m_path.c_str(), 700, Crc(body)));
+  CUpdateSequenceHostWin sequence(m_screen, *m_screen->GetHost());
+  EXPECT_EQ(1,
+            sequence.GetScriptHost().DownloadFile(m_http.Url("/script.bin").c_str(), m_path.c_str(), 700, Crc(body)));
   EXPECT_EQ(body, ReadAll(m_path));
 }
 
@@ -608,7 +618,8 @@ TEST_F(RealServerDownloads, ABodyPastTheAnnouncedSizeFailsTheCheckAndRunsNothing
     const std::string script =
         "HTTPGET /" + m_web + "/" + c.file + " " + std::to_string(c.announced) + " " + crc + "\nCALL run.exe\n";
     std::string error;
-    EXPECT_EQ(kScriptFailed, RunScript(script.c_str(), 0, 0, *m_screen->GetScriptHost(), &error));
+    CUpdateSequenceHostWin sequence(m_screen, *m_screen->GetHost());
+    EXPECT_EQ(kScriptFailed, RunScript(script.c_str(), 0, 0, sequence.GetScriptHost(), &error));
     ASSERT_EQ(1u, texts.size());
     EXPECT_EQ(Widen("다운로드한 파일이 정상적이지 않습니다.\n다운로드를 다시 하겠습니까?"), texts[0]);
     EXPECT_EQ(c.sizeAtQuestion, sizeAtQuestion);

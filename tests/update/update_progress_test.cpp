@@ -114,24 +114,4 @@ TEST(BusyDots, CountUpToSixteenThenStartAgain) {
   EXPECT_STREQ("................", BusyLabel("", 16));
 }
 
-struct FormatCase {
-  const char* format;
-  std::vector<int> args;
-  const char* text;
-};
-
-TEST(FormatWithInts, FillsOnlyDecimalConversions) {
-  const FormatCase cases[] = {
-      {"(%d:%d)", {6, 407}, "(6:407)"},          {"(%d)", {-2}, "(-2)"},
-      {"(%d:%d)", {11, -1}, "(11:-1)"},          {"%d%%", {5}, "5%"},
-      {"%s and %x stay", {1}, "%s and %x stay"}, {"%d %d", {1}, "1 0"},  // a conversion without an argument
-      {"trailing %", {}, "trailing %"},          {"", {3}, ""},
-  };
-  for (const FormatCase& c : cases) {
-    SCOPED_TRACE(c.format);
-    EXPECT_STREQ(c.text, FormatWithInts(c.format, c.args.data(), static_cast<int>(c.args.size())));
-  }
-  EXPECT_STREQ("", FormatWithInts(nullptr, nullptr, 0));
-}
-
 }  // namespace

@@ -68,12 +68,12 @@ class ScriptedHost : public CUpdateSequenceHost {
     return current.result;
   }
   bool HasUpdateScript(uint32_t component) override {
-    return component == kGameComponent ? current.gameScript : current.launcherScript;
+    return component == kGameComponentId ? current.gameScript : current.launcherScript;
   }
   PatchResult RunPatch(uint32_t component) override {
     log.push_back("run " + std::to_string(component));
     if (!HasUpdateScript(component)) return kPatchNoScript;
-    const Script& s = component == kGameComponent ? current.game : current.launcher;
+    const Script& s = component == kGameComponentId ? current.game : current.launcher;
     if (s.nextVer) next = s.nextVer;
     if (s.latestVer) latest = s.latestVer;
     if (s.installs) game = s.newVersion;

@@ -15,6 +15,7 @@
 #include "tests/update/dialog_watch.h"
 #include "tests/update/test_clock.h"
 #include "tests/update/update_win_fixture.h"
+#include "update/update_sequence_win.h"
 #include "update/update_view.h"
 
 using update_test::DialogWatcher;
@@ -105,15 +106,34 @@ TEST_F(UpdateScreen, VersionsAreShownAsMajorAndThousands) {
   for (const Case& c : {Case{0, L"0.000"}, Case{1000000, L"1.000"}, Case{1002003, L"1.002"}, Case{12345678, L"12.345"},
                         Case{4294967295u, L"4294.967"}}) {
     SCOPED_TRACE(c.version);
-    EXPECT_TRUE(m_screen->SetLatestVersion(7, 8, c.version));
-    EXPECT_TRUE(m_screen->SetNextVersion(7, 8, c.version));
+    // The scripts announce LATESTVER and NEXTVER to the sequence, which
+    // shows them on its screen.
+    CUpdateSequenceHostWin sequence(m_screen, *m_screen->GetHost());
+    EXPECT_TRUE(sequence.GetScriptHost().SetLatestVersion(7, 8, c.version));
+    EXPECT_TRUE(sequence.GetScriptHost().SetNextVersion(7, 8, c.version));
     m_screen->ShowVersion(c.version, IDC_UPDATE_CURRENT);
     EXPECT_EQ(c.text, ControlText(m_view, IDC_UPDATE_LATEST));
     EXPECT_EQ(c.text, ControlText(m_view, IDC_UPDATE_NEXT));
     EXPECT_EQ(c.text, ControlText(m_view, IDC_UPDATE_CURRENT));
-    EXPECT_EQ(c.version, m_screen->GetLatestVersion());
-    EXPECT_EQ(c.version, m_screen->GetNextVersion());
+    EXPECT_EQ(c.version, sequence.GetLatestVersion());
+    EXPECT_EQ(c.version, sequence.GetNextVersion());
+    sequence.ResetScriptVersions();
+    EXPECT_EQ(0u, sequence.GetLatestVersion());
+    EXPECT_EQ(0u, sequence.GetNextVersion());
+    EXPECT_EQ(c.text, ControlText(m_view, IDC_UPDATE_LATEST)) << "the display stays as it is";
   }
+}
+
+// A script that still runs after its screen went away reaches nothing.
+TEST_F(UpdateScreen, ScriptsHostAnswersZeroOnceTheScreenIsGone) {
+  CUpdateSequenceHostWin sequence(m_screen, *m_screen->GetHost());
+  ::SendMessageA(m_hFrame, WM_COMMAND, ID_SHOW_LAUNCHER_VIEW, 0);
+  ASSERT_FALSE(::IsWindow(m_view));
+  EXPECT_EQ(0, sequence.GetScriptHost().DownloadFile("http://127.0.0.1/x", "C:\\x", 1, 2));
+  EXPECT_EQ(0, sequence.GetScriptHost().SetLatestVersion(1, 2, 3));
+  EXPECT_EQ(0, sequence.GetScriptHost().SetNextVersion(1, 2, 3));
+  EXPECT_EQ(0u, sequence.GetLatestVersion());
+  EXPECT_EQ(kCheckGone, sequence.CheckVersion(0));
 }
 
 TEST_F(UpdateScreen, ReportsWithALengthFillTheBarAndEstimateOncePerSecond) {

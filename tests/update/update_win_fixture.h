@@ -10,19 +10,12 @@
 #include "app/main_frame.h"
 #include "res/resource.h"
 #include "skin/launcher_view.h"
+#include "tests/support/test_app_win.h"
 #include "update/update_view.h"
 
 namespace update_test {
 
-inline void InitTestApp() {
-  static bool done = false;
-  if (!done) {
-    done = true;
-    AfxWinInit(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
-  }
-}
+using test_support::InitTestApp;
 
 class UpdateScreenFixture : public ::testing::Test {
  protected:
@@ -45,7 +38,8 @@ class UpdateScreenFixture : public ::testing::Test {
     m_screen = dynamic_cast<CQuorlLauncherUpdateView*>(m_frame->GetActiveView());
     ASSERT_NE(nullptr, m_screen);
     m_view = m_screen->m_hWnd;
-    // The start message is left in the queue: the tests drive the screen.
+    // The start message is taken out of the queue: the tests drive the
+    // screen themselves.
     MSG msg;
     while (::PeekMessageA(&msg, m_view, WM_APP + 0x101, WM_APP + 0x101, PM_REMOVE)) {
     }

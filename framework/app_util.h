@@ -1,33 +1,30 @@
-// The small shared routines of the launcher's start-up that need no
-// application object: messages with the application title, paths beside the
-// program, the window class, the instance probe and the named mutex.  Any
-// folder's Win32 code may use them (target quorl_app_util).
+// Small routines of a program's start-up that need no application object:
+// messages with the application title, paths beside the program, the window
+// class, the instance probe and the named mutex.  Any folder's Win32 code
+// may use them.
 #pragma once
 
 #include <windows.h>
 
 #include "framework/afxwin.h"
+#include "framework/scoped_win.h"
 
 // Owns one named mutex for the life of the object.
 class CMutexObject {
  public:
-  CMutexObject() = default;
-  virtual ~CMutexObject();
-  CMutexObject(const CMutexObject&) = delete;
-  CMutexObject& operator=(const CMutexObject&) = delete;
-
   // CreateMutexA(NULL, FALSE, name); TRUE when a handle came back (also when
   // the mutex already existed).
   BOOL Create(const char* name);
-  void Close();
-  HANDLE GetHandle() const { return m_hMutex; }
+  void Close() { m_mutex.Reset(); }
+  HANDLE GetHandle() const { return m_mutex.Get(); }
 
  private:
-  HANDLE m_hMutex = nullptr;
+  CScopedKernelHandle m_mutex;
 };
 
-// Loads string nID and formats it with the application title (string 57344)
-// as its one %s; FALSE (out untouched) when either string is missing.
+// Loads string nID and formats it (FormatTableText) with the application
+// title (string AFX_IDS_APP_TITLE) for its %s; FALSE (out untouched) when
+// either string is missing.
 BOOL LoadAndFormatWithAppTitle(UINT nID, CString& out);
 // AfxMessageBox of that text with the style as given (an empty text when
 // formatting failed).

@@ -15,7 +15,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/download/report_sink.h"
+#include "tests/update/report_sink.h"
 #include "update/crc32.h"
 #include "update/http_session.h"
 

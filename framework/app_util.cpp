@@ -1,45 +1,18 @@
-// Shared start-up routines: paths beside the program, messages with the
-// application title, the window class and the instance probe.
-#include "app/launcher_util.h"
+#include "framework/app_util.h"
 
 #include <cstring>
 
-#include "res/resource.h"
-
-CMutexObject::~CMutexObject() { Close(); }
+#include "framework/text_format.h"
 
 BOOL CMutexObject::Create(const char* name) {
-  Close();
-  m_hMutex = ::CreateMutexA(nullptr, FALSE, name);
-  return m_hMutex != nullptr;
-}
-
-void CMutexObject::Close() {
-  if (m_hMutex) {
-    ::CloseHandle(m_hMutex);
-    m_hMutex = nullptr;
-  }
+  m_mutex.Reset(::CreateMutexA(nullptr, FALSE, name));
+  return m_mutex.IsValid();
 }
 
 BOOL LoadAndFormatWithAppTitle(UINT nID, CString& out) {
   CString title, format;
-  if (!title.LoadString(IDS_APP_TITLE) || !format.LoadString(nID)) return FALSE;
-  // The string table holds at most one %s; anything else is taken literally
-  // so that a stray conversion cannot read past the one argument.
-  CString text;
-  const char* p = format;
-  while (*p) {
-    if (p[0] == '%' && p[1] == 's') {
-      text += title;
-      p += 2;
-    } else if (p[0] == '%' && p[1] == '%') {
-      text += '%';
-      p += 2;
-    } else {
-      text += *p++;
-    }
-  }
-  out = text;
+  if (!title.LoadString(AFX_IDS_APP_TITLE) || !format.LoadString(nID)) return FALSE;
+  out = FormatTableText(format, title);
   return TRUE;
 }
 
@@ -86,7 +59,7 @@ BOOL RegisterWindowClass(const char* className, UINT style, HCURSOR cursor, HBRU
 }
 
 BOOL ActivateRunningInstance(const char* mutexName, const char* windowClass) {
-  HANDLE mutex = ::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, mutexName);
+  const CScopedKernelHandle mutex(::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, mutexName));
   if (!mutex) return FALSE;
   if (windowClass) {
     HWND wnd = ::FindWindowA(windowClass, nullptr);
@@ -95,6 +68,5 @@ BOOL ActivateRunningInstance(const char* mutexName, const char* windowClass) {
       ::SetForegroundWindow(::GetLastActivePopup(wnd));
     }
   }
-  ::CloseHandle(mutex);
   return TRUE;
 }

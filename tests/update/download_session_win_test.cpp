@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/download/download_probe.h"
-#include "tests/download/report_sink.h"
+#include "tests/update/download_probe.h"
+#include "tests/update/report_sink.h"
 #include "tools/fixture/fixture_socket.h"
 #include "tools/httpfix/http_fixture.h"
 #include "update/crc32.h"

@@ -1,4 +1,4 @@
-#include "skin/launcher_view_app.h"
+#include "app/launcher_view_host_app.h"
 
 #include "app/launcher_app.h"
 #include "settings/env_dialog.h"
@@ -16,7 +16,7 @@ class CLauncherViewAppHost : public CLauncherViewHost {
     dialog.DoModal();
   }
   bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
-    return ::ReadInstalledVersions(*game, *launcher) != FALSE;
+    return ::ReadInstalledVersions(App() ? App()->GetServiceId() : 0, *game, *launcher) != FALSE;
   }
   CString FormatVersionLabel(uint32_t game, uint32_t launcher) override {
     return "Ver. " + FormatVersion(game) + "/" + FormatVersion(launcher);

@@ -1,4 +1,4 @@
-#include "app/scramble.h"
+#include "framework/scramble.h"
 
 #include <gtest/gtest.h>
 

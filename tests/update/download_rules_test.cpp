@@ -1,7 +1,7 @@
 // The neutral rules of the download settings.
 #include <gtest/gtest.h>
 
-#include "app/scramble.h"
+#include "framework/scramble.h"
 #include "update/download_rules.h"
 
 namespace {

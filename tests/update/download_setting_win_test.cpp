@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/scramble.h"
+#include "framework/scramble.h"
 #include "update/download_setting.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/download/report_sink.h"
+#include "tests/update/report_sink.h"
 
 namespace {
 const char kClassName[] = "QuorlDownloadReportSink";
