@@ -101,8 +101,9 @@ void CLinkURLStatic::EnsureUnderlineFont(BOOL redraw) {
 }
 
 BOOL CLinkURLStatic::HitTestText(int x, int y) {
-  char text[1024] = {};
-  if (GetWindowText(text, sizeof text) <= 0) return FALSE;
+  CString text;
+  GetWindowText(text);
+  if (text.IsEmpty()) return FALSE;
   EnsureUnderlineFont();
   int32_t width = 0, height = 0;
   {
@@ -110,7 +111,7 @@ BOOL CLinkURLStatic::HitTestText(int x, int y) {
     HGDIOBJ old = m_fontUnderline.GetSafeHandle() != nullptr ? dc.SelectObject(m_fontUnderline.GetSafeHandle())
                                                              : nullptr;
     CLinkMeasure measure(dc.m_hDC);
-    MeasureLinkText(measure, text, &width, &height);
+    MeasureLinkText(measure, text.GetString(), &width, &height);
     if (old != nullptr) dc.SelectObject(old);
   }
   RECT client = {0, 0, 0, 0};

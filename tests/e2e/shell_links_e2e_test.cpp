@@ -1,9 +1,12 @@
-// The About box of the real launcher under Wine: started with /e, the
-// settings dialog's system-menu item (WM_SYSCOMMAND 0x10, as the menu
-// posts it) opens the box; it shows the installed launcher version and the
-// home page of the installation's code page, a real click on the link
-// opens it through the shell (the prefix's http handler is the tests' URL
-// recorder), and its context menu copies it onto the real clipboard.
+// The real launcher's web addresses under Wine, opened through the shell
+// (the prefix's http handler is the tests' URL recorder):
+// - the launcher screen's web commands, which have no buttons, posted to
+//   its main window as another window would;
+// - the About box: started with /e, the settings dialog's system-menu item
+//   (WM_SYSCOMMAND 0x10, as the menu posts it) opens it; it shows the
+//   installed launcher version and the home page of the installation's
+//   code page, a real click on the link opens it, and its context menu
+//   copies it onto the real clipboard.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -217,6 +220,37 @@ TEST(AboutBox, ShowsTheVersionAndOpensAndCopiesTheHomePage) {
       << ClipboardText();
 
   CloseAll(run);
+}
+
+// The launcher screen's setup-guide, manual and home-page commands open
+// the addresses of the built-in record's code page, 949.
+TEST(LauncherWebCommands, PostedToTheMainWindowTheyOpenTheCodePagesAddresses) {
+  url_test::UrlReport report;
+  TempFolder folder;
+  const std::string exe = folder.File("QuorlLauncher.exe");
+  ASSERT_TRUE(::CopyFileA((kBinDir + "QuorlLauncher.exe").c_str(), exe.c_str(), FALSE));
+  ASSERT_TRUE(CopyInto(kBinDir + kSkinFileName, folder.Path(), kSkinFileName));
+  Process p;
+  ASSERT_TRUE(p.Start(exe, "", folder.Path()));
+  HWND frame = WaitForWindow(p.Pid(), kMainFrameClassName, kWindowTimeout);
+  ASSERT_NE(nullptr, frame);
+  struct Case {
+    UINT command;
+    const char* address;
+  } const cases[] = {
+      {ID_LAUNCHER_SETUP_GUIDE, "http://kr.quorl.example/guide/setup.html"},
+      {ID_LAUNCHER_MANUAL, "http://kr.quorl.example/manual/"},
+      {ID_LAUNCHER_HOMEPAGE, "http://kr.quorl.example/"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.address);
+    report.Clear();
+    ASSERT_TRUE(::PostMessageA(frame, WM_COMMAND, c.command, 0));
+    EXPECT_EQ(c.address, report.WaitForAddress(kWindowTimeout));
+  }
+  EXPECT_TRUE(::IsWindow(frame)) << "the launcher screen stays";
+  ::PostMessageA(frame, WM_COMMAND, ID_LAUNCHER_EXIT, 0);
+  EXPECT_NE(-1, p.Wait(kWindowTimeout));
 }
 
 // An installation whose id file names a code page the launcher does not
