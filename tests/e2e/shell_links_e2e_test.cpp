@@ -16,6 +16,7 @@
 #include "app/launcher_names.h"
 #include "app/localize.h"
 #include "res/resource.h"
+#include "tests/e2e/profile_value.h"
 #include "tests/e2e/win_driver.h"
 #include "tests/harness/url_report.h"
 #include "tests/update/pl_encoder.h"
@@ -30,48 +31,6 @@ const std::string kShotDir = ToWindowsPath(QUORL_E2E_SHOT_DIR) + "\\";
 // launcher does not know.
 const std::string kUnknownCodePageId = ToWindowsPath(QUORL_E2E_ID_1250);
 constexpr DWORD kWindowTimeout = 20000;
-
-// "PL" of the default profile (the built-in record's "Quorl"), put back
-// when the test ends.
-class SavedPl {
- public:
-  SavedPl() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-    char data[1024] = {};
-    DWORD size = sizeof data;
-    m_had = ::RegQueryValueExA(key, "PL", nullptr, &m_type, reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS;
-    if (m_had) m_old.assign(data, size);
-    ::RegCloseKey(key);
-  }
-  ~SavedPl() {
-    if (m_had)
-      Write(m_type, m_old);
-    else
-      Delete();
-  }
-  void Set(const std::string& text) { Write(REG_SZ, text + std::string(1, '\0')); }
-  void Delete() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS) return;
-    ::RegDeleteValueA(key, "PL");
-    ::RegCloseKey(key);
-  }
-
- private:
-  static constexpr const char* kKey = "Software\\Halvane\\Quorl";
-  void Write(DWORD type, const std::string& bytes) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-      return;
-    ::RegSetValueExA(key, "PL", 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                     static_cast<DWORD>(bytes.size()));
-    ::RegCloseKey(key);
-  }
-  bool m_had = false;
-  DWORD m_type = REG_NONE;
-  std::string m_old;
-};
 
 struct AboutRun {
   TempFolder folder;
@@ -164,7 +123,7 @@ POINT OnTheLink(HWND box) {
 }
 
 TEST(AboutBox, ShowsTheVersionAndOpensAndCopiesTheHomePage) {
-  SavedPl pl;
+  CSavedProfileString pl{kAppKey, "PL"};
   pl.Set(pl_encoder::Encode(1001000, 2004000, GetServiceIdForCodePage(949)));
   url_test::UrlReport report;  // the launcher inherits where to report
   AboutRun run;
@@ -256,7 +215,7 @@ TEST(LauncherWebCommands, PostedToTheMainWindowTheyOpenTheCodePagesAddresses) {
 // An installation whose id file names a code page the launcher does not
 // know: the box links the default row's home page, and "PL" is missing.
 TEST(AboutBox, UnknownCodePageLinksTheDefaultHomePage) {
-  SavedPl pl;
+  CSavedProfileString pl{kAppKey, "PL"};
   pl.Delete();
   AboutRun run;
   ASSERT_NO_FATAL_FAILURE(OpenAboutBox(run, kUnknownCodePageId));
