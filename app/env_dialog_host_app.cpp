@@ -2,6 +2,8 @@
 #include "app/launcher_app.h"
 #include "d3d/settings_device.h"
 #include "settings/env_dialog_host.h"
+#include "update/version_check_win.h"
+#include "update/version_text.h"
 
 namespace {
 
@@ -15,6 +17,11 @@ class CEnvDialogAppHost : public CEnvDialogHost {
     return device;
   }
   HKEY OpenAppRegistryKey() override { return App().GetAppRegistryKey(); }
+  bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
+    return ::ReadInstalledVersions(App().GetServiceId(), *game, *launcher) != FALSE;
+  }
+  CString FormatVersion(uint32_t version) override { return ::FormatVersion(version); }
+  const char* GetHomePageURL() override { return App().GetHomePageURL(); }
 
  private:
   static CQuorlLauncherApp& App() { return *GetLauncherApp(); }

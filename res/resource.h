@@ -1,6 +1,7 @@
 // Resource and command ids shared by the program and its resource script.
 #pragma once
 
+#define IDD_ABOUTBOX 100  // the settings dialog's About box
 #define IDR_MAINFRAME 151      // icon, menu and title of the main frame
 #define IDR_LOCALIZE_INFO 152  // RCDATA: the scrambled localisation record
 #define IDD_UPDATE_VIEW 153
@@ -176,6 +177,13 @@
 #define IDS_ERR_DOWNLOAD_CONNECT 21112
 #define IDS_ERR_DOWNLOAD_FAILED 21113
 #define IDS_ERR_DOWNLOAD_TIMEOUT 21114
+
+// The About box's controls, and the link's hand cursor.
+#define IDC_LINK_HAND 1001  // cursor
+#define IDC_ABOUT_NAME 1007
+#define IDC_ABOUT_VERSION 1016
+#define IDC_ABOUT_LINK 1017
+#define IDS_ABOUT_VERSION 7201  // "Version %s": the installed launcher version
 
 // Commands
 #define ID_LAUNCHER_START 32773

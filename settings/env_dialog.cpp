@@ -4,6 +4,7 @@
 
 #include "framework/app_util.h"
 #include "res/resource.h"
+#include "settings/about_dialog.h"
 #include "settings/env_settings_win.h"
 #include "settings/sound_setting.h"
 
@@ -246,7 +247,12 @@ void CQuorlEnvDialog::OnSysCommand(UINT nID, LPARAM lParam) {
   CDialog::OnSysCommand(nID, lParam);
 }
 
-void CQuorlEnvDialog::RunAboutBox() {}
+void CQuorlEnvDialog::RunAboutBox() {
+  // Modal, no parent: the box takes the main window (this dialog, in the
+  // settings-only mode) as its owner, and is destroyed when it closes.
+  CAboutDialog about(m_host);
+  about.DoModal();
+}
 
 void CQuorlEnvDialog::OnPaint() {
   if (!m_bStandalone || !IsIconic()) {

@@ -58,8 +58,8 @@ class CQuorlEnvDialog : public CDialog {
   void ShowPage();
   // The selected tab's description in the current page.
   void ShowTabDescription();
-  // The About box of the settings-only mode (system-menu item 0x10); the
-  // program has none yet.
+  // The About box of the settings-only mode (system-menu item 0x10), run
+  // modally.
   virtual void RunAboutBox();
 
  private:

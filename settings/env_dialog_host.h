@@ -1,10 +1,13 @@
 // What the settings dialog and its pages ask of the rest of the program:
-// the Direct3D device (made once per run), the settings load, and the
-// application's registry key.  The program hands the dialog its own host
+// the Direct3D device (made once per run), the settings load, the
+// application's registry key, and for the About box the installed versions
+// and the home page.  The program hands the dialog its own host
 // (settings/env_dialog_app.h); tests hand it one over a fake device.
 #pragma once
 
 #include <windows.h>
+
+#include <cstdint>
 
 #include "d3d/dx3d_device_base.h"
 #include "framework/cstring.h"
@@ -29,6 +32,19 @@ class CEnvDialogHost {
   // The application's registry key (HKCU\Software\<company>\<profile>),
   // opened for the caller, who closes it; null when there is none.
   virtual HKEY OpenAppRegistryKey() = 0;
+
+  // The installed game and launcher versions ("PL"); false when they
+  // cannot be read (a host without an installation: never).
+  virtual bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) {
+    (void)game;
+    (void)launcher;
+    return false;
+  }
+  // A version as the launcher shows it: "%u.%03u" of its millions and
+  // thousands.
+  virtual CString FormatVersion(uint32_t version);
+  // The home page of the application's code page (null: none).
+  virtual const char* GetHomePageURL() { return nullptr; }
 };
 
 // The program's host, over its application object: defined by the

@@ -63,9 +63,20 @@ TEST_F(EnvDialogTest, StandaloneAgainstLauncherOpened) {
     if (standalone) {
       EXPECT_EQ(::SendMessageA(Dialog(), WM_GETICON, ICON_BIG, 0), ::SendMessageA(Dialog(), WM_QUERYDRAGICON, 0, 0));
     }
-    // The About item answers (the box itself is not built yet), and the
-    // dialog stays as it is.
-    ::SendMessageA(Dialog(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    // The About item runs the box only in the settings-only mode (closed
+    // here at once; about_box_win_test looks at it), and the dialog stays
+    // as it is.
+    int boxes = 0;
+    {
+      update_test::DialogWatcher watcher([&](const update_test::SeenDialog& seen) {
+        if (::GetDlgItem(seen.hwnd, IDC_ABOUT_LINK) == nullptr) return;
+        ++boxes;
+        update_test::Press(seen.hwnd, IDOK);
+      });
+      ::SendMessageA(Dialog(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+      if (!standalone) update_test::PumpUntil([] { return false; }, 500);
+    }
+    EXPECT_EQ(standalone ? 1 : 0, boxes);
     EXPECT_TRUE(::IsWindow(Dialog()));
     EXPECT_EQ(loadsBefore + 1, host->loads);
     Close();

@@ -5,10 +5,16 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "res/resource.h"
 #include "skin/graphic_data.h"
+#include "tests/harness/url_report.h"
 
 #ifndef QUORL_SKIN_FILE
 #error "QUORL_SKIN_FILE must name the generated QuorlLnchr.rdl"
@@ -27,6 +33,24 @@ class CRecordingHost : public CLauncherViewHost {
   void RunEnvSettings() override { ++settingsRuns; }
   int settingsRuns = 0;
 };
+
+class CWebHost : public CRecordingHost {
+ public:
+  const char* GetSetupGuideURL() override { return setupGuide; }
+  const char* GetManualURL() override { return manual; }
+  const char* GetHomePageURL() override { return homePage; }
+  const char* setupGuide = "http://kr.quorl.example/guide/setup.html";
+  const char* manual = "http://kr.quorl.example/manual/";
+  const char* homePage = "http://kr.quorl.example/";
+};
+
+void PumpMessages() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
 
 // The commands posted to a window, taken off the queue.
 std::vector<WPARAM> TakeCommands(HWND wnd) {
@@ -172,6 +196,66 @@ TEST_F(LauncherViewTest, DragOutsideTheButtonsMovesTheMainWindowByThePointersWay
   view->SendMessage(WM_LBUTTONUP, 0, At(50, 32));
   EXPECT_EQ(nullptr, ::GetCapture());
   EXPECT_TRUE(TakeCommands(hFrame).empty());
+}
+
+// The web commands have no buttons: posted to the main window, as a menu
+// or another program would, they reach the view and open the host's
+// address through the shell, whose http handler here is the recorder.
+TEST_F(LauncherViewTest, PostedWebCommandsOpenTheirAddresses) {
+  CWebHost host;
+  HandOver(&host);
+  // As the main frame does: the view routes the frame's commands.
+  frame->SetActiveView(view, FALSE);
+  url_test::UrlReport report;
+  struct Case {
+    UINT command;
+    const char* address;
+  } const cases[] = {
+      {ID_LAUNCHER_SETUP_GUIDE, host.setupGuide},
+      {ID_LAUNCHER_MANUAL, host.manual},
+      {ID_LAUNCHER_HOMEPAGE, host.homePage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    report.Clear();
+    ASSERT_TRUE(::PostMessageA(hFrame, WM_COMMAND, c.command, 0));
+    EXPECT_EQ(c.address, report.WaitForAddress(10000, [] { PumpMessages(); }));
+  }
+  // Start and Exit still work after them: the web commands set no flag.
+  view->SendMessage(WM_COMMAND, ID_LAUNCHER_EXIT, 0);
+  EXPECT_EQ(std::vector<WPARAM>{ID_APP_EXIT}, TakeCommands(hFrame));
+}
+
+TEST_F(LauncherViewTest, WebCommandsWithoutAnAddressOpenNothing) {
+  CRecordingHost host;  // no addresses
+  HandOver(&host);
+  url_test::UrlReport report;
+  for (UINT command : {ID_LAUNCHER_SETUP_GUIDE, ID_LAUNCHER_MANUAL, ID_LAUNCHER_HOMEPAGE}) {
+    view->SendMessage(WM_COMMAND, command, 0);
+  }
+  EXPECT_EQ("", report.WaitForAddress(1000));
+}
+
+// FindExecutableA answers SE_ERR_NOASSOC only for a file whose kind has no
+// program (for an address Wine answers "file not found", handler or not).
+TEST(OpenURL, AnswerTable) {
+  url_test::UrlReport report;
+  char folder[MAX_PATH] = {};
+  ::GetTempPathA(sizeof folder, folder);
+  const std::string orphan = std::string(folder) + "quorl-open-url.qzzx";
+  HANDLE f = ::CreateFileA(orphan.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, f);
+  ::CloseHandle(f);
+  char program[MAX_PATH] = {};
+  ASSERT_EQ(SE_ERR_NOASSOC, reinterpret_cast<INT_PTR>(::FindExecutableA(orphan.c_str(), nullptr, program)));
+
+  EXPECT_FALSE(CQuorlLauncherView::OpenURL(orphan.c_str())) << "no program for the file";
+  EXPECT_FALSE(CQuorlLauncherView::OpenURL(nullptr));
+  EXPECT_FALSE(CQuorlLauncherView::OpenURL(""));
+  EXPECT_EQ("", report.WaitForAddress(1000)) << "nothing was started";
+  EXPECT_TRUE(CQuorlLauncherView::OpenURL("http://www.quorl.example/manual/"));
+  EXPECT_EQ("http://www.quorl.example/manual/", report.WaitForAddress(10000));
+  ::DeleteFileA(orphan.c_str());
 }
 
 TEST_F(LauncherViewTest, LosingTheCaptureEndsTheDrag) {
