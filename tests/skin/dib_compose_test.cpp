@@ -242,9 +242,9 @@ TEST(Compose, EveryFormAlphaAndPlacementMatchesThePlainRule) {
         image.Create(size.w, size.h, 0, &skin);
         for (const Placement& p : Placements(size.w, size.h)) {
           for (bool topDown : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "form " << form << ", " << size.w << "x" << size.h << ", "
-                                            << AlphasName(alphas) << ", " << p.name
-                                            << (topDown ? ", top-down destination" : ""));
+            SCOPED_TRACE(testing::Message()
+                         << "form " << form << ", " << size.w << "x" << size.h << ", " << AlphasName(alphas) << ", "
+                         << p.name << (topDown ? ", top-down destination" : ""));
             Dest dest(23, 11, topDown, seed++);
             const std::vector<uint16_t> want = ReferenceDraw(entry, dest.Pixels(), 23, 11, p);
             image.Draw(&dest.dib, p.dx, p.dy, p.w, p.h, p.sx, p.sy, CDIB::kNoKey);
