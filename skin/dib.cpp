@@ -485,26 +485,102 @@ void CAlphableDIB::ReadPixel(int x, int y, uint32_t* r, uint32_t* g, uint32_t* b
   }
 }
 
+namespace {
+
+// (s a + d (255 - a)) / 255 per channel, d widened from its five bits.
+// Every result fits 8 bits, so packing keeps its top five bits, as
+// PackRgb555 does for values below 256.
+inline uint16_t Blend555(uint32_t sr, uint32_t sg, uint32_t sb, uint32_t a, uint16_t dv) {
+  const uint32_t na = 255 - a;
+  const uint32_t r = (sr * a + Expand5(dv >> 10) * na) / 255;
+  const uint32_t g = (sg * a + Expand5(dv >> 5) * na) / 255;
+  const uint32_t b = (sb * a + Expand5(dv) * na) / 255;
+  return static_cast<uint16_t>(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3));
+}
+
+// 8-bit channels straight into 5:5:5: the blend above with alpha 255,
+// where (s 255 + d 0) / 255 is s exactly.
+inline uint16_t Opaque555(uint32_t r, uint32_t g, uint32_t b) {
+  return static_cast<uint16_t>(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3));
+}
+
+// One pixel of colour (r, g, b) with alpha a over *d: alpha 0 leaves it,
+// 255 replaces it, anything between blends.
+inline void Compose(uint8_t* d, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+  if (a == 0) return;
+  uint16_t out;
+  if (a == 255) {
+    out = Opaque555(r, g, b);
+  } else {
+    uint16_t dv;
+    std::memcpy(&dv, d, 2);
+    out = Blend555(r, g, b, a, dv);
+  }
+  std::memcpy(d, &out, 2);
+}
+
+// One row of w pixels of each form into a 16-bit row.  s is the first
+// source pixel; alpha the first alpha byte (form 2); table the colour
+// table (forms 1 and 3).
+void ComposeRowIndexed(uint8_t* d, const uint8_t* s, const uint8_t* table, int w) {
+  for (int i = 0; i < w; ++i, d += 2) {
+    const uint8_t* c = table + 4 * s[i];  // {B, G, R, A}
+    Compose(d, c[2], c[1], c[0], c[3]);
+  }
+}
+
+void ComposeRowIndexed555(uint8_t* d, const uint8_t* s, const uint8_t* table, int w) {
+  for (int i = 0; i < w; ++i, d += 2) {
+    const uint32_t k = s[i];
+    const uint32_t v = static_cast<uint32_t>(table[2 * k] | (table[2 * k + 1] << 8));
+    Compose(d, Expand5(v >> 10), Expand5(v >> 5), Expand5(v), table[512 + k]);
+  }
+}
+
+void ComposeRow555(uint8_t* d, const uint8_t* s, const uint8_t* alpha, int w) {
+  for (int i = 0; i < w; ++i, d += 2, s += 2) {
+    const uint32_t v = static_cast<uint32_t>(s[0] | (s[1] << 8));
+    Compose(d, Expand5(v >> 10), Expand5(v >> 5), Expand5(v), alpha[i]);
+  }
+}
+
+void ComposeRow32(uint8_t* d, const uint8_t* s, int w) {
+  for (int i = 0; i < w; ++i, d += 2, s += 4) Compose(d, s[2], s[1], s[0], s[3]);
+}
+
+}  // namespace
+
 void CAlphableDIB::Draw(CDIB* dest, int dx, int dy, int w, int h, int sx, int sy, uint32_t) {
   if (dest == nullptr) return;
   CDIBLock lock(this);
   CDIBLock destLock(dest);
   if (!lock.HasPixels() || !destLock.HasPixels() || dest->GetBitCount() != 16) return;
   if (!ClipDraw(this, dest, &dx, &dy, &w, &h, &sx, &sy)) return;
+  // Clipped once above: every source row below lies inside the image, so
+  // the rows are walked by address, with the form and its tables read once.
+  const uint32_t form = GetForm();
+  const size_t rowBytes = GetRowBytes();
+  const size_t pixelBytes = GetPixelBits() / 8;
+  const size_t width = static_cast<size_t>(GetWidth());
+  const uint8_t* alphaPlane = m_pBits + rowBytes * static_cast<size_t>(GetHeight());
+  const uint8_t* table = GetColourTable();
   for (int row = dy + h - 1; row >= dy; --row) {
     uint8_t* d = dest->GetPixelAddress(dx, row);
-    const int srcY = sy + (row - dy);
-    if (d == nullptr || GetPixelAddress(sx, srcY) == nullptr) continue;
-    for (int i = 0; i < w; ++i) {
-      uint32_t sr, sg, sb, a;
-      ReadPixel(sx + i, srcY, &sr, &sg, &sb, &a);
-      if (a == 0) continue;
-      uint16_t dv;
-      std::memcpy(&dv, d + 2 * i, 2);
-      const uint32_t db = Expand5(dv), dg = Expand5(dv >> 5), dr = Expand5(dv >> 10);
-      const uint16_t out =
-          PackRgb555((sr * a + dr * (255 - a)) / 255, (sg * a + dg * (255 - a)) / 255, (sb * a + db * (255 - a)) / 255);
-      std::memcpy(d + 2 * i, &out, 2);
+    if (d == nullptr) continue;
+    const size_t srcY = static_cast<size_t>(sy + (row - dy));
+    const uint8_t* s = m_pBits + rowBytes * srcY + static_cast<size_t>(sx) * pixelBytes;
+    switch (form) {
+      case 1:
+        ComposeRowIndexed(d, s, table, w);
+        break;
+      case 3:
+        ComposeRowIndexed555(d, s, table, w);
+        break;
+      case 2:
+        ComposeRow555(d, s, alphaPlane + width * srcY + static_cast<size_t>(sx), w);
+        break;
+      default:
+        ComposeRow32(d, s, w);
     }
   }
 }
