@@ -222,7 +222,30 @@ BOOL CQuorlDevice::Initialize(CDX3DDeviceRequirement* requirement, DWORD* error)
   }
   CWnd* mainWnd = AfxGetMainWnd();
   HWND window = mainWnd != nullptr ? mainWnd->GetSafeHwnd() : nullptr;
-  return Create(window, window, requirement, error);
+  // The device never draws, but under Wine a device on a window lays an
+  // OpenGL surface over its client area for the rest of the run, and the
+  // launcher's own drawing no longer shows (the screen keeps whatever was
+  // last on it, such as the settings dialog).  So it presents into a
+  // hidden window of the main window's client size: the same back buffer,
+  // and the main window stays the focus window.
+  DestroyPresentWindow();
+  RECT client = {0, 0, 0, 0};
+  if (window != nullptr) ::GetClientRect(window, &client);
+  const int w = client.right > 0 ? client.right : 1, h = client.bottom > 0 ? client.bottom : 1;
+  m_hPresentWindow = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, w, h, nullptr, nullptr,
+                                       ::GetModuleHandleA(nullptr), nullptr);
+  return Create(window, m_hPresentWindow != nullptr ? m_hPresentWindow : window, requirement, error);
+}
+
+CQuorlDevice::~CQuorlDevice() {
+  // The device goes before the window it presents into.
+  Destroy();
+  DestroyPresentWindow();
+}
+
+void CQuorlDevice::DestroyPresentWindow() {
+  if (m_hPresentWindow != nullptr) ::DestroyWindow(m_hPresentWindow);
+  m_hPresentWindow = nullptr;
 }
 
 void FormatDeviceCheckError(DWORD code, CString& text) {

@@ -97,10 +97,22 @@ void GetAntialiasName(const CDX3DAntialiasInfo& choice, CString& text);
 // The application's Direct3D device.
 class CQuorlDevice : public CDX3DDevice {
  public:
-  // Destroys any device, tests for Direct3D 9.0c and creates the device on
-  // the application's main window (none when there is no main window).
-  // *error as CDX3DDeviceBase::Create.
+  CQuorlDevice() = default;
+  ~CQuorlDevice();
+  CQuorlDevice(const CQuorlDevice&) = delete;
+  CQuorlDevice& operator=(const CQuorlDevice&) = delete;
+
+  // Destroys any device, tests for Direct3D 9.0c and creates the device
+  // with the application's main window as its focus window (none when there
+  // is no main window); it presents into a hidden window of its own with
+  // the main window's client size.  *error as CDX3DDeviceBase::Create.
   BOOL Initialize(CDX3DDeviceRequirement* requirement, DWORD* error);
+  HWND GetPresentWindow() const { return m_hPresentWindow; }
+
+ private:
+  void DestroyPresentWindow();
+
+  HWND m_hPresentWindow = nullptr;
 };
 
 // The message of a failed device check: string 22002 with the code as a

@@ -89,6 +89,59 @@ TEST(RealDevice, AWindowedHalDeviceOnTheMainWindow) {
   EXPECT_EQ(nullptr, device.GetDirect3D());
 }
 
+// The device never draws, and what the main window's view draws keeps
+// reaching the screen once the device exists (under Wine a device on the
+// window itself lays an OpenGL surface over the client area for the rest
+// of the run, and the screen keeps whatever was last on it).
+TEST(RealDevice, TheMainWindowsViewStillShows) {
+  MainWindow main;
+  RECT client;
+  ::GetClientRect(main.get(), &client);
+  // A child over the whole client area, as the launcher's frame holds its
+  // screen.
+  HWND view = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom, main.get(),
+                                nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, view);
+  ::SetWindowPos(main.get(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  CQuorlDevice device;
+  CAppDX3DDeviceRequirement requirement;
+  DWORD error = 0;
+  ASSERT_TRUE(device.Initialize(&requirement, &error)) << std::hex << error;
+  ASSERT_NE(nullptr, device.GetPresentWindow());
+  EXPECT_NE(main.get(), device.GetPresentWindow());
+  EXPECT_FALSE(::IsWindowVisible(device.GetPresentWindow()));
+  // As the settings dialog does with the device.
+  ASSERT_TRUE(device.ResetDevice(FALSE));
+  POINT centre = {client.right / 2, client.bottom / 2};
+  ::ClientToScreen(main.get(), &centre);
+  const COLORREF colours[2] = {RGB(0x20, 0x80, 0xC0), RGB(0xC0, 0x40, 0x20)};
+  for (COLORREF colour : colours) {
+    // The view paints its own face first; then ours goes over it.
+    ::UpdateWindow(view);
+    HDC dc = ::GetDC(view);
+    HBRUSH brush = ::CreateSolidBrush(colour);
+    ::FillRect(dc, &client, brush);
+    ::DeleteObject(brush);
+    ::ReleaseDC(view, dc);
+    ::ValidateRect(view, nullptr);
+    ::GdiFlush();
+    COLORREF seen = CLR_INVALID;
+    const DWORD start = ::GetTickCount();
+    do {
+      MSG msg;
+      while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+      HDC screen = ::GetDC(nullptr);
+      seen = ::GetPixel(screen, centre.x, centre.y);
+      ::ReleaseDC(nullptr, screen);
+      if (seen == colour) break;
+      ::Sleep(20);
+    } while (::GetTickCount() - start < 5000);
+    EXPECT_EQ(colour, seen) << "the view's drawing does not reach the screen";
+  }
+  device.Destroy();
+  ::DestroyWindow(view);
+}
+
 TEST(RealDevice, TheDialogsModeListComesFromTheScreen) {
   MainWindow main;
   CQuorlDevice device;

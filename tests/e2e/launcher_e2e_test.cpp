@@ -17,6 +17,8 @@
 #include "framework/afxres.h"
 #include "res/resource.h"
 #include "skin/graphic_data.h"
+#include "tests/e2e/launcher_picture.h"
+#include "tests/e2e/profile_value.h"
 #include "tests/e2e/win_driver.h"
 #include "tests/update/pl_encoder.h"
 #include "tools/fixture/login_fixture.h"
@@ -130,52 +132,6 @@ LRESULT QueryEndSession(HWND frame) {
   return static_cast<LRESULT>(answer);
 }
 
-// Values of the default profile that the launcher screen's tests set for
-// the launcher and put back afterwards.
-const char kAppKey[] = "Software\\Halvane\\Quorl";
-const char kLoginKey[] = "Software\\Halvane\\Quorl\\Login";
-
-bool ReadProfileString(const char* subkey, const char* name, std::string* value) {
-  char text[512] = {};
-  DWORD size = sizeof text - 1, type = 0;
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  const bool ok =
-      ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) == ERROR_SUCCESS &&
-      type == REG_SZ;
-  ::RegCloseKey(key);
-  if (ok) *value = text;
-  return ok;
-}
-
-void WriteProfileString(const char* subkey, const char* name, const std::string* value) {
-  HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_CURRENT_USER, subkey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return;
-  if (value)
-    ::RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                     static_cast<DWORD>(value->size() + 1));
-  else
-    ::RegDeleteValueA(key, name);
-  ::RegCloseKey(key);
-}
-
-// A profile value as it was before a test, put back when the test ends.
-class CSavedProfileString {
- public:
-  CSavedProfileString(const char* subkey, const char* name) : m_subkey(subkey), m_name(name) {
-    m_had = ReadProfileString(subkey, name, &m_old);
-  }
-  ~CSavedProfileString() { WriteProfileString(m_subkey, m_name, m_had ? &m_old : nullptr); }
-  void Set(const std::string& value) { WriteProfileString(m_subkey, m_name, &value); }
-
- private:
-  const char* m_subkey;
-  const char* m_name;
-  bool m_had = false;
-  std::string m_old;
-};
-
 // A launcher started from its own staged installation, with its main frame.
 // The update screen runs the update at once: its login server here takes
 // the version request and never answers, so that the screen stays as it is
@@ -209,76 +165,22 @@ class LauncherFrame : public ::testing::Test {
   HWND frame = nullptr;
 };
 
-// The launcher's picture as the user must see it, composed here from the
-// skin file with the screen's formulas written out: a black 16-bit scene,
-// entry 0 blended at (0, 0), entry 1 at ((W0 - W1) / 2, 356), a button's
-// frame at its place with the size of the button's first entry.  The blend
-// is (s a + d (255 - a)) / 255 per channel, truncating; the scene keeps 5
-// bits per channel, and a 5-bit value comes back as itself shifted by 3.
-struct Picture5 {
-  int width = 0, height = 0;
-  std::vector<uint32_t> rgb5;  // (r5 << 10) | (g5 << 5) | b5
-  uint32_t At(int x, int y) const { return rgb5[static_cast<size_t>(y) * width + x]; }
-};
 
-// The top five bits of each channel of a captured 0x00RRGGBB pixel: the
-// screen widens 5-bit values, so only these can be compared.
-uint32_t Top5(uint32_t rgb) { return (((rgb >> 19) & 31) << 10) | (((rgb >> 11) & 31) << 5) | ((rgb >> 3) & 31); }
-
-struct ButtonPlace {
-  int x, y, firstEntry;
-};
-const ButtonPlace kButtonPlaces[3] = {{179, 236, 2}, {179, 268, 14}, {179, 300, 17}};
-
-void BlendEntryInto(CGraphicData& skin, int entry, int x0, int y0, int w, int h, Picture5* out) {
-  CGraphicDataHandle image;
-  if (!skin.GetImage(entry, &image) || image.size < static_cast<uint64_t>(w) * h + 1024) return;
-  const uint8_t* table = image.data + static_cast<size_t>(w) * h;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      const int dx = x0 + x, dy = y0 + y;
-      if (dx < 0 || dy < 0 || dx >= out->width || dy >= out->height) continue;
-      const uint8_t* c = table + 4 * image.data[y * w + x];  // {B, G, R, A}
-      const uint32_t a = c[3];
-      uint32_t& d = out->rgb5[static_cast<size_t>(dy) * out->width + dx];
-      const uint32_t dr = ((d >> 10) & 31) << 3, dg = ((d >> 5) & 31) << 3, db = (d & 31) << 3;
-      const uint32_t r = (c[2] * a + dr * (255 - a)) / 255;
-      const uint32_t g = (c[1] * a + dg * (255 - a)) / 255;
-      const uint32_t b = (c[0] * a + db * (255 - a)) / 255;
-      d = ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    }
-  }
+// The launcher's picture as the user must see it, composed from the skin
+// file (tests/e2e/launcher_picture.h).
+const CLauncherPicture& Skin() {
+  static const CLauncherPicture skin(kBinDir + kSkinFileName, kBinDir + "QuorlLauncher.exe");
+  return skin;
 }
 
 // With button >= 0, that button's frame is composed over the scene.
 Picture5 ComposeLauncherPicture(int button, int frame) {
-  Picture5 p;
-  CGraphicData skin(20, 1);
-  if (!skin.Open((kBinDir + kSkinFileName).c_str())) return p;
-  int32_t w0 = 0, h0 = 0, w1 = 0, h1 = 0;
-  skin.GetImageSize(0, &w0, &h0);
-  skin.GetImageSize(1, &w1, &h1);
-  p.width = w0;
-  p.height = h0;
-  p.rgb5.assign(static_cast<size_t>(w0) * h0, 0);
-  BlendEntryInto(skin, 0, 0, 0, w0, h0, &p);
-  BlendEntryInto(skin, 1, (w0 - w1) / 2, 356, w1, h1, &p);
-  if (button >= 0) {
-    const ButtonPlace& b = kButtonPlaces[button];
-    int32_t bw = 0, bh = 0;
-    skin.GetImageSize(b.firstEntry, &bw, &bh);
-    BlendEntryInto(skin, b.firstEntry + frame, b.x, b.y, bw, bh, &p);
-  }
+  Picture5 p = Skin().Background();
+  if (button >= 0 && p.width > 0) Skin().BlendButton(&p, button, frame);
   return p;
 }
 
-RECT ButtonRect(int button) {
-  CGraphicData skin(20, 1);
-  int32_t bw = 0, bh = 0;
-  if (skin.Open((kBinDir + kSkinFileName).c_str())) skin.GetImageSize(kButtonPlaces[button].firstEntry, &bw, &bh);
-  const ButtonPlace& b = kButtonPlaces[button];
-  return {b.x, b.y, b.x + bw, b.y + bh};
-}
+RECT ButtonRect(int button) { return Skin().ButtonRect(button); }
 
 }  // namespace
 
