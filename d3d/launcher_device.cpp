@@ -220,32 +220,34 @@ BOOL CQuorlDevice::Initialize(CDX3DDeviceRequirement* requirement, DWORD* error)
     if (error != nullptr) *error = kDX3DErrNoDirect3D;
     return FALSE;
   }
+  // Not the main window: Wine's Direct3D puts an OpenGL surface over the
+  // client area of the window a device is made on, and the settings dialog
+  // (the main window of a settings-only start) or the launcher screen
+  // would show blank from then on.  The device is only checked and asked,
+  // never presented, so a hidden window of the main window's client size
+  // serves (the back buffer takes that size, as it would on the main
+  // window).
+  RECT client = {0, 0, 1, 1};
   CWnd* mainWnd = AfxGetMainWnd();
-  HWND window = mainWnd != nullptr ? mainWnd->GetSafeHwnd() : nullptr;
-  // The device never draws, but under Wine a device on a window lays an
-  // OpenGL surface over its client area for the rest of the run, and the
-  // launcher's own drawing no longer shows (the screen keeps whatever was
-  // last on it, such as the settings dialog).  So it presents into a
-  // hidden window of the main window's client size: the same back buffer,
-  // and the main window stays the focus window.
-  DestroyPresentWindow();
-  RECT client = {0, 0, 0, 0};
-  if (window != nullptr) ::GetClientRect(window, &client);
-  const int w = client.right > 0 ? client.right : 1, h = client.bottom > 0 ? client.bottom : 1;
-  m_hPresentWindow = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, w, h, nullptr, nullptr,
+  if (mainWnd != nullptr && mainWnd->GetSafeHwnd() != nullptr) ::GetClientRect(mainWnd->GetSafeHwnd(), &client);
+  const int width = client.right > 0 ? client.right : 1;
+  const int height = client.bottom > 0 ? client.bottom : 1;
+  if (m_hCheckWindow == nullptr || !::IsWindow(m_hCheckWindow)) {
+    m_hCheckWindow = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr,
                                        ::GetModuleHandleA(nullptr), nullptr);
-  return Create(window, m_hPresentWindow != nullptr ? m_hPresentWindow : window, requirement, error);
+  } else {
+    ::SetWindowPos(m_hCheckWindow, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  const BOOL created = Create(m_hCheckWindow, m_hCheckWindow, requirement, error);
+  // A made device shows its focus window: this one stays out of sight.
+  ::ShowWindow(m_hCheckWindow, SW_HIDE);
+  return created;
 }
 
 CQuorlDevice::~CQuorlDevice() {
-  // The device goes before the window it presents into.
+  // The device first: it gives the window its procedure back.
   Destroy();
-  DestroyPresentWindow();
-}
-
-void CQuorlDevice::DestroyPresentWindow() {
-  if (m_hPresentWindow != nullptr) ::DestroyWindow(m_hPresentWindow);
-  m_hPresentWindow = nullptr;
+  if (m_hCheckWindow != nullptr && ::IsWindow(m_hCheckWindow)) ::DestroyWindow(m_hCheckWindow);
 }
 
 void FormatDeviceCheckError(DWORD code, CString& text) {

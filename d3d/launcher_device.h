@@ -97,22 +97,16 @@ void GetAntialiasName(const CDX3DAntialiasInfo& choice, CString& text);
 // The application's Direct3D device.
 class CQuorlDevice : public CDX3DDevice {
  public:
-  CQuorlDevice() = default;
-  ~CQuorlDevice();
-  CQuorlDevice(const CQuorlDevice&) = delete;
-  CQuorlDevice& operator=(const CQuorlDevice&) = delete;
-
-  // Destroys any device, tests for Direct3D 9.0c and creates the device
-  // with the application's main window as its focus window (none when there
-  // is no main window); it presents into a hidden window of its own with
-  // the main window's client size.  *error as CDX3DDeviceBase::Create.
+  ~CQuorlDevice() override;
+  // Destroys any device, tests for Direct3D 9.0c and creates the device on
+  // a hidden window of its own with the client size of the application's
+  // main window (made on the calling thread, kept until the object goes).
+  // *error as CDX3DDeviceBase::Create.
   BOOL Initialize(CDX3DDeviceRequirement* requirement, DWORD* error);
-  HWND GetPresentWindow() const { return m_hPresentWindow; }
+  HWND GetCheckWindow() const { return m_hCheckWindow; }
 
  private:
-  void DestroyPresentWindow();
-
-  HWND m_hPresentWindow = nullptr;
+  HWND m_hCheckWindow = nullptr;
 };
 
 // The message of a failed device check: string 22002 with the code as a

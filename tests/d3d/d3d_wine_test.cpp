@@ -32,7 +32,7 @@ std::wstring DeviceMessage(const wchar_t* code) {
          L")";
 }
 
-// The main window the launcher creates its device on.
+// The launcher's main window, whose client size the device's own window takes.
 class MainWindow {
  public:
   MainWindow() {
@@ -77,9 +77,12 @@ TEST(RealDevice, AWindowedHalDeviceOnTheMainWindow) {
   EXPECT_GE(r.width, 800u);
   EXPECT_GE(r.height, 600u);
   EXPECT_GE(device.GetDeviceCaps().VertexShaderVersion, static_cast<DWORD>(D3DVS_VERSION(3, 0)));
-  // The back buffer is the window's client area.
+  // The back buffer has the main window's client size (the device's own
+  // window is hidden and as large).
   RECT client;
   ::GetClientRect(main.get(), &client);
+  EXPECT_NE(main.get(), device.GetFocusWindow());
+  EXPECT_FALSE(::IsWindowVisible(device.GetFocusWindow()));
   EXPECT_EQ(static_cast<UINT>(client.right), device.GetBackBufferDesc().Width);
   EXPECT_EQ(static_cast<UINT>(client.bottom), device.GetBackBufferDesc().Height);
   // A reset keeps it, and the render states go to the real device.
@@ -107,9 +110,9 @@ TEST(RealDevice, TheMainWindowsViewStillShows) {
   CAppDX3DDeviceRequirement requirement;
   DWORD error = 0;
   ASSERT_TRUE(device.Initialize(&requirement, &error)) << std::hex << error;
-  ASSERT_NE(nullptr, device.GetPresentWindow());
-  EXPECT_NE(main.get(), device.GetPresentWindow());
-  EXPECT_FALSE(::IsWindowVisible(device.GetPresentWindow()));
+  ASSERT_NE(nullptr, device.GetCheckWindow());
+  EXPECT_NE(main.get(), device.GetCheckWindow());
+  EXPECT_FALSE(::IsWindowVisible(device.GetCheckWindow()));
   // As the settings dialog does with the device.
   ASSERT_TRUE(device.ResetDevice(FALSE));
   POINT centre = {client.right / 2, client.bottom / 2};

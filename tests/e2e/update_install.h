@@ -13,6 +13,7 @@
 #include <string>
 
 #include "tests/e2e/win_driver.h"
+#include "tests/support/registry_win.h"
 
 namespace e2e {
 
@@ -23,29 +24,9 @@ std::string ReadWholeFile(const std::string& path);
 bool FileExists(const std::string& path);
 uint32_t Crc32Of(const std::string& bytes);
 
-// REG_SZ values under HKCU.
-bool SetRegString(const std::string& subkey, const char* name, const std::string& value);
-std::string GetRegString(const std::string& subkey, const char* name);
-
-// A REG_SZ value under HKCU for one scope: the value that was there, or
-// its absence, comes back when the guard goes, and the keys it had to
-// create are removed again, however the scope ends.
-class ScopedRegString {
- public:
-  ScopedRegString(const std::string& subkey, const char* name, const std::string& value);
-  ~ScopedRegString();
-  ScopedRegString(const ScopedRegString&) = delete;
-  ScopedRegString& operator=(const ScopedRegString&) = delete;
-  bool Ok() const { return m_ok; }
-
- private:
-  std::string m_subkey;
-  std::string m_name;
-  bool m_ok = false;
-  bool m_hadValue = false;
-  std::string m_old;
-  std::string m_firstCreated;  // the outermost key the guard created, or empty
-};
+using test_support::GetRegString;
+using test_support::ScopedRegString;
+using test_support::SetRegString;
 
 // A script line that downloads name from the HTTP fixture on port.
 std::string HttpGetLine(uint16_t port, const std::string& name, uint64_t size, uint32_t crc);

@@ -30,8 +30,8 @@ BOOL TestEnvHost::InitDevice(CString& errorText) {
 void TestEnvHost::LoadEnvSettings() {
   ++loads;
   CAppProfileStore profile(*AfxGetApp());
-  const bool sound =
-      soundAvailable < 0 ? IsSoundAvailable(AfxGetMainWnd()->GetSafeHwnd()) != FALSE : soundAvailable != 0;
+  // The real sound test on the main window.
+  const bool sound = IsSoundAvailable(AfxGetMainWnd()->GetSafeHwnd()) != FALSE;
   RunEnvSettingsLoad(sound, GetVideoMemoryMB(), settingsDevice, profile, GetSoundSetting(), GetGraphicSetting());
 }
 

@@ -20,13 +20,16 @@
 #include "tests/settings/settings_win_fixture.h"
 #include "tests/update/dialog_watch.h"
 
-// A device whose Direct3D is the fake (null: the runtime is missing).
+// A device whose Direct3D is the fake (null: the runtime is missing), or
+// Wine's own when real is set.
 class FakeEnvDevice : public CQuorlDevice {
  public:
   FakeD3D9* fake = nullptr;
+  bool real = false;
 
  protected:
   IDirect3D9* NewDirect3D() override {
+    if (real) return CQuorlDevice::NewDirect3D();
     if (fake == nullptr) return nullptr;
     fake->AddRef();
     return fake;
@@ -49,7 +52,6 @@ class TestEnvHost : public CEnvDialogHost {
   FakeEnvDevice device;
   CDX3DSettingsDevice settingsDevice;
   CAppDX3DDeviceRequirement requirement;
-  int soundAvailable = -1;  // -1: the real sound test on the main window
   bool noDirect3D = false;  // the device check fails as without the runtime
   int loads = 0;
 };

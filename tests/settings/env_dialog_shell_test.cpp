@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,72 @@ TEST_F(EnvDialogTest, DeviceFailureShowsTheMessageAndCancels) {
             answers.Texts());
   EXPECT_EQ(0, host->loads);  // nothing loaded, no page filled
   EXPECT_EQ("", SnapshotProfile());
+}
+
+// Wine's Direct3D over Mesa on the test display: the mode combo offers the
+// screen's one size, full screen at 32 and 16 bits and in a window.
+TEST_F(EnvDialogTest, RealDirect3DOffersTheScreenSizeThreeWays) {
+  host->device.real = true;
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_EQ(L"", FromAnsi(dlg->GetDeviceError()));
+  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  char size[32];
+  std::snprintf(size, sizeof size, "%4dx%4d ", w, h);
+  const std::vector<std::wstring> expected = {Widen((size + std::string("32bit 전체화면 표시")).c_str()),
+                                              Widen((size + std::string("16bit 전체화면 표시")).c_str()),
+                                              Widen((size + std::string("윈도우 표시")).c_str())};
+  std::vector<std::wstring> shown;
+  for (int i = 0; i < Count(kGlobal, IDC_ENV_DISPLAY_MODE); ++i)
+    shown.push_back(ItemText(kGlobal, IDC_ENV_DISPLAY_MODE, i));
+  EXPECT_EQ(expected, shown);
+  EXPECT_TRUE(Enabled(kGlobal, IDC_ENV_DISPLAY_MODE));
+}
+
+// A focus notice that comes while no page is current (the tab control's
+// items cannot be read yet) shows no description anywhere, and the dialog
+// goes on to open normally.
+class EarlyNoticeDialog : public TestEnvDialog {
+ public:
+  using TestEnvDialog::TestEnvDialog;
+  std::vector<std::wstring> descriptionsAtCreate;
+
+ protected:
+  int OnCreate(LPCREATESTRUCTA cs) {
+    const int result = TestEnvDialog::OnCreate(cs);
+    if (result == -1) return result;
+    HWND tab = ::GetDlgItem(m_hWnd, IDC_ENV_TAB);
+    NMHDR hdr = {tab, IDC_ENV_TAB, static_cast<UINT>(NM_SETFOCUS)};
+    ::SendMessageA(m_hWnd, WM_NOTIFY, IDC_ENV_TAB, reinterpret_cast<LPARAM>(&hdr));
+    hdr.code = static_cast<UINT>(TCN_SELCHANGE);
+    ::SendMessageA(m_hWnd, WM_NOTIFY, IDC_ENV_TAB, reinterpret_cast<LPARAM>(&hdr));
+    for (int i = 0; i < 5; ++i) {
+      CEnvBasePage* page = GetTabPage(i);
+      descriptionsAtCreate.push_back(page ? L"<a page>" : L"");
+    }
+    // Every page exists; none shows a text yet.
+    for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      HWND line = ::GetDlgItem(c, IDC_ENV_DESCRIPTION);
+      if (line != nullptr) descriptionsAtCreate.push_back(update_test::WindowTextW(line));
+    }
+    EXPECT_EQ(nullptr, GetCurrentPage());
+    return result;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(EarlyNoticeDialog, TestEnvDialog)
+ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+TEST_F(EnvDialogTest, NoticesBeforeAnyPageIsCurrentShowNothing) {
+  EarlyNoticeDialog early(*host, FALSE, nullptr);
+  ASSERT_TRUE(early.Create(IDD_ENV_DIALOG, nullptr));
+  Pump();
+  // Five unreadable tab items, then five description lines, all empty.
+  EXPECT_EQ(std::vector<std::wstring>(10, L""), early.descriptionsAtCreate);
+  ASSERT_NE(nullptr, early.GetCurrentPage());
+  EXPECT_EQ(Widen("해상도와 미디어 설정등, 게임의 전반적인 것에 대해 설정합니다."),
+            update_test::WindowTextW(::GetDlgItem(early.GetCurrentPage()->GetSafeHwnd(), IDC_ENV_DESCRIPTION)));
 }
 
 TEST_F(EnvDialogTest, TabsInTheirOrderAndTheLayoutAroundTheLargestPage) {

@@ -13,6 +13,7 @@
 #include "settings/graphic_setting.h"
 #include "settings/sound_setting.h"
 #include "tests/settings/env_dialog_fixture.h"
+#include "tests/settings/wine_drive.h"
 #include "update/download_rules.h"
 
 using update_test::Widen;
@@ -153,22 +154,6 @@ TEST_F(EnvPagesRoundTrip, StoredValuesControlsAndWhatOkStores) {
          EXPECT_EQ(0u, Dword("render_s", "land_m"));
          EXPECT_EQ(4u, Dword("render_s", "land_r"));
        }},
-      {"without a sound device the boxes are off and disabled, and OK mutes",
-       [](EnvDialogTest* test) {
-         static_cast<EnvPagesRoundTrip*>(test)->host->soundAvailable = 0;
-         WriteRegDword("sound", "bgm_mute", 0);
-         WriteRegDword("sound", "se_mute", 0);
-       },
-       [t] {
-         EXPECT_EQ(BST_UNCHECKED, t->Check(kGlobal, IDC_ENV_BGM));
-         EXPECT_EQ(BST_UNCHECKED, t->Check(kGlobal, IDC_ENV_SOUND_EFFECTS));
-         EXPECT_FALSE(t->Enabled(kGlobal, IDC_ENV_BGM));
-         EXPECT_FALSE(t->Enabled(kGlobal, IDC_ENV_SOUND_EFFECTS));
-       },
-       [] {
-         EXPECT_EQ(1u, Dword("sound", "bgm_mute"));
-         EXPECT_EQ(1u, Dword("sound", "se_mute"));
-       }},
       {"with the sound device the boxes follow the stored mutes",
        [](EnvDialogTest*) {
          WriteRegDword("sound", "bgm_mute", 1);
@@ -211,46 +196,39 @@ TEST_F(EnvDialogTest, CancelAndResetThenCancelWriteNothing) {
   }
 }
 
+// Without a sound device: tests/settings/env_dialog_nosound_test.cpp.
 TEST_F(EnvDialogTest, ResetThenOkStoresTheDefaultsAndTheNetworkDefaults) {
-  for (int sound : {1, 0}) {
-    SCOPED_TRACE(sound ? "with sound" : "without a sound device");
-    DeleteTestProfile();
-    host = std::make_unique<TestEnvHost>();
-    host->soundAvailable = sound;
-    WriteRegDword("render_s", "2dtex", 0);
-    WriteRegDword("sound", "bgm_mute", 1);
-    WriteRegDword("sound", "se_mute", 1);
-    WriteRegDword("Login", "UseProxy", 1);
-    WriteRegString("Login", "ProxyServer", "proxy.invalid:8080");
-    WriteRegString("Login", "ProxyUser", "kim");
-    WriteRegString("Login", "DownloadPath", "C:\\");
-    ASSERT_NO_FATAL_FAILURE(Open());
-    EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_PROXY_NAMED));
-    ::SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_ENV_RESET, BN_CLICKED), 0);
-    // Shown at once, written only by OK.
-    EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_USE_PROXY));
-    EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_PROXY_SYSTEM));
-    EXPECT_EQ(L"", Text(kNetwork, IDC_NET_PROXY_HOST));
-    EXPECT_EQ(L"80", Text(kNetwork, IDC_NET_PROXY_PORT));
-    EXPECT_EQ(BST_UNCHECKED, Check(kNetwork, IDC_NET_OWN_FOLDER));
-    EXPECT_EQ(0u, Dword("render_s", "2dtex"));
-    // Availability is 1 again after a reset: the boxes come back checked,
-    // and stay disabled where there is no sound device.
-    EXPECT_EQ(BST_CHECKED, Check(kGlobal, IDC_ENV_BGM));
-    EXPECT_EQ(sound != 0, Enabled(kGlobal, IDC_ENV_BGM));
-    dlg->OnOK();
-    EXPECT_EQ(IDOK, dlg->Result());
-    EXPECT_EQ(static_cast<DWORD>(GetGraphicSetting().GetUser().tex2d), Dword("render_s", "2dtex"));
-    EXPECT_EQ(1u, Dword("render_s", "2dtex"));  // the fake's pure hardware device with enough memory
-    EXPECT_EQ(0u, Dword("sound", "bgm_mute"));
-    EXPECT_EQ(0u, Dword("sound", "se_mute"));
-    EXPECT_EQ(1u, Dword("Login", "UseProxy"));
-    EXPECT_EQ("", Sz("Login", "ProxyServer"));
-    EXPECT_FALSE(Present("Login", "ProxyUser"));
-    EXPECT_FALSE(Present("Login", "ProxyPasswd"));
-    EXPECT_FALSE(Present("Login", "DownloadPath"));
-    Close();
-  }
+  WriteRegDword("render_s", "2dtex", 0);
+  WriteRegDword("sound", "bgm_mute", 1);
+  WriteRegDword("sound", "se_mute", 1);
+  WriteRegDword("Login", "UseProxy", 1);
+  WriteRegString("Login", "ProxyServer", "proxy.invalid:8080");
+  WriteRegString("Login", "ProxyUser", "kim");
+  WriteRegString("Login", "DownloadPath", "C:\\");
+  ASSERT_NO_FATAL_FAILURE(Open());
+  EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_PROXY_NAMED));
+  ::SendMessageA(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_ENV_RESET, BN_CLICKED), 0);
+  // Shown at once, written only by OK.
+  EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_USE_PROXY));
+  EXPECT_EQ(BST_CHECKED, Check(kNetwork, IDC_NET_PROXY_SYSTEM));
+  EXPECT_EQ(L"", Text(kNetwork, IDC_NET_PROXY_HOST));
+  EXPECT_EQ(L"80", Text(kNetwork, IDC_NET_PROXY_PORT));
+  EXPECT_EQ(BST_UNCHECKED, Check(kNetwork, IDC_NET_OWN_FOLDER));
+  EXPECT_EQ(0u, Dword("render_s", "2dtex"));
+  EXPECT_EQ(BST_CHECKED, Check(kGlobal, IDC_ENV_BGM));
+  EXPECT_TRUE(Enabled(kGlobal, IDC_ENV_BGM));
+  dlg->OnOK();
+  EXPECT_EQ(IDOK, dlg->Result());
+  EXPECT_EQ(static_cast<DWORD>(GetGraphicSetting().GetUser().tex2d), Dword("render_s", "2dtex"));
+  EXPECT_EQ(1u, Dword("render_s", "2dtex"));  // the fake's pure hardware device with enough memory
+  EXPECT_EQ(0u, Dword("sound", "bgm_mute"));
+  EXPECT_EQ(0u, Dword("sound", "se_mute"));
+  EXPECT_EQ(1u, Dword("Login", "UseProxy"));
+  EXPECT_EQ("", Sz("Login", "ProxyServer"));
+  EXPECT_FALSE(Present("Login", "ProxyUser"));
+  EXPECT_FALSE(Present("Login", "ProxyPasswd"));
+  EXPECT_FALSE(Present("Login", "DownloadPath"));
+  Close();
 }
 
 TEST_F(EnvDialogTest, OkTwiceAroundAFailingNetworkPage) {
@@ -342,7 +320,39 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
   EnvNetworkPage* t = this;
   const std::string b = base;
   const std::string longText = "C:\\" + std::string(257, 'x');  // 260 bytes
-  const NetworkRow rows[] = {
+  // Real drives of the prefix, every kind that the page refuses.
+  CWineDrive floppy(DRIVE_REMOVABLE, base), cdrom(DRIVE_CDROM, base), network(DRIVE_REMOTE, base),
+      ramdisk(DRIVE_RAMDISK, base);
+  for (const CWineDrive* d : {&floppy, &cdrom, &network, &ramdisk}) ASSERT_TRUE(d->Ok());
+  ASSERT_EQ(static_cast<UINT>(DRIVE_REMOVABLE), ::GetDriveTypeA(floppy.Root().c_str()));
+  ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), ::GetDriveTypeA(cdrom.Root().c_str()));
+  ASSERT_EQ(static_cast<UINT>(DRIVE_REMOTE), ::GetDriveTypeA(network.Root().c_str()));
+  ASSERT_EQ(static_cast<UINT>(DRIVE_RAMDISK), ::GetDriveTypeA(ramdisk.Root().c_str()));
+  const std::string kRemovable =
+      "패치 파일의 다운로드 경로로서 이동 매체는 지정할 수 없습니다.\n디폴트 설정을 사용합니다.";
+  const std::string kNetworkDrive =
+      "패치 파일의 다운로드 경로로서 네트워크 드라이브는 지정할 수 없습니다.\n디폴트 설정을 사용합니다.";
+  const std::string kRamDisk =
+      "패치 파일의 다운로드 경로로서 RAM디스크는 지정할 수 없습니다.\n디폴트 설정을 사용합니다.";
+  auto refused = [t](const std::string& folder, const std::string& message) {
+    return NetworkRow{nullptr,
+                      nullptr,
+                      [t, folder](EnvDialogTest*) { t->OwnFolder(folder); },
+                      IDYES,
+                      {message},
+                      true,
+                      [] {
+                        EXPECT_FALSE(Present("Login", "DownloadPath"));
+                        EXPECT_EQ(1u, Dword("Login", "UseProxy"));  // the rest is saved
+                      }};
+  };
+  std::vector<NetworkRow> drives = {
+      refused(floppy.Root() + "patch", kRemovable), refused(cdrom.Root() + "patch", kRemovable),
+      refused(network.Root() + "patch", kNetworkDrive), refused(ramdisk.Root() + "patch", kRamDisk),
+      refused("\\\\server\\share\\patch", kNetworkDrive)};
+  const char* driveNames[] = {"a floppy drive", "a CD-ROM drive", "a network drive", "a RAM disk", "a network path"};
+  for (size_t i = 0; i < drives.size(); ++i) drives[i].name = driveNames[i];
+  std::vector<NetworkRow> rows = {
       {"mode 0: the system's settings",
        nullptr,
        [t](EnvDialogTest*) { t->Proxy(1, 0, "", "80", "kim", "pw"); },
@@ -459,6 +469,7 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
        false,
        [] { EXPECT_FALSE(Present("Login", "UseProxy")); }},
   };
+  rows.insert(rows.end(), drives.begin(), drives.end());
   for (const NetworkRow& row : rows) {
     SCOPED_TRACE(row.name);
     DeleteTestProfile();
@@ -479,6 +490,43 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
     row.saved();
     Close();
   }
+}
+
+// Wine's own folder browser: a dialog of the settings dialog's thread with
+// the page's text inside (its caption is Wine's); accepting it at once
+// brings the preselected folder back.
+TEST_F(EnvNetworkPage, BrowseOpensTheShellsFolderBrowserOnTheFolder) {
+  // A folder the prefix had before this process started: Wine's browser
+  // cannot yet find one that the process made a moment ago.
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(sizeof temp, temp);
+  std::string folder = temp;
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  ASSERT_NO_FATAL_FAILURE(Open());
+  OwnFolder(folder);
+  const DWORD thread = ::GetCurrentThreadId();
+  std::wstring inner;
+  int browsers = 0;
+  update_test::DialogWatcher watcher([&](const update_test::SeenDialog& seen) {
+    if (::GetDlgItem(seen.hwnd, IDC_ENV_TAB) != nullptr) return;
+    ++browsers;
+    DWORD pid = 0;
+    EXPECT_EQ(thread, ::GetWindowThreadProcessId(seen.hwnd, &pid));
+    const std::wstring title = Widen("패치를 다운로드할 폴더를 선택해 주세요.");
+    for (HWND c = ::GetWindow(seen.hwnd, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      if (update_test::WindowTextW(c) == title) inner = title;
+    }
+    // Enter, as the user accepts what is selected.
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    HWND focus = ::GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : seen.hwnd;
+    ::PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 0);
+  });
+  ::SendMessageA(Page(kNetwork), WM_COMMAND, MAKEWPARAM(IDC_NET_BROWSE, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(kNetwork, IDC_NET_BROWSE)));
+  EXPECT_EQ(1, browsers);
+  EXPECT_EQ(Widen("패치를 다운로드할 폴더를 선택해 주세요."), inner);
+  EXPECT_EQ(FromAnsi(folder.c_str()), Text(kNetwork, IDC_NET_FOLDER));
 }
 
 TEST_F(EnvNetworkPage, StoredModesShowAndEnable) {
