@@ -26,7 +26,10 @@ class NoAudioDrivers : public testing::Environment {
     // starts: start it first, with a window.
     m_wnd = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, m_wnd);
-    std::snprintf(m_name, sizeof m_name, "Software\\QuorlTest\\NoAudio%lu", ::GetCurrentProcessId());
+    // A stable key of its own, whatever key the sound tests' child left:
+    // that child's key is volatile, and a volatile parent refuses the
+    // stable keys the dialog writes below this root.
+    std::snprintf(m_name, sizeof m_name, "Software\\QuorlNoAudioTest%lu", ::GetCurrentProcessId());
     HKEY root = nullptr;
     ASSERT_EQ(ERROR_SUCCESS,
               ::RegCreateKeyExA(HKEY_CURRENT_USER, m_name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr));
