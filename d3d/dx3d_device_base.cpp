@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "d3d/dx_formats.h"
 #include "d3d/dx_rules.h"
@@ -109,19 +110,11 @@ CDX3DDeviceBase::~CDX3DDeviceBase() { ReleaseAll(); }
 
 IDirect3D9* CDX3DDeviceBase::NewDirect3D() { return CreateDirect3D9Object(); }
 
-void CDX3DDeviceBase::ReleaseDevice() {
-  if (m_pDevice != nullptr) {
-    m_pDevice->Release();
-    m_pDevice = nullptr;
-  }
-}
+void CDX3DDeviceBase::ReleaseDevice() { m_pDevice.Reset(); }
 
 void CDX3DDeviceBase::ReleaseAll() {
   ReleaseDevice();
-  if (m_pD3D != nullptr) {
-    m_pD3D->Release();
-    m_pD3D = nullptr;
-  }
+  m_pD3D.Reset();
   m_pRequirement = nullptr;
 }
 
@@ -131,7 +124,7 @@ BOOL CDX3DDeviceBase::Create(HWND focusWindow, HWND deviceWindow, CDX3DDeviceReq
   m_presentParameters.hDeviceWindow = deviceWindow;
   m_pRequirement = requirement;
 
-  m_pD3D = NewDirect3D();
+  m_pD3D.Reset(NewDirect3D());
   if (m_pD3D == nullptr) {
     SetError(error, kDX3DErrNoDirect3D);
     return FALSE;
@@ -151,8 +144,7 @@ BOOL CDX3DDeviceBase::Create(HWND focusWindow, HWND deviceWindow, CDX3DDeviceReq
   if (SelectDevice(requirement, error) && CreateDevice(error)) return TRUE;
   // A failed creation keeps no Direct3D object, whatever step failed.
   ReleaseDevice();
-  m_pD3D->Release();
-  m_pD3D = nullptr;
+  m_pD3D.Reset();
   return FALSE;
 }
 
@@ -361,32 +353,31 @@ BOOL CDX3DDeviceBase::CreateDevice(DWORD* error) {
     D3DCAPS9 caps;
     std::memset(&caps, 0, sizeof caps);
     m_pD3D->GetDeviceCaps(adapter, type, &caps);
-    m_pRequirement->ModifyPresentParameters(m_pD3D, &caps, &m_presentParameters);
+    m_pRequirement->ModifyPresentParameters(m_pD3D.Get(), &caps, &m_presentParameters);
   }
-  IDirect3DDevice9* device = nullptr;
+  CComHolder<IDirect3DDevice9> device;
   // The flags hold no D3DCREATE_FPU_PRESERVE: the device switches this
   // thread's x87 to single precision (24-bit mantissa) and keeps it there.
   // On the i686 build, where doubles are x87 values, every floating-point
   // result from here on has float precision: whatever must come out as an
   // exact integer (the video memory estimate, sizes, counts) is computed in
   // integer arithmetic.
-  HRESULT hr = m_pD3D->CreateDevice(adapter, type, m_hFocusWindow, behaviorFlags, &m_presentParameters, &device);
+  HRESULT hr = m_pD3D->CreateDevice(adapter, type, m_hFocusWindow, behaviorFlags, &m_presentParameters,
+                                   device.Receive());
   if (FAILED(hr) || device == nullptr) {
-    if (device != nullptr) device->Release();
     SetError(error, FAILED(hr) ? static_cast<DWORD>(hr) : static_cast<DWORD>(E_FAIL));
     return FALSE;
   }
-  m_pDevice = device;
+  m_pDevice = std::move(device);
   if (m_bWindowed) {
     ::SetWindowPos(m_hFocusWindow, HWND_NOTOPMOST, m_savedWindowRect.left, m_savedWindowRect.top,
                    m_savedWindowRect.right - m_savedWindowRect.left, m_savedWindowRect.bottom - m_savedWindowRect.top,
                    SWP_SHOWWINDOW);
   }
   m_pDevice->GetDeviceCaps(&m_deviceCaps);
-  IDirect3DSurface9* backBuffer = nullptr;
-  if (SUCCEEDED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) && backBuffer != nullptr) {
+  CComHolder<IDirect3DSurface9> backBuffer;
+  if (SUCCEEDED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Receive())) && backBuffer) {
     backBuffer->GetDesc(&m_backBufferDesc);
-    backBuffer->Release();
   }
   return TRUE;
 }
@@ -402,13 +393,12 @@ BOOL CDX3DDeviceBase::Reset() {
     D3DCAPS9 caps;
     std::memset(&caps, 0, sizeof caps);
     m_pD3D->GetDeviceCaps(record.adapter, record.deviceType, &caps);
-    m_pRequirement->ModifyPresentParameters(m_pD3D, &caps, &m_presentParameters);
+    m_pRequirement->ModifyPresentParameters(m_pD3D.Get(), &caps, &m_presentParameters);
   }
   if (FAILED(m_pDevice->Reset(&m_presentParameters))) return FALSE;
-  IDirect3DSurface9* backBuffer = nullptr;
-  if (SUCCEEDED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) && backBuffer != nullptr) {
+  CComHolder<IDirect3DSurface9> backBuffer;
+  if (SUCCEEDED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Receive())) && backBuffer) {
     backBuffer->GetDesc(&m_backBufferDesc);
-    backBuffer->Release();
   }
   return TRUE;
 }

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+#include "framework/scoped_win.h"
+
 // One usable combination of adapter, device type, vertex processing and
 // mode; a plain record copied by value.
 struct DX3DDeviceRecord {
@@ -101,8 +103,8 @@ class CDX3DDeviceBase {
   const DX3DDeviceRecord& GetFullscreenRecord() const { return m_fullscreenRecord; }
   BOOL IsWindowed() const { return m_bWindowed; }
   const D3DPRESENT_PARAMETERS& GetPresentParameters() const { return m_presentParameters; }
-  IDirect3D9* GetDirect3D() const { return m_pD3D; }
-  IDirect3DDevice9* GetDevice() const { return m_pDevice; }
+  IDirect3D9* GetDirect3D() const { return m_pD3D.Get(); }
+  IDirect3DDevice9* GetDevice() const { return m_pDevice.Get(); }
   const D3DCAPS9& GetDeviceCaps() const { return m_deviceCaps; }
   const D3DSURFACE_DESC& GetBackBufferDesc() const { return m_backBufferDesc; }
   HWND GetFocusWindow() const { return m_hFocusWindow; }
@@ -123,8 +125,8 @@ class CDX3DDeviceBase {
   BOOL m_bWindowed = TRUE;
   D3DPRESENT_PARAMETERS m_presentParameters;
   HWND m_hFocusWindow = nullptr;
-  IDirect3D9* m_pD3D = nullptr;
-  IDirect3DDevice9* m_pDevice = nullptr;
+  CComHolder<IDirect3D9> m_pD3D;
+  CComHolder<IDirect3DDevice9> m_pDevice;
   D3DCAPS9 m_deviceCaps;
   D3DSURFACE_DESC m_backBufferDesc;
   LONG m_savedStyle = 0;

@@ -43,12 +43,9 @@ BOOL CDXVertexShader::OnResetDevice(CDX3DDevice* device) {
         d->SetTextureStageState(stage, D3DTSS_TEXCOORDINDEX, stage);
         d->SetTextureStageState(stage, D3DTSS_TEXTURETRANSFORMFLAGS, 0);
       }
-      IDirect3DStateBlock9* block = nullptr;
-      ok = SUCCEEDED(d->EndStateBlock(&block)) && block != nullptr;
-      if (ok)
-        slot = block;
-      else if (block != nullptr)
-        block->Release();
+      CComHolder<IDirect3DStateBlock9> block;
+      ok = SUCCEEDED(d->EndStateBlock(block.Receive())) && block;
+      if (ok) slot = block.Detach();
     }
     device->PopState();
     if (!ok) return FALSE;

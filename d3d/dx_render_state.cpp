@@ -515,16 +515,15 @@ void CDXRenderState::UpdateAmbient() {
 BOOL CDXRenderState::PushState() {
   StateEntry* entry = new (std::nothrow) StateEntry;
   if (entry == nullptr) return FALSE;
-  IDirect3DStateBlock9* block = nullptr;
+  CComHolder<IDirect3DStateBlock9> block;
   // Without a block the entry would restore the cache but not the device:
   // nothing is pushed, so the stack stays as it was.
-  if (m_pDevice == nullptr || FAILED(m_pDevice->CreateStateBlock(D3DSBT_ALL, &block)) || block == nullptr) {
-    if (block != nullptr) block->Release();
+  if (m_pDevice == nullptr || FAILED(m_pDevice->CreateStateBlock(D3DSBT_ALL, block.Receive())) || !block) {
     delete entry;
     return FALSE;
   }
   block->Capture();
-  entry->block = block;
+  entry->block = block.Detach();
   entry->cache = m_cache;
   Hold(entry->vertexShader, m_pVertexShader);
   Hold(entry->pixelShader, m_pPixelShader);
@@ -555,7 +554,7 @@ BOOL CDXRenderState::PopState() {
 
 void CDXRenderState::ApplyAll() {
   if (m_pDevice == nullptr) return;
-  IDirect3DDevice9* d = m_pDevice;
+  IDirect3DDevice9* d = m_pDevice.Get();
   const CachedStates& c = m_cache;
   auto bit = [&c](DWORD b) -> DWORD { return (c.stateWord & b) ? TRUE : FALSE; };
   // ALPHAREF, the stencil reference and masks, AMBIENT and TEXTUREFACTOR

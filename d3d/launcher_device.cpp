@@ -215,7 +215,7 @@ BOOL CQuorlDevice::Initialize(CDX3DDeviceRequirement* requirement, DWORD* error)
   m_presentParameters.BackBufferCount = requirement != nullptr ? requirement->m_nBackBufferCount : 1;
   // A first test for the runtime; Create lets this object go and makes its
   // own.
-  m_pD3D = NewDirect3D();
+  m_pD3D.Reset(NewDirect3D());
   if (m_pD3D == nullptr) {
     if (error != nullptr) *error = kDX3DErrNoDirect3D;
     return FALSE;

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <cstddef>
 #include <utility>
 
 template <typename Traits>
@@ -102,6 +103,8 @@ class CComHolder {
   T* Get() const { return m_p; }
   T* operator->() const { return m_p; }
   explicit operator bool() const { return m_p != nullptr; }
+  bool operator==(std::nullptr_t) const { return m_p == nullptr; }
+  bool operator!=(std::nullptr_t) const { return m_p != nullptr; }
 
   void Reset(T* p = nullptr) {
     T* old = std::exchange(m_p, p);

@@ -9,34 +9,6 @@
 
 namespace {
 
-// Holds one COM reference and releases it on every path.
-template <typename T>
-class CComRef {
- public:
-  CComRef() = default;
-  ~CComRef() { Reset(); }
-  CComRef(const CComRef&) = delete;
-  CComRef& operator=(const CComRef&) = delete;
-  T* Get() const { return m_p; }
-  T* operator->() const { return m_p; }
-  // For out-parameters: releases what is held first.
-  void** Out() {
-    Reset();
-    return reinterpret_cast<void**>(&m_p);
-  }
-  T** OutTyped() {
-    Reset();
-    return &m_p;
-  }
-  T* Detach() { return std::exchange(m_p, nullptr); }
-  void Reset() {
-    if (m_p != nullptr) std::exchange(m_p, nullptr)->Release();
-  }
-
- private:
-  T* m_p = nullptr;
-};
-
 // A device must offer 16-bit stereo in its primary and secondary buffers.
 constexpr DWORD kRequiredCaps =
     DSCAPS_PRIMARYSTEREO | DSCAPS_PRIMARY16BIT | DSCAPS_SECONDARYSTEREO | DSCAPS_SECONDARY16BIT;
@@ -88,32 +60,28 @@ void CSoundDeviceDescription::Reset(std::unique_ptr<unsigned char[]> block, size
   data->Interface = data->Interface != nullptr ? const_cast<LPSTR>(m_interface.GetString()) : nullptr;
 }
 
-CSoundDeviceProbe::~CSoundDeviceProbe() {
-  if (m_propertySet != nullptr) m_propertySet->Release();
-  if (m_factory != nullptr) m_factory->Release();
-  if (m_module != nullptr) ::FreeLibrary(m_module);
-}
-
 HRESULT CSoundDeviceProbe::Open() {
-  if (m_propertySet != nullptr) return S_OK;
-  m_module = ::LoadLibraryA("dsound.dll");
-  if (m_module == nullptr) return E_FAIL;
+  if (m_propertySet) return S_OK;
+  m_module.Reset(::LoadLibraryA("dsound.dll"));
+  if (!m_module) return E_FAIL;
   // The enumeration entry points are looked up with the class-object one;
   // only the latter is needed for the description.
-  m_enumerateA = ::GetProcAddress(m_module, "DirectSoundEnumerateA");
-  m_getDeviceId = ::GetProcAddress(m_module, "GetDeviceID");
-  m_getClassObject = ::GetProcAddress(m_module, "DllGetClassObject");
+  m_enumerateA = ::GetProcAddress(m_module.Get(), "DirectSoundEnumerateA");
+  m_getDeviceId = ::GetProcAddress(m_module.Get(), "GetDeviceID");
+  m_getClassObject = ::GetProcAddress(m_module.Get(), "DllGetClassObject");
   if (m_getClassObject == nullptr) return E_FAIL;
   auto getClassObject = g_classObjectForTest != nullptr ? g_classObjectForTest
                                                         : reinterpret_cast<SoundClassObjectFunction>(m_getClassObject);
-  HRESULT hr = getClassObject(CLSID_DirectSoundPrivate, IID_IClassFactory, reinterpret_cast<void**>(&m_factory));
+  // A failed call may still have written its out parameter: dropped
+  // unreleased, as it holds no reference.
+  HRESULT hr = getClassObject(CLSID_DirectSoundPrivate, IID_IClassFactory, reinterpret_cast<void**>(m_factory.Receive()));
   if (FAILED(hr)) {
-    m_factory = nullptr;
+    m_factory.Detach();
     return hr;
   }
-  hr = m_factory->CreateInstance(nullptr, IID_IKsPropertySet, reinterpret_cast<void**>(&m_propertySet));
+  hr = m_factory->CreateInstance(nullptr, IID_IKsPropertySet, reinterpret_cast<void**>(m_propertySet.Receive()));
   if (FAILED(hr)) {
-    m_propertySet = nullptr;
+    m_propertySet.Detach();
     return hr;
   }
   return S_OK;
@@ -158,8 +126,9 @@ HRESULT CSoundDevice::Open(HWND hwnd, const GUID* device, DWORD level, DWORD sam
   // A device left open would otherwise be overwritten and leak.
   Close();
 
-  CComRef<IDirectSound8> ds;
-  HRESULT hr = ::CoCreateInstance(CLSID_DirectSound8, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound8, ds.Out());
+  CComHolder<IDirectSound8> ds;
+  HRESULT hr = ::CoCreateInstance(CLSID_DirectSound8, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectSound8,
+                                  reinterpret_cast<void**>(ds.Receive()));
   if (FAILED(hr)) return hr;
   hr = ds->Initialize(device);
   if (FAILED(hr)) return hr;
@@ -180,8 +149,8 @@ HRESULT CSoundDevice::Open(HWND hwnd, const GUID* device, DWORD level, DWORD sam
   std::memset(&desc, 0, sizeof desc);
   desc.dwSize = sizeof desc;
   desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
-  CComRef<IDirectSoundBuffer> primary;
-  hr = ds->CreateSoundBuffer(&desc, primary.OutTyped(), nullptr);
+  CComHolder<IDirectSoundBuffer> primary;
+  hr = ds->CreateSoundBuffer(&desc, primary.Receive(), nullptr);
   if (FAILED(hr)) return hr;
 
   WAVEFORMATEX format;
@@ -199,12 +168,12 @@ HRESULT CSoundDevice::Open(HWND hwnd, const GUID* device, DWORD level, DWORD sam
   m_guid = device != nullptr ? *device : GUID_NULL;
   CSoundDeviceDescription description;
   if (SUCCEEDED(GetSoundDeviceDescription(device, &description))) m_description = description.GetText();
-  m_directSound = ds.Detach();
+  m_directSound = std::move(ds);
   return S_OK;
 }
 
 void CSoundDevice::Close() {
-  if (m_directSound != nullptr) std::exchange(m_directSound, nullptr)->Release();
+  m_directSound.Reset();
   m_guid = GUID_NULL;
   m_description.Empty();
 }

@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "framework/cstring.h"
+#include "framework/scoped_win.h"
 
 // The description block of one device (a DSPROPERTY_DIRECTSOUNDDEVICE_
 // DESCRIPTION_A_DATA and whatever the property set returned beyond it),
@@ -56,22 +57,24 @@ void SetSoundClassObjectForTest(SoundClassObjectFunction function);
 class CSoundDeviceProbe {
  public:
   CSoundDeviceProbe() = default;
-  ~CSoundDeviceProbe();
+  ~CSoundDeviceProbe() = default;
   CSoundDeviceProbe(const CSoundDeviceProbe&) = delete;
   CSoundDeviceProbe& operator=(const CSoundDeviceProbe&) = delete;
 
   // Loads the library, looks up its entry points and creates the property
   // set; the HRESULT of the first step that failed.
   HRESULT Open();
-  IKsPropertySet* GetPropertySet() const { return m_propertySet; }
+  IKsPropertySet* GetPropertySet() const { return m_propertySet.Get(); }
 
  private:
-  HMODULE m_module = nullptr;
+  // Declared in the order of making: they go in reverse, the property set
+  // and its factory before the library that holds their code.
+  CScopedModule m_module;
   FARPROC m_enumerateA = nullptr;
   FARPROC m_getDeviceId = nullptr;
   FARPROC m_getClassObject = nullptr;
-  IClassFactory* m_factory = nullptr;
-  IKsPropertySet* m_propertySet = nullptr;
+  CComHolder<IClassFactory> m_factory;
+  CComHolder<IKsPropertySet> m_propertySet;
 };
 
 class CSoundDevice {
@@ -92,14 +95,14 @@ class CSoundDevice {
   // Releases the device; GUID and description are cleared.
   void Close();
 
-  IDirectSound8* GetDirectSound() const { return m_directSound; }
+  IDirectSound8* GetDirectSound() const { return m_directSound.Get(); }
   const GUID& GetGuid() const { return m_guid; }
   const CString& GetDescription() const { return m_description; }
 
  private:
   GUID m_guid = GUID_NULL;
   CString m_description;
-  IDirectSound8* m_directSound = nullptr;
+  CComHolder<IDirectSound8> m_directSound;
 };
 
 // The program's one sound device object, made on first use.

@@ -5,18 +5,20 @@
 #include <windows.h>
 #include <ddraw.h>
 
-#include <utility>
-
+#include "framework/scoped_win.h"
 #include "settings/graphic_setting.h"
 #include "settings/video_memory.h"
 
 uint32_t GetVideoMemoryMB() {
-  IDirectDraw* dd = nullptr;
-  if (FAILED(::DirectDrawCreate(nullptr, &dd, nullptr)) || dd == nullptr) return kVideoMemoryFailed;
-  IDirectDraw2* dd2 = nullptr;
-  HRESULT hr = dd->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(&dd2));
-  if (FAILED(hr) || dd2 == nullptr) {
-    dd->Release();
+  CComHolder<IDirectDraw> dd;
+  if (FAILED(::DirectDrawCreate(nullptr, dd.Receive(), nullptr)) || !dd) {
+    dd.Detach();  // a failed call holds no reference
+    return kVideoMemoryFailed;
+  }
+  CComHolder<IDirectDraw2> dd2;
+  HRESULT hr = dd->QueryInterface(IID_IDirectDraw2, reinterpret_cast<void**>(dd2.Receive()));
+  if (FAILED(hr) || !dd2) {
+    dd2.Detach();
     return kVideoMemoryFailed;
   }
   DDSCAPS caps = {};
@@ -25,14 +27,14 @@ uint32_t GetVideoMemoryMB() {
   DWORD free = 0;
   // A refused query leaves the total at 0: the primary surface still counts.
   if (FAILED(dd2->GetAvailableVidMem(&caps, &total, &free))) total = 0;
-  dd2->Release();
-  dd->Release();
+  dd2.Reset();
+  dd.Reset();
 
   uint64_t primary = 0;
-  if (HDC ic = ::CreateICA("DISPLAY", nullptr, nullptr, nullptr)) {
-    primary = PrimarySurfaceBytes(::GetDeviceCaps(ic, HORZRES), ::GetDeviceCaps(ic, VERTRES),
-                                  ::GetDeviceCaps(ic, PLANES), ::GetDeviceCaps(ic, BITSPIXEL));
-    ::DeleteDC(ic);
+  const CScopedCreatedDC ic(::CreateICA("DISPLAY", nullptr, nullptr, nullptr));
+  if (ic) {
+    primary = PrimarySurfaceBytes(::GetDeviceCaps(ic.Get(), HORZRES), ::GetDeviceCaps(ic.Get(), VERTRES),
+                                  ::GetDeviceCaps(ic.Get(), PLANES), ::GetDeviceCaps(ic.Get(), BITSPIXEL));
   }
   return SumVideoMemoryMB(total, primary);
 }

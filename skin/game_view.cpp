@@ -1,5 +1,7 @@
 #include "skin/game_view.h"
 
+#include "framework/scoped_win.h"
+
 IMPLEMENT_DYNCREATE(CGameView, CView)
 
 BEGIN_MESSAGE_MAP(CGameView, CView)
@@ -80,12 +82,11 @@ void CGameView::BlitTo(CDC* dc, const SkinRect* area) {
   ::GetClipBox(target, &clip);
   const RECT b = {0, 0, back->GetWidth(), back->GetHeight()};
   if (::IntersectRect(&r, &a, &clip) && ::IntersectRect(&r, &r, &b)) {
-    HDC memory = ::CreateCompatibleDC(target);
-    if (memory != nullptr) {
-      HGDIOBJ old = ::SelectObject(memory, m_hBackBufferBitmap);
-      ::BitBlt(target, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left, r.top, SRCCOPY);
-      ::SelectObject(memory, old);
-      ::DeleteDC(memory);
+    const CScopedCreatedDC memory(::CreateCompatibleDC(target));
+    if (memory) {
+      HGDIOBJ old = ::SelectObject(memory.Get(), m_hBackBufferBitmap);
+      ::BitBlt(target, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.Get(), r.left, r.top, SRCCOPY);
+      ::SelectObject(memory.Get(), old);
     }
   }
   if (dc == nullptr) ::ReleaseDC(m_hWnd, target);

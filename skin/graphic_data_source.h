@@ -6,10 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include "framework/afxfile.h"
 
 class CGraphicDataSource {
  public:
@@ -21,11 +22,11 @@ class CGraphicDataSource {
   virtual bool ReadAt(uint64_t pos, void* buf, uint32_t n) = 0;
 };
 
-// A file opened read-only; on Windows others may read it but not write it
-// while it is open.
+// A file opened read-only through the framework's file (its Win32 and
+// POSIX twins); on Windows others may read it but not write it while it is
+// open.
 class CGraphicDataFile : public CGraphicDataSource {
  public:
-  ~CGraphicDataFile() override;
   // Opens path; nullptr when the file cannot be opened or measured.
   static std::unique_ptr<CGraphicDataFile> Open(const char* path);
 
@@ -33,9 +34,9 @@ class CGraphicDataFile : public CGraphicDataSource {
   bool ReadAt(uint64_t pos, void* buf, uint32_t n) override;
 
  private:
-  CGraphicDataFile(std::FILE* file, uint64_t length) : m_file(file), m_length(length) {}
-  std::FILE* m_file;
-  uint64_t m_length;
+  CGraphicDataFile() = default;
+  CFile m_file;
+  uint64_t m_length = 0;
   std::mutex m_lock;  // seek and read go together
 };
 

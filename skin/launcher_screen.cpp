@@ -1,5 +1,6 @@
 #include "skin/launcher_screen.h"
 
+#include "framework/afxres.h"
 #include "framework/tickdiff.h"
 #include "res/resource.h"
 #include "skin/graphic_data.h"
@@ -249,7 +250,7 @@ CLauncherScreen::Reply CLauncherScreen::ButtonUp(int x, int y, bool haveCapture)
     b->RefreshFrame();
     const SkinPoint p = ToScene(x, y);
     // A command only for a release over the button that was pressed.
-    if (haveCapture && b->HitTest(p.x, p.y)) reply.command = static_cast<uint32_t>(b->GetCommandId()) & 0xFFFF;
+    if (haveCapture && b->HitTest(p.x, p.y)) reply.command = TakeCommand(static_cast<uint32_t>(b->GetCommandId()) & 0xFFFF);
     FlushDirtyRects();
     m_pPressedButton = nullptr;
     reply.release = true;
@@ -273,6 +274,15 @@ bool CLauncherScreen::FireOnce() {
   if (m_bCommandFired) return false;
   m_bCommandFired = TRUE;
   return true;
+}
+
+uint32_t CLauncherScreen::TakeCommand(uint32_t command) {
+  // The click carries the frame's own command: posting the button's
+  // command instead would come back to this screen through the frame and
+  // post a second time.
+  if (command == ID_LAUNCHER_START) return FireOnce() ? ID_SHOW_UPDATE_VIEW : 0;
+  if (command == ID_LAUNCHER_EXIT) return FireOnce() ? ID_APP_EXIT : 0;
+  return command;
 }
 
 void CLauncherScreen::DragPosition(int pointerX, int pointerY, int clientLeft, int clientTop, int frameLeft,

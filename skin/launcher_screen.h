@@ -90,6 +90,11 @@ class CLauncherScreen : public CGameScene {
   void CaptureLost();
   // Start and Exit share one shot: true for the first of them only.
   bool FireOnce();
+  // What a button's command asks of the main window, in one post: Start
+  // shows the update screen (ID_SHOW_UPDATE_VIEW) and Exit ends the program
+  // (ID_APP_EXIT), the first of the two only (0 after it); other commands
+  // go as they are, to the active view through the frame.
+  uint32_t TakeCommand(uint32_t command);
   // Where the main window goes during a drag: pointer (screen), the view's
   // client origin (screen) and the main window's top-left (screen).
   void DragPosition(int pointerX, int pointerY, int clientLeft, int clientTop, int frameLeft, int frameTop, int* x,

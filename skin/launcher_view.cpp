@@ -94,14 +94,18 @@ void CQuorlLauncherView::OnCaptureChanged(CWnd* pWnd) {
   if (pWnd != this) GetScreen().CaptureLost();
 }
 
+// Start and Exit sent by others (a click carries the frame's command
+// itself): the same one shot as the buttons.
 void CQuorlLauncherView::OnStart() {
-  if (!GetScreen().FireOnce()) return;
-  if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_SHOW_UPDATE_VIEW, 0);
+  CLauncherScreen::Reply reply;
+  reply.command = GetScreen().TakeCommand(ID_LAUNCHER_START);
+  Carry(reply);
 }
 
 void CQuorlLauncherView::OnExit() {
-  if (!GetScreen().FireOnce()) return;
-  if (CWnd* main = AfxGetMainWnd()) main->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
+  CLauncherScreen::Reply reply;
+  reply.command = GetScreen().TakeCommand(ID_LAUNCHER_EXIT);
+  Carry(reply);
 }
 
 void CQuorlLauncherView::OnEnvSettings() {

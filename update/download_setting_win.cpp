@@ -9,26 +9,12 @@
 
 #include "framework/afxapp.h"
 #include "framework/afxfile.h"
+#include "framework/scoped_win.h"
 #include "update/download_setting.h"
 
 namespace {
 
 bool IsLeadByteOfAnsiCodePage(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
-
-// Closes a registry key on every path.
-class CKeyOwner {
- public:
-  explicit CKeyOwner(HKEY h) : m_h(h) {}
-  ~CKeyOwner() {
-    if (m_h != nullptr) ::RegCloseKey(m_h);
-  }
-  CKeyOwner(const CKeyOwner&) = delete;
-  CKeyOwner& operator=(const CKeyOwner&) = delete;
-  HKEY get() const { return m_h; }
-
- private:
-  HKEY m_h;
-};
 
 // Case-insensitive equality of the first n bytes, as the user's locale
 // compares multibyte text.
@@ -185,17 +171,17 @@ HKEY CBaseBinaryDownloadSetting::OpenSubKey(const char* name) {
 }
 
 CString CBaseBinaryDownloadSetting::ReadString(const char* subkey, const char* name, const char* def) {
-  CKeyOwner key(OpenSubKey(subkey));
-  if (key.get() == nullptr) return def;
+  const CScopedRegKey key(OpenSubKey(subkey));
+  if (!key) return def;
   DWORD type = 0;
   DWORD size = 0;
-  if (::RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
+  if (::RegQueryValueExA(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
     return def;
   }
   // The stored bytes need not end with a NUL: keep room for one of ours.
   std::vector<char> buf(static_cast<size_t>(size) + 1, '\0');
   DWORD got = size;
-  if (::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got) != ERROR_SUCCESS ||
+  if (::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got) != ERROR_SUCCESS ||
       type != REG_SZ || got > size) {
     return def;
   }
@@ -204,12 +190,12 @@ CString CBaseBinaryDownloadSetting::ReadString(const char* subkey, const char* n
 }
 
 DWORD CBaseBinaryDownloadSetting::ReadDword(const char* subkey, const char* name, DWORD def) {
-  CKeyOwner key(OpenSubKey(subkey));
-  if (key.get() == nullptr) return def;
+  const CScopedRegKey key(OpenSubKey(subkey));
+  if (!key) return def;
   DWORD type = 0;
   DWORD value = 0;
   DWORD size = sizeof value;
-  if (::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+  if (::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
       type != REG_DWORD || size != sizeof value) {
     return def;
   }
@@ -217,20 +203,20 @@ DWORD CBaseBinaryDownloadSetting::ReadDword(const char* subkey, const char* name
 }
 
 BOOL CBaseBinaryDownloadSetting::WriteDword(const char* subkey, const char* name, DWORD value) {
-  CKeyOwner key(OpenSubKey(subkey));
-  if (key.get() == nullptr) return FALSE;
-  return ::RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+  const CScopedRegKey key(OpenSubKey(subkey));
+  if (!key) return FALSE;
+  return ::RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
          ERROR_SUCCESS;
 }
 
 BOOL CBaseBinaryDownloadSetting::WriteString(const char* subkey, const char* name, const char* text) {
-  CKeyOwner key(OpenSubKey(subkey));
-  if (key.get() == nullptr) return FALSE;
+  const CScopedRegKey key(OpenSubKey(subkey));
+  if (!key) return FALSE;
   if (text == nullptr) {
-    const LONG rc = ::RegDeleteValueA(key.get(), name);
+    const LONG rc = ::RegDeleteValueA(key.Get(), name);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
   }
-  return ::RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+  return ::RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                           static_cast<DWORD>(std::strlen(text) + 1)) == ERROR_SUCCESS;
 }
 
@@ -264,8 +250,8 @@ HKEY AppKey() {
 }  // namespace
 
 void ReadGameFolder(CString& out) {
-  CKeyOwner key(AppKey());
-  ReadGameFolder(key.get(), out);
+  const CScopedRegKey key(AppKey());
+  ReadGameFolder(key.Get(), out);
 }
 
 BOOL GetDownloadFolder(HKEY appKey, CString& out) {

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "framework/byte_order.h"
+
 namespace {
 
 inline uint32_t f(const blowfish_state* st, uint32_t x) {
@@ -67,26 +69,14 @@ void blowfish_decipher(const blowfish_state* state, uint32_t* left, uint32_t* ri
 
 namespace {
 
-inline uint32_t le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-
-inline void put_le32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-
 // N independent blocks round by round: each round's table reads wait on
 // the round before, and the other chains fill those waits.
 template <int N>
 void blocks(const blowfish_state* st, uint8_t* data, bool encipher) {
   uint32_t l[N], r[N];
   for (int k = 0; k < N; ++k) {
-    l[k] = le32(data + 8 * k);
-    r[k] = le32(data + 8 * k + 4);
+    l[k] = GetLe32(data + 8 * k);
+    r[k] = GetLe32(data + 8 * k + 4);
   }
   const uint32_t* p = st->p;
   if (encipher) {
@@ -106,8 +96,8 @@ void blocks(const blowfish_state* st, uint8_t* data, bool encipher) {
   }
   // The last round's swap is undone: the halves leave crossed.
   for (int k = 0; k < N; ++k) {
-    put_le32(data + 8 * k, r[k]);
-    put_le32(data + 8 * k + 4, l[k]);
+    PutLe32(data + 8 * k, r[k]);
+    PutLe32(data + 8 * k + 4, l[k]);
   }
 }
 

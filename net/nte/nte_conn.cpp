@@ -4,6 +4,7 @@
 
 #include "net/nte/nte_pool.h"
 #include "net/nte/nte_records.h"
+#include "net/nte/nte_wipe.h"
 
 namespace {
 

@@ -40,5 +40,3 @@ struct nte_conn_crypto {
   int32_t reply_status;                     // server: the status its reply carried
 };
 
-// Overwrites n bytes in a way the compiler keeps (secrets going out of use).
-void nte_wipe(void* p, size_t n);

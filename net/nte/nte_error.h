@@ -3,7 +3,11 @@
 // Every engine operation that can fail returns one of these negative values
 // and also leaves it as the engine's last error; success is 0 (or a count).
 // The table is the only list of codes: nte_strerror() gives each a readable
-// text, and the Winsock layer maps WSAE* values onto it in one switch.
+// text.  A failed socket call comes back as the status of the step that
+// failed (NTE_ERR_CONNECT, NTE_IO_FAILED, ...), never as its WSAE* value:
+// the Winsock transport only tells "would block" and "in progress" apart,
+// and names the WSAE* value for the log in one switch (wsa_name in
+// nte_transport_win.cpp).
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,7 @@
 
 #include "framework/byte_order.h"
 #include "net/nte/nte_records.h"
+#include "net/nte/nte_wipe.h"
 
 // The 1024-bit prime published for SKIP, as the server sends it.
 const char nte_keyex_generator[] = "2";
@@ -14,11 +15,6 @@ const char nte_keyex_prime[] =
     "f3c923c043f0a55b188d8ebb558cb85d38d334fd7c175743a31d186cde33212c"
     "b52aff3ce1b1294018118d7c84a70a72d686c40319c807297aca950cd9969fab"
     "d00a509b0246d3083d66a45d419f9c7cbd894b221926baaba25ec355e92f78c7";
-
-void nte_wipe(void* p, size_t n) {
-  volatile unsigned char* b = static_cast<volatile unsigned char*>(p);
-  while (n--) *b++ = 0;
-}
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "net/nte/nte_os_random.h"
 #include "net/nte/nte_sha0.h"
 #include "net/nte/nte_crypto_state.h"
+#include "net/nte/nte_wipe.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "net/nte/nte_core.h"
 #include "net/nte/nte_crypto_state.h"
 #include "net/nte/nte_keyex.h"
+#include "net/nte/nte_wipe.h"
 
 namespace {
 

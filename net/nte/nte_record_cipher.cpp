@@ -6,6 +6,7 @@
 #include "framework/byte_order.h"
 #include "net/nte/nte_cipher.h"
 #include "net/nte/nte_records.h"
+#include "net/nte/nte_wipe.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 // with the polynomial x^8 + x^4 + x^3 + x + 1.
 #include "net/nte/nte_rijndael.h"
 
+#include "framework/byte_order.h"
+
 namespace {
 
 constexpr uint8_t xtime(uint8_t x) { return static_cast<uint8_t>((x << 1) ^ ((x & 0x80) ? 0x1B : 0)); }
@@ -82,18 +84,6 @@ constexpr Tables kT = make_tables();
 #define SB kT.sbox
 #define ISB kT.inv_sbox
 
-inline uint32_t get32(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-         (static_cast<uint32_t>(p[2]) << 8) | p[3];
-}
-
-inline void put32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
-
 inline uint32_t sub_word(uint32_t w) {
   return word(SB[w >> 24], SB[(w >> 16) & 0xFF], SB[(w >> 8) & 0xFF], SB[w & 0xFF]);
 }
@@ -105,7 +95,7 @@ int rijndaelKeySetupEnc(uint32_t rk[4 * (RIJNDAEL_MAXNR + 1)], const uint8_t* ci
   const int nk = keyBits / 32;
   const int nr = nk + 6;
   const int total = 4 * (nr + 1);
-  for (int i = 0; i < nk; ++i) rk[i] = get32(cipherKey + 4 * i);
+  for (int i = 0; i < nk; ++i) rk[i] = GetBe32(cipherKey + 4 * i);
   for (int i = nk; i < total; ++i) {
     uint32_t temp = rk[i - 1];
     if (i % nk == 0) {
@@ -140,10 +130,10 @@ int rijndaelKeySetupDec(uint32_t rk[4 * (RIJNDAEL_MAXNR + 1)], const uint8_t* ci
 }
 
 void rijndaelEncrypt(const uint32_t* rk, int Nr, const uint8_t pt[16], uint8_t ct[16]) {
-  uint32_t s0 = get32(pt) ^ rk[0];
-  uint32_t s1 = get32(pt + 4) ^ rk[1];
-  uint32_t s2 = get32(pt + 8) ^ rk[2];
-  uint32_t s3 = get32(pt + 12) ^ rk[3];
+  uint32_t s0 = GetBe32(pt) ^ rk[0];
+  uint32_t s1 = GetBe32(pt + 4) ^ rk[1];
+  uint32_t s2 = GetBe32(pt + 8) ^ rk[2];
+  uint32_t s3 = GetBe32(pt + 12) ^ rk[3];
   uint32_t t0, t1, t2, t3;
   for (int r = 1; r < Nr; ++r) {
     rk += 4;
@@ -157,17 +147,17 @@ void rijndaelEncrypt(const uint32_t* rk, int Nr, const uint8_t pt[16], uint8_t c
     s3 = t3;
   }
   rk += 4;
-  put32(ct, word(SB[s0 >> 24], SB[(s1 >> 16) & 0xFF], SB[(s2 >> 8) & 0xFF], SB[s3 & 0xFF]) ^ rk[0]);
-  put32(ct + 4, word(SB[s1 >> 24], SB[(s2 >> 16) & 0xFF], SB[(s3 >> 8) & 0xFF], SB[s0 & 0xFF]) ^ rk[1]);
-  put32(ct + 8, word(SB[s2 >> 24], SB[(s3 >> 16) & 0xFF], SB[(s0 >> 8) & 0xFF], SB[s1 & 0xFF]) ^ rk[2]);
-  put32(ct + 12, word(SB[s3 >> 24], SB[(s0 >> 16) & 0xFF], SB[(s1 >> 8) & 0xFF], SB[s2 & 0xFF]) ^ rk[3]);
+  PutBe32(ct, word(SB[s0 >> 24], SB[(s1 >> 16) & 0xFF], SB[(s2 >> 8) & 0xFF], SB[s3 & 0xFF]) ^ rk[0]);
+  PutBe32(ct + 4, word(SB[s1 >> 24], SB[(s2 >> 16) & 0xFF], SB[(s3 >> 8) & 0xFF], SB[s0 & 0xFF]) ^ rk[1]);
+  PutBe32(ct + 8, word(SB[s2 >> 24], SB[(s3 >> 16) & 0xFF], SB[(s0 >> 8) & 0xFF], SB[s1 & 0xFF]) ^ rk[2]);
+  PutBe32(ct + 12, word(SB[s3 >> 24], SB[(s0 >> 16) & 0xFF], SB[(s1 >> 8) & 0xFF], SB[s2 & 0xFF]) ^ rk[3]);
 }
 
 void rijndaelDecrypt(const uint32_t* rk, int Nr, const uint8_t ct[16], uint8_t pt[16]) {
-  uint32_t s0 = get32(ct) ^ rk[0];
-  uint32_t s1 = get32(ct + 4) ^ rk[1];
-  uint32_t s2 = get32(ct + 8) ^ rk[2];
-  uint32_t s3 = get32(ct + 12) ^ rk[3];
+  uint32_t s0 = GetBe32(ct) ^ rk[0];
+  uint32_t s1 = GetBe32(ct + 4) ^ rk[1];
+  uint32_t s2 = GetBe32(ct + 8) ^ rk[2];
+  uint32_t s3 = GetBe32(ct + 12) ^ rk[3];
   uint32_t t0, t1, t2, t3;
   for (int r = 1; r < Nr; ++r) {
     rk += 4;
@@ -181,10 +171,10 @@ void rijndaelDecrypt(const uint32_t* rk, int Nr, const uint8_t ct[16], uint8_t p
     s3 = t3;
   }
   rk += 4;
-  put32(pt, word(ISB[s0 >> 24], ISB[(s3 >> 16) & 0xFF], ISB[(s2 >> 8) & 0xFF], ISB[s1 & 0xFF]) ^ rk[0]);
-  put32(pt + 4, word(ISB[s1 >> 24], ISB[(s0 >> 16) & 0xFF], ISB[(s3 >> 8) & 0xFF], ISB[s2 & 0xFF]) ^ rk[1]);
-  put32(pt + 8, word(ISB[s2 >> 24], ISB[(s1 >> 16) & 0xFF], ISB[(s0 >> 8) & 0xFF], ISB[s3 & 0xFF]) ^ rk[2]);
-  put32(pt + 12, word(ISB[s3 >> 24], ISB[(s2 >> 16) & 0xFF], ISB[(s1 >> 8) & 0xFF], ISB[s0 & 0xFF]) ^ rk[3]);
+  PutBe32(pt, word(ISB[s0 >> 24], ISB[(s3 >> 16) & 0xFF], ISB[(s2 >> 8) & 0xFF], ISB[s1 & 0xFF]) ^ rk[0]);
+  PutBe32(pt + 4, word(ISB[s1 >> 24], ISB[(s0 >> 16) & 0xFF], ISB[(s3 >> 8) & 0xFF], ISB[s2 & 0xFF]) ^ rk[1]);
+  PutBe32(pt + 8, word(ISB[s2 >> 24], ISB[(s1 >> 16) & 0xFF], ISB[(s0 >> 8) & 0xFF], ISB[s3 & 0xFF]) ^ rk[2]);
+  PutBe32(pt + 12, word(ISB[s3 >> 24], ISB[(s2 >> 16) & 0xFF], ISB[(s1 >> 8) & 0xFF], ISB[s0 & 0xFF]) ^ rk[3]);
 }
 
 namespace {
@@ -193,9 +183,9 @@ namespace {
 // fill the waits of the other.
 template <bool kEncrypt>
 void two_blocks(const uint32_t* rk, int Nr, const uint8_t* in, uint8_t* out) {
-  uint32_t a0 = get32(in) ^ rk[0], a1 = get32(in + 4) ^ rk[1], a2 = get32(in + 8) ^ rk[2], a3 = get32(in + 12) ^ rk[3];
-  uint32_t b0 = get32(in + 16) ^ rk[0], b1 = get32(in + 20) ^ rk[1], b2 = get32(in + 24) ^ rk[2],
-           b3 = get32(in + 28) ^ rk[3];
+  uint32_t a0 = GetBe32(in) ^ rk[0], a1 = GetBe32(in + 4) ^ rk[1], a2 = GetBe32(in + 8) ^ rk[2], a3 = GetBe32(in + 12) ^ rk[3];
+  uint32_t b0 = GetBe32(in + 16) ^ rk[0], b1 = GetBe32(in + 20) ^ rk[1], b2 = GetBe32(in + 24) ^ rk[2],
+           b3 = GetBe32(in + 28) ^ rk[3];
   const uint32_t(&T0)[256] = kEncrypt ? Te0 : Td0;
   const uint32_t(&T1)[256] = kEncrypt ? Te1 : Td1;
   const uint32_t(&T2)[256] = kEncrypt ? Te2 : Td2;
@@ -226,23 +216,23 @@ void two_blocks(const uint32_t* rk, int Nr, const uint8_t* in, uint8_t* out) {
   rk += 4;
   const uint8_t* S = kEncrypt ? SB : ISB;
   if (kEncrypt) {
-    put32(out, word(S[a0 >> 24], S[(a1 >> 16) & 0xFF], S[(a2 >> 8) & 0xFF], S[a3 & 0xFF]) ^ rk[0]);
-    put32(out + 4, word(S[a1 >> 24], S[(a2 >> 16) & 0xFF], S[(a3 >> 8) & 0xFF], S[a0 & 0xFF]) ^ rk[1]);
-    put32(out + 8, word(S[a2 >> 24], S[(a3 >> 16) & 0xFF], S[(a0 >> 8) & 0xFF], S[a1 & 0xFF]) ^ rk[2]);
-    put32(out + 12, word(S[a3 >> 24], S[(a0 >> 16) & 0xFF], S[(a1 >> 8) & 0xFF], S[a2 & 0xFF]) ^ rk[3]);
-    put32(out + 16, word(S[b0 >> 24], S[(b1 >> 16) & 0xFF], S[(b2 >> 8) & 0xFF], S[b3 & 0xFF]) ^ rk[0]);
-    put32(out + 20, word(S[b1 >> 24], S[(b2 >> 16) & 0xFF], S[(b3 >> 8) & 0xFF], S[b0 & 0xFF]) ^ rk[1]);
-    put32(out + 24, word(S[b2 >> 24], S[(b3 >> 16) & 0xFF], S[(b0 >> 8) & 0xFF], S[b1 & 0xFF]) ^ rk[2]);
-    put32(out + 28, word(S[b3 >> 24], S[(b0 >> 16) & 0xFF], S[(b1 >> 8) & 0xFF], S[b2 & 0xFF]) ^ rk[3]);
+    PutBe32(out, word(S[a0 >> 24], S[(a1 >> 16) & 0xFF], S[(a2 >> 8) & 0xFF], S[a3 & 0xFF]) ^ rk[0]);
+    PutBe32(out + 4, word(S[a1 >> 24], S[(a2 >> 16) & 0xFF], S[(a3 >> 8) & 0xFF], S[a0 & 0xFF]) ^ rk[1]);
+    PutBe32(out + 8, word(S[a2 >> 24], S[(a3 >> 16) & 0xFF], S[(a0 >> 8) & 0xFF], S[a1 & 0xFF]) ^ rk[2]);
+    PutBe32(out + 12, word(S[a3 >> 24], S[(a0 >> 16) & 0xFF], S[(a1 >> 8) & 0xFF], S[a2 & 0xFF]) ^ rk[3]);
+    PutBe32(out + 16, word(S[b0 >> 24], S[(b1 >> 16) & 0xFF], S[(b2 >> 8) & 0xFF], S[b3 & 0xFF]) ^ rk[0]);
+    PutBe32(out + 20, word(S[b1 >> 24], S[(b2 >> 16) & 0xFF], S[(b3 >> 8) & 0xFF], S[b0 & 0xFF]) ^ rk[1]);
+    PutBe32(out + 24, word(S[b2 >> 24], S[(b3 >> 16) & 0xFF], S[(b0 >> 8) & 0xFF], S[b1 & 0xFF]) ^ rk[2]);
+    PutBe32(out + 28, word(S[b3 >> 24], S[(b0 >> 16) & 0xFF], S[(b1 >> 8) & 0xFF], S[b2 & 0xFF]) ^ rk[3]);
   } else {
-    put32(out, word(S[a0 >> 24], S[(a3 >> 16) & 0xFF], S[(a2 >> 8) & 0xFF], S[a1 & 0xFF]) ^ rk[0]);
-    put32(out + 4, word(S[a1 >> 24], S[(a0 >> 16) & 0xFF], S[(a3 >> 8) & 0xFF], S[a2 & 0xFF]) ^ rk[1]);
-    put32(out + 8, word(S[a2 >> 24], S[(a1 >> 16) & 0xFF], S[(a0 >> 8) & 0xFF], S[a3 & 0xFF]) ^ rk[2]);
-    put32(out + 12, word(S[a3 >> 24], S[(a2 >> 16) & 0xFF], S[(a1 >> 8) & 0xFF], S[a0 & 0xFF]) ^ rk[3]);
-    put32(out + 16, word(S[b0 >> 24], S[(b3 >> 16) & 0xFF], S[(b2 >> 8) & 0xFF], S[b1 & 0xFF]) ^ rk[0]);
-    put32(out + 20, word(S[b1 >> 24], S[(b0 >> 16) & 0xFF], S[(b3 >> 8) & 0xFF], S[b2 & 0xFF]) ^ rk[1]);
-    put32(out + 24, word(S[b2 >> 24], S[(b1 >> 16) & 0xFF], S[(b0 >> 8) & 0xFF], S[b3 & 0xFF]) ^ rk[2]);
-    put32(out + 28, word(S[b3 >> 24], S[(b2 >> 16) & 0xFF], S[(b1 >> 8) & 0xFF], S[b0 & 0xFF]) ^ rk[3]);
+    PutBe32(out, word(S[a0 >> 24], S[(a3 >> 16) & 0xFF], S[(a2 >> 8) & 0xFF], S[a1 & 0xFF]) ^ rk[0]);
+    PutBe32(out + 4, word(S[a1 >> 24], S[(a0 >> 16) & 0xFF], S[(a3 >> 8) & 0xFF], S[a2 & 0xFF]) ^ rk[1]);
+    PutBe32(out + 8, word(S[a2 >> 24], S[(a1 >> 16) & 0xFF], S[(a0 >> 8) & 0xFF], S[a3 & 0xFF]) ^ rk[2]);
+    PutBe32(out + 12, word(S[a3 >> 24], S[(a2 >> 16) & 0xFF], S[(a1 >> 8) & 0xFF], S[a0 & 0xFF]) ^ rk[3]);
+    PutBe32(out + 16, word(S[b0 >> 24], S[(b3 >> 16) & 0xFF], S[(b2 >> 8) & 0xFF], S[b1 & 0xFF]) ^ rk[0]);
+    PutBe32(out + 20, word(S[b1 >> 24], S[(b0 >> 16) & 0xFF], S[(b3 >> 8) & 0xFF], S[b2 & 0xFF]) ^ rk[1]);
+    PutBe32(out + 24, word(S[b2 >> 24], S[(b1 >> 16) & 0xFF], S[(b0 >> 8) & 0xFF], S[b3 & 0xFF]) ^ rk[2]);
+    PutBe32(out + 28, word(S[b3 >> 24], S[(b2 >> 16) & 0xFF], S[(b1 >> 8) & 0xFF], S[b0 & 0xFF]) ^ rk[3]);
   }
 }
 

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "framework/byte_order.h"
+
 namespace {
 
 inline uint32_t rotl(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
@@ -13,8 +15,7 @@ void nte_sha_byte_reverse(uint32_t* buffer, int count) {
   // Reads each word's bytes in memory order whatever the host's order is.
   uint8_t* p = reinterpret_cast<uint8_t*>(buffer);
   for (int i = 0; i + 4 <= count; i += 4) {
-    const uint32_t v = (static_cast<uint32_t>(p[i]) << 24) | (static_cast<uint32_t>(p[i + 1]) << 16) |
-                       (static_cast<uint32_t>(p[i + 2]) << 8) | p[i + 3];
+    const uint32_t v = GetBe32(p + i);
     std::memcpy(p + i, &v, 4);
   }
 }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
 #include "tests/e2e/update_install.h"
 #include "tests/e2e/win_driver.h"
 #include "tools/fixture/login_fixture.h"
@@ -34,7 +35,7 @@ const std::string kBinDir = ToWindowsPath(QUORL_E2E_BIN_DIR) + "\\";
 const std::string kHarnessDir = ToWindowsPath(QUORL_E2E_HARNESS_DIR) + "\\";
 constexpr int kFiles = 10;
 constexpr uint64_t kFileSize = 10ull * 1000 * 1000;  // 100 MB in all
-constexpr UINT kShowUpdate = 32780;
+constexpr UINT kShowUpdate = ID_SHOW_UPDATE_VIEW;
 
 double g_qpcPerMs = 0;
 

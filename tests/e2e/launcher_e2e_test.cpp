@@ -31,6 +31,9 @@ namespace {
 const std::string kBinDir = ToWindowsPath(QUORL_E2E_BIN_DIR) + "\\";
 const std::string kShotDir = ToWindowsPath(QUORL_E2E_SHOT_DIR) + "\\";
 
+// The start-up messages as the user reads them, written out independently of
+// the resource script on purpose: the test reads the running program's
+// message boxes from outside.
 const char kText20001[] =
     "프로그램의 초기화를 할 수 없습니다.다른 프로그램을\n종료하거나 윈도우를 재시작한 뒤에 다시 한 번 "
     "시도해 주세요.";
@@ -184,24 +187,6 @@ RECT ButtonRect(int button) { return Skin().ButtonRect(button); }
 
 }  // namespace
 
-TEST(LauncherStartup, MissingSkinFileShowsInitialisationError) {
-  Install in;
-  Stage(in, /*withSkin=*/false);
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20001, BoxIcon::kWarning);
-}
-
-TEST(LauncherStartup, DamagedSkinFileShowsInitialisationError) {
-  Install in;
-  Stage(in, /*withSkin=*/false);
-  // A count of 200 entries with the index cut short.
-  ASSERT_TRUE(WriteFileBytes(in.folder.File(kSkinFileName), std::string("\xC8\x00\x00\x00", 4)));
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20001, BoxIcon::kWarning);
-}
-
 // The built skin with its background entry replaced by a packed block whose
 // stream is damaged; every other entry as it was.
 std::string SkinWithDamagedBackground() {
@@ -224,67 +209,81 @@ std::string SkinWithDamagedBackground() {
   return std::string(file.begin(), file.end());
 }
 
-// A skin file that opens but could not show the launcher screen.
-TEST(LauncherStartup, SkinWithoutAUsableBackgroundShowsInitialisationError) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-  } const cases[] = {
-      {"no entries", std::string("\x00\x00\x00\x00\x00", 5)},
-      {"damaged background entry", SkinWithDamagedBackground()},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ASSERT_FALSE(c.bytes.empty());
-    Install in;
-    Stage(in, /*withSkin=*/false);
-    ASSERT_TRUE(WriteFileBytes(in.folder.File(kSkinFileName), c.bytes));
-    Process p;
-    ASSERT_TRUE(Launch(p, in, ""));
-    ExpectMessageBoxAndExit(p, kText20001, BoxIcon::kWarning);
+// One start of a staged installation: what is in its folder and around it,
+// and what the user sees (a message box and the end, or the main frame).
+struct StartupCase {
+  const char* name;
+  const char* program;  // copied in as QuorlLauncher.exe
+  bool withSkin;        // the built skin beside it
+  // The skin file's bytes written instead (null: none written).
+  std::string (*skinBytes)();
+  // An id file beside the program (null: none).
+  std::string (*idFile)();
+  bool fileCheckerRunning;  // another program holds the file checker's mutex
+  // The message box's text and icon; null: the main frame comes.
+  const char* boxText;
+  BoxIcon boxIcon;
+};
+
+const StartupCase kStartupCases[] = {
+    {"MissingSkinFileShowsInitialisationError", "QuorlLauncher.exe", false, nullptr, nullptr, false, kText20001,
+     BoxIcon::kWarning},
+    // A count of 200 entries with the index cut short.
+    {"DamagedSkinFileShowsInitialisationError", "QuorlLauncher.exe", false,
+     [] { return std::string("\xC8\x00\x00\x00", 4); }, nullptr, false, kText20001, BoxIcon::kWarning},
+    // Skin files that open but could not show the launcher screen.
+    {"SkinWithNoEntriesShowsInitialisationError", "QuorlLauncher.exe", false,
+     [] { return std::string("\x00\x00\x00\x00\x00", 5); }, nullptr, false, kText20001, BoxIcon::kWarning},
+    {"SkinWithADamagedBackgroundShowsInitialisationError", "QuorlLauncher.exe", false, &SkinWithDamagedBackground,
+     nullptr, false, kText20001, BoxIcon::kWarning},
+    {"RunningFileCheckerRefusesTheStart", "QuorlLauncher.exe", true, nullptr, nullptr, true, kText20003,
+     BoxIcon::kWarning},
+    {"NoLocalisationRecordAnywhereIsFatal", "QuorlLauncher_noid.exe", true, nullptr, nullptr, false, kText20002,
+     BoxIcon::kError},
+    {"DamagedIdFileFallsBackToTheBuiltInRecord", "QuorlLauncher.exe", true, nullptr,
+     [] { return std::string("#### not a record ####\r\n"); }, false, nullptr, BoxIcon::kNone},
+    {"IdFileBesideTheProgramIsEnough", "QuorlLauncher_noid.exe", true, nullptr,
+     [] {
+       const std::string record = CLocalizeInfo::EncodeRecord(1252, "E2EProfile", kLocalizeInfoServiceId, 1234567);
+       return record.empty() ? record : record + "\r\n";
+     },
+     false, nullptr, BoxIcon::kNone},
+};
+
+class LauncherStartup : public ::testing::TestWithParam<StartupCase> {};
+
+TEST_P(LauncherStartup, StartsAsTheFolderAllows) {
+  const StartupCase& c = GetParam();
+  Install in;
+  Stage(in, c.withSkin, c.program);
+  if (c.skinBytes != nullptr) {
+    const std::string bytes = c.skinBytes();
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_TRUE(WriteFileBytes(in.folder.File(kSkinFileName), bytes));
   }
-}
-
-TEST(LauncherStartup, RunningFileCheckerRefusesTheStart) {
-  Install in;
-  Stage(in);
-  HANDLE checker = ::CreateMutexA(nullptr, FALSE, kFileCheckerMutexName);
-  ASSERT_NE(nullptr, checker);
+  if (c.idFile != nullptr) {
+    const std::string bytes = c.idFile();
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_TRUE(WriteFileBytes(in.folder.File(kLocalizeInfoFileName), bytes));
+  }
+  HANDLE checker = nullptr;
+  if (c.fileCheckerRunning) {
+    checker = ::CreateMutexA(nullptr, FALSE, kFileCheckerMutexName);
+    ASSERT_NE(nullptr, checker);
+  }
   Process p;
   ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20003, BoxIcon::kWarning);
-  ::CloseHandle(checker);
+  if (c.boxText != nullptr) {
+    ExpectMessageBoxAndExit(p, c.boxText, c.boxIcon);
+  } else {
+    HWND frame = WaitForFrame(p);
+    EXPECT_NE(nullptr, frame);
+  }
+  if (checker != nullptr) ::CloseHandle(checker);
 }
 
-TEST(LauncherStartup, NoLocalisationRecordAnywhereIsFatal) {
-  Install in;
-  Stage(in, true, "QuorlLauncher_noid.exe");
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  ExpectMessageBoxAndExit(p, kText20002, BoxIcon::kError);
-}
-
-TEST(LauncherStartup, DamagedIdFileFallsBackToTheBuiltInRecord) {
-  Install in;
-  Stage(in);
-  ASSERT_TRUE(WriteFileBytes(in.folder.File(kLocalizeInfoFileName), "#### not a record ####\r\n"));
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  HWND frame = WaitForFrame(p);
-  EXPECT_NE(nullptr, frame);
-}
-
-TEST(LauncherStartup, IdFileBesideTheProgramIsEnough) {
-  Install in;
-  Stage(in, true, "QuorlLauncher_noid.exe");
-  std::string record = CLocalizeInfo::EncodeRecord(1252, "E2EProfile", kLocalizeInfoServiceId, 1234567);
-  ASSERT_FALSE(record.empty());
-  ASSERT_TRUE(WriteFileBytes(in.folder.File(kLocalizeInfoFileName), record + "\r\n"));
-  Process p;
-  ASSERT_TRUE(Launch(p, in, ""));
-  HWND frame = WaitForFrame(p);
-  EXPECT_NE(nullptr, frame);
-}
+INSTANTIATE_TEST_SUITE_P(Cases, LauncherStartup, ::testing::ValuesIn(kStartupCases),
+                         [](const ::testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.name); });
 
 TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   int32_t w = 0, h = 0;

@@ -33,10 +33,15 @@ constexpr uint32_t kV1000 = 1000000;
 constexpr uint32_t kV1001 = 1001000;
 constexpr uint32_t kV1002 = 1002000;
 constexpr UINT kShowUpdate = ID_SHOW_UPDATE_VIEW;
+// The update screen's start message, written out on purpose: this test
+// drives the program from outside, as another program would, and pins the
+// value the running program answers to.
 constexpr UINT kStartUpdateMessage = WM_APP + 0x101;
 constexpr DWORD kRunTimeout = 90000;
 
-// The texts the user reads (UTF-8; "%s" filled with the title "Quorl").
+// The texts the user reads (UTF-8; "%s" filled with the title "Quorl"),
+// written out independently of the resource script on purpose: the test
+// reads the program's windows from outside and checks what a user sees.
 const char kText21101[] =
     "업데이트가 올바로 행해지지 않았습니다.\nQuorl을 플레이하기 위해서는 다시 시도하거나 언인스톨한 후 다시 "
     "설치하여야 합니다.";

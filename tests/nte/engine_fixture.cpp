@@ -1,6 +1,37 @@
 #include "tests/nte/engine_fixture.h"
 
+#include <chrono>
+#include <thread>
+
 namespace nte_test {
+
+std::string u16(const std::string& body) {
+  std::string h;
+  h += static_cast<char>((body.size() >> 8) & 0xFF);
+  h += static_cast<char>(body.size() & 0xFF);
+  return h + body;
+}
+
+std::string u32(const std::string& body) {
+  std::string h(4, '\0');
+  uint32_t n = static_cast<uint32_t>(body.size());
+  h[0] = static_cast<char>(n >> 24);
+  h[1] = static_cast<char>(n >> 16);
+  h[2] = static_cast<char>(n >> 8);
+  h[3] = static_cast<char>(n);
+  return h + body;
+}
+
+bool pump_until(const std::function<bool()>& cond, int ms) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    nte_heartbeat();
+    if (cond()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return cond();
+}
+
 namespace {
 Recorder g_rec;
 int64_t g_now = 1700000000;

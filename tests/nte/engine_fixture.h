@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,15 @@
 #include "tests/nte/fake_transport.h"
 
 namespace nte_test {
+
+// A record's bytes on the wire: the body behind its big-endian 16-bit
+// (u16) or 32-bit (u32) length.
+std::string u16(const std::string& body);
+std::string u32(const std::string& body);
+
+// Runs engine passes, a millisecond apart, until cond holds or ms passed;
+// cond's last answer.  For the engines over the system's sockets.
+bool pump_until(const std::function<bool()>& cond, int ms = 5000);
 
 struct Close {
   uint32_t serial;

@@ -13,23 +13,6 @@ namespace {
 
 using Records = std::vector<std::string>;
 
-std::string u16(const std::string& body) {
-  std::string h;
-  h += static_cast<char>((body.size() >> 8) & 0xFF);
-  h += static_cast<char>(body.size() & 0xFF);
-  return h + body;
-}
-
-std::string u32(const std::string& body) {
-  std::string h(4, '\0');
-  uint32_t n = static_cast<uint32_t>(body.size());
-  h[0] = static_cast<char>(n >> 24);
-  h[1] = static_cast<char>(n >> 16);
-  h[2] = static_cast<char>(n >> 8);
-  h[3] = static_cast<char>(n);
-  return h + body;
-}
-
 fake::Socket* sock_of(const nte_conn_handle& h) { return fake::find(h.conn->sock); }
 
 // Feeds the bytes and runs passes until everything was taken in.

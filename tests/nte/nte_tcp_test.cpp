@@ -18,13 +18,6 @@ namespace {
 
 using Records = std::vector<std::string>;
 
-std::string u16(const std::string& body) {
-  std::string h;
-  h += static_cast<char>((body.size() >> 8) & 0xFF);
-  h += static_cast<char>(body.size() & 0xFF);
-  return h + body;
-}
-
 class LoopbackTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -41,16 +34,6 @@ class LoopbackTest : public ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(0, nte_finalize());
     StopEngine();
-  }
-  // Runs engine passes until cond holds or about five seconds passed.
-  bool pump_until(const std::function<bool()>& cond, int ms = 5000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-      nte_heartbeat();
-      if (cond()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return cond();
   }
   nte_conn_handle connect_to(int port) {
     nte_conn_handle h = tcpcontext_connect(ctx_, "127.0.0.1", port);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/afxres.h"
 #include "res/resource.h"
 #include "skin/graphic_data.h"
 #include "tools/mkskin/rdl_writer.h"
@@ -279,13 +280,13 @@ const int kOnStart = 200, kStartY = 240, kOffX = 20;
 INSTANTIATE_TEST_SUITE_P(Sequences, PressReleaseTest,
                          testing::Values(Sequence{"ClickSendsTheCommand",
                                                   {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                                                   {Step::kUp, kOnStart, kStartY, 0, false, true, ID_LAUNCHER_START}}},
+                                                   {Step::kUp, kOnStart, kStartY, 0, false, true, ID_SHOW_UPDATE_VIEW}}},
                                          Sequence{"OffAndBackOnShowsHotThenPressed",
                                                   {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
                                                    {Step::kMove, kOffX, kStartY, 1, false, false, 0},
                                                    {Step::kMove, kOnStart + 10, kStartY + 2, 2, false, false, 0},
                                                    {Step::kUp, kOnStart + 10, kStartY + 2, 0, false, true,
-                                                    ID_LAUNCHER_START}}},
+                                                    ID_SHOW_UPDATE_VIEW}}},
                                          Sequence{"ReleaseBesideTheButtonSendsNothing",
                                                   {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
                                                    {Step::kMove, kOffX, kStartY, 1, false, false, 0},
@@ -346,6 +347,30 @@ TEST_F(LauncherScreenTest, StartAndExitShareOneShot) {
   EXPECT_TRUE(screen.FireOnce());
   EXPECT_FALSE(screen.FireOnce());
   EXPECT_FALSE(screen.FireOnce());
+}
+
+// A button's command becomes the one command the main window gets: Start
+// and Exit the frame's own, the first of them only; others as they are.
+TEST(LauncherScreenCommands, StartAndExitBecomeTheFramesCommandOnce) {
+  struct Case {
+    const char* name;
+    uint32_t first, second;
+    uint32_t firstPosted, secondPosted;
+  } const cases[] = {
+      {"Start twice", ID_LAUNCHER_START, ID_LAUNCHER_START, ID_SHOW_UPDATE_VIEW, 0},
+      {"Start then Exit", ID_LAUNCHER_START, ID_LAUNCHER_EXIT, ID_SHOW_UPDATE_VIEW, 0},
+      {"Exit then Start", ID_LAUNCHER_EXIT, ID_LAUNCHER_START, ID_APP_EXIT, 0},
+      {"Settings, then Start", ID_LAUNCHER_ENV_SETTINGS, ID_LAUNCHER_START, ID_LAUNCHER_ENV_SETTINGS,
+       ID_SHOW_UPDATE_VIEW},
+      {"Start, then Settings", ID_LAUNCHER_START, ID_LAUNCHER_ENV_SETTINGS, ID_SHOW_UPDATE_VIEW,
+       ID_LAUNCHER_ENV_SETTINGS},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CLauncherScreen fresh;
+    EXPECT_EQ(c.firstPosted, fresh.TakeCommand(c.first));
+    EXPECT_EQ(c.secondPosted, fresh.TakeCommand(c.second));
+  }
 }
 
 TEST_F(LauncherScreenTest, TooltipIsBuiltOncePerButtonAndFollowsItsTicks) {

@@ -1,5 +1,6 @@
 // The game client's start, with a stand-in client (quorl.bin) that records
-// its command line, working folder and the portal's clipboard data.
+// its command line, working folder and the portal's clipboard data: alone,
+// and as the update screen runs it with its host's key and hand-off.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,12 +8,10 @@
 #include <shlwapi.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
-#include "app/portal.h"
-#include "app/portal_cipher.h"
 #include "res/resource.h"
+#include "tests/support/game_folder_win.h"
 #include "tests/update/dialog_watch.h"
 #include "tests/update/update_win_fixture.h"
 #include "update/client_start.h"
@@ -21,65 +20,13 @@ using namespace update_test;
 
 namespace {
 
-std::string ClientProgram() {
-  std::string path = QUORL_TEST_CLIENT;
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
-// A game folder under the temporary folder, with a blank in its name.
-class GameFolder {
+// A game folder for the stand-in client that this program's build made.
+class GameFolder : public test_support::GameFolder {
  public:
-  GameFolder() {
-    char temp[MAX_PATH + 1] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    // A folder nobody used before: one left by an earlier run (process ids
-    // come round again) would hold its client.
-    static int counter = 0;
-    do {
-      m_path = std::string(temp) + "quorl game " + std::to_string(::GetCurrentProcessId()) + "-" +
-               std::to_string(::GetTickCount()) + "-" + std::to_string(++counter);
-    } while (!::CreateDirectoryA(m_path.c_str(), nullptr));
-  }
-  ~GameFolder() {
-    // A client still running is let go and given time to end.
-    const std::string log = Log();
-    if (log.find("started") != std::string::npos && log.find("ended") == std::string::npos) {
-      Release();
-      WaitForLog("ended", 10000);
-    }
-    for (int i = 0; i < 100; ++i) {
-      for (const char* name : {"quorl.bin", "client-log.txt", "release"}) ::DeleteFileA((m_path + "\\" + name).c_str());
-      if (::RemoveDirectoryA(m_path.c_str())) break;
-      ::Sleep(50);
-    }
-  }
-  const std::string& Path() const { return m_path; }
-  std::string File(const char* name) const { return m_path + "\\" + name; }
-  bool InstallClient() const { return ::CopyFileA(ClientProgram().c_str(), File("quorl.bin").c_str(), FALSE) != 0; }
-  void Release() const { std::ofstream(File("release")) << "go"; }
-  std::string Log() const {
-    std::ifstream in(File("client-log.txt"), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  bool WaitForLog(const char* line, DWORD timeoutMs = 20000) const {
-    return PumpUntil([&] { return Log().find(line) != std::string::npos; }, timeoutMs);
-  }
-
- private:
-  std::string m_path;
+  GameFolder() : test_support::GameFolder(QUORL_TEST_CLIENT) {}
 };
 
-// The full path as the client start sees it.
-std::string FullPath(const std::string& path) {
-  char full[MAX_PATH + 1] = {};
-  ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-  return full;
-}
+using test_support::FullPath;
 
 int g_handOffs = 0;
 bool HandOffOk() {
@@ -208,8 +155,9 @@ TEST(ClientStart, FailuresShowTheirMessageAndStartNothing) {
 }
 
 // The client start as the update runs it: the game folder from the
-// registry, the portal's data from the record that start-up filled.
-class PortalClientStart : public UpdateScreenFixture {
+// registry, the launch key and the hand-off from the screen's host (the
+// launcher's host takes them from the portal: tests/app).
+class ScreenClientStart : public UpdateScreenFixture {
  protected:
   void SetUp() override {
     UpdateScreenFixture::SetUp();
@@ -221,64 +169,37 @@ class PortalClientStart : public UpdateScreenFixture {
     ::RegSetValueExA(key, "GameFolder", 0, REG_SZ, reinterpret_cast<const BYTE*>(m_game.Path().c_str()),
                      static_cast<DWORD>(m_game.Path().size() + 1));
     ::RegCloseKey(key);
-    EmptyPortalFormat();
   }
   void TearDown() override {
-    AdoptPortalText("", "");
-    EmptyPortalFormat();
     ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuorlScreenTest");
     UpdateScreenFixture::TearDown();
-  }
-  static void EmptyPortalFormat() {
-    const UINT format = ::RegisterClipboardFormatA("Sabrix_ClipFormat");
-    if (::OpenClipboard(nullptr)) {
-      ::SetClipboardData(format, nullptr);
-      ::CloseClipboard();
-    }
-  }
-  std::string Logged(const char* prefix) const {
-    const std::string log = m_game.Log();
-    const size_t at = log.find(prefix);
-    if (at == std::string::npos) return "<not logged>";
-    const size_t end = log.find('\n', at);
-    return log.substr(at + strlen(prefix), end - at - strlen(prefix));
   }
 
   GameFolder m_game;
 };
 
-TEST_F(PortalClientStart, Field4GivesTheClientTheKeyAndTheTextEncipheredAfresh) {
-  const char* text = "login.example,9070,two,three,four,five";
-  const char* key = "portal-launch-key";
-  ASSERT_TRUE(AdoptPortalText(text, key));
-  ASSERT_TRUE(PortalHandsOffToClient());
+TEST_F(ScreenClientStart, TheHostsKeyJoinsTheCommandLineAfterItsHandOff) {
+  m_host.launchKey = "portal-launch-key";
+  m_host.handOff = &HandOffOk;
+  g_handOffs = 0;
   EXPECT_TRUE(m_screen->StartClient());
+  EXPECT_EQ(1, m_host.handOffs);
+  EXPECT_EQ(1, g_handOffs);
   ASSERT_TRUE(m_game.WaitForLog("started"));
-  EXPECT_EQ("\"" + FullPath(m_game.File("quorl.bin")) + "\" " + key, Logged("cmd="));
-  // What the client found on the clipboard is the text under the key.
-  std::string expected;
-  EncryptPortalText(text, key, &expected);
-  EXPECT_EQ(expected, Logged("clip="));
-  char back[4096] = {};
-  ASSERT_TRUE(GetPortalClipboard(back, sizeof back, key, false));
-  EXPECT_STREQ(text, back);
+  EXPECT_EQ("\"" + FullPath(m_game.File("quorl.bin")) + "\" portal-launch-key", m_game.Logged("cmd="));
+  EXPECT_EQ("0123456789abcdef", m_game.Logged("clip="));
 }
 
-TEST_F(PortalClientStart, EmptyField4KeepsKeyAndClipboardToTheLauncher) {
-  ASSERT_TRUE(AdoptPortalText("login.example,9070,two,three,,five", "portal-launch-key"));
-  ASSERT_FALSE(PortalHandsOffToClient());
+TEST_F(ScreenClientStart, WithoutAKeyTheHostIsNotAskedToHandOff) {
   EXPECT_TRUE(m_screen->StartClient());
+  EXPECT_EQ(0, m_host.handOffs);
   ASSERT_TRUE(m_game.WaitForLog("started"));
-  EXPECT_EQ("\"" + FullPath(m_game.File("quorl.bin")) + "\" ", Logged("cmd="));
-  EXPECT_EQ("<none>", Logged("clip="));
+  EXPECT_EQ("\"" + FullPath(m_game.File("quorl.bin")) + "\" ", m_game.Logged("cmd="));
 }
 
-TEST_F(PortalClientStart, TextTooLongForTheClipboardBlockIsRefusedWith20006) {
-  // Fields within their limits, but enciphered the text needs more than
-  // the 4,096-byte block.
-  const std::string text = "login.example,9070," + std::string(2000, 'a') + "," + std::string(1500, 'b') + ",go,";
-  ASSERT_TRUE(AdoptPortalText(text.c_str(), "portal-launch-key"));
-  ASSERT_TRUE(PortalHandsOffToClient());
+TEST_F(ScreenClientStart, AHandOffThatFailsIsRefusedWith20006) {
+  m_host.launchKey = "portal-launch-key";
+  m_host.handOff = [] { return false; };
   std::wstring shown;
   {
     DialogWatcher watcher([&](const SeenDialog& d) {
@@ -287,6 +208,7 @@ TEST_F(PortalClientStart, TextTooLongForTheClipboardBlockIsRefusedWith20006) {
     });
     EXPECT_FALSE(m_screen->StartClient());
   }
+  EXPECT_EQ(1, m_host.handOffs);
   EXPECT_EQ(
       Widen("Quorl을 시작할 수 없습니다.\n다른 프로그램을 종료하거나, 윈도우를 다시 시작한 뒤에 다시 시도해 주세요"),
       shown);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
 #include "tests/update/download_probe.h"
 #include "tests/update/report_sink.h"
 #include "tools/fixture/fixture_socket.h"
@@ -150,17 +151,6 @@ struct Outcome {
   std::string content;
 };
 
-std::string ReadAll(const std::string& path) {
-  std::string data;
-  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return data;
-  char buf[65536];
-  DWORD got = 0;
-  while (::ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) data.append(buf, got);
-  ::CloseHandle(h);
-  return data;
-}
-
 struct Options {
   Mode mode = Mode::kDirect;
   std::string proxy;  // named mode
@@ -212,7 +202,7 @@ class Download : public ::testing::Test {
     out.value = sink.endValue();
     out.reports = sink.reports();
     out.fileLeft = ::GetFileAttributesA(m_path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    out.content = ReadAll(m_path);
+    out.content = test_support::ReadWholeFile(m_path);
     ::DeleteFileA(m_path.c_str());
     return out;
   }
@@ -413,7 +403,7 @@ TEST_F(Download, TheEndComesWithTheFileClosedAndWhole) {
     HANDLE h = ::CreateFileA(s.path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     s.exclusive = h != INVALID_HANDLE_VALUE;
     if (s.exclusive) ::CloseHandle(h);
-    s.content = ReadAll(s.path);
+    s.content = test_support::ReadWholeFile(s.path);
   };
   CFileException error;
   ASSERT_TRUE(session.Start(m_server.Url("/ok").c_str(), m_path.c_str(), &error));
@@ -519,7 +509,7 @@ TEST_F(Download, ASessionRunsOnce) {
   ASSERT_TRUE(sink.WaitForEnd(30000));
   session.Stop();
   EXPECT_EQ(kDownloadDone, sink.endCode());
-  EXPECT_EQ(kBody, ReadAll(m_path));
+  EXPECT_EQ(kBody, test_support::ReadWholeFile(m_path));
 }
 
 // ---- stopping ---------------------------------------------------------------

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "tests/support/files.h"
 #include "tests/update/download_probe.h"
 #include "tests/update/dialog_watch.h"
 #include "tests/update/test_clock.h"
@@ -50,12 +51,6 @@ std::string Body(size_t n) {
   return body;
 }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -150,7 +145,7 @@ TEST_F(Downloads, ScreenShowsTheTransferWhileItRuns) {
   observer.join();
 
   EXPECT_TRUE(ok);
-  EXPECT_EQ(body, ReadAll(m_path));
+  EXPECT_EQ(body, test_support::ReadWholeFile(m_path));
   EXPECT_TRUE(sawRunning) << "no byte count with the known total while running";
   EXPECT_TRUE(sawPartialBar);
   EXPECT_TRUE(sawDots) << "no busy dots";
@@ -243,7 +238,7 @@ TEST_F(Downloads, CrcMismatchAsksAndRetryDownloadsAgainBypassingCaches) {
   EXPECT_TRUE(Download("/crc.bin", 3000, Crc(good)));
   EXPECT_EQ(Widen("다운로드한 파일이 정상적이지 않습니다.\n다운로드를 다시 하겠습니까?"), text);
   EXPECT_EQ(2u, m_http.Requests().size());
-  EXPECT_EQ(good, ReadAll(m_path));
+  EXPECT_EQ(good, test_support::ReadWholeFile(m_path));
   // The second request went out past every cache.
   EXPECT_EQ((std::vector<DWORD>{INTERNET_FLAG_DONT_CACHE, INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE}),
             probe.Flags());
@@ -329,7 +324,7 @@ TEST_F(Downloads, AWorkerFaultAsksWithItsEndCodeAndRetryWorks) {
     EXPECT_TRUE(Download("/file.bin", static_cast<uint32_t>(body.size()), Crc(body)));
     ASSERT_EQ(1u, texts.size());
     EXPECT_EQ(Widen(c.text), texts[0]);
-    EXPECT_EQ(body, ReadAll(m_path));
+    EXPECT_EQ(body, test_support::ReadWholeFile(m_path));
     ASSERT_TRUE(probe.WaitForEnds(2, 10000));
     EXPECT_EQ(kDownloadDone, probe.Ends()[1].code);
     // An error keeps the cache; only a failed check reloads.
@@ -473,7 +468,7 @@ TEST_F(Downloads, ScriptsHostHandsTheScriptsDownloadToTheScreen) {
   CUpdateSequenceHostWin sequence(m_screen, *m_screen->GetHost());
   EXPECT_EQ(1,
             sequence.GetScriptHost().DownloadFile(m_http.Url("/script.bin").c_str(), m_path.c_str(), 700, Crc(body)));
-  EXPECT_EQ(body, ReadAll(m_path));
+  EXPECT_EQ(body, test_support::ReadWholeFile(m_path));
 }
 
 TEST_F(Downloads, NamedProxyFromTheSettingsCarriesTheRequest) {

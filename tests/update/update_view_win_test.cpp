@@ -1,4 +1,4 @@
-// The update screen in its real frame on the desktop: its controls and
+// The update screen in a frame on the desktop: its controls and
 // texts, the progress display fed with the session's reports, the busy
 // dots, the versions and the status line.
 #include <windows.h>
@@ -8,10 +8,7 @@
 
 #include <string>
 
-#include "app/launcher_app.h"
-#include "app/main_frame.h"
 #include "res/resource.h"
-#include "skin/launcher_view.h"
 #include "tests/update/dialog_watch.h"
 #include "tests/update/test_clock.h"
 #include "tests/update/update_win_fixture.h"

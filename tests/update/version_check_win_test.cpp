@@ -15,6 +15,7 @@
 #include "net/quorl_socket.h"
 #include "net/version_update_info.h"
 #include "res/resource.h"
+#include "tests/support/test_app_win.h"
 #include "tools/fixture/login_fixture.h"
 #include "update/idle_message_loop.h"
 #include "update/network.h"
@@ -22,13 +23,7 @@
 
 namespace {
 
-void InitApp() {
-  static bool done = false;
-  if (!done) {
-    done = true;
-    AfxWinInit(::GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
-  }
-}
+using test_support::InitTestApp;
 
 std::string ToAnsi(const std::wstring& w) {
   const int n =
@@ -101,7 +96,7 @@ class CCountingThread : public CWinThread {
 };
 
 TEST(IdleMessageLoop, IdleWorkThenMessagesThenItsTimerEndsTheWait) {
-  InitApp();
+  InitTestApp();
   DrainQueue();
   CCountingThread thread;
   CIdleMessageLoop loop(&thread);
@@ -150,7 +145,7 @@ class CPostingThread : public CWinThread {
 };
 
 TEST(IdleMessageLoop, AMessageStartsTheIdleWorkAgainInTheNextRun) {
-  InitApp();
+  InitTestApp();
   DrainQueue();
   CPostingThread thread;
   thread.window = MakeWindow();
@@ -170,7 +165,7 @@ TEST(IdleMessageLoop, AMessageStartsTheIdleWorkAgainInTheNextRun) {
 }
 
 TEST(IdleMessageLoop, QuitIsSeenAndPostedAgainWithItsCode) {
-  InitApp();
+  InitTestApp();
   DrainQueue();
   CCountingThread thread;
   CIdleMessageLoop loop(&thread);
@@ -187,7 +182,7 @@ uint32_t g_pumpTick = 0;
 uint32_t PumpTick() { return g_pumpTick; }
 
 TEST(NetworkPump, TheApplicationsIdleWorkPollsOncePerWholePeriodWhileStarted) {
-  InitApp();
+  InitTestApp();
   ASSERT_TRUE(InitNetwork());
   const NetworkPumpClock previous = SetNetworkPumpClock(PumpTick);
   CWinThread* app = AfxGetApp();
@@ -231,7 +226,7 @@ int RecordBox(const char* text, UINT style) {
 }
 
 TEST(CheckTexts, MessagesCarryTheTitleOrTheCodeAndTheirStyles) {
-  InitApp();
+  InitTestApp();
   SetCheckMessageBoxHook(RecordBox);
   g_boxes.clear();
   CLauncherVersionCheckHost host(nullptr);
@@ -287,7 +282,7 @@ class CTestLauncherHost : public CLauncherVersionCheckHost {
 class WholeCheck : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitApp();
+    InitTestApp();
     DrainQueue();
     ASSERT_TRUE(InitNetwork());
     SetCheckMessageBoxHook(RecordBox);
