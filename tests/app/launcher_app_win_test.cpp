@@ -61,7 +61,7 @@ TEST(AppTitleMessages, MissingStringShowsAnEmptyBoxWithTheTitle) {
   SeenBox seen;
   std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &seen);
   EXPECT_EQ(IDOK, MessageBoxWithAppTitle(kMissingString, MB_OK));
-  watcher.join();
+  test_support::JoinAnsweringSentMessages(watcher);
   ASSERT_TRUE(seen.seen);
   EXPECT_EQ(L"", seen.text);
   EXPECT_EQ(L"Quorl", seen.caption);

@@ -215,7 +215,7 @@ TEST(DeviceCheck, AFailureIsReportedThenTheCheckPassesOncePerRun) {
   SeenBox box;
   std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &box);
   EXPECT_FALSE(app->InitDeviceOrReport());
-  watcher.join();
+  test_support::JoinAnsweringSentMessages(watcher);
   ASSERT_TRUE(box.seen);
   EXPECT_EQ(DeviceMessage(L"-2113929213"), box.text);
   EXPECT_EQ(L"Quorl", box.caption);
@@ -337,7 +337,7 @@ TEST(DeviceCheckWithoutGlx, NoOpenGLOnTheDisplayMeansNoDirect3D) {
   SeenBox box;
   std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &box);
   EXPECT_FALSE(app->InitDeviceOrReport());
-  watcher.join();
+  test_support::JoinAnsweringSentMessages(watcher);
   EXPECT_EQ(DeviceMessage(L"-2113929215"), box.text);
 }
 

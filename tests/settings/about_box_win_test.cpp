@@ -130,7 +130,6 @@ SeenBox ReadBox(HWND box) {
 // there and the command runs nothing.
 TEST_F(EnvDialogTest, AboutItemRunsTheBoxOnlyWhenStandalone) {
   host = std::make_unique<AboutHost>();
-  host->soundAvailable = 1;
   for (int standalone : {FALSE, TRUE}) {
     SCOPED_TRACE(standalone ? "standalone" : "from the launcher");
     SeenBox box;

@@ -19,6 +19,7 @@
 #include "res/resource.h"
 #include "tests/e2e/win_driver.h"
 #include "tests/harness/url_report.h"
+#include "tests/support/test_app_win.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ class MenuClicker {
   // Waits for the watcher (it gives up on its own after a few seconds).
   void Finish() {
     m_stop = true;
-    if (m_worker.joinable()) m_worker.join();
+    if (m_worker.joinable()) test_support::JoinAnsweringSentMessages(m_worker);
   }
   bool Seen() const { return m_seen; }
   const std::string& Item() const { return m_item; }

@@ -1,5 +1,7 @@
 #include "tests/support/dialogs_win.h"
 
+#include "tests/support/test_app_win.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -78,7 +80,8 @@ DialogWatcher::DialogWatcher(Handler handler, DWORD thread, int textControl)
 
 DialogWatcher::~DialogWatcher() {
   m_stop = true;
-  m_worker.join();
+  // It may be reading a dialog's text from this thread right now.
+  JoinAnsweringSentMessages(m_worker);
 }
 
 std::vector<SeenDialog> DialogWatcher::Seen() {

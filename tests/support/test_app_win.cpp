@@ -1,5 +1,7 @@
 #include "tests/support/test_app_win.h"
 
+#include <pthread.h>
+
 #include <commctrl.h>
 
 #include "framework/afxwin.h"
@@ -28,6 +30,19 @@ bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
     }
     ::Sleep(5);
   }
+}
+
+void JoinAnsweringSentMessages(std::thread& thread) {
+  // The posix thread model's std::thread is a winpthreads thread; its
+  // Win32 handle is the one to wait on beside the message queue.
+  HANDLE handle = static_cast<HANDLE>(pthread_gethandle(thread.native_handle()));
+  while (::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    MSG msg;
+    // Peeking answers the messages sent from other threads; PM_QS_SENDMESSAGE
+    // with PM_NOREMOVE leaves every posted message where it is.
+    ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  thread.join();
 }
 
 }  // namespace test_support

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <thread>
 
 namespace test_support {
 
@@ -17,5 +18,11 @@ void InitTestApp();
 // true when it held.  A WM_QUIT in the queue (a test's leftover request to
 // end) is dropped.
 bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 5000);
+
+// Joins a helper thread that may send messages to this thread's windows
+// (GetWindowText of a control is a WM_GETTEXT sent to its owner): a plain
+// join would wait for a thread that waits for this one.  Only sent messages
+// are answered meanwhile; posted ones, WM_QUIT included, stay queued.
+void JoinAnsweringSentMessages(std::thread& thread);
 
 }  // namespace test_support

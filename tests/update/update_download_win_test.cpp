@@ -23,6 +23,7 @@
 
 #include "res/resource.h"
 #include "tests/support/files.h"
+#include "tests/support/test_app_win.h"
 #include "tests/update/download_probe.h"
 #include "tests/update/dialog_watch.h"
 #include "tests/update/test_clock.h"
@@ -142,7 +143,7 @@ TEST_F(Downloads, ScreenShowsTheTransferWhileItRuns) {
   });
   const BOOL ok = Download("/file.bin", static_cast<uint32_t>(body.size()), Crc(body));
   done = true;
-  observer.join();
+  test_support::JoinAnsweringSentMessages(observer);
 
   EXPECT_TRUE(ok);
   EXPECT_EQ(body, test_support::ReadWholeFile(m_path));
@@ -204,7 +205,7 @@ TEST_F(Downloads, CancelAsksFirstAndYesStopsAndDeletesThePartialFile) {
   });
   const DWORD start = ::GetTickCount();
   const int result = m_screen->DownloadOnce(m_http.Url("/slow.bin").c_str(), m_path.c_str(), 400 * 1024, 0, FALSE);
-  clicker.join();
+  test_support::JoinAnsweringSentMessages(clicker);
   EXPECT_EQ(3, result);
   EXPECT_EQ(2, questions.load());
   EXPECT_TRUE(stillRunningAfterNo);
@@ -441,7 +442,7 @@ TEST_F(Downloads, NoReportForHalfAnHourIsAStall) {
   const DWORD start = ::GetTickCount();
   EXPECT_FALSE(Download("/stall.bin", 64 * 1024, 0));
   ended = true;
-  stall.join();
+  test_support::JoinAnsweringSentMessages(stall);
   EXPECT_EQ(Widen("파일을 다운로드하는 중에 타임아웃이 발생하였습니다.(-2) 다운로드를 다시 하겠습니까?"), text);
   EXPECT_LT(::GetTickCount() - start, 30000u);
   EXPECT_FALSE(Exists(m_path));
@@ -503,7 +504,7 @@ TEST_F(Downloads, ScreenClosedDuringTheDownloadEndsItSilently) {
     Press(d.hwnd, IDCANCEL);
   });
   EXPECT_FALSE(Download("/stall.bin", 64 * 1024, 0));
-  closer.join();
+  test_support::JoinAnsweringSentMessages(closer);
   EXPECT_FALSE(::IsWindow(frame));
   m_hFrame = nullptr;
   // The main window's end asked the program to quit.
@@ -524,7 +525,7 @@ TEST_F(Downloads, QuitDuringTheDownloadEndsItAndKeepsTheQuit) {
     ::PostThreadMessageA(ui, WM_QUIT, 0, 0);
   });
   EXPECT_FALSE(Download("/stall.bin", 64 * 1024, 0));
-  quitter.join();
+  test_support::JoinAnsweringSentMessages(quitter);
   MSG msg;
   EXPECT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit was swallowed";
   EXPECT_TRUE(::IsWindow(m_view));
