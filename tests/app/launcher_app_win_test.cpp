@@ -17,6 +17,7 @@
 #include "app/launcher_app.h"
 #include "app/localize.h"
 #include "app/main_frame.h"
+#include "tests/app/main_frame_fixture.h"
 #include "res/resource.h"
 #include "skin/launcher_view.h"
 #include "tests/support/dialogs_win.h"
@@ -70,18 +71,7 @@ TEST(AppTitleMessages, MissingStringShowsAnEmptyBoxWithTheTitle) {
 class MainFrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitTestApp();
-    CQuorlLauncherApp* app = GetLauncherApp();
-    if (!app->GetGraphicData().IsOpen()) {
-      ASSERT_TRUE(app->GetGraphicData().Open(QUORL_TEST_SKIN_FILE));
-    }
-    ASSERT_TRUE(
-        RegisterWindowClass(kMainFrameClassName, 0, ::LoadCursorA(nullptr, IDC_ARROW), nullptr, nullptr, nullptr));
-    m_frame = static_cast<CMainFrame*>(RUNTIME_CLASS(CMainFrame)->CreateObject());
-    ASSERT_NE(nullptr, m_frame);
-    CCreateContext context;
-    context.m_pNewViewClass = RUNTIME_CLASS(CQuorlLauncherView);
-    ASSERT_TRUE(m_frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW, nullptr, &context));
+    ASSERT_NO_FATAL_FAILURE(CreateLauncherMainFrame(&m_frame));
     m_hWnd = m_frame->m_hWnd;
   }
   void TearDown() override {
