@@ -354,29 +354,6 @@ int VisibleWindows(DWORD pid) {
   return count.n;
 }
 
-// The process's visible About box (the dialog with the home-page link).
-struct AboutSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindAbout(HWND wnd, LPARAM data) {
-  auto* s = reinterpret_cast<AboutSearch*>(data);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(wnd, &owner);
-  if (owner == s->pid && ::IsWindowVisible(wnd) && ::GetDlgItem(wnd, IDC_ABOUT_LINK) != nullptr) {
-    s->found = wnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindAboutBox(DWORD pid) {
-  AboutSearch search = {pid, nullptr};
-  ::EnumWindows(&FindAbout, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 TEST(SettingsDialogAlone, EveryTabByMouseInsideItsDisplayArea) {
   Install in;
   ASSERT_NO_FATAL_FAILURE(Stage(in));
@@ -395,11 +372,7 @@ TEST(SettingsDialogAlone, EveryTabByMouseInsideItsDisplayArea) {
   // The About item as the system menu sends it opens the About box over
   // the dialog; once it is closed the dialog stays.
   ::PostMessageA(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-  HWND about = nullptr;
-  for (int i = 0; i < 250 && about == nullptr; ++i) {
-    ::Sleep(20);
-    about = FindAboutBox(p.Pid());
-  }
+  const HWND about = WaitForWindowWith(p.Pid(), nullptr, IDC_ABOUT_LINK, 5000);
   ASSERT_NE(nullptr, about) << "no About box from the system menu's item";
   EXPECT_EQ(dialog, ::GetWindow(about, GW_OWNER));
   ::PostMessageA(about, WM_COMMAND, IDOK, 0);

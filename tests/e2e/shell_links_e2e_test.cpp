@@ -39,20 +39,6 @@ struct AboutRun {
   HWND box = nullptr;
 };
 
-struct FindBox {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindBoxProc(HWND wnd, LPARAM param) {
-  auto* st = reinterpret_cast<FindBox*>(param);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(wnd, &pid);
-  if (pid != st->pid || !::IsWindowVisible(wnd) || ::GetDlgItem(wnd, IDC_ABOUT_LINK) == nullptr) return TRUE;
-  st->found = wnd;
-  return FALSE;
-}
-
 // Stages the launcher (and an id file when given), starts it with /e and
 // opens the About box from the settings dialog's system menu.
 void OpenAboutBox(AboutRun& run, const std::string& idFile = "") {
@@ -67,14 +53,7 @@ void OpenAboutBox(AboutRun& run, const std::string& idFile = "") {
   ASSERT_NE(nullptr, run.settings);
   ASSERT_EQ("Quorl 환경설정", WindowTextUtf8(run.settings));
   ASSERT_TRUE(::PostMessageA(run.settings, WM_SYSCOMMAND, IDM_ABOUTBOX, 0));
-  FindBox st = {run.process.Pid(), nullptr};
-  WaitUntil(
-      [&] {
-        ::EnumWindows(FindBoxProc, reinterpret_cast<LPARAM>(&st));
-        return st.found != nullptr;
-      },
-      kWindowTimeout);
-  run.box = st.found;
+  run.box = WaitForWindowWith(run.process.Pid(), nullptr, IDC_ABOUT_LINK, kWindowTimeout);
   ASSERT_NE(nullptr, run.box) << "no About box came up";
 }
 

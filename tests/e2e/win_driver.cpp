@@ -103,6 +103,7 @@ namespace {
 struct FindState {
   DWORD pid;
   const char* className;
+  int controlId;  // 0: any window
   HWND found;
 };
 
@@ -116,13 +117,18 @@ BOOL CALLBACK FindProc(HWND wnd, LPARAM param) {
     ::GetClassNameA(wnd, cls, sizeof(cls));
     if (lstrcmpiA(cls, st->className) != 0) return TRUE;
   }
+  if (st->controlId != 0 && ::GetDlgItem(wnd, st->controlId) == nullptr) return TRUE;
   st->found = wnd;
   return FALSE;
 }
 }  // namespace
 
 HWND WaitForWindow(DWORD pid, const char* className, DWORD timeoutMs) {
-  FindState st = {pid, className, nullptr};
+  return WaitForWindowWith(pid, className, 0, timeoutMs);
+}
+
+HWND WaitForWindowWith(DWORD pid, const char* className, int controlId, DWORD timeoutMs) {
+  FindState st = {pid, className, controlId, nullptr};
   WaitUntil(
       [&] {
         st.found = nullptr;

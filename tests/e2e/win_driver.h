@@ -55,6 +55,8 @@ class Process {
 // The first visible top-level window of the process with that class (null:
 // any class), waited for up to timeoutMs.
 HWND WaitForWindow(DWORD pid, const char* className, DWORD timeoutMs);
+// The same, for a window that also has a child control with that id.
+HWND WaitForWindowWith(DWORD pid, const char* className, int controlId, DWORD timeoutMs);
 // Waits until pred(hwnd) holds or the time runs out.
 template <typename Pred>
 bool WaitUntil(Pred pred, DWORD timeoutMs) {
