@@ -362,8 +362,8 @@ BOOL CDX3DDeviceBase::CreateDevice(DWORD* error) {
   // result from here on has float precision: whatever must come out as an
   // exact integer (the video memory estimate, sizes, counts) is computed in
   // integer arithmetic.
-  HRESULT hr = m_pD3D->CreateDevice(adapter, type, m_hFocusWindow, behaviorFlags, &m_presentParameters,
-                                   device.Receive());
+  HRESULT hr =
+      m_pD3D->CreateDevice(adapter, type, m_hFocusWindow, behaviorFlags, &m_presentParameters, device.Receive());
   if (FAILED(hr) || device == nullptr) {
     SetError(error, FAILED(hr) ? static_cast<DWORD>(hr) : static_cast<DWORD>(E_FAIL));
     return FALSE;

@@ -1,7 +1,7 @@
 // Resource and command ids shared by the program and its resource script.
 #pragma once
 
-#define IDD_ABOUTBOX 100  // the settings dialog's About box
+#define IDD_ABOUTBOX 100       // the settings dialog's About box
 #define IDR_MAINFRAME 151      // icon, menu and title of the main frame
 #define IDR_LOCALIZE_INFO 152  // RCDATA: the scrambled localisation record
 #define IDD_UPDATE_VIEW 153

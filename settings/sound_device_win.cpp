@@ -74,7 +74,8 @@ HRESULT CSoundDeviceProbe::Open() {
                                                         : reinterpret_cast<SoundClassObjectFunction>(m_getClassObject);
   // A failed call may still have written its out parameter: dropped
   // unreleased, as it holds no reference.
-  HRESULT hr = getClassObject(CLSID_DirectSoundPrivate, IID_IClassFactory, reinterpret_cast<void**>(m_factory.Receive()));
+  HRESULT hr =
+      getClassObject(CLSID_DirectSoundPrivate, IID_IClassFactory, reinterpret_cast<void**>(m_factory.Receive()));
   if (FAILED(hr)) {
     m_factory.Detach();
     return hr;

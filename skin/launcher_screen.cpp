@@ -250,7 +250,8 @@ CLauncherScreen::Reply CLauncherScreen::ButtonUp(int x, int y, bool haveCapture)
     b->RefreshFrame();
     const SkinPoint p = ToScene(x, y);
     // A command only for a release over the button that was pressed.
-    if (haveCapture && b->HitTest(p.x, p.y)) reply.command = TakeCommand(static_cast<uint32_t>(b->GetCommandId()) & 0xFFFF);
+    if (haveCapture && b->HitTest(p.x, p.y))
+      reply.command = TakeCommand(static_cast<uint32_t>(b->GetCommandId()) & 0xFFFF);
     FlushDirtyRects();
     m_pPressedButton = nullptr;
     reply.release = true;

@@ -108,8 +108,8 @@ BOOL CLinkURLStatic::HitTestText(int x, int y) {
   int32_t width = 0, height = 0;
   {
     CClientDC dc(this);
-    HGDIOBJ old = m_fontUnderline.GetSafeHandle() != nullptr ? dc.SelectObject(m_fontUnderline.GetSafeHandle())
-                                                             : nullptr;
+    HGDIOBJ old =
+        m_fontUnderline.GetSafeHandle() != nullptr ? dc.SelectObject(m_fontUnderline.GetSafeHandle()) : nullptr;
     CLinkMeasure measure(dc.m_hDC);
     MeasureLinkText(measure, text.GetString(), &width, &height);
     if (old != nullptr) dc.SelectObject(old);
@@ -137,8 +137,7 @@ void CLinkURLStatic::OnLButtonUp(UINT, CPoint point) {
   if (HitTestText(point.x, point.y)) {
     if (m_strURL.IsEmpty()) GetWindowText(m_strURL);
     if (!m_strURL.IsEmpty()) {
-      const HINSTANCE result =
-          ::ShellExecuteA(nullptr, "open", m_strURL.GetString(), nullptr, nullptr, SW_SHOWNORMAL);
+      const HINSTANCE result = ::ShellExecuteA(nullptr, "open", m_strURL.GetString(), nullptr, nullptr, SW_SHOWNORMAL);
       if (reinterpret_cast<INT_PTR>(result) > 32) m_bVisited = TRUE;
     }
     m_crText = kHoverColour;

@@ -9,9 +9,9 @@
 #include "skin/tooltip.h"
 
 // The static control's alignment styles, with their Win32 values.
-constexpr uint32_t kLinkStyleTypeMask = 0x1F;   // SS_TYPEMASK
-constexpr uint32_t kLinkStyleCenter = 0x1;      // SS_CENTER
-constexpr uint32_t kLinkStyleRight = 0x2;       // SS_RIGHT
+constexpr uint32_t kLinkStyleTypeMask = 0x1F;      // SS_TYPEMASK
+constexpr uint32_t kLinkStyleCenter = 0x1;         // SS_CENTER
+constexpr uint32_t kLinkStyleRight = 0x2;          // SS_RIGHT
 constexpr uint32_t kLinkStyleCenterImage = 0x200;  // SS_CENTERIMAGE
 
 // The text's width (the sum of its characters' widths) and height (the

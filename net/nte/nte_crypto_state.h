@@ -39,4 +39,3 @@ struct nte_conn_crypto {
   char peer_public[NTE_KEYEX_TEXT_FIELD];   // peer's public value
   int32_t reply_status;                     // server: the status its reply carried
 };
-

@@ -183,7 +183,8 @@ namespace {
 // fill the waits of the other.
 template <bool kEncrypt>
 void two_blocks(const uint32_t* rk, int Nr, const uint8_t* in, uint8_t* out) {
-  uint32_t a0 = GetBe32(in) ^ rk[0], a1 = GetBe32(in + 4) ^ rk[1], a2 = GetBe32(in + 8) ^ rk[2], a3 = GetBe32(in + 12) ^ rk[3];
+  uint32_t a0 = GetBe32(in) ^ rk[0], a1 = GetBe32(in + 4) ^ rk[1], a2 = GetBe32(in + 8) ^ rk[2],
+           a3 = GetBe32(in + 12) ^ rk[3];
   uint32_t b0 = GetBe32(in + 16) ^ rk[0], b1 = GetBe32(in + 20) ^ rk[1], b2 = GetBe32(in + 24) ^ rk[2],
            b3 = GetBe32(in + 28) ^ rk[3];
   const uint32_t(&T0)[256] = kEncrypt ? Te0 : Td0;

@@ -168,7 +168,6 @@ class LauncherFrame : public ::testing::Test {
   HWND frame = nullptr;
 };
 
-
 // The launcher's picture as the user must see it, composed from the skin
 // file (tests/e2e/launcher_picture.h).
 const CLauncherPicture& Skin() {
@@ -283,7 +282,9 @@ TEST_P(LauncherStartup, StartsAsTheFolderAllows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, LauncherStartup, ::testing::ValuesIn(kStartupCases),
-                         [](const ::testing::TestParamInfo<StartupCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<StartupCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   int32_t w = 0, h = 0;

@@ -164,7 +164,8 @@ std::string TipFault(const Capture& shot, const Picture5& below, const RECT& tip
   // Round the box: what lies below.
   const int around[4][2] = {{l - 1, ym}, {r, ym}, {xm, t - 1}, {xm, b}};
   for (const auto& a : around)
-    if (inside(a[0], a[1]) && px(a[0], a[1]) != below.At(a[0], a[1])) return at("not the picture round the box", a[0], a[1]);
+    if (inside(a[0], a[1]) && px(a[0], a[1]) != below.At(a[0], a[1]))
+      return at("not the picture round the box", a[0], a[1]);
   const int corners[4][2] = {{l, t}, {r - 1, t}, {l, b - 1}, {r - 1, b - 1}};
   for (const auto& c : corners)
     if (px(c[0], c[1]) != below.At(c[0], c[1])) return at("a corner not transparent", c[0], c[1]);
@@ -378,8 +379,7 @@ TEST_F(LauncherScreenE2E, AfterTheSettingsDialogTheScreenIsRedrawn) {
   const int hotFrames[3] = {kFrameNormal, kFrameHot, kFrameNormal};
   const Picture5 hot = picture.Screen(hotFrames, "Ver. 1.000/1.000");
   const RECT all = WholeOf(normal);
-  const bool redrawn =
-      WaitUntil([&] { return Shows(normal, all, &tip) || Shows(hot, all, &tip); }, kWindowTimeout);
+  const bool redrawn = WaitUntil([&] { return Shows(normal, all, &tip) || Shows(hot, all, &tip); }, kWindowTimeout);
   if (!redrawn) SaveBmp(Shot(), kShotDir + "after-settings.bmp");
   EXPECT_TRUE(redrawn) << Differences(hot, all, &tip) << " pixels differ from the screen with Settings hot";
   EXPECT_TRUE(p.Running());

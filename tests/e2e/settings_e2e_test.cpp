@@ -386,8 +386,7 @@ TEST(SettingsDialogAlone, EveryTabByMouseInsideItsDisplayArea) {
 TEST(SettingsDialogAlone, WithoutAUsableDeviceItSaysWhyAndCloses) {
   // Wine's "no3d" renderer for the launcher's program name only, put back
   // when the test ends.
-  test_support::ScopedRegString no3d("Software\\Wine\\AppDefaults\\QuorlLauncher.exe\\Direct3D", "renderer",
-                                     "no3d");
+  test_support::ScopedRegString no3d("Software\\Wine\\AppDefaults\\QuorlLauncher.exe\\Direct3D", "renderer", "no3d");
   ASSERT_TRUE(no3d.Ok());
   Install in;
   ASSERT_NO_FATAL_FAILURE(Stage(in));

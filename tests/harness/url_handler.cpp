@@ -23,7 +23,8 @@ const char kNoCommand[] = "<none>";
 bool ReadValue(HKEY key, const char* name, std::string* out) {
   char text[2048] = {};
   DWORD size = sizeof text - 1, type = 0;
-  if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS) return false;
+  if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) != ERROR_SUCCESS)
+    return false;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
   *out = text;
   return true;

@@ -444,11 +444,9 @@ Bytes Reply() {
 Bytes Answer() { return Bytes("\0\0\x01\0", 4) + kX; }
 // The first record each way: L 32, P 26 and 28.
 const char kClientPlain[] = "Quorl client, first record";
-const char kClientRecord[] =
-    "000000200000001aabf14f85052026e0a1c1a1e77fcb1bce0890668e275f8d9e90a5b591a8639111";
+const char kClientRecord[] = "000000200000001aabf14f85052026e0a1c1a1e77fcb1bce0890668e275f8d9e90a5b591a8639111";
 const char kServerPlain[] = "first record from the server";
-const char kServerRecord[] =
-    "000000200000001cef053774bb81fd189f11c0b8eac58f8f8fbf222c172441b9fb84498f490b7d66";
+const char kServerRecord[] = "000000200000001cef053774bb81fd189f11c0b8eac58f8f8fbf222c172441b9fb84498f490b7d66";
 
 int exponent(int server_side, char* out, int size) {
   return nte_copy_bounded(out, size, server_side ? kServerExponent : kClientExponent) == 0 ? 0 : -1;
@@ -489,8 +487,7 @@ TEST_F(CryptoTest, ClientSideOfTheFixedTranscript) {
   EXPECT_EQ(std::string(transcript::kX), h.conn->crypto.own_public);
   EXPECT_EQ(std::string(transcript::kY), h.conn->crypto.peer_public);
   EXPECT_EQ(transcript::kKey, oracle::ToHex(KeyOf(h.conn, 16)));
-  EXPECT_EQ(transcript::kKey,
-            oracle::ToHex(std::string(reinterpret_cast<const char*>(h.conn->recv_key), 16)));
+  EXPECT_EQ(transcript::kKey, oracle::ToHex(std::string(reinterpret_cast<const char*>(h.conn->recv_key), 16)));
   server->outbox.clear();
   ASSERT_EQ(26, nte_conn_write(h.conn, h.serial, transcript::kClientPlain, 26));
   pass(2);

@@ -36,8 +36,8 @@ std::string WindowTextOf(HWND wnd) {
 
 void WritePl(DWORD type, const std::string& bytes) {
   HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, kTestAppKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             &key, nullptr));
+  ASSERT_EQ(ERROR_SUCCESS,
+            ::RegCreateKeyExA(HKEY_CURRENT_USER, kTestAppKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
   EXPECT_EQ(ERROR_SUCCESS, ::RegSetValueExA(key, "PL", 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                                             static_cast<DWORD>(bytes.size())));
   ::RegCloseKey(key);
@@ -120,8 +120,8 @@ SeenBox ReadBox(HWND box) {
   if (s.linkIsLinkStatic) s.linkUrl = static_cast<CLinkURLStatic*>(bound)->GetURL().GetString();
   s.dialogFont = FontOf(box);
   s.nameFont = FontOf(::GetDlgItem(box, IDC_ABOUT_NAME));
-  s.nameFontOwn = ::SendMessageA(::GetDlgItem(box, IDC_ABOUT_NAME), WM_GETFONT, 0, 0) !=
-                  ::SendMessageA(box, WM_GETFONT, 0, 0);
+  s.nameFontOwn =
+      ::SendMessageA(::GetDlgItem(box, IDC_ABOUT_NAME), WM_GETFONT, 0, 0) != ::SendMessageA(box, WM_GETFONT, 0, 0);
   return s;
 }
 

@@ -66,7 +66,8 @@ struct LauncherWindow {
     context.m_pNewViewClass = RUNTIME_CLASS(CQuorlLauncherView);
     if (!frame->Create(nullptr, "bench", WS_POPUP, CRect(40, 40, 40 + w, 40 + h), nullptr, nullptr, 0, &context))
       return false;
-    view = dynamic_cast<CQuorlLauncherView*>(CWnd::FromHandlePermanent(::GetDlgItem(frame->m_hWnd, AFX_IDW_PANE_FIRST)));
+    view =
+        dynamic_cast<CQuorlLauncherView*>(CWnd::FromHandlePermanent(::GetDlgItem(frame->m_hWnd, AFX_IDW_PANE_FIRST)));
     if (view == nullptr) return false;
     AfxGetApp()->m_pMainWnd = frame;
     view->SetSkin(&skin);
@@ -169,8 +170,8 @@ int main() {
     ::DestroyWindow(bare);
     Pump();
   });
-  std::printf("launcher screen: %-44s %8.0f us, bare window %8.0f us, ratio %5.2f (goal <= 1.5)\n",
-              "first paint", firstLauncher, firstBare, firstLauncher / firstBare);
+  std::printf("launcher screen: %-44s %8.0f us, bare window %8.0f us, ratio %5.2f (goal <= 1.5)\n", "first paint",
+              firstLauncher, firstBare, firstLauncher / firstBare);
 
   LauncherWindow l;
   if (!l.Create()) {

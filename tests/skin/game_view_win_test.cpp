@@ -30,7 +30,6 @@ class CRecordingGameView : public CGameView {
 };
 IMPLEMENT_DYNCREATE(CRecordingGameView, CGameView)
 
-
 // A 16-bit scene of one colour.
 CDIB* NewScene(int w, int h, SkinColorRef colour) {
   CDIB* scene = new CDIB;
@@ -48,8 +47,8 @@ class GameViewTest : public testing::Test {
     frame = new CFrameWnd;
     CCreateContext context;
     context.m_pNewViewClass = RUNTIME_CLASS(CRecordingGameView);
-    ASSERT_TRUE(frame->Create(nullptr, "game view test", WS_POPUP, CRect(20, 20, 220, 170), nullptr, nullptr, 0,
-                              &context));
+    ASSERT_TRUE(
+        frame->Create(nullptr, "game view test", WS_POPUP, CRect(20, 20, 220, 170), nullptr, nullptr, 0, &context));
     hFrame = frame->m_hWnd;
     view = dynamic_cast<CRecordingGameView*>(CWnd::FromHandlePermanent(::GetDlgItem(hFrame, AFX_IDW_PANE_FIRST)));
     ASSERT_NE(nullptr, view);

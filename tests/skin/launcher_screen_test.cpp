@@ -277,24 +277,24 @@ TEST_P(PressReleaseTest, FramesAndCommand) {
 
 const int kOnStart = 200, kStartY = 240, kOffX = 20;
 
-INSTANTIATE_TEST_SUITE_P(Sequences, PressReleaseTest,
-                         testing::Values(Sequence{"ClickSendsTheCommand",
-                                                  {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                                                   {Step::kUp, kOnStart, kStartY, 0, false, true, ID_SHOW_UPDATE_VIEW}}},
-                                         Sequence{"OffAndBackOnShowsHotThenPressed",
-                                                  {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                                                   {Step::kMove, kOffX, kStartY, 1, false, false, 0},
-                                                   {Step::kMove, kOnStart + 10, kStartY + 2, 2, false, false, 0},
-                                                   {Step::kUp, kOnStart + 10, kStartY + 2, 0, false, true,
-                                                    ID_SHOW_UPDATE_VIEW}}},
-                                         Sequence{"ReleaseBesideTheButtonSendsNothing",
-                                                  {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                                                   {Step::kMove, kOffX, kStartY, 1, false, false, 0},
-                                                   {Step::kUp, kOffX, kStartY, 0, false, true, 0}}},
-                                         Sequence{"ReleaseOverAnotherButtonSendsNothing",
-                                                  {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
-                                                   {Step::kUp, kOnStart, 305, 0, false, true, 0}}}),
-                         [](const testing::TestParamInfo<Sequence>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, PressReleaseTest,
+    testing::Values(Sequence{"ClickSendsTheCommand",
+                             {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
+                              {Step::kUp, kOnStart, kStartY, 0, false, true, ID_SHOW_UPDATE_VIEW}}},
+                    Sequence{"OffAndBackOnShowsHotThenPressed",
+                             {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
+                              {Step::kMove, kOffX, kStartY, 1, false, false, 0},
+                              {Step::kMove, kOnStart + 10, kStartY + 2, 2, false, false, 0},
+                              {Step::kUp, kOnStart + 10, kStartY + 2, 0, false, true, ID_SHOW_UPDATE_VIEW}}},
+                    Sequence{"ReleaseBesideTheButtonSendsNothing",
+                             {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
+                              {Step::kMove, kOffX, kStartY, 1, false, false, 0},
+                              {Step::kUp, kOffX, kStartY, 0, false, true, 0}}},
+                    Sequence{"ReleaseOverAnotherButtonSendsNothing",
+                             {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
+                              {Step::kUp, kOnStart, 305, 0, false, true, 0}}}),
+    [](const testing::TestParamInfo<Sequence>& info) { return std::string(info.param.name); });
 
 TEST_F(LauncherScreenTest, ReleaseWithoutTheCaptureSendsNothing) {
   screen.ButtonDown(kOnStart, kStartY);

@@ -134,8 +134,8 @@ class LinkStaticTest : public testing::Test {
   void SetUp() override {
     const char* cls =
         AfxRegisterWndClass(0, ::LoadCursorA(nullptr, IDC_ARROW), reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    ASSERT_TRUE(parent.CreateEx(WS_EX_TOPMOST, cls, "link test", WS_POPUP | WS_VISIBLE, 200, 150, 420, 160, nullptr,
-                                nullptr));
+    ASSERT_TRUE(
+        parent.CreateEx(WS_EX_TOPMOST, cls, "link test", WS_POPUP | WS_VISIBLE, 200, 150, 420, 160, nullptr, nullptr));
     font = ::CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, "GulimChe");
     ASSERT_NE(nullptr, font);
@@ -236,8 +236,7 @@ TEST_F(LinkStaticTest, ColourOfEachStateOnTheScreen) {
   const SIZE text = TextSize(kAddress, font);
   ASSERT_GT(text.cx, 40);
   const int tx = text.cx / 2, ty = text.cy / 2;
-  const COLORREF all[] = {CLinkURLStatic::kNormalColour, CLinkURLStatic::kHoverColour,
-                          CLinkURLStatic::kVisitedColour};
+  const COLORREF all[] = {CLinkURLStatic::kNormalColour, CLinkURLStatic::kHoverColour, CLinkURLStatic::kVisitedColour};
   auto expectShown = [&](COLORREF shown, const char* state) {
     SCOPED_TRACE(state);
     EXPECT_EQ(shown, link->GetTextColour());

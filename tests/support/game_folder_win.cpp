@@ -34,9 +34,7 @@ GameFolder::~GameFolder() {
   }
 }
 
-bool GameFolder::InstallClient() const {
-  return ::CopyFileA(m_client.c_str(), File("quorl.bin").c_str(), FALSE) != 0;
-}
+bool GameFolder::InstallClient() const { return ::CopyFileA(m_client.c_str(), File("quorl.bin").c_str(), FALSE) != 0; }
 
 void GameFolder::Release() const { std::ofstream(File("release")) << "go"; }
 

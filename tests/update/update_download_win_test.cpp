@@ -52,7 +52,6 @@ std::string Body(size_t n) {
   return body;
 }
 
-
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // The update screen with an HTTP fixture, download settings of its own in

@@ -27,8 +27,7 @@ BOOL CUpdateScreenTestFrame::Open(CUpdateScreenHost* host) {
   context.m_pNewViewClass = RUNTIME_CLASS(CQuorlLauncherUpdateView);
   context.m_pCurrentFrame = this;
   RECT empty = {0, 0, 0, 0};
-  if (!screen->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, empty, this, AFX_IDW_PANE_FIRST,
-                      &context)) {
+  if (!screen->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, empty, this, AFX_IDW_PANE_FIRST, &context)) {
     return FALSE;  // the view deleted itself with its failed window
   }
   // What the main frame does with a new update screen: the host first, then
