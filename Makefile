@@ -11,7 +11,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 export QUORL_BUILD := $(BUILD)
 
-.PHONY: all setup native native-release win win64 test test-native test-win run fuzz bench clean
+.PHONY: all setup native native-release win win64 test test-format test-native test-win run fuzz bench clean
 
 all: win win64
 
@@ -51,7 +51,11 @@ test-native: native
 test-win: win win64
 	@bash tools/test-wine.sh $(WIN) $(WIN64)
 
-test: test-native test-win
+# The tree stays formatted as its .clang-format says.
+test-format:
+	@bash tools/check-format.sh
+
+test: test-format test-native test-win
 
 run: win win64
 	@bash tools/run-demo.sh $(WIN) $(WIN64)
