@@ -23,6 +23,10 @@ class CDataExchange {
   // dialog has no such control.
   HWND PrepareCtrl(int nIDC);
   HWND PrepareEditCtrl(int nIDC);
+  // Puts the focus on the last prepared control (its text selected when it
+  // is an edit), so that a prompt shown next is about the field in front of
+  // the user.
+  void FocusLastControl();
   // Puts the focus on the last prepared control and throws CUserException.
   [[noreturn]] void Fail();
 

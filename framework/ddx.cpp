@@ -39,15 +39,17 @@ HWND CDataExchange::PrepareEditCtrl(int nIDC) {
   return h;
 }
 
+void CDataExchange::FocusLastControl() {
+  if (!m_bSaveAndValidate || m_idLastControl == 0) return;
+  HWND h = ::GetDlgItem(m_pDlgWnd->m_hWnd, m_idLastControl);
+  if (h == nullptr) return;
+  ::SetFocus(h);
+  if (m_bEditLastControl) ::SendMessageA(h, EM_SETSEL, 0, -1);
+}
+
 void CDataExchange::Fail() {
-  if (!m_bSaveAndValidate) AfxThrowUserException();
-  if (m_idLastControl != 0) {
-    HWND h = ::GetDlgItem(m_pDlgWnd->m_hWnd, m_idLastControl);
-    if (h != nullptr) {
-      ::SetFocus(h);
-      if (m_bEditLastControl) ::SendMessageA(h, EM_SETSEL, 0, -1);
-    }
-  }
+  // Again after a prompt: closing the message box may have moved it.
+  FocusLastControl();
   AfxThrowUserException();
 }
 
@@ -101,6 +103,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
   if (pDX->m_bSaveAndValidate) {
     long long v = 0;
     if (!ParseLong(WindowText(h), true, INT_MIN, INT_MAX, &v)) {
+      pDX->FocusLastControl();
       AfxMessageBox(Prompt(AFX_IDP_PARSE_INT, "Please enter an integer."), MB_ICONEXCLAMATION);
       pDX->Fail();
     }
@@ -117,6 +120,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) {
   if (pDX->m_bSaveAndValidate) {
     long long v = 0;
     if (!ParseLong(WindowText(h), false, 0, UINT_MAX, &v)) {
+      pDX->FocusLastControl();
       AfxMessageBox(Prompt(AFX_IDP_PARSE_UINT, "Please enter a positive integer."), MB_ICONEXCLAMATION);
       pDX->Fail();
     }
@@ -191,6 +195,7 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal) {
   if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
   CString text;
   text.Format(Prompt(AFX_IDP_PARSE_INT_RANGE, "Please enter an integer between %d and %d."), minVal, maxVal);
+  pDX->FocusLastControl();
   AfxMessageBox(text, MB_ICONEXCLAMATION);
   pDX->Fail();
 }
@@ -199,6 +204,7 @@ void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal) {
   if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
   CString text;
   text.Format(Prompt(AFX_IDP_PARSE_UINT_RANGE, "Please enter an integer between %u and %u."), minVal, maxVal);
+  pDX->FocusLastControl();
   AfxMessageBox(text, MB_ICONEXCLAMATION);
   pDX->Fail();
 }
@@ -213,6 +219,7 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
   if (value.GetLength() <= nChars) return;
   CString text;
   text.Format(Prompt(AFX_IDP_PARSE_STRING_SIZE, "Enter no more than %d characters."), nChars);
+  pDX->FocusLastControl();
   AfxMessageBox(text, MB_ICONEXCLAMATION);
   pDX->Fail();
 }

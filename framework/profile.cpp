@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/afxapp.h"
+#include "framework/registry_value.h"
 #include "framework/scoped_win.h"
 
 namespace {
@@ -62,12 +63,14 @@ UINT CWinApp::GetProfileInt(const char* lpszSection, const char* lpszEntry, int 
   }
   CScopedRegKey key(GetSectionKey(lpszSection));
   if (key.Get() == nullptr) return static_cast<UINT>(nDefault);
-  DWORD value = 0;
+  BYTE bytes[sizeof(DWORD)] = {};
   DWORD type = 0;
-  DWORD size = sizeof value;
-  if (::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
-          ERROR_SUCCESS ||
-      type != REG_DWORD || size != sizeof value) {
+  DWORD size = sizeof bytes;
+  uint32_t value = 0;
+  // A longer value does not fit and is no number; a shorter one is none
+  // either.
+  if (::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &type, bytes, &size) != ERROR_SUCCESS ||
+      !RegistryDwordOf(type, bytes, size, &value)) {
     return static_cast<UINT>(nDefault);
   }
   return value;
@@ -111,18 +114,15 @@ CString CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     return fallback;
   }
-  CString out;
-  if (size == 0) return out;
-  // The stored data need not end with a terminator: keep one byte spare
-  // and cut at the first NUL.
-  char* buf = out.GetBuffer(static_cast<int>(size));
+  // The stored data need not end with a terminator: the text is cut at the
+  // first NUL or at the end of what was read.
+  std::vector<BYTE> data(size > 0 ? size : 1);
   DWORD got = size;
-  if (::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &type, reinterpret_cast<LPBYTE>(buf), &got) != ERROR_SUCCESS) {
-    out.ReleaseBuffer(0);
+  if (size > 0 && ::RegQueryValueExA(key.Get(), lpszEntry, nullptr, &type, data.data(), &got) != ERROR_SUCCESS) {
     return fallback;
   }
-  buf[got < size ? got : size] = '\0';
-  out.ReleaseBuffer();
+  CString out;
+  if (!RegistryTextOf(type, data.data(), got < size ? got : size, true, &out)) return fallback;
   return out;
 }
 

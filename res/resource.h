@@ -160,6 +160,8 @@
 #define IDS_NET_RAM_DISK 22105
 #define IDS_NET_NETWORK_DRIVE 22106
 #define IDS_NET_BROWSE_TITLE 22107
+// The settings dialog's OK when the registry refused a page's values.
+#define IDS_SETTINGS_NOT_SAVED 22201
 
 // Update screen texts
 #define IDS_VERSION_FONT_FACE 5001

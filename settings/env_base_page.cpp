@@ -1,5 +1,7 @@
 #include "settings/env_base_page.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 #include "res/resource.h"
@@ -16,6 +18,34 @@ void CEnvBasePage::InitControls() {}
 void CEnvBasePage::OnOK() {}
 
 BOOL CEnvBasePage::Create(CWnd* parent) { return CDialog::Create(GetTemplateID(), parent); }
+
+void CEnvBasePage::ShowOwnTab() {
+  HWND dialog = ::GetParent(m_hWnd);
+  HWND tab = ::GetDlgItem(dialog, IDC_ENV_TAB);
+  if (tab == nullptr) return;
+  const int count = TabCtrl_GetItemCount(tab);
+  for (int i = 0; i < count; ++i) {
+    TCITEMA item = {};
+    item.mask = TCIF_PARAM;
+    if (!::SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item)) ||
+        item.lParam != reinterpret_cast<LPARAM>(this)) {
+      continue;
+    }
+    if (TabCtrl_GetCurSel(tab) != i) {
+      TabCtrl_SetCurSel(tab, i);
+      // The dialog shows the page of the selected tab on this notice.
+      NMHDR hdr = {tab, static_cast<UINT_PTR>(IDC_ENV_TAB), static_cast<UINT>(TCN_SELCHANGE)};
+      ::SendMessageA(dialog, WM_NOTIFY, IDC_ENV_TAB, reinterpret_cast<LPARAM>(&hdr));
+    }
+    return;
+  }
+}
+
+BOOL CEnvBasePage::SavedOrTold(bool saved) {
+  if (saved) return TRUE;
+  AfxMessageBox(IDS_SETTINGS_NOT_SAVED, MB_ICONERROR);
+  return FALSE;
+}
 
 void ShowDescriptionText(CWnd& page, int stringId) {
   CString text;

@@ -36,7 +36,16 @@ class CEnvBasePage : public CDialog {
   // A page never closes itself on IDOK (Enter in one of its controls).
   void OnOK() override;
 
+  // Brings this page's tab to the front of the dialog (as a click on it
+  // would), so that a prompt about one of its fields shows the field.
+  void ShowOwnTab();
+
  protected:
+  // The end of an Apply: TRUE when every save went through; otherwise the
+  // player is told that the settings could not be saved, and FALSE keeps
+  // the dialog open.
+  BOOL SavedOrTold(bool saved);
+
   CEnvDialogHost& m_host;
 };
 

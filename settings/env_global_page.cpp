@@ -51,6 +51,11 @@ BOOL CEnvGlobalPage::OnInitDialog() {
 void CEnvGlobalPage::InitControls() {
   FillModeCombo();
   LoadControls();
+  // This opening's sound test decides: boxes that an earlier opening
+  // without sound disabled are usable again once the device is back.
+  CSoundSetting& sound = GetSoundSetting();
+  if (sound.GetBgmAvailable()) ::EnableWindow(::GetDlgItem(m_hWnd, IDC_ENV_BGM), TRUE);
+  if (sound.GetSeAvailable()) ::EnableWindow(::GetDlgItem(m_hWnd, IDC_ENV_SOUND_EFFECTS), TRUE);
 }
 
 void CEnvGlobalPage::RefreshControls() { LoadControls(); }
@@ -83,8 +88,8 @@ void CEnvGlobalPage::LoadControls() {
   if (count > 0) m_modeCombo.SetCurSel(FindSelectDeviceEntry(keys.data(), count, values));
 
   // Without a sound device the music and effects boxes are off and
-  // unusable.  An available device does not enable them again: after a
-  // reset on such a machine they come back checked but disabled.
+  // unusable.  Only an opening's load enables them again (InitControls):
+  // after a reset on such a machine they come back checked but disabled.
   CSoundSetting& sound = GetSoundSetting();
   if (sound.GetBgmAvailable()) {
     SetCheckOf(*this, IDC_ENV_BGM, sound.GetBgmMute() == 0);
@@ -101,10 +106,11 @@ void CEnvGlobalPage::LoadControls() {
 
 BOOL CEnvGlobalPage::Apply() {
   if (!UpdateData(TRUE)) return FALSE;
+  bool saved = true;
   const int sel = m_modeCombo.GetCurSel();
   if (sel >= 0) {
     const auto* entry = reinterpret_cast<const CApp3DDeviceInfo*>(m_modeCombo.GetItemData(sel));
-    CAppDX3DDeviceRequirement::SaveSelectDevice(*entry, kWindowSection);
+    saved = CAppDX3DDeviceRequirement::SaveSelectDevice(*entry, kWindowSection) != FALSE;
   }
   // A box the page does not have leaves its setting alone.
   CSoundSetting& sound = GetSoundSetting();
@@ -115,9 +121,9 @@ BOOL CEnvGlobalPage::Apply() {
   const int movies = GetCheckOf(*this, IDC_ENV_MOVIES);
   if (movies >= 0) sound.SetMovieSet(movies == BST_CHECKED ? 1 : 0);
   CAppProfileStore profile(*AfxGetApp());
-  GetGraphicSetting().SaveRenderS(profile, "render_s");
-  sound.Save(profile, "sound");
-  return TRUE;
+  saved = GetGraphicSetting().SaveRenderS(profile, "render_s") != FALSE && saved;
+  saved = sound.Save(profile, "sound") != FALSE && saved;
+  return SavedOrTold(saved);
 }
 
 void CEnvGlobalPage::OnModeFocus() { SetDescription(IDS_DESC_DISPLAY_MODE); }

@@ -118,8 +118,7 @@ BOOL CEnvGraphicsPage::Apply() {
   user.antialias = static_cast<int32_t>(SelectedData(m_antialias, 0));
   user.sync = static_cast<int32_t>(SelectedData(m_sync, 0));
   CAppProfileStore profile(*AfxGetApp());
-  graphic.SaveRenderS(profile, "render_s");
-  return TRUE;
+  return SavedOrTold(graphic.SaveRenderS(profile, "render_s") != FALSE);
 }
 
 void CEnvGraphicsPage::OnTex2dFocus() { SetDescriptionBySetting(0); }
@@ -187,8 +186,7 @@ BOOL CEnvGraphicsPage3::Apply() {
   user.land_m = static_cast<int32_t>(SelectedData(m_landM, 4));
   user.land_r = static_cast<int32_t>(SelectedData(m_landR, 4));
   CAppProfileStore profile(*AfxGetApp());
-  graphic.SaveRenderS(profile, "render_s");
-  return TRUE;
+  return SavedOrTold(graphic.SaveRenderS(profile, "render_s") != FALSE);
 }
 
 void CEnvGraphicsPage3::OnBbcFocus() { SetDescriptionBySetting(9); }

@@ -8,6 +8,7 @@
 
 #include "res/resource.h"
 #include "settings/network_page_rules.h"
+#include "update/download_rules.h"
 
 namespace {
 
@@ -80,12 +81,17 @@ void CEnvNetworkPage::FillFields(bool load) {
   } else {
     m_settings.Clear();
   }
-  bool useProxy = false;
-  ProxyFieldsFromMode(m_settings.m_nProxyMode, &useProxy, &m_nProxyKind);
-  m_bUseProxy = useProxy ? TRUE : FALSE;
-  m_settings.SplitHostPort(m_strProxyHost, &m_nProxyPort);
-  m_strProxyUser = m_settings.m_strProxyUser;
-  m_strProxyPassword = m_settings.m_strProxyPassword;
+  NetworkProxyFields proxy;
+  proxy.proxyKind = m_nProxyKind;
+  ProxyFieldsFromSettings(m_settings.m_nProxyMode, m_settings.m_strProxyServer, m_settings.m_strProxyUser,
+                          m_settings.m_strProxyPassword, &proxy);
+  m_bUseProxy = proxy.useProxy ? TRUE : FALSE;
+  m_nProxyKind = proxy.proxyKind;
+  m_strProxyHost = proxy.host;
+  m_strProxyPort = proxy.portText;
+  m_nProxyPort = proxy.port;
+  m_strProxyUser = proxy.user;
+  m_strProxyPassword = proxy.password;
   // The temporary folder is never shown: without a folder of the user's
   // own the text stays empty.
   m_bOwnFolder = m_settings.GetDownloadFolder(m_strFolder);
@@ -97,8 +103,17 @@ void CEnvNetworkPage::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_NET_PROXY_HOST, m_strProxyHost);
   DDX_Text(pDX, IDC_NET_PROXY_PASSWORD, m_strProxyPassword);
   DDX_Text(pDX, IDC_NET_PROXY_USER, m_strProxyUser);
-  DDX_Text(pDX, IDC_NET_PROXY_PORT, m_nProxyPort);
-  DDV_MinMaxUInt(pDX, m_nProxyPort, 0, 65535);
+  DDX_Text(pDX, IDC_NET_PROXY_PORT, m_strProxyPort);
+  // Only a port the user can edit is checked: a disabled one (no proxy, or
+  // the system's settings) keeps what was stored, whatever that is.
+  if (pDX->m_bSaveAndValidate && ::IsWindowEnabled(::GetDlgItem(m_hWnd, IDC_NET_PROXY_PORT))) {
+    unsigned port = 0;
+    // The prompt must be about a field in front of the user: this page
+    // comes to the front first (OK may be pressed on any tab).
+    if (!ParseProxyPort(m_strProxyPort, &port)) ShowOwnTab();
+    DDX_Text(pDX, IDC_NET_PROXY_PORT, m_nProxyPort);
+    DDV_MinMaxUInt(pDX, m_nProxyPort, 0, kMaxProxyPort);
+  }
   DDX_Check(pDX, IDC_NET_USE_PROXY, m_bUseProxy);
   DDX_Radio(pDX, IDC_NET_PROXY_SYSTEM, m_nProxyKind);
   DDX_Check(pDX, IDC_NET_OWN_FOLDER, m_bOwnFolder);
@@ -178,12 +193,15 @@ BOOL CEnvNetworkPage::Apply() {
   // A folder that still fails the folder rule is dropped: the temporary
   // folder is saved.
   m_settings.CheckFolder(!m_bOwnFolder, m_strFolder);
-  m_settings.Save();
-  return TRUE;
+  return SavedOrTold(m_settings.Save() != FALSE);
 }
 
 void CEnvNetworkPage::OnBrowse() {
-  if (!UpdateData(TRUE)) return;
+  // The folder is all the browser needs: another field that is wrong is
+  // for OK to tell.
+  CString folder;
+  GetDlgItemText(IDC_NET_FOLDER, folder);
+  m_strFolder = folder;
   // Only a text that fits is preselected.
   if (static_cast<size_t>(m_strFolder.GetLength()) < sizeof m_browseFolder) {
     std::memcpy(m_browseFolder, m_strFolder.GetString(), static_cast<size_t>(m_strFolder.GetLength()) + 1);

@@ -31,7 +31,8 @@ class CEnvNetworkPage : public CEnvBasePage {
   CString m_strProxyHost;
   CString m_strProxyPassword;
   CString m_strProxyUser;
-  UINT m_nProxyPort = 0;
+  CString m_strProxyPort;  // the port edit's text (a stored one as it is)
+  UINT m_nProxyPort = 0;   // the port that Apply saves
   int m_bUseProxy = FALSE;
   int m_nProxyKind = 0;  // 0 the system's settings, 1 the named proxy
   int m_bOwnFolder = FALSE;

@@ -130,10 +130,10 @@ BOOL CEnvGraphicsPage2::Apply() {
   user.ocean_tex = ClampIndex(m_oceanTex.GetCurSel(), 0, 1);
   user.maxlod = MaxLodFromIndex(m_maxlod.GetCurSel());
   CAppProfileStore profile(*AfxGetApp());
-  graphic.SaveRenderS(profile, "render_s");
+  bool saved = graphic.SaveRenderS(profile, "render_s") != FALSE;
   // The six sea values are written only with the custom preset.
-  graphic.SaveRenderD(profile, "render_d");
-  return TRUE;
+  saved = graphic.SaveRenderD(profile, "render_d") != FALSE && saved;
+  return SavedOrTold(saved);
 }
 
 void CEnvGraphicsPage2::OnCustomSea() {

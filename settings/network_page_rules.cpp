@@ -8,6 +8,17 @@ void ProxyFieldsFromMode(int mode, bool* useProxy, int* proxyKind) {
   if (mode != kProxyDirect) *proxyKind = mode != kProxySystem ? 1 : 0;
 }
 
+void ProxyFieldsFromSettings(int mode, const CString& server, const CString& user, const CString& password,
+                             NetworkProxyFields* fields) {
+  ProxyFieldsFromMode(mode, &fields->useProxy, &fields->proxyKind);
+  SplitProxyServer(server, fields->host, fields->portText);
+  unsigned port = 80;
+  ParseProxyPort(fields->portText, &port);
+  fields->port = port;
+  fields->user = user;
+  fields->password = password;
+}
+
 NetworkEnabling ComputeNetworkEnabling(bool useProxy, bool namedProxy, bool ownFolder) {
   return {useProxy, useProxy && namedProxy, ownFolder};
 }
@@ -32,6 +43,14 @@ DriveVerdict JudgeDownloadDrive(unsigned driveType) {
   }
 }
 
+namespace {
+
+// Windows takes '/' for a separator as well as '\\', so the walk does too:
+// "C:\\games/quorl/patch" is three levels.
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
 FolderWalkResult WalkDownloadFolder(const char* folder, CFolderWalkSystem& fs, std::string* failedPath) {
   // Stepped character by character, so that the second byte of a
   // two-byte character (0x5C in some code pages) is never taken for a
@@ -41,13 +60,13 @@ FolderWalkResult WalkDownloadFolder(const char* folder, CFolderWalkSystem& fs, s
     return n > at ? n : at + 1;  // always forward
   };
   const char* first = folder;
-  while (*first != '\0' && *first != '\\') first = next(first);
+  while (*first != '\0' && !IsSeparator(*first)) first = next(first);
   if (*first == '\0' || first[1] == '\0') return kWalkDone;
   bool asked = false;
   const char* p = first + 1;
   for (;;) {
     const bool atEnd = *p == '\0';
-    if (atEnd || *p == '\\') {
+    if (atEnd || IsSeparator(*p)) {
       const std::string prefix(folder, static_cast<size_t>(p - folder));
       switch (fs.Probe(prefix)) {
         case CFolderWalkSystem::kMissing:

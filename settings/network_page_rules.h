@@ -7,10 +7,27 @@
 #include <cstddef>
 #include <string>
 
+#include "framework/cstring.h"
+
 // The page's two proxy fields from a proxy mode (kProxySystem, kProxyDirect,
 // kProxyNamed): "use a proxy" unless the mode is direct; the kind (0 system
 // settings, 1 named proxy) only when a proxy is used, else kind is left.
 void ProxyFieldsFromMode(int mode, bool* useProxy, int* proxyKind);
+
+// The page's proxy fields as the stored download settings fill them.
+struct NetworkProxyFields {
+  bool useProxy = false;
+  int proxyKind = 0;  // 0 the system's settings, 1 the named proxy
+  CString host;
+  CString portText;    // as stored: a text that is no port is shown as it is
+  unsigned port = 80;  // the port when portText is one, else 80
+  CString user;
+  CString password;
+};
+// From the download settings' mode (kProxy*), proxy server text ("host:port"),
+// user and (plain) password.  The kind is left as it was in direct mode.
+void ProxyFieldsFromSettings(int mode, const CString& server, const CString& user, const CString& password,
+                             NetworkProxyFields* fields);
 
 // Which controls the page enables.
 struct NetworkEnabling {
@@ -53,9 +70,9 @@ enum FolderWalkResult {
   kWalkCannotMake,    // a level could not be made
   kWalkFileInTheWay,  // a level names a file; *failedPath holds it
 };
-// Walks folder from the character after its first backslash; at every
-// backslash and at the end, the text before that point must be a folder
-// (made when missing, after ConfirmCreate the first time).  A folder
-// without a backslash, or with nothing after it, is not walked; a
-// trailing backslash ends the walk.
+// Walks folder from the character after its first separator ('\\' or '/');
+// at every separator and at the end, the text before that point must be a
+// folder (made when missing, after ConfirmCreate the first time).  A
+// folder without a separator, or with nothing after it, is not walked; a
+// trailing separator ends the walk.
 FolderWalkResult WalkDownloadFolder(const char* folder, CFolderWalkSystem& fs, std::string* failedPath);

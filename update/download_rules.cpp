@@ -1,6 +1,5 @@
 #include "update/download_rules.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "framework/scramble.h"
@@ -18,17 +17,29 @@ CString FormatProxyServer(const char* host, unsigned port) {
   return text;
 }
 
-void SplitProxyServer(const CString& server, CString& host, unsigned* port) {
+void SplitProxyServer(const CString& server, CString& host, CString& port) {
   const int colon = server.Find(':');
-  unsigned value = 80;
   if (colon < 0) {
     host = server;
-  } else {
-    host = server.Left(colon);
-    const char* tail = server.GetString() + colon + 1;
-    if (*tail != '\0') value = static_cast<unsigned>(std::atoi(tail));
+    port = "80";
+    return;
   }
-  if (port != nullptr) *port = value;
+  host = server.Left(colon);
+  port = server.Mid(colon + 1);
+  if (port.IsEmpty()) port = "80";
+}
+
+bool ParseProxyPort(const char* text, unsigned* port) {
+  if (text == nullptr || *text == '\0') return false;
+  unsigned value = 0;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    value = value * 10 + static_cast<unsigned>(*p - '0');
+    // Checked at every digit, so that the sum never leaves the range.
+    if (value > kMaxProxyPort) return false;
+  }
+  *port = value;
+  return true;
 }
 
 BOOL ScrambleProxyPassword(const char* plain, CString& out) {
@@ -81,9 +92,19 @@ BOOL EndsWithBackslash(const char* text, LeadBytePredicate isLeadByte) {
   return text[last] == '\\';
 }
 
+namespace {
+
+// Windows takes '/' for a separator as well.
+bool EndsWithSeparator(const char* text, LeadBytePredicate isLeadByte) {
+  const int last = LastCharOffset(text, isLeadByte);
+  return last >= 0 && (text[last] == '\\' || text[last] == '/');
+}
+
+}  // namespace
+
 CString WithOneTrailingBackslash(const char* folder, LeadBytePredicate isLeadByte) {
   CString text(folder != nullptr ? folder : "");
-  while (EndsWithBackslash(text, isLeadByte)) text = text.Left(text.GetLength() - 1);
+  while (EndsWithSeparator(text, isLeadByte)) text = text.Left(text.GetLength() - 1);
   text += '\\';
   return text;
 }

@@ -28,9 +28,16 @@ uint32_t UseProxyValueForMode(int mode);
 
 // "host:port" as stored.
 CString FormatProxyServer(const char* host, unsigned port);
-// Splits a stored "host:port" at its first ':'.  No ':' or nothing after
-// it: port 80.  The port is the decimal number that follows (atoi's rule).
-void SplitProxyServer(const CString& server, CString& host, unsigned* port);
+// Splits a stored "host:port" at its first ':' into the host and the port
+// text as stored (whatever follows the ':'); no ':' or nothing after it:
+// "80".  The text is shown as it is, so that a port that is no port
+// ("-1", "99999", "80x") is refused where the user can see it.
+void SplitProxyServer(const CString& server, CString& host, CString& port);
+// The highest port number.
+constexpr unsigned kMaxProxyPort = 65535;
+// A port text: decimal digits only (no sign, no blanks), at most 65535.
+// False for anything else, and *port is left alone.
+bool ParseProxyPort(const char* text, unsigned* port);
 
 // The password as stored (scrambled text) and back.  Empty in, empty out;
 // a stored text that does not unscramble gives FALSE and leaves out alone.
@@ -39,7 +46,8 @@ BOOL UnscrambleProxyPassword(const char* stored, CString& out);
 
 // Tells whether a byte starts a two-byte character of the current code page.
 typedef bool (*LeadBytePredicate)(unsigned char byte);
-// The folder text with its trailing backslashes replaced by exactly one.
+// The folder text with its trailing separators ('\\', and '/', which
+// Windows takes as one too) replaced by exactly one backslash.
 // The last character is found by walking from the start, so that the second
 // byte of a two-byte character (0x5C in some code pages) is not taken for
 // a backslash; isLeadByte null means a single-byte code page.

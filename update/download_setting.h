@@ -22,8 +22,8 @@ class CBaseBinaryDownloadSetting {
   // Reads every value (missing or mistyped values give their defaults).
   virtual void Load();
   // Writes every value by the rules of the proxy mode; a failed write does
-  // not stop the others.
-  virtual void Save();
+  // not stop the others.  TRUE when every write succeeded.
+  virtual BOOL Save();
   // Mode 0 (system settings), all texts empty.
   void Clear();
 
@@ -38,8 +38,9 @@ class CBaseBinaryDownloadSetting {
   // paths, including those under the network-neighbourhood folder, give
   // DRIVE_REMOTE (4).
   UINT CheckDrive(const char* path);
-  // The held proxy server split for display: host, and port (80 when none).
-  void SplitHostPort(CString& host, UINT* port) const;
+  // The held proxy server split for display: host, and the port text as
+  // stored ("80" when none; see SplitProxyServer).
+  void SplitHostPort(CString& host, CString& port) const;
   // Setters of the network settings page.  CheckFolder: useTemp or no path
   // clears the download path (TRUE); else the path is kept when it passes
   // the folder rule (TRUE), and the download path stays empty when not.

@@ -9,6 +9,7 @@
 
 #include "framework/afxapp.h"
 #include "framework/afxfile.h"
+#include "framework/registry_value.h"
 #include "framework/scoped_win.h"
 #include "update/download_setting.h"
 
@@ -63,22 +64,24 @@ void CBaseBinaryDownloadSetting::Load() {
   m_strDownloadPath = ReadString(kLoginSubkey, "DownloadPath", "");
 }
 
-void CBaseBinaryDownloadSetting::Save() {
-  WriteDword(kLoginSubkey, "UseProxy", UseProxyValueForMode(m_nProxyMode));
-  WriteString(kLoginSubkey, "ProxyServer", m_nProxyMode == kProxySystem ? "" : m_strProxyServer.GetString());
+BOOL CBaseBinaryDownloadSetting::Save() {
+  bool ok = WriteDword(kLoginSubkey, "UseProxy", UseProxyValueForMode(m_nProxyMode)) != FALSE;
+  ok = WriteString(kLoginSubkey, "ProxyServer", m_nProxyMode == kProxySystem ? "" : m_strProxyServer.GetString()) && ok;
   if (m_nProxyMode == kProxyNamed) {
-    WriteString(kLoginSubkey, "ProxyUser", m_strProxyUser);
+    ok = WriteString(kLoginSubkey, "ProxyUser", m_strProxyUser) && ok;
     CString stored;
     // Never the plain text: a password that cannot be scrambled is not kept.
-    WriteString(kLoginSubkey, "ProxyPasswd",
-                ScrambleProxyPassword(m_strProxyPassword, stored) ? stored.GetString() : nullptr);
+    ok = WriteString(kLoginSubkey, "ProxyPasswd",
+                     ScrambleProxyPassword(m_strProxyPassword, stored) ? stored.GetString() : nullptr) &&
+         ok;
   } else {
-    WriteString(kLoginSubkey, "ProxyUser", nullptr);
-    WriteString(kLoginSubkey, "ProxyPasswd", nullptr);
+    ok = WriteString(kLoginSubkey, "ProxyUser", nullptr) && ok;
+    ok = WriteString(kLoginSubkey, "ProxyPasswd", nullptr) && ok;
   }
   CString folder;
   const BOOL keep = !m_strDownloadPath.IsEmpty() && ValidateFolder(m_strDownloadPath, folder);
-  WriteString(kLoginSubkey, "DownloadPath", keep ? folder.GetString() : nullptr);
+  ok = WriteString(kLoginSubkey, "DownloadPath", keep ? folder.GetString() : nullptr) && ok;
+  return ok ? TRUE : FALSE;
 }
 
 BOOL CBaseBinaryDownloadSetting::GetDownloadFolder(CString& out) {
@@ -124,10 +127,8 @@ UINT CBaseBinaryDownloadSetting::CheckDrive(const char* path) {
   return type;
 }
 
-void CBaseBinaryDownloadSetting::SplitHostPort(CString& host, UINT* port) const {
-  unsigned value = 80;
-  SplitProxyServer(m_strProxyServer, host, &value);
-  if (port != nullptr) *port = value;
+void CBaseBinaryDownloadSetting::SplitHostPort(CString& host, CString& port) const {
+  SplitProxyServer(m_strProxyServer, host, port);
 }
 
 BOOL CBaseBinaryDownloadSetting::CheckFolder(BOOL useTemp, const char* path) {
@@ -178,25 +179,28 @@ CString CBaseBinaryDownloadSetting::ReadString(const char* subkey, const char* n
   if (::RegQueryValueExA(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ) {
     return def;
   }
-  // The stored bytes need not end with a NUL: keep room for one of ours.
-  std::vector<char> buf(static_cast<size_t>(size) + 1, '\0');
+  // The stored bytes need not end with a NUL: the text ends at the first
+  // one or at the end of the data.
+  std::vector<BYTE> buf(size > 0 ? size : 1);
   DWORD got = size;
-  if (::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &got) != ERROR_SUCCESS ||
-      type != REG_SZ || got > size) {
+  if (size > 0 &&
+      (::RegQueryValueExA(key.Get(), name, nullptr, &type, buf.data(), &got) != ERROR_SUCCESS || got > size)) {
     return def;
   }
-  buf[got] = '\0';
-  return CString(buf.data());
+  CString text;
+  if (!RegistryTextOf(type, buf.data(), got, false, &text)) return def;
+  return text;
 }
 
 DWORD CBaseBinaryDownloadSetting::ReadDword(const char* subkey, const char* name, DWORD def) {
   const CScopedRegKey key(OpenSubKey(subkey));
   if (!key) return def;
   DWORD type = 0;
-  DWORD value = 0;
-  DWORD size = sizeof value;
-  if (::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
-      type != REG_DWORD || size != sizeof value) {
+  BYTE bytes[sizeof(DWORD)] = {};
+  DWORD size = sizeof bytes;
+  uint32_t value = 0;
+  if (::RegQueryValueExA(key.Get(), name, nullptr, &type, bytes, &size) != ERROR_SUCCESS ||
+      !RegistryDwordOf(type, bytes, size, &value)) {
     return def;
   }
   return value;

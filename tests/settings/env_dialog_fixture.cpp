@@ -59,11 +59,6 @@ void EnvDialogTest::TearDown() {
 }
 
 void EnvDialogTest::Open(int standalone) {
-  // Each opening starts as a first one in the program: the global page
-  // fills its boxes once before the load, with the availability that the
-  // last load left (an earlier case may have had no sound device).
-  GetSoundSetting().SetAvailable(1);
-  GetSoundSetting().SetAvailable2(1);
   dlg = std::make_unique<TestEnvDialog>(*host, standalone, nullptr);
   ASSERT_TRUE(dlg->Create(IDD_ENV_DIALOG, nullptr));
   dlg->ShowWindow(SW_SHOW);
@@ -116,19 +111,64 @@ void EnvDialogTest::SetButton(int tab, int id, int state) {
 
 void EnvDialogTest::SetText(int tab, int id, const char* text) { ::SetWindowTextA(Item(tab, id), text); }
 
+void EnvDialogTest::PickTab(int tab) {
+  HWND tabs = dlg->GetTabCtrl().GetSafeHwnd();
+  TabCtrl_SetCurSel(tabs, tab);
+  NMHDR hdr = {tabs, IDC_ENV_TAB, static_cast<UINT>(TCN_SELCHANGE)};
+  ::SendMessageA(Dialog(), WM_NOTIFY, IDC_ENV_TAB, reinterpret_cast<LPARAM>(&hdr));
+}
+
 std::wstring EnvDialogTest::Text(int tab, int id) const {
   char buf[1024] = {};
   ::GetWindowTextA(Item(tab, id), buf, sizeof buf);
   return FromAnsi(buf);
 }
 
-MessageBoxAnswers::MessageBoxAnswers(int yesNoAnswer)
-    : m_watcher(std::make_unique<update_test::DialogWatcher>([yesNoAnswer](const update_test::SeenDialog& seen) {
-        // A message box: its text static, and no description line.
-        if (::GetDlgItem(seen.hwnd, 0xFFFF) == nullptr || ::GetDlgItem(seen.hwnd, IDC_ENV_DESCRIPTION) != nullptr)
-          return;
-        update_test::Press(seen.hwnd, ::GetDlgItem(seen.hwnd, IDYES) != nullptr ? yesNoAnswer : IDOK);
-      })) {}
+namespace {
+
+// The icon of a message box, named by the system icon it is: the handles
+// are asked of the system here, as the box got them.
+std::string IconOf(HWND box) {
+  for (HWND c = ::GetWindow(box, GW_CHILD); c != nullptr; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    if ((::GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+    const HICON icon = reinterpret_cast<HICON>(::SendMessageA(c, STM_GETICON, 0, 0));
+    if (icon == nullptr) continue;
+    const struct {
+      LPCSTR id;
+      const char* name;
+    } known[] = {{IDI_HAND, "error"},
+                 {IDI_EXCLAMATION, "exclamation"},
+                 {IDI_QUESTION, "question"},
+                 {IDI_ASTERISK, "information"}};
+    for (const auto& k : known) {
+      if (::LoadIconA(nullptr, k.id) == icon) return k.name;
+    }
+    return "other";
+  }
+  return "none";
+}
+
+}  // namespace
+
+void PrintTo(const ShownBox& box, std::ostream* os) {
+  char text[1024] = {};
+  ::WideCharToMultiByte(CP_UTF8, 0, box.text.c_str(), -1, text, sizeof text - 1, nullptr, nullptr);
+  *os << "{\"" << text << "\", " << box.icon << "}";
+}
+
+MessageBoxAnswers::MessageBoxAnswers(int yesNoAnswer, std::function<void(HWND box)> onShown)
+    : m_watcher(std::make_unique<update_test::DialogWatcher>(
+          [this, yesNoAnswer, onShown](const update_test::SeenDialog& seen) {
+            // A message box: its text static, and no description line.
+            if (::GetDlgItem(seen.hwnd, 0xFFFF) == nullptr || ::GetDlgItem(seen.hwnd, IDC_ENV_DESCRIPTION) != nullptr)
+              return;
+            {
+              std::lock_guard<std::mutex> lock(m_mutex);
+              m_boxes.push_back({seen.text, IconOf(seen.hwnd)});
+            }
+            if (onShown) onShown(seen.hwnd);
+            update_test::Press(seen.hwnd, ::GetDlgItem(seen.hwnd, IDYES) != nullptr ? yesNoAnswer : IDOK);
+          })) {}
 
 namespace {
 void PumpFor(DWORD ms) {
@@ -156,6 +196,12 @@ std::vector<std::wstring> MessageBoxAnswers::Texts() {
     if (!seen.text.empty()) out.push_back(seen.text);
   }
   return out;
+}
+
+std::vector<ShownBox> MessageBoxAnswers::Boxes() {
+  PumpFor(150);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_boxes;
 }
 
 std::string RegText(const RegValue& v) {

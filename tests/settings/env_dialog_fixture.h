@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -89,6 +92,8 @@ class EnvDialogTest : public SettingsWinTest {
   // Sets a button's state and tells the page it was clicked.
   void SetButton(int tab, int id, int state);
   void SetText(int tab, int id, const char* text);
+  // Selects a tab as a click on it does (the dialog hears of the change).
+  void PickTab(int tab);
   std::wstring Text(int tab, int id) const;
   std::wstring Description(int tab) const { return Text(tab, 1071); }
   bool Enabled(int tab, int id) const { return ::IsWindowEnabled(Item(tab, id)) != FALSE; }
@@ -97,19 +102,33 @@ class EnvDialogTest : public SettingsWinTest {
   std::unique_ptr<TestEnvDialog> dlg;
 };
 
+// A message box as it was shown: its text and which of the system's icons
+// it carried ("error", "exclamation", "question", "information", "none").
+struct ShownBox {
+  std::wstring text;
+  std::string icon;
+  bool operator==(const ShownBox& o) const { return text == o.text && icon == o.icon; }
+};
+void PrintTo(const ShownBox& box, std::ostream* os);
+
 // Answers message boxes (static 0xFFFF) with the button the test chooses
 // for their text (IDOK when none is named) and records them; other dialogs
 // are left alone.
 class MessageBoxAnswers {
  public:
-  // yesNoAnswer: the button for a question (IDYES or IDNO).
-  explicit MessageBoxAnswers(int yesNoAnswer = IDYES);
+  // yesNoAnswer: the button for a question (IDYES or IDNO).  onShown, when
+  // given, runs on the watcher's thread while the box is up, before it is
+  // answered (to look at the dialog behind it).
+  explicit MessageBoxAnswers(int yesNoAnswer = IDYES, std::function<void(HWND box)> onShown = nullptr);
   // Serves the watcher's pending reads of this thread's windows first: it
   // reads a new window's texts by messages that this thread must answer.
   ~MessageBoxAnswers();
   std::vector<std::wstring> Texts();
+  std::vector<ShownBox> Boxes();
 
  private:
+  std::mutex m_mutex;
+  std::vector<ShownBox> m_boxes;
   std::unique_ptr<update_test::DialogWatcher> m_watcher;
 };
 

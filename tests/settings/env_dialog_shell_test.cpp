@@ -176,6 +176,9 @@ TEST_F(EnvDialogTest, NoticesBeforeAnyPageIsCurrentShowNothing) {
             update_test::WindowTextW(::GetDlgItem(early.GetCurrentPage()->GetSafeHwnd(), IDC_ENV_DESCRIPTION)));
 }
 
+// The dialog template as the system lays it out, with no code of ours.
+INT_PTR CALLBACK BareDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
 TEST_F(EnvDialogTest, TabsInTheirOrderAndTheLayoutAroundTheLargestPage) {
   ASSERT_NO_FATAL_FAILURE(Open());
   HWND tab = dlg->GetTabCtrl().GetSafeHwnd();
@@ -220,30 +223,75 @@ TEST_F(EnvDialogTest, TabsInTheirOrderAndTheLayoutAroundTheLargestPage) {
     EXPECT_GE(b.left, tabRect.left);
     EXPECT_LE(b.right, tabRect.right);
   }
+  // The tab control grew to the largest page; the buttons and the client
+  // area's right and bottom edges moved by as much, so that each keeps its
+  // distance from the tab control's bottom-right corner as the template
+  // (laid out here by the system alone) has it.
+  HWND bare =
+      ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ENV_DIALOG), nullptr, &BareDialogProc, 0);
+  ASSERT_NE(nullptr, bare);
+  const RECT bareTab = ScreenRect(::GetDlgItem(bare, IDC_ENV_TAB));
+  EXPECT_GT(tabRect.right - tabRect.left, bareTab.right - bareTab.left);
+  EXPECT_GT(tabRect.bottom - tabRect.top, bareTab.bottom - bareTab.top);
+  for (int id : {IDC_ENV_RESET, IDOK, IDCANCEL}) {
+    SCOPED_TRACE(id);
+    const RECT before = ScreenRect(::GetDlgItem(bare, id));
+    const RECT after = ScreenRect(::GetDlgItem(Dialog(), id));
+    EXPECT_EQ(bareTab.right - before.left, tabRect.right - after.left);
+    EXPECT_EQ(bareTab.bottom - before.top, tabRect.bottom - after.top);
+    EXPECT_EQ(before.right - before.left, after.right - after.left);
+  }
+  RECT bareClient = {0, 0, 0, 0};
+  ::GetClientRect(bare, &bareClient);
+  ::MapWindowPoints(bare, nullptr, reinterpret_cast<POINT*>(&bareClient), 2);
+  ::DestroyWindow(bare);
   RECT client = {0, 0, 0, 0};
   ::GetClientRect(Dialog(), &client);
   ::MapWindowPoints(Dialog(), nullptr, reinterpret_cast<POINT*>(&client), 2);
   EXPECT_TRUE(Inside(ScreenRect(::GetDlgItem(Dialog(), IDCANCEL)), client));
+  EXPECT_EQ(bareClient.right - bareTab.right, client.right - tabRect.right);
+  EXPECT_EQ(bareClient.bottom - bareTab.bottom, client.bottom - tabRect.bottom);
   const RECT d = ScreenRect(Dialog());
   EXPECT_LE(d.right - d.left, 1024);
   EXPECT_LE(d.bottom - d.top, 768);
 }
 
+// The pages that this thread's windows were told to hide (WM_SHOWWINDOW
+// FALSE), while a test listens.
+std::vector<HWND>* g_hiddenPages = nullptr;
+
+LRESULT CALLBACK RecordHiding(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && g_hiddenPages != nullptr) {
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (call->message == WM_SHOWWINDOW && call->wParam == FALSE) g_hiddenPages->push_back(call->hwnd);
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST_F(EnvDialogTest, SwitchingTabsShowsOnePageAndItsDescription) {
   ASSERT_NO_FATAL_FAILURE(Open());
-  HWND tab = dlg->GetTabCtrl().GetSafeHwnd();
   const UINT descriptions[] = {IDS_DESC_TAB_GLOBAL, IDS_DESC_TAB_GRAPHICS, IDS_DESC_TAB_DETAIL, IDS_DESC_TAB_SEA,
                                IDS_DESC_TAB_NETWORK};
   EXPECT_EQ(Widen("해상도와 미디어 설정등, 게임의 전반적인 것에 대해 설정합니다."), Description(kGlobal));
+  std::vector<HWND> hidden;
+  HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &RecordHiding, nullptr, ::GetCurrentThreadId());
+  ASSERT_NE(nullptr, hook);
+  int previous = kGlobal;
   for (int pick : {kDetail, kDetail, kNetwork, kSea, kGraphics}) {
     SCOPED_TRACE(pick);
-    TabCtrl_SetCurSel(tab, pick);
-    NMHDR hdr = {tab, IDC_ENV_TAB, static_cast<UINT>(TCN_SELCHANGE)};
-    ::SendMessageA(Dialog(), WM_NOTIFY, IDC_ENV_TAB, reinterpret_cast<LPARAM>(&hdr));
+    hidden.clear();
+    g_hiddenPages = &hidden;
+    PickTab(pick);
+    g_hiddenPages = nullptr;
+    // Only the page that was shown is hidden; the tab that is already
+    // current is shown again without hiding it first.
+    EXPECT_EQ(pick == previous ? std::vector<HWND>{} : std::vector<HWND>{Page(previous)}, hidden);
+    previous = pick;
     for (int i = 0; i < 5; ++i) EXPECT_EQ(i == pick, ::IsWindowVisible(Page(i)) != FALSE) << i;
     EXPECT_EQ(dlg->GetTabPage(pick), dlg->GetCurrentPage());
     EXPECT_EQ(StringText(descriptions[pick]), Description(pick));
   }
+  ::UnhookWindowsHookEx(hook);
   EXPECT_EQ(Widen("패치 다운로드에 대해 설정합니다."), StringText(IDS_DESC_TAB_NETWORK));
 }
 

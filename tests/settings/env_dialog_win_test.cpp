@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -154,6 +155,58 @@ TEST_F(EnvPagesRoundTrip, StoredValuesControlsAndWhatOkStores) {
          EXPECT_EQ(0u, Dword("render_s", "land_m"));
          EXPECT_EQ(4u, Dword("render_s", "land_r"));
        }},
+      {"sync 0 and mipmap 0 shown, then both turned on",
+       [](EnvDialogTest*) {
+         WriteRegDword("render_s", "sync", 0);
+         WriteRegDword("render_s", "mipmap", 0);
+       },
+       [t] {
+         EXPECT_EQ(Widen("비동기"), t->SelText(kGraphics, IDC_ENV_SYNC));
+         EXPECT_EQ(BST_UNCHECKED, t->Check(kGraphics, IDC_ENV_MIPMAP));
+         t->Choose(kGraphics, IDC_ENV_SYNC, 1);
+         t->SetButton(kGraphics, IDC_ENV_MIPMAP, BST_CHECKED);
+       },
+       [] {
+         EXPECT_EQ(1u, Dword("render_s", "sync"));
+         EXPECT_EQ(1u, Dword("render_s", "mipmap"));
+       }},
+      {"sync 1 and mipmap 1 shown, then both turned off",
+       [](EnvDialogTest*) {
+         WriteRegDword("render_s", "sync", 1);
+         WriteRegDword("render_s", "mipmap", 1);
+       },
+       [t] {
+         EXPECT_EQ(Widen("동기"), t->SelText(kGraphics, IDC_ENV_SYNC));
+         EXPECT_EQ(BST_CHECKED, t->Check(kGraphics, IDC_ENV_MIPMAP));
+         t->Choose(kGraphics, IDC_ENV_SYNC, 0);
+         t->SetButton(kGraphics, IDC_ENV_MIPMAP, BST_UNCHECKED);
+       },
+       [] {
+         EXPECT_EQ(0u, Dword("render_s", "sync"));
+         EXPECT_EQ(0u, Dword("render_s", "mipmap"));
+       }},
+      {"land refraction and surface each from its own box",
+       [](EnvDialogTest*) {
+         WriteRegDword("render_d", "landrefract", 1);
+         WriteRegDword("render_d", "landsurface", 0);
+       },
+       [t] {
+         EXPECT_EQ(BST_CHECKED, t->Check(kGraphics, IDC_ENV_LANDREFRACT));
+         EXPECT_EQ(BST_UNCHECKED, t->Check(kGraphics, IDC_ENV_LANDSURFACE));
+         t->SetButton(kGraphics, IDC_ENV_LANDREFRACT, BST_UNCHECKED);
+         t->SetButton(kGraphics, IDC_ENV_LANDSURFACE, BST_CHECKED);
+       },
+       [] {
+         EXPECT_EQ(0u, Dword("render_d", "landrefract"));
+         EXPECT_EQ(1u, Dword("render_d", "landsurface"));
+       }},
+      {"the ocean texture's index both ways", [](EnvDialogTest*) { WriteRegDword("render_s", "ocean_tex", 1); },
+       [t] {
+         EXPECT_EQ(1, t->CurSel(kSea, IDC_ENV_OCEAN_TEX));
+         EXPECT_EQ(Widen("낮음"), t->SelText(kSea, IDC_ENV_OCEAN_TEX));
+         t->Choose(kSea, IDC_ENV_OCEAN_TEX, 0);
+       },
+       [] { EXPECT_EQ(0u, Dword("render_s", "ocean_tex")); }},
       {"with the sound device the boxes follow the stored mutes",
        [](EnvDialogTest*) {
          WriteRegDword("sound", "bgm_mute", 1);
@@ -232,20 +285,38 @@ TEST_F(EnvDialogTest, ResetThenOkStoresTheDefaultsAndTheNetworkDefaults) {
 }
 
 TEST_F(EnvDialogTest, OkTwiceAroundAFailingNetworkPage) {
-  // A stored port outside 0..65535: the framework's prompt, and the dialog
-  // stays open with the sections before the network page saved.
+  // A stored port outside 0..65535 in a field the user can edit: the
+  // framework's prompt over the network page, the focus in the field, and
+  // the dialog stays open with the sections before the network page saved.
   WriteRegDword("Login", "UseProxy", 1);
   WriteRegString("Login", "ProxyServer", "proxy.invalid:99999");
   ASSERT_NO_FATAL_FAILURE(Open());
   EXPECT_EQ(L"99999", Text(kNetwork, IDC_NET_PROXY_PORT));
-  TabCtrl_SetCurSel(dlg->GetTabCtrl().GetSafeHwnd(), kSea);
+  PickTab(kSea);
+  ASSERT_TRUE(::IsWindowVisible(Page(kSea)));
+  HWND tab = dlg->GetTabCtrl().GetSafeHwnd();
+  int tabAtPrompt = -1;
+  bool networkShownAtPrompt = false;
   {
-    MessageBoxAnswers answers;
+    MessageBoxAnswers answers(IDYES, [&](HWND) {
+      tabAtPrompt = static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0));
+      networkShownAtPrompt = ::IsWindowVisible(Page(kNetwork)) != FALSE && ::IsWindowVisible(Page(kSea)) == FALSE;
+    });
     dlg->OnOK();
-    EXPECT_EQ((std::vector<std::wstring>{Widen("0에서 65535 사이의 정수를 입력해 주세요.")}), answers.Texts());
+    EXPECT_EQ((std::vector<ShownBox>{{Widen("0에서 65535 사이의 정수를 입력해 주세요."), "exclamation"}}),
+              answers.Boxes());
   }
   EXPECT_EQ(-1, dlg->Result());
-  EXPECT_EQ(kSea, TabCtrl_GetCurSel(dlg->GetTabCtrl().GetSafeHwnd()));
+  EXPECT_EQ(kNetwork, tabAtPrompt);
+  EXPECT_TRUE(networkShownAtPrompt);
+  EXPECT_EQ(kNetwork, TabCtrl_GetCurSel(tab));
+  EXPECT_EQ(dlg->GetTabPage(kNetwork), dlg->GetCurrentPage());
+  EXPECT_EQ(Item(kNetwork, IDC_NET_PROXY_PORT), ::GetFocus());
+  DWORD from = 0, to = 0;
+  ::SendMessageA(Item(kNetwork, IDC_NET_PROXY_PORT), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                 reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(0u, from);
+  EXPECT_EQ(5u, to);
   for (const char* section : {"render_s", "render_d", "sound", "window"}) {
     SCOPED_TRACE(section);
     EXPECT_NE(std::string::npos, SnapshotProfile().find(std::string(section) + "/"));
@@ -263,6 +334,149 @@ TEST_F(EnvDialogTest, OkTwiceAroundAFailingNetworkPage) {
   EXPECT_EQ("proxy.invalid:8080", Sz("Login", "ProxyServer"));
 }
 
+// A port field that the page has disabled is not the user's to fix: it is
+// neither checked nor does it keep OK or Browse from working.
+TEST_F(EnvDialogTest, AWrongPortInADisabledFieldDoesNotBlockOk) {
+  const struct {
+    const char* name;
+    DWORD useProxy;
+    const char* server;
+    std::function<void(EnvDialogTest*)> edit;
+    DWORD savedUseProxy;
+    const char* savedServer;
+  } rows[] = {
+      {"stored without a proxy", 0, "proxy.invalid:99999", nullptr, 0, ""},
+      {"stored without a proxy, a port that is no number", 0, "proxy.invalid:-1", nullptr, 0, ""},
+      {"typed, then the system's settings picked", 1, "proxy.invalid:8080",
+       [](EnvDialogTest* t) {
+         t->SetText(kNetwork, IDC_NET_PROXY_PORT, "70000");
+         ::SendMessageA(t->Item(kNetwork, IDC_NET_PROXY_NAMED), BM_SETCHECK, BST_UNCHECKED, 0);
+         t->SetButton(kNetwork, IDC_NET_PROXY_SYSTEM, BST_CHECKED);
+       },
+       1, ""},
+      {"typed, then the proxy unticked", 1, "proxy.invalid:8080",
+       [](EnvDialogTest* t) {
+         t->SetText(kNetwork, IDC_NET_PROXY_PORT, "70000");
+         t->SetButton(kNetwork, IDC_NET_USE_PROXY, BST_UNCHECKED);
+       },
+       0, ""},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    DeleteTestProfile();
+    WriteRegDword("Login", "UseProxy", r.useProxy);
+    WriteRegString("Login", "ProxyServer", r.server);
+    ASSERT_NO_FATAL_FAILURE(Open());
+    if (r.edit) r.edit(this);
+    ASSERT_FALSE(Enabled(kNetwork, IDC_NET_PROXY_PORT));
+    PickTab(kSea);
+    {
+      MessageBoxAnswers answers;
+      dlg->OnOK();
+      EXPECT_EQ(std::vector<ShownBox>{}, answers.Boxes());
+    }
+    EXPECT_EQ(IDOK, dlg->Result());
+    EXPECT_EQ(r.savedUseProxy, Dword("Login", "UseProxy"));
+    EXPECT_EQ(r.savedServer, Sz("Login", "ProxyServer"));
+    Close();
+  }
+}
+
+// Registry keys that refuse writes: below a volatile key no stable key can
+// be made (the registry's own rule, Wine's too), so a section that does not
+// exist yet cannot be written, while the sections made volatile beforehand
+// take their values.
+class EnvRefusedSaves : public EnvDialogTest {
+ public:
+  void Refuse(const std::vector<const char*>& refused) {
+    DeleteTestProfile();
+    HKEY app = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_CURRENT_USER, kTestAppKey, 0, nullptr, REG_OPTION_VOLATILE,
+                                               KEY_ALL_ACCESS, nullptr, &app, nullptr));
+    for (const char* section : {"window", "render_s", "render_d", "sound", "Login"}) {
+      bool refuse = false;
+      for (const char* r : refused) refuse = refuse || std::string(r) == section;
+      if (refuse) continue;
+      HKEY key = nullptr;
+      EXPECT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(app, section, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                                 &key, nullptr));
+      ::RegCloseKey(key);
+    }
+    ::RegCloseKey(app);
+  }
+};
+
+std::wstring TableText(UINT id) {
+  CString s;
+  s.LoadString(id);
+  return FromAnsi(s);
+}
+
+TEST_F(EnvRefusedSaves, APageWhoseSaveFailsTellsThePlayerAndFails) {
+  ASSERT_EQ(Widen("설정을 저장할 수 없습니다."), TableText(IDS_SETTINGS_NOT_SAVED));
+  const struct {
+    const char* name;
+    int tab;
+    std::vector<const char*> refused;
+  } rows[] = {
+      {"global: the display mode", kGlobal, {"window"}},
+      {"global: the sound", kGlobal, {"sound"}},
+      {"global: render_s", kGlobal, {"render_s"}},
+      {"graphics", kGraphics, {"render_s"}},
+      {"detail", kDetail, {"render_s"}},
+      {"sea: render_d", kSea, {"render_d"}},
+      {"sea: render_s", kSea, {"render_s"}},
+      {"network", kNetwork, {"Login"}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    ASSERT_NO_FATAL_FAILURE(Refuse(r.refused));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    BOOL applied = TRUE;
+    {
+      MessageBoxAnswers answers;
+      applied = dlg->GetTabPage(r.tab)->Apply();
+      EXPECT_EQ((std::vector<ShownBox>{{TableText(IDS_SETTINGS_NOT_SAVED), "error"}}), answers.Boxes());
+    }
+    EXPECT_FALSE(applied);
+    Close();
+  }
+  // Every section there: every page saves without a word.
+  ASSERT_NO_FATAL_FAILURE(Refuse({}));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  MessageBoxAnswers answers;
+  for (int tab = kGlobal; tab <= kNetwork; ++tab) EXPECT_TRUE(dlg->GetTabPage(tab)->Apply()) << tab;
+  EXPECT_EQ(std::vector<ShownBox>{}, answers.Boxes());
+}
+
+TEST_F(EnvRefusedSaves, OkStaysOpenWhenNothingCanBeSaved) {
+  ASSERT_NO_FATAL_FAILURE(Refuse({"window", "render_s", "render_d", "sound", "Login"}));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  {
+    MessageBoxAnswers answers;
+    dlg->OnOK();
+    // The first page tells, and OK stops there.
+    EXPECT_EQ((std::vector<ShownBox>{{TableText(IDS_SETTINGS_NOT_SAVED), "error"}}), answers.Boxes());
+  }
+  EXPECT_EQ(-1, dlg->Result());
+  EXPECT_TRUE(::IsWindow(Dialog()));
+}
+
+// The boxes show this opening's sound test: an earlier opening without a
+// sound device (which left both availabilities 0) does not keep them off.
+TEST_F(EnvDialogTest, SoundBackAtALaterOpeningEnablesTheBoxes) {
+  WriteRegDword("sound", "bgm_mute", 0);
+  WriteRegDword("sound", "se_mute", 1);
+  GetSoundSetting().SetAvailable(0);
+  GetSoundSetting().SetAvailable2(0);
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_EQ(1, GetSoundSetting().GetBgmAvailable()) << "the sound test found no device";
+  EXPECT_TRUE(Enabled(kGlobal, IDC_ENV_BGM));
+  EXPECT_TRUE(Enabled(kGlobal, IDC_ENV_SOUND_EFFECTS));
+  EXPECT_EQ(BST_CHECKED, Check(kGlobal, IDC_ENV_BGM));
+  EXPECT_EQ(BST_UNCHECKED, Check(kGlobal, IDC_ENV_SOUND_EFFECTS));
+}
+
 // --- Network page ---
 
 struct NetworkRow {
@@ -273,6 +487,7 @@ struct NetworkRow {
   std::vector<std::string> messages;
   bool applied;
   std::function<void()> saved;
+  std::vector<std::string> icons;  // of the messages, in order
 };
 
 class EnvNetworkPage : public EnvDialogTest {
@@ -288,7 +503,8 @@ class EnvNetworkPage : public EnvDialogTest {
   }
   void TearDown() override {
     EnvDialogTest::TearDown();
-    for (const char* sub : {"\\a\\b", "\\a", "\\c\\d", "\\c", "\\e\\f", "\\e", "\\notes.txt"}) {
+    for (const char* sub :
+         {"\\a\\b", "\\a", "\\c\\d", "\\c", "\\e\\f", "\\e", "\\g\\h\\i", "\\g\\h", "\\g", "\\notes.txt"}) {
       ::RemoveDirectoryA((base + sub).c_str());
     }
     ::DeleteFileA((base + "\\notes.txt").c_str());
@@ -344,7 +560,8 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
                       [] {
                         EXPECT_FALSE(Present("Login", "DownloadPath"));
                         EXPECT_EQ(1u, Dword("Login", "UseProxy"));  // the rest is saved
-                      }};
+                      },
+                      {"exclamation"}};
   };
   std::vector<NetworkRow> drives = {
       refused(floppy.Root() + "patch", kRemovable), refused(cdrom.Root() + "patch", kRemovable),
@@ -420,7 +637,8 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
        {"지정한 드라이브는 사용할 수 없기 때문에, 패치 파일을 다운로드할 곳으로는 지정할 수 없습니다.\n디폴트 설정을 "
         "사용합니다."},
        true,
-       [] { EXPECT_FALSE(Present("Login", "DownloadPath")); }},
+       [] { EXPECT_FALSE(Present("Login", "DownloadPath")); },
+       {"exclamation"}},
       {"two missing levels",
        nullptr,
        [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\a\\b"); },
@@ -430,14 +648,28 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
        [b] {
          EXPECT_EQ(b + "\\a\\b\\", Sz("Login", "DownloadPath"));
          EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((b + "\\a\\b").c_str()));
-       }},
+       },
+       {"exclamation"}},
+      {"levels typed with '/', which Windows takes as a separator",
+       nullptr,
+       [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\g/h/i/"); },
+       IDYES,
+       {"지정한 폴더는 존재하지 않습니다.\n작성하시겠습니까?\n" + b + "\\g/h/i/"},
+       true,
+       [b] {
+         EXPECT_EQ(b + "\\g/h/i\\", Sz("Login", "DownloadPath"));
+         const DWORD attributes = ::GetFileAttributesA((b + "\\g\\h\\i").c_str());
+         EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+       },
+       {"exclamation"}},
       {"two missing levels with a trailing backslash",
        nullptr,
        [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\c\\d\\"); },
        IDYES,
        {"지정한 폴더는 존재하지 않습니다.\n작성하시겠습니까?\n" + b + "\\c\\d\\"},
        true,
-       [b] { EXPECT_EQ(b + "\\c\\d\\", Sz("Login", "DownloadPath")); }},
+       [b] { EXPECT_EQ(b + "\\c\\d\\", Sz("Login", "DownloadPath")); },
+       {"exclamation"}},
       {"declining drops the folder",
        nullptr,
        [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\e\\f"); },
@@ -447,14 +679,16 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
        [b] {
          EXPECT_FALSE(Present("Login", "DownloadPath"));
          EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA((b + "\\e").c_str()));
-       }},
+       },
+       {"exclamation"}},
       {"a file in the way",
        nullptr,
        [t, b](EnvDialogTest*) { t->OwnFolder(b + "\\notes.txt\\dl"); },
        IDYES,
        {"폴더와 동일한 이름의 파일이 존재합니다.\n" + b + "\\notes.txt"},
        false,
-       [] { EXPECT_FALSE(Present("Login", "UseProxy")); }},
+       [] { EXPECT_FALSE(Present("Login", "UseProxy")); },
+       {"error"}},
       {"a folder text of 260 bytes",
        nullptr,
        [t, longText](EnvDialogTest*) {
@@ -467,7 +701,8 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
        IDYES,
        {"지정한 폴더는 만들 수 없습니다."},
        false,
-       [] { EXPECT_FALSE(Present("Login", "UseProxy")); }},
+       [] { EXPECT_FALSE(Present("Login", "UseProxy")); },
+       {"error"}},
   };
   rows.insert(rows.end(), drives.begin(), drives.end());
   for (const NetworkRow& row : rows) {
@@ -476,19 +711,61 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
     if (row.store) row.store();
     ASSERT_NO_FATAL_FAILURE(Open());
     row.edit(this);
-    std::vector<std::wstring> shown;
+    std::vector<ShownBox> shown;
     BOOL applied = FALSE;
     {
       MessageBoxAnswers answers(row.answer);
       applied = dlg->GetTabPage(kNetwork)->Apply();
-      shown = answers.Texts();
+      shown = answers.Boxes();
     }
-    std::vector<std::wstring> expected;
-    for (const std::string& m : row.messages) expected.push_back(Widen(m.c_str()));
+    std::vector<ShownBox> expected;
+    for (size_t i = 0; i < row.messages.size(); ++i)
+      expected.push_back({Widen(row.messages[i].c_str()), i < row.icons.size() ? row.icons[i] : "?"});
     EXPECT_EQ(expected, shown);
     EXPECT_EQ(row.applied, applied != FALSE);
     row.saved();
     Close();
+  }
+}
+
+// The folder edit takes at most 259 bytes, whether typed or pasted: the
+// path buffers it is copied into are MAX_PATH bytes with the terminator.
+TEST_F(EnvNetworkPage, TheFolderEditTakes259BytesTypedOrPasted) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  SetButton(kNetwork, IDC_NET_OWN_FOLDER, BST_CHECKED);
+  HWND edit = Item(kNetwork, IDC_NET_FOLDER);
+  const std::string full = "C:\\" + std::string(256, 'x');
+  ASSERT_EQ(259u, full.size());
+  auto length = [edit] { return ::GetWindowTextLengthA(edit); };
+
+  // Typing at the end of a full text: the key is refused.
+  ::SetWindowTextA(edit, full.c_str());
+  ::SendMessageA(edit, EM_SETSEL, full.size(), full.size());
+  ::SendMessageA(edit, WM_CHAR, 'y', 0);
+  EXPECT_EQ(259, length());
+  // One byte short of the limit: the key goes in, the next one does not.
+  ::SetWindowTextA(edit, full.substr(0, 258).c_str());
+  ::SendMessageA(edit, EM_SETSEL, 258, 258);
+  ::SendMessageA(edit, WM_CHAR, 'y', 0);
+  ::SendMessageA(edit, WM_CHAR, 'z', 0);
+  EXPECT_EQ(FromAnsi((full.substr(0, 258) + "y").c_str()), Text(kNetwork, IDC_NET_FOLDER));
+
+  // Pasting a longer text: only what fits arrives.
+  const std::string pasted = "D:\\" + std::string(300, 'p');
+  ASSERT_TRUE(::OpenClipboard(window));
+  ::EmptyClipboard();
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, pasted.size() + 1);
+  ASSERT_NE(nullptr, block);
+  std::memcpy(::GlobalLock(block), pasted.c_str(), pasted.size() + 1);
+  ::GlobalUnlock(block);
+  ASSERT_NE(nullptr, ::SetClipboardData(CF_TEXT, block));
+  ::CloseClipboard();
+  ::SetWindowTextA(edit, "");
+  ::SendMessageA(edit, WM_PASTE, 0, 0);
+  EXPECT_EQ(FromAnsi(pasted.substr(0, 259).c_str()), Text(kNetwork, IDC_NET_FOLDER));
+  if (::OpenClipboard(window)) {
+    ::EmptyClipboard();
+    ::CloseClipboard();
   }
 }
 
@@ -502,6 +779,10 @@ TEST_F(EnvNetworkPage, BrowseOpensTheShellsFolderBrowserOnTheFolder) {
   ::GetTempPathA(sizeof temp, temp);
   std::string folder = temp;
   if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  // A stored port that is no port, in a field the page has disabled: not
+  // a reason to keep the browser from opening.
+  WriteRegDword("Login", "UseProxy", 0);
+  WriteRegString("Login", "ProxyServer", "proxy.invalid:99999");
   ASSERT_NO_FATAL_FAILURE(Open());
   OwnFolder(folder);
   const DWORD thread = ::GetCurrentThreadId();
@@ -546,6 +827,14 @@ TEST_F(EnvNetworkPage, StoredModesShowAndEnable) {
       {"mode 0", 1, "", BST_CHECKED, BST_CHECKED, BST_UNCHECKED, L"", L"80", true, false},
       {"mode 1", 0, "proxy.invalid:8080", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED, L"proxy.invalid", L"8080", false,
        false},
+      // A port that is no port is shown as it is stored, never as a number
+      // made of it.
+      {"a negative port", 1, "proxy.invalid:-1", BST_CHECKED, BST_UNCHECKED, BST_CHECKED, L"proxy.invalid", L"-1", true,
+       true},
+      {"a port past 32 bits", 1, "proxy.invalid:4294967376", BST_CHECKED, BST_UNCHECKED, BST_CHECKED, L"proxy.invalid",
+       L"4294967376", true, true},
+      {"a port with letters", 0, "proxy.invalid:80x", BST_UNCHECKED, BST_CHECKED, BST_UNCHECKED, L"proxy.invalid",
+       L"80x", false, false},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

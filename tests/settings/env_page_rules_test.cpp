@@ -141,6 +141,33 @@ TEST(NetworkPageRules, FieldsFromModeAndEnabling) {
   }
 }
 
+TEST(NetworkPageRules, ProxyFieldsFromTheStoredSettings) {
+  const struct {
+    const char* server;
+    const char* portText;
+    unsigned port;
+  } rows[] = {
+      {"proxy.invalid:3128", "3128", 3128},
+      {"proxy.invalid", "80", 80},
+      // Shown as stored, and no number is made of them: 80 stands in.
+      {"proxy.invalid:-1", "-1", 80},
+      {"proxy.invalid:65536", "65536", 80},
+      {"proxy.invalid:2147483648", "2147483648", 80},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.server);
+    NetworkProxyFields f;
+    ProxyFieldsFromSettings(kProxyNamed, r.server, "kim", "pw", &f);
+    EXPECT_TRUE(f.useProxy);
+    EXPECT_EQ(1, f.proxyKind);
+    EXPECT_STREQ("proxy.invalid", f.host);
+    EXPECT_STREQ(r.portText, f.portText);
+    EXPECT_EQ(r.port, f.port);
+    EXPECT_STREQ("kim", f.user);
+    EXPECT_STREQ("pw", f.password);
+  }
+}
+
 TEST(NetworkPageRules, DriveKindsAndTheirMessages) {
   const struct {
     unsigned type;
@@ -224,6 +251,14 @@ TEST(NetworkPageRules, FolderWalk) {
       {"declined", "C:\\games\\patch\\dl", false, "", kWalkDeclined, 1, {}},
       {"cannot make", "C:\\games\\patch\\dl", true, "C:\\games\\patch\\dl", kWalkCannotMake, 1, {"C:\\games\\patch"}},
       {"file in the way", "C:\\games\\notes.txt\\dl", true, "", kWalkFileInTheWay, 0, {}, "C:\\games\\notes.txt"},
+      {"'/' separates levels as '\\' does",
+       "C:\\games/patch/dl",
+       true,
+       "",
+       kWalkDone,
+       1,
+       {"C:\\games/patch", "C:\\games/patch/dl"}},
+      {"a trailing '/'", "C:/games/patch/", true, "", kWalkDone, 1, {"C:/games", "C:/games/patch"}},
       {"the root alone", "C:\\", true, "", kWalkDone, 0, {}},
       {"no backslash", "C:", true, "", kWalkDone, 0, {}},
       // 0x83 0x5C is one character: its second byte is no separator.

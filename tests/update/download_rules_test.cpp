@@ -27,32 +27,68 @@ TEST(ProxyMode, StoredValuesGiveTheirMode) {
   EXPECT_EQ(1u, UseProxyValueForMode(kProxyNamed));
 }
 
-TEST(ProxyServer, SplitsAtTheFirstColon) {
+TEST(ProxyServer, SplitsAtTheFirstColonAndKeepsThePortAsStored) {
   struct Case {
     const char* text;
     const char* host;
-    unsigned port;
+    const char* port;
   };
   const Case cases[] = {
-      {"", "", 80},
-      {"proxy.example", "proxy.example", 80},
-      {"proxy.example:3128", "proxy.example", 3128},
-      {"proxy.example:", "proxy.example", 80},
-      {":8080", "", 8080},
-      {"a:1:2", "a", 1},
-      {"host:12x", "host", 12},  // atoi stops at the first non-digit
-      {"host:x", "host", 0},
+      {"", "", "80"},
+      {"proxy.example", "proxy.example", "80"},
+      {"proxy.example:3128", "proxy.example", "3128"},
+      {"proxy.example:", "proxy.example", "80"},
+      {":8080", "", "8080"},
+      {"a:1:2", "a", "1:2"},
+      {"host:12x", "host", "12x"},
+      {"host:-1", "host", "-1"},
+      {"host:99999999999999999999", "host", "99999999999999999999"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     CString host = "old";
-    unsigned port = 1;
-    SplitProxyServer(c.text, host, &port);
+    CString port = "old";
+    SplitProxyServer(c.text, host, port);
     EXPECT_STREQ(c.host, host);
-    EXPECT_EQ(c.port, port);
+    EXPECT_STREQ(c.port, port);
   }
   EXPECT_STREQ("proxy.example:3128", FormatProxyServer("proxy.example", 3128));
   EXPECT_STREQ(":0", FormatProxyServer(nullptr, 0));
+}
+
+TEST(ProxyServer, PortTextIsDigitsUpTo65535) {
+  struct Case {
+    const char* text;
+    bool ok;
+    unsigned port;
+  };
+  const Case cases[] = {
+      {"0", true, 0},
+      {"80", true, 80},
+      {"065535", true, 65535},
+      {"65535", true, 65535},
+      {"65536", false, 0},
+      {"99999", false, 0},
+      // Past INT_MAX and past 32 bits: refused, never wrapped.
+      {"2147483648", false, 0},
+      {"4294967376", false, 0},
+      {"99999999999999999999", false, 0},
+      {"-1", false, 0},
+      {"+80", false, 0},
+      {" 80", false, 0},
+      {"80 ", false, 0},
+      {"80x", false, 0},
+      {"0x50", false, 0},
+      {"", false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    unsigned port = 12345;
+    EXPECT_EQ(c.ok, ParseProxyPort(c.text, &port));
+    EXPECT_EQ(c.ok ? c.port : 12345u, port);
+  }
+  unsigned port = 1;
+  EXPECT_FALSE(ParseProxyPort(nullptr, &port));
 }
 
 TEST(ProxyPassword, RoundTripsAndIsNeverStoredPlain) {
@@ -100,6 +136,9 @@ TEST(FolderText, EndsWithExactlyOneBackslash) {
       {"C:", nullptr, "C:\\"},
       {"C:\\", nullptr, "C:\\"},
       {"", nullptr, "\\"},
+      {"C:\\games/quorl/", nullptr, "C:\\games/quorl\\"},
+      {"C:/", nullptr, "C:\\"},
+      {"C:\\Games/\\/", nullptr, "C:\\Games\\"},
       // "\x95\x5C" is one character (a kanji) in Shift-JIS: not a backslash.
       {"C:\\\x95\x5C", ShiftJisLead, "C:\\\x95\x5C\\"},
       {"C:\\\x95\x5C\\", ShiftJisLead, "C:\\\x95\x5C\\"},

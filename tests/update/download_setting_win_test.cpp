@@ -211,10 +211,11 @@ TEST_F(SettingsTest, SavedSettingsLoadAgain) {
   EXPECT_STREQ("dave", in.m_strProxyUser);
   EXPECT_STREQ("pw", in.m_strProxyPassword);
   CString host;
-  UINT port = 0;
-  in.SplitHostPort(host, &port);
+  CString port;
+  in.SplitHostPort(host, port);
   EXPECT_STREQ("proxy.example", host);
-  EXPECT_EQ(3128u, port);
+  EXPECT_STREQ("3128", port);
+  EXPECT_TRUE(out.Save());
   // An empty password in named mode is stored as an empty text.
   out.SetProxy(TRUE, FALSE, "p", 1, "", "");
   out.Save();
@@ -386,7 +387,7 @@ TEST_F(SettingsTest, NoApplicationKeyGivesDefaults) {
   EXPECT_EQ(kProxySystem, s.m_nProxyMode);
   EXPECT_EQ(nullptr, s.OpenSubKey("Login"));
   EXPECT_FALSE(s.WriteDword("Login", "UseProxy", 0));
-  s.Save();  // nothing to write to, nothing breaks
+  EXPECT_FALSE(s.Save());  // nothing to write to: told, and nothing breaks
   CString out;
   EXPECT_FALSE(s.GetDownloadFolder(out));
   EXPECT_STREQ(TempFolder().c_str(), out);
