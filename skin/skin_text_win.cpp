@@ -18,6 +18,69 @@ struct CProcessGdiObject {
 
 CProcessGdiObject s_tipBold, s_tipNormal, s_tipBrush, s_labelFont;
 
+// Where the label's text is drawn: a memory DC over a 16-bit section of the
+// label's size, made for the first label and kept, like the label's font,
+// until the process ends.  Making and freeing a section and a DC for every
+// label cost more than the text itself.
+struct CLabelSurface {
+  ~CLabelSurface() { Free(); }
+  void Free() {
+    if (dc != nullptr) {
+      if (old != nullptr) ::SelectObject(dc, old);
+      ::DeleteDC(dc);
+    }
+    if (section != nullptr) ::DeleteObject(section);
+    dc = nullptr;
+    section = nullptr;
+    old = nullptr;
+    bits = nullptr;
+    width = height = 0;
+  }
+  // A surface of the sprite's size, remade when the size differs; false
+  // when the sprite is not a plain bottom-up 16-bit image or GDI refuses.
+  bool Fit(CSprite* sprite) {
+    const SkinBitmapInfoHeader* h = sprite->GetHeader();
+    if (h == nullptr || sprite->GetBits() == nullptr || h->biBitCount != 16 || h->biCompression != 0 ||
+        (sprite->GetFlags() & (CDIB::kTopDown | CDIB::kPackedRows)) != 0 || h->biWidth <= 0 || h->biHeight <= 0)
+      return false;
+    if (dc != nullptr && width == h->biWidth && height == h->biHeight) return true;
+    Free();
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = h->biWidth;
+    info.bmiHeader.biHeight = h->biHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 16;
+    info.bmiHeader.biCompression = BI_RGB;
+    section = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    dc = section != nullptr && bits != nullptr ? ::CreateCompatibleDC(nullptr) : nullptr;
+    if (dc == nullptr) {
+      Free();
+      return false;
+    }
+    old = ::SelectObject(dc, section);
+    width = h->biWidth;
+    height = h->biHeight;
+    return true;
+  }
+  HDC dc = nullptr;
+  HBITMAP section = nullptr;
+  HGDIOBJ old = nullptr;
+  void* bits = nullptr;
+  int width = 0, height = 0;
+};
+
+CLabelSurface s_labelSurface;
+
+void DrawLabelTextInto(HDC dc, int width, int height, const char* text) {
+  HGDIOBJ old = ::SelectObject(dc, s_labelFont.handle);
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, 0xFFFFFF);
+  RECT r = {1, 0, width - 1, height};
+  ::DrawTextA(dc, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::SelectObject(dc, old);
+}
+
 bool MakeToolTipObjects() {
   if (s_tipBold.handle != nullptr && s_tipNormal.handle != nullptr && s_tipBrush.handle != nullptr) return true;
   NONCLIENTMETRICSA metrics = {};
@@ -146,15 +209,18 @@ void CSkinTextPainterWin::DrawLabelText(CSprite* sprite, const char* text) {
     }
     s_labelFont.handle = ::CreateFontIndirectA(&font);
   }
-  CDC* dc = sprite->GetDC(nullptr);
-  if (dc != nullptr) {
-    HGDIOBJ old = ::SelectObject(dc->m_hDC, s_labelFont.handle);
-    ::SetBkMode(dc->m_hDC, TRANSPARENT);
-    ::SetTextColor(dc->m_hDC, 0xFFFFFF);
-    RECT r = {1, 0, sprite->GetWidth() - 1, sprite->GetHeight()};
-    ::DrawTextA(dc->m_hDC, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    ::SelectObject(dc->m_hDC, old);
+  // The kept surface gets the sprite's pixels, the text, and gives them
+  // back: what the sprite's own drawing surface would do, without making one.
+  if (s_labelSurface.Fit(sprite)) {
+    const uint32_t bytes = sprite->GetImageSize();
+    std::memcpy(s_labelSurface.bits, sprite->GetBits(), bytes);
+    DrawLabelTextInto(s_labelSurface.dc, sprite->GetWidth(), sprite->GetHeight(), text);
+    ::GdiFlush();
+    std::memcpy(sprite->GetBits(), s_labelSurface.bits, bytes);
+    sprite->Update();
+    return;
   }
+  if (CDC* dc = sprite->GetDC(nullptr)) DrawLabelTextInto(dc->m_hDC, sprite->GetWidth(), sprite->GetHeight(), text);
   sprite->CommitDC();
   sprite->ReleaseDC();
 }

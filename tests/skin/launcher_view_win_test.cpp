@@ -321,6 +321,53 @@ TEST(SkinText, LabelTextIsOutlinedWithoutFringes) {
   EXPECT_GE(right, 140);
 }
 
+std::vector<uint16_t> SpritePixels(CSprite* s) {
+  std::vector<uint16_t> pixels;
+  for (int y = 0; y < s->GetHeight(); ++y)
+    for (int x = 0; x < s->GetWidth(); ++x) pixels.push_back(SpritePixel(s, x, y));
+  return pixels;
+}
+
+// The label's text as the sprite's own GDI surface draws it.
+std::vector<uint16_t> LabelDrawnOnItsOwnSurface(const char* text) {
+  CSprite sprite;
+  sprite.CreateBlank(CVersionInfoVO::kWidth, CVersionInfoVO::kHeight, nullptr);
+  sprite.Fill(0xFF00FF, 0, 0, sprite.GetWidth(), sprite.GetHeight(), CDIB::kNoKey);
+  CDC* dc = sprite.GetDC(nullptr);
+  EXPECT_NE(nullptr, dc);
+  if (dc != nullptr) {
+    HGDIOBJ old = ::SelectObject(dc->m_hDC, GetVersionLabelFont());
+    ::SetBkMode(dc->m_hDC, TRANSPARENT);
+    ::SetTextColor(dc->m_hDC, 0xFFFFFF);
+    RECT r = {1, 0, sprite.GetWidth() - 1, sprite.GetHeight()};
+    ::DrawTextA(dc->m_hDC, text, -1, &r, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    ::SelectObject(dc->m_hDC, old);
+  }
+  sprite.CommitDC();
+  sprite.ReleaseDC();
+  sprite.OutlineColour(0xFFFFFF, 0x000000, 0xFF00FF);
+  return SpritePixels(&sprite);
+}
+
+// Labels share one drawing surface: each shows exactly its own text, the
+// pixels the sprite's own surface gives, also when rebuilt in place.
+TEST(SkinText, LabelsDrawTheirOwnTextOnly) {
+  CSkinTextPainterWin painter(949);
+  CVersionInfoVO first, second;
+  first.SetPainter(&painter);
+  second.SetPainter(&painter);
+  first.SetVersions(1002003, 2004000);
+  const std::vector<uint16_t> firstPixels = SpritePixels(static_cast<CSprite*>(first.GetImage()));
+  EXPECT_EQ(LabelDrawnOnItsOwnSurface("Ver. 1.002/2.004"), firstPixels);
+  second.SetVersions(0, 0);
+  EXPECT_EQ(LabelDrawnOnItsOwnSurface("Ver. 0.000/0.000"), SpritePixels(static_cast<CSprite*>(second.GetImage())));
+  first.SetVersionsIfChanged(0, 0);
+  EXPECT_EQ(SpritePixels(static_cast<CSprite*>(second.GetImage())),
+            SpritePixels(static_cast<CSprite*>(first.GetImage())));
+  first.SetVersionsIfChanged(1002003, 2004000);
+  EXPECT_EQ(firstPixels, SpritePixels(static_cast<CSprite*>(first.GetImage())));
+}
+
 // The tip's balloon: pale yellow inside a black frame, the corners outside
 // the rounded rectangle on the key, its size from the measured text.
 TEST(SkinText, TipIsAFramedBalloonWithTransparentCorners) {
