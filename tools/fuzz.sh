@@ -29,13 +29,20 @@ finds_since() {
   done
 }
 
-for f in "$native"/fuzzers/*; do
-  [ -x "$f" ] && [ -f "$f" ] || continue
+# Every fuzzer the build made has its .corpus file beside it.
+for c in "$native"/fuzzers/*.corpus; do
+  [ -f "$c" ] || continue
+  f=${c%.corpus}
   name=$(basename "$f")
   ran=$((ran + 1))
   mkdir -p "$work/$name" "$artifacts/$name"
-  if ! corpus=$(cat "$f.corpus" 2>/dev/null) || [ ! -d "$corpus" ]; then
-    echo "== $name: its corpus folder is not named in $f.corpus or does not exist"
+  if [ ! -f "$f" ] || [ ! -x "$f" ]; then
+    echo "== $name: no program $f"
+    broken+=("$name (no program)")
+    continue
+  fi
+  if ! corpus=$(cat "$c") || [ ! -d "$corpus" ]; then
+    echo "== $name: the corpus folder that $c names does not exist"
     broken+=("$name (no corpus)")
     continue
   fi
