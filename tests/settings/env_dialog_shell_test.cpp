@@ -238,11 +238,14 @@ TEST_F(EnvDialogTest, RealDirect3DOffersTheScreenSizePerDepthThenInAWindow) {
   for (const OfferedMode& m : entries) {
     if (m.width == w && m.height == h) atScreen.push_back(m);
   }
-  if (w >= 800 && w <= 1920 && h >= 600 && h <= 1920)
+  if (w >= 800 && w <= 1920 && h >= 600 && h <= 1920) {
     EXPECT_FALSE(atScreen.empty()) << "the screen's size " << w << "x" << h << " is not offered";
+  }
   for (size_t i = 0; i + 1 < atScreen.size(); ++i) {
     EXPECT_FALSE(atScreen[i].windowed);
-    if (!atScreen[i + 1].windowed) EXPECT_GE(BitsOf(atScreen[i].format), BitsOf(atScreen[i + 1].format));
+    if (!atScreen[i + 1].windowed) {
+      EXPECT_GE(BitsOf(atScreen[i].format), BitsOf(atScreen[i + 1].format));
+    }
   }
   EXPECT_EQ(!shown.empty(), Enabled(kGlobal, IDC_ENV_DISPLAY_MODE));
 }

@@ -252,7 +252,9 @@ TEST(OpenURL, AnswerTable) {
   char program[MAX_PATH] = {};
   const bool noProgram =
       reinterpret_cast<INT_PTR>(::FindExecutableA(orphan.c_str(), nullptr, program)) == SE_ERR_NOASSOC;
-  if (noProgram) EXPECT_FALSE(CQuorlLauncherView::OpenURL(orphan.c_str())) << "no program for the file";
+  if (noProgram) {
+    EXPECT_FALSE(CQuorlLauncherView::OpenURL(orphan.c_str())) << "no program for the file";
+  }
   EXPECT_FALSE(CQuorlLauncherView::OpenURL(nullptr));
   EXPECT_FALSE(CQuorlLauncherView::OpenURL(""));
   EXPECT_EQ("", report.WaitForAddress(1000)) << "nothing was started";
