@@ -11,7 +11,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 export QUORL_BUILD := $(BUILD)
 
-.PHONY: all setup native native-release win win64 test test-format test-native test-win run fuzz bench clean
+.PHONY: all setup native native-release win win64 test test-all test-format test-native test-win run fuzz bench clean
 
 all: win win64
 
@@ -55,7 +55,19 @@ test-win: win win64
 test-format:
 	@bash tools/check-format.sh
 
-test: test-format test-native test-win
+# Everything, each step whatever the others gave (tools/test-all.sh); the
+# closing line says what failed and which Wine builds ran.  On a failure make
+# prints that line itself as it stops ($(error), status 2), so that nothing
+# of make's comes after it; a build that breaks inside the script shows its
+# own make error above the line.
+TEST_CLOSING := $(BUILD)/test-closing.txt
+
+test-all: setup
+	@mkdir -p $(BUILD)
+	@MAKE="$(MAKE)" JOBS=$(JOBS) bash tools/test-all.sh $(NATIVE) $(WIN) $(WIN64) $(TEST_CLOSING)
+
+test: test-all
+	$(if $(findstring FAILED,$(file <$(TEST_CLOSING))),$(error $(file <$(TEST_CLOSING))),@cat $(TEST_CLOSING))
 
 run: win win64
 	@bash tools/run-demo.sh $(WIN) $(WIN64)

@@ -4,7 +4,8 @@
 # its own prefix with its own wineserver (wine-suite.sh: every program once;
 # only the ones that wait on windows once more when they fail).  Fails when
 # any suite fails.  The closing lines name every program that passed only on
-# a retry and, last, say whether the i686 product build was run at all.
+# a retry and, last, say whether the i686 product build was run at all
+# (also written to $QUORL_WINE_RAN_FILE when that is set).
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 declare -A dir=([win32]=$1 [win64]=$2)
@@ -48,9 +49,12 @@ else
   echo "== Passed only on a retry (each a fault to find, not a pass): ${retried[*]}"
 fi
 if grep -qx win32 <<<"$arches"; then
-  echo "== The i686 product build and the x86_64 test build both ran under Wine"
+  ran="the i686 product build and the x86_64 test build both ran under Wine"
 else
-  echo "== NOT RUN: the i686 product build (${dir[win32]}) was built but its tests were not run" \
-    "($(sed 's/^wine: //; s/:.*//' "$why")); only the x86_64 test build ran under Wine"
+  ran="NOT RUN: the i686 product build (${dir[win32]}) was built but its tests were not run"
+  ran+=" ($(sed 's/^wine: //; s/:.*//' "$why")); only the x86_64 test build ran under Wine"
 fi
+echo "== ${ran^}"
+# make test's closing line repeats it (tools/test-all.sh).
+[ -z "${QUORL_WINE_RAN_FILE:-}" ] || printf '%s\n' "$ran" >"$QUORL_WINE_RAN_FILE"
 exit $rc

@@ -16,18 +16,23 @@
 
 #include <wininet.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "res/resource.h"
 #include "tests/e2e/update_install.h"
+#include "tests/support/bench_clock.h"
 #include "tests/e2e/win_driver.h"
 #include "tools/fixture/login_fixture.h"
 #include "tools/httpfix/http_fixture.h"
 #include "update/crc32.h"
 
 using namespace e2e;
+using test_support::BenchNowNs;
+using test_support::FormatMs;
+using test_support::FormatRatio;
 
 namespace {
 
@@ -37,15 +42,14 @@ constexpr int kFiles = 10;
 constexpr uint64_t kFileSize = 10ull * 1000 * 1000;  // 100 MB in all
 constexpr UINT kShowUpdate = ID_SHOW_UPDATE_VIEW;
 
-double g_qpcPerMs = 0;
+LARGE_INTEGER g_frequency;
 
-long long Qpc() {
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return t.QuadPart;
+// A helper's performance-counter reading (one counter for every process) in
+// the nanoseconds of BenchNowNs, converted the same way.
+int64_t CounterNs(int64_t ticks) {
+  const int64_t f = g_frequency.QuadPart;
+  return ticks / f * 1000000000 + ticks % f * 1000000000 / f;
 }
-
-double Ms(long long from, long long to) { return static_cast<double>(to - from) / g_qpcPerMs; }
 
 // A "name=<number>" value of a report, or -1.
 long long ReportValue(const std::string& report, const std::string& name) {
@@ -91,9 +95,7 @@ int Fail(const std::string& why) {
 }  // namespace
 
 int main() {
-  LARGE_INTEGER frequency;
-  ::QueryPerformanceFrequency(&frequency);
-  g_qpcPerMs = static_cast<double>(frequency.QuadPart) / 1000.0;
+  ::QueryPerformanceFrequency(&g_frequency);
 
   httpfix::HttpFixture web;
   CLoginFixture login;
@@ -143,14 +145,14 @@ int main() {
   HWND frame = WaitForWindow(launcher.Pid(), "Quorl Pather MainFrame", 20000);
   if (!frame) return Fail("no launcher window");
   ::Sleep(500);
-  const long long start = Qpc();
+  const int64_t start = BenchNowNs();
   ::PostMessageA(frame, WM_COMMAND, kShowUpdate, 0);
 
-  long long firstRequest = 0, markerRequest = 0;
+  int64_t firstRequest = 0, markerRequest = 0;
   const DWORD began = ::GetTickCount();
   while (::GetTickCount() - began < 300000) {
     const size_t n = web.Requests().size();
-    const long long now = Qpc();
+    const int64_t now = BenchNowNs();
     if (n >= 1 && firstRequest == 0) firstRequest = now;
     if (n >= static_cast<size_t>(kFiles) + 1) {
       markerRequest = now;
@@ -163,9 +165,10 @@ int main() {
   if (!WaitUntil([&] { return FileExists(in.Reports().File("client.txt")); }, 60000))
     return Fail("the client did not start");
   launcher.Wait(20000);
-  const long long callEnd = ReportValue(in.PatchReport(), "qpc_end");
-  const long long clientStart = ReportValue(in.ClientReport(), "qpc");
-  if (callEnd < 0 || clientStart < 0) return Fail("no time in the helpers' reports");
+  const long long callEndTicks = ReportValue(in.PatchReport(), "qpc_end");
+  const long long clientStartTicks = ReportValue(in.ClientReport(), "qpc");
+  if (callEndTicks < 0 || clientStartTicks < 0) return Fail("no time in the helpers' reports");
+  const int64_t callEnd = CounterNs(callEndTicks), clientStart = CounterNs(clientStartTicks);
 
   // The client start alone, the same way the launcher starts it.
   ::DeleteFileA(in.Reports().File("client.txt").c_str());
@@ -173,7 +176,7 @@ int main() {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
-  const long long spawn = Qpc();
+  const int64_t spawn = BenchNowNs();
   if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_NEW_PROCESS_GROUP, nullptr,
                         in.Install().Path().c_str(), &startup, &process))
     return Fail("the client could not be started by the bench");
@@ -181,35 +184,38 @@ int main() {
   ::CloseHandle(process.hProcess);
   if (!WaitUntil([&] { return FileExists(in.Reports().File("client.txt")); }, 20000))
     return Fail("the client started by the bench did not report");
-  const double clientAlone = Ms(spawn, ReportValue(in.ClientReport(), "qpc"));
+  const long long clientAloneTicks = ReportValue(in.ClientReport(), "qpc");
+  if (clientAloneTicks < 0) return Fail("no time in the client's report");
+  const int64_t clientAlone = CounterNs(clientAloneTicks) - spawn;
 
   // The bare loop over the same files from the same server.
   HINTERNET session = ::InternetOpenA("QuorlBench", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
   if (!session) return Fail("InternetOpen failed");
-  const long long bareStart = Qpc();
+  const int64_t bareStart = BenchNowNs();
   uint64_t bareBytes = 0;
   for (const std::string& name : names)
     bareBytes += BareDownload(session, web.Url("/" + name), in.Downloads().File("bare.bin"));
-  const long long bareEnd = Qpc();
+  const int64_t bareEnd = BenchNowNs();
   ::InternetCloseHandle(session);
   if (bareBytes != kFileSize * kFiles) return Fail("the bare loop got " + std::to_string(bareBytes) + " bytes");
 
-  const double download = Ms(firstRequest, markerRequest);
-  const double bare = Ms(bareStart, bareEnd);
-  const double deviceAndClient = Ms(callEnd, clientStart);
+  const int64_t download = markerRequest - firstRequest;
+  const int64_t bare = bareEnd - bareStart;
+  const int64_t deviceAndClient = clientStart - callEnd;
   std::printf("update sequence, %d files of %llu bytes, Start to client:\n", kFiles,
               static_cast<unsigned long long>(kFileSize));
-  std::printf("  download phase     %9.1f ms  (bare 4 KB WinINet loop %9.1f ms, ratio %.3f, goal <= 1.2)\n", download,
-              bare, download / bare);
-  std::printf("  version check      %9.1f ms  (Start command to the first file's request)\n", Ms(start, firstRequest));
-  std::printf("  CALL               %9.1f ms  (last file verified to the patch program's end)\n",
-              Ms(markerRequest, callEnd));
-  std::printf("  device check       %9.1f ms  (the next phase less the client start alone)\n",
-              deviceAndClient - clientAlone);
-  std::printf("  client start       %9.1f ms  (CreateProcess to the client's first line, measured alone)\n",
-              clientAlone);
-  std::printf("  device check and client start %9.1f ms  (patch program's end to the client's first line)\n",
-              deviceAndClient);
-  std::printf("  whole update       %9.1f ms\n", Ms(start, clientStart));
+  std::printf("  download phase     %12s ms  (bare 4 KB WinINet loop %12s ms, ratio %s, goal <= 1.2)\n",
+              FormatMs(download).c_str(), FormatMs(bare).c_str(), FormatRatio(download, bare).c_str());
+  std::printf("  version check      %12s ms  (Start command to the first file's request)\n",
+              FormatMs(firstRequest - start).c_str());
+  std::printf("  CALL               %12s ms  (last file verified to the patch program's end)\n",
+              FormatMs(callEnd - markerRequest).c_str());
+  std::printf("  device check       %12s ms  (the next phase less the client start alone)\n",
+              FormatMs(deviceAndClient - clientAlone).c_str());
+  std::printf("  client start       %12s ms  (CreateProcess to the client's first line, measured alone)\n",
+              FormatMs(clientAlone).c_str());
+  std::printf("  device check and client start %12s ms  (patch program's end to the client's first line)\n",
+              FormatMs(deviceAndClient).c_str());
+  std::printf("  whole update       %12s ms\n", FormatMs(clientStart - start).c_str());
   return 0;
 }

@@ -4,7 +4,8 @@
 //             tests' in-memory transport;
 //   loopback  the same over a real loopback connection from the in-process
 //             login-server fixture.
-#include <chrono>
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -13,11 +14,14 @@
 #include "net/quorl_socket.h"
 #include "tests/nte/engine_start.h"
 #include "tests/nte/fake_transport.h"
+#include "tests/support/bench_clock.h"
 #include "tools/fixture/login_fixture.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using test_support::BenchNowNs;
+using test_support::FormatMs;
+using test_support::FormatRatio;
 
 constexpr int kChunkBytes = 2048;
 
@@ -55,10 +59,12 @@ class CCountingSocket : public CQuorlSocket {
   CCountingEvents sink;
 };
 
-void Report(const char* what, long long records, size_t recordBytes, double seconds) {
-  const double mb = static_cast<double>(records) * static_cast<double>(recordBytes) / (1024.0 * 1024.0);
-  std::printf("%-9s %8lld records in %6.3f s: %10.0f records/s %8.1f MB/s\n", what, records, seconds,
-              static_cast<double>(records) / seconds, mb / seconds);
+// The rates from integer nanoseconds; MB here are MiB.
+void Report(const char* what, long long records, size_t recordBytes, int64_t ns) {
+  const int64_t bytes = static_cast<int64_t>(records) * static_cast<int64_t>(recordBytes);
+  std::printf("%-9s %8lld records in %10s ms: %10" PRId64 " records/s %10s MB/s\n", what, records, FormatMs(ns).c_str(),
+              ns > 0 ? static_cast<int64_t>(records) * 1000000000 / ns : 0,
+              FormatRatio(bytes / 1024 * 1000000 / 1024, ns / 1000).c_str());
 }
 
 void BenchDecode() {
@@ -67,16 +73,16 @@ void BenchDecode() {
   const auto* data = reinterpret_cast<const uint8_t*>(body.data());
   const int n = static_cast<int>(body.size());
   long long records = 0;
-  const auto start = Clock::now();
-  double seconds = 0;
+  const int64_t start = BenchNowNs();
+  int64_t ns = 0;
   do {
     for (int i = 0; i < 1000; ++i) {
       if (DispatchLoginMessage(data, n, sink) != 0) std::printf("decode failed\n");
     }
     records += 1000;
-    seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  } while (seconds < 1.0);
-  Report("decode", records, body.size() + 2, seconds);
+    ns = BenchNowNs() - start;
+  } while (ns < 1000000000);
+  Report("decode", records, body.size() + 2, ns);
 }
 
 std::string Stream(int records) {
@@ -86,10 +92,10 @@ std::string Stream(int records) {
 }
 
 // Connects socket, polls until `records` answers came or the connection
-// ended; returns the seconds from the connect on.
-double Drain(CCountingSocket& socket, const char* host, uint16_t port, long long records,
-             const std::string* fake_input = nullptr) {
-  const auto start = Clock::now();
+// ended; returns the nanoseconds from the connect on (-1: no connection).
+int64_t Drain(CCountingSocket& socket, const char* host, uint16_t port, long long records,
+              const std::string* fake_input = nullptr) {
+  const int64_t start = BenchNowNs();
   if (socket.Connect(host, port, 1) != 0) return -1;
   if (fake::Socket* s = fake::last(); s != nullptr && fake_input != nullptr) {
     s->inbox = *fake_input;
@@ -97,7 +103,7 @@ double Drain(CCountingSocket& socket, const char* host, uint16_t port, long long
     s->peer_closed = true;
   }
   while (socket.sink.count < records && !socket.sink.ended) socket.Poll(1);
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  return BenchNowNs() - start;
 }
 
 void BenchEngine() {
@@ -106,7 +112,7 @@ void BenchEngine() {
   nte_test::UseTransport(nte_test::Transport::kFake);
   CCountingSocket socket;
   if (socket.Initialize()) {
-    const double s = Drain(socket, "127.0.0.1", 9070, records, &stream);
+    const int64_t s = Drain(socket, "127.0.0.1", 9070, records, &stream);
     if (socket.sink.count == records)
       Report("engine", socket.sink.count, stream.size() / records, s);
     else
@@ -129,7 +135,7 @@ void BenchLoopback() {
   nte_test::UseTransport(nte_test::Transport::kSystem);
   CCountingSocket socket;
   if (socket.Initialize()) {
-    const double s = Drain(socket, "127.0.0.1", fixture.GetPort(), records);
+    const int64_t s = Drain(socket, "127.0.0.1", fixture.GetPort(), records);
     if (socket.sink.count == records)
       Report("loopback", socket.sink.count, stream.size() / records, s);
     else

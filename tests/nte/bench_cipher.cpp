@@ -8,7 +8,9 @@
 //     BN_mod_exp calls they contain.
 // Each figure is the best of five timed runs; the goals are printed beside
 // the ratios (held under Wine, where both sides are portable C).
-#include <chrono>
+#include <algorithm>
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -22,32 +24,44 @@
 #include "tests/nte/crypto_oracle.h"
 #include "tests/nte/engine_start.h"
 #include "tests/nte/fake_transport.h"
+#include "tests/support/bench_clock.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using test_support::BenchNowNs;
+using test_support::FormatRatio;
 const char kSecret[] = "C0FFEE00112233445566778899AABBCCDDEEFF0123456789ABCDEF0011223344";
 constexpr int kBuffer = 36864;
 
-// Seconds per call of fn, the best of five runs of at least min_seconds.
-double per_call(const std::function<void()>& fn, double min_seconds = 0.2) {
-  double best = 1e30;
+// Picoseconds per call of fn (a call can take less than a nanosecond's
+// worth of resolution), the best of five runs of at least min_ns.
+int64_t per_call(const std::function<void()>& fn, int64_t min_ns = 200000000) {
+  int64_t best = INT64_MAX;
   for (int round = 0; round < 5; ++round) {
-    long calls = 0;
-    const auto t0 = Clock::now();
-    double elapsed = 0;
+    int64_t calls = 0;
+    const int64_t t0 = BenchNowNs();
+    int64_t elapsed = 0;
     do {
       fn();
       ++calls;
-      elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
-    } while (elapsed < min_seconds);
-    best = std::min(best, elapsed / static_cast<double>(calls));
+      elapsed = BenchNowNs() - t0;
+    } while (elapsed < min_ns);
+    best = std::min(best, elapsed * 1000 / calls);
   }
   return best;
 }
 
-void verdict(const char* what, double ratio, double goal) {
-  std::printf("  %-58s %6.2fx  (goal >= %.1fx) %s\n", what, ratio, goal, ratio >= goal ? "ok" : "BELOW");
+// Whole calls per second of ps per call.
+int64_t per_second(int64_t ps) { return ps > 0 ? 1000000000000 / ps : 0; }
+
+// Decimal megabytes per second of bytes per ps, one call.
+std::string mb_per_second(int64_t bytes, int64_t ps) { return FormatRatio(bytes * 1000000, ps); }
+
+// The ratio a / b against a goal in tenths.
+void verdict(const char* what, int64_t a, int64_t b, int goal_tenths) {
+  const bool ok = b > 0 && a * 10 >= goal_tenths * b;
+  std::printf("  %-58s %6sx  (goal >= %d.%dx) %s\n", what, FormatRatio(a, b).c_str(), goal_tenths / 10,
+              goal_tenths % 10, ok ? "ok" : "BELOW");
 }
 
 // --- cipher cores ----------------------------------------------------------
@@ -61,28 +75,28 @@ void cores() {
 
   blowfish_state bf;
   blowfish_initialize(&bf, k, 16);
-  const double ours_bf = per_call([&] { blowfish_ecb_le(&bf, p, 4096, 1); });
+  const int64_t ours_bf = per_call([&] { blowfish_ecb_le(&bf, p, 4096, 1); });
   BF_KEY ref_bf;
   BF_set_key(&ref_bf, 16, k);
   const oracle::Encoder bf_oracle(oracle::Cipher::kBlowfish, key);
-  const double ref_bf_t = per_call([&] { bf_oracle.Crypt(&buf, true); });
-  std::printf("  Blowfish  ours %7.1f MB/s   libcrypto (with the swaps) %7.1f MB/s\n", 4096 / ours_bf / 1e6,
-              4096 / ref_bf_t / 1e6);
-  verdict("Blowfish core vs libcrypto", ref_bf_t / ours_bf, 0.8);
+  const int64_t ref_bf_t = per_call([&] { bf_oracle.Crypt(&buf, true); });
+  std::printf("  Blowfish  ours %9s MB/s   libcrypto (with the swaps) %9s MB/s\n", mb_per_second(4096, ours_bf).c_str(),
+              mb_per_second(4096, ref_bf_t).c_str());
+  verdict("Blowfish core vs libcrypto", ref_bf_t, ours_bf, 8);
 
   keyInstance ki;
   cipherInstance ci;
   makeKey(&ki, RIJNDAEL_DIR_ENCRYPT, 128, oracle::ToHex(key).c_str());
   cipherInit(&ci, RIJNDAEL_MODE_ECB, nullptr);
-  const double ours_aes = per_call([&] { blockEncrypt(&ci, &ki, p, 4096 * 8, p); });
+  const int64_t ours_aes = per_call([&] { blockEncrypt(&ci, &ki, p, 4096 * 8, p); });
   AES_KEY aes;
   AES_set_encrypt_key(k, 128, &aes);
-  const double ref_aes = per_call([&] {
+  const int64_t ref_aes = per_call([&] {
     for (size_t i = 0; i < 4096; i += 16) AES_ecb_encrypt(p + i, p + i, &aes, AES_ENCRYPT);
   });
-  std::printf("  Rijndael  ours %7.1f MB/s   libcrypto AES_ecb_encrypt  %7.1f MB/s\n", 4096 / ours_aes / 1e6,
-              4096 / ref_aes / 1e6);
-  verdict("Rijndael core vs libcrypto", ref_aes / ours_aes, 0.8);
+  std::printf("  Rijndael  ours %9s MB/s   libcrypto AES_ecb_encrypt  %9s MB/s\n",
+              mb_per_second(4096, ours_aes).c_str(), mb_per_second(4096, ref_aes).c_str());
+  verdict("Rijndael core vs libcrypto", ref_aes, ours_aes, 8);
 }
 
 // --- records through the engine pass -----------------------------------------
@@ -126,10 +140,10 @@ std::string frame(int body) {
   return f + std::string(static_cast<size_t>(body), 'r');
 }
 
-// Seconds per record received: the peer's records handed over a batch at a
+// Picoseconds per record received: the peer's records handed over a batch at a
 // time; each frame in a record of its own, as a peer sending one message
 // per pass would.
-double receive(const Kind& kind, int body) {
+int64_t receive(const Kind& kind, int body) {
   tcpcontext* ctx = context(kind.flags);
   conn_t* c = keyed_connection(ctx);
   fake::Socket* s = fake::find(c->sock);
@@ -138,7 +152,7 @@ double receive(const Kind& kind, int body) {
   std::string batch;
   const int per_batch = std::max(1, 65536 / static_cast<int>(one.size()));
   for (int i = 0; i < per_batch; ++i) batch += one;
-  const double t = per_call([&] {
+  const int64_t t = per_call([&] {
     g_records = 0;
     s->inbox = batch;
     while (g_records < per_batch) nte_heartbeat();
@@ -147,15 +161,15 @@ double receive(const Kind& kind, int body) {
   return t / per_batch;
 }
 
-// Seconds per record sent: frames queued while they fit, passes drain them.
-double send(const Kind& kind, int body) {
+// Picoseconds per record sent: frames queued while they fit, passes drain them.
+int64_t send(const Kind& kind, int body) {
   tcpcontext* ctx = context(kind.flags);
   conn_t* c = keyed_connection(ctx);
   const uint32_t serial = c->serial;
   fake::Socket* s = fake::find(c->sock);
   const std::string payload(static_cast<size_t>(body), 's');
   const int per_round = std::max(1, 65536 / (body + 2));
-  const double t = per_call([&] {
+  const int64_t t = per_call([&] {
     int sent = 0;
     while (sent < per_round) {
       if (nte_send_u16_length(c, serial, payload.data(), body) > 0)
@@ -170,14 +184,14 @@ double send(const Kind& kind, int body) {
   return t / per_round;
 }
 
-// Seconds for libcrypto's raw ECB over the bytes one record of this body
+// Picoseconds for libcrypto's raw ECB over the bytes one record of this body
 // enciphers.
-double raw_ecb(oracle::Cipher cipher, int body) {
+int64_t raw_ecb(oracle::Cipher cipher, int body) {
   const int block = cipher == oracle::Cipher::kBlowfish ? 8 : 16;
   const int padded = block * ((body + 2) / block + 1);
   std::string bytes(static_cast<size_t>(padded), '\x33');
   const oracle::Encoder enc(cipher, oracle::KeyFromSecret(kSecret, 16));
-  return per_call([&] { enc.Crypt(&bytes, true); }, 0.1);
+  return per_call([&] { enc.Crypt(&bytes, true); }, 100000000);
 }
 
 void records() {
@@ -186,26 +200,28 @@ void records() {
                         {"Rijndael", NTE_CIPHER_RIJNDAEL, oracle::Cipher::kRijndael}};
   std::printf("records through the engine pass (16-bit framing, %d-byte buffers, 10 records per pass)\n", kBuffer);
   for (int body : {16, 256, 4096}) {
-    const double plain_rx = receive(plain, body), plain_tx = send(plain, body);
-    std::printf("  body %4d B  plain     receive %9.0f rec/s %7.1f MB/s   send %9.0f rec/s %7.1f MB/s\n", body,
-                1 / plain_rx, body / plain_rx / 1e6, 1 / plain_tx, body / plain_tx / 1e6);
+    const int64_t plain_rx = receive(plain, body), plain_tx = send(plain, body);
+    std::printf("  body %4d B  plain     receive %9" PRId64 " rec/s %9s MB/s   send %9" PRId64 " rec/s %9s MB/s\n",
+                body, per_second(plain_rx), mb_per_second(body, plain_rx).c_str(), per_second(plain_tx),
+                mb_per_second(body, plain_tx).c_str());
     for (const Kind& k : kinds) {
-      const double rx = receive(k, body), tx = send(k, body);
-      std::printf("  body %4d B  %-9s receive %9.0f rec/s %7.1f MB/s   send %9.0f rec/s %7.1f MB/s\n", body, k.name,
-                  1 / rx, body / rx / 1e6, 1 / tx, body / tx / 1e6);
+      const int64_t rx = receive(k, body), tx = send(k, body);
+      std::printf("  body %4d B  %-9s receive %9" PRId64 " rec/s %9s MB/s   send %9" PRId64 " rec/s %9s MB/s\n", body,
+                  k.name, per_second(rx), mb_per_second(body, rx).c_str(), per_second(tx),
+                  mb_per_second(body, tx).c_str());
       char what[96];
       if (body == 16) {
         std::snprintf(what, sizeof what, "%s 16 B receive vs plain framing (records/s)", k.name);
-        verdict(what, plain_rx / rx, 0.3);
+        verdict(what, plain_rx, rx, 3);
         std::snprintf(what, sizeof what, "%s 16 B send vs plain framing (records/s)", k.name);
-        verdict(what, plain_tx / tx, 0.3);
+        verdict(what, plain_tx, tx, 3);
       }
       if (body == 4096) {
-        const double raw = raw_ecb(k.cipher, body);
+        const int64_t raw = raw_ecb(k.cipher, body);
         std::snprintf(what, sizeof what, "%s 4 KB receive vs libcrypto raw ECB, same bytes", k.name);
-        verdict(what, raw / rx, 0.7);
+        verdict(what, raw, rx, 7);
         std::snprintf(what, sizeof what, "%s 4 KB send vs libcrypto raw ECB, same bytes", k.name);
-        verdict(what, raw / tx, 0.7);
+        verdict(what, raw, tx, 7);
       }
     }
   }
@@ -217,7 +233,7 @@ void exchanges() {
   tcpcontext* client = nte_tcpcontext_create(0, nullptr, 0, 1, 4096, 4096, 600, NTE_CIPHER_BLOWFISH, 16, 1, 0, 0);
   tcpcontext* server = nte_tcpcontext_create(1, "127.0.0.1", 0, 1, 4096, 4096, 600, NTE_CIPHER_BLOWFISH, 16, 0, 0, 0);
   // One whole exchange, step by step, between two connections.
-  const double full = per_call(
+  const int64_t full = per_call(
       [&] {
         nte_sock_t a = NTE_INVALID_SOCKET, b = NTE_INVALID_SOCKET;
         nte_socket_create(&a);
@@ -243,7 +259,7 @@ void exchanges() {
         nte_internal::conn_free(s, 0, 0);
         fake::forget_closed();
       },
-      1.0);
+      1000000000);
   // The four exponentiations it contains: the same sizes (160-bit exponents
   // of a 1024-bit modulus).
   BIGNUM *p = nullptr, *g = nullptr, *x = nullptr, *y = nullptr;
@@ -257,16 +273,17 @@ void exchanges() {
   BN_CTX* ctx = BN_CTX_new();
   BN_mod_exp(gx, g, x, p, ctx);
   BN_mod_exp(gy, g, y, p, ctx);
-  const double bare = per_call(
+  const int64_t bare = per_call(
       [&] {
         BN_mod_exp(r, g, y, p, ctx);
         BN_mod_exp(r, g, x, p, ctx);
         BN_mod_exp(r, gy, x, p, ctx);
         BN_mod_exp(r, gx, y, p, ctx);
       },
-      1.0);
-  std::printf("key exchanges\n  full exchanges %8.1f/s   bare loop of 4 BN_mod_exp %8.1f/s\n", 1 / full, 1 / bare);
-  verdict("exchanges vs the bare BN_mod_exp loop", bare / full, 0.8);
+      1000000000);
+  std::printf("key exchanges\n  full exchanges %10s/s   bare loop of 4 BN_mod_exp %10s/s\n",
+              FormatRatio(1000000000000, full).c_str(), FormatRatio(1000000000000, bare).c_str());
+  verdict("exchanges vs the bare BN_mod_exp loop", bare, full, 8);
   BN_CTX_free(ctx);
   for (BIGNUM* b : {p, g, x, y, gx, gy, r}) BN_free(b);
   nte_tcpcontext_cleanup(client);

@@ -1,7 +1,8 @@
 // Records/s and MB/s through the 16-bit length framing: the engine pass
 // (receive, plain codec, parser, record callback) over the in-memory
 // transport, and the sender with the pass draining to the socket.
-#include <chrono>
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "net/nte/nte_records.h"
 #include "tests/nte/engine_start.h"
 #include "tests/nte/fake_transport.h"
+#include "tests/support/bench_clock.h"
 
 namespace {
 
@@ -32,9 +34,14 @@ std::string stream_of(int body, int count) {
   return all;
 }
 
-double seconds_since(std::chrono::steady_clock::time_point t) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
-}
+using test_support::BenchNowNs;
+using test_support::FormatRatio;
+
+// Whole events per second of count in ns.
+int64_t per_second(int64_t count, int64_t ns) { return ns > 0 ? count * 1000000000 / ns : 0; }
+
+// Decimal megabytes per second of bytes in ns, two decimals.
+std::string mb_per_second(int64_t bytes, int64_t ns) { return FormatRatio(bytes * 1000, ns); }
 
 void bench_receive(int body, int count) {
   // The socket class's sizes: 36,864-byte buffers, 10 records per pass.
@@ -49,7 +56,7 @@ void bench_receive(int body, int count) {
   int queued = 0;
   g_records = g_bytes = 0;
   long passes = 0;
-  auto t0 = std::chrono::steady_clock::now();
+  const int64_t t0 = BenchNowNs();
   while (g_records < count && passes < 100000000) {
     if (s->inbox.size() < 16384 && queued < count) {
       s->inbox += chunk;
@@ -58,9 +65,9 @@ void bench_receive(int body, int count) {
     nte_heartbeat();
     ++passes;
   }
-  double sec = seconds_since(t0);
-  std::printf("receive  body %5d B: %10.0f records/s %8.1f MB/s (%ld passes)\n", body, g_records / sec,
-              g_bytes / sec / 1e6, passes);
+  const int64_t ns = BenchNowNs() - t0;
+  std::printf("receive  body %5d B: %10" PRId64 " records/s %10s MB/s (%ld passes)\n", body, per_second(g_records, ns),
+              mb_per_second(g_bytes, ns).c_str(), passes);
   nte_tcpcontext_cleanup(ctx);
 }
 
@@ -71,7 +78,7 @@ void bench_send(int body, int count) {
   fake::Socket* s = fake::find(h.conn->sock);
   std::string payload(static_cast<size_t>(body), 's');
   long sent = 0;
-  auto t0 = std::chrono::steady_clock::now();
+  const int64_t t0 = BenchNowNs();
   while (sent < count) {
     if (nte_send_u16_length(h.conn, h.serial, payload.data(), body) > 0)
       ++sent;
@@ -80,9 +87,9 @@ void bench_send(int body, int count) {
     if (s->outbox.size() > (1u << 24)) s->outbox.clear();
   }
   while (nte_conn_pending_output(h.conn, h.serial) > 0) nte_heartbeat();
-  double sec = seconds_since(t0);
-  std::printf("send     body %5d B: %10.0f records/s %8.1f MB/s\n", body, sent / sec,
-              static_cast<double>(sent) * body / sec / 1e6);
+  const int64_t ns = BenchNowNs() - t0;
+  std::printf("send     body %5d B: %10" PRId64 " records/s %10s MB/s\n", body, per_second(sent, ns),
+              mb_per_second(static_cast<int64_t>(sent) * body, ns).c_str());
   nte_tcpcontext_cleanup(ctx);
 }
 

@@ -50,7 +50,11 @@ void set_up_once() {
   }
 }
 
-// What the decoder must deliver: the walk of the Part's checks in order.
+// What the decoder must deliver, worked out independently: records are
+// taken in order while each header holds (length within the cipher's limit
+// and the read size, the whole body present, a whole number of blocks, the
+// plain length inside it, room left for the reader), and the first that
+// does not stops the walk.
 std::string expected(const std::string& in, oracle::Cipher cipher) {
   const bool bf = cipher == oracle::Cipher::kBlowfish;
   const uint32_t block = bf ? 8 : 16;

@@ -3,10 +3,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "d3d/launcher_device.h"
 #include "res/resource.h"
 #include "settings/env_settings_win.h"
 #include "settings/graphic_setting.h"
@@ -110,23 +113,141 @@ TEST_F(EnvDialogTest, DeviceFailureShowsTheMessageAndCancels) {
   EXPECT_EQ("", SnapshotProfile());
 }
 
+// What the platform's Direct3D offers, as the mode combo must show it: the
+// adapters' modes, device types and format checks are asked straight of the
+// runtime (32-bit and 64-bit Wine answer differently: one has no R5G6B5
+// mode at all), and the launcher's rule is applied over that answer.
+struct OfferedMode {
+  bool windowed;
+  UINT width, height;
+  D3DFORMAT format;  // full-screen entries only
+};
+
+bool SameOffer(const OfferedMode& a, const OfferedMode& b) {
+  return a.windowed == b.windowed && a.width == b.width && a.height == b.height && (a.windowed || a.format == b.format);
+}
+
+int BitsOf(D3DFORMAT format) {
+  return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8 || format == D3DFMT_A2R10G10B10 ? 32 : 16;
+}
+
+std::vector<OfferedMode> ModesThePlatformOffers(IDirect3D9* d3d) {
+  CAppDX3DDeviceRequirement rule;
+  rule.SetModeLimits();
+  const D3DFORMAT* backBuffers = nullptr;
+  const int backBufferCount = rule.GetBackBufferFormats(&backBuffers);
+  const D3DFORMAT* depths = nullptr;
+  const int depthCount = rule.GetDepthStencilFormats(&depths);
+  const bool skip16 = IsWindows8Workstation() != FALSE;
+  std::vector<OfferedMode> offers;
+  auto offer = [&offers](const OfferedMode& m) {
+    for (const OfferedMode& o : offers) {
+      if (SameOffer(o, m)) return;
+    }
+    offers.push_back(m);
+  };
+  for (UINT adapter = 0; adapter < d3d->GetAdapterCount(); ++adapter) {
+    D3DDISPLAYMODE desktop = {};
+    d3d->GetAdapterDisplayMode(adapter, &desktop);
+    for (D3DDEVTYPE type : {D3DDEVTYPE_HAL, D3DDEVTYPE_REF}) {
+      D3DCAPS9 caps = {};
+      if (FAILED(d3d->GetDeviceCaps(adapter, type, &caps)) || (caps.PrimitiveMiscCaps & D3DPMISCCAPS_NULLREFERENCE))
+        continue;
+      for (int f = 0; f < backBufferCount; ++f) {
+        const UINT modeCount = d3d->GetAdapterModeCount(adapter, backBuffers[f]);
+        for (UINT i = 0; i < modeCount; ++i) {
+          D3DDISPLAYMODE mode = {};
+          if (FAILED(d3d->EnumAdapterModes(adapter, backBuffers[f], i, &mode))) continue;
+          // A 10-bit format is never offered, nor (on Windows 8) 16 bits.
+          if (mode.Format == D3DFMT_A2R10G10B10 || (skip16 && BitsOf(mode.Format) == 16)) continue;
+          if (mode.Width < rule.m_nMinWidth || mode.Width > rule.m_nPreferredWidth || mode.Height < rule.m_nMinHeight ||
+              mode.Height > rule.m_nPreferredHeight)
+            continue;
+          if (FAILED(d3d->CheckDeviceType(adapter, type, mode.Format, mode.Format, FALSE))) continue;
+          bool depth = false;
+          for (int d = 0; d < depthCount && !depth; ++d) {
+            depth = SUCCEEDED(d3d->CheckDeviceFormat(adapter, type, mode.Format, D3DUSAGE_DEPTHSTENCIL,
+                                                     D3DRTYPE_SURFACE, depths[d])) &&
+                    SUCCEEDED(d3d->CheckDepthStencilMatch(adapter, type, mode.Format, mode.Format, depths[d]));
+          }
+          if (!depth) continue;
+          // A window only in the desktop's format, and only inside the work area.
+          const bool window = mode.Format == desktop.Format &&
+                              SUCCEEDED(d3d->CheckDeviceType(adapter, type, mode.Format, mode.Format, TRUE)) &&
+                              mode.Width <= rule.m_nWindowLimitWidth && mode.Height <= rule.m_nWindowLimitHeight;
+          if (window) offer({true, mode.Width, mode.Height, mode.Format});
+          offer({false, mode.Width, mode.Height, mode.Format});
+        }
+      }
+    }
+  }
+  // Smaller sizes first; at one size full screen before the window, 32 bits
+  // (the lower format value) before 16.
+  std::stable_sort(offers.begin(), offers.end(), [](const OfferedMode& a, const OfferedMode& b) {
+    const uint32_t ka = a.width * 65536u + a.height, kb = b.width * 65536u + b.height;
+    if (ka != kb) return ka < kb;
+    if (a.windowed != b.windowed) return !a.windowed;
+    return a.format < b.format;
+  });
+  return offers;
+}
+
+std::wstring OfferText(const OfferedMode& m) {
+  char text[64];
+  if (m.windowed) {
+    std::snprintf(text, sizeof text, "%4ux%4u 윈도우 표시", m.width, m.height);
+  } else {
+    std::snprintf(text, sizeof text, "%4ux%4u %2dbit 전체화면 표시", m.width, m.height, BitsOf(m.format));
+  }
+  return Widen(text);
+}
+
 // Wine's Direct3D over Mesa on the test display: the mode combo offers the
-// screen's one size, full screen at 32 and 16 bits and in a window.
-TEST_F(EnvDialogTest, RealDirect3DOffersTheScreenSizeThreeWays) {
+// screen's size once per depth the platform offers there, 32 bits before
+// 16, then in a window, and nothing twice.
+TEST_F(EnvDialogTest, RealDirect3DOffersTheScreenSizePerDepthThenInAWindow) {
   host->device.real = true;
   ASSERT_NO_FATAL_FAILURE(Open());
   ASSERT_EQ(L"", FromAnsi(dlg->GetDeviceError()));
-  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-  char size[32];
-  std::snprintf(size, sizeof size, "%4dx%4d ", w, h);
-  const std::vector<std::wstring> expected = {Widen((size + std::string("32bit 전체화면 표시")).c_str()),
-                                              Widen((size + std::string("16bit 전체화면 표시")).c_str()),
-                                              Widen((size + std::string("윈도우 표시")).c_str())};
+  IDirect3D9* d3d = host->device.GetDirect3D();
+  ASSERT_NE(nullptr, d3d);
+  const std::vector<OfferedMode> offers = ModesThePlatformOffers(d3d);
+  std::vector<std::wstring> expected;
+  for (const OfferedMode& m : offers) expected.push_back(OfferText(m));
+
   std::vector<std::wstring> shown;
-  for (int i = 0; i < Count(kGlobal, IDC_ENV_DISPLAY_MODE); ++i)
+  std::vector<OfferedMode> entries;
+  HWND combo = Item(kGlobal, IDC_ENV_DISPLAY_MODE);
+  for (int i = 0; i < Count(kGlobal, IDC_ENV_DISPLAY_MODE); ++i) {
     shown.push_back(ItemText(kGlobal, IDC_ENV_DISPLAY_MODE, i));
+    const auto* info = reinterpret_cast<const CApp3DDeviceInfo*>(::SendMessageA(combo, CB_GETITEMDATA, i, 0));
+    ASSERT_NE(nullptr, info);
+    entries.push_back({info->m_bWindowed != FALSE, info->m_record.width, info->m_record.height, info->m_record.format});
+  }
   EXPECT_EQ(expected, shown);
-  EXPECT_TRUE(Enabled(kGlobal, IDC_ENV_DISPLAY_MODE));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    for (size_t j = i + 1; j < entries.size(); ++j)
+      EXPECT_FALSE(SameOffer(entries[i], entries[j])) << "offered twice: " << i << " and " << j;
+  }
+
+  // The screen's own size (when inside the dialog's limits) is among them:
+  // full screen first, the deeper before the shallower, its window last.
+  const UINT w = static_cast<UINT>(::GetSystemMetrics(SM_CXSCREEN)),
+             h = static_cast<UINT>(::GetSystemMetrics(SM_CYSCREEN));
+  std::vector<OfferedMode> atScreen;
+  for (const OfferedMode& m : entries) {
+    if (m.width == w && m.height == h) atScreen.push_back(m);
+  }
+  if (w >= 800 && w <= 1920 && h >= 600 && h <= 1920) {
+    EXPECT_FALSE(atScreen.empty()) << "the screen's size " << w << "x" << h << " is not offered";
+  }
+  for (size_t i = 0; i + 1 < atScreen.size(); ++i) {
+    EXPECT_FALSE(atScreen[i].windowed);
+    if (!atScreen[i + 1].windowed) {
+      EXPECT_GE(BitsOf(atScreen[i].format), BitsOf(atScreen[i + 1].format));
+    }
+  }
+  EXPECT_EQ(!shown.empty(), Enabled(kGlobal, IDC_ENV_DISPLAY_MODE));
 }
 
 // A focus notice that comes while no page is current (the tab control's

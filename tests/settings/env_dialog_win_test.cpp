@@ -544,6 +544,10 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
   ASSERT_EQ(static_cast<UINT>(DRIVE_CDROM), ::GetDriveTypeA(cdrom.Root().c_str()));
   ASSERT_EQ(static_cast<UINT>(DRIVE_REMOTE), ::GetDriveTypeA(network.Root().c_str()));
   ASSERT_EQ(static_cast<UINT>(DRIVE_RAMDISK), ::GetDriveTypeA(ramdisk.Root().c_str()));
+  // A letter that names no drive now, whatever earlier runs left behind.
+  const char unused = UnusedDriveLetter();
+  ASSERT_NE(0, unused) << "every letter from Y: to M: names a drive";
+  const std::string noDrive = std::string(1, static_cast<char>(unused - 'a' + 'A')) + ":\\patch";
   const std::string kRemovable =
       "패치 파일의 다운로드 경로로서 이동 매체는 지정할 수 없습니다.\n디폴트 설정을 사용합니다.";
   const std::string kNetworkDrive =
@@ -632,7 +636,7 @@ TEST_F(EnvNetworkPage, ApplyByStoredValuesFolderDriveAndAnswers) {
        }},
       {"a drive letter that does not exist",
        nullptr,
-       [t](EnvDialogTest*) { t->OwnFolder("Q:\\patch"); },
+       [t, noDrive](EnvDialogTest*) { t->OwnFolder(noDrive); },
        IDYES,
        {"지정한 드라이브는 사용할 수 없기 때문에, 패치 파일을 다운로드할 곳으로는 지정할 수 없습니다.\n디폴트 설정을 "
         "사용합니다."},

@@ -62,17 +62,30 @@ std::string UnixPathOf(const std::string& windowsPath) {
   return out;
 }
 
+std::string RootOf(char letter) { return std::string(1, static_cast<char>(letter - 'a' + 'A')) + ":\\"; }
+
 }  // namespace
+
+char UnusedDriveLetter() {
+  for (char letter = 'y'; letter >= 'm'; --letter) {
+    if (::GetDriveTypeA(RootOf(letter).c_str()) == DRIVE_NO_ROOT_DIR) return letter;
+  }
+  return 0;
+}
 
 CWineDrive::CWineDrive(UINT type, const std::string& folder) {
   const std::string unixPath = UnixPathOf(folder);
   if (unixPath.empty()) return;
-  // A letter no drive uses, from the end of the alphabet (Z: is the root).
-  const DWORD used = ::GetLogicalDrives();
+  // A letter that names no drive, from the end of the alphabet (Z: is the
+  // root).  Asked of GetDriveTypeA, not GetLogicalDrives: Wine keeps a
+  // removed letter among the logical drives while its server lives, though
+  // it names nothing and can be given out again.
   for (char letter = 'y'; letter >= 'm'; --letter) {
-    if (used & (1u << (letter - 'a'))) continue;
-    if (SendRequest(letter, type, unixPath)) m_letter = letter;
-    break;
+    if (::GetDriveTypeA(RootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR) continue;
+    if (SendRequest(letter, type, unixPath)) {
+      m_letter = letter;
+      break;
+    }
   }
 }
 
@@ -80,7 +93,4 @@ CWineDrive::~CWineDrive() {
   if (m_letter != 0) SendRequest(m_letter, DRIVE_UNKNOWN, std::string());
 }
 
-std::string CWineDrive::Root() const {
-  if (m_letter == 0) return std::string();
-  return std::string(1, static_cast<char>(m_letter - 'a' + 'A')) + ":\\";
-}
+std::string CWineDrive::Root() const { return m_letter == 0 ? std::string() : RootOf(m_letter); }

@@ -9,6 +9,10 @@
 
 #include <string>
 
+// A letter from Y: down to M: that names no drive now (GetDriveTypeA
+// answers DRIVE_NO_ROOT_DIR), lower case; 0 when there is none.
+char UnusedDriveLetter();
+
 class CWineDrive {
  public:
   // type: a GetDriveTypeA kind (DRIVE_REMOVABLE, DRIVE_CDROM, DRIVE_REMOTE,

@@ -270,13 +270,17 @@ TEST_F(SettingsTest, TheFolderRule) {
     bool ok;
     std::string out;
   };
+  // Only a fixed drive is taken: what the prefix's drives are is asked.
+  const bool tempFixed = ::GetDriveTypeA(folder.substr(0, 3).c_str()) == DRIVE_FIXED;
+  const UINT cType = ::GetDriveTypeA("C:\\");
+  const bool cFixed = cType == DRIVE_FIXED;
   const Case cases[] = {
-      {folder, true, folder + "\\"},
-      {folder + "\\", true, folder + "\\"},
-      {folder + "\\\\", true, folder + "\\"},
-      {"C:", true, "C:\\"},
-      {"C:\\", true, "C:\\"},
-      {"c:\\", true, "c:\\"},
+      {folder, tempFixed, folder + "\\"},
+      {folder + "\\", tempFixed, folder + "\\"},
+      {folder + "\\\\", tempFixed, folder + "\\"},
+      {"C:", cFixed, "C:\\"},
+      {"C:\\", cFixed, "C:\\"},
+      {"c:\\", cFixed, "c:\\"},
       {folder + "\\missing", false, ""},
       {file, false, ""},
       {"\\\\server\\share\\dir", false, ""},
@@ -301,7 +305,7 @@ TEST_F(SettingsTest, TheFolderRule) {
   ::DeleteFileA(file.c_str());
 
   CBaseBinaryDownloadSetting s(m_app, FALSE, FALSE);
-  EXPECT_EQ(static_cast<UINT>(DRIVE_FIXED), s.CheckDrive("C:\\windows"));
+  EXPECT_EQ(cType, s.CheckDrive("C:\\windows"));
   EXPECT_EQ(static_cast<UINT>(DRIVE_REMOTE), s.CheckDrive("\\\\server\\share\\dir"));
   EXPECT_EQ(static_cast<UINT>(DRIVE_REMOTE), s.CheckDrive(underNethood.c_str()));
   for (UINT type : {DRIVE_REMOVABLE, DRIVE_CDROM, DRIVE_REMOTE, DRIVE_RAMDISK}) {
