@@ -107,6 +107,8 @@ class CHTTPBinarySession {
   // and comes at most every kReportIntervalMs.
   static constexpr UINT kReadSize = 4096;
   static constexpr DWORD kReportIntervalMs = 50;
+  // The reads gather in a block of this size, written to the file at once.
+  static constexpr UINT kBlockSize = 16 * kReadSize;
   // How long Stop waits for a worker before leaving it to end on its own.
   static constexpr DWORD kStopWaitMs = 1500;
 
