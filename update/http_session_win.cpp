@@ -419,8 +419,11 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
   const BOOL lengthKnown = request->QueryInfo(HTTP_QUERY_CONTENT_LENGTH, length);
   if (lengthKnown) Report(kDownloadReportLength, static_cast<LPARAM>(length));
   // A length other than the announced size cannot give the right file:
-  // the body is not read, and the owner's size check refuses the file.
-  if (!bound.Agrees(lengthKnown != FALSE, length)) return kDownloadDone;
+  // the body is not read.
+  if (!bound.Agrees(lengthKnown != FALSE, length)) {
+    rValue = static_cast<LPARAM>(length);
+    return kDownloadWrongLength;
+  }
 
   end = ReadBody(*request, rValue);
   if (end >= 0) return end;
@@ -466,7 +469,6 @@ int CHTTPBinarySession::Job::Open(std::unique_ptr<CInternetSession>& session,
   // NB: DONT_CACHE keeps the file out of the cache; RELOAD, after a failed
   // check, also refuses any cached copy on the way.
   const DWORD flags = reload ? INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE : INTERNET_FLAG_DONT_CACHE;
-  if (probe != nullptr) probe->OnRequest(flags);
   try {
     if (const DWORD error = Fault(DownloadStep::kOpenRequest)) AfxThrowInternetException(1, error);
     request.reset(connection->OpenRequest(HTTP_VERB_GET, object, nullptr, 1, nullptr, nullptr, flags));
@@ -483,6 +485,7 @@ int CHTTPBinarySession::Job::Open(std::unique_ptr<CInternetSession>& session,
     rValue = static_cast<LPARAM>(::GetLastError());
     return kDownloadRequestError;
   }
+  if (probe != nullptr) probe->OnRequest(request->m_dwRequestFlags);
   if (!Publish(*session, *connection, request->m_hFile)) return kDownloadStopped;
   ::InternetSetOptionA(request->m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
   // Named proxy only (the others leave these empty), each only when given.
