@@ -63,6 +63,8 @@ class CHttpFile : public CObject {
 
   HINTERNET m_hFile;
   DWORD_PTR m_dwContext;
+  // The flags that OpenRequest gave HttpOpenRequest for this request.
+  DWORD m_dwRequestFlags = 0;
 };
 
 class CHttpConnection : public CObject {

@@ -85,7 +85,9 @@ CHttpFile* CHttpConnection::OpenRequest(int nVerb, const char* pstrObjectName, c
   HINTERNET h = ::HttpOpenRequestA(m_hConnection, verbs[nVerb], pstrObjectName, pstrVersion, pstrReferer,
                                    ppstrAcceptTypes, dwFlags, dwContext);
   if (h == nullptr) AfxThrowInternetException(dwContext);
-  return new CHttpFile(h, dwContext);
+  CHttpFile* file = new CHttpFile(h, dwContext);
+  file->m_dwRequestFlags = dwFlags;
+  return file;
 }
 
 void CHttpConnection::Close() {

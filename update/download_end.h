@@ -24,4 +24,7 @@ enum DownloadEndCode : int {
   kDownloadReadError = 8,
   kDownloadOtherError = 10,
   kDownloadRequestError = 11,
+  // The answer's Content-Length is not the size the script announced: the
+  // body was not read, and the file is refused as a wrong size is.
+  kDownloadWrongLength = 12,
 };

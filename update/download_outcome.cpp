@@ -60,6 +60,12 @@ DownloadResult ResolveDownloadEnd(int endCode, uint32_t endValue, const char* pa
     if (result == kDownloadGiveUp) RemoveQuietly(path);
     return result;
   }
+  if (endCode == kDownloadWrongLength) {
+    // The same question and the same Retry as a file of the wrong size.
+    if (questions.AskRetry(questions.LoadText(IDS_ERR_FILE_CORRUPT))) return kDownloadAgainReload;
+    RemoveQuietly(path);
+    return kDownloadGiveUp;
+  }
   if (endCode == kDownloadStopped) {
     RemoveQuietly(path);
     return kDownloadGiveUp;

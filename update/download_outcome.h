@@ -42,8 +42,9 @@ typedef std::function<BOOL(const char* path, uint32_t* crc)> FileCrcFunction;
 unsigned DownloadEndMessageId(int endCode);
 
 // Turns the end of a transfer into a result: checks the file after
-// kDownloadDone, deletes it after kDownloadStopped, asks the end code's
-// question otherwise.
+// kDownloadDone, asks IDS_ERR_FILE_CORRUPT after kDownloadWrongLength (as
+// for a wrong size), deletes the file after kDownloadStopped, asks the end
+// code's question otherwise.
 // A file that is given up on (failed transfer or failed check, the user
 // answering Cancel) is deleted, so that nothing that looks downloaded is
 // left behind.

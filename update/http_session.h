@@ -12,6 +12,7 @@
 //   7 the file cannot be written or closed (cause)  8 reading failed (error)
 //   10 any other failure (0)                        11 the request cannot be
 //     opened or sent (error)
+//   12 the Content-Length is not the announced size (the length; no body read)
 // The output file is closed before the end code goes out: a file that
 // cannot be closed ends with 7, never with 0.  Every exception ends with an
 // end code (10 when nothing more precise fits).  A run that does not end
@@ -39,7 +40,7 @@ enum class DownloadStep { kOpenSession, kConnect, kOpenRequest, kWrite, kClose }
 class CDownloadProbe {
  public:
   virtual ~CDownloadProbe() = default;
-  // The flags of the GET request, as the worker opens it.
+  // The flags that the GET request was opened with.
   virtual void OnRequest(DWORD flags) { (void)flags; }
   // Before each step: a non-zero Win32 error makes the step fail as the
   // platform fails it with that error.  It may also throw.
@@ -71,10 +72,10 @@ class CHTTPBinarySession {
   // TRUE: bypass every cache on the way (a download after a failed check).
   void SetReload(BOOL bReload);
   // The size the script announced: the file gets at most that many bytes
-  // plus one (the body is not read further), and an answer whose
-  // Content-Length differs ends before its body; both end as a finished
-  // download (0) whose size check fails.  Without a call nothing is cut.
-  // Set before a start.
+  // plus one (the body is not read further), so that a longer body ends as
+  // a finished download (0) whose size check fails; an answer whose
+  // Content-Length differs ends before its body with 12.  Without a call
+  // nothing is cut.  Set before a start.
   void SetAnnouncedSize(uint32_t size);
 
   // Starts the download of url (http only) into path, directly.  FALSE when
@@ -107,6 +108,8 @@ class CHTTPBinarySession {
   // and comes at most every kReportIntervalMs.
   static constexpr UINT kReadSize = 4096;
   static constexpr DWORD kReportIntervalMs = 50;
+  // The reads gather in a block of this size, written to the file at once.
+  static constexpr UINT kBlockSize = 16 * kReadSize;
   // How long Stop waits for a worker before leaving it to end on its own.
   static constexpr DWORD kStopWaitMs = 1500;
 

@@ -53,9 +53,25 @@ struct CHTTPBinarySession::Job {
   DWORD lastReported = 0;
   DWORD lastReportTick = 0;
 
+  DWORD timeout = 0;  // the receive time-out of the run's handles
+
+  // The run's parts; each returns its end code, or -1 to go on.  rValue
+  // takes the value that goes with the end code.
   UINT Run();
   int Transfer(std::unique_ptr<CInternetSession>& session, std::unique_ptr<CHttpConnection>& connection,
                std::unique_ptr<CHttpFile>& request, LPARAM& rValue);
+  // The session, the connection and the GET request with its options.
+  int Open(std::unique_ptr<CInternetSession>& session, std::unique_ptr<CHttpConnection>& connection,
+           std::unique_ptr<CHttpFile>& request, LPARAM& rValue);
+  // Sends the request; a status outside 2xx refuses the file.
+  int Send(CHttpFile& request, LPARAM& rValue);
+  // The body into the file, up to its end or the announced size.
+  int ReadBody(CHttpFile& request, LPARAM& rValue);
+  // A failed send or read: code with the error, or stopped when a stop
+  // caused it.  Deletes e.
+  int FailedOrStopped(CInternetException* e, int code, LPARAM& rValue);
+  // Writes the pending bytes of data to the file.
+  int Flush(const BYTE* data, UINT& pending, LPARAM& rValue);
   void RequestStop();
   void CutLocked();
   BOOL Publish(HINTERNET hSession, HINTERNET hConnection, HINTERNET hRequest);
@@ -392,6 +408,38 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
                                       std::unique_ptr<CHttpConnection>& connection, std::unique_ptr<CHttpFile>& request,
                                       LPARAM& rValue) {
   rValue = 0;
+  int end = Open(session, connection, request, rValue);
+  if (end < 0) end = Send(*request, rValue);
+  if (end >= 0) return end;
+
+  Report(kDownloadReportStarted, 0);
+  if (stop) return kDownloadStopped;
+
+  DWORD length = 0;
+  const BOOL lengthKnown = request->QueryInfo(HTTP_QUERY_CONTENT_LENGTH, length);
+  if (lengthKnown) Report(kDownloadReportLength, static_cast<LPARAM>(length));
+  // A length other than the announced size cannot give the right file:
+  // the body is not read.
+  if (!bound.Agrees(lengthKnown != FALSE, length)) {
+    rValue = static_cast<LPARAM>(length);
+    return kDownloadWrongLength;
+  }
+
+  end = ReadBody(*request, rValue);
+  if (end >= 0) return end;
+  // The connection ended before the announced length: that is a cut
+  // transfer, not a whole file.
+  if (lengthKnown && received < length) {
+    rValue = ERROR_INTERNET_CONNECTION_ABORTED;
+    return kDownloadReadError;
+  }
+  rValue = static_cast<LPARAM>(received);
+  return kDownloadDone;
+}
+
+int CHTTPBinarySession::Job::Open(std::unique_ptr<CInternetSession>& session,
+                                  std::unique_ptr<CHttpConnection>& connection, std::unique_ptr<CHttpFile>& request,
+                                  LPARAM& rValue) {
   try {
     if (const DWORD error = Fault(DownloadStep::kOpenSession)) AfxThrowInternetException(1, error);
     session.reset(
@@ -404,7 +452,6 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
 
   // A dead server must end a read within the cap.  Where the current value
   // cannot be read the cap itself is used.
-  DWORD timeout = 0;
   if (!session->QueryOption(INTERNET_OPTION_RECEIVE_TIMEOUT, timeout) || timeout > timeoutCap) timeout = timeoutCap;
   session->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, timeout);
 
@@ -422,7 +469,6 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
   // NB: DONT_CACHE keeps the file out of the cache; RELOAD, after a failed
   // check, also refuses any cached copy on the way.
   const DWORD flags = reload ? INTERNET_FLAG_RELOAD | INTERNET_FLAG_DONT_CACHE : INTERNET_FLAG_DONT_CACHE;
-  if (probe != nullptr) probe->OnRequest(flags);
   try {
     if (const DWORD error = Fault(DownloadStep::kOpenRequest)) AfxThrowInternetException(1, error);
     request.reset(connection->OpenRequest(HTTP_VERB_GET, object, nullptr, 1, nullptr, nullptr, flags));
@@ -439,6 +485,7 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
     rValue = static_cast<LPARAM>(::GetLastError());
     return kDownloadRequestError;
   }
+  if (probe != nullptr) probe->OnRequest(request->m_dwRequestFlags);
   if (!Publish(*session, *connection, request->m_hFile)) return kDownloadStopped;
   ::InternetSetOptionA(request->m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
   // Named proxy only (the others leave these empty), each only when given.
@@ -450,17 +497,14 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
     ::InternetSetOptionA(request->m_hFile, INTERNET_OPTION_PROXY_PASSWORD, const_cast<char*>(proxyPassword.GetString()),
                          static_cast<DWORD>(proxyPassword.GetLength()));
   }
+  return -1;
+}
 
+int CHTTPBinarySession::Job::Send(CHttpFile& request, LPARAM& rValue) {
   try {
-    request->SendRequest();
+    request.SendRequest();
   } catch (CInternetException* e) {
-    rValue = static_cast<LPARAM>(e->m_dwError);
-    e->Delete();
-    if (stop) {
-      rValue = 0;
-      return kDownloadStopped;
-    }
-    return kDownloadRequestError;
+    return FailedOrStopped(e, kDownloadRequestError, rValue);
   } catch (CException* e) {
     e->Delete();
     rValue = static_cast<LPARAM>(::GetLastError());
@@ -468,61 +512,57 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
   }
   // A status that cannot be read counts as success: the body decides.
   DWORD status = 0;
-  if (request->QueryInfoStatusCode(status) && (status < 200 || status >= 300)) {
+  if (request.QueryInfoStatusCode(status) && (status < 200 || status >= 300)) {
     rValue = static_cast<LPARAM>(status);
     return kDownloadRefused;
   }
+  return -1;
+}
 
-  Report(kDownloadReportStarted, 0);
-  if (stop) return kDownloadStopped;
+int CHTTPBinarySession::Job::FailedOrStopped(CInternetException* e, int code, LPARAM& rValue) {
+  // A stop closes the handles under a waiting send or read: that failure
+  // is the stop, not the server's.
+  const BOOL stopped = stop;
+  rValue = stopped ? 0 : static_cast<LPARAM>(e->m_dwError);
+  e->Delete();
+  return stopped ? kDownloadStopped : code;
+}
 
-  DWORD length = 0;
-  const BOOL lengthKnown = request->QueryInfo(HTTP_QUERY_CONTENT_LENGTH, length);
-  if (lengthKnown) Report(kDownloadReportLength, static_cast<LPARAM>(length));
-  // A length other than the announced size cannot give the right file:
-  // the body is not read, and the owner's size check refuses the file.
-  if (!bound.Agrees(lengthKnown != FALSE, length)) return kDownloadDone;
+int CHTTPBinarySession::Job::Flush(const BYTE* data, UINT& pending, LPARAM& rValue) {
+  if (pending == 0) return -1;
+  try {
+    if (!Write(data, pending)) return kDownloadStopped;
+  } catch (CFileException* e) {
+    rValue = e->m_cause;
+    e->Delete();
+    return kDownloadFileError;
+  }
+  pending = 0;
+  return -1;
+}
 
+int CHTTPBinarySession::Job::ReadBody(CHttpFile& request, LPARAM& rValue) {
   received = 0;
   lastReported = 0;
   lastReportTick = ::GetTickCount() - kReportIntervalMs;
   // Reads of 4,096 bytes gather in a 64 KB block that goes to the file in
   // one write: a system call per read costs a tenth of the rate under Wine.
-  constexpr UINT kBlock = 16 * kReadSize;
-  std::unique_ptr<BYTE[]> block(new BYTE[kBlock]);
+  std::unique_ptr<BYTE[]> block(new BYTE[kBlockSize]);
   UINT pending = 0;
-  auto flush = [&]() -> int {
-    if (pending == 0) return -1;
-    try {
-      if (!Write(block.get(), pending)) return kDownloadStopped;
-    } catch (CFileException* e) {
-      rValue = e->m_cause;
-      e->Delete();
-      return kDownloadFileError;
-    }
-    pending = 0;
-    return -1;
-  };
   for (;;) {
     if (stop) return kDownloadStopped;
     UINT got = 0;
     try {
-      got = request->Read(block.get() + pending, kReadSize);
+      got = request.Read(block.get() + pending, kReadSize);
     } catch (CInternetException* e) {
-      rValue = static_cast<LPARAM>(e->m_dwError);
-      e->Delete();
-      if (stop) {
-        rValue = 0;
-        return kDownloadStopped;
-      }
-      return kDownloadReadError;
+      return FailedOrStopped(e, kDownloadReadError, rValue);
     }
     if (stop) return kDownloadStopped;
     if (got == 0) break;
     const bool full = bound.Take(got);
     pending += got;
-    if (kBlock - pending < kReadSize) {
-      const int end = flush();
+    if (kBlockSize - pending < kReadSize) {
+      const int end = Flush(block.get(), pending, rValue);
       if (end >= 0) return end;
     }
     received += got;
@@ -540,14 +580,5 @@ int CHTTPBinarySession::Job::Transfer(std::unique_ptr<CInternetSession>& session
     // long it runs.
     if (full) break;
   }
-  const int end = flush();
-  if (end >= 0) return end;
-  // The connection ended before the announced length: that is a cut
-  // transfer, not a whole file.
-  if (lengthKnown && received < length) {
-    rValue = ERROR_INTERNET_CONNECTION_ABORTED;
-    return kDownloadReadError;
-  }
-  rValue = static_cast<LPARAM>(received);
-  return kDownloadDone;
+  return Flush(block.get(), pending, rValue);
 }

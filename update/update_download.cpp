@@ -143,9 +143,9 @@ DownloadResult CQuorlLauncherUpdateView::DownloadOnce(const char* url, const cha
   m_wndCancel.EnableWindow(FALSE);
   m_pSession = nullptr;
   session->Stop();
-  // The worker has ended; what it posted after the end code (a failed close
-  // of the file) must not end the next download.
-  // PeekMessage hands out WM_QUIT whatever the filter: put it back.
+  // A report of this download still queued (the wait left on a quit before
+  // the end code came) must not end the next download.  PeekMessage hands
+  // out WM_QUIT whatever the filter: put it back.
   MSG stale;
   while (::PeekMessageA(&stale, self, WM_APP_DOWNLOAD_PROGRESS, WM_APP_DOWNLOAD_PROGRESS, PM_REMOVE)) {
     if (stale.message == WM_QUIT) {

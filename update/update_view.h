@@ -56,6 +56,8 @@ class CQuorlLauncherUpdateView : public CFormView {
   // Test access: the end code of the running or last download
   // (kDownloadRunning while one waits).
   int GetEndCode() const { return m_nEndCode; }
+  // ... and the value that came with it.
+  uint32_t GetEndValue() const { return m_nEndValue; }
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;

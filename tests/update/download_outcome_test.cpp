@@ -165,6 +165,9 @@ const EndCase kEndCases[] = {
     {"Stalled", kDownloadStalled, 0, kSize, true, 0, {true}, kDownloadAgain, {"timeout(-2)"}, true},
     {"StalledCancel", kDownloadStalled, 0, kSize, true, 0, {false}, kDownloadGiveUp, {"timeout(-2)"}, false},
     {"UnknownEndCode", 9, 0, kSize, true, 0, {}, kDownloadGiveUp, {}, true},
+    // A Content-Length other than the announced size is a wrong size.
+    {"WrongLengthRetry", kDownloadWrongLength, 17, kSize, true, 0, {true}, kDownloadAgainReload, {"corrupt"}, true},
+    {"WrongLengthCancel", kDownloadWrongLength, 17, kSize, true, 0, {false}, kDownloadGiveUp, {"corrupt"}, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, DownloadEnd, ::testing::ValuesIn(kEndCases),
@@ -219,9 +222,15 @@ TEST(DownloadAttempts, HaveNoLimit) {
 // ---- the bound of a download at its announced size ---------------------------
 
 // Bytes a download keeps of a body of bodyLength bytes, read 4,096 at a
-// time as the session reads it, when the answer carries length (or none).
-uint64_t BytesKept(CDownloadBound bound, bool lengthKnown, uint32_t length, uint64_t bodyLength) {
-  if (!bound.Agrees(lengthKnown, length)) return 0;
+// time as the session reads it, when the answer carries length (or none),
+// and the end code it comes to: a length that disagrees ends before the
+// body.
+struct Kept {
+  uint64_t bytes;
+  int endCode;
+};
+Kept BytesKept(CDownloadBound bound, bool lengthKnown, uint32_t length, uint64_t bodyLength) {
+  if (!bound.Agrees(lengthKnown, length)) return {0, kDownloadWrongLength};
   uint64_t kept = 0;
   for (uint64_t left = bodyLength; left > 0;) {
     uint32_t got = static_cast<uint32_t>(left < 4096 ? left : 4096);
@@ -230,7 +239,7 @@ uint64_t BytesKept(CDownloadBound bound, bool lengthKnown, uint32_t length, uint
     kept += got;
     if (full) break;
   }
-  return kept;
+  return {kept, kDownloadDone};
 }
 
 // The body a server sends: the announced file is its first bytes.
@@ -263,19 +272,22 @@ TEST(DownloadBound, AnnouncedSizeBoundsTheFileAndTheCheckRefusesTheRest) {
       {"cut inside a read", 4096, false, 0, 3 * 4096, 4097, kDownloadGiveUp},
       {"announced 0, empty body", 0, false, 0, 0, 0, kDownloadVerified},
       {"announced 0, a body without length", 0, false, 0, 5000, 1, kDownloadGiveUp},
-      // Nothing of the body is read: the empty file is the announced one.
-      {"announced 0, length given", 0, true, 17, 17, 0, kDownloadVerified},
+      // Nothing of the body is read, and the empty file that an announced 0
+      // would accept is not taken for it.
+      {"announced 0, length given", 0, true, 17, 17, 0, kDownloadGiveUp},
+      {"announced 0, length 0", 0, true, 0, 0, 0, kDownloadVerified},
   };
   for (const BoundCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const uint64_t written = BytesKept(CDownloadBound(c.announced), c.lengthKnown, c.length, c.body);
+    const Kept kept = BytesKept(CDownloadBound(c.announced), c.lengthKnown, c.length, c.body);
+    const uint64_t written = kept.bytes;
     EXPECT_EQ(c.written, written);
     // What the update screen makes of that file.
     const std::string body = BodyBytes(static_cast<size_t>(c.written));
     ScratchFile file(body);
     ScriptedQuestions questions(c.result == kDownloadVerified ? std::vector<bool>{} : std::vector<bool>{false});
     int calls = 0;
-    EXPECT_EQ(c.result, ResolveDownloadEnd(kDownloadDone, static_cast<uint32_t>(written), file.Path(), c.announced,
+    EXPECT_EQ(c.result, ResolveDownloadEnd(kept.endCode, static_cast<uint32_t>(written), file.Path(), c.announced,
                                            Crc(BodyBytes(c.announced)), questions, CrcFailing(0, &calls)));
     if (c.result != kDownloadVerified) {
       EXPECT_EQ((std::vector<std::string>{"corrupt"}), questions.m_asked);
@@ -285,7 +297,7 @@ TEST(DownloadBound, AnnouncedSizeBoundsTheFileAndTheCheckRefusesTheRest) {
 
 TEST(DownloadBound, EdgesOfTheCount) {
   // No announced size: nothing is cut and every length agrees.
-  EXPECT_EQ(5 * 1024 * 1024u, BytesKept(CDownloadBound(), true, 1, 5 * 1024 * 1024));
+  EXPECT_EQ(5 * 1024 * 1024u, BytesKept(CDownloadBound(), true, 1, 5 * 1024 * 1024).bytes);
   EXPECT_FALSE(CDownloadBound().IsBounded());
   // The largest announced size: its one extra byte is byte 2^32, which a
   // 32-bit count would wrap to 0.

@@ -1,6 +1,7 @@
 // The download workers seen from inside, for the tests under Wine: the
-// flags of each request, the end each worker came to (and that it ended at
-// all), and one injected fault at a step of the run.  Installed for the
+// flags each request was opened with, the end each worker came to (and that
+// it ended at all), one injected fault at a step of the run, and a hook at
+// each step.  Installed for the
 // probe's lifetime; its destructor waits for the workers it has seen start.
 #pragma once
 
@@ -48,6 +49,9 @@ class TestDownloadProbe : public CDownloadProbe {
   }
   // Runs on the worker's thread once its end code went out.
   std::function<void(int code)> onEnd;
+  // Runs on the worker's thread before each step (before any delay or
+  // fault of the step); it may block the worker there.
+  std::function<void(DownloadStep step)> onStep;
 
   std::vector<DWORD> Flags() const {
     std::lock_guard<std::mutex> hold(m_lock);
@@ -68,6 +72,7 @@ class TestDownloadProbe : public CDownloadProbe {
     m_flags.push_back(flags);
   }
   DWORD Fault(DownloadStep step) override {
+    if (onStep) onStep(step);
     DWORD delay = 0;
     {
       std::lock_guard<std::mutex> hold(m_lock);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -565,7 +566,9 @@ void ExpectWorkerEndsStopped(TestDownloadProbe& probe) {
   EXPECT_EQ(0, probe.Ends()[0].value);
 }
 
-TEST_F(StalledDownload, StopEndsABlockedReadAtOnce) {
+// Stop does not wait for the read (it ends where the platform ends it: at
+// once where closing the handles ends it, at the time-out under Wine).
+TEST_F(StalledDownload, StopDoesNotWaitForABlockedRead) {
   const DWORD t0 = ::GetTickCount();
   m_session->Stop();
   EXPECT_LT(::GetTickCount() - t0, 3000u) << "Stop waited for the blocked read";
@@ -593,6 +596,44 @@ TEST_F(StalledDownload, DeletingARunningSessionStopsItFirst) {
   EXPECT_EQ(kDownloadStopped, m_sink.endCode());
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(m_path.c_str()));
   ExpectWorkerEndsStopped(*m_probe);
+}
+
+TEST_F(Download, AWorkerLeftToEndOnItsOwnLeavesTheNextDownloadsFileAlone) {
+  // The first worker is held where a stop cannot reach it, so that Stop
+  // leaves it to end on its own; the next download of the same file runs
+  // meanwhile, and only then does the first worker come to its end.
+  Serve("/ok", Answer::kOk, kBody);
+  TestDownloadProbe probe;
+  const HANDLE gate = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<bool> held{false};
+  probe.onStep = [&](DownloadStep step) {
+    if (step == DownloadStep::kOpenRequest && !held.exchange(true)) ::WaitForSingleObject(gate, 60000);
+  };
+  ReportSink firstSink;
+  CHTTPBinarySession first;
+  first.SetNotify(firstSink.hwnd(), ReportSink::kMessage);
+  CFileException error;
+  ASSERT_TRUE(first.Start(m_server.Url("/ok").c_str(), m_path.c_str(), &error));
+  while (!held) ::Sleep(5);
+  first.Stop();
+  EXPECT_TRUE(probe.Ends().empty()) << "the first worker was not left running";
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(m_path.c_str()));
+
+  ReportSink nextSink;
+  CHTTPBinarySession next;
+  next.SetNotify(nextSink.hwnd(), ReportSink::kMessage);
+  ASSERT_TRUE(next.Start(m_server.Url("/ok").c_str(), m_path.c_str(), &error));
+  EXPECT_TRUE(nextSink.WaitForEnd(30000));
+  next.Stop();
+  EXPECT_EQ(kDownloadDone, nextSink.endCode());
+
+  ::SetEvent(gate);
+  ASSERT_TRUE(probe.WaitForEnds(2, 10000)) << "a worker never ended";
+  ::CloseHandle(gate);
+  EXPECT_EQ(kDownloadStopped, probe.Ends()[1].code) << "the held worker did not end last";
+  firstSink.Pump(20);
+  EXPECT_EQ(kDownloadStopped, firstSink.endCode());
+  EXPECT_EQ(kBody, test_support::ReadWholeFile(m_path)) << "the late worker removed the next download's file";
 }
 
 TEST_F(Download, StopWhileTheWorkerWaitsToReportToThisThread) {
@@ -784,16 +825,23 @@ TEST_F(Download, RealWebServerBodiesStopAtTheAnnouncedSize) {
     const char* name;
     std::string file;
     uint32_t announced;
+    // A finished download (the owner's size check refuses a wrong one), or
+    // a length that differs, which ends before the body with no file left.
+    int code;
+    LPARAM value;
     size_t written;        // bytes in the file at the end
     const WebFile* whole;  // the file they are (or start with)
   };
+  const LPARAM bigSize = static_cast<LPARAM>(big->size);
+  const LPARAM prefixSize = static_cast<LPARAM>(prefix->size);
   const Case cases[] = {
-      {"no length, tens of MiB past the file", s.overlong, prefix->size, prefix->size + 1u, prefix},
-      {"length one over", big->name, big->size - 1, 0, nullptr},
-      {"length one under", big->name, big->size + 1, 0, nullptr},
-      {"length as announced", big->name, big->size, big->size, big},
-      {"announced 0, length 0", empty->name, 0, 0, nullptr},
-      {"announced 0, length given", prefix->name, 0, 0, nullptr},
+      {"no length, tens of MiB past the file", s.overlong, prefix->size, kDownloadDone, prefixSize + 1,
+       prefix->size + 1u, prefix},
+      {"length one over", big->name, big->size - 1, kDownloadWrongLength, bigSize, 0, nullptr},
+      {"length one under", big->name, big->size + 1, kDownloadWrongLength, bigSize, 0, nullptr},
+      {"length as announced", big->name, big->size, kDownloadDone, bigSize, big->size, big},
+      {"announced 0, length 0", empty->name, 0, kDownloadDone, 0, 0, nullptr},
+      {"announced 0, length given", prefix->name, 0, kDownloadWrongLength, prefixSize, 0, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -801,14 +849,33 @@ TEST_F(Download, RealWebServerBodiesStopAtTheAnnouncedSize) {
     o.announced = true;
     o.announcedSize = c.announced;
     const Outcome out = Run("http://" + Loopback(s.web) + "/" + c.file, o);
-    // A finished download: the owner's size check is what refuses it.
-    EXPECT_EQ(kDownloadDone, out.code);
-    EXPECT_EQ(static_cast<LPARAM>(c.written), out.value);
+    EXPECT_EQ(c.code, out.code);
+    EXPECT_EQ(c.value, out.value);
+    EXPECT_EQ(c.code == kDownloadDone, out.fileLeft);
     ASSERT_EQ(c.written, out.content.size());
     if (c.whole != nullptr) {
       EXPECT_EQ(c.whole->crc, CrcOf(out.content.substr(0, c.whole->size)));
     }
   }
+}
+
+TEST_F(Download, ABodyWithoutEndStopsOneBytePastTheAnnouncedSize) {
+  // The worker stops reading at the bound: else this download never ends.
+  Route r;
+  r.answer = Answer::kEndless;
+  r.trickleBytes = 4096;
+  r.trickleDelayMs = 5;
+  m_server.Set("/endless", r);
+  Options o;
+  o.announced = true;
+  o.announcedSize = 10000;
+  const Outcome out = Run(m_server.Url("/endless"), o);
+  EXPECT_EQ(kDownloadDone, out.code);
+  EXPECT_EQ(10001, out.value);
+  std::string expected(10001, '\0');
+  for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<char>(httpfix::GeneratedByte(i));
+  EXPECT_EQ(expected.size(), out.content.size());
+  EXPECT_TRUE(expected == out.content) << "not the body's first bytes";
 }
 
 TEST_F(Download, RealAuthenticatingProxy) {

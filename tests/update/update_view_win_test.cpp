@@ -200,10 +200,18 @@ TEST_F(UpdateScreen, WithoutALengthTheTotalIsUnknownUntilTheEnd) {
 }
 
 TEST_F(UpdateScreen, EndCodesAreKeptWithTheirValues) {
-  Report(m_view, 6, 404);
-  EXPECT_EQ(6, m_screen->GetEndCode());
-  Report(m_view, 11, 12029);
-  EXPECT_EQ(11, m_screen->GetEndCode());
+  const struct {
+    int code;
+    uint32_t value;
+  } cases[] = {
+      {6, 404}, {11, 12029}, {7, 13}, {4, 0}, {12, 1048593}, {0, 3000}, {8, 0xFFFFFFFFu},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.code);
+    Report(m_view, static_cast<WPARAM>(c.code), c.value);
+    EXPECT_EQ(c.code, m_screen->GetEndCode());
+    EXPECT_EQ(c.value, m_screen->GetEndValue());
+  }
 }
 
 TEST_F(UpdateScreen, BusyDotsGrowToSixteenThenStartAgain) {

@@ -351,6 +351,18 @@ void HttpFixture::Serve(Socket s) {
       }
       break;
     }
+    case Answer::kEndless: {
+      const std::string h = StatusHead(200, "OK", binary);
+      if (!SendAll(s, h.data(), h.size())) break;
+      Route generated;
+      generated.generatedSize = UINT64_MAX;
+      const uint64_t step = static_cast<uint64_t>(std::max(1, route.trickleBytes));
+      for (uint64_t at = 0; !m_stop; at += step) {
+        if (!SendBody(s, generated, at, at + step)) break;
+        Pause(route.trickleDelayMs);
+      }
+      break;
+    }
     case Answer::kReset: {
       const std::string h = StatusHead(200, "OK", binary + LengthHeader(size));
       if (SendAll(s, h.data(), h.size())) SendBody(s, route, 0, half);

@@ -35,6 +35,8 @@ enum class Answer {
   kReset,         // headers and half the body, then a reset
   kResetAtOnce,   // a reset right after the request
   kProxyAuth,     // a proxy that wants Basic credentials: 407 without them
+  kEndless,       // 200 without a length, GeneratedByte from 0 on in small
+                  // pieces with pauses, until the client goes
 };
 
 struct Route {
