@@ -460,6 +460,9 @@ uint32_t CAlphableDIB::GetImageSize() const {
 void CAlphableDIB::OnUpdate() {
   const uint32_t form = GetForm();
   if ((form != 1 && form != 3) || m_pBits == nullptr || (m_dwFlags & kClassFlag) != 0) return;
+  // Only an image over a skin entry has the table after its rows and room
+  // for it after its header; one given plain pixels (CreateBlank) has not.
+  if ((m_dwFlags & kPackedRows) == 0) return;
   m_dwFlags |= kClassFlag;
   std::memcpy(GetColourTable(), m_pBits + static_cast<size_t>(GetRowBytes()) * GetHeight(), form == 1 ? 1024 : 768);
 }

@@ -200,8 +200,7 @@ BOOL CDIB::Read(CFile* file) {
     std::free(bits);
     return FALSE;
   }
-  delete m_pSurface;
-  m_pSurface = nullptr;
+  DropSurface();
   FreeBits();
   std::free(m_pHeader);
   m_pHeader = header;

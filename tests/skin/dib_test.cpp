@@ -655,6 +655,11 @@ TEST(Lock, NestedLocksKeepThePixelsUntilTheLast) {
   EXPECT_EQ(0, a.GetLockCount());
   EXPECT_EQ(nullptr, a.GetBits());
   EXPECT_EQ(0, skin.GetRefCount(0)) << "released, still cached (free-on-release 0)";
+  // Plain pixels given to an alpha image: no skin entry, so no table after
+  // the rows to copy, and no room for one after the header.
+  CAlphableDIB plain;
+  plain.CreateBlank(4, 4, nullptr);
+  EXPECT_EQ(0u, plain.GetFlags() & CDIB::kClassFlag);
   // No source at all: nothing to lock, nothing drawn.
   CAlphableDIB orphan;
   orphan.Create(2, 2, 0, nullptr);

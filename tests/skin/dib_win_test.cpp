@@ -116,7 +116,9 @@ TEST(ImageDdb, DeviceBitmapOfTheRightSizeAndPixels) {
     EXPECT_EQ(4, ds.dsBm.bmWidth);
     EXPECT_EQ(3, ds.dsBm.bmHeight);
     EXPECT_EQ(depth, ds.dsBm.bmBitsPixel * ds.dsBm.bmPlanes) << "made for the screen's DC";
-    if (depth >= 24) EXPECT_EQ(want, DdbPixels(ddb, 4, 3));
+    if (depth >= 24) {
+      EXPECT_EQ(want, DdbPixels(ddb, 4, 3));
+    }
     ::DeleteObject(ddb);
   }
   // An 8-bit image through its colour table.
@@ -149,38 +151,37 @@ TEST(ImageSurface, ReCreatingTheImageClosesItsSurface) {
   saved.CreateBlank(2000, 2000, nullptr);
   CMemFile big;
   ASSERT_TRUE(saved.Write(&big));
-  struct Case {
-    const char* name;
-    void (*recreate)(CDIB& d, CMemFile& big);
-    bool alpha;  // the image is a CAlphableDIB
-  } const cases[] = {
-      {"CreateBlank", [](CDIB& d, CMemFile&) { d.CreateBlank(2000, 2000, nullptr); }, false},
-      {"CreateFromHeader",
-       [](CDIB& d, CMemFile&) {
-         SkinBitmapInfoHeader h = {40, 2000, -2000, 1, 16, 0, 0, 0, 0, 0, 0};
-         d.CreateFromHeader(&h, nullptr);
-       },
-       false},
-      {"CreateHeader", [](CDIB& d, CMemFile&) { d.CreateHeader(2000, 2000, 40); }, false},
-      {"Read",
-       [](CDIB& d, CMemFile& f) {
-         f.SeekToBegin();
-         ASSERT_TRUE(d.Read(&f));
-       },
-       false},
-      {"CAlphableDIB::Create", [](CDIB& d, CMemFile&) { static_cast<CAlphableDIB&>(d).Create(2000, 2000, 0, nullptr); },
-       true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::unique_ptr<CDIB> image(c.alpha ? new CAlphableDIB : new CDIB);
+  enum Way { kBlank, kFromHeader, kHeader, kRead, kAlphaCreate };
+  const char* const names[] = {"CreateBlank", "CreateFromHeader", "CreateHeader", "Read", "CAlphableDIB::Create"};
+  for (int way = kBlank; way <= kAlphaCreate; ++way) {
+    SCOPED_TRACE(names[way]);
+    const bool alpha = way == kAlphaCreate;
+    std::unique_ptr<CDIB> image(alpha ? new CAlphableDIB : new CDIB);
     CDIB& d = *image;
     d.CreateBlank(4, 4, nullptr);
     ASSERT_NE(nullptr, d.GetDC(nullptr));
-    c.recreate(d, big);
+    switch (way) {
+      case kBlank:
+        d.CreateBlank(2000, 2000, nullptr);
+        break;
+      case kFromHeader: {
+        SkinBitmapInfoHeader h = {40, 2000, -2000, 1, 16, 0, 0, 0, 0, 0, 0};
+        d.CreateFromHeader(&h, nullptr);
+        break;
+      }
+      case kHeader:
+        d.CreateHeader(2000, 2000, 40);
+        break;
+      case kRead:
+        big.SeekToBegin();
+        ASSERT_TRUE(d.Read(&big));
+        break;
+      default:
+        static_cast<CAlphableDIB&>(d).Create(2000, 2000, 0, nullptr);
+    }
     EXPECT_FALSE(d.HasSurface());
     d.CommitDC();  // nothing open: nothing copied
-    if (c.alpha || d.GetBitCount() != 16) continue;
+    if (alpha || d.GetBitCount() != 16) continue;
     // A new surface is of the new size: GDI's fill of the far corner
     // reaches the pixels.
     CDC* dc = d.GetDC(nullptr);
