@@ -58,11 +58,14 @@ CRuntimeClass* CObject::GetRuntimeClass() const { return RUNTIME_CLASS(CObject);
 
 BOOL CObject::IsKindOf(const CRuntimeClass* pClass) const { return GetRuntimeClass()->IsDerivedFrom(pClass); }
 
+void CObject::Serialize(CArchive&) {}
+
 // ---- exceptions ------------------------------------------------------------
 
 IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CMemoryException, CException)
 IMPLEMENT_DYNAMIC(CFileException, CException)
+IMPLEMENT_DYNAMIC(CArchiveException, CException)
 
 void CException::Delete() {
   if (m_bAutoDelete) delete this;
@@ -134,6 +137,37 @@ BOOL CFileException::GetErrorMessage(char* lpszError, UINT nMaxError, UINT* pnHe
   return TRUE;
 }
 
+CArchiveException::CArchiveException(int cause, const char* lpszArchiveName)
+    : m_cause(cause), m_strFileName(lpszArchiveName) {}
+
+BOOL CArchiveException::GetErrorMessage(char* lpszError, UINT nMaxError, UINT* pnHelpContext) const {
+  if (pnHelpContext != nullptr) *pnHelpContext = 0;
+  const char* text;
+  switch (m_cause) {
+    case none:
+      text = "No error occurred.";
+      break;
+    case readOnly:
+      text = "An archive opened for loading was written to.";
+      break;
+    case endOfFile:
+      text = "The end of the archive was reached.";
+      break;
+    case writeOnly:
+      text = "An archive opened for storing was read from.";
+      break;
+    case badIndex:
+    case badClass:
+    case badSchema:
+      text = "The archive holds data in a form that cannot be read.";
+      break;
+    default:
+      text = "An unspecified error occurred while reading or writing an archive.";
+  }
+  CopyMessage(text, lpszError, nMaxError);
+  return TRUE;
+}
+
 int AfxOsErrorToFileCause(int32_t lOsError);  // file.cpp
 
 int CFileException::OsErrorToException(int32_t lOsError) { return AfxOsErrorToFileCause(lOsError); }
@@ -150,4 +184,8 @@ void AfxThrowMemoryException() {
 
 void AfxThrowFileException(int cause, int32_t lOsError, const char* lpszFileName) {
   throw new CFileException(cause, lOsError, lpszFileName);
+}
+
+void AfxThrowArchiveException(int cause, const char* lpszArchiveName) {
+  throw new CArchiveException(cause, lpszArchiveName);
 }

@@ -9,6 +9,7 @@
 #include "framework/cstring.h"
 
 class CObject;
+class CArchive;
 
 // Describes one class derived from CObject.  Instances are static and built
 // by the IMPLEMENT_DYNAMIC / IMPLEMENT_DYNCREATE macros, which also link them
@@ -72,6 +73,10 @@ class CObject {
   virtual CRuntimeClass* GetRuntimeClass() const;
   // TRUE when the object's class is pClass or derives from it.
   BOOL IsKindOf(const CRuntimeClass* pClass) const;
+  // Loads the object from the archive or stores it there (ar.IsLoading()
+  // tells which); the root stores nothing.  A failure throws, usually a
+  // CArchiveException* or CFileException*.
+  virtual void Serialize(CArchive& ar);
 
  protected:
   CObject() = default;
@@ -146,8 +151,34 @@ class CFileException : public CException {
   CString m_strFileName;  // the file concerned, may be empty
 };
 
+// What went wrong with a CArchive (afxfile.h) or with the data read through
+// one.
+class CArchiveException : public CException {
+  DECLARE_DYNAMIC(CArchiveException)
+ public:
+  // The numeric values are part of the interface, as CFileException's.
+  enum {
+    none = 0,
+    genericException = 1,
+    generic = genericException,
+    readOnly = 2,   // stored into an archive that loads
+    endOfFile = 3,  // the data ended early
+    writeOnly = 4,  // loaded from an archive that stores
+    badIndex = 5,
+    badClass = 6,
+    badSchema = 7,  // the data is not what the object stores
+  };
+  explicit CArchiveException(int cause = none, const char* lpszArchiveName = nullptr);
+  BOOL GetErrorMessage(char* lpszError, UINT nMaxError, UINT* pnHelpContext = nullptr) const override;
+
+  int m_cause;
+  CString m_strFileName;  // the archive's file, may be empty
+};
+
 // Throws the process-wide static CMemoryException (Delete() leaves it alone),
 // so that reporting a memory shortage allocates nothing.
 [[noreturn]] void AfxThrowMemoryException();
 // Throws a new CFileException with this cause, OS error and file name.
 [[noreturn]] void AfxThrowFileException(int cause, int32_t lOsError = -1, const char* lpszFileName = nullptr);
+// Throws a new CArchiveException with this cause and file name.
+[[noreturn]] void AfxThrowArchiveException(int cause, const char* lpszArchiveName = nullptr);

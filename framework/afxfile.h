@@ -87,6 +87,9 @@ class CFile : public CObject {
   static BOOL GetStatus(const char* lpszFileName, CFileStatus& rStatus);
   static void Remove(const char* lpszFileName);
   static void Rename(const char* lpszOldName, const char* lpszNewName);
+  // Renames, replacing a file that has the new name (in one step where the
+  // system can).
+  static void RenameReplacing(const char* lpszOldName, const char* lpszNewName);
 
   void* m_hFile = hFileNull;  // HANDLE on Win32, a descriptor natively
   CString m_strFileName;
@@ -164,6 +167,47 @@ class CMemFile : public CFile {
   size_t m_nPosition = 0;
   UINT m_nGrowBytes = 1024;
   BOOL m_bAutoDelete = TRUE;  // the block is ours
+};
+
+// A buffered stream of an object's data over a CFile, either loading or
+// storing (CObject::Serialize).  The file stays the caller's.  Reads and
+// writes go through the buffer; Flush brings the file to the archive's
+// position, so that the file can be used directly in between (a storing
+// archive writes its buffer out; a loading one hands back what it read
+// ahead).
+class CArchive {
+ public:
+  enum Mode : UINT { store = 0, load = 1, bNoFlushOnDelete = 2 };
+
+  CArchive(CFile* pFile, UINT nMode, UINT nBufSize = 4096);
+  // Closes (errors are swallowed) unless Close or Abort ran.
+  ~CArchive();
+  CArchive(const CArchive&) = delete;
+  CArchive& operator=(const CArchive&) = delete;
+
+  BOOL IsLoading() const { return (m_nMode & load) != 0 ? TRUE : FALSE; }
+  BOOL IsStoring() const { return IsLoading() ? FALSE : TRUE; }
+  CFile* GetFile() const { return m_pFile; }
+
+  // Bytes read, fewer at the end of the file.  A storing archive throws
+  // CArchiveException::writeOnly.
+  UINT Read(void* lpBuf, UINT nMax);
+  // A loading archive throws CArchiveException::readOnly; file errors pass.
+  void Write(const void* lpBuf, UINT nCount);
+  void Flush();
+  // Flushes and lets go of the file.
+  void Close();
+  // Lets go of the file without flushing.
+  void Abort();
+
+ private:
+  void FillBuffer();
+
+  CFile* m_pFile;
+  UINT m_nMode;
+  std::vector<uint8_t> m_buf;
+  size_t m_nCur = 0;  // next byte of the buffer
+  size_t m_nMax = 0;  // end of the bytes read ahead (loading) or stored (storing)
 };
 
 // The cause for a Win32 error code (GetLastError value).

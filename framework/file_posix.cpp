@@ -225,3 +225,6 @@ void CFile::Remove(const char* lpszFileName) {
 void CFile::Rename(const char* lpszOldName, const char* lpszNewName) {
   if (::rename(lpszOldName, lpszNewName) != 0) ThrowErrno(errno, lpszOldName);
 }
+
+// rename replaces the new name already, in one step.
+void CFile::RenameReplacing(const char* lpszOldName, const char* lpszNewName) { Rename(lpszOldName, lpszNewName); }

@@ -189,3 +189,7 @@ void CFile::Remove(const char* lpszFileName) {
 void CFile::Rename(const char* lpszOldName, const char* lpszNewName) {
   if (!::MoveFileA(lpszOldName, lpszNewName)) ThrowOsError(::GetLastError(), lpszOldName);
 }
+
+void CFile::RenameReplacing(const char* lpszOldName, const char* lpszNewName) {
+  if (!::MoveFileExA(lpszOldName, lpszNewName, MOVEFILE_REPLACE_EXISTING)) ThrowOsError(::GetLastError(), lpszNewName);
+}

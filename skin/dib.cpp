@@ -91,7 +91,7 @@ CDIBLock::~CDIBLock() {
 CDIB::CDIB() = default;
 
 CDIB::~CDIB() {
-  delete m_pSurface;
+  DropSurface();
   FreeBits();
   std::free(m_pHeader);
 }
@@ -100,6 +100,11 @@ int CDIB::Release() {
   const int count = --m_nRefCount;
   if (count == 0) delete this;
   return count;
+}
+
+void CDIB::DropSurface() {
+  delete m_pSurface;
+  m_pSurface = nullptr;
 }
 
 void CDIB::FreeBits() {
@@ -138,6 +143,9 @@ BOOL CDIB::CreateHeader(int width, int height, uint32_t headerBytes) {
     m_dwFlags |= kTopDown;
   else
     m_dwFlags &= ~kTopDown;
+  // Every creation passes here: a surface made for the old header would
+  // hand GDI the wrong size and rows.
+  DropSurface();
   std::free(m_pHeader);
   m_pHeader = block;
   return TRUE;
@@ -165,6 +173,24 @@ BOOL CDIB::CreateFromHeader(const void* info, void* bits) {
   m_pSource = nullptr;
   Update();
   return TRUE;
+}
+
+BOOL CDIB::CreateFromPackedDib(void* block, size_t size) {
+  if (block == nullptr || size < kBitmapInfoHeaderBytes) return FALSE;
+  SkinBitmapInfoHeader h;
+  std::memcpy(&h, block, sizeof h);
+  if (h.biSize != kBitmapInfoHeaderBytes || h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN) return FALSE;
+  if (h.biCompression != kSkinBiRgb) return FALSE;
+  const uint16_t bc = h.biBitCount;
+  if (bc != 1 && bc != 4 && bc != 8 && bc != 16 && bc != 24 && bc != 32) return FALSE;
+  uint32_t n = GetColourCount(&h);
+  if (n > 256) n = 0;
+  const uint64_t height = static_cast<uint64_t>(h.biHeight < 0 ? -static_cast<int64_t>(h.biHeight) : h.biHeight);
+  const uint64_t stride = (static_cast<uint64_t>(bc) * static_cast<uint32_t>(h.biWidth) + 31) / 32 * 4;
+  const uint64_t table = kBitmapInfoHeaderBytes + 4u * n;
+  if (table + stride * height > size) return FALSE;
+  uint8_t* bytes = static_cast<uint8_t*>(block);
+  return CreateFromHeader(bytes, bytes + table);
 }
 
 BOOL CDIB::CreateBlank(int width, int height, void* bits) {
@@ -304,15 +330,18 @@ void CDIB::Fill(SkinColorRef colour, int x, int y, int w, int h, SkinColorRef bo
   if (h < 0) h = GetHeight();
   const uint16_t c = PackColorRef555(colour);
   const uint16_t b = PackColorRef555(border);
-  // Only the part inside the image is written.
-  for (int r = 0; r < h; ++r) {
-    for (int i = 0; i < w; ++i) {
-      const int64_t px = static_cast<int64_t>(x) + i, py = static_cast<int64_t>(y) + r;
-      if (px < 0 || py < 0 || px >= GetWidth() || py >= GetHeight()) continue;
-      uint8_t* p = GetPixelAddress(static_cast<int>(px), static_cast<int>(py));
-      if (p == nullptr) continue;
-      const bool edge = border != kNoKey && (r == 0 || r == h - 1 || i == 0 || i == w - 1);
-      std::memcpy(p, edge ? &b : &c, 2);
+  // The rectangle's edges, then the part of it inside the image: only that
+  // part is walked, whatever the rectangle's size.
+  const int64_t left = x, top = y, right = left + w, bottom = top + h;
+  const int64_t x0 = left > 0 ? left : 0, y0 = top > 0 ? top : 0;
+  const int64_t x1 = right < GetWidth() ? right : GetWidth(), y1 = bottom < GetHeight() ? bottom : GetHeight();
+  for (int64_t py = y0; py < y1; ++py) {
+    const bool edgeRow = py == top || py == bottom - 1;
+    uint8_t* row = GetPixelAddress(0, static_cast<int>(py));
+    if (row == nullptr) continue;
+    for (int64_t px = x0; px < x1; ++px) {
+      const bool edge = border != kNoKey && (edgeRow || px == left || px == right - 1);
+      std::memcpy(row + 2 * px, edge ? &b : &c, 2);
     }
   }
 }
@@ -321,31 +350,36 @@ void CDIB::OutlineColour(SkinColorRef inner, SkinColorRef outline, SkinColorRef 
   CDIBLock lock(this);
   if (!lock.HasPixels() || GetBitCount() != 16) return;
   const uint16_t I = PackColorRef555(inner), N = PackColorRef555(outline), O = PackColorRef555(outer);
-  auto get = [this](int x, int y) {
+  // Pixel x of a row: rows are found once, pixels by their offset in it.
+  auto get = [](const uint8_t* row, int x) {
     uint16_t v;
-    std::memcpy(&v, GetPixelAddress(x, y), 2);
+    std::memcpy(&v, row + 2 * x, 2);
     return v;
   };
-  auto put = [this](int x, int y, uint16_t v) { std::memcpy(GetPixelAddress(x, y), &v, 2); };
+  auto put = [](uint8_t* row, int x, uint16_t v) { std::memcpy(row + 2 * x, &v, 2); };
   const int w = GetWidth(), h = GetHeight();
+  uint8_t* above = nullptr;
   for (int y = 0; y < h; ++y) {
+    uint8_t* row = GetPixelAddress(0, y);
+    if (row == nullptr) return;
     for (int x = 0; x < w; ++x) {
-      const uint16_t P = get(x, y);
+      const uint16_t P = get(row, x);
       if (x > 0) {
-        const uint16_t L = get(x - 1, y);
+        const uint16_t L = get(row, x - 1);
         if (L == O && P == I)
-          put(x - 1, y, N);
+          put(row, x - 1, N);
         else if (L == I && P == O)
-          put(x, y, N);
+          put(row, x, N);
       }
-      if (y > 0) {
-        const uint16_t U = get(x, y - 1), now = get(x, y);
+      if (above != nullptr) {
+        const uint16_t U = get(above, x), now = get(row, x);
         if (U == O && now == I)
-          put(x, y - 1, N);
+          put(above, x, N);
         else if (U == I && now == O)
-          put(x, y, N);
+          put(row, x, N);
       }
     }
+    above = row;
   }
 }
 
@@ -426,6 +460,9 @@ uint32_t CAlphableDIB::GetImageSize() const {
 void CAlphableDIB::OnUpdate() {
   const uint32_t form = GetForm();
   if ((form != 1 && form != 3) || m_pBits == nullptr || (m_dwFlags & kClassFlag) != 0) return;
+  // Only an image over a skin entry has the table after its rows and room
+  // for it after its header; one given plain pixels (CreateBlank) has not.
+  if ((m_dwFlags & kPackedRows) == 0) return;
   m_dwFlags |= kClassFlag;
   std::memcpy(GetColourTable(), m_pBits + static_cast<size_t>(GetRowBytes()) * GetHeight(), form == 1 ? 1024 : 768);
 }

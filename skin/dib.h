@@ -2,8 +2,10 @@
 // BMP reading and writing, keyed and palette-mapped copies, fills),
 // CSprite (a CDIB with a remembered colour key) and CAlphableDIB (pixels
 // with alpha from a skin entry, blended into the 16-bit 5:5:5 back
-// buffer).  Images are shared by reference count.  The GDI drawing surface
-// and the file dialogs are on Win32 only (skin/dib_win.cpp).  Neutral.
+// buffer).  Images are shared by reference count.  Neutral, but for the
+// module's bitmap resources and device-dependent bitmaps
+// (skin/dib_ddb_win.cpp, Win32 builds of the core) and the GDI drawing
+// surface and file dialogs (skin/dib_win.cpp).
 #pragma once
 
 #include <cstddef>
@@ -13,9 +15,11 @@
 #include "skin/graphic_data.h"
 #include "skin/skin_types.h"
 
+class CArchive;
 class CFile;
 #ifdef _WIN32
 class CDC;
+struct HBITMAP__;  // HBITMAP, without <windows.h>
 #endif
 
 // The 5:5:5 value of an 8-bit colour: red in bits 10-14, green 5-9, blue
@@ -35,6 +39,29 @@ uint32_t GetColourCount(const void* header);
 // code or would write outside the rows.
 bool DecodeBitmapRle(const uint8_t* in, size_t length, uint32_t bits, uint32_t stride, uint32_t height, uint8_t* out);
 
+// Save's two messages.
+constexpr const char kImageFileOpenFailedText[] = "Failed to open file";
+constexpr const char kImageFileSaveFailedText[] = "Failed to save file";
+
+// What Load and Save ask of the user: a path when they are given none, and
+// Save's messages.  The Win32 layer offers the file dialogs and message
+// boxes (InstallImageFileDialogs); without a prompt no path is asked for
+// and the messages are not shown.
+class CImageFilePrompt {
+ public:
+  virtual ~CImageFilePrompt() = default;
+  // A path to load from (save FALSE) or to save to; FALSE when cancelled.
+  virtual BOOL AskPath(BOOL save, CString* path) = 0;
+  virtual void ShowMessage(const char* text) = 0;
+};
+// Installs the prompt (null: none) and returns the previous one.
+CImageFilePrompt* SetImageFilePrompt(CImageFilePrompt* prompt);
+#ifdef _WIN32
+// Makes the file dialogs ("Image files (*.DIB, *.BMP)") and AfxMessageBox
+// the prompt; defined in the Win32 layer (quorl_skin).
+void InstallImageFileDialogs();
+#endif
+
 class CDIB : public CObject {
   DECLARE_DYNCREATE(CDIB)
  public:
@@ -52,6 +79,12 @@ class CDIB : public CObject {
   CDIB(const CDIB&) = delete;
   CDIB& operator=(const CDIB&) = delete;
 
+  // Loading: reads a BMP stream from the archive's file (then Update);
+  // storing: writes one.  Either way the archive is flushed first, so that
+  // the image's bytes lie where the archive stands.  A stream that cannot
+  // be read throws CArchiveException::badSchema with the previous pixels
+  // kept; a failed write throws CArchiveException::generic.
+  void Serialize(CArchive& ar) override;
   virtual void Update() { OnUpdate(); }
   virtual void OnUpdate() {}
   // 8 bpp: the index; 16 bpp: the u16; other forms: 0xFFFFFFFF.  Outside
@@ -63,6 +96,15 @@ class CDIB : public CObject {
   // A BMP stream; FALSE (previous pixels kept) on anything that is not a
   // sound BMP.
   virtual BOOL Read(CFile* file);
+  // A BMP file; with a null or empty path the prompt asks for one.  FALSE
+  // (previous pixels kept) when it cannot be opened or read.
+  virtual BOOL Load(const char* path);
+  // As a BMP file; with a null or empty path the prompt asks for one.
+  // FALSE with kImageFileOpenFailedText when the file cannot be opened for
+  // writing, with kImageFileSaveFailedText when the writing fails.  The
+  // bytes go to a scratch file that replaces the file only once complete,
+  // so a failed save leaves the file as it was.
+  virtual BOOL Save(const char* path);
   virtual BOOL Write(CFile* file);
   virtual BOOL WriteFileHeader(CFile* file);
   virtual BOOL WriteBits(CFile* file);
@@ -94,6 +136,11 @@ class CDIB : public CObject {
   BOOL CreateFromHeader(const void* info, void* bits);
   // A 16-bit image.
   BOOL CreateBlank(int width, int height, void* bits);
+  // A packed DIB of size bytes (a 40-byte header, its colour table, the
+  // uncompressed pixel rows), used in place without being owned; FALSE
+  // (nothing changed) when the block is too short for what its header
+  // says, or is not of that form.
+  BOOL CreateFromPackedDib(void* block, size_t size);
 
   // w < 0: the image width, h < 0: its height.  border kNoKey: none.
   void Fill(SkinColorRef colour, int x, int y, int w, int h, SkinColorRef border);
@@ -102,8 +149,17 @@ class CDIB : public CObject {
   void OutlineColour(SkinColorRef inner, SkinColorRef outline, SkinColorRef outer);
 
 #ifdef _WIN32
+  // The RT_BITMAP resource of that id in the framework's resource module,
+  // used in place (made writable); FALSE when there is none or it is not a
+  // sound packed DIB.
+  virtual BOOL LoadFromResource(UINT id);
+  // A device-dependent bitmap of the image for dc (null: no DC) with the
+  // given colour usage (DIB_RGB_COLORS or DIB_PAL_COLORS); the caller
+  // deletes it.  Null without pixels.
+  virtual HBITMAP__* CreateDDB(CDC* dc, UINT usage);
   // The GDI drawing surface over a copy of the pixels; null when it cannot
   // be made.  Text drawn into it reaches the image with CommitDC.
+  // Re-creating the image closes the surface.
   CDC* GetDC(CDC* reference);
   void CommitDC();
   void ReleaseDC();
@@ -130,6 +186,8 @@ class CDIB : public CObject {
   friend class CDIBLock;
   // Frees the owned pixels and forgets borrowed ones.
   void FreeBits();
+  // Closes the drawing surface: it was made for the old header and pixels.
+  void DropSurface();
   // A row's address, or null; no lock.
   uint8_t* RowAddress(int y);
   // Clips a draw to both images; FALSE when nothing is left.
@@ -152,6 +210,8 @@ class CSprite : public CDIB {
   DECLARE_DYNCREATE(CSprite)
  public:
   CSprite();
+  // As CDIB's, then Update when loading.
+  void Serialize(CArchive& ar) override;
   // The colour key is the pixel at (0, 0).
   void OnUpdate() override;
   BOOL Read(CFile* file) override;
@@ -179,6 +239,15 @@ class CAlphableDIB : public CDIB {
  public:
   CAlphableDIB() = default;
   BOOL Create(int width, int height, int32_t entry, CGraphicData* source);
+
+  // The pixels belong to the skin file: nothing is loaded or stored.
+  void Serialize(CArchive&) override {}
+  BOOL Load(const char*) override { return FALSE; }
+  BOOL Save(const char*) override { return FALSE; }
+#ifdef _WIN32
+  BOOL LoadFromResource(UINT) override { return FALSE; }
+  HBITMAP__* CreateDDB(CDC*, UINT) override { return nullptr; }
+#endif
 
   // The indexed forms copy their colour table in, once.
   void OnUpdate() override;

@@ -200,8 +200,7 @@ BOOL CDIB::Read(CFile* file) {
     std::free(bits);
     return FALSE;
   }
-  delete m_pSurface;
-  m_pSurface = nullptr;
+  DropSurface();
   FreeBits();
   std::free(m_pHeader);
   m_pHeader = header;
@@ -256,3 +255,94 @@ BOOL CDIB::WriteBits(CFile* file) {
 }
 
 BOOL CDIB::Write(CFile* file) { return WriteFileHeader(file) && WriteBits(file) ? TRUE : FALSE; }
+
+// ---------------------------------------------------------------------------
+// Files and archives
+
+namespace {
+
+CImageFilePrompt* g_imageFilePrompt = nullptr;
+
+BOOL AskImagePath(BOOL save, CString* path) {
+  return g_imageFilePrompt != nullptr && g_imageFilePrompt->AskPath(save, path) && !path->IsEmpty() ? TRUE : FALSE;
+}
+
+void ShowImageFileMessage(const char* text) {
+  if (g_imageFilePrompt != nullptr) g_imageFilePrompt->ShowMessage(text);
+}
+
+// The scratch file a save writes before it replaces the file.
+CString ScratchPathFor(const CString& path) { return path + ".saving"; }
+
+}  // namespace
+
+CImageFilePrompt* SetImageFilePrompt(CImageFilePrompt* prompt) {
+  CImageFilePrompt* previous = g_imageFilePrompt;
+  g_imageFilePrompt = prompt;
+  return previous;
+}
+
+BOOL CDIB::Load(const char* path) {
+  CString chosen(path);
+  if (chosen.IsEmpty() && !AskImagePath(FALSE, &chosen)) return FALSE;
+  CFile file;
+  if (!file.Open(chosen, CFile::modeRead | CFile::shareDenyWrite)) return FALSE;
+  return Read(&file);
+}
+
+BOOL CDIB::Save(const char* path) {
+  CString chosen(path);
+  if (chosen.IsEmpty() && !AskImagePath(TRUE, &chosen)) return FALSE;
+  // The file itself must be one we may replace: a read-only file, a folder
+  // or a file someone holds open is refused before anything is written.
+  CFileStatus status;
+  if (CFile::GetStatus(chosen, status)) {
+    CFile probe;
+    if ((status.m_attribute & CFile::directory) != 0 ||
+        !probe.Open(chosen, CFile::modeReadWrite | CFile::shareExclusive)) {
+      ShowImageFileMessage(kImageFileOpenFailedText);
+      return FALSE;
+    }
+  }
+  const CString scratch = ScratchPathFor(chosen);
+  CFile file;
+  if (!file.Open(scratch, CFile::modeCreate | CFile::modeReadWrite | CFile::shareExclusive)) {
+    ShowImageFileMessage(kImageFileOpenFailedText);
+    return FALSE;
+  }
+  BOOL ok = Write(&file);
+  try {
+    if (ok) file.Close();
+    if (ok) CFile::RenameReplacing(scratch, chosen);
+  } catch (CException* e) {
+    e->Delete();
+    ok = FALSE;
+  }
+  if (!ok) {
+    file.Abort();
+    try {
+      CFile::Remove(scratch);
+    } catch (CException* e) {
+      e->Delete();
+    }
+    ShowImageFileMessage(kImageFileSaveFailedText);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CDIB::Serialize(CArchive& ar) {
+  ar.Flush();
+  CFile* file = ar.GetFile();
+  if (file == nullptr) AfxThrowArchiveException(CArchiveException::genericException);
+  if (ar.IsLoading()) {
+    if (!Read(file)) AfxThrowArchiveException(CArchiveException::badSchema, file->GetFilePath());
+  } else if (!Write(file)) {
+    AfxThrowArchiveException(CArchiveException::genericException, file->GetFilePath());
+  }
+}
+
+void CSprite::Serialize(CArchive& ar) {
+  CDIB::Serialize(ar);
+  if (ar.IsLoading()) Update();
+}

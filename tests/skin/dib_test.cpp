@@ -230,6 +230,157 @@ TEST(Pixels, FillWithBorderStaysInside) {
   EXPECT_TRUE(g.GuardsIntact());
 }
 
+TEST(Pixels, FillWalksOnlyWhatLiesInsideTheImage) {
+  // A rectangle far larger than the image, its edges outside: only the
+  // image's pixels are visited, so this returns at once.
+  Guarded g(4, 2, 0);
+  g.dib.Fill(0x0000FF, -0x7FFFFFFD, -1, 0x7FFFFFFF, 0x7FFFFFFF, 0xFFFFFF);
+  EXPECT_EQ(0x7C00, Px(g.dib, 0, 0)) << "inside the rectangle's edges";
+  EXPECT_EQ(0x7C00, Px(g.dib, 0, 1));
+  EXPECT_EQ(0x7FFF, Px(g.dib, 1, 1)) << "its right edge";
+  EXPECT_EQ(0, Px(g.dib, 2, 0)) << "right of the rectangle";
+  g.dib.Fill(0x00FF00, -100000000, 0, 100000002, 1, CDIB::kNoKey);
+  EXPECT_EQ(0x03E0, Px(g.dib, 1, 0));
+  EXPECT_EQ(0x7FFF, Px(g.dib, 1, 1));
+  EXPECT_EQ(0, Px(g.dib, 2, 0));
+  // Clipped on the left and top: the edges that lie inside keep the border.
+  g.dib.Fill(0xFF0000, -1, -1, 3, 4, 0xFFFFFF);
+  EXPECT_EQ(0x001F, Px(g.dib, 0, 0));
+  EXPECT_EQ(0x001F, Px(g.dib, 0, 1));
+  EXPECT_EQ(0x7FFF, Px(g.dib, 1, 0)) << "the right edge";
+  EXPECT_EQ(0x7FFF, Px(g.dib, 1, 1));
+  EXPECT_EQ(0, Px(g.dib, 2, 1));
+  // Nothing inside at all.
+  g.dib.Fill(0xFFFFFF, 4, 0, 0x7FFFFFFF, 0x7FFFFFFF, 0xFFFFFF);
+  g.dib.Fill(0xFFFFFF, -0x7FFFFFFF, -0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0xFFFFFF);
+  EXPECT_EQ(0, Px(g.dib, 3, 1));
+  EXPECT_TRUE(g.GuardsIntact());
+}
+
+TEST(Pixels, RowsArePaddedToFourBytes) {
+  struct Case {
+    uint16_t bits;
+    int width;
+    uint32_t stride;
+  } const cases[] = {{1, 1, 4},  {1, 32, 4}, {1, 33, 8}, {4, 9, 8},   {8, 5, 8},  {8, 8, 8},
+                     {16, 3, 8}, {16, 2, 4}, {24, 1, 4}, {24, 3, 12}, {32, 3, 12}};
+  for (const Case& c : cases) {
+    SkinBitmapInfoHeader h = {40, c.width, 2, 1, c.bits, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> info(40 + 1024, 0);  // room for any colour table
+    std::memcpy(info.data(), &h, 40);
+    CDIB d;
+    d.CreateFromHeader(info.data(), nullptr);
+    EXPECT_EQ(c.stride, d.GetRowBytes()) << c.bits << " bits, " << c.width << " wide";
+    EXPECT_EQ(2 * c.stride, d.GetImageSize());
+  }
+  // A 3 x 2 16-bit image over a block of its own: the bottom row at 0, its
+  // padding at 6-7, the top row at 8.
+  uint8_t block[16];
+  std::memset(block, 0xEE, sizeof block);
+  const uint16_t top0 = 0x1111, bottom2 = 0x2222;
+  std::memcpy(block + 8, &top0, 2);
+  std::memcpy(block + 4, &bottom2, 2);
+  CDIB d;
+  d.CreateBlank(3, 2, block);
+  EXPECT_EQ(block + 8, d.GetPixelAddress(0, 0));
+  EXPECT_EQ(block + 4, d.GetPixelAddress(2, 1));
+  EXPECT_EQ(0x1111u, d.GetPixel(0, 0));
+  EXPECT_EQ(0x2222u, d.GetPixel(2, 1));
+  CDIB dest;
+  dest.CreateBlank(3, 2, nullptr);
+  d.Draw(&dest, 0, 0, 3, 2, 0, 0, CDIB::kNoKey);
+  EXPECT_EQ(0x1111, Px(dest, 0, 0));
+  EXPECT_EQ(0x2222, Px(dest, 2, 1));
+  EXPECT_EQ(0xEEEE, Px(dest, 0, 1)) << "row starts from the stride, not the width";
+  CMemFile f;
+  ASSERT_TRUE(d.Write(&f));
+  EXPECT_EQ(54u + 16u, f.GetLength());
+}
+
+// An 8-bit 3 x 2 image with three colours: index rows {0, 1, 2} (top) and
+// {2, 2, 0}.  Table entries are {B, G, R, unused}.
+void PalettedSource(CDIB& d, const uint8_t (&table)[3][4]) {
+  std::vector<uint8_t> info(40 + 12, 0);
+  SkinBitmapInfoHeader h = {40, 3, 2, 1, 8, 0, 0, 0, 0, 3, 0};
+  std::memcpy(info.data(), &h, 40);
+  std::memcpy(&info[40], table, 12);
+  d.CreateFromHeader(info.data(), nullptr);
+  const uint8_t rows[2][3] = {{0, 1, 2}, {2, 2, 0}};
+  for (int y = 0; y < 2; ++y) std::memcpy(d.GetPixelAddress(0, y), rows[y], 3);
+  d.Update();
+}
+
+TEST(Pixels, DrawPalettedMapsIndicesThroughTheTable) {
+  const uint8_t warm[3][4] = {{0x10, 0x20, 0xF8, 0}, {0xF8, 0, 0, 0}, {0, 0xF8, 0x40, 0}};
+  const uint16_t c0 = PackRgb555(0xF8, 0x20, 0x10), c1 = 0x001F, c2 = PackRgb555(0x40, 0xF8, 0);
+  CDIB src;
+  PalettedSource(src, warm);
+  const uint16_t bg = 0x5555;
+  auto freshDest = [&](CDIB& dest) {
+    dest.CreateBlank(5, 4, nullptr);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 5; ++x) std::memcpy(dest.GetPixelAddress(x, y), &bg, 2);
+  };
+  // What the 5 x 4 destination shows after a draw at (1, 1), as rows.
+  auto rows = [](CDIB& dest) {
+    std::vector<std::vector<uint16_t>> out(4);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 5; ++x) out[y].push_back(Px(dest, x, y));
+    return out;
+  };
+  using Rows = std::vector<std::vector<uint16_t>>;
+  {
+    CDIB dest;
+    freshDest(dest);
+    src.DrawPaletted(&dest, 1, 1, 3, 2, 0, 0, CDIB::kNoKey);
+    EXPECT_EQ((Rows{{bg, bg, bg, bg, bg}, {bg, c0, c1, c2, bg}, {bg, c2, c2, c0, bg}, {bg, bg, bg, bg, bg}}),
+              rows(dest));
+  }
+  {
+    // Index 1 is the key (only its low byte counts); a source offset and
+    // the destination's edge clip the rest.
+    CDIB dest;
+    freshDest(dest);
+    src.DrawPaletted(&dest, 3, 2, 9, 9, 1, 0, 0x101);
+    EXPECT_EQ((Rows{{bg, bg, bg, bg, bg}, {bg, bg, bg, bg, bg}, {bg, bg, bg, bg, c2}, {bg, bg, bg, c2, c0}}),
+              rows(dest));
+  }
+  {
+    // Another image's table is used for its own draw: the mapping is made
+    // anew each time.
+    const uint8_t cold[3][4] = {{0xF8, 0xF8, 0, 0}, {0, 0, 0, 0}, {0x80, 0x80, 0x80, 0}};
+    CDIB other;
+    PalettedSource(other, cold);
+    CDIB dest;
+    freshDest(dest);
+    other.DrawPaletted(&dest, 0, 0, 1, 1, 0, 0, CDIB::kNoKey);
+    src.DrawPaletted(&dest, 1, 0, 1, 1, 0, 0, CDIB::kNoKey);
+    EXPECT_EQ(PackRgb555(0, 0xF8, 0xF8), Px(dest, 0, 0));
+    EXPECT_EQ(c0, Px(dest, 1, 0));
+  }
+  {
+    // A sprite's own key (its pixel (0, 0), index 0) when given none.
+    CSprite sprite;
+    PalettedSource(sprite, warm);
+    EXPECT_EQ(0u, sprite.GetColourKey());
+    CDIB dest;
+    freshDest(dest);
+    sprite.DrawPaletted(&dest, 0, 0, 3, 2, 0, 0, CDIB::kNoKey);
+    EXPECT_EQ((Rows{{bg, c1, c2, bg, bg}, {c2, c2, bg, bg, bg}, {bg, bg, bg, bg, bg}, {bg, bg, bg, bg, bg}}),
+              rows(dest));
+  }
+  {
+    // Only an 8-bit image into a 16-bit one.
+    CDIB dest8, dest;
+    PalettedSource(dest8, warm);
+    freshDest(dest);
+    src.DrawPaletted(&dest8, 0, 0, 3, 2, 0, 0, CDIB::kNoKey);
+    EXPECT_EQ(1u, dest8.GetPixel(1, 0));
+    dest.DrawPaletted(&dest, 0, 0, 3, 2, 1, 1, CDIB::kNoKey);
+    EXPECT_EQ(bg, Px(dest, 0, 0));
+  }
+}
+
 TEST(Pixels, ColourCounts) {
   struct Case {
     uint16_t bits;
@@ -504,6 +655,11 @@ TEST(Lock, NestedLocksKeepThePixelsUntilTheLast) {
   EXPECT_EQ(0, a.GetLockCount());
   EXPECT_EQ(nullptr, a.GetBits());
   EXPECT_EQ(0, skin.GetRefCount(0)) << "released, still cached (free-on-release 0)";
+  // Plain pixels given to an alpha image: no skin entry, so no table after
+  // the rows to copy, and no room for one after the header.
+  CAlphableDIB plain;
+  plain.CreateBlank(4, 4, nullptr);
+  EXPECT_EQ(0u, plain.GetFlags() & CDIB::kClassFlag);
   // No source at all: nothing to lock, nothing drawn.
   CAlphableDIB orphan;
   orphan.Create(2, 2, 0, nullptr);

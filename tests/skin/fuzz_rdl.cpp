@@ -2,8 +2,9 @@
 // with a small cache so that eviction runs too; draws the entries as alpha
 // images of fuzzed sizes through the pixel lock and the blend; runs the
 // launcher screen over the file; and reads the bytes as a BMP stream (RLE
-// included).  The file objects and the destination are made once and
-// reopened on each input: an input costs its own bytes only.
+// included; fuzz_bmp goes further there).  The file objects and the
+// destination are made once and reopened on each input: an input costs its
+// own bytes only.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include "skin/dib.h"
 #include "skin/graphic_data.h"
 #include "skin/launcher_screen.h"
+#include "tests/skin/fuzz_bmp_claim.h"
 
 namespace {
 
@@ -102,11 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     file.Close();
   }
-  // The bytes as a BMP stream.
-  {
-    CMemFile bmp;
-    if (size != 0) bmp.Write(data, static_cast<UINT>(size));
-    bmp.SeekToBegin();
+  // The bytes as a BMP stream, read in place.
+  if (!ClaimsLargePicture(data, size)) {
+    CMemFile bmp(const_cast<uint8_t*>(data), static_cast<UINT>(size));
     CDIB image;
     if (image.Read(&bmp) && image.GetWidth() <= 4096) {
       image.GetPixel(0, 0);

@@ -1,0 +1,3 @@
+#pragma once
+#define IDB_TEST_PALETTE 101
+#define IDB_TEST_MISSING 102
