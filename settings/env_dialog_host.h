@@ -40,9 +40,6 @@ class CEnvDialogHost {
     (void)launcher;
     return false;
   }
-  // A version as the launcher shows it: "%u.%03u" of its millions and
-  // thousands.
-  virtual CString FormatVersion(uint32_t version);
   // The home page of the application's code page (null: none).
   virtual const char* GetHomePageURL() { return nullptr; }
 };

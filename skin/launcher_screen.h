@@ -29,8 +29,6 @@ class CLauncherScreenHost {
     (void)launcher;
     return false;
   }
-  // The version label's text.
-  virtual CString FormatVersionLabel(uint32_t game, uint32_t launcher);
 };
 
 // A button while the screen is built.
