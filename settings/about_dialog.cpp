@@ -1,5 +1,6 @@
 #include "settings/about_dialog.h"
 
+#include "framework/text_format.h"
 #include "framework/version_text.h"
 #include "res/resource.h"
 
@@ -8,8 +9,7 @@ CAboutDialog::CAboutDialog(CEnvDialogHost& host) : CDialog(IDD_ABOUTBOX, nullptr
   if (!m_host.ReadInstalledVersions(&game, &launcher)) launcher = 0;
   CString format;
   if (!format.LoadString(IDS_ABOUT_VERSION)) format = "Version %s";
-  const CString version = FormatVersion(launcher);
-  m_strVersion.Format(format.GetString(), version.GetString());
+  m_strVersion = FormatTableText(format, FormatVersion(launcher));
 }
 
 void CAboutDialog::DoDataExchange(CDataExchange* pDX) {
