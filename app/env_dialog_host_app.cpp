@@ -17,7 +17,7 @@ class CEnvDialogAppHost : public CEnvDialogHost {
   }
   HKEY OpenAppRegistryKey() override { return App().GetAppRegistryKey(); }
   bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
-    return ::ReadInstalledVersions(App().GetServiceId(), *game, *launcher) != FALSE;
+    return ::ReadInstalledVersions(App().GetServiceId(), game, launcher);
   }
   const char* GetHomePageURL() override { return App().GetHomePageURL(); }
 

@@ -15,7 +15,7 @@ class CLauncherViewAppHost : public CLauncherViewHost {
     dialog.DoModal();
   }
   bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
-    return ::ReadInstalledVersions(App() ? App()->GetServiceId() : 0, *game, *launcher) != FALSE;
+    return ::ReadInstalledVersions(App() ? App()->GetServiceId() : 0, game, launcher);
   }
   const char* GetSetupGuideURL() override { return App() ? App()->GetSetupGuideURL() : nullptr; }
   const char* GetManualURL() override { return App() ? App()->GetManualURL() : nullptr; }

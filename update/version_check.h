@@ -78,8 +78,8 @@ class CVersionCheckHost {
   // The idle network pump for the check's duration.
   virtual void StartNetworkPump() = 0;
   virtual void StopNetworkPump() = 0;
-  // The installed game and launcher versions: FALSE when they cannot be read.
-  virtual bool ReadInstalledVersions(uint32_t& game, uint32_t& launcher) = 0;
+  // The installed game and launcher versions: false when they cannot be read.
+  virtual bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) = 0;
   // The login server's address (ParseLoginServerAddress of the profile,
   // the region and the portal).
   virtual void GetLoginServerAddress(CString& host, uint16_t& port) = 0;

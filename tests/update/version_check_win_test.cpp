@@ -260,9 +260,9 @@ TEST(CheckTexts, NoticeCutAtItsCapacityConvertsWithoutGarbage) {
 class CTestLauncherHost : public CLauncherVersionCheckHost {
  public:
   explicit CTestLauncherHost(HWND view) : CLauncherVersionCheckHost(view) {}
-  bool ReadInstalledVersions(uint32_t& game, uint32_t& launcher) override {
-    game = 1002003;
-    launcher = 2004005;
+  bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
+    *game = 1002003;
+    *launcher = 2004005;
     return true;
   }
   void GetLoginServerAddress(CString& host, uint16_t& p) override {
