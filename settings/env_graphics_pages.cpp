@@ -2,6 +2,7 @@
 #include "res/resource.h"
 #include "settings/env_pages.h"
 #include "settings/graphic_setting.h"
+#include "settings/profile_names.h"
 #include "settings/profile_store_win.h"
 
 namespace {
@@ -118,7 +119,7 @@ BOOL CEnvGraphicsPage::Apply() {
   user.antialias = static_cast<int32_t>(SelectedData(m_antialias, 0));
   user.sync = static_cast<int32_t>(SelectedData(m_sync, 0));
   CAppProfileStore profile(*AfxGetApp());
-  graphic.SaveRenderS(profile, "render_s");
+  graphic.SaveRenderS(profile, kRenderSSection);
   return TRUE;
 }
 
@@ -187,7 +188,7 @@ BOOL CEnvGraphicsPage3::Apply() {
   user.land_m = static_cast<int32_t>(SelectedData(m_landM, 4));
   user.land_r = static_cast<int32_t>(SelectedData(m_landR, 4));
   CAppProfileStore profile(*AfxGetApp());
-  graphic.SaveRenderS(profile, "render_s");
+  graphic.SaveRenderS(profile, kRenderSSection);
   return TRUE;
 }
 

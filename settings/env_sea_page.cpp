@@ -2,6 +2,7 @@
 #include "res/resource.h"
 #include "settings/env_pages.h"
 #include "settings/graphic_setting.h"
+#include "settings/profile_names.h"
 #include "settings/profile_store_win.h"
 
 namespace {
@@ -130,9 +131,9 @@ BOOL CEnvGraphicsPage2::Apply() {
   user.ocean_tex = ClampIndex(m_oceanTex.GetCurSel(), 0, 1);
   user.maxlod = MaxLodFromIndex(m_maxlod.GetCurSel());
   CAppProfileStore profile(*AfxGetApp());
-  graphic.SaveRenderS(profile, "render_s");
+  graphic.SaveRenderS(profile, kRenderSSection);
   // The six sea values are written only with the custom preset.
-  graphic.SaveRenderD(profile, "render_d");
+  graphic.SaveRenderD(profile, kRenderDSection);
   return TRUE;
 }
 
