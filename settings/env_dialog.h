@@ -70,7 +70,7 @@ class CQuorlEnvDialog : public CDialog {
   int m_bStandalone;
   CEnvGlobalPage m_globalPage;
   CEnvGraphicsPage m_graphicsPage;
-  CEnvGraphicsPage2 m_seaPage;
+  CEnvSeaPage m_seaPage;
   CEnvGraphicsPage3 m_detailPage;
   CEnvNetworkPage m_networkPage;
   CEnvBasePage* m_pCurrentPage = nullptr;
