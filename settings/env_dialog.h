@@ -71,7 +71,7 @@ class CQuorlEnvDialog : public CDialog {
   CEnvGlobalPage m_globalPage;
   CEnvGraphicsPage m_graphicsPage;
   CEnvSeaPage m_seaPage;
-  CEnvGraphicsPage3 m_detailPage;
+  CEnvDetailPage m_detailPage;
   CEnvNetworkPage m_networkPage;
   CEnvBasePage* m_pCurrentPage = nullptr;
   CString m_strDeviceError;

@@ -135,16 +135,16 @@ void CEnvGraphicsPage::OnCheckFocus(UINT id) {
 
 // --- Detail page ---
 
-BEGIN_MESSAGE_MAP(CEnvGraphicsPage3, CEnvSettingsPage)
+BEGIN_MESSAGE_MAP(CEnvDetailPage, CEnvSettingsPage)
 ON_CBN_SETFOCUS(IDC_ENV_BBC, OnBbcFocus)
 ON_CBN_SETFOCUS(IDC_ENV_DVRST, OnDvrstFocus)
 ON_CBN_SETFOCUS(IDC_ENV_LAND_M, OnLandMFocus)
 ON_CBN_SETFOCUS(IDC_ENV_LAND_R, OnLandRFocus)
 END_MESSAGE_MAP()
 
-UINT CEnvGraphicsPage3::GetTemplateID() const { return IDD_ENV_DETAIL_PAGE; }
+UINT CEnvDetailPage::GetTemplateID() const { return IDD_ENV_DETAIL_PAGE; }
 
-void CEnvGraphicsPage3::DoDataExchange(CDataExchange* pDX) {
+void CEnvDetailPage::DoDataExchange(CDataExchange* pDX) {
   CEnvSettingsPage::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_ENV_BBC, m_bbc);
   DDX_Control(pDX, IDC_ENV_DVRST, m_dvrst);
@@ -152,7 +152,7 @@ void CEnvGraphicsPage3::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_ENV_LAND_R, m_landR);
 }
 
-BOOL CEnvGraphicsPage3::OnInitDialog() {
+BOOL CEnvDetailPage::OnInitDialog() {
   CEnvSettingsPage::OnInitDialog();
   for (int count = 1; count <= 2; ++count) {
     CString text;
@@ -167,10 +167,10 @@ BOOL CEnvGraphicsPage3::OnInitDialog() {
   return TRUE;
 }
 
-void CEnvGraphicsPage3::InitControls() { LoadControls(); }
-void CEnvGraphicsPage3::RefreshControls() { LoadControls(); }
+void CEnvDetailPage::InitControls() { LoadControls(); }
+void CEnvDetailPage::RefreshControls() { LoadControls(); }
 
-void CEnvGraphicsPage3::LoadControls() {
+void CEnvDetailPage::LoadControls() {
   const GraphicRecord& user = GetGraphicSetting().GetUser();
   SelectComboByData(m_bbc, user.bbc);
   SelectComboByData(m_dvrst, user.dvrst);
@@ -178,7 +178,7 @@ void CEnvGraphicsPage3::LoadControls() {
   SelectComboByData(m_landR, user.land_r);
 }
 
-BOOL CEnvGraphicsPage3::Apply() {
+BOOL CEnvDetailPage::Apply() {
   if (!UpdateData(TRUE)) return FALSE;
   CGraphicSetting& graphic = GetGraphicSetting();
   GraphicRecord& user = graphic.GetUser();
@@ -192,7 +192,7 @@ BOOL CEnvGraphicsPage3::Apply() {
   return TRUE;
 }
 
-void CEnvGraphicsPage3::OnBbcFocus() { SetDescriptionBySetting(9); }
-void CEnvGraphicsPage3::OnDvrstFocus() { SetDescriptionBySetting(10); }
-void CEnvGraphicsPage3::OnLandMFocus() { SetDescriptionBySetting(11); }
-void CEnvGraphicsPage3::OnLandRFocus() { SetDescriptionBySetting(12); }
+void CEnvDetailPage::OnBbcFocus() { SetDescriptionBySetting(9); }
+void CEnvDetailPage::OnDvrstFocus() { SetDescriptionBySetting(10); }
+void CEnvDetailPage::OnLandMFocus() { SetDescriptionBySetting(11); }
+void CEnvDetailPage::OnLandRFocus() { SetDescriptionBySetting(12); }

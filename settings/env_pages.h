@@ -121,7 +121,7 @@ class CEnvSeaPage : public CEnvSettingsPage {
 
 // Back buffers, device reset and the 3D background levels; saves
 // "render_s".
-class CEnvGraphicsPage3 : public CEnvSettingsPage {
+class CEnvDetailPage : public CEnvSettingsPage {
  public:
   using CEnvSettingsPage::CEnvSettingsPage;
   UINT GetTemplateID() const override;
