@@ -44,7 +44,6 @@ class CQuorlLauncherApp : public CGameWinApp {
   const char* GetManualURL() const;
   const char* GetHomePageURL() const;
   const CString& GetProfileName() const { return m_strProfileName; }
-  int GetStartMode() const { return m_nStartMode; }
 
   CGraphicData& GetGraphicData() { return m_graphicData; }
 

@@ -82,7 +82,6 @@ class CVersionInfoVO : public CRelativeVisualObject {
   // "Ver. ", the game's version, "/" and the launcher's (FormatVersion).
   CString GetText() const;
   uint32_t GetGameVersion() const { return m_nGameVersion; }
-  uint32_t GetLauncherVersion() const { return m_nLauncherVersion; }
 
  private:
   uint32_t m_nGameVersion = 0;

@@ -118,11 +118,7 @@ class CVersionCheck : private CLoginEvents {
   // gave up or the window went away (or the application quits).
   int DisconnectAndWait();
 
-  int GetConnectState() const { return m_nConnectState; }
-  int GetServerState() const { return m_nServerState; }
-  bool GetErrorFlag() const { return m_bError; }
   const CNoticeText& GetNotice() const { return m_notice; }
-  const std::vector<CCheckVerInfo>& GetRequestRows() const { return m_rows; }
 
  private:
   // CLoginEvents: the socket's reports during the check.
