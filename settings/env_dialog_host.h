@@ -2,7 +2,7 @@
 // the Direct3D device (made once per run), the settings load, the
 // application's registry key, and for the About box the installed versions
 // and the home page.  The program hands the dialog its own host
-// (settings/env_dialog_app.h); tests hand it one over a fake device.
+// (GetEnvDialogAppHost, below); tests hand it one over a fake device.
 #pragma once
 
 #include <windows.h>
