@@ -3,7 +3,6 @@
 #include "d3d/settings_device.h"
 #include "settings/env_dialog_host.h"
 #include "update/version_check_win.h"
-#include "update/version_text.h"
 
 namespace {
 
@@ -18,9 +17,8 @@ class CEnvDialogAppHost : public CEnvDialogHost {
   }
   HKEY OpenAppRegistryKey() override { return App().GetAppRegistryKey(); }
   bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
-    return ::ReadInstalledVersions(App().GetServiceId(), *game, *launcher) != FALSE;
+    return ::ReadInstalledVersions(App().GetServiceId(), game, launcher);
   }
-  CString FormatVersion(uint32_t version) override { return ::FormatVersion(version); }
   const char* GetHomePageURL() override { return App().GetHomePageURL(); }
 
  private:

@@ -44,13 +44,13 @@ class CQuorlLauncherApp : public CGameWinApp {
   const char* GetManualURL() const;
   const char* GetHomePageURL() const;
   const CString& GetProfileName() const { return m_strProfileName; }
-  int GetStartMode() const { return m_nStartMode; }
 
   CGraphicData& GetGraphicData() { return m_graphicData; }
 
   // The device check: TRUE at once once it has passed in this run;
-  // otherwise creates the Direct3D device on the main window with the
-  // application's requirement.  On failure errorText holds the message
+  // otherwise creates the Direct3D device with the application's
+  // requirement, on a hidden window of the main window's client size
+  // (CQuorlDevice::Initialize).  On failure errorText holds the message
   // (string 22002 with the code).  The device stays for the rest of the run.
   BOOL InitDevice(CString& errorText);
   // InitDevice, and on failure a message box with its text.

@@ -3,7 +3,6 @@
 #include "app/launcher_app.h"
 #include "settings/env_dialog.h"
 #include "update/version_check_win.h"
-#include "update/version_text.h"
 
 namespace {
 
@@ -16,10 +15,7 @@ class CLauncherViewAppHost : public CLauncherViewHost {
     dialog.DoModal();
   }
   bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
-    return ::ReadInstalledVersions(App() ? App()->GetServiceId() : 0, *game, *launcher) != FALSE;
-  }
-  CString FormatVersionLabel(uint32_t game, uint32_t launcher) override {
-    return "Ver. " + FormatVersion(game) + "/" + FormatVersion(launcher);
+    return ::ReadInstalledVersions(App() ? App()->GetServiceId() : 0, game, launcher);
   }
   const char* GetSetupGuideURL() override { return App() ? App()->GetSetupGuideURL() : nullptr; }
   const char* GetManualURL() override { return App() ? App()->GetManualURL() : nullptr; }

@@ -66,7 +66,6 @@ bool SplitPortalText(const char* text, PortalRecord* out) {
   return true;
 }
 
-const PortalRecord& GetPortalRecord() { return State().record; }
 const char* GetPortalHost() { return State().record.host.c_str(); }
 int32_t GetPortalPort() { return State().record.port; }
 const std::string& GetPortalText() { return State().text; }

@@ -47,7 +47,6 @@ const char* TokenizeNext(const char* text, char separator);
 bool SplitPortalText(const char* text, PortalRecord* out);
 
 // The process-wide portal data.
-const PortalRecord& GetPortalRecord();
 const char* GetPortalHost();  // "" when the portal gave none
 int32_t GetPortalPort();
 const std::string& GetPortalText();       // the deciphered text as read

@@ -2,6 +2,7 @@
 
 #include "app/launcher_app.h"
 #include "app/portal.h"
+#include "update/download_setting.h"
 #include "update/login_address.h"
 
 uint32_t CLauncherUpdateScreenHost::GetServiceId() {
@@ -12,7 +13,8 @@ uint32_t CLauncherUpdateScreenHost::GetServiceId() {
 void CLauncherUpdateScreenHost::GetLoginServerAddress(CString& host, uint16_t& port) {
   CQuorlLauncherApp* app = GetLauncherApp();
   const char* defaultHost = app != nullptr ? app->GetDefaultLoginHost() : "";
-  const CString server = app != nullptr ? app->GetProfileString("Login", "Server", defaultHost) : CString();
+  const CString server =
+      app != nullptr ? app->GetProfileString(kLoginSubkey, kLoginServerEntry, defaultHost) : CString();
   ParseLoginServerAddress(server, defaultHost, GetPortalHost(), GetPortalPort(), host, port);
 }
 

@@ -46,7 +46,6 @@ class CDX3DDevice : public CDXRenderState {
 
   // Device objects hear of the device in list order; a new one goes first.
   void LinkDeviceObject(CDXDeviceMemory* object) { m_deviceObjects.PushFront(object); }
-  CDXPaletteManager& GetPaletteManager() { return m_paletteManager; }
   CDXVertexShader& GetVertexShaderStore() { return m_vertexShaders; }
 
  protected:

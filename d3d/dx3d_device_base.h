@@ -102,15 +102,12 @@ class CDX3DDeviceBase {
   const DX3DDeviceRecord& GetWindowedRecord() const { return m_windowedRecord; }
   const DX3DDeviceRecord& GetFullscreenRecord() const { return m_fullscreenRecord; }
   BOOL IsWindowed() const { return m_bWindowed; }
-  const D3DPRESENT_PARAMETERS& GetPresentParameters() const { return m_presentParameters; }
   IDirect3D9* GetDirect3D() const { return m_pD3D.Get(); }
   IDirect3DDevice9* GetDevice() const { return m_pDevice.Get(); }
   const D3DCAPS9& GetDeviceCaps() const { return m_deviceCaps; }
   const D3DSURFACE_DESC& GetBackBufferDesc() const { return m_backBufferDesc; }
   HWND GetFocusWindow() const { return m_hFocusWindow; }
-  float GetDepthEpsilon() const { return m_fDepthEpsilon; }
   DWORD GetStencilBits() const { return m_dwStencilBits; }
-  CDX3DDeviceRequirement* GetRequirement() const { return m_pRequirement; }
 
  protected:
   // A new Direct3D 9 object (one reference for the caller), or null when the

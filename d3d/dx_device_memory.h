@@ -50,12 +50,8 @@ class CDXVertexShader : public CDXDeviceMemory {
   // Key fields.  A change sets its dirty bit only when the interest mask
   // holds the field.
   static constexpr uint64_t kFogModeField = 0x3;  // bits 0-1
-  void SetInterestMask(uint64_t mask) { m_interest = mask; }
   void SetFogMode(DWORD mode);
   void SetAmbient(const float rgba[4]);
-  uint64_t GetKey() const { return m_key; }
-  uint64_t GetDirty() const { return m_dirty; }
-  void ClearDirty() { m_dirty = 0; }
   // After the state stack restored other states: fold them in again.
   void Refold(DWORD fogMode);
 
@@ -99,7 +95,6 @@ class CDXPaletteManager : public CDXDeviceMemory {
   void MarkUploaded(CDXPaletteEntry* entry);
   // The caller is done with the palette; it is freed at the next loss.
   void ReleaseEntry(CDXPaletteEntry* entry);
-  int GetCapacity() const { return m_nCapacity; }
   int GetSlotsInUse() const { return m_nSlotsInUse; }
 
  private:

@@ -114,7 +114,6 @@ class CDXRenderState : public CDX3DDeviceBase, public CDXRenderStateTypedefs {
   // Hands the vertex shaders to a generated-shader cache (not owned; null
   // detaches it and returns to the fixed-function mode).
   void AttachVertexShaderCache(CDXVertexShader* cache);
-  CDXVertexShader* GetVertexShaderCache() const { return m_pVertexShaderCache; }
   BOOL SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix);
 
   // Objects the cache keeps for the device (it holds a reference to each),

@@ -55,12 +55,11 @@ void CApp3DDeviceInfo::GetDisplayName(CString& text) const {
   const int width = static_cast<int>(m_record.width);
   const int height = static_cast<int>(m_record.height);
   if (m_bWindowed) {
-    CString state = LoadText(IDS_MODE_WINDOWED);
-    text.Format(LoadText(IDS_MODE_WINDOWED_FMT), width, height, state.GetString());
+    const int numbers[] = {width, height};
+    text = FormatTableText(LoadText(IDS_MODE_WINDOWED_FMT), LoadText(IDS_MODE_WINDOWED), numbers, 2);
   } else {
-    CString state = LoadText(IDS_MODE_FULLSCREEN);
-    text.Format(LoadText(IDS_MODE_FULLSCREEN_FMT), width, height,
-                GetFormatBitsPerPixel(static_cast<uint32_t>(m_record.format)), state.GetString());
+    const int numbers[] = {width, height, GetFormatBitsPerPixel(static_cast<uint32_t>(m_record.format))};
+    text = FormatTableText(LoadText(IDS_MODE_FULLSCREEN_FMT), LoadText(IDS_MODE_FULLSCREEN), numbers, 3);
   }
 }
 
@@ -184,9 +183,9 @@ BOOL IsSameMode(const CApp3DDeviceInfo& a, const CApp3DDeviceInfo& b) {
 
 BOOL IsModeInList(const CApp3DDeviceInfoList& list, const CApp3DDeviceInfo& entry) {
   for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
-    if (IsSameMode(list.GetNext(pos), entry)) return FALSE;
+    if (IsSameMode(list.GetNext(pos), entry)) return TRUE;
   }
-  return TRUE;
+  return FALSE;
 }
 
 BOOL IsCurrentMode(const CDX3DDeviceBase& device, const CApp3DDeviceInfo& entry) {

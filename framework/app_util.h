@@ -16,7 +16,6 @@ class CMutexObject {
   // the mutex already existed).
   BOOL Create(const char* name);
   void Close() { m_mutex.Reset(); }
-  HANDLE GetHandle() const { return m_mutex.Get(); }
 
  private:
   CScopedKernelHandle m_mutex;

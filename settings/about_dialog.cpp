@@ -1,20 +1,15 @@
 #include "settings/about_dialog.h"
 
+#include "framework/text_format.h"
+#include "framework/version_text.h"
 #include "res/resource.h"
-
-CString CEnvDialogHost::FormatVersion(uint32_t version) {
-  CString text;
-  text.Format("%u.%03u", version / 1000000u, (version / 1000u) % 1000u);
-  return text;
-}
 
 CAboutDialog::CAboutDialog(CEnvDialogHost& host) : CDialog(IDD_ABOUTBOX, nullptr), m_host(host) {
   uint32_t game = 0, launcher = 0;
   if (!m_host.ReadInstalledVersions(&game, &launcher)) launcher = 0;
   CString format;
   if (!format.LoadString(IDS_ABOUT_VERSION)) format = "Version %s";
-  const CString version = m_host.FormatVersion(launcher);
-  m_strVersion.Format(format.GetString(), version.GetString());
+  m_strVersion = FormatTableText(format, FormatVersion(launcher));
 }
 
 void CAboutDialog::DoDataExchange(CDataExchange* pDX) {

@@ -2,7 +2,7 @@
 // the Direct3D device (made once per run), the settings load, the
 // application's registry key, and for the About box the installed versions
 // and the home page.  The program hands the dialog its own host
-// (settings/env_dialog_app.h); tests hand it one over a fake device.
+// (GetEnvDialogAppHost, below); tests hand it one over a fake device.
 #pragma once
 
 #include <windows.h>
@@ -40,9 +40,6 @@ class CEnvDialogHost {
     (void)launcher;
     return false;
   }
-  // A version as the launcher shows it: "%u.%03u" of its millions and
-  // thousands.
-  virtual CString FormatVersion(uint32_t version);
   // The home page of the application's code page (null: none).
   virtual const char* GetHomePageURL() { return nullptr; }
 };

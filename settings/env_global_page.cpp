@@ -6,12 +6,9 @@
 #include "res/resource.h"
 #include "settings/env_pages.h"
 #include "settings/graphic_setting.h"
+#include "settings/profile_names.h"
 #include "settings/profile_store_win.h"
 #include "settings/sound_setting.h"
-
-namespace {
-const char kWindowSection[] = "window";
-}  // namespace
 
 BEGIN_MESSAGE_MAP(CEnvGlobalPage, CEnvSettingsPage)
 ON_CBN_SETFOCUS(IDC_ENV_DISPLAY_MODE, OnModeFocus)
@@ -121,8 +118,8 @@ BOOL CEnvGlobalPage::Apply() {
   const int movies = GetCheckOf(*this, IDC_ENV_MOVIES);
   if (movies >= 0) sound.SetMovieSet(movies == BST_CHECKED ? 1 : 0);
   CAppProfileStore profile(*AfxGetApp());
-  saved = GetGraphicSetting().SaveRenderS(profile, "render_s") != FALSE && saved;
-  saved = sound.Save(profile, "sound") != FALSE && saved;
+  saved = GetGraphicSetting().SaveRenderS(profile, kRenderSSection) != FALSE && saved;
+  saved = sound.Save(profile, kSoundSection) != FALSE && saved;
   return SavedOrTold(saved);
 }
 

@@ -2,6 +2,7 @@
 #include "res/resource.h"
 #include "settings/env_pages.h"
 #include "settings/graphic_setting.h"
+#include "settings/profile_names.h"
 #include "settings/profile_store_win.h"
 
 namespace {
@@ -118,7 +119,7 @@ BOOL CEnvGraphicsPage::Apply() {
   user.antialias = static_cast<int32_t>(SelectedData(m_antialias, 0));
   user.sync = static_cast<int32_t>(SelectedData(m_sync, 0));
   CAppProfileStore profile(*AfxGetApp());
-  return SavedOrTold(graphic.SaveRenderS(profile, "render_s") != FALSE);
+  return SavedOrTold(graphic.SaveRenderS(profile, kRenderSSection) != FALSE);
 }
 
 void CEnvGraphicsPage::OnTex2dFocus() { SetDescriptionBySetting(0); }
@@ -133,16 +134,16 @@ void CEnvGraphicsPage::OnCheckFocus(UINT id) {
 
 // --- Detail page ---
 
-BEGIN_MESSAGE_MAP(CEnvGraphicsPage3, CEnvSettingsPage)
+BEGIN_MESSAGE_MAP(CEnvDetailPage, CEnvSettingsPage)
 ON_CBN_SETFOCUS(IDC_ENV_BBC, OnBbcFocus)
 ON_CBN_SETFOCUS(IDC_ENV_DVRST, OnDvrstFocus)
 ON_CBN_SETFOCUS(IDC_ENV_LAND_M, OnLandMFocus)
 ON_CBN_SETFOCUS(IDC_ENV_LAND_R, OnLandRFocus)
 END_MESSAGE_MAP()
 
-UINT CEnvGraphicsPage3::GetTemplateID() const { return IDD_ENV_DETAIL_PAGE; }
+UINT CEnvDetailPage::GetTemplateID() const { return IDD_ENV_DETAIL_PAGE; }
 
-void CEnvGraphicsPage3::DoDataExchange(CDataExchange* pDX) {
+void CEnvDetailPage::DoDataExchange(CDataExchange* pDX) {
   CEnvSettingsPage::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_ENV_BBC, m_bbc);
   DDX_Control(pDX, IDC_ENV_DVRST, m_dvrst);
@@ -150,7 +151,7 @@ void CEnvGraphicsPage3::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_ENV_LAND_R, m_landR);
 }
 
-BOOL CEnvGraphicsPage3::OnInitDialog() {
+BOOL CEnvDetailPage::OnInitDialog() {
   CEnvSettingsPage::OnInitDialog();
   for (int count = 1; count <= 2; ++count) {
     CString text;
@@ -165,10 +166,10 @@ BOOL CEnvGraphicsPage3::OnInitDialog() {
   return TRUE;
 }
 
-void CEnvGraphicsPage3::InitControls() { LoadControls(); }
-void CEnvGraphicsPage3::RefreshControls() { LoadControls(); }
+void CEnvDetailPage::InitControls() { LoadControls(); }
+void CEnvDetailPage::RefreshControls() { LoadControls(); }
 
-void CEnvGraphicsPage3::LoadControls() {
+void CEnvDetailPage::LoadControls() {
   const GraphicRecord& user = GetGraphicSetting().GetUser();
   SelectComboByData(m_bbc, user.bbc);
   SelectComboByData(m_dvrst, user.dvrst);
@@ -176,7 +177,7 @@ void CEnvGraphicsPage3::LoadControls() {
   SelectComboByData(m_landR, user.land_r);
 }
 
-BOOL CEnvGraphicsPage3::Apply() {
+BOOL CEnvDetailPage::Apply() {
   if (!UpdateData(TRUE)) return FALSE;
   CGraphicSetting& graphic = GetGraphicSetting();
   GraphicRecord& user = graphic.GetUser();
@@ -186,10 +187,10 @@ BOOL CEnvGraphicsPage3::Apply() {
   user.land_m = static_cast<int32_t>(SelectedData(m_landM, 4));
   user.land_r = static_cast<int32_t>(SelectedData(m_landR, 4));
   CAppProfileStore profile(*AfxGetApp());
-  return SavedOrTold(graphic.SaveRenderS(profile, "render_s") != FALSE);
+  return SavedOrTold(graphic.SaveRenderS(profile, kRenderSSection) != FALSE);
 }
 
-void CEnvGraphicsPage3::OnBbcFocus() { SetDescriptionBySetting(9); }
-void CEnvGraphicsPage3::OnDvrstFocus() { SetDescriptionBySetting(10); }
-void CEnvGraphicsPage3::OnLandMFocus() { SetDescriptionBySetting(11); }
-void CEnvGraphicsPage3::OnLandRFocus() { SetDescriptionBySetting(12); }
+void CEnvDetailPage::OnBbcFocus() { SetDescriptionBySetting(9); }
+void CEnvDetailPage::OnDvrstFocus() { SetDescriptionBySetting(10); }
+void CEnvDetailPage::OnLandMFocus() { SetDescriptionBySetting(11); }
+void CEnvDetailPage::OnLandRFocus() { SetDescriptionBySetting(12); }

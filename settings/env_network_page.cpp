@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "framework/text_format.h"
 #include "res/resource.h"
 #include "settings/network_page_rules.h"
 #include "update/download_rules.h"
@@ -32,8 +33,7 @@ class CWin32FolderWalk : public CFolderWalkSystem {
   }
   bool MakeFolder(const std::string& path) override { return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE; }
   bool ConfirmCreate() override {
-    CString text;
-    text.Format(LoadText(IDS_ASK_MAKE_FOLDER), m_folder.GetString());
+    const CString text = FormatTableText(LoadText(IDS_ASK_MAKE_FOLDER), m_folder.GetString());
     return AfxMessageBox(text, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
   }
   const char* Next(const char* p) override { return ::CharNextA(p); }
@@ -159,8 +159,7 @@ BOOL CEnvNetworkPage::MakeFolderLevels() {
       AfxMessageBox(IDS_NET_CANNOT_MAKE_FOLDER, MB_ICONERROR);
       return FALSE;
     case kWalkFileInTheWay: {
-      CString text;
-      text.Format(LoadText(IDS_NET_FILE_IN_THE_WAY), failed.c_str());
+      const CString text = FormatTableText(LoadText(IDS_NET_FILE_IN_THE_WAY), failed.c_str());
       AfxMessageBox(text, MB_ICONERROR);
       return FALSE;
     }

@@ -93,9 +93,9 @@ class CSeaParamDialog : public CDialog {
 
 // The sea preset with its custom parameters, sea texture and land detail;
 // saves "render_s" and "render_d".
-class CEnvGraphicsPage2 : public CEnvSettingsPage {
+class CEnvSeaPage : public CEnvSettingsPage {
  public:
-  explicit CEnvGraphicsPage2(CEnvDialogHost& host);
+  explicit CEnvSeaPage(CEnvDialogHost& host);
   UINT GetTemplateID() const override;
   BOOL OnInitDialog() override;
   void InitControls() override;
@@ -121,7 +121,7 @@ class CEnvGraphicsPage2 : public CEnvSettingsPage {
 
 // Back buffers, device reset and the 3D background levels; saves
 // "render_s".
-class CEnvGraphicsPage3 : public CEnvSettingsPage {
+class CEnvDetailPage : public CEnvSettingsPage {
  public:
   using CEnvSettingsPage::CEnvSettingsPage;
   UINT GetTemplateID() const override;

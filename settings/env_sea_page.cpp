@@ -2,6 +2,7 @@
 #include "res/resource.h"
 #include "settings/env_pages.h"
 #include "settings/graphic_setting.h"
+#include "settings/profile_names.h"
 #include "settings/profile_store_win.h"
 
 namespace {
@@ -78,7 +79,7 @@ void CSeaParamDialog::OnParamFocus(UINT id) { ShowSettingHint(*this, m_host, kSe
 
 // --- Sea page ---
 
-BEGIN_MESSAGE_MAP(CEnvGraphicsPage2, CEnvSettingsPage)
+BEGIN_MESSAGE_MAP(CEnvSeaPage, CEnvSettingsPage)
 ON_BN_CLICKED(IDC_ENV_SEA_CUSTOM, OnCustomSea)
 ON_CBN_SELCHANGE(IDC_ENV_SEA_PRESET, OnSeaPresetChange)
 ON_CBN_SETFOCUS(IDC_ENV_SEA_PRESET, OnPresetFocus)
@@ -87,18 +88,18 @@ ON_CBN_SETFOCUS(IDC_ENV_OCEAN_TEX, OnOceanTexFocus)
 ON_CBN_SETFOCUS(IDC_ENV_MAXLOD, OnMaxLodFocus)
 END_MESSAGE_MAP()
 
-CEnvGraphicsPage2::CEnvGraphicsPage2(CEnvDialogHost& host) : CEnvSettingsPage(host), m_seaDialog(host) {}
+CEnvSeaPage::CEnvSeaPage(CEnvDialogHost& host) : CEnvSettingsPage(host), m_seaDialog(host) {}
 
-UINT CEnvGraphicsPage2::GetTemplateID() const { return IDD_ENV_SEA_PAGE; }
+UINT CEnvSeaPage::GetTemplateID() const { return IDD_ENV_SEA_PAGE; }
 
-void CEnvGraphicsPage2::DoDataExchange(CDataExchange* pDX) {
+void CEnvSeaPage::DoDataExchange(CDataExchange* pDX) {
   CEnvSettingsPage::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_ENV_OCEAN_TEX, m_oceanTex);
   DDX_Control(pDX, IDC_ENV_MAXLOD, m_maxlod);
   DDX_Control(pDX, IDC_ENV_SEA_PRESET, m_preset);
 }
 
-BOOL CEnvGraphicsPage2::OnInitDialog() {
+BOOL CEnvSeaPage::OnInitDialog() {
   CEnvSettingsPage::OnInitDialog();
   AddIndexItems(m_preset, IDS_SEA_PRESET_ITEM0, 4);
   AddIndexItems(m_oceanTex, IDS_OCEAN_TEX_ITEM0, 2);
@@ -106,10 +107,10 @@ BOOL CEnvGraphicsPage2::OnInitDialog() {
   return TRUE;
 }
 
-void CEnvGraphicsPage2::InitControls() { LoadControls(); }
-void CEnvGraphicsPage2::RefreshControls() { LoadControls(); }
+void CEnvSeaPage::InitControls() { LoadControls(); }
+void CEnvSeaPage::RefreshControls() { LoadControls(); }
 
-void CEnvGraphicsPage2::LoadControls() {
+void CEnvSeaPage::LoadControls() {
   m_seaDialog.LoadValues();
   const GraphicRecord& user = GetGraphicSetting().GetUser();
   SelectComboIndex(m_preset, MapSeaPreset(user.ocean_set));
@@ -121,7 +122,7 @@ void CEnvGraphicsPage2::LoadControls() {
   SelectComboIndex(m_maxlod, user.maxlod);
 }
 
-BOOL CEnvGraphicsPage2::Apply() {
+BOOL CEnvSeaPage::Apply() {
   if (!UpdateData(TRUE)) return FALSE;
   m_seaDialog.StoreValues();
   CGraphicSetting& graphic = GetGraphicSetting();
@@ -130,21 +131,21 @@ BOOL CEnvGraphicsPage2::Apply() {
   user.ocean_tex = ClampIndex(m_oceanTex.GetCurSel(), 0, 1);
   user.maxlod = MaxLodFromIndex(m_maxlod.GetCurSel());
   CAppProfileStore profile(*AfxGetApp());
-  bool saved = graphic.SaveRenderS(profile, "render_s") != FALSE;
+  bool saved = graphic.SaveRenderS(profile, kRenderSSection) != FALSE;
   // The six sea values are written only with the custom preset.
-  saved = graphic.SaveRenderD(profile, "render_d") != FALSE && saved;
+  saved = graphic.SaveRenderD(profile, kRenderDSection) != FALSE && saved;
   return SavedOrTold(saved);
 }
 
-void CEnvGraphicsPage2::OnCustomSea() {
+void CEnvSeaPage::OnCustomSea() {
   m_seaDialog.SetParent(this);
   m_seaDialog.DoModal();
 }
 
-void CEnvGraphicsPage2::OnSeaPresetChange() {
+void CEnvSeaPage::OnSeaPresetChange() {
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_ENV_SEA_CUSTOM), m_preset.GetCurSel() == kSeaPresetCustomIndex);
 }
 
-void CEnvGraphicsPage2::OnPresetFocus() { SetDescriptionBySetting(13); }
-void CEnvGraphicsPage2::OnOceanTexFocus() { SetDescriptionBySetting(20); }
-void CEnvGraphicsPage2::OnMaxLodFocus() { SetDescriptionBySetting(28); }
+void CEnvSeaPage::OnPresetFocus() { SetDescriptionBySetting(13); }
+void CEnvSeaPage::OnOceanTexFocus() { SetDescriptionBySetting(20); }
+void CEnvSeaPage::OnMaxLodFocus() { SetDescriptionBySetting(28); }

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <cstring>
 
+#include "settings/profile_names.h"
+
 namespace {
 
 // The six sea values of the presets, by ocean_set 0, 1, 2: type, shoal,
@@ -379,7 +381,7 @@ void CGraphicSetting::StoreVideoMemory(uint32_t measuredMB) {
 }
 
 void CGraphicSetting::LoadDeviceOptions(CProfileStore& profile, uint32_t measuredMB) {
-  LoadPresentOptions(profile, "render_s");
+  LoadPresentOptions(profile, kRenderSSection);
   StoreVideoMemory(measuredMB);
   m_effective = m_user;
 }
@@ -387,9 +389,9 @@ void CGraphicSetting::LoadDeviceOptions(CProfileStore& profile, uint32_t measure
 void CGraphicSetting::LoadAll(CProfileStore& profile, CGraphicSettingDevice& device) {
   ComputeDefaults(m_effective, device);
   m_user = m_effective;
-  LoadPresentOptions(profile, "render_s");
-  LoadRenderS(profile, "render_s");
-  LoadRenderD(profile, "render_d");
+  LoadPresentOptions(profile, kRenderSSection);
+  LoadRenderS(profile, kRenderSSection);
+  LoadRenderD(profile, kRenderDSection);
   DeriveEffective(device);
 }
 

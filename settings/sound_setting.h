@@ -30,13 +30,11 @@ class CSoundSetting {
   BOOL Save(CProfileStore& profile, const char* section) const;
 
   int32_t GetBgmAvailable() const { return m_bgmAvailable; }
-  void SetBgmAvailable(int32_t v) { m_bgmAvailable = v; }
   int32_t GetBgmMute() const { return m_bgmMute; }
   void SetBgmMute(int32_t v) { m_bgmMute = v; }
   int32_t GetBgm() const { return m_bgm; }
   void SetBgm(int32_t v) { m_bgm = v; }
   int32_t GetSeAvailable() const { return m_seAvailable; }
-  void SetSeAvailable(int32_t v) { m_seAvailable = v; }
   int32_t GetSeMute() const { return m_seMute; }
   void SetSeMute(int32_t v) { m_seMute = v; }
   int32_t GetSe() const { return m_se; }
@@ -46,7 +44,6 @@ class CSoundSetting {
   int32_t GetSeLocSoftware() const { return m_seLocSoftware; }
   void SetSeLocSoftware(int32_t v) { m_seLocSoftware = v; }
   int32_t GetSe3dAlgo() const { return m_se3dAlgo; }
-  void SetSe3dAlgo(int32_t v) { m_se3dAlgo = v; }
   const CString& GetDeviceName() const { return m_deviceName; }
 
  private:

@@ -53,7 +53,6 @@ class CGraphicDataCashList {
   void RemoveAll();
 
   int32_t GetCount() const { return static_cast<int32_t>(m_list.size()); }
-  int32_t GetLimit() const { return m_limit; }
   // Entry numbers from least to most recently used (for tests and checks).
   std::vector<int32_t> GetOrder() const;
 

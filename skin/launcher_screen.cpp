@@ -7,14 +7,6 @@
 
 int CLauncherScreen::s_nLastTipCommand = -1;
 
-namespace {
-
-CString FormatLabelThroughHost(uint32_t game, uint32_t launcher, void* context) {
-  return static_cast<CLauncherScreenHost*>(context)->FormatVersionLabel(game, launcher);
-}
-
-}  // namespace
-
 bool IsUsableLauncherSkin(CGraphicData* skin) {
   if (skin == nullptr) return false;
   int32_t w = 0, h = 0;
@@ -23,13 +15,6 @@ bool IsUsableLauncherSkin(CGraphicData* skin) {
   // first paint.
   CGraphicDataHandle handle;
   return skin->GetImage(CLauncherScreen::kBackgroundEntry, &handle);
-}
-
-CString CLauncherScreenHost::FormatVersionLabel(uint32_t game, uint32_t launcher) {
-  CString text;
-  text.Format("Ver. %u.%03u/%u.%03u", game / 1000000u, (game / 1000u) % 1000u, launcher / 1000000u,
-              (launcher / 1000u) % 1000u);
-  return text;
 }
 
 CLauncherScreen::CLauncherScreen() {
@@ -64,7 +49,6 @@ void CLauncherScreen::InitVisualObjects() {
 
   m_pVersionLabel = new CVersionInfoVO;
   m_pVersionLabel->SetPainter(m_pPainter);
-  if (m_pHost != nullptr) m_pVersionLabel->SetTextFormat(&FormatLabelThroughHost, m_pHost);
   m_pVersionLabel->SetVersions(0, 0);
   SkinRect r;
   m_pVersionLabel->GetRect(&r);

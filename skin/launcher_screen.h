@@ -29,8 +29,6 @@ class CLauncherScreenHost {
     (void)launcher;
     return false;
   }
-  // The version label's text.
-  virtual CString FormatVersionLabel(uint32_t game, uint32_t launcher);
 };
 
 // A button while the screen is built.
@@ -106,7 +104,6 @@ class CLauncherScreen : public CGameScene {
   CVersionInfoVO* GetVersionLabel() const { return m_pVersionLabel; }
   // The buttons in list order (Start, Settings, Exit).
   CHilightButtonVO* GetButton(int index) const;
-  CGraphicData* GetSkin() const { return m_pSkin; }
 
   // The command of the button for which a tooltip was last built;
   // process-wide, -1 at start.

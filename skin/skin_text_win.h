@@ -20,8 +20,3 @@ class CSkinTextPainterWin : public CSkinTextPainter {
  private:
   uint32_t m_nCodePage;
 };
-
-// The process-wide tooltip fonts, copied from the menu font with weights
-// 700 and 400 (null until the first tip).
-HFONT GetToolTipFont(bool bold);
-HFONT GetVersionLabelFont();

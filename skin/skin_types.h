@@ -73,7 +73,6 @@ inline BOOL EqualSkinRect(const SkinRect& a, const SkinRect& b) {
 inline BOOL PtInSkinRect(const SkinRect& r, int32_t x, int32_t y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
-inline void SetSkinRect(SkinRect* r, int32_t l, int32_t t, int32_t rr, int32_t b) { *r = {l, t, rr, b}; }
 inline void OffsetSkinRect(SkinRect* r, int32_t dx, int32_t dy) {
   r->left += dx;
   r->right += dx;

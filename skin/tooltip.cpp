@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "framework/version_text.h"
 #include "skin/game_scene.h"
 
 IMPLEMENT_DYNAMIC(CToolTipsVO, CVisualObject)
@@ -148,11 +149,7 @@ void WrapText(CTextWrapTarget* target, uint32_t codePage, const char* text, Skin
 // Version label
 
 CString CVersionInfoVO::GetText() const {
-  if (m_pfnFormat != nullptr) return m_pfnFormat(m_nGameVersion, m_nLauncherVersion, m_pFormatContext);
-  CString text;
-  text.Format("Ver. %u.%03u/%u.%03u", m_nGameVersion / 1000000u, (m_nGameVersion / 1000u) % 1000u,
-              m_nLauncherVersion / 1000000u, (m_nLauncherVersion / 1000u) % 1000u);
-  return text;
+  return "Ver. " + FormatVersion(m_nGameVersion) + "/" + FormatVersion(m_nLauncherVersion);
 }
 
 void CVersionInfoVO::SetVersions(uint32_t game, uint32_t launcher) {

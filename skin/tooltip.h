@@ -73,28 +73,18 @@ class CVersionInfoVO : public CRelativeVisualObject {
   DECLARE_DYNAMIC(CVersionInfoVO)
  public:
   static constexpr int kWidth = 152, kHeight = 14;
-  // The text's format: "Ver. " and the two versions; the program's host
-  // gives the update's own formatting.
-  typedef CString (*TextFormat)(uint32_t game, uint32_t launcher, void* context);
-
   void SetPainter(CSkinTextPainter* painter) { m_pPainter = painter; }
-  void SetTextFormat(TextFormat format, void* context) {
-    m_pfnFormat = format;
-    m_pFormatContext = context;
-  }
   void SetVersions(uint32_t game, uint32_t launcher);
   // TRUE also when nothing changed (then nothing is drawn).
   BOOL SetVersionsIfChanged(uint32_t game, uint32_t launcher);
   BOOL BuildImage();
   BOOL HitTest(int, int) override { return FALSE; }
+  // "Ver. ", the game's version, "/" and the launcher's (FormatVersion).
   CString GetText() const;
   uint32_t GetGameVersion() const { return m_nGameVersion; }
-  uint32_t GetLauncherVersion() const { return m_nLauncherVersion; }
 
  private:
   uint32_t m_nGameVersion = 0;
   uint32_t m_nLauncherVersion = 0;
   CSkinTextPainter* m_pPainter = nullptr;
-  TextFormat m_pfnFormat = nullptr;
-  void* m_pFormatContext = nullptr;
 };

@@ -74,7 +74,9 @@ class CBaseBinaryDownloadSetting {
 
 // The subkey of the application's key that holds these settings, and the
 // value names.  Fixed: the game client and earlier launchers share them.
+// The same subkey holds the login server's address, "Server".
 constexpr const char* kLoginSubkey = "Login";
+constexpr const char* kLoginServerEntry = "Server";
 
 // The installed game's folder ("GameFolder" under the application's key,
 // REG_SZ only) with one trailing backslash; empty when missing, empty or of

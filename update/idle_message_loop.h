@@ -29,9 +29,6 @@ class CIdleMessageLoop {
   // The idle work starts over at count 0 in the next Run.
   void Reset();
 
-  BOOL IsIdle() const { return m_bIdle; }
-  LONG GetIdleCount() const { return m_nIdleCount; }
-
  private:
   CWinThread* m_pThread;
   BOOL m_bIdle = TRUE;

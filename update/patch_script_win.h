@@ -43,8 +43,6 @@ class CScriptHostWin : public CScriptHost {
   // The string with MB_ICONEXCLAMATION through the application's message box.
   void ShowMessage(uint32_t stringId) override;
 
-  void SetInputIdleWait(DWORD ms) { m_idleWaitMs = ms; }
-
  protected:
   // The window hidden during CALL: the application's main window.
   virtual HWND GetApplicationWindow();

@@ -13,7 +13,7 @@
 #include "update/download_outcome.h"
 #include "update/http_session.h"
 #include "update/update_screen_host.h"
-#include "update/version_text.h"
+#include "framework/version_text.h"
 
 // Posted by the frame to a new update screen: starts the update sequence.
 constexpr UINT kStartUpdateMessage = WM_APP + 0x101;

@@ -207,7 +207,7 @@ int CVersionCheck::CheckVersion(uint32_t version) {
   if (version == 0) {
     uint32_t game = 0;
     uint32_t launcher = 0;
-    if (!m_host.ReadInstalledVersions(game, launcher)) return Fail(IDS_CHECK_NOT_INSTALLED);
+    if (!m_host.ReadInstalledVersions(&game, &launcher)) return Fail(IDS_CHECK_NOT_INSTALLED);
     m_rows.push_back({kLauncherComponentId, launcher});
     m_rows.push_back({kGameComponentId, game});
   } else {

@@ -78,8 +78,8 @@ class CVersionCheckHost {
   // The idle network pump for the check's duration.
   virtual void StartNetworkPump() = 0;
   virtual void StopNetworkPump() = 0;
-  // The installed game and launcher versions: FALSE when they cannot be read.
-  virtual bool ReadInstalledVersions(uint32_t& game, uint32_t& launcher) = 0;
+  // The installed game and launcher versions: false when they cannot be read.
+  virtual bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) = 0;
   // The login server's address (ParseLoginServerAddress of the profile,
   // the region and the portal).
   virtual void GetLoginServerAddress(CString& host, uint16_t& port) = 0;
@@ -118,11 +118,7 @@ class CVersionCheck : private CLoginEvents {
   // gave up or the window went away (or the application quits).
   int DisconnectAndWait();
 
-  int GetConnectState() const { return m_nConnectState; }
-  int GetServerState() const { return m_nServerState; }
-  bool GetErrorFlag() const { return m_bError; }
   const CNoticeText& GetNotice() const { return m_notice; }
-  const std::vector<CCheckVerInfo>& GetRequestRows() const { return m_rows; }
 
  private:
   // CLoginEvents: the socket's reports during the check.

@@ -18,21 +18,21 @@ static_assert(kIdYes == IDYES, "the check's answer is Windows' own");
 
 // ---- the installed versions and the frame's commands -------------------------
 
-BOOL ReadInstalledVersions(uint32_t serviceId, uint32_t& game, uint32_t& launcher) {
+bool ReadInstalledVersions(uint32_t serviceId, uint32_t* game, uint32_t* launcher) {
   CMMORPGBaseVersionInfo store;
-  game = launcher = 0;
-  return store.ReadVersions(serviceId, &game, &launcher, 0) != 0 ? TRUE : FALSE;
+  *game = *launcher = 0;
+  return store.ReadVersions(serviceId, game, launcher, 0) != 0;
 }
 
 uint32_t GetInstalledGameVersion(uint32_t serviceId, BOOL& failed) {
   uint32_t game = 0, launcher = 0;
-  failed = ReadInstalledVersions(serviceId, game, launcher) ? FALSE : TRUE;
+  failed = ReadInstalledVersions(serviceId, &game, &launcher) ? FALSE : TRUE;
   return failed ? 0 : game;
 }
 
 uint32_t GetInstalledLauncherVersion(uint32_t serviceId, BOOL& failed) {
   uint32_t game = 0, launcher = 0;
-  failed = ReadInstalledVersions(serviceId, game, launcher) ? FALSE : TRUE;
+  failed = ReadInstalledVersions(serviceId, &game, &launcher) ? FALSE : TRUE;
   return failed ? 0 : launcher;
 }
 
@@ -107,8 +107,8 @@ void CLauncherVersionCheckHost::StartNetworkPump() { ::StartNetworkPump(); }
 
 void CLauncherVersionCheckHost::StopNetworkPump() { ::StopNetworkPump(); }
 
-bool CLauncherVersionCheckHost::ReadInstalledVersions(uint32_t& game, uint32_t& launcher) {
-  return ::ReadInstalledVersions(GetServiceId(), game, launcher) != FALSE;
+bool CLauncherVersionCheckHost::ReadInstalledVersions(uint32_t* game, uint32_t* launcher) {
+  return ::ReadInstalledVersions(GetServiceId(), game, launcher);
 }
 
 void CLauncherVersionCheckHost::GetLoginServerAddress(CString& host, uint16_t& port) {

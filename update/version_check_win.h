@@ -20,8 +20,9 @@ class CUpdateScreenHost;
 int RunVersionCheck(HWND updateView, uint32_t version, CUpdateScreenHost& screenHost);
 
 // The installed versions through the version store with the service id:
-// TRUE when both were read.
-BOOL ReadInstalledVersions(uint32_t serviceId, uint32_t& game, uint32_t& launcher);
+// true when both were read (both 0 when not).  The screens' hosts give the
+// same with their application's service id.
+bool ReadInstalledVersions(uint32_t serviceId, uint32_t* game, uint32_t* launcher);
 // Each version alone: the version, or 0 with failed set to TRUE.
 uint32_t GetInstalledGameVersion(uint32_t serviceId, BOOL& failed);
 uint32_t GetInstalledLauncherVersion(uint32_t serviceId, BOOL& failed);
@@ -61,7 +62,7 @@ class CLauncherVersionCheckHost : public CVersionCheckHost {
   uint32_t GetTickCount() override;
   void StartNetworkPump() override;
   void StopNetworkPump() override;
-  bool ReadInstalledVersions(uint32_t& game, uint32_t& launcher) override;
+  bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override;
   void GetLoginServerAddress(CString& host, uint16_t& port) override;
   uint32_t GetServiceId() override;
 

@@ -77,7 +77,6 @@ void nte_verbose(const char* format, ...)
 #endif
     ;
 void nte_set_log_level(int level);
-int nte_get_log_level();
 // Directory of the rotating log files "%s/stderr.%d.%d"; empty or null = stderr.
 void nte_set_log_directory(const char* dir);
 void nte_set_log_rotation_size(uint32_t bytes);

@@ -58,8 +58,6 @@ nte_sender_fn nte_framing_sender(int framing);
 int nte_binary_push_u32(uint8_t* buffer, int offset, int capacity, uint32_t value);
 int nte_binary_push_u16(uint8_t* buffer, int offset, int capacity, uint16_t value);
 int nte_binary_push_u8(uint8_t* buffer, int offset, int capacity, uint8_t value);
-// Copies n raw bytes (no length code).
-int nte_binary_push_raw(uint8_t* buffer, int offset, int capacity, const void* data, int n);
 // Writes the shortest length code of value then the n bytes:
 // offset after, -2 when it does not fit.
 int nte_binary_push_bytes(uint8_t* buffer, int offset, int capacity, const void* data, int n);

@@ -89,7 +89,6 @@ void nte_verbose(const char* format, ...) {
 }
 
 void nte_set_log_level(int level) { g_log_level = level; }
-int nte_get_log_level() { return g_log_level; }
 
 void nte_set_log_directory(const char* dir) {
   nte_copy_bounded(g_log_dir, sizeof g_log_dir, dir ? dir : "");

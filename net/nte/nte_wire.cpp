@@ -39,12 +39,6 @@ int nte_binary_push_u8(uint8_t* buffer, int offset, int capacity, uint8_t value)
   return done(offset + 1);
 }
 
-int nte_binary_push_raw(uint8_t* buffer, int offset, int capacity, const void* data, int n) {
-  if (!buffer || !inside(offset, n, capacity) || (n > 0 && !data)) return fail(NTE_ERR_NO_ROOM);
-  if (n > 0) std::memcpy(buffer + offset, data, static_cast<size_t>(n));
-  return done(offset + n);
-}
-
 int nte_length_code_size(uint32_t value) { return value <= 252 ? 1 : 5; }
 
 int nte_binary_push_bytes(uint8_t* buffer, int offset, int capacity, const void* data, int n) {

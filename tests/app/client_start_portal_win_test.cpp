@@ -75,7 +75,7 @@ class PortalClientStart : public ::testing::Test {
   CMainFrame* m_frame = nullptr;
   HWND m_hFrame = nullptr;
   CQuorlLauncherUpdateView* m_screen = nullptr;
-  test_support::GameFolder m_game{QUORL_TEST_CLIENT};
+  test_support::GameFolder m_game{QUORL_LOGGING_CLIENT};
 };
 
 TEST_F(PortalClientStart, Field4GivesTheClientTheKeyAndTheTextEncipheredAfresh) {

@@ -293,7 +293,7 @@ TEST_F(LauncherFrame, ShowsTheSkinCaptionlessAndSwitchesScreens) {
   EXPECT_FALSE(HasCaption(frame));
   EXPECT_EQ("Quorl", WindowTextUtf8(frame));
 
-  // The view has a border; the picture fills the view's client area.
+  // The view has no border: its client area is the picture's size.
   HWND view = ::GetDlgItem(frame, AFX_IDW_PANE_FIRST);
   ASSERT_NE(nullptr, view);
   SIZE vs = ClientSize(view);

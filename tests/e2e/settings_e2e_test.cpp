@@ -270,7 +270,9 @@ void CheckEveryTab(HWND dialog, DWORD pid, const std::string& shotName) {
     EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(page) != FALSE; }, kWindowTimeout));
     EXPECT_EQ(i, static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0)));
     for (const TabPage& other : kTabs) {
-      if (other.control != kTabs[i].control) EXPECT_FALSE(::IsWindowVisible(PageWith(dialog, other.control)));
+      if (other.control != kTabs[i].control) {
+        EXPECT_FALSE(::IsWindowVisible(PageWith(dialog, other.control)));
+      }
     }
     EXPECT_EQ(0, ::GetWindowLongA(page, GWL_STYLE) & WS_CAPTION);
     const RECT pageRect = ScreenRect(page);
@@ -301,8 +303,9 @@ void CheckEveryTab(HWND dialog, DWORD pid, const std::string& shotName) {
         if (p == face) ++faceOnPage;
         for (uint32_t c : captionColours) captionLike += p == c && p != face ? 1 : 0;
       }
-      if (y < inShot.top + captionHeight)
+      if (y < inShot.top + captionHeight) {
         EXPECT_LT(captionLike * 2, inShot.right - inShot.left) << "a caption strip at row " << y - inShot.top;
+      }
     }
     EXPECT_GT(faceOnPage * 2, pagePixels) << "the page is not drawn where it stands";
     EXPECT_GT((pagePixels - faceOnPage) * 100, pagePixels) << "the page shows no controls";

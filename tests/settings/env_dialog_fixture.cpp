@@ -62,18 +62,10 @@ void EnvDialogTest::Open(int standalone) {
   dlg = std::make_unique<TestEnvDialog>(*host, standalone, nullptr);
   ASSERT_TRUE(dlg->Create(IDD_ENV_DIALOG, nullptr));
   dlg->ShowWindow(SW_SHOW);
-  Pump();
+  test_support::PumpPending();
 }
 
 void EnvDialogTest::Close() { dlg.reset(); }
-
-void EnvDialogTest::Pump() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-}
 
 HWND EnvDialogTest::Page(int tab) const {
   CEnvBasePage* page = dlg->GetTabPage(tab);
@@ -170,28 +162,14 @@ MessageBoxAnswers::MessageBoxAnswers(int yesNoAnswer, std::function<void(HWND bo
             update_test::Press(seen.hwnd, ::GetDlgItem(seen.hwnd, IDYES) != nullptr ? yesNoAnswer : IDOK);
           })) {}
 
-namespace {
-void PumpFor(DWORD ms) {
-  const DWORD start = ::GetTickCount();
-  while (::GetTickCount() - start < ms) {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
-    ::Sleep(5);
-  }
-}
-}  // namespace
-
 MessageBoxAnswers::~MessageBoxAnswers() {
-  PumpFor(150);
+  test_support::PumpFor(150);
   m_watcher.reset();
 }
 
 std::vector<std::wstring> MessageBoxAnswers::Texts() {
   std::vector<std::wstring> out;
-  PumpFor(150);
+  test_support::PumpFor(150);
   for (const update_test::SeenDialog& seen : m_watcher->Seen()) {
     if (!seen.text.empty()) out.push_back(seen.text);
   }

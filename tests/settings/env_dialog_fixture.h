@@ -21,6 +21,7 @@
 #include "settings/env_dialog.h"
 #include "tests/d3d/fake_d3d9.h"
 #include "tests/settings/settings_win_fixture.h"
+#include "tests/support/test_app_win.h"
 #include "tests/update/dialog_watch.h"
 
 // A device whose Direct3D is the fake (null: the runtime is missing), or
@@ -77,7 +78,6 @@ class EnvDialogTest : public SettingsWinTest {
   // Makes the dialog (the network page reads "Login" now) and shows it.
   void Open(int standalone = FALSE);
   void Close();
-  void Pump();
 
   HWND Dialog() const { return dlg->GetSafeHwnd(); }
   HWND Page(int tab) const;

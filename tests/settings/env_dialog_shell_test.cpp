@@ -289,7 +289,7 @@ END_MESSAGE_MAP()
 TEST_F(EnvDialogTest, NoticesBeforeAnyPageIsCurrentShowNothing) {
   EarlyNoticeDialog early(*host, FALSE, nullptr);
   ASSERT_TRUE(early.Create(IDD_ENV_DIALOG, nullptr));
-  Pump();
+  test_support::PumpPending();
   // Five unreadable tab items, then five description lines, all empty.
   EXPECT_EQ(std::vector<std::wstring>(10, L""), early.descriptionsAtCreate);
   ASSERT_NE(nullptr, early.GetCurrentPage());
@@ -447,13 +447,13 @@ TEST_F(EnvDialogTest, FocusShowsEachControlsDescription) {
     ::SendMessageA(Dialog(), WM_NOTIFY, IDC_ENV_TAB, reinterpret_cast<LPARAM>(&hdr));
     ::EnableWindow(Item(r.tab, r.id), TRUE);
     ::SetFocus(Item(r.tab, r.id));
-    Pump();
+    test_support::PumpPending();
     EXPECT_FALSE(r.text.empty());
     EXPECT_EQ(r.text, Description(r.tab));
   }
   // The tab control's own focus gives the tab's description again.
   ::SetFocus(tab);
-  Pump();
+  test_support::PumpPending();
   EXPECT_EQ(StringText(IDS_DESC_TAB_NETWORK), Description(kNetwork));
 }
 
@@ -522,7 +522,7 @@ TEST_F(EnvDialogTest, SeaDialogCombosOkAndCancel) {
     ::SendMessageA(Page(kSea), WM_COMMAND, MAKEWPARAM(IDC_ENV_SEA_CUSTOM, BN_CLICKED),
                    reinterpret_cast<LPARAM>(Item(kSea, IDC_ENV_SEA_CUSTOM)));
     EXPECT_EQ(r.pixelShader20 ? 3 : 2, typeItems);
-    CSeaParamDialog& sea = static_cast<CEnvGraphicsPage2*>(dlg->GetTabPage(kSea))->GetSeaDialog();
+    CSeaParamDialog& sea = static_cast<CEnvSeaPage*>(dlg->GetTabPage(kSea))->GetSeaDialog();
     for (int i = 0; i < 6; ++i) {
       SCOPED_TRACE(keys[i]);
       EXPECT_EQ(r.shown[i], shown[i]);

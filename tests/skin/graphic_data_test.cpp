@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "framework/byte_order.h"
 #include "tests/skin/rdl_test_util.h"
 #include "tools/mkskin/rdl_writer.h"
 
@@ -351,7 +352,7 @@ std::vector<uint8_t> Repacked(const std::vector<uint8_t>& block, const std::vect
   std::vector<uint8_t> out(12 + stream.size());
   std::copy(block.begin(), block.begin() + 12, out.begin());
   std::copy(stream.begin(), stream.end(), out.begin() + 12);
-  PutLe32(&out, 8, static_cast<uint32_t>(stream.size()));
+  PutLe32(out.data() + 8, static_cast<uint32_t>(stream.size()));
   return out;
 }
 
@@ -443,7 +444,7 @@ const DamageCase kDamageCases[] = {
     {"OffsetsDecreasing",
      [](const Sound& s) {
        std::vector<uint8_t> f = s.File();
-       PutLe32(&f, kOffset2, 10);  // below offset 1 (the size of image 0)
+       PutLe32(f.data() + kOffset2, 10);  // below offset 1 (the size of image 0)
        return f;
      },
      false, 0},
@@ -451,21 +452,21 @@ const DamageCase kDamageCases[] = {
      [](const Sound& s) {
        std::vector<uint8_t> f = s.File();
        const uint32_t end = static_cast<uint32_t>(f.size() - kHeader);
-       PutLe32(&f, kOffset2, end + 1);
+       PutLe32(f.data() + kOffset2, end + 1);
        return f;
      },
      false, 0},
     {"EndOffsetPastFile",
      [](const Sound& s) {
        std::vector<uint8_t> f = s.File();
-       PutLe32(&f, kEndOffset, static_cast<uint32_t>(f.size() - kHeader + 1));
+       PutLe32(f.data() + kEndOffset, static_cast<uint32_t>(f.size() - kHeader + 1));
        return f;
      },
      false, 0},
     {"EndOffsetWraps",
      [](const Sound& s) {
        std::vector<uint8_t> f = s.File();
-       PutLe32(&f, kEndOffset, 0xFFFFFFFF);
+       PutLe32(f.data() + kEndOffset, 0xFFFFFFFF);
        return f;
      },
      false, 0},
@@ -478,49 +479,49 @@ const DamageCase kDamageCases[] = {
     {"PackedSizeTooLarge",
      [](const Sound& s) {
        std::vector<uint8_t> b = s.block1;
-       PutLe32(&b, 8, static_cast<uint32_t>(b.size() - 12 + 1));
+       PutLe32(b.data() + 8, static_cast<uint32_t>(b.size() - 12 + 1));
        return s.WithEntry1(b);
      },
      true, 1},
     {"PackedSizeTooSmall",
      [](const Sound& s) {
        std::vector<uint8_t> b = s.block1;
-       PutLe32(&b, 8, static_cast<uint32_t>(b.size() - 12 - 1));
+       PutLe32(b.data() + 8, static_cast<uint32_t>(b.size() - 12 - 1));
        return s.WithEntry1(b);
      },
      true, 1},
     {"PackedSizeMaximal",
      [](const Sound& s) {
        std::vector<uint8_t> b = s.block1;
-       PutLe32(&b, 8, 0xFFFFFFFF);
+       PutLe32(b.data() + 8, 0xFFFFFFFF);
        return s.WithEntry1(b);
      },
      true, 1},
     {"UnpackedSizeAnnouncedLarger",
      [](const Sound& s) {
        std::vector<uint8_t> b = s.block1;
-       PutLe32(&b, 4, static_cast<uint32_t>(s.image1.size() + 1));
+       PutLe32(b.data() + 4, static_cast<uint32_t>(s.image1.size() + 1));
        return s.WithEntry1(b);
      },
      true, 1},
     {"UnpackedSizeAnnouncedSmaller",
      [](const Sound& s) {
        std::vector<uint8_t> b = s.block1;
-       PutLe32(&b, 4, static_cast<uint32_t>(s.image1.size() - 1));
+       PutLe32(b.data() + 4, static_cast<uint32_t>(s.image1.size() - 1));
        return s.WithEntry1(b);
      },
      true, 1},
     {"UnpackedSizeOverCap",
      [](const Sound& s) {
        std::vector<uint8_t> b = s.block1;
-       PutLe32(&b, 4, kMaxUnpackedSize + 1);
+       PutLe32(b.data() + 4, kMaxUnpackedSize + 1);
        return s.WithEntry1(b);
      },
      true, 1},
     {"UnpackedSizeZero",
      [](const Sound& s) {
        std::vector<uint8_t> b = s.block1;
-       PutLe32(&b, 4, 0);
+       PutLe32(b.data() + 4, 0);
        return s.WithEntry1(b);
      },
      true, 1},
@@ -620,7 +621,7 @@ std::vector<uint8_t> SampleBytes() { return MakeIndexedImage(40, 30, 5); }
 std::vector<uint8_t> SampleBlock() { return CRdlWriter::PackBlock(SampleBytes()); }
 std::vector<uint8_t> SampleBlockWith(size_t pos, uint32_t v) {
   std::vector<uint8_t> b = SampleBlock();
-  PutLe32(&b, pos, v);
+  PutLe32(b.data() + pos, v);
   return b;
 }
 

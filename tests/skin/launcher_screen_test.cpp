@@ -331,7 +331,9 @@ TEST_F(LauncherScreenTest, DragAndPressEndWhenTheCaptureIsGone) {
     SCOPED_TRACE(way);
     screen.ButtonDown(10, 20);
     ASSERT_TRUE(screen.IsDragging());
-    if (way == 0) EXPECT_FALSE(screen.MouseMove(30, 30, false).moveWindow);
+    if (way == 0) {
+      EXPECT_FALSE(screen.MouseMove(30, 30, false).moveWindow);
+    }
     if (way == 1) screen.CaptureLost();
     if (way == 2) screen.CancelMode();
     EXPECT_FALSE(screen.IsDragging());

@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "skin/graphic_data.h"
 #include "tests/harness/url_report.h"
+#include "tests/support/test_app_win.h"
 
 #ifndef QUORL_SKIN_FILE
 #error "QUORL_SKIN_FILE must name the generated QuorlLnchr.rdl"
@@ -43,14 +44,6 @@ class CWebHost : public CRecordingHost {
   const char* manual = "http://kr.quorl.example/manual/";
   const char* homePage = "http://kr.quorl.example/";
 };
-
-void PumpMessages() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-}
 
 // The commands posted to a window, taken off the queue.
 std::vector<WPARAM> TakeCommands(HWND wnd) {
@@ -220,7 +213,7 @@ TEST_F(LauncherViewTest, PostedWebCommandsOpenTheirAddresses) {
     SCOPED_TRACE(c.command);
     report.Clear();
     ASSERT_TRUE(::PostMessageA(hFrame, WM_COMMAND, c.command, 0));
-    EXPECT_EQ(c.address, report.WaitForAddress(10000, [] { PumpMessages(); }));
+    EXPECT_EQ(c.address, report.WaitForAddress(10000, test_support::PumpPending));
   }
   // Start and Exit still work after them: the web commands set no flag.
   view->SendMessage(WM_COMMAND, ID_LAUNCHER_EXIT, 0);

@@ -30,27 +30,9 @@ class CLinkTestApp : public CWinApp {
 CLinkTestApp theApp;
 
 const char kAddress[] = "http://kr.quorl.example/";
-constexpr DWORD kWait = 5000;
 
-void Pump() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-}
-
-// Runs the thread's messages until pred holds (false when the time ran out).
-template <typename Pred>
-bool PumpUntil(Pred pred, DWORD timeoutMs = kWait) {
-  const DWORD start = ::GetTickCount();
-  for (;;) {
-    Pump();
-    if (pred()) return true;
-    if (::GetTickCount() - start >= timeoutMs) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-}
+using test_support::PumpPending;
+using test_support::PumpUntil;
 
 uint32_t ScreenRgb(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
 
@@ -148,7 +130,7 @@ class LinkStaticTest : public testing::Test {
     links.clear();
     if (parent.GetSafeHwnd() != nullptr) parent.DestroyWindow();
     if (font != nullptr) ::DeleteObject(font);
-    Pump();
+    PumpPending();
   }
 
   // A plain static child, bound to a link as a dialog's DDX_Control does.
@@ -247,7 +229,7 @@ TEST_F(LinkStaticTest, ColourOfEachStateOnTheScreen) {
         EXPECT_EQ(0, PixelsOf(link, c)) << std::hex << c;
     }
   };
-  Pump();
+  PumpPending();
   expectShown(CLinkURLStatic::kNormalColour, "normal");
   EXPECT_GE(LongestRunOf(link, CLinkURLStatic::kNormalColour), text.cx * 3 / 4) << "underlined";
 
@@ -265,19 +247,19 @@ TEST_F(LinkStaticTest, ColourOfEachStateOnTheScreen) {
   expectShown(CLinkURLStatic::kHoverColour, "pressed");
   ASSERT_TRUE(MoveTo(link, text.cx + 40, ty));
   ::Sleep(200);  // several hover polls: a held link keeps its colour
-  Pump();
+  PumpPending();
   EXPECT_EQ(CLinkURLStatic::kHoverColour, link->GetTextColour());
   ASSERT_TRUE(e2e::MouseLeftButton(false));
   EXPECT_TRUE(PumpUntil([&] { return ::GetCapture() == nullptr; }));
   expectShown(CLinkURLStatic::kNormalColour, "released away");
   EXPECT_FALSE(link->IsVisited());
-  EXPECT_EQ("", report.WaitForAddress(500, Pump));
+  EXPECT_EQ("", report.WaitForAddress(500, PumpPending));
 
   // A click on the text opens the address and leaves it purple.
   ASSERT_TRUE(MoveTo(link, tx, ty));
   ASSERT_TRUE(e2e::MouseLeftButton(true));
   ASSERT_TRUE(e2e::MouseLeftButton(false));
-  EXPECT_EQ(kAddress, report.WaitForAddress(10000, Pump));
+  EXPECT_EQ(kAddress, report.WaitForAddress(10000, PumpPending));
   EXPECT_TRUE(PumpUntil([&] { return link->IsVisited() && ::GetCapture() == nullptr; }));
   expectShown(CLinkURLStatic::kVisitedColour, "visited, hovered");
   // The static's class takes a second press soon after a click as a double
@@ -416,7 +398,7 @@ TEST_F(LinkStaticTest, ACreatedLinkOpensItsText) {
   EXPECT_TRUE(PumpUntil([&] { return link->GetTextColour() == CLinkURLStatic::kHoverColour; }));
   ASSERT_TRUE(e2e::MouseLeftButton(true));
   ASSERT_TRUE(e2e::MouseLeftButton(false));
-  EXPECT_EQ(kAddress, report.WaitForAddress(10000, Pump));
+  EXPECT_EQ(kAddress, report.WaitForAddress(10000, PumpPending));
   EXPECT_TRUE(PumpUntil([&] { return link->IsVisited() != FALSE; }));
   EXPECT_STREQ(kAddress, link->GetURL().GetString());
   // The hover poll runs until the control goes.

@@ -39,7 +39,3 @@ class CCountingSource : public CGraphicDataSource {
   std::vector<uint8_t> m_bytes;
   int* m_reads;
 };
-
-inline void PutLe32(std::vector<uint8_t>* bytes, size_t pos, uint32_t v) {
-  for (int i = 0; i < 4; ++i) (*bytes)[pos + i] = static_cast<uint8_t>(v >> (8 * i));
-}

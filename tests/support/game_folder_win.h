@@ -1,6 +1,6 @@
 // A game folder for the client start's tests: a fresh folder under the
 // temporary folder, with a blank in its name, that can hold the stand-in
-// client (quorl.bin, tests/support/test_client.cpp) and read what it logged.
+// client (quorl.bin, tests/support/logging_client.cpp) and read what it logged.
 #pragma once
 
 #include <windows.h>

@@ -17,19 +17,27 @@ void InitTestApp() {
   ::InitCommonControlsEx(&controls);
 }
 
+void PumpPending() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
 bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
   const DWORD start = ::GetTickCount();
   for (;;) {
     if (pred()) return true;
     if (::GetTickCount() - start >= timeoutMs) return false;
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
-    }
+    PumpPending();
     ::Sleep(5);
   }
+}
+
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
 }
 
 void JoinAnsweringSentMessages(std::thread& thread) {

@@ -14,10 +14,16 @@ namespace test_support {
 // tabs), the first time only.
 void InitTestApp();
 
+// Dispatches the messages now in this thread's queue.  A WM_QUIT in the
+// queue (a test's leftover request to end) is dropped.
+void PumpPending();
+
 // Dispatches this thread's messages until pred holds or timeoutMs passed;
-// true when it held.  A WM_QUIT in the queue (a test's leftover request to
-// end) is dropped.
+// true when it held.  A WM_QUIT is dropped as by PumpPending.
 bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 5000);
+
+// Dispatches this thread's messages for ms milliseconds.
+void PumpFor(DWORD ms);
 
 // Joins a helper thread that may send messages to this thread's windows
 // (GetWindowText of a control is a WM_GETTEXT sent to its owner): a plain

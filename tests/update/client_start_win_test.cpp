@@ -23,7 +23,7 @@ namespace {
 // A game folder for the stand-in client that this program's build made.
 class GameFolder : public test_support::GameFolder {
  public:
-  GameFolder() : test_support::GameFolder(QUORL_TEST_CLIENT) {}
+  GameFolder() : test_support::GameFolder(QUORL_LOGGING_CLIENT) {}
 };
 
 using test_support::FullPath;

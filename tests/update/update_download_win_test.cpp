@@ -644,7 +644,7 @@ TEST_F(RealServerDownloads, ABodyPastTheAnnouncedSizeFailsTheCheckAndRunsNothing
   // leaves a log in its working folder (and ends at once, "release" being
   // there).
   const std::string program = m_folder + "\\run.exe";
-  ASSERT_TRUE(::CopyFileA(QUORL_TEST_CLIENT, program.c_str(), FALSE));
+  ASSERT_TRUE(::CopyFileA(QUORL_LOGGING_CLIENT, program.c_str(), FALSE));
   std::ofstream(m_folder + "\\release").put('1');
   const std::string log = m_folder + "\\client-log.txt";
   for (const Case& c : cases) {

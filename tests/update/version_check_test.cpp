@@ -95,9 +95,9 @@ class CTestHost : public CVersionCheckHost {
     ++pumpStarts;
   }
   void StopNetworkPump() override { pumpRunning = false; }
-  bool ReadInstalledVersions(uint32_t& g, uint32_t& l) override {
-    g = game;
-    l = launcher;
+  bool ReadInstalledVersions(uint32_t* g, uint32_t* l) override {
+    *g = game;
+    *l = launcher;
     return versionsReadable;
   }
   void GetLoginServerAddress(CString& h, uint16_t& p) override {

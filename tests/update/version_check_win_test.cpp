@@ -24,6 +24,7 @@
 namespace {
 
 using test_support::InitTestApp;
+using test_support::PumpPending;
 
 std::string ToAnsi(const std::wstring& w) {
   const int n =
@@ -77,13 +78,6 @@ HWND MakeWindow() {
                          ::GetModuleHandleA(nullptr), nullptr);
 }
 
-void DrainQueue() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message != WM_QUIT) ::DispatchMessageA(&msg);
-  }
-}
-
 // ---- the idle loop --------------------------------------------------------------
 
 class CCountingThread : public CWinThread {
@@ -97,7 +91,7 @@ class CCountingThread : public CWinThread {
 
 TEST(IdleMessageLoop, IdleWorkThenMessagesThenItsTimerEndsTheWait) {
   InitTestApp();
-  DrainQueue();
+  PumpPending();
   CCountingThread thread;
   CIdleMessageLoop loop(&thread);
   // Without a main window a thread timer ends the wait.
@@ -128,7 +122,7 @@ TEST(IdleMessageLoop, IdleWorkThenMessagesThenItsTimerEndsTheWait) {
   thread.m_pMainWnd = nullptr;
   main.Detach();
   ::DestroyWindow(wnd);
-  DrainQueue();
+  PumpPending();
 }
 
 // Idle work that posts a message at its last count: the message comes after
@@ -146,7 +140,7 @@ class CPostingThread : public CWinThread {
 
 TEST(IdleMessageLoop, AMessageStartsTheIdleWorkAgainInTheNextRun) {
   InitTestApp();
-  DrainQueue();
+  PumpPending();
   CPostingThread thread;
   thread.window = MakeWindow();
   ASSERT_NE(nullptr, thread.window);
@@ -161,12 +155,12 @@ TEST(IdleMessageLoop, AMessageStartsTheIdleWorkAgainInTheNextRun) {
   }
   EXPECT_EQ((std::vector<UINT>{WM_APP, WM_APP, WM_APP}), g_messages);
   ::DestroyWindow(thread.window);
-  DrainQueue();
+  PumpPending();
 }
 
 TEST(IdleMessageLoop, QuitIsSeenAndPostedAgainWithItsCode) {
   InitTestApp();
-  DrainQueue();
+  PumpPending();
   CCountingThread thread;
   CIdleMessageLoop loop(&thread);
   ::PostQuitMessage(9);
@@ -266,9 +260,9 @@ TEST(CheckTexts, NoticeCutAtItsCapacityConvertsWithoutGarbage) {
 class CTestLauncherHost : public CLauncherVersionCheckHost {
  public:
   explicit CTestLauncherHost(HWND view) : CLauncherVersionCheckHost(view) {}
-  bool ReadInstalledVersions(uint32_t& game, uint32_t& launcher) override {
-    game = 1002003;
-    launcher = 2004005;
+  bool ReadInstalledVersions(uint32_t* game, uint32_t* launcher) override {
+    *game = 1002003;
+    *launcher = 2004005;
     return true;
   }
   void GetLoginServerAddress(CString& host, uint16_t& p) override {
@@ -283,7 +277,7 @@ class WholeCheck : public ::testing::Test {
  protected:
   void SetUp() override {
     InitTestApp();
-    DrainQueue();
+    PumpPending();
     ASSERT_TRUE(InitNetwork());
     SetCheckMessageBoxHook(RecordBox);
     g_boxes.clear();
@@ -295,7 +289,7 @@ class WholeCheck : public ::testing::Test {
     SetCheckMessageBoxHook(nullptr);
     if (::IsWindow(view)) ::DestroyWindow(view);
     ShutdownNetwork();
-    DrainQueue();
+    PumpPending();
   }
   int Check(const char* scenario) {
     CFixtureScenario sc;

@@ -1,4 +1,4 @@
-#include "update/version_text.h"
+#include "framework/version_text.h"
 
 CString FormatVersion(uint32_t version) {
   CString text;
