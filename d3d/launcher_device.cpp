@@ -183,9 +183,9 @@ BOOL IsSameMode(const CApp3DDeviceInfo& a, const CApp3DDeviceInfo& b) {
 
 BOOL IsModeInList(const CApp3DDeviceInfoList& list, const CApp3DDeviceInfo& entry) {
   for (POSITION pos = list.GetHeadPosition(); pos != nullptr;) {
-    if (IsSameMode(list.GetNext(pos), entry)) return TRUE;
+    if (IsSameMode(list.GetNext(pos), entry)) return FALSE;
   }
-  return FALSE;
+  return TRUE;
 }
 
 BOOL IsCurrentMode(const CDX3DDeviceBase& device, const CApp3DDeviceInfo& entry) {

@@ -81,7 +81,9 @@ class CAppDX3DDeviceRequirement : public CDX3DDeviceRequirement {
 // Same windowed flag, width and height; full-screen entries also need the
 // same format.
 BOOL IsSameMode(const CApp3DDeviceInfo& a, const CApp3DDeviceInfo& b);
-// TRUE when an entry of the list is the same mode (IsSameMode) as entry.
+// TRUE when NO entry of the list is the same mode as entry -- the opposite of
+// what the name says.  Callers rely on this answer ("append when it answers
+// TRUE"), so it is kept as it is.
 BOOL IsModeInList(const CApp3DDeviceInfoList& list, const CApp3DDeviceInfo& entry);
 // The device runs in the entry's state (windowed or full screen) with a back
 // buffer of the entry's width, height and format.

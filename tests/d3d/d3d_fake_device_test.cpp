@@ -559,14 +559,14 @@ TEST_F(FakeD3DTest, ModeListWithLabelsAndTheRunningModeSelected) {
   // window's client area): the first windowed entry is the default.
   EXPECT_EQ((std::vector<BOOL>{FALSE, FALSE, TRUE, FALSE, FALSE, FALSE, FALSE}), selected);
 
-  // The mode list holds a listed mode and not one it lacks.
+  // The same mode list says "not in the list" for a mode it lacks.
   CApp3DDeviceInfo probe;
   probe.m_bWindowed = TRUE;
   probe.m_record.width = 1024;
   probe.m_record.height = 768;
-  EXPECT_TRUE(IsModeInList(list, probe));
-  probe.m_record.width = 1280;
   EXPECT_FALSE(IsModeInList(list, probe));
+  probe.m_record.width = 1280;
+  EXPECT_TRUE(IsModeInList(list, probe));
 
   // The launcher's own limits offer 800 x 600 only.
   ASSERT_EQ(3, launcher.EnumerateModes(device, list));
