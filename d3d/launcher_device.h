@@ -82,8 +82,9 @@ class CAppDX3DDeviceRequirement : public CDX3DDeviceRequirement {
 // same format.
 BOOL IsSameMode(const CApp3DDeviceInfo& a, const CApp3DDeviceInfo& b);
 // TRUE when NO entry of the list is the same mode as entry -- the opposite of
-// what the name says.  Callers rely on this answer ("append when it answers
-// TRUE"), so it is kept as it is.
+// what the name says.  The answer is the mode list's own rule ("append the
+// entry when it answers TRUE") and is fixed as such; nothing in the launcher
+// calls it today.
 BOOL IsModeInList(const CApp3DDeviceInfoList& list, const CApp3DDeviceInfo& entry);
 // The device runs in the entry's state (windowed or full screen) with a back
 // buffer of the entry's width, height and format.
