@@ -70,8 +70,8 @@ class CQuorlEnvDialog : public CDialog {
   int m_bStandalone;
   CEnvGlobalPage m_globalPage;
   CEnvGraphicsPage m_graphicsPage;
-  CEnvSeaPage m_seaPage;
-  CEnvDetailPage m_detailPage;
+  CEnvGraphicsPage2 m_seaPage;
+  CEnvGraphicsPage3 m_detailPage;
   CEnvNetworkPage m_networkPage;
   CEnvBasePage* m_pCurrentPage = nullptr;
   CString m_strDeviceError;

@@ -134,16 +134,16 @@ void CEnvGraphicsPage::OnCheckFocus(UINT id) {
 
 // --- Detail page ---
 
-BEGIN_MESSAGE_MAP(CEnvDetailPage, CEnvSettingsPage)
+BEGIN_MESSAGE_MAP(CEnvGraphicsPage3, CEnvSettingsPage)
 ON_CBN_SETFOCUS(IDC_ENV_BBC, OnBbcFocus)
 ON_CBN_SETFOCUS(IDC_ENV_DVRST, OnDvrstFocus)
 ON_CBN_SETFOCUS(IDC_ENV_LAND_M, OnLandMFocus)
 ON_CBN_SETFOCUS(IDC_ENV_LAND_R, OnLandRFocus)
 END_MESSAGE_MAP()
 
-UINT CEnvDetailPage::GetTemplateID() const { return IDD_ENV_DETAIL_PAGE; }
+UINT CEnvGraphicsPage3::GetTemplateID() const { return IDD_ENV_DETAIL_PAGE; }
 
-void CEnvDetailPage::DoDataExchange(CDataExchange* pDX) {
+void CEnvGraphicsPage3::DoDataExchange(CDataExchange* pDX) {
   CEnvSettingsPage::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_ENV_BBC, m_bbc);
   DDX_Control(pDX, IDC_ENV_DVRST, m_dvrst);
@@ -151,7 +151,7 @@ void CEnvDetailPage::DoDataExchange(CDataExchange* pDX) {
   DDX_Control(pDX, IDC_ENV_LAND_R, m_landR);
 }
 
-BOOL CEnvDetailPage::OnInitDialog() {
+BOOL CEnvGraphicsPage3::OnInitDialog() {
   CEnvSettingsPage::OnInitDialog();
   for (int count = 1; count <= 2; ++count) {
     CString text;
@@ -166,10 +166,10 @@ BOOL CEnvDetailPage::OnInitDialog() {
   return TRUE;
 }
 
-void CEnvDetailPage::InitControls() { LoadControls(); }
-void CEnvDetailPage::RefreshControls() { LoadControls(); }
+void CEnvGraphicsPage3::InitControls() { LoadControls(); }
+void CEnvGraphicsPage3::RefreshControls() { LoadControls(); }
 
-void CEnvDetailPage::LoadControls() {
+void CEnvGraphicsPage3::LoadControls() {
   const GraphicRecord& user = GetGraphicSetting().GetUser();
   SelectComboByData(m_bbc, user.bbc);
   SelectComboByData(m_dvrst, user.dvrst);
@@ -177,7 +177,7 @@ void CEnvDetailPage::LoadControls() {
   SelectComboByData(m_landR, user.land_r);
 }
 
-BOOL CEnvDetailPage::Apply() {
+BOOL CEnvGraphicsPage3::Apply() {
   if (!UpdateData(TRUE)) return FALSE;
   CGraphicSetting& graphic = GetGraphicSetting();
   GraphicRecord& user = graphic.GetUser();
@@ -190,7 +190,7 @@ BOOL CEnvDetailPage::Apply() {
   return SavedOrTold(graphic.SaveRenderS(profile, kRenderSSection) != FALSE);
 }
 
-void CEnvDetailPage::OnBbcFocus() { SetDescriptionBySetting(9); }
-void CEnvDetailPage::OnDvrstFocus() { SetDescriptionBySetting(10); }
-void CEnvDetailPage::OnLandMFocus() { SetDescriptionBySetting(11); }
-void CEnvDetailPage::OnLandRFocus() { SetDescriptionBySetting(12); }
+void CEnvGraphicsPage3::OnBbcFocus() { SetDescriptionBySetting(9); }
+void CEnvGraphicsPage3::OnDvrstFocus() { SetDescriptionBySetting(10); }
+void CEnvGraphicsPage3::OnLandMFocus() { SetDescriptionBySetting(11); }
+void CEnvGraphicsPage3::OnLandRFocus() { SetDescriptionBySetting(12); }

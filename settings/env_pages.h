@@ -93,9 +93,9 @@ class CSeaParamDialog : public CDialog {
 
 // The sea preset with its custom parameters, sea texture and land detail;
 // saves "render_s" and "render_d".
-class CEnvSeaPage : public CEnvSettingsPage {
+class CEnvGraphicsPage2 : public CEnvSettingsPage {
  public:
-  explicit CEnvSeaPage(CEnvDialogHost& host);
+  explicit CEnvGraphicsPage2(CEnvDialogHost& host);
   UINT GetTemplateID() const override;
   BOOL OnInitDialog() override;
   void InitControls() override;
@@ -121,7 +121,7 @@ class CEnvSeaPage : public CEnvSettingsPage {
 
 // Back buffers, device reset and the 3D background levels; saves
 // "render_s".
-class CEnvDetailPage : public CEnvSettingsPage {
+class CEnvGraphicsPage3 : public CEnvSettingsPage {
  public:
   using CEnvSettingsPage::CEnvSettingsPage;
   UINT GetTemplateID() const override;

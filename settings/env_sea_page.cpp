@@ -79,7 +79,7 @@ void CSeaParamDialog::OnParamFocus(UINT id) { ShowSettingHint(*this, m_host, kSe
 
 // --- Sea page ---
 
-BEGIN_MESSAGE_MAP(CEnvSeaPage, CEnvSettingsPage)
+BEGIN_MESSAGE_MAP(CEnvGraphicsPage2, CEnvSettingsPage)
 ON_BN_CLICKED(IDC_ENV_SEA_CUSTOM, OnCustomSea)
 ON_CBN_SELCHANGE(IDC_ENV_SEA_PRESET, OnSeaPresetChange)
 ON_CBN_SETFOCUS(IDC_ENV_SEA_PRESET, OnPresetFocus)
@@ -88,18 +88,18 @@ ON_CBN_SETFOCUS(IDC_ENV_OCEAN_TEX, OnOceanTexFocus)
 ON_CBN_SETFOCUS(IDC_ENV_MAXLOD, OnMaxLodFocus)
 END_MESSAGE_MAP()
 
-CEnvSeaPage::CEnvSeaPage(CEnvDialogHost& host) : CEnvSettingsPage(host), m_seaDialog(host) {}
+CEnvGraphicsPage2::CEnvGraphicsPage2(CEnvDialogHost& host) : CEnvSettingsPage(host), m_seaDialog(host) {}
 
-UINT CEnvSeaPage::GetTemplateID() const { return IDD_ENV_SEA_PAGE; }
+UINT CEnvGraphicsPage2::GetTemplateID() const { return IDD_ENV_SEA_PAGE; }
 
-void CEnvSeaPage::DoDataExchange(CDataExchange* pDX) {
+void CEnvGraphicsPage2::DoDataExchange(CDataExchange* pDX) {
   CEnvSettingsPage::DoDataExchange(pDX);
   DDX_Control(pDX, IDC_ENV_OCEAN_TEX, m_oceanTex);
   DDX_Control(pDX, IDC_ENV_MAXLOD, m_maxlod);
   DDX_Control(pDX, IDC_ENV_SEA_PRESET, m_preset);
 }
 
-BOOL CEnvSeaPage::OnInitDialog() {
+BOOL CEnvGraphicsPage2::OnInitDialog() {
   CEnvSettingsPage::OnInitDialog();
   AddIndexItems(m_preset, IDS_SEA_PRESET_ITEM0, 4);
   AddIndexItems(m_oceanTex, IDS_OCEAN_TEX_ITEM0, 2);
@@ -107,10 +107,10 @@ BOOL CEnvSeaPage::OnInitDialog() {
   return TRUE;
 }
 
-void CEnvSeaPage::InitControls() { LoadControls(); }
-void CEnvSeaPage::RefreshControls() { LoadControls(); }
+void CEnvGraphicsPage2::InitControls() { LoadControls(); }
+void CEnvGraphicsPage2::RefreshControls() { LoadControls(); }
 
-void CEnvSeaPage::LoadControls() {
+void CEnvGraphicsPage2::LoadControls() {
   m_seaDialog.LoadValues();
   const GraphicRecord& user = GetGraphicSetting().GetUser();
   SelectComboIndex(m_preset, MapSeaPreset(user.ocean_set));
@@ -122,7 +122,7 @@ void CEnvSeaPage::LoadControls() {
   SelectComboIndex(m_maxlod, user.maxlod);
 }
 
-BOOL CEnvSeaPage::Apply() {
+BOOL CEnvGraphicsPage2::Apply() {
   if (!UpdateData(TRUE)) return FALSE;
   m_seaDialog.StoreValues();
   CGraphicSetting& graphic = GetGraphicSetting();
@@ -137,15 +137,15 @@ BOOL CEnvSeaPage::Apply() {
   return SavedOrTold(saved);
 }
 
-void CEnvSeaPage::OnCustomSea() {
+void CEnvGraphicsPage2::OnCustomSea() {
   m_seaDialog.SetParent(this);
   m_seaDialog.DoModal();
 }
 
-void CEnvSeaPage::OnSeaPresetChange() {
+void CEnvGraphicsPage2::OnSeaPresetChange() {
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_ENV_SEA_CUSTOM), m_preset.GetCurSel() == kSeaPresetCustomIndex);
 }
 
-void CEnvSeaPage::OnPresetFocus() { SetDescriptionBySetting(13); }
-void CEnvSeaPage::OnOceanTexFocus() { SetDescriptionBySetting(20); }
-void CEnvSeaPage::OnMaxLodFocus() { SetDescriptionBySetting(28); }
+void CEnvGraphicsPage2::OnPresetFocus() { SetDescriptionBySetting(13); }
+void CEnvGraphicsPage2::OnOceanTexFocus() { SetDescriptionBySetting(20); }
+void CEnvGraphicsPage2::OnMaxLodFocus() { SetDescriptionBySetting(28); }

@@ -522,7 +522,7 @@ TEST_F(EnvDialogTest, SeaDialogCombosOkAndCancel) {
     ::SendMessageA(Page(kSea), WM_COMMAND, MAKEWPARAM(IDC_ENV_SEA_CUSTOM, BN_CLICKED),
                    reinterpret_cast<LPARAM>(Item(kSea, IDC_ENV_SEA_CUSTOM)));
     EXPECT_EQ(r.pixelShader20 ? 3 : 2, typeItems);
-    CSeaParamDialog& sea = static_cast<CEnvSeaPage*>(dlg->GetTabPage(kSea))->GetSeaDialog();
+    CSeaParamDialog& sea = static_cast<CEnvGraphicsPage2*>(dlg->GetTabPage(kSea))->GetSeaDialog();
     for (int i = 0; i < 6; ++i) {
       SCOPED_TRACE(keys[i]);
       EXPECT_EQ(r.shown[i], shown[i]);
