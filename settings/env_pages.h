@@ -91,8 +91,10 @@ class CSeaParamDialog : public CDialog {
   CComboBox m_combos[kSeaParamCount];
 };
 
-// The sea preset with its custom parameters, sea texture and land detail;
-// saves "render_s" and "render_d".
+// The sea page (template 156): the sea preset with its custom parameters,
+// sea texture and land detail; saves "render_s" and "render_d".  Its number
+// is not its tab: the sea and detail pages keep the names the game's
+// settings code has always given them.
 class CEnvGraphicsPage2 : public CEnvSettingsPage {
  public:
   explicit CEnvGraphicsPage2(CEnvDialogHost& host);
@@ -119,8 +121,8 @@ class CEnvGraphicsPage2 : public CEnvSettingsPage {
   CComboBox m_oceanTex, m_maxlod, m_preset;
 };
 
-// Back buffers, device reset and the 3D background levels; saves
-// "render_s".
+// The detail page (template 157): back buffers, device reset and the 3D
+// background levels; saves "render_s".
 class CEnvGraphicsPage3 : public CEnvSettingsPage {
  public:
   using CEnvSettingsPage::CEnvSettingsPage;
