@@ -67,6 +67,10 @@ HFONT GetVersionLabelFont() { return static_cast<HFONT>(s_labelFont.handle); }
 CSprite* CSkinTextPainterWin::BuildTipSprite(int command) {
   CString all;
   if (command < 0 || !all.LoadString(static_cast<UINT>(command))) return nullptr;
+  return BuildTipSpriteFor(all);
+}
+
+CSprite* CSkinTextPainterWin::BuildTipSpriteFor(const CString& all) {
   CString text = all, title;
   const int newline = all.Find('\n');
   if (newline >= 0) {

@@ -253,19 +253,38 @@ void CHilightButtonVO::Enable(BOOL enable, int frame) {
   if ((was != FALSE) != (enable != FALSE)) SetFrame(frame);
 }
 
+BOOL CHilightButtonVO::CanDrawFrame(int i) const {
+  if (i < 0 || i >= m_frames.GetSize() || m_frames[i].dib == nullptr) return FALSE;
+  const CDIBLock lock(m_frames[i].dib);
+  return lock.HasPixels() ? TRUE : FALSE;
+}
+
+int CHilightButtonVO::GetDrawnFrame() const {
+  if (m_nFrame < 0 || m_nFrame >= m_frames.GetSize()) return -1;
+  // A hot or pressed frame that a damaged skin cannot give would make the
+  // button vanish and stop reacting under a resting pointer (and the hover
+  // tick would then flip it back and forth): the normal frame stands in.
+  if (m_nFrame != kFrameNormal && !CanDrawFrame(m_nFrame) && CanDrawFrame(kFrameNormal)) return kFrameNormal;
+  return m_nFrame;
+}
+
 void CHilightButtonVO::Draw(CDIB* dest, const SkinRect* area, const SkinRect* view) {
-  if (!IsVisible() || dest == nullptr || m_nFrame < 0 || m_nFrame >= m_frames.GetSize()) return;
+  if (!IsVisible() || dest == nullptr) return;
+  const int frame = GetDrawnFrame();
+  if (frame < 0) return;
   SkinRect full, clip;
   if (!ClipToView(area, view, &full, &clip)) return;
-  DrawFrame(dest, m_frames[m_nFrame], full, clip);
+  DrawFrame(dest, m_frames[frame], full, clip);
 }
 
 BOOL CHilightButtonVO::HitTest(int x, int y) {
-  if (m_nFrame < 0 || m_nFrame >= m_frames.GetSize() || !IsVisible()) return FALSE;
+  if (!IsVisible()) return FALSE;
+  const int frame = GetDrawnFrame();
+  if (frame < 0) return FALSE;
   SkinRect r;
   GetRect(&r);
   if (!PtInSkinRect(r, x, y)) return FALSE;
-  CDIB* image = m_frames[m_nFrame].dib;
+  CDIB* image = m_frames[frame].dib;
   // Shaped buttons: their transparent pixels do not react.
   if (image != nullptr && image->IsKindOf(RUNTIME_CLASS(CAlphableDIB)))
     return static_cast<CAlphableDIB*>(image)->HitTest(x - m_x, y - m_y);
