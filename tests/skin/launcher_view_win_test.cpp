@@ -507,16 +507,6 @@ TEST(SkinText, TipTitleIsTheBoldDarkBluePartAfterTheNewline) {
   EXPECT_EQ(0, CountIn(titled, darkBlue, titleBottom, titled->GetHeight()));
   EXPECT_GT(CountIn(titled, black, titleBottom, titled->GetHeight() - 6), 5) << "the text below it";
   EXPECT_EQ(0, CountIn(plain, darkBlue, 0, plain->GetHeight())) << "no title, no dark blue";
-  // Bold: the title is wider than the same word in the normal font.
-  HFONT normal = GetToolTipFont(false);
-  ASSERT_NE(nullptr, normal);
-  screen = ::GetDC(nullptr);
-  old = ::SelectObject(screen, normal);
-  RECT thin = {0, 0, 0, 0};
-  ::DrawTextA(screen, "Title", -1, &thin, DT_CALCRECT | DT_NOPREFIX);
-  ::SelectObject(screen, old);
-  ::ReleaseDC(nullptr, screen);
-  EXPECT_GT(title.right, thin.right);
   EXPECT_EQ(0, plain->Release());
   EXPECT_EQ(0, titled->Release());
 
