@@ -67,6 +67,6 @@ class CLinkURLStatic : public CStatic {
   // copy was made; null: the system font): what WM_GETFONT answers, so
   // that the copy never leaves the control.  Not owned.
   HFONT m_hFontGiven = nullptr;
-  UINT m_nHoverPeriod = 0;
   bool m_bFontGiven = false;
+  UINT m_nHoverPeriod = 0;
 };
