@@ -112,6 +112,74 @@ void CGameScene::DrawObjects(const SkinRect* area, const SkinRect* view) {
   m_upperRelativeObjects.DrawAll(m_pBackBuffer, area, view);
 }
 
+BOOL CGameScene::ResizeView(int cx, int cy) {
+  const int left = m_rcView.left, top = m_rcView.top;
+  if (!CreateBackBuffer()) return FALSE;
+  SkinRect view;
+  GetClientRect(&view);
+  if (view.right > cx) view.right = cx;
+  if (view.bottom > cy) view.bottom = cy;
+  OffsetSkinRect(&view, left, top);
+  m_rcView = view;
+  RefitScene();
+  Redraw(nullptr);
+  Blit(nullptr);
+  return TRUE;
+}
+
+void CGameScene::RefitScene() {
+  if (m_pScene == nullptr) return;
+  LayoutRelativeLists();
+  RefreshObjects();
+  Redraw(nullptr);
+  ClearDirtyRects();
+}
+
+BOOL CGameScene::EditObjects(int kind, int a, int b, int c) {
+  switch (kind) {
+    case 0:
+      return RefreshObjects();
+    case 1:
+      return AddObjects(a, b, c);
+    case 2:
+      return RemoveObjectsById(a, b, c);
+    case 3:
+      return ReplaceObjects(a, b, c);
+    default:
+      return FALSE;
+  }
+}
+
+BOOL CGameScene::CreateObjects(CVisualObjectList*, int, int, int) { return FALSE; }
+
+BOOL CGameScene::FindObjectsById(CVisualObjectList* out, int id, int subId, int) {
+  if (out == nullptr) return FALSE;
+  return m_objects.FindById(out, id, static_cast<uint32_t>(subId));
+}
+
+BOOL CGameScene::RemoveObjectsById(int id, int subId, int c) {
+  CVisualObjectList found;
+  if (!FindObjectsById(&found, id, subId, c)) return FALSE;
+  while (!found.IsEmpty()) m_objects.Remove(found.RemoveHead(), TRUE);
+  return TRUE;
+}
+
+BOOL CGameScene::AddObjects(int a, int b, int c) {
+  CVisualObjectList made;
+  if (!CreateObjects(&made, a, b, c)) {
+    // Nothing of a refused creation reaches the lists, nor leaks.
+    made.DestroyAll();
+    return FALSE;
+  }
+  while (!made.IsEmpty()) m_objects.Add(made.RemoveHead(), TRUE);
+  return TRUE;
+}
+
+BOOL CGameScene::ReplaceObjects(int a, int b, int c) {
+  RemoveObjectsById(a, b, c);
+  return AddObjects(a, b, c);
+}
+
 void CGameScene::ClearRelativeLists(BOOL flush) {
   m_lowerRelativeObjects.RemoveAll(TRUE);
   m_upperRelativeObjects.RemoveAll(TRUE);

@@ -66,14 +66,41 @@ class CGameScene {
   virtual BOOL CreateBackBuffer();
 
   // ---- composition -------------------------------------------------------
+  // Kept for derived screens; does nothing.
+  virtual void SpareHook() {}
   virtual void ResetObjectLists();
   virtual void InitVisualObjects();
+  // A new back buffer and view rectangle for a window of cx x cy: the view
+  // keeps its top-left and is no larger than the client rectangle; the
+  // scene is refitted, redrawn and shown whole.
+  virtual BOOL ResizeView(int cx, int cy);
   // Takes ownership of scene (the old one is deleted unless it is the same).
   virtual BOOL SetScene(CDIB* scene);
   virtual void DrawSceneArea(int x, int y, const SkinRect* src);
   virtual void DrawObjects(const SkinRect* area, const SkinRect* view);
+  // kind 0: RefreshObjects; 1: AddObjects; 2: RemoveObjectsById; 3:
+  // ReplaceObjects (a, b, c); any other kind: FALSE.
+  virtual BOOL EditObjects(int kind, int a, int b, int c);
+  // A derived screen rebuilds what depends on the view; FALSE here.
+  virtual BOOL RefreshObjects() { return FALSE; }
+  // A derived screen puts the objects (a, b, c) asks for into out; FALSE
+  // here.  Objects left in out on FALSE are deleted.
+  virtual BOOL CreateObjects(CVisualObjectList* out, int a, int b, int c);
+  // Removes (reported) and deletes every object of m_objects with that id
+  // (subId 0: any); TRUE when there was one.
+  virtual BOOL RemoveObjectsById(int id, int subId, int c);
+  // Adds what CreateObjects makes to m_objects, each reported.
+  virtual BOOL AddObjects(int a, int b, int c);
+  virtual BOOL ReplaceObjects(int a, int b, int c);
+  // Appends the objects of m_objects with that id to out; TRUE when out grew.
+  virtual BOOL FindObjectsById(CVisualObjectList* out, int id, int subId, int extra);
   virtual void ClearRelativeLists(BOOL flush);
   virtual void LayoutRelativeLists();
+  // After a resize: lays the relative lists out again and redraws the whole
+  // view; what they reported on the way is dropped, not drawn twice.
+  virtual void RefitScene();
+  // Kept for derived screens; FALSE.
+  virtual BOOL SpareQuery() { return FALSE; }
   // The animation tick: removes finished objects.
   virtual BOOL OnAnimate();
 

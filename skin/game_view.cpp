@@ -54,7 +54,7 @@ BOOL CGameView::CreateBackBuffer(CGameScene* scene) {
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HDC dc = ::GetDC(m_hWnd);
-  m_hBackBufferBitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  m_hBackBufferBitmap = CreateSection(dc, &info, &bits);
   ::ReleaseDC(m_hWnd, dc);
   // A section that cannot be made leaves no back buffer (a black window),
   // never private pixels that would not reach the screen.
@@ -64,6 +64,14 @@ BOOL CGameView::CreateBackBuffer(CGameScene* scene) {
     return FALSE;
   }
   return scene->AttachBackBuffer(info.bmiHeader.biWidth, info.bmiHeader.biHeight, bits);
+}
+
+HBITMAP CGameView::CreateSection(HDC dc, const BITMAPINFO* info, void** bits) {
+  return ::CreateDIBSection(dc, info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+void CGameView::CopyToWindow(HDC target, HDC memory, const RECT& r) {
+  ::BitBlt(target, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, r.left, r.top, SRCCOPY);
 }
 
 void CGameView::Blit(const SkinRect* area) { BlitTo(nullptr, area); }
@@ -85,7 +93,7 @@ void CGameView::BlitTo(CDC* dc, const SkinRect* area) {
     const CScopedCreatedDC memory(::CreateCompatibleDC(target));
     if (memory) {
       HGDIOBJ old = ::SelectObject(memory.Get(), m_hBackBufferBitmap);
-      ::BitBlt(target, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.Get(), r.left, r.top, SRCCOPY);
+      CopyToWindow(target, memory.Get(), r);
       ::SelectObject(memory.Get(), old);
     }
   }
@@ -100,11 +108,17 @@ BOOL CGameView::OnEraseBkgnd(CDC* pDC) {
   return CView::OnEraseBkgnd(pDC);
 }
 
-void CGameView::StartAnimationTimer(UINT period) { ::SetTimer(m_hWnd, kAnimationTimerId, period, &AnimationTimerProc); }
+void CGameView::StartAnimationTimer(UINT period) {
+  if (::SetTimer(m_hWnd, kAnimationTimerId, period, &AnimationTimerProc) != 0) m_nAnimationPeriod = period;
+}
+
+CGameView* CGameView::FromTimerWindow(HWND hwnd) {
+  CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
+  return wnd != nullptr && wnd->IsKindOf(RUNTIME_CLASS(CGameView)) ? static_cast<CGameView*>(wnd) : nullptr;
+}
 
 void CALLBACK CGameView::AnimationTimerProc(HWND hwnd, UINT, UINT_PTR, DWORD) {
-  CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
-  if (wnd != nullptr && wnd->IsKindOf(RUNTIME_CLASS(CGameView))) static_cast<CGameView*>(wnd)->OnAnimate();
+  if (CGameView* view = FromTimerWindow(hwnd)) view->OnAnimate();
 }
 
 void CGameView::OnDestroy() {

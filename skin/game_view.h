@@ -31,15 +31,25 @@ class CGameView : public CView, public CSceneWindow {
   void BlitTo(CDC* dc, const SkinRect* area);
 
   void StartAnimationTimer(UINT period);
+  // The period the animation timer was started with (0: never started).
+  UINT GetAnimationPeriod() const { return m_nAnimationPeriod; }
   virtual BOOL OnAnimate() { return m_pGameScene->OnAnimate(); }
   HBITMAP GetBackBufferBitmap() const { return m_hBackBufferBitmap; }
+  // The game view of a window the animation timer fires for; null for any
+  // other window.
+  static CGameView* FromTimerWindow(HWND hwnd);
 
  protected:
   void OnDestroy();
   BOOL OnEraseBkgnd(CDC* pDC);
   static void CALLBACK AnimationTimerProc(HWND hwnd, UINT message, UINT_PTR id, DWORD time);
+  // The back buffer's DIB section (null when it cannot be made).
+  virtual HBITMAP CreateSection(HDC dc, const BITMAPINFO* info, void** bits);
+  // The one copy of a clipped rectangle r to the target.
+  virtual void CopyToWindow(HDC target, HDC memory, const RECT& r);
   DECLARE_MESSAGE_MAP()
 
   CGameScene* m_pGameScene;
   HBITMAP m_hBackBufferBitmap = nullptr;
+  UINT m_nAnimationPeriod = 0;
 };

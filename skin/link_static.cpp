@@ -21,6 +21,7 @@ ON_WM_NCHITTEST()
 ON_WM_CTLCOLOR_REFLECT()
 ON_COMMAND(ID_EDIT_COPY, OnCopyURL)
 ON_MESSAGE(WM_SETFONT, OnSetFont)
+ON_MESSAGE(WM_GETFONT, OnGetFont)
 END_MESSAGE_MAP()
 
 namespace {
@@ -60,10 +61,13 @@ int CLinkURLStatic::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
 
 void CLinkURLStatic::OnDestroy() {
   KillTimer(kHoverTimerId);
+  m_nHoverPeriod = 0;
   CStatic::OnDestroy();
 }
 
-void CLinkURLStatic::StartHoverTimer() { SetTimer(kHoverTimerId, kHoverPeriod, &CLinkURLStatic::HoverTimerProc); }
+void CLinkURLStatic::StartHoverTimer() {
+  if (SetTimer(kHoverTimerId, kHoverPeriod, &CLinkURLStatic::HoverTimerProc) != 0) m_nHoverPeriod = kHoverPeriod;
+}
 
 void CALLBACK CLinkURLStatic::HoverTimerProc(HWND hwnd, UINT, UINT_PTR, DWORD) {
   CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
@@ -76,7 +80,22 @@ void CALLBACK CLinkURLStatic::HoverTimerProc(HWND hwnd, UINT, UINT_PTR, DWORD) {
 void CLinkURLStatic::ShowColour(COLORREF colour) {
   if (colour == m_crText) return;
   m_crText = colour;
-  Invalidate(TRUE);
+  Repaint();
+}
+
+void CLinkURLStatic::Repaint() {
+  // The text is drawn transparently over its parent (a null brush): drawn
+  // again over itself, the smoothed edges of each colour would pile up on
+  // the last one's.  The parent paints the control's place first.
+  HWND parent = ::GetParent(m_hWnd);
+  if (parent == nullptr) {
+    Invalidate(TRUE);
+    return;
+  }
+  RECT r = {0, 0, 0, 0};
+  ::GetWindowRect(m_hWnd, &r);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  ::RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void CLinkURLStatic::UpdateHoverColour() {
@@ -86,10 +105,14 @@ void CLinkURLStatic::UpdateHoverColour() {
   ShowColour(m_bVisited ? kVisitedColour : HitTestText(p.x, p.y) ? kHoverColour : kNormalColour);
 }
 
-void CLinkURLStatic::EnsureUnderlineFont(BOOL redraw) {
+void CLinkURLStatic::EnsureUnderlineFont() {
   if (m_fontUnderline.GetSafeHandle() != nullptr) return;
   LOGFONTA lf = {};
   HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT));
+  if (!m_bFontGiven) {
+    m_hFontGiven = static_cast<HFONT>(font);
+    m_bFontGiven = true;
+  }
   // Without a font of its own the static draws with the system font.
   if (font == nullptr) font = ::GetStockObject(SYSTEM_FONT);
   if (::GetObjectA(font, sizeof lf, &lf) == 0) return;
@@ -97,7 +120,7 @@ void CLinkURLStatic::EnsureUnderlineFont(BOOL redraw) {
   if (!m_fontUnderline.CreateFontIndirect(&lf)) return;
   // The static selects its own font after asking its parent for colours,
   // which would undo a font chosen in CtlColor: it draws with the copy.
-  DefWindowProc(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontUnderline.GetSafeHandle()), MAKELPARAM(redraw, 0));
+  DefWindowProc(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontUnderline.GetSafeHandle()), MAKELPARAM(FALSE, 0));
 }
 
 BOOL CLinkURLStatic::HitTestText(int x, int y) {
@@ -124,7 +147,7 @@ void CLinkURLStatic::OnLButtonDown(UINT, CPoint point) {
   if (!HitTestText(point.x, point.y)) return;
   SetCapture();
   m_crText = m_bVisited ? kVisitedColour : kHoverColour;
-  Invalidate(TRUE);
+  Repaint();
 }
 
 void CLinkURLStatic::OnMouseMove(UINT, CPoint) {
@@ -145,7 +168,7 @@ void CLinkURLStatic::OnLButtonUp(UINT, CPoint point) {
     m_crText = kNormalColour;
   }
   if (m_bVisited) m_crText = kVisitedColour;
-  Invalidate(TRUE);
+  Repaint();
 }
 
 void CLinkURLStatic::OnContextMenu(CWnd*, CPoint point) {
@@ -213,10 +236,26 @@ HBRUSH CLinkURLStatic::CtlColor(CDC* pDC, UINT) {
 }
 
 LRESULT CLinkURLStatic::OnSetFont(WPARAM wParam, LPARAM lParam) {
+  const BOOL redraw = LOWORD(lParam) != 0 ? TRUE : FALSE;
+  // The copy itself handed back: it stays (deleting it would leave the
+  // control drawing with a deleted font).
+  if (m_fontUnderline.GetSafeHandle() != nullptr &&
+      reinterpret_cast<HGDIOBJ>(wParam) == m_fontUnderline.GetSafeHandle()) {
+    if (redraw) Repaint();
+    return 0;
+  }
   // The new font first, without drawing: the underlined copy of it is what
   // the control shows.
   const LRESULT result = DefWindowProc(WM_SETFONT, wParam, FALSE);
+  m_hFontGiven = reinterpret_cast<HFONT>(wParam);
+  m_bFontGiven = true;
   m_fontUnderline.DeleteObject();
-  EnsureUnderlineFont(LOWORD(lParam) != 0 ? TRUE : FALSE);
+  EnsureUnderlineFont();
+  if (redraw) Repaint();
   return result;
+}
+
+LRESULT CLinkURLStatic::OnGetFont(WPARAM, LPARAM) {
+  if (m_bFontGiven) return reinterpret_cast<LRESULT>(m_hFontGiven);
+  return Default();
 }

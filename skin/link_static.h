@@ -25,6 +25,8 @@ class CLinkURLStatic : public CStatic {
   const CString& GetURL() const { return m_strURL; }
   BOOL IsVisited() const { return m_bVisited; }
   COLORREF GetTextColour() const { return m_crText; }
+  // The hover poll's period while it runs (0 before and after).
+  UINT GetHoverPeriod() const { return m_nHoverPeriod; }
 
   // Whether the client point (x, y) lies on the text itself.
   BOOL HitTestText(int x, int y);
@@ -42,15 +44,18 @@ class CLinkURLStatic : public CStatic {
   HBRUSH CtlColor(CDC* pDC, UINT nCtlColor);
   void OnCopyURL();
   LRESULT OnSetFont(WPARAM wParam, LPARAM lParam);
+  LRESULT OnGetFont(WPARAM wParam, LPARAM lParam);
   DECLARE_MESSAGE_MAP()
 
  private:
   void StartHoverTimer();
   void UpdateHoverColour();
   // Makes the underlined copy of the control's font (once) and has the
-  // control draw with it.
-  void EnsureUnderlineFont(BOOL redraw = FALSE);
+  // control draw with it (without drawing).
+  void EnsureUnderlineFont();
   void ShowColour(COLORREF colour);
+  // Repaints the control with what lies under it painted again first.
+  void Repaint();
   bool HaveCapture() const { return ::GetCapture() == m_hWnd; }
   static void CALLBACK HoverTimerProc(HWND hwnd, UINT message, UINT_PTR id, DWORD time);
 
@@ -58,4 +63,10 @@ class CLinkURLStatic : public CStatic {
   BOOL m_bVisited = FALSE;
   COLORREF m_crText = kNormalColour;
   CFont m_fontUnderline;
+  // The font the control was given (WM_SETFONT, or the one it had when the
+  // copy was made; null: the system font): what WM_GETFONT answers, so
+  // that the copy never leaves the control.  Not owned.
+  HFONT m_hFontGiven = nullptr;
+  bool m_bFontGiven = false;
+  UINT m_nHoverPeriod = 0;
 };

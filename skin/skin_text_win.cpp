@@ -127,6 +127,10 @@ class CDCWrap : public CTextWrapTarget {
 CSprite* CSkinTextPainterWin::BuildTipSprite(int command) {
   CString all;
   if (command < 0 || !all.LoadString(static_cast<UINT>(command))) return nullptr;
+  return BuildTipSpriteFor(all);
+}
+
+CSprite* CSkinTextPainterWin::BuildTipSpriteFor(const CString& all) {
   CString text = all, title;
   const int newline = all.Find('\n');
   if (newline >= 0) {

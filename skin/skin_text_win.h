@@ -15,6 +15,10 @@ class CSkinTextPainterWin : public CSkinTextPainter {
   explicit CSkinTextPainterWin(uint32_t codePage = ::GetACP()) : m_nCodePage(codePage) {}
   void SetCodePage(uint32_t codePage) { m_nCodePage = codePage; }
   CSprite* BuildTipSprite(int command) override;
+  // The tip for a resource text: the part before a newline wrapped in
+  // black, the part after it (the title) in bold dark blue above it; null
+  // when the part before is empty.
+  CSprite* BuildTipSpriteFor(const CString& all);
   void DrawLabelText(CSprite* sprite, const char* text) override;
 
  private:

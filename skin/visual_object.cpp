@@ -253,11 +253,48 @@ void CHilightButtonVO::Enable(BOOL enable, int frame) {
   if ((was != FALSE) != (enable != FALSE)) SetFrame(frame);
 }
 
+BOOL CHilightButtonVO::CanDrawFrame(int i) const {
+  if (i < 0 || i >= m_frames.GetSize() || m_frames[i].dib == nullptr) return FALSE;
+  const CDIBLock lock(m_frames[i].dib);
+  return lock.HasPixels() ? TRUE : FALSE;
+}
+
+namespace {
+
+// The frame a button shows for the one set (which must be in range), with
+// its pixels held while it is drawn or hit-tested.  A hot or pressed frame
+// that a damaged skin cannot give would make the button vanish and stop
+// reacting under a resting pointer (and the hover tick would then flip it
+// back and forth): the normal frame stands in for it.
+class CShownFrame {
+ public:
+  CShownFrame(const CDIBComboArray& frames, int set)
+      : m_set(frames[set].dib),
+        m_normal(m_set.HasPixels() || set == CHilightButtonVO::kFrameNormal
+                     ? nullptr
+                     : frames[CHilightButtonVO::kFrameNormal].dib) {
+    index = !m_set.HasPixels() && m_normal.HasPixels() ? CHilightButtonVO::kFrameNormal : set;
+  }
+  int index = 0;
+
+ private:
+  const CDIBLock m_set;
+  const CDIBLock m_normal;
+};
+
+}  // namespace
+
+int CHilightButtonVO::GetDrawnFrame() const {
+  if (m_nFrame < 0 || m_nFrame >= m_frames.GetSize()) return -1;
+  return CShownFrame(m_frames, m_nFrame).index;
+}
+
 void CHilightButtonVO::Draw(CDIB* dest, const SkinRect* area, const SkinRect* view) {
   if (!IsVisible() || dest == nullptr || m_nFrame < 0 || m_nFrame >= m_frames.GetSize()) return;
   SkinRect full, clip;
   if (!ClipToView(area, view, &full, &clip)) return;
-  DrawFrame(dest, m_frames[m_nFrame], full, clip);
+  const CShownFrame shown(m_frames, m_nFrame);
+  DrawFrame(dest, m_frames[shown.index], full, clip);
 }
 
 BOOL CHilightButtonVO::HitTest(int x, int y) {
@@ -265,7 +302,8 @@ BOOL CHilightButtonVO::HitTest(int x, int y) {
   SkinRect r;
   GetRect(&r);
   if (!PtInSkinRect(r, x, y)) return FALSE;
-  CDIB* image = m_frames[m_nFrame].dib;
+  const CShownFrame shown(m_frames, m_nFrame);
+  CDIB* image = m_frames[shown.index].dib;
   // Shaped buttons: their transparent pixels do not react.
   if (image != nullptr && image->IsKindOf(RUNTIME_CLASS(CAlphableDIB)))
     return static_cast<CAlphableDIB*>(image)->HitTest(x - m_x, y - m_y);

@@ -66,6 +66,8 @@ class CVisualObject : public CObject {
   virtual BOOL IsFinished() { return FALSE; }
   virtual void SetAnchor(int, int, BOOL) {}
   virtual BOOL IsVisible() const { return (m_dwFlags & kHidden) == 0; }
+  // Kept for derived objects; does nothing.
+  virtual void SpareUpdate() {}
   virtual void Invalidate(int code);
 
   BOOL IsShown() const { return IsVisible(); }
@@ -109,6 +111,8 @@ class CMultiDIBVisualObject : public CVisualObject {
   void Draw(CDIB* dest, const SkinRect* area, const SkinRect* view) override;
   void GetRect(SkinRect* out) const override;
   BOOL HitTest(int x, int y) override;
+  // Nothing to bring up to date either: the frames are drawn as they are.
+  void SpareUpdate() override {}
   // Appends the frames; their references pass to the object.
   void SetImages(const CDIBComboArray& frames);
   int GetFrameCount() const { return m_frames.GetSize(); }
@@ -171,6 +175,10 @@ class CHilightButtonVO : public CMultiDIBVisualObject {
   }
   int GetCommandId() const { return m_nCommandId; }
   int GetFrameShown() const { return m_nFrame; }
+  // The frame drawn and hit-tested: the one set, or the normal frame when
+  // the set one has no pixels to draw; -1 when the index is out of range.
+  int GetDrawnFrame() const;
+  BOOL CanDrawFrame(int i) const;
 #ifdef _WIN32
   // Posts the command to the application's main window.
   void Click();

@@ -57,8 +57,9 @@ const Rgba kBanner = {1, 2, 3, 255};
 const Rgba kHalf = {50, 100, 200, 128};
 
 // The launcher's skin in small: background, banner, and the three buttons'
-// frames at entries 2-4, 14-16 and 17-19 (the rest filler).
-std::vector<uint8_t> LauncherSkin() {
+// frames at entries 2-4, 14-16 and 17-19 (the rest filler).  The entries
+// in damaged are 6 rows shorter than the rest of their button.
+std::vector<uint8_t> LauncherSkin(const std::vector<int>& damaged = {}) {
   CRdlWriter w;
   w.AddPacked(kW, kH, Image(kW, kH, kBackground));
   w.AddRaw(kBannerW, kBannerH, Image(kBannerW, kBannerH, kBanner));
@@ -75,7 +76,10 @@ std::vector<uint8_t> LauncherSkin() {
       w.AddRaw(4, 4, Image(4, 4, {9, 9, 9, 255}));
       continue;
     }
-    w.AddPacked(kButtonW, kButtonH, Image(kButtonW, kButtonH, FrameColour(button, frame), {}, kHalf));
+    bool shorter = false;
+    for (int d : damaged) shorter = shorter || d == entry;
+    const int h = shorter ? kButtonH - 6 : kButtonH;
+    w.AddPacked(kButtonW, h, Image(kButtonW, h, FrameColour(button, frame), {}, kHalf));
   }
   return w.Build();
 }
@@ -111,7 +115,7 @@ class LauncherScreenTest : public testing::Test {
   };
 
   void SetUp() override {
-    bytes = LauncherSkin();
+    bytes = MakeSkin();
     ASSERT_TRUE(skin.OpenMemory(bytes.data(), bytes.size()));
     CLauncherScreen::s_nLastTipCommand = -1;
     screen.SetSkin(&skin);
@@ -121,6 +125,8 @@ class LauncherScreenTest : public testing::Test {
     screen.BuildScreen();
     ASSERT_NE(nullptr, screen.GetBackBuffer());
   }
+
+  virtual std::vector<uint8_t> MakeSkin() { return LauncherSkin(); }
 
   uint16_t At(int x, int y) const {
     uint16_t v;
@@ -295,6 +301,47 @@ INSTANTIATE_TEST_SUITE_P(
                              {{Step::kDown, kOnStart, kStartY, 2, true, false, 0},
                               {Step::kUp, kOnStart, 305, 0, false, true, 0}}}),
     [](const testing::TestParamInfo<Sequence>& info) { return std::string(info.param.name); });
+
+// A damaged skin: Start's hot and pressed frames (entries 3 and 4) are
+// shorter than its normal frame, so they cannot be drawn at the button's
+// size.
+class DamagedSkinTest : public LauncherScreenTest {
+ protected:
+  std::vector<uint8_t> MakeSkin() override { return LauncherSkin({3, 4}); }
+};
+
+// The button keeps showing its normal frame, and reacts by it, steadily:
+// under a resting pointer tick after tick, and to every press.
+TEST_F(DamagedSkinTest, AButtonWhoseHotAndPressedFramesCannotBeDrawnStaysSteady) {
+  CHilightButtonVO* start = screen.GetButton(0);
+  ASSERT_NE(nullptr, start);
+  ASSERT_TRUE(start->CanDrawFrame(0));
+  ASSERT_FALSE(start->CanDrawFrame(1));
+  std::string shown, hits;
+  for (int i = 0; i < 12; ++i) {
+    Ticks(kOnStart, kStartY, 1);
+    shown += ButtonColour(0) == Expected(0, 0) ? 'n' : '-';
+    hits += screen.HitTestButton(kOnStart, kStartY) == start ? 'h' : '-';
+  }
+  EXPECT_EQ(std::string(12, 'n'), shown);
+  EXPECT_EQ(std::string(12, 'h'), hits);
+  EXPECT_TRUE(start->IsHot());
+  EXPECT_EQ(0, start->GetDrawnFrame());
+  int pressed = 0, drags = 0;
+  for (int i = 0; i < 12; ++i) {
+    Ticks(kOnStart, kStartY, 1);
+    screen.ButtonDown(kOnStart, kStartY);
+    pressed += screen.GetPressedButton() == start ? 1 : 0;
+    drags += screen.IsDragging() ? 1 : 0;
+    EXPECT_EQ(Expected(0, 0), ButtonColour(0)) << "pressed";
+    screen.ButtonUp(kOnStart, kStartY, true);
+  }
+  EXPECT_EQ(12, pressed);
+  EXPECT_EQ(0, drags);
+  // The sound Settings button shows its hot frame as ever.
+  Ticks(kOnStart, 272, 2);
+  EXPECT_EQ(Expected(1, 1), ButtonColour(1));
+}
 
 TEST_F(LauncherScreenTest, ReleaseWithoutTheCaptureSendsNothing) {
   screen.ButtonDown(kOnStart, kStartY);
@@ -511,8 +558,8 @@ TEST(LauncherSkin, WithoutASkinTheScreenIsEmpty) {
   EXPECT_EQ(0u, screen.ButtonUp(200, 240, true).command);
 }
 
-// A hot frame entry smaller than the normal one: the frame is not drawn
-// and does not react, and nothing reads past the entry.
+// A hot frame entry smaller than the normal one: nothing reads past the
+// entry, and the button shows and reacts by its normal frame instead.
 TEST(LauncherSkin, HotFrameSmallerThanItsNormalFrame) {
   CRdlWriter w;
   w.AddPacked(kW, kH, Image(kW, kH, kBackground));
@@ -534,11 +581,11 @@ TEST(LauncherSkin, HotFrameSmallerThanItsNormalFrame) {
   screen.OnHoverTick(190, 240, false, 0);
   screen.OnHoverTick(190, 240, false, 50);
   EXPECT_EQ(1, start->GetFrameShown());
-  EXPECT_FALSE(start->HitTest(190, 240)) << "the damaged hot frame does not react";
-  const uint16_t bg = Pixel(kBackground.r, kBackground.g, kBackground.b);
+  EXPECT_EQ(0, start->GetDrawnFrame());
+  EXPECT_TRUE(start->HitTest(190, 240)) << "the normal frame reacts";
   uint16_t v;
   std::memcpy(&v, screen.GetBackBuffer()->GetPixelAddress(190, 240), 2);
-  EXPECT_EQ(bg, v) << "nothing drawn for it";
+  EXPECT_EQ(Pixel(90, 90, 90), v) << "the normal frame is shown";
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 
 #include "res/resource.h"
 #include "skin/graphic_data.h"
+#include "skin/skin_text_win.h"
+#include "tests/e2e/win_driver.h"
 #include "tests/harness/url_report.h"
 #include "tests/support/test_app_win.h"
 
@@ -112,13 +114,104 @@ TEST_F(LauncherViewTest, ShowsTheScreenOfTheSkinItWasHanded) {
   // The window class of a game view: no class style, the black brush.
   EXPECT_EQ(0u, static_cast<UINT>(::GetClassLongPtrA(hView, GCL_STYLE)));
   EXPECT_EQ(reinterpret_cast<LONG_PTR>(::GetStockObject(BLACK_BRUSH)), ::GetClassLongPtrA(hView, GCLP_HBRBACKGROUND));
+  // No sunken edge (which the frame gives its other views): the skin
+  // fills the window to its border.
+  EXPECT_EQ(0, ::GetWindowLongPtrA(hView, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  RECT window, client;
+  ::GetWindowRect(hView, &window);
+  ::GetClientRect(hView, &client);
+  EXPECT_EQ(window.right - window.left, client.right);
+  EXPECT_EQ(window.bottom - window.top, client.bottom);
 }
 
 TEST_F(LauncherViewTest, TheFirstUpdateStartsTheAnimationTimer) {
   EXPECT_FALSE(::KillTimer(hView, CGameView::kAnimationTimerId));
   HandOver(nullptr);
+  EXPECT_EQ(50u, view->GetAnimationPeriod()) << "the hover tick, every 50 ms";
   // Killing a timer that exists answers TRUE.
   EXPECT_TRUE(::KillTimer(hView, CGameView::kAnimationTimerId));
+}
+
+// The descriptions of the screen's commands (the first three are the
+// buttons' tooltips), as the program's string table holds them.
+TEST(LauncherStrings, CommandDescriptions) {
+  struct Case {
+    UINT id;
+    const wchar_t* text;
+  } const cases[] = {
+      {ID_LAUNCHER_START, L"게임을 시작합니다."},
+      {ID_LAUNCHER_ENV_SETTINGS, L"사용하는 환경에 맞추어서 각종 환경을 변경해 주세요."},
+      {ID_LAUNCHER_EXIT, L"게임을 종료합니다."},
+      {ID_LAUNCHER_SETUP_GUIDE, L"처음 시작하시는 분은 여기를 클릭해 주세요."},
+      {ID_LAUNCHER_MANUAL, L"온라인 메뉴얼로 이동합니다."},
+      {ID_LAUNCHER_HOMEPAGE, L"공식 사이트로 이동합니다."},
+  };
+  EXPECT_EQ(32773u, static_cast<UINT>(ID_LAUNCHER_START));
+  EXPECT_EQ(32777u, static_cast<UINT>(ID_LAUNCHER_ENV_SETTINGS));
+  EXPECT_EQ(32778u, static_cast<UINT>(ID_LAUNCHER_EXIT));
+  EXPECT_EQ(32774u, static_cast<UINT>(ID_LAUNCHER_SETUP_GUIDE));
+  EXPECT_EQ(32775u, static_cast<UINT>(ID_LAUNCHER_MANUAL));
+  EXPECT_EQ(32776u, static_cast<UINT>(ID_LAUNCHER_HOMEPAGE));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    wchar_t text[256] = {};
+    ASSERT_GT(::LoadStringW(::GetModuleHandleA(nullptr), c.id, text, 256), 0);
+    EXPECT_EQ(std::wstring(c.text), std::wstring(text));
+  }
+}
+
+// The real pointer (SendInput) on a shown screen: press Start, move off
+// it, back onto it, release: pressed, hot while off, pressed again, and
+// one command on the release.
+TEST_F(LauncherViewTest, PressMoveOffAndBackThenReleaseWithTheRealPointer) {
+  HandOver(nullptr);
+  ASSERT_TRUE(::SetWindowPos(hFrame, HWND_TOPMOST, 40, 30, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW));
+  CHilightButtonVO* start = view->GetScreen().GetButton(0);
+  ASSERT_NE(nullptr, start);
+  std::vector<WPARAM> posted;
+  // The thread's messages, with the commands for the main window kept
+  // instead of carried out.
+  auto pump = [&] {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.hwnd == hFrame && msg.message == WM_COMMAND) {
+        posted.push_back(msg.wParam);
+        continue;
+      }
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+  };
+  auto until = [&](auto pred) {
+    return e2e::WaitUntil(
+        [&] {
+          pump();
+          return pred();
+        },
+        5000);
+  };
+  auto moveTo = [&](int x, int y) {
+    POINT p = {x, y};
+    ::ClientToScreen(hView, &p);
+    return e2e::MoveMouseTo(p.x, p.y);
+  };
+  const int onX = start->GetX() + start->GetWidth() / 2, onY = start->GetY() + start->GetHeight() / 2;
+  ASSERT_NE(start, view->GetScreen().HitTestButton(20, 20));
+  ASSERT_TRUE(moveTo(onX, onY));
+  EXPECT_TRUE(until([&] { return start->IsHot(); }));
+  ASSERT_TRUE(e2e::MouseLeftButton(true));
+  EXPECT_TRUE(until([&] { return ::GetCapture() == hView; }));
+  EXPECT_EQ(CHilightButtonVO::kFramePressed, start->GetFrameShown());
+  ASSERT_TRUE(moveTo(20, 20));
+  EXPECT_TRUE(until([&] { return start->GetFrameShown() == CHilightButtonVO::kFrameHot; }));
+  ASSERT_TRUE(moveTo(onX + 3, onY + 1));
+  EXPECT_TRUE(until([&] { return start->GetFrameShown() == CHilightButtonVO::kFramePressed; }));
+  EXPECT_TRUE(posted.empty());
+  ASSERT_TRUE(e2e::MouseLeftButton(false));
+  EXPECT_TRUE(until([&] { return ::GetCapture() == nullptr && !posted.empty(); }));
+  EXPECT_EQ(std::vector<WPARAM>{ID_SHOW_UPDATE_VIEW}, posted);
+  EXPECT_NE(CHilightButtonVO::kFramePressed, start->GetFrameShown());
+  ASSERT_TRUE(e2e::MoveMouseTo(5, 5));
 }
 
 TEST_F(LauncherViewTest, SettingsCommandGoesToTheHost) {
@@ -372,12 +465,39 @@ TEST(SkinText, TipIsAFramedBalloonWithTransparentCorners) {
   CSprite* tip = painter.BuildTipSprite(ID_LAUNCHER_START);
   ASSERT_NE(nullptr, tip);
   const int w = tip->GetWidth(), h = tip->GetHeight();
-  // "게임을 시작합니다." in the menu font, measured here, plus the margins.
+  // "게임을 시작합니다." in the menu font, measured here character by
+  // character, plus the margins: a line of the widths' sum unless that
+  // reaches 150 pixels.
   NONCLIENTMETRICSA m = {};
   m.cbSize = sizeof m;
   ASSERT_TRUE(::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0));
-  EXPECT_GT(w, 12);
-  EXPECT_GT(h, 12);
+  char text[256] = {};
+  ASSERT_GT(::LoadStringA(::GetModuleHandleA(nullptr), ID_LAUNCHER_START, text, sizeof text), 0);
+  m.lfMenuFont.lfWeight = FW_NORMAL;
+  HFONT font = ::CreateFontIndirectA(&m.lfMenuFont);
+  ASSERT_NE(nullptr, font);
+  HDC screen = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(screen, font);
+  int width = 0, height = 0;
+  for (const char* p = text; *p != 0;) {
+    const int n = ::IsDBCSLeadByteEx(949, static_cast<BYTE>(*p)) && p[1] != 0 ? 2 : 1;
+    SIZE one = {0, 0};
+    ::GetTextExtentPoint32A(screen, p, n, &one);
+    width += one.cx;
+    if (one.cy > height) height = one.cy;
+    p += n;
+  }
+  ::SelectObject(screen, old);
+  ::ReleaseDC(nullptr, screen);
+  ::DeleteObject(font);
+  ASSERT_GT(width, 0);
+  if (width < 150) {
+    EXPECT_EQ(width + 12, w);
+    EXPECT_EQ(height + 12, h);
+  } else {
+    EXPECT_LE(w, 150 + 12);
+    EXPECT_GE(h, 2 * height + 12);
+  }
   EXPECT_EQ(0x7C1Fu, tip->GetColourKey()) << "the key is the magenta corner";
   EXPECT_EQ(0x7C1F, SpritePixel(tip, 0, 0));
   EXPECT_EQ(0x7C1F, SpritePixel(tip, w - 1, h - 1));
@@ -390,6 +510,52 @@ TEST(SkinText, TipIsAFramedBalloonWithTransparentCorners) {
   // No string for the command, or command -1: no tip.
   EXPECT_EQ(nullptr, painter.BuildTipSprite(1));
   EXPECT_EQ(nullptr, painter.BuildTipSprite(-1));
+}
+
+// Pixels of one 5:5:5 colour in a row range of a sprite, inside its
+// 6-pixel margins (the black frame lies outside them).
+int CountIn(CSprite* s, uint16_t colour, int top, int bottom) {
+  int n = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = 6; x < s->GetWidth() - 6; ++x) n += SpritePixel(s, x, y) == colour ? 1 : 0;
+  return n;
+}
+
+// A text with a newline: the part after it is the title, drawn bold in
+// dark blue on top; the part before it is drawn in black below.  A text
+// that begins with the newline, or an empty one, makes no tip.
+TEST(SkinText, TipTitleIsTheBoldDarkBluePartAfterTheNewline) {
+  CSkinTextPainterWin painter(949);
+  CSprite* plain = painter.BuildTipSpriteFor("Body");
+  ASSERT_NE(nullptr, plain);
+  CSprite* titled = painter.BuildTipSpriteFor("Body\nTitle");
+  ASSERT_NE(nullptr, titled);
+  // The title's height as DrawText measures it in the bold font, plus one.
+  HFONT bold = GetToolTipFont(true);
+  ASSERT_NE(nullptr, bold);
+  LOGFONTA lf = {};
+  ASSERT_TRUE(::GetObjectA(bold, sizeof lf, &lf));
+  EXPECT_EQ(FW_BOLD, lf.lfWeight);
+  HDC screen = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(screen, bold);
+  RECT title = {0, 0, 0, 0};
+  ::DrawTextA(screen, "Title", -1, &title, DT_CALCRECT | DT_NOPREFIX);
+  ::SelectObject(screen, old);
+  ::ReleaseDC(nullptr, screen);
+  EXPECT_EQ(plain->GetHeight() + title.bottom + 1, titled->GetHeight());
+  EXPECT_GE(titled->GetWidth(), title.right + 12);
+
+  const uint16_t darkBlue = PackColorRef555(0x800000), black = 0;
+  const int titleBottom = 6 + title.bottom + 1;
+  EXPECT_GT(CountIn(titled, darkBlue, 6, titleBottom), 5) << "the title";
+  EXPECT_EQ(0, CountIn(titled, darkBlue, titleBottom, titled->GetHeight()));
+  EXPECT_GT(CountIn(titled, black, titleBottom, titled->GetHeight() - 6), 5) << "the text below it";
+  EXPECT_EQ(0, CountIn(plain, darkBlue, 0, plain->GetHeight())) << "no title, no dark blue";
+  EXPECT_EQ(0, plain->Release());
+  EXPECT_EQ(0, titled->Release());
+
+  EXPECT_EQ(nullptr, painter.BuildTipSpriteFor("\nTitle only"));
+  EXPECT_EQ(nullptr, painter.BuildTipSpriteFor(""));
 }
 
 }  // namespace

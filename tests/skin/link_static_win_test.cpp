@@ -230,6 +230,7 @@ TEST_F(LinkStaticTest, ColourOfEachStateOnTheScreen) {
     }
   };
   PumpPending();
+  EXPECT_EQ(50u, link->GetHoverPeriod()) << "the hover poll";
   expectShown(CLinkURLStatic::kNormalColour, "normal");
   EXPECT_GE(LongestRunOf(link, CLinkURLStatic::kNormalColour), text.cx * 3 / 4) << "underlined";
 
@@ -337,6 +338,88 @@ TEST_F(LinkStaticTest, TheTextIsWhereTheAlignmentPutsIt) {
   EXPECT_FALSE(empty->HitTestText(1, 1));
 }
 
+// The font the link draws with, as the static itself holds it (not what
+// the link answers to WM_GETFONT).
+HFONT DrawnFont(HWND link) {
+  WNDCLASSA cls = {};
+  if (!::GetClassInfoA(nullptr, "STATIC", &cls)) return nullptr;
+  return reinterpret_cast<HFONT>(::CallWindowProcA(cls.lpfnWndProc, link, WM_GETFONT, 0, 0));
+}
+
+// The link answers WM_GETFONT with the font it was given; given that font
+// back (or its own underlined copy), it still draws with a live underlined
+// font and measures its text as before.
+TEST_F(LinkStaticTest, ItsOwnFontGivenBackLeavesAFontToDrawWith) {
+  CLinkURLStatic* link = Subclassed(kAddress, SS_LEFT, 10, 10, 380, 24);
+  const SIZE text = TextSize(kAddress, font);
+  PumpPending();
+  ASSERT_TRUE(link->HitTestText(text.cx - 2, 2));
+  EXPECT_EQ(reinterpret_cast<LRESULT>(font), link->SendMessage(WM_GETFONT));
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    link->SendMessage(WM_SETFONT, link->SendMessage(WM_GETFONT), TRUE);
+    if (round == 2) link->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(DrawnFont(link->m_hWnd)), TRUE);
+    const HFONT drawn = DrawnFont(link->m_hWnd);
+    ASSERT_EQ(static_cast<DWORD>(OBJ_FONT), ::GetObjectType(drawn)) << "a deleted font";
+    LOGFONTA lf = {};
+    ASSERT_TRUE(::GetObjectA(drawn, sizeof lf, &lf));
+    EXPECT_TRUE(lf.lfUnderline);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(font), link->SendMessage(WM_GETFONT));
+    EXPECT_TRUE(link->HitTestText(text.cx - 2, 2));
+    EXPECT_FALSE(link->HitTestText(text.cx + 2, 2));
+    PumpPending();
+    EXPECT_GE(LongestRunOf(link, CLinkURLStatic::kNormalColour), text.cx * 3 / 4) << "underlined";
+  }
+}
+
+// In the About box's own dialog, with the dialog's font as the box shows
+// the link: after the pointer has passed over the link and gone, three
+// times, the link looks exactly as before (its text is drawn over what
+// lies under it, so each colour must not be drawn over the last).
+TEST_F(LinkStaticTest, APassOfThePointerLeavesTheLinkAsItWas) {
+  CDialog dialog;
+  ASSERT_TRUE(dialog.Create(IDD_ABOUTBOX, nullptr));
+  HWND box = dialog.m_hWnd;
+  HWND s = ::GetDlgItem(box, IDC_ABOUT_LINK);
+  ASSERT_NE(nullptr, s);
+  ::SetWindowTextA(s, kAddress);
+  auto* link = new CLinkURLStatic;
+  links.push_back(link);
+  ASSERT_TRUE(link->SubclassWindow(s));
+  ASSERT_TRUE(::SetWindowPos(box, HWND_TOPMOST, 200, 340, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE));
+  const HFONT dialogFont = reinterpret_cast<HFONT>(::SendMessageA(box, WM_GETFONT, 0, 0));
+  ASSERT_NE(nullptr, dialogFont);
+  EXPECT_EQ(reinterpret_cast<LRESULT>(dialogFont), link->SendMessage(WM_GETFONT));
+  const SIZE text = TextSize(kAddress, dialogFont);
+  PumpPending();
+  ::UpdateWindow(box);
+  e2e::Capture before, after;
+  ASSERT_TRUE(e2e::CaptureClient(link->m_hWnd, &before));
+  // The text is there, blue, smoothed or not.
+  int blue = 0;
+  for (uint32_t px : before.pixels) {
+    const int r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
+    blue += b > r + 60 && b > g + 60 ? 1 : 0;
+  }
+  ASSERT_GT(blue, 20);
+  for (int pass = 0; pass < 3; ++pass) {
+    SCOPED_TRACE(pass);
+    ASSERT_TRUE(MoveTo(link, text.cx / 2, text.cy / 2));
+    EXPECT_TRUE(PumpUntil([&] { return link->GetTextColour() == CLinkURLStatic::kHoverColour; }));
+    PumpPending();
+    ASSERT_TRUE(e2e::MoveMouseTo(5, 5));
+    EXPECT_TRUE(PumpUntil([&] { return link->GetTextColour() == CLinkURLStatic::kNormalColour; }));
+    PumpPending();
+  }
+  ::UpdateWindow(box);
+  ASSERT_TRUE(e2e::CaptureClient(link->m_hWnd, &after));
+  ASSERT_EQ(before.pixels.size(), after.pixels.size());
+  int changed = 0;
+  for (size_t i = 0; i < before.pixels.size(); ++i) changed += before.pixels[i] != after.pixels[i] ? 1 : 0;
+  EXPECT_EQ(0, changed) << "of " << before.pixels.size() << " pixels";
+  dialog.DestroyWindow();
+}
+
 // A new font: the underlined copy is made again from it.
 TEST_F(LinkStaticTest, ANewFontIsMeasuredAgain) {
   CLinkURLStatic* link = Subclassed(kAddress, SS_LEFT, 10, 10, 400, 60);
@@ -401,7 +484,8 @@ TEST_F(LinkStaticTest, ACreatedLinkOpensItsText) {
   EXPECT_EQ(kAddress, report.WaitForAddress(10000, PumpPending));
   EXPECT_TRUE(PumpUntil([&] { return link->IsVisited() != FALSE; }));
   EXPECT_STREQ(kAddress, link->GetURL().GetString());
-  // The hover poll runs until the control goes.
+  // The hover poll runs every 50 ms until the control goes.
+  EXPECT_EQ(50u, link->GetHoverPeriod());
   EXPECT_TRUE(::KillTimer(link->m_hWnd, CLinkURLStatic::kHoverTimerId));
 }
 

@@ -176,7 +176,7 @@ class CRefusingPainter : public CSkinTextPainter {
  public:
   CSprite* BuildTipSprite(int command) override {
     ++asked;
-    if (command != 5) return nullptr;  // no string, or one starting with "\n"
+    if (command != 5) return nullptr;  // the painter has nothing to show for it
     CSprite* s = new CSprite;
     s->CreateBlank(30, 10, nullptr);
     s->AddRef();
@@ -197,7 +197,7 @@ TEST(ToolTip, ShowForRefusals) {
     BOOL made;
   } const cases[] = {
       {"command -1", -1, {10, 50, 40, 60}, FALSE},
-      {"no string for it", 6, {10, 50, 40, 60}, FALSE},
+      {"the painter makes no picture for it", 6, {10, 50, 40, 60}, FALSE},
       {"an empty button", 5, {10, 50, 10, 50}, FALSE},
       {"made", 5, {10, 50, 40, 60}, TRUE},
   };
@@ -222,6 +222,28 @@ TEST(ToolTip, ShowForRefusals) {
   EXPECT_EQ(3, painter.asked) << "command -1 never asks for a string";
 }
 
+// Counts the label's drawings and records what the label reports.
+class CLabelPainter : public CSkinTextPainter {
+ public:
+  CSprite* BuildTipSprite(int) override { return nullptr; }
+  void DrawLabelText(CSprite*, const char* text) override {
+    ++drawn;
+    last = text;
+  }
+  int drawn = 0;
+  std::string last;
+};
+
+class CChangeCounter : public CVisualObjectNotify {
+ public:
+  void OnChange(CVisualObject*, int code, const SkinRect*, const SkinRect*) override {
+    if (code == 4) ++changes;
+  }
+  void GetOrigin(CVisualObject*, int, SkinRect*) override {}
+  void Update() override {}
+  int changes = 0;
+};
+
 TEST(VersionLabel, TextAndRebuild) {
   struct Case {
     uint32_t game, launcher;
@@ -234,14 +256,31 @@ TEST(VersionLabel, TextAndRebuild) {
   };
   for (const Case& c : cases) {
     CVersionInfoVO label;
+    CLabelPainter painter;
+    CChangeCounter notify;
+    label.SetPainter(&painter);
     label.SetVersions(c.game, c.launcher);
     EXPECT_EQ(std::string(c.text), label.GetText().GetString());
+    EXPECT_EQ(1, painter.drawn);
+    EXPECT_EQ(std::string(c.text), painter.last);
     ASSERT_NE(nullptr, label.GetImage());
     EXPECT_EQ(152, label.GetWidth());
     EXPECT_EQ(14, label.GetHeight());
+    label.SetNotify(&notify);
     CDIB* before = label.GetImage();
+    // The same versions: TRUE, and nothing drawn or reported.
     EXPECT_TRUE(label.SetVersionsIfChanged(c.game, c.launcher));
+    EXPECT_EQ(1, painter.drawn);
+    EXPECT_EQ(0, notify.changes);
+    // Another version (either of the two): drawn again and reported.
     EXPECT_TRUE(label.SetVersionsIfChanged(c.game + 1000, c.launcher));
+    EXPECT_EQ(2, painter.drawn);
+    EXPECT_EQ(1, notify.changes);
+    EXPECT_EQ(label.GetText().GetString(), painter.last);
+    EXPECT_NE(std::string(c.text), painter.last);
+    EXPECT_TRUE(label.SetVersionsIfChanged(c.game + 1000, c.launcher + 1000));
+    EXPECT_EQ(3, painter.drawn);
+    EXPECT_EQ(2, notify.changes);
     EXPECT_EQ(before, label.GetImage()) << "rebuilt in place";
     EXPECT_EQ(0x7C1Fu, static_cast<CSprite*>(label.GetImage())->GetColourKey());
   }
