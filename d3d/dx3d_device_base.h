@@ -104,6 +104,7 @@ class CDX3DDeviceBase {
   BOOL IsWindowed() const { return m_bWindowed; }
   IDirect3D9* GetDirect3D() const { return m_pD3D.Get(); }
   IDirect3DDevice9* GetDevice() const { return m_pDevice.Get(); }
+  const D3DPRESENT_PARAMETERS& GetPresentParameters() const { return m_presentParameters; }
   const D3DCAPS9& GetDeviceCaps() const { return m_deviceCaps; }
   const D3DSURFACE_DESC& GetBackBufferDesc() const { return m_backBufferDesc; }
   HWND GetFocusWindow() const { return m_hFocusWindow; }

@@ -124,6 +124,9 @@ class CDCWrap : public CTextWrapTarget {
 
 }  // namespace
 
+HFONT GetToolTipFont(bool bold) { return static_cast<HFONT>(bold ? s_tipBold.handle : s_tipNormal.handle); }
+HFONT GetVersionLabelFont() { return static_cast<HFONT>(s_labelFont.handle); }
+
 CSprite* CSkinTextPainterWin::BuildTipSprite(int command) {
   CString all;
   if (command < 0 || !all.LoadString(static_cast<UINT>(command))) return nullptr;

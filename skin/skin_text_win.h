@@ -24,3 +24,8 @@ class CSkinTextPainterWin : public CSkinTextPainter {
  private:
   uint32_t m_nCodePage;
 };
+
+// The process-wide tooltip fonts, copied from the menu font with weights
+// 700 and 400, and the version label's font (null until first used).
+HFONT GetToolTipFont(bool bold);
+HFONT GetVersionLabelFont();

@@ -177,7 +177,7 @@ std::vector<std::wstring> MessageBoxAnswers::Texts() {
 }
 
 std::vector<ShownBox> MessageBoxAnswers::Boxes() {
-  PumpFor(150);
+  test_support::PumpFor(150);
   std::lock_guard<std::mutex> lock(m_mutex);
   return m_boxes;
 }

@@ -144,7 +144,9 @@ TEST(ImageFiles, LoadRefusesBadFilesAndKeepsThePicture) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RemoveIfThere(path);
-    if (c.write) ASSERT_TRUE(WriteWholeFile(path, c.contents));
+    if (c.write) {
+      ASSERT_TRUE(WriteWholeFile(path, c.contents));
+    }
     CDIB d;
     MakeImage(d, 16, 2, 2, 9);
     const uint8_t* before = d.GetBits();
@@ -204,7 +206,9 @@ TEST(ImageFiles, SaveRefusalsShowTheirMessageAndLeaveNoFile) {
     EXPECT_EQ(writable, image.Save(existing.c_str()) != FALSE);
     EXPECT_EQ(writable ? std::vector<std::string>{} : std::vector<std::string>{kImageFileOpenFailedText},
               prompt.messages);
-    if (!writable) EXPECT_EQ(old, ReadWholeFile(existing));
+    if (!writable) {
+      EXPECT_EQ(old, ReadWholeFile(existing));
+    }
     EXPECT_FALSE(Exists(existing + ".saving"));
   }
   RemoveIfThere(existing);

@@ -898,7 +898,9 @@ TEST(Scene, ResizeViewRefitsTheScene) {
     EXPECT_EQ(red, back->GetPixel(W - 1, H - 1));
     EXPECT_EQ(red, back->GetPixel(W - 20, H - 10));
     EXPECT_NE(red, back->GetPixel(W - 21, H - 11));
-    if (W < 100) EXPECT_EQ(0u, back->GetPixel(W, 0)) << "a new back buffer, drawn only where the view is";
+    if (W < 100) {
+      EXPECT_EQ(0u, back->GetPixel(W, 0)) << "a new back buffer, drawn only where the view is";
+    }
   }
   // Without a scene there is nothing to fit.
   CGameScene bare;
