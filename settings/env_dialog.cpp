@@ -107,13 +107,19 @@ BOOL CQuorlEnvDialog::OnInitDialog() {
   // The device first: the pages show what it can do.  A failure is told
   // once the dialog runs, and closes it.
   if (m_host.InitDevice(m_strDeviceError)) {
-    m_host.LoadEnvSettings();
+    LoadEnvSettings();
     CEnvBasePage* tabs[] = {&m_globalPage, &m_graphicsPage, &m_detailPage, &m_seaPage, &m_networkPage};
     for (CEnvBasePage* page : tabs) page->InitControls();
   } else {
     PostMessage(WM_ENV_DEVICE_ERROR);
   }
   return TRUE;
+}
+
+void CQuorlEnvDialog::LoadEnvSettings() {
+  CWnd* mainWnd = AfxGetMainWnd();
+  LoadEnvSettingsFromProfile(*AfxGetApp(), mainWnd != nullptr ? mainWnd->GetSafeHwnd() : nullptr,
+                             m_host.GetSettingsDevice());
 }
 
 void CQuorlEnvDialog::InsertTabsAndLayout() {

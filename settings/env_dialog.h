@@ -61,6 +61,11 @@ class CQuorlEnvDialog : public CDialog {
   // The About box of the settings-only mode (system-menu item 0x10), run
   // modally.
   virtual void RunAboutBox();
+  // The settings load of each opening, once the device is there: the sound
+  // test on the main window, the video memory, the defaults for the device,
+  // every section read again and the effective record derived, so that
+  // edits that were not saved are dropped.
+  virtual void LoadEnvSettings();
 
  private:
   // Tab labels, page frames, the layout around the largest page.

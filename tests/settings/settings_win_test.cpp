@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "d3d/settings_device.h"
 #include "res/resource.h"
 #include "settings/env_settings_win.h"
 #include "settings/graphic_setting.h"
 #include "settings/profile_store_win.h"
+#include "settings/settings_device.h"
 #include "settings/sound_setting.h"
 #include "settings/video_memory.h"
 #include "tests/settings/fake_settings_env.h"
@@ -161,6 +161,15 @@ TEST_F(RegistryTest, PresetOceanSetLeavesTheStoredSeaValues) {
   EXPECT_EQ(2, graphic.GetUser().ocean_sun);
 }
 
+// The settings dialog's load at its opening, with the application's
+// device, its profile and the sound test on its main window (none: no
+// test).
+void LoadAppEnvSettings() {
+  CQuorlLauncherApp& app = *GetLauncherApp();
+  CDX3DSettingsDevice device(app.GetDevice());
+  LoadEnvSettingsFromProfile(app, app.m_pMainWnd != nullptr ? app.m_pMainWnd->GetSafeHwnd() : nullptr, device);
+}
+
 struct LoadCase {
   const char* section;
   const char* name;
@@ -191,7 +200,7 @@ TEST_F(RegistryTest, LoadSequenceReadsStoredValuesWithTheirClamps) {
 
   std::string message;
   ASSERT_TRUE(InitTestDevice(&message)) << message;
-  SettingsTestApp().LoadEnvSettings();
+  LoadAppEnvSettings();
   const GraphicRecord& u = GetGraphicSetting().GetUser();
   for (const LoadCase& c : rows) EXPECT_EQ(c.expected, u.*c.field) << c.name;
   EXPECT_EQ(3, u.maxlod);
@@ -208,7 +217,7 @@ TEST_F(RegistryTest, LoadSequenceReadsStoredValuesWithTheirClamps) {
   CQuorlLauncherApp& app = SettingsTestApp();
   CWnd* main = app.m_pMainWnd;
   app.m_pMainWnd = nullptr;
-  app.LoadEnvSettings();
+  LoadAppEnvSettings();
   app.m_pMainWnd = main;
   EXPECT_EQ(0, GetSoundSetting().GetBgmAvailable());
   EXPECT_EQ(0, GetSoundSetting().GetSeAvailable());
@@ -220,7 +229,7 @@ TEST_F(RegistryTest, ResetToDefaultsWritesNothing) {
   WriteRegDword("render_d", "ocean_set", 0);
   std::string message;
   ASSERT_TRUE(InitTestDevice(&message)) << message;
-  SettingsTestApp().LoadEnvSettings();
+  LoadAppEnvSettings();
   ASSERT_EQ(2, GetGraphicSetting().GetUser().tex2d);
   CDX3DSettingsDevice device(SettingsTestApp().GetDevice());
   const std::string before = SnapshotProfile();
