@@ -223,6 +223,50 @@ TEST_F(RegistryTest, LoadSequenceReadsStoredValuesWithTheirClamps) {
   EXPECT_EQ(0, GetSoundSetting().GetSeAvailable());
 }
 
+// The dialog's load in two steps: what runs on its own thread only
+// measures, and the records change only when the load ends, as the one-call
+// load changes them.
+TEST_F(RegistryTest, LoadBegunOnItsOwnThreadChangesTheRecordsOnlyAtItsEnd) {
+  WriteRegDword("render_d", "gamma", 150);
+  WriteRegDword("sound", "bgm_mute", 1);
+  const std::string before = SnapshotProfile();
+  std::string message;
+  ASSERT_TRUE(InitTestDevice(&message)) << message;
+  CQuorlLauncherApp& app = SettingsTestApp();
+  CDX3DSettingsDevice device(app.GetDevice());
+  CSoundSetting& sound = GetSoundSetting();
+  CGraphicSetting& graphic = GetGraphicSetting();
+  // Marks that only a load replaces.
+  sound.SetAvailable(7);
+  sound.SetAvailable2(7);
+  sound.SetBgmMute(5);
+  graphic.GetUser().gamma = 42;
+
+  CEnvSettingsLoad load;
+  load.Start(window);
+  load.Abandon();  // waits for the measurements, loads nothing
+  EXPECT_EQ(7, sound.GetBgmAvailable());
+  EXPECT_EQ(7, sound.GetSeAvailable());
+  EXPECT_EQ(5, sound.GetBgmMute());
+  EXPECT_EQ(42, graphic.GetUser().gamma);
+
+  load.Start(window);
+  load.Finish(app, device);
+  EXPECT_EQ(1, sound.GetBgmAvailable());
+  EXPECT_EQ(1, sound.GetSeAvailable());
+  EXPECT_EQ(1, sound.GetBgmMute());
+  EXPECT_EQ(150, graphic.GetUser().gamma);
+  EXPECT_EQ(336, app.GetDevice().GetGammaScale());
+  EXPECT_NE(kVideoMemoryFailed, graphic.GetVideoMemoryMB());
+
+  // Without a main window there is no sound test, as in the one-call load.
+  load.Start(nullptr);
+  load.Finish(app, device);
+  EXPECT_EQ(0, sound.GetBgmAvailable());
+  EXPECT_EQ(0, sound.GetSeAvailable());
+  EXPECT_EQ(before, SnapshotProfile());
+}
+
 TEST_F(RegistryTest, ResetToDefaultsWritesNothing) {
   WriteRegDword("render_s", "2dtex", 2);
   WriteRegDword("render_d", "gamma", 180);
