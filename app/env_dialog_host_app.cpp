@@ -1,7 +1,7 @@
 // The settings dialog's calls to the application by name, in one place.
 #include "app/launcher_app.h"
-#include "d3d/settings_device.h"
 #include "settings/env_dialog_host.h"
+#include "settings/settings_device.h"
 #include "update/version_check_win.h"
 
 namespace {
@@ -9,7 +9,6 @@ namespace {
 class CEnvDialogAppHost : public CEnvDialogHost {
  public:
   BOOL InitDevice(CString& errorText) override { return App().InitDevice(errorText); }
-  void LoadEnvSettings() override { App().LoadEnvSettings(); }
   CDX3DDeviceBase& GetDevice() override { return App().GetDevice(); }
   CGraphicSettingDevice& GetSettingsDevice() override {
     static CDX3DSettingsDevice device(App().GetDevice());

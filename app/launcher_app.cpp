@@ -10,10 +10,9 @@
 
 #include "app/command_line.h"
 #include "app/main_frame.h"
-#include "d3d/settings_device.h"
 #include "res/resource.h"
 #include "settings/env_dialog.h"
-#include "settings/env_settings_win.h"
+#include "settings/graphic_setting.h"
 #include "skin/launcher_screen.h"
 #include "skin/launcher_view.h"
 #include "update/network.h"
@@ -181,6 +180,8 @@ BOOL CQuorlLauncherApp::InitInstance() {
 BOOL CQuorlLauncherApp::InitDevice(CString& errorText) {
   // Direct3D is created once per run: a passed check is not repeated.
   if (m_bDeviceInitialized) return TRUE;
+  // The present parameters follow the effective graphics settings.
+  m_deviceRequirement.m_presentSettings = GetGraphicSetting().GetPresentSettings();
   DWORD error = 0;
   if (!m_device.Initialize(&m_deviceRequirement, &error)) {
     FormatDeviceCheckError(error, errorText);
@@ -195,11 +196,6 @@ BOOL CQuorlLauncherApp::InitDeviceOrReport() {
   if (InitDevice(text)) return TRUE;
   AfxMessageBox(text, MB_ICONERROR);
   return FALSE;
-}
-
-void CQuorlLauncherApp::LoadEnvSettings() {
-  CDX3DSettingsDevice device(m_device);
-  LoadEnvSettingsFromProfile(*this, m_pMainWnd != nullptr ? m_pMainWnd->GetSafeHwnd() : nullptr, device);
 }
 
 BOOL CQuorlLauncherApp::OnIdle(LONG lCount) {

@@ -56,10 +56,6 @@ class CQuorlLauncherApp : public CGameWinApp {
   // InitDevice, and on failure a message box with its text.
   BOOL InitDeviceOrReport();
   CQuorlDevice& GetDevice() { return m_device; }
-  // The settings dialog's load of the environment settings, each time it
-  // opens: the sound test on the main window, the video memory, defaults
-  // for the device, every section read again, the effective record derived.
-  void LoadEnvSettings();
   CAppDX3DDeviceRequirement& GetDeviceRequirement() { return m_deviceRequirement; }
   BOOL IsDeviceInitialized() const { return m_bDeviceInitialized; }
 

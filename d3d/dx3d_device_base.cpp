@@ -13,7 +13,8 @@ static_assert(dxfmt::kX8R8G8B8 == D3DFMT_X8R8G8B8 && dxfmt::kA2R10G10B10 == D3DF
                   dxfmt::kD16Lockable == D3DFMT_D16_LOCKABLE && dxfmt::kDXT1 == D3DFMT_DXT1 &&
                   dxfmt::kDXT3 == D3DFMT_DXT3 && dxfmt::kUYVY == D3DFMT_UYVY && dxfmt::kCxV8U8 == D3DFMT_CxV8U8 &&
                   dxfmt::kA32B32G32R32F == D3DFMT_A32B32G32R32F && dxfmt::kD24FS8 == D3DFMT_D24FS8 &&
-                  dxfmt::kIndex32 == D3DFMT_INDEX32 && dxfmt::kR8G8_B8G8 == D3DFMT_R8G8_B8G8,
+                  dxfmt::kIndex32 == D3DFMT_INDEX32 && dxfmt::kR8G8_B8G8 == D3DFMT_R8G8_B8G8 &&
+                  dxfmt::kA8R8G8B8 == D3DFMT_A8R8G8B8 && dxfmt::kA4R4G4B4 == D3DFMT_A4R4G4B4,
               "format numbers");
 static_assert(kDevCapsHwTransformAndLight == D3DDEVCAPS_HWTRANSFORMANDLIGHT &&
                   kDevCapsPureDevice == D3DDEVCAPS_PUREDEVICE &&
@@ -22,7 +23,10 @@ static_assert(kDevCapsHwTransformAndLight == D3DDEVCAPS_HWTRANSFORMANDLIGHT &&
                   kCreateHardwareVP == D3DCREATE_HARDWARE_VERTEXPROCESSING &&
                   kCreateMixedVP == D3DCREATE_MIXED_VERTEXPROCESSING &&
                   kCreateMultithreaded == D3DCREATE_MULTITHREADED &&
-                  kPresentIntervalImmediate == D3DPRESENT_INTERVAL_IMMEDIATE && kVertexShader11 == D3DVS_VERSION(1, 1),
+                  kPresentIntervalImmediate == D3DPRESENT_INTERVAL_IMMEDIATE &&
+                  kPresentIntervalOne == D3DPRESENT_INTERVAL_ONE && kVertexShader11 == D3DVS_VERSION(1, 1) &&
+                  kUsageRenderTarget == D3DUSAGE_RENDERTARGET && VsVersion(2, 0) == D3DVS_VERSION(2, 0) &&
+                  PsVersion(2, 0) == D3DPS_VERSION(2, 0),
               "caps and flags");
 
 namespace {

@@ -24,6 +24,11 @@ constexpr uint32_t kCreateSoftwareVP = 0x20;               // D3DCREATE_SOFTWARE
 constexpr uint32_t kCreateHardwareVP = 0x40;               // D3DCREATE_HARDWARE_VERTEXPROCESSING
 constexpr uint32_t kCreateMixedVP = 0x80;                  // D3DCREATE_MIXED_VERTEXPROCESSING
 constexpr uint32_t kCreateMultithreaded = 0x04;            // D3DCREATE_MULTITHREADED
+constexpr uint32_t kUsageRenderTarget = 0x1;               // D3DUSAGE_RENDERTARGET
+
+// Shader versions as D3DCAPS9 reports them: D3DVS_VERSION and D3DPS_VERSION.
+constexpr uint32_t VsVersion(uint32_t major, uint32_t minor) { return 0xFFFE0000u | (major << 8) | minor; }
+constexpr uint32_t PsVersion(uint32_t major, uint32_t minor) { return 0xFFFF0000u | (major << 8) | minor; }
 
 // Confirmation mask bits: usable in a window, usable full screen.
 constexpr uint32_t kUsableWindowed = 1;
@@ -86,7 +91,7 @@ void FillGammaChannel(uint16_t channel[256], int scale, int base);
 
 // --- The launcher's requirement ---
 
-constexpr uint32_t kVertexShader11 = 0xFFFE0101;  // D3DVS_VERSION(1, 1)
+constexpr uint32_t kVertexShader11 = VsVersion(1, 1);
 
 // The launcher's confirmation: 3 for a device with vs_1_1 and 4 blend
 // matrices; otherwise only software or mixed vertex processing is accepted.
@@ -106,3 +111,12 @@ constexpr uint32_t kPresentIntervalImmediate = 0x80000000;  // D3DPRESENT_INTERV
 
 // The presentation interval from the "sync" setting.
 uint32_t PresentIntervalFromSetting(int32_t sync);
+
+// What the launcher's present parameters take from the effective graphics
+// settings; the application hands them to its requirement.  The values
+// here are the settings' own before any load.
+struct DX3DPresentSettings {
+  int32_t bbc = 1;        // back buffers (BackBufferCountFromSetting)
+  int32_t sync = 1;       // the presentation interval (PresentIntervalFromSetting)
+  int32_t antialias = 0;  // the multisample type asked for
+};

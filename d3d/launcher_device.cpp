@@ -9,7 +9,6 @@
 #include "framework/afxapp.h"
 #include "framework/text_format.h"
 #include "res/resource.h"
-#include "settings/graphic_setting.h"
 
 static_assert(kDefaultModeFormat == D3DFMT_X8R8G8B8, "default mode format");
 
@@ -95,7 +94,7 @@ int CAppDX3DDeviceRequirement::GetDepthStencilFormats(const D3DFORMAT** formats)
 void CAppDX3DDeviceRequirement::ModifyPresentParameters(IDirect3D9* d3d, const D3DCAPS9* caps,
                                                         D3DPRESENT_PARAMETERS* pp) {
   CDX3DDeviceRequirement::ModifyPresentParameters(d3d, caps, pp);
-  const GraphicRecord& settings = GetGraphicSetting().GetEffective();
+  const DX3DPresentSettings& settings = m_presentSettings;
   pp->FullScreen_RefreshRateInHz = 0;
   pp->BackBufferCount = BackBufferCountFromSetting(settings.bbc);
   pp->PresentationInterval = PresentIntervalFromSetting(settings.sync);

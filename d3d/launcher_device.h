@@ -9,6 +9,7 @@
 
 #include "d3d/dx3d_device.h"
 #include "d3d/dx3d_device_base.h"
+#include "d3d/dx_rules.h"
 #include "framework/afxtempl.h"
 #include "framework/cstring.h"
 
@@ -53,7 +54,7 @@ class CAppDX3DDeviceRequirement : public CDX3DDeviceRequirement {
   // D24S8, D24X4S4, D32, D24X8, D16, D15S1.
   int GetDepthStencilFormats(const D3DFORMAT** formats) override;
   // Back buffers, presentation interval and multisampling from the
-  // effective graphics settings.
+  // settings handed over in m_presentSettings.
   void ModifyPresentParameters(IDirect3D9* d3d, const D3DCAPS9* caps, D3DPRESENT_PARAMETERS* pp) override;
 
   // The settings dialog's limits: modes up to 1920 x 1920, windows up to the
@@ -76,6 +77,9 @@ class CAppDX3DDeviceRequirement : public CDX3DDeviceRequirement {
   UINT m_nWindowLimitWidth = 800;  // a windowed entry is offered only up to this size
   UINT m_nWindowLimitHeight = 600;
   BOOL m_bMultiSampleAllowed = TRUE;
+  // The effective graphics settings' "bbc", "sync" and "antialias", set by
+  // the owner of the device before it makes it.
+  DX3DPresentSettings m_presentSettings;
 };
 
 // Same windowed flag, width and height; full-screen entries also need the

@@ -76,10 +76,18 @@ void CQuorlEnvDialog::DoDataExchange(CDataExchange* pDX) {
 
 int CQuorlEnvDialog::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
   if (CDialog::OnCreate(lpCreateStruct) == -1) return -1;
+  // The slow part of the settings load (the sound test above all) runs
+  // while the pages and the tabs are made; OnInitDialog waits for it before
+  // any page takes the loaded values.
+  CWnd* mainWnd = AfxGetMainWnd();
+  m_load.Start(mainWnd != nullptr ? mainWnd->GetSafeHwnd() : nullptr);
   // Member order; the tabs show them in another.
   CEnvBasePage* pages[] = {&m_globalPage, &m_graphicsPage, &m_seaPage, &m_detailPage, &m_networkPage};
   for (CEnvBasePage* page : pages) {
-    if (!page->Create(this)) return -1;
+    if (!page->Create(this)) {
+      m_load.Abandon();
+      return -1;
+    }
   }
   return 0;
 }
@@ -107,14 +115,17 @@ BOOL CQuorlEnvDialog::OnInitDialog() {
   // The device first: the pages show what it can do.  A failure is told
   // once the dialog runs, and closes it.
   if (m_host.InitDevice(m_strDeviceError)) {
-    m_host.LoadEnvSettings();
+    LoadEnvSettings();
     CEnvBasePage* tabs[] = {&m_globalPage, &m_graphicsPage, &m_detailPage, &m_seaPage, &m_networkPage};
     for (CEnvBasePage* page : tabs) page->InitControls();
   } else {
+    m_load.Abandon();
     PostMessage(WM_ENV_DEVICE_ERROR);
   }
   return TRUE;
 }
+
+void CQuorlEnvDialog::LoadEnvSettings() { m_load.Finish(*AfxGetApp(), m_host.GetSettingsDevice()); }
 
 void CQuorlEnvDialog::InsertTabsAndLayout() {
   CEnvBasePage* tabs[] = {&m_globalPage, &m_graphicsPage, &m_detailPage, &m_seaPage, &m_networkPage};

@@ -8,6 +8,7 @@
 #include "settings/env_dialog_host.h"
 #include "settings/env_network_page.h"
 #include "settings/env_pages.h"
+#include "settings/env_settings_win.h"
 
 // Posted by the dialog to itself when the device check failed: the message
 // is shown once the dialog runs, and the dialog is then cancelled.
@@ -61,6 +62,11 @@ class CQuorlEnvDialog : public CDialog {
   // The About box of the settings-only mode (system-menu item 0x10), run
   // modally.
   virtual void RunAboutBox();
+  // The settings load of each opening, once the device is there: the sound
+  // test on the main window and the video memory (begun in OnCreate), the
+  // defaults for the device, every section read again and the effective
+  // record derived, so that edits that were not saved are dropped.
+  virtual void LoadEnvSettings();
 
  private:
   // Tab labels, page frames, the layout around the largest page.
@@ -77,4 +83,5 @@ class CQuorlEnvDialog : public CDialog {
   CString m_strDeviceError;
   HICON m_hIcon = nullptr;
   CEnvDialogHost& m_host;
+  CEnvSettingsLoad m_load;
 };

@@ -1,8 +1,8 @@
 // What the settings dialog and its pages ask of the rest of the program:
-// the Direct3D device (made once per run), the settings load, the
-// application's registry key, and for the About box the installed versions
-// and the home page.  The program hands the dialog its own host
-// (GetEnvDialogAppHost, below); tests hand it one over a fake device.
+// the Direct3D device (made once per run), the application's registry
+// key, and for the About box the installed versions and the home page.
+// The program hands the dialog its own host (GetEnvDialogAppHost, below);
+// tests hand it one over a fake device.
 #pragma once
 
 #include <windows.h>
@@ -21,9 +21,6 @@ class CEnvDialogHost {
   // creates the device, and on failure FALSE with errorText holding the
   // message to show (already formatted with the error code).
   virtual BOOL InitDevice(CString& errorText) = 0;
-  // The settings load of an opening dialog (the sound test, every default
-  // and every section read again).  Runs only after InitDevice passed.
-  virtual void LoadEnvSettings() = 0;
   // The device that InitDevice made: its modes for the global page.
   virtual CDX3DDeviceBase& GetDevice() = 0;
   // The same device as the settings records see it: hints, reset, the

@@ -1,25 +1,12 @@
 // What the graphics settings ask of the Direct3D device: the facts of its
 // current record and caps, two format checks, the table-fog switch and the
 // gamma scale.  The Win32 side answers over the application's device
-// object; the native tests answer from a table.
+// object (settings/settings_device.h); the native tests answer from a
+// table.  The Direct3D numbers the rules use are d3d/dx_formats.h's and
+// d3d/dx_rules.h's.
 #pragma once
 
 #include <cstdint>
-
-// Direct3D values the settings rules use, spelled out here because the
-// neutral code sees no Direct3D header; the Win32 side checks each against
-// <d3d9.h> at compile time.
-namespace d3dval {
-constexpr uint32_t kCreatePureDevice = 0x10;      // D3DCREATE_PUREDEVICE
-constexpr uint32_t kCreateSoftwareVertex = 0x20;  // D3DCREATE_SOFTWARE_VERTEXPROCESSING
-constexpr uint32_t kCreateHardwareVertex = 0x40;  // D3DCREATE_HARDWARE_VERTEXPROCESSING
-constexpr uint32_t kUsageRenderTarget = 1;        // D3DUSAGE_RENDERTARGET
-constexpr uint32_t kFormatA8R8G8B8 = 21;          // D3DFMT_A8R8G8B8
-constexpr uint32_t kFormatA4R4G4B4 = 26;          // D3DFMT_A4R4G4B4
-constexpr uint32_t kFormatDxt3 = 0x33545844;      // D3DFMT_DXT3, FOURCC "DXT3"
-constexpr uint32_t VsVersion(uint32_t major, uint32_t minor) { return 0xFFFE0000u | (major << 8) | minor; }
-constexpr uint32_t PsVersion(uint32_t major, uint32_t minor) { return 0xFFFF0000u | (major << 8) | minor; }
-}  // namespace d3dval
 
 class CGraphicSettingDevice {
  public:

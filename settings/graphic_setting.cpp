@@ -5,6 +5,8 @@
 #include <iterator>
 #include <cstring>
 
+#include "d3d/dx_formats.h"
+#include "d3d/dx_rules.h"
 #include "settings/profile_names.h"
 
 namespace {
@@ -79,20 +81,18 @@ bool IsExcludedNvidiaAdapter(uint32_t vendorId, uint32_t deviceId) {
 }
 
 bool HasHardwareVertexShader(CGraphicSettingDevice& device, uint32_t major, uint32_t minor) {
-  return device.GetVertexShaderVersion() >= d3dval::VsVersion(major, minor) &&
-         (device.GetBehaviorFlags() & d3dval::kCreateSoftwareVertex) == 0;
+  return device.GetVertexShaderVersion() >= VsVersion(major, minor) &&
+         (device.GetBehaviorFlags() & kCreateSoftwareVP) == 0;
 }
 
 bool HasUsablePixelShader(CGraphicSettingDevice& device) {
-  if (device.GetPixelShaderVersion() < d3dval::PsVersion(2, 0)) return false;
+  if (device.GetPixelShaderVersion() < PsVersion(2, 0)) return false;
   uint32_t vendor = 0;
   uint32_t id = 0;
   return !device.GetAdapterIds(&vendor, &id) || !IsExcludedNvidiaAdapter(vendor, id);
 }
 
-bool HasPixelShader20(CGraphicSettingDevice& device) {
-  return device.GetPixelShaderVersion() >= d3dval::PsVersion(2, 0);
-}
+bool HasPixelShader20(CGraphicSettingDevice& device) { return device.GetPixelShaderVersion() >= PsVersion(2, 0); }
 
 int GammaScaleFromSetting(int32_t gamma) { return ClampSigned(gamma, 0, 200) * 320 / 200 + 96; }
 
@@ -109,9 +109,9 @@ void CGraphicSetting::ComputeDefaults(GraphicRecord& rec, CGraphicSettingDevice&
   const uint32_t flags = device.GetBehaviorFlags();
   const bool low = IsLowVideoMemory(m_videoMemoryMB);
   const bool intel = IsIntel915Adapter(device);
-  const bool software = (flags & d3dval::kCreateSoftwareVertex) != 0;
-  const bool hardware = (flags & d3dval::kCreateHardwareVertex) != 0;
-  const bool pure = (flags & d3dval::kCreatePureDevice) != 0;
+  const bool software = (flags & kCreateSoftwareVP) != 0;
+  const bool hardware = (flags & kCreateHardwareVP) != 0;
+  const bool pure = (flags & kCreatePure) != 0;
   const bool vs11 = HasHardwareVertexShader(device, 1, 1);
   const bool vs20 = HasHardwareVertexShader(device, 2, 0);
 
@@ -146,16 +146,15 @@ void CGraphicSetting::ComputeDefaults(GraphicRecord& rec, CGraphicSettingDevice&
   if (!hardware && !intel) rec.tex3dsize = 2;
 
   // Low memory prefers the smaller render-target format.
-  const uint32_t order[2] = {low ? d3dval::kFormatA4R4G4B4 : d3dval::kFormatA8R8G8B8,
-                             low ? d3dval::kFormatA8R8G8B8 : d3dval::kFormatA4R4G4B4};
+  const uint32_t order[2] = {low ? dxfmt::kA4R4G4B4 : dxfmt::kA8R8G8B8, low ? dxfmt::kA8R8G8B8 : dxfmt::kA4R4G4B4};
   rec.rt_format = 0;
   for (uint32_t format : order) {
-    if (device.CheckTextureFormat(format, d3dval::kUsageRenderTarget)) {
+    if (device.CheckTextureFormat(format, kUsageRenderTarget)) {
       rec.rt_format = static_cast<int32_t>(format);
       break;
     }
   }
-  rec.dxt = device.CheckTextureFormat(d3dval::kFormatDxt3, 0) ? 0 : 1;
+  rec.dxt = device.CheckTextureFormat(dxfmt::kDXT3, 0) ? 0 : 1;
 
   rec.ocean_type = ((pure && hardware && vs20 && HasUsablePixelShader(device)) || intel) ? 1 : 0;
 
@@ -334,10 +333,9 @@ void CGraphicSetting::DeriveEffective(CGraphicSettingDevice& device) {
     e.ocean_type = u.ocean_type;
   }
 
-  e.rt_format =
-      (u.rt_format != 0 && device.CheckTextureFormat(static_cast<uint32_t>(u.rt_format), d3dval::kUsageRenderTarget))
-          ? u.rt_format
-          : 0;
+  e.rt_format = (u.rt_format != 0 && device.CheckTextureFormat(static_cast<uint32_t>(u.rt_format), kUsageRenderTarget))
+                    ? u.rt_format
+                    : 0;
 
   if (e.rt_format != 0) {
     e.ocean_shoal = u.ocean_shoal != 0 ? 2 : 0;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "d3d/dx_rules.h"
 #include "framework/cstring.h"
 #include "settings/graphic_device.h"
 #include "settings/profile_store.h"
@@ -103,6 +104,8 @@ class CGraphicSetting {
   GraphicRecord& GetEffective() { return m_effective; }
   const GraphicRecord& GetUser() const { return m_user; }
   GraphicRecord& GetUser() { return m_user; }
+  // What the device's present parameters take from the effective record.
+  DX3DPresentSettings GetPresentSettings() const { return {m_effective.bbc, m_effective.sync, m_effective.antialias}; }
 
   // Fills rec with the defaults for the device and the video memory held.
   void ComputeDefaults(GraphicRecord& rec, CGraphicSettingDevice& device) const;

@@ -3,7 +3,9 @@
 # natively (NATIVE_BUILD: the release build, not the sanitizer build) and
 # under Wine (each Windows build this machine can run), and prints what each
 # reports.  The Wine benchmarks run beside the real web server of the
-# download tests, which also serves a 300 MiB file.
+# download tests, which also serves a 300 MiB file.  A program that needs
+# an environment of its own finds it in <program>.env beside it (NAME=value
+# lines, no spaces: the settings dialog's bench gets the tests' sound).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 native=$1
@@ -18,5 +20,5 @@ for a in $(bash "$top/tools/wine-arches.sh"); do
   [ ${#wins[@]} -gt 0 ] || continue
   QUORL_WEB_BIG_MB=300 QUORL_WINEARCH=$a bash "$top/tools/with-wine.sh" \
       bash "$top/tools/httpfix/with-http-servers.sh" bash -c '
-    for b in "$@"; do echo "== wine '"$a"' $(basename "$b")"; "'"$top"'/tools/wine-run.sh" '"$a"' "$b"; done' _ "${wins[@]}"
+    for b in "$@"; do echo "== wine '"$a"' $(basename "$b")"; env $(cat "$b.env" 2>/dev/null) "'"$top"'/tools/wine-run.sh" '"$a"' "$b"; done' _ "${wins[@]}"
 done

@@ -14,9 +14,8 @@
 
 #include "d3d/dx3d_device.h"
 #include "d3d/launcher_device.h"
-#include "d3d/settings_device.h"
 #include "res/resource.h"
-#include "settings/graphic_setting.h"
+#include "settings/settings_device.h"
 #include "tests/d3d/fake_d3d9.h"
 #include "tests/d3d/fake_d3d_fixture.h"
 
@@ -298,10 +297,9 @@ TEST_F(FakeD3DTest, LauncherPresentParametersFollowTheEffectiveSettings) {
     device.Destroy();
     fake->m_adapters = {StandardAdapter()};
     fake->m_adapters[0].multisample = row.multisample;
-    GraphicRecord& eff = GetGraphicSetting().GetEffective();
-    eff.antialias = row.antialias;
-    eff.sync = row.sync;
-    eff.bbc = row.bbc;
+    launcher.m_presentSettings.antialias = row.antialias;
+    launcher.m_presentSettings.sync = row.sync;
+    launcher.m_presentSettings.bbc = row.bbc;
     launcher.m_bMultiSampleAllowed = row.allowed;
     ASSERT_NE(nullptr, Create());
     const D3DPRESENT_PARAMETERS& pp = fake->m_lastPresentParameters;

@@ -15,7 +15,6 @@
 #include "d3d/dx3d_device.h"
 #include "d3d/launcher_device.h"
 #include "res/resource.h"
-#include "settings/graphic_setting.h"
 #include "tests/d3d/fake_d3d9.h"
 #include "tests/d3d/fake_d3d_fixture.h"
 

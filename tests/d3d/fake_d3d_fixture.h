@@ -11,7 +11,6 @@
 
 #include "d3d/launcher_device.h"
 #include "framework/afxwin.h"
-#include "settings/graphic_setting.h"
 #include "tests/d3d/fake_d3d9.h"
 
 // The test program's application object (its profile holds "select_device").
@@ -80,11 +79,6 @@ class FakeD3DTest : public ::testing::Test {
     ASSERT_EQ(0, FakeObjectsAlive());
     fake = new FakeD3D9(&log);
     device.fake = fake;
-    GetGraphicSetting().GetEffective() = GraphicRecord();
-    GraphicRecord& eff = GetGraphicSetting().GetEffective();
-    eff.antialias = 0;
-    eff.sync = 1;
-    eff.bbc = 1;
   }
   void TearDown() override {
     device.Destroy();

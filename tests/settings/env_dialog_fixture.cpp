@@ -1,11 +1,8 @@
 #include "tests/settings/env_dialog_fixture.h"
 
 #include "res/resource.h"
-#include "settings/env_settings.h"
-#include "settings/env_settings_win.h"
-#include "settings/profile_store_win.h"
+#include "settings/graphic_setting.h"
 #include "settings/sound_setting.h"
-#include "settings/video_memory.h"
 
 TestEnvHost::TestEnvHost() : fake(new FakeD3D9(&log)), settingsDevice(device) {
   fake->m_adapters = {EnvTestAdapter()};
@@ -19,20 +16,15 @@ TestEnvHost::~TestEnvHost() {
 
 BOOL TestEnvHost::InitDevice(CString& errorText) {
   device.fake = noDirect3D ? nullptr : fake;
+  // As the application does: the present parameters follow the effective
+  // graphics settings.
+  requirement.m_presentSettings = GetGraphicSetting().GetPresentSettings();
   DWORD error = 0;
   if (!device.Initialize(&requirement, &error)) {
     FormatDeviceCheckError(error, errorText);
     return FALSE;
   }
   return TRUE;
-}
-
-void TestEnvHost::LoadEnvSettings() {
-  ++loads;
-  CAppProfileStore profile(*AfxGetApp());
-  // The real sound test on the main window.
-  const bool sound = IsSoundAvailable(AfxGetMainWnd()->GetSafeHwnd()) != FALSE;
-  RunEnvSettingsLoad(sound, GetVideoMemoryMB(), settingsDevice, profile, GetSoundSetting(), GetGraphicSetting());
 }
 
 HKEY TestEnvHost::OpenAppRegistryKey() { return AfxGetApp()->GetAppRegistryKey(); }

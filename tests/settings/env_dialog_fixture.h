@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "d3d/launcher_device.h"
-#include "d3d/settings_device.h"
 #include "settings/env_dialog.h"
+#include "settings/settings_device.h"
 #include "tests/d3d/fake_d3d9.h"
 #include "tests/settings/settings_win_fixture.h"
 #include "tests/support/test_app_win.h"
@@ -46,7 +46,6 @@ class TestEnvHost : public CEnvDialogHost {
   ~TestEnvHost() override;
 
   BOOL InitDevice(CString& errorText) override;
-  void LoadEnvSettings() override;
   CDX3DDeviceBase& GetDevice() override { return device; }
   CGraphicSettingDevice& GetSettingsDevice() override { return settingsDevice; }
   HKEY OpenAppRegistryKey() override;
@@ -57,7 +56,6 @@ class TestEnvHost : public CEnvDialogHost {
   CDX3DSettingsDevice settingsDevice;
   CAppDX3DDeviceRequirement requirement;
   bool noDirect3D = false;  // the device check fails as without the runtime
-  int loads = 0;
 };
 
 // The dialog with its result readable.
@@ -66,6 +64,14 @@ class TestEnvDialog : public CQuorlEnvDialog {
   using CQuorlEnvDialog::CQuorlEnvDialog;
   int Result() const { return m_nModalResult; }
   void ClearResult() { m_nModalResult = -1; }
+
+  int loads = 0;  // the settings loads this dialog ran
+
+ protected:
+  void LoadEnvSettings() override {
+    ++loads;
+    CQuorlEnvDialog::LoadEnvSettings();
+  }
 };
 
 // The helpers are public: the tables' rows call them through the fixture.

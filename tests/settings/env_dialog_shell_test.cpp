@@ -53,7 +53,6 @@ std::wstring StringText(UINT id) {
 TEST_F(EnvDialogTest, StandaloneAgainstLauncherOpened) {
   for (int standalone : {TRUE, FALSE}) {
     SCOPED_TRACE(standalone ? "standalone" : "from the launcher");
-    const int loadsBefore = host->loads;
     ASSERT_NO_FATAL_FAILURE(Open(standalone));
     EXPECT_EQ(Widen("Quorl 환경설정"), update_test::WindowTextW(Dialog()));
     HMENU sys = ::GetSystemMenu(Dialog(), FALSE);
@@ -81,7 +80,7 @@ TEST_F(EnvDialogTest, StandaloneAgainstLauncherOpened) {
     }
     EXPECT_EQ(standalone ? 1 : 0, boxes);
     EXPECT_TRUE(::IsWindow(Dialog()));
-    EXPECT_EQ(loadsBefore + 1, host->loads);
+    EXPECT_EQ(1, dlg->loads);
     Close();
   }
 }
@@ -109,7 +108,7 @@ TEST_F(EnvDialogTest, DeviceFailureShowsTheMessageAndCancels) {
   EXPECT_EQ((std::vector<std::wstring>{
                 Widen("DirectX의 초기화를 할 수 없습니다. DirectX를 사용할 디바이스를 찾지 못했습니다.(-2113929215)")}),
             answers.Texts());
-  EXPECT_EQ(0, host->loads);  // nothing loaded, no page filled
+  EXPECT_EQ(0, modal.loads);  // nothing loaded, no page filled
   EXPECT_EQ("", SnapshotProfile());
 }
 

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "d3d/dx_formats.h"
+#include "d3d/dx_rules.h"
 #include "settings/graphic_device.h"
 #include "settings/profile_store.h"
 
@@ -72,8 +74,8 @@ class CFakeSettingDevice : public CGraphicSettingDevice {
   bool CheckTextureFormat(uint32_t format, uint32_t usage) override {
     textureChecks.push_back({format, usage});
     if (format == 0) return false;
-    if (usage == d3dval::kUsageRenderTarget) return facts.renderTargets.count(format) != 0;
-    if (usage == 0 && format == d3dval::kFormatDxt3) return facts.dxt3;
+    if (usage == kUsageRenderTarget) return facts.renderTargets.count(format) != 0;
+    if (usage == 0 && format == dxfmt::kDXT3) return facts.dxt3;
     return false;
   }
   bool CheckMultiSample(uint32_t type) override {

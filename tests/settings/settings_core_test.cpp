@@ -195,8 +195,8 @@ TEST(Defaults, LowMemoryTriesTheSmallRenderTargetFirst) {
     GraphicRecord rec;
     setting.ComputeDefaults(rec, device);
     const std::vector<std::pair<uint32_t, uint32_t>> expected =
-        mb <= 32 ? std::vector<std::pair<uint32_t, uint32_t>>{{26, 1}, {21, 1}, {d3dval::kFormatDxt3, 0}}
-                 : std::vector<std::pair<uint32_t, uint32_t>>{{21, 1}, {26, 1}, {d3dval::kFormatDxt3, 0}};
+        mb <= 32 ? std::vector<std::pair<uint32_t, uint32_t>>{{26, 1}, {21, 1}, {dxfmt::kDXT3, 0}}
+                 : std::vector<std::pair<uint32_t, uint32_t>>{{21, 1}, {26, 1}, {dxfmt::kDXT3, 0}};
     EXPECT_EQ(expected, device.textureChecks);
   }
 }

@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "d3d/launcher_device.h"
-#include "d3d/settings_device.h"
 #include "res/resource.h"
 #include "settings/env_settings_win.h"
 #include "settings/graphic_setting.h"
 #include "settings/profile_store_win.h"
+#include "settings/settings_device.h"
 #include "settings/sound_setting.h"
 #include "settings/video_memory.h"
 #include "tests/settings/fake_settings_env.h"
@@ -164,6 +164,15 @@ TEST_F(RegistryTest, PresetOceanSetLeavesTheStoredSeaValues) {
   EXPECT_EQ(2, graphic.GetUser().ocean_sun);
 }
 
+// The settings dialog's load at its opening, with the application's
+// device, its profile and the sound test on its main window (none: no
+// test).
+void LoadAppEnvSettings() {
+  CQuorlLauncherApp& app = *GetLauncherApp();
+  CDX3DSettingsDevice device(app.GetDevice());
+  LoadEnvSettingsFromProfile(app, app.m_pMainWnd != nullptr ? app.m_pMainWnd->GetSafeHwnd() : nullptr, device);
+}
+
 struct LoadCase {
   const char* section;
   const char* name;
@@ -194,7 +203,7 @@ TEST_F(RegistryTest, LoadSequenceReadsStoredValuesWithTheirClamps) {
 
   std::string message;
   ASSERT_TRUE(InitTestDevice(&message)) << message;
-  SettingsTestApp().LoadEnvSettings();
+  LoadAppEnvSettings();
   const GraphicRecord& u = GetGraphicSetting().GetUser();
   for (const LoadCase& c : rows) EXPECT_EQ(c.expected, u.*c.field) << c.name;
   EXPECT_EQ(3, u.maxlod);
@@ -211,10 +220,54 @@ TEST_F(RegistryTest, LoadSequenceReadsStoredValuesWithTheirClamps) {
   CQuorlLauncherApp& app = SettingsTestApp();
   CWnd* main = app.m_pMainWnd;
   app.m_pMainWnd = nullptr;
-  app.LoadEnvSettings();
+  LoadAppEnvSettings();
   app.m_pMainWnd = main;
   EXPECT_EQ(0, GetSoundSetting().GetBgmAvailable());
   EXPECT_EQ(0, GetSoundSetting().GetSeAvailable());
+}
+
+// The dialog's load in two steps: what runs on its own thread only
+// measures, and the records change only when the load ends, as the one-call
+// load changes them.
+TEST_F(RegistryTest, LoadBegunOnItsOwnThreadChangesTheRecordsOnlyAtItsEnd) {
+  WriteRegDword("render_d", "gamma", 150);
+  WriteRegDword("sound", "bgm_mute", 1);
+  const std::string before = SnapshotProfile();
+  std::string message;
+  ASSERT_TRUE(InitTestDevice(&message)) << message;
+  CQuorlLauncherApp& app = SettingsTestApp();
+  CDX3DSettingsDevice device(app.GetDevice());
+  CSoundSetting& sound = GetSoundSetting();
+  CGraphicSetting& graphic = GetGraphicSetting();
+  // Marks that only a load replaces.
+  sound.SetAvailable(7);
+  sound.SetAvailable2(7);
+  sound.SetBgmMute(5);
+  graphic.GetUser().gamma = 42;
+
+  CEnvSettingsLoad load;
+  load.Start(window);
+  load.Abandon();  // waits for the measurements, loads nothing
+  EXPECT_EQ(7, sound.GetBgmAvailable());
+  EXPECT_EQ(7, sound.GetSeAvailable());
+  EXPECT_EQ(5, sound.GetBgmMute());
+  EXPECT_EQ(42, graphic.GetUser().gamma);
+
+  load.Start(window);
+  load.Finish(app, device);
+  EXPECT_EQ(1, sound.GetBgmAvailable());
+  EXPECT_EQ(1, sound.GetSeAvailable());
+  EXPECT_EQ(1, sound.GetBgmMute());
+  EXPECT_EQ(150, graphic.GetUser().gamma);
+  EXPECT_EQ(336, app.GetDevice().GetGammaScale());
+  EXPECT_NE(kVideoMemoryFailed, graphic.GetVideoMemoryMB());
+
+  // Without a main window there is no sound test, as in the one-call load.
+  load.Start(nullptr);
+  load.Finish(app, device);
+  EXPECT_EQ(0, sound.GetBgmAvailable());
+  EXPECT_EQ(0, sound.GetSeAvailable());
+  EXPECT_EQ(before, SnapshotProfile());
 }
 
 TEST_F(RegistryTest, ResetToDefaultsWritesNothing) {
@@ -223,7 +276,7 @@ TEST_F(RegistryTest, ResetToDefaultsWritesNothing) {
   WriteRegDword("render_d", "ocean_set", 0);
   std::string message;
   ASSERT_TRUE(InitTestDevice(&message)) << message;
-  SettingsTestApp().LoadEnvSettings();
+  LoadAppEnvSettings();
   ASSERT_EQ(2, GetGraphicSetting().GetUser().tex2d);
   CDX3DSettingsDevice device(SettingsTestApp().GetDevice());
   const std::string before = SnapshotProfile();

@@ -1,4 +1,4 @@
-#include "d3d/settings_device.h"
+#include "settings/settings_device.h"
 
 #include <cstring>
 
