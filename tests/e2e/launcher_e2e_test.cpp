@@ -155,7 +155,7 @@ class LauncherFrame : public ::testing::Test {
 
   void Start(const std::string& args = "") {
     Stage(in);
-    ASSERT_TRUE(Launch(p, in, args));
+    ASSERT_TRUE(Launch(p, in, args)) << "CreateProcess failed, error " << ::GetLastError();
     frame = WaitForFrame(p);
     ASSERT_NE(nullptr, frame);
   }
