@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "settings/env_dialog.h"
 #include "settings/graphic_setting.h"
+#include "settings/video_memory.h"
 #include "skin/launcher_screen.h"
 #include "skin/launcher_view.h"
 #include "update/network.h"
@@ -212,6 +213,7 @@ BOOL CQuorlLauncherApp::OnIdle(LONG lCount) {
 
 int CQuorlLauncherApp::ExitInstance() {
   ShutdownNetwork();
+  ReleaseVideoMemoryProbe();
   // Fixed on purpose: only S_OK is undone, not S_FALSE (COM was already
   // there on this thread), although COM counts both.
   if (m_hrCom == S_OK) ::CoUninitialize();

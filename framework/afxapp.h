@@ -5,9 +5,13 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "framework/afxwnd.h"
 
 typedef UINT(__cdecl* AFX_THREADPROC)(LPVOID);
+
+class CProfileKeyCache;
 
 // A thread with a message pump.  The application object is one (the UI
 // thread); AfxBeginThread makes worker threads.
@@ -126,6 +130,8 @@ class CWinApp : public CWinThread {
   // missing.
   BOOL GetProfileBinary(const char* lpszSection, const char* lpszEntry, LPBYTE* ppData, UINT* pBytes);
   BOOL WriteProfileBinary(const char* lpszSection, const char* lpszEntry, LPBYTE pData, UINT nBytes);
+  // The keys kept by the CProfileKeyCache that lives on this thread, or null.
+  CProfileKeyCache* GetProfileKeyCache() const;
 
   // Hands each argument of the process's command line to ParseParam.
   void ParseCommandLine(CCommandLineInfo& rCmdInfo);
@@ -146,6 +152,43 @@ class CWinApp : public CWinThread {
   void OnAppExit();
 
   DECLARE_MESSAGE_MAP()
+
+ private:
+  friend class CProfileKeyCache;
+  // The living cache and its thread (0: none).  Other threads read only the
+  // thread id, so a cache is touched only by the thread that owns it.
+  CProfileKeyCache* m_pProfileKeyCache = nullptr;
+  std::atomic<DWORD> m_nProfileKeyThread{0};
+};
+
+// While it lives, the profile functions of its application, called on the
+// thread that made it, keep the keys they open (the application's and each
+// section's) and use them again, instead of opening the key path anew for
+// every value: one registry call per value read or written.  For a burst
+// of profile work (a settings load, a save); the keys are closed when it
+// ends.  Another cache made while one lives on the same application does
+// nothing, and so does one for an application without a registry key.
+class CProfileKeyCache {
+ public:
+  explicit CProfileKeyCache(CWinApp* pApp);
+  ~CProfileKeyCache();
+  CProfileKeyCache(const CProfileKeyCache&) = delete;
+  CProfileKeyCache& operator=(const CProfileKeyCache&) = delete;
+
+  // The kept key of the application or of a section (created when
+  // missing, as the profile functions do), or null when it cannot be had;
+  // the cache keeps it, the caller does not close it.
+  HKEY AppKey();
+  HKEY SectionKey(const char* lpszSection);
+  // Closes a kept section key before the section is deleted.
+  void ForgetSection(const char* lpszSection);
+
+ private:
+  struct Section;
+  CWinApp* m_pApp = nullptr;  // null: this cache does nothing
+  DWORD m_nThreadID = 0;
+  HKEY m_hAppKey = nullptr;
+  Section* m_pSections = nullptr;  // a short list, newest first
 };
 
 // The application object, its main window, its module.

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/afxapp.h"
@@ -23,7 +24,100 @@ HKEY CreateSubKey(HKEY parent, const char* name) {
   return h;
 }
 
+// A section's key for one profile call: the cache's kept key when a cache
+// lives on this thread, else one opened for the call and closed after it.
+class CProfileSectionKey {
+ public:
+  CProfileSectionKey(CWinApp& app, const char* section) {
+    if (CProfileKeyCache* cache = app.GetProfileKeyCache()) {
+      m_h = cache->SectionKey(section);
+    } else {
+      m_h = app.GetSectionKey(section);
+      m_bOwned = true;
+    }
+  }
+  ~CProfileSectionKey() {
+    if (m_bOwned && m_h != nullptr) ::RegCloseKey(m_h);
+  }
+  CProfileSectionKey(const CProfileSectionKey&) = delete;
+  CProfileSectionKey& operator=(const CProfileSectionKey&) = delete;
+  HKEY Get() const { return m_h; }
+
+ private:
+  HKEY m_h = nullptr;
+  bool m_bOwned = false;
+};
+
 }  // namespace
+
+// ---- the key cache -----------------------------------------------------------
+
+struct CProfileKeyCache::Section {
+  std::string name;
+  HKEY key;
+  Section* next;
+};
+
+CProfileKeyCache::CProfileKeyCache(CWinApp* pApp) {
+  if (pApp == nullptr || pApp->m_pszRegistryKey == nullptr) return;
+  const DWORD self = ::GetCurrentThreadId();
+  DWORD none = 0;
+  if (!pApp->m_nProfileKeyThread.compare_exchange_strong(none, self)) return;  // one lives already
+  pApp->m_pProfileKeyCache = this;
+  m_pApp = pApp;
+  m_nThreadID = self;
+}
+
+CProfileKeyCache::~CProfileKeyCache() {
+  while (m_pSections != nullptr) {
+    Section* s = m_pSections;
+    m_pSections = s->next;
+    ::RegCloseKey(s->key);
+    delete s;
+  }
+  if (m_hAppKey != nullptr) ::RegCloseKey(m_hAppKey);
+  if (m_pApp != nullptr) {
+    m_pApp->m_pProfileKeyCache = nullptr;
+    m_pApp->m_nProfileKeyThread.store(0);
+  }
+}
+
+HKEY CProfileKeyCache::AppKey() {
+  if (m_pApp == nullptr) return nullptr;
+  if (m_hAppKey == nullptr) m_hAppKey = m_pApp->GetAppRegistryKey();
+  return m_hAppKey;
+}
+
+HKEY CProfileKeyCache::SectionKey(const char* lpszSection) {
+  if (m_pApp == nullptr || lpszSection == nullptr) return nullptr;
+  for (Section* s = m_pSections; s != nullptr; s = s->next) {
+    if (s->name == lpszSection) return s->key;
+  }
+  HKEY app = AppKey();
+  if (app == nullptr) return nullptr;
+  HKEY key = CreateSubKey(app, lpszSection);
+  if (key == nullptr) return nullptr;  // not kept: the next call tries again
+  m_pSections = new Section{lpszSection, key, m_pSections};
+  return key;
+}
+
+void CProfileKeyCache::ForgetSection(const char* lpszSection) {
+  if (lpszSection == nullptr) return;
+  for (Section** link = &m_pSections; *link != nullptr; link = &(*link)->next) {
+    Section* s = *link;
+    if (s->name != lpszSection) continue;
+    *link = s->next;
+    ::RegCloseKey(s->key);
+    delete s;
+    return;
+  }
+}
+
+CProfileKeyCache* CWinApp::GetProfileKeyCache() const {
+  return m_nProfileKeyThread.load() == ::GetCurrentThreadId() ? m_pProfileKeyCache : nullptr;
+}
+
+// ---- the profile functions -----------------------------------------------------
 
 void CWinApp::SetRegistryKey(const char* lpszRegistryKey) {
   std::free(const_cast<char*>(m_pszRegistryKey));
@@ -61,7 +155,7 @@ UINT CWinApp::GetProfileInt(const char* lpszSection, const char* lpszEntry, int 
   if (m_pszRegistryKey == nullptr) {
     return ::GetPrivateProfileIntA(lpszSection, lpszEntry, nDefault, m_pszProfileName);
   }
-  CScopedRegKey key(GetSectionKey(lpszSection));
+  CProfileSectionKey key(*this, lpszSection);
   if (key.Get() == nullptr) return static_cast<UINT>(nDefault);
   BYTE bytes[sizeof(DWORD)] = {};
   DWORD type = 0;
@@ -83,7 +177,7 @@ BOOL CWinApp::WriteProfileInt(const char* lpszSection, const char* lpszEntry, in
     ::wsprintfA(text, "%d", nValue);
     return ::WritePrivateProfileStringA(lpszSection, lpszEntry, text, m_pszProfileName);
   }
-  CScopedRegKey key(GetSectionKey(lpszSection));
+  CProfileSectionKey key(*this, lpszSection);
   if (key.Get() == nullptr) return FALSE;
   DWORD value = static_cast<DWORD>(nValue);
   return ::RegSetValueExA(key.Get(), lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
@@ -106,7 +200,7 @@ CString CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry
     }
     return fallback;
   }
-  CScopedRegKey key(GetSectionKey(lpszSection));
+  CProfileSectionKey key(*this, lpszSection);
   if (key.Get() == nullptr) return fallback;
   DWORD type = 0;
   DWORD size = 0;
@@ -133,12 +227,15 @@ BOOL CWinApp::WriteProfileString(const char* lpszSection, const char* lpszEntry,
   }
   if (lpszEntry == nullptr) {
     // Deletes the whole section (its values; a section has no subkeys).
-    CScopedRegKey app(GetAppRegistryKey());
-    if (app.Get() == nullptr) return FALSE;
-    LONG r = ::RegDeleteKeyA(app.Get(), lpszSection);
+    CProfileKeyCache* cache = GetProfileKeyCache();
+    if (cache != nullptr) cache->ForgetSection(lpszSection);
+    CScopedRegKey owned(cache == nullptr ? GetAppRegistryKey() : nullptr);
+    HKEY app = cache != nullptr ? cache->AppKey() : owned.Get();
+    if (app == nullptr) return FALSE;
+    LONG r = ::RegDeleteKeyA(app, lpszSection);
     return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
   }
-  CScopedRegKey key(GetSectionKey(lpszSection));
+  CProfileSectionKey key(*this, lpszSection);
   if (key.Get() == nullptr) return FALSE;
   if (lpszValue == nullptr) {
     LONG r = ::RegDeleteValueA(key.Get(), lpszEntry);
@@ -153,7 +250,7 @@ BOOL CWinApp::GetProfileBinary(const char* lpszSection, const char* lpszEntry, L
   *ppData = nullptr;
   *pBytes = 0;
   if (lpszEntry == nullptr || m_pszRegistryKey == nullptr) return FALSE;
-  CScopedRegKey key(GetSectionKey(lpszSection));
+  CProfileSectionKey key(*this, lpszSection);
   if (key.Get() == nullptr) return FALSE;
   DWORD type = 0;
   DWORD size = 0;
@@ -175,7 +272,7 @@ BOOL CWinApp::GetProfileBinary(const char* lpszSection, const char* lpszEntry, L
 BOOL CWinApp::WriteProfileBinary(const char* lpszSection, const char* lpszEntry, LPBYTE pData, UINT nBytes) {
   if (lpszEntry == nullptr || m_pszRegistryKey == nullptr) return FALSE;
   if (pData == nullptr && nBytes != 0) return FALSE;
-  CScopedRegKey key(GetSectionKey(lpszSection));
+  CProfileSectionKey key(*this, lpszSection);
   if (key.Get() == nullptr) return FALSE;
   return ::RegSetValueExA(key.Get(), lpszEntry, 0, REG_BINARY, pData, nBytes) == ERROR_SUCCESS;
 }

@@ -81,6 +81,10 @@ int CQuorlEnvDialog::OnCreate(LPCREATESTRUCTA lpCreateStruct) {
   // any page takes the loaded values.
   CWnd* mainWnd = AfxGetMainWnd();
   m_load.Start(mainWnd != nullptr ? mainWnd->GetSafeHwnd() : nullptr);
+  // The pages read stored values as they are made, the load and the pages'
+  // filling read the rest, OK writes them all: each burst opens the
+  // profile's keys once.
+  const CProfileKeyCache keys(AfxGetApp());
   // Member order; the tabs show them in another.
   CEnvBasePage* pages[] = {&m_globalPage, &m_graphicsPage, &m_seaPage, &m_detailPage, &m_networkPage};
   for (CEnvBasePage* page : pages) {
@@ -115,6 +119,7 @@ BOOL CQuorlEnvDialog::OnInitDialog() {
   // The device first: the pages show what it can do.  A failure is told
   // once the dialog runs, and closes it.
   if (m_host.InitDevice(m_strDeviceError)) {
+    const CProfileKeyCache keys(AfxGetApp());
     LoadEnvSettings();
     CEnvBasePage* tabs[] = {&m_globalPage, &m_graphicsPage, &m_detailPage, &m_seaPage, &m_networkPage};
     for (CEnvBasePage* page : tabs) page->InitControls();
@@ -230,6 +235,7 @@ LRESULT CQuorlEnvDialog::OnDeviceError(WPARAM, LPARAM) {
 }
 
 void CQuorlEnvDialog::OnOK() {
+  const CProfileKeyCache keys(AfxGetApp());
   CEnvBasePage* tabs[] = {&m_globalPage, &m_graphicsPage, &m_detailPage, &m_seaPage, &m_networkPage};
   for (CEnvBasePage* page : tabs) {
     if (!page->Apply()) return;
@@ -240,6 +246,7 @@ void CQuorlEnvDialog::OnOK() {
 void CQuorlEnvDialog::OnCancel() { CDialog::OnCancel(); }
 
 void CQuorlEnvDialog::OnReset() {
+  const CProfileKeyCache keys(AfxGetApp());
   ResetGraphicSettingsToDefaults(m_host.GetSettingsDevice());
   GetSoundSetting().SetDefaults();
   const int count = m_tab.GetItemCount();

@@ -13,5 +13,10 @@ uint32_t SumVideoMemoryMB(uint32_t totalVideoMemory, uint64_t primaryBytes);
 
 // Win32: the estimate for the default display driver, or
 // kVideoMemoryFailed (0xFFFFFFFF) when DirectDraw or IDirectDraw2 is not
-// there.
+// there.  Any thread may ask.  The DirectDraw object of the first answer is
+// kept and asked again by the next calls (a new one is made when it
+// refuses), until ReleaseVideoMemoryProbe.
 uint32_t GetVideoMemoryMB();
+// Releases the kept DirectDraw object; the next call makes a new one.  The
+// application calls it on its way out, while DirectDraw is still loaded.
+void ReleaseVideoMemoryProbe();

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -216,7 +217,9 @@ TEST_F(AppTest, AppExitClosesTheMainWindowAndEndsRun) {
 
 // ---- profile ---------------------------------------------------------------
 
-class ProfileTest : public AppTest {
+// Each profile case runs twice: the keys opened for every call, and kept by
+// a CProfileKeyCache for the whole case.
+class ProfileTest : public AppTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
     AppTest::SetUp();
@@ -228,8 +231,10 @@ class ProfileTest : public AppTest {
     // The application replaces the profile name as the launcher does.
     free(const_cast<char*>(app.m_pszProfileName));
     app.m_pszProfileName = _strdup("UnitProfile");
+    if (GetParam()) m_cache = std::make_unique<CProfileKeyCache>(&app);
   }
   void TearDown() override {
+    m_cache.reset();
     ::SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\QuorlFwTest");
     CTestApp& app = TestApp();
     free(const_cast<char*>(app.m_pszRegistryKey));
@@ -240,9 +245,12 @@ class ProfileTest : public AppTest {
   }
   char* m_savedKey = nullptr;
   char* m_savedProfile = nullptr;
+  std::unique_ptr<CProfileKeyCache> m_cache;
 };
 
-TEST_F(ProfileTest, StringsAndIntsRoundTripUnderTheProfileKey) {
+INSTANTIATE_TEST_SUITE_P(KeysOpenedOrKept, ProfileTest, ::testing::Bool());
+
+TEST_P(ProfileTest, StringsAndIntsRoundTripUnderTheProfileKey) {
   CTestApp& app = TestApp();
   EXPECT_STREQ("dflt", app.GetProfileString("Login", "Server", "dflt"));
   EXPECT_STREQ("", app.GetProfileString("Login", "Server"));
@@ -269,7 +277,7 @@ TEST_F(ProfileTest, StringsAndIntsRoundTripUnderTheProfileKey) {
   EXPECT_EQ(1u, app.GetProfileInt("Login", "Port", 1));
 }
 
-TEST_F(ProfileTest, BinaryRoundTrip) {
+TEST_P(ProfileTest, BinaryRoundTrip) {
   CTestApp& app = TestApp();
   BYTE* data = reinterpret_cast<BYTE*>(1);
   UINT bytes = 99;
@@ -285,6 +293,50 @@ TEST_F(ProfileTest, BinaryRoundTrip) {
   HKEY key = app.GetSectionKey("render_s");
   ASSERT_NE(nullptr, key);
   ::RegCloseKey(key);
+}
+
+static DWORD WINAPI ReadPortOnThread(void* out) {
+  *static_cast<UINT*>(out) = AfxGetApp()->GetProfileInt("Login", "Port", 5);
+  return 0;
+}
+
+// The rules of the kept keys: one cache at a time, only on its own thread,
+// a deleted section made anew by the next write, and nothing left open.
+TEST_P(ProfileTest, KeptKeysServeOnlyTheirThreadAndSurviveADeletedSection) {
+  CTestApp& app = TestApp();
+  {
+    CProfileKeyCache second(&app);  // inside the fixture's own, when it has one
+    EXPECT_EQ(GetParam() ? m_cache.get() : &second, app.GetProfileKeyCache());
+    ASSERT_TRUE(app.WriteProfileInt("Login", "Port", 9071));
+  }
+  EXPECT_EQ(m_cache.get(), app.GetProfileKeyCache());
+  EXPECT_EQ(9071u, app.GetProfileInt("Login", "Port", 0));
+
+  // Another thread reads through keys of its own and sees the same value.
+  UINT seen = 0;
+  HANDLE thread = ::CreateThread(nullptr, 0, &ReadPortOnThread, &seen, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 10000));
+  ::CloseHandle(thread);
+  EXPECT_EQ(9071u, seen);
+
+  // The section deleted under a kept key: the next write makes it again
+  // and a plain read sees it there.
+  ASSERT_TRUE(app.WriteProfileString("Login", nullptr, nullptr));
+  EXPECT_EQ(2u, app.GetProfileInt("Login", "Port", 2));
+  ASSERT_TRUE(app.WriteProfileInt("Login", "Port", 80));
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  EXPECT_EQ(ERROR_SUCCESS, ::SHGetValueA(HKEY_CURRENT_USER, "Software\\QuorlFwTest\\UnitProfile\\Login", "Port",
+                                         nullptr, &value, &size));
+  EXPECT_EQ(80u, value);
+
+  m_cache.reset();
+  EXPECT_EQ(nullptr, app.GetProfileKeyCache());
+  // A new cache may live once the old one has gone.
+  CProfileKeyCache next(&app);
+  EXPECT_EQ(&next, app.GetProfileKeyCache());
+  EXPECT_EQ(80u, app.GetProfileInt("Login", "Port", 0));
 }
 
 // ---- command line ----------------------------------------------------------

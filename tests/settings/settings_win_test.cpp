@@ -436,6 +436,34 @@ TEST_F(RegistryTest, VideoMemoryUnderWineIsAMeasurementNotAFailure) {
   }
 }
 
+DWORD WINAPI AskVideoMemoryOnThread(void* answer) {
+  *static_cast<uint32_t*>(answer) = GetVideoMemoryMB();
+  return 0;
+}
+
+// The DirectDraw object of the first measurement is kept and asked again:
+// the answer stays the one a fresh object gives, whichever thread asks, and
+// after the kept object is released a new one is made.
+TEST_F(RegistryTest, VideoMemoryKeptObjectAnswersAsAFreshOne) {
+  std::string message;
+  ASSERT_TRUE(InitTestDevice(&message)) << message;
+  ReleaseVideoMemoryProbe();
+  const uint32_t fresh = GetVideoMemoryMB();
+  ASSERT_NE(kVideoMemoryFailed, fresh);
+  EXPECT_EQ(fresh, GetVideoMemoryMB());
+
+  uint32_t asked = 0;
+  HANDLE thread = ::CreateThread(nullptr, 0, &AskVideoMemoryOnThread, &asked, 0, nullptr);
+  ASSERT_NE(nullptr, thread);
+  ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 60000));
+  ::CloseHandle(thread);
+  EXPECT_EQ(fresh, asked);
+
+  ReleaseVideoMemoryProbe();
+  ReleaseVideoMemoryProbe();  // nothing kept: nothing to do
+  EXPECT_EQ(fresh, GetVideoMemoryMB());
+}
+
 // ---------------------------------------------------------------------------
 // Hint texts
 
