@@ -322,9 +322,9 @@ int main() {
   std::printf(
       "launcher screen:   initial update's parts in ms: unpacking the background %s (at start-up), the banner %s, "
       "first write of the back buffer %s (a second %s), screen size %s, version label %s\n",
-      FormatMs(MedianNs(unpack)).c_str(), FormatMs(MedianNs(unpackBanner)).c_str(), FormatMs(MedianNs(firstTouch)).c_str(),
-      FormatMs(MedianNs(secondTouch)).c_str(), FormatMs(MedianNs(screenSize)).c_str(),
-      FormatMs(MedianNs(label)).c_str());
+      FormatMs(MedianNs(unpack)).c_str(), FormatMs(MedianNs(unpackBanner)).c_str(),
+      FormatMs(MedianNs(firstTouch)).c_str(), FormatMs(MedianNs(secondTouch)).c_str(),
+      FormatMs(MedianNs(screenSize)).c_str(), FormatMs(MedianNs(label)).c_str());
 
   LauncherWindow l;
   if (!l.Create()) {
