@@ -101,7 +101,11 @@ CWnd* CFrameWnd::CreateView(CCreateContext* pContext, UINT nID) {
     return nullptr;
   }
   CWnd* pView = static_cast<CWnd*>(pObject);
-  if (!pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(0, 0, 0, 0), this, nID, pContext)) {
+  // The first pane is made at the size the layout gives it, so that the
+  // layout that follows finds nothing to move.
+  CRect rect(0, 0, 0, 0);
+  if (nID == AFX_IDW_PANE_FIRST) GetClientRect(&rect);
+  if (!pView->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, rect, this, nID, pContext)) {
     return nullptr;  // the view deleted itself with its window
   }
   // One sunken edge is enough: the view's.
@@ -122,6 +126,12 @@ void CFrameWnd::RecalcLayout(BOOL) {
   if (hPane == nullptr) return;
   CRect rc;
   GetClientRect(&rc);
+  // A pane that already fills the client area is left alone: moving it to
+  // where it is still costs a round of position messages for nothing.
+  RECT pane;
+  ::GetWindowRect(hPane, &pane);
+  ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&pane), 2);
+  if (pane.left == 0 && pane.top == 0 && pane.right == rc.Width() && pane.bottom == rc.Height()) return;
   ::SetWindowPos(hPane, nullptr, 0, 0, rc.Width(), rc.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -24,6 +24,10 @@ thread_local MSG t_currentMsg{};
 thread_local CWnd* t_pWndInit = nullptr;
 thread_local HHOOK t_hHookCbt = nullptr;
 thread_local int t_hookDepth = 0;
+// The object whose window is being made with a class whose procedure is
+// already AfxWndProc: bound by that procedure at the window's first
+// message, with no hook.
+thread_local CWnd* t_pWndInitByProc = nullptr;
 
 int g_caughtExceptions = 0;
 
@@ -89,8 +93,23 @@ const CWnd& CWnd::wndNoTopMost = s_wndNoTopMost;
 
 // ---- entry point -----------------------------------------------------------
 
+// Binds the object CreateEx is making a window for to that window, at the
+// window's first message (before WM_NCCREATE), as the creation hook would.
+static CWnd* BindWindowBeingCreated(HWND hWnd) {
+  CWnd* pWnd = t_pWndInitByProc;
+  t_pWndInitByProc = nullptr;
+  try {
+    pWnd->Attach(hWnd);
+    pWnd->PreSubclassWindow();
+  } catch (...) {
+    AfxProcessEntryException("window creation");
+  }
+  return pWnd;
+}
+
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
   CWnd* pWnd = afx_internal::PermanentLookup(hWnd);
+  if (pWnd == nullptr && t_pWndInitByProc != nullptr) pWnd = BindWindowBeingCreated(hWnd);
   if (pWnd == nullptr || pWnd->m_hWnd != hWnd) return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
 
   const MSG saved = t_currentMsg;
@@ -284,10 +303,28 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     PostNcDestroy();  // as after a destruction: the object may be gone
     return FALSE;
   }
-  AfxHookWindowCreate(this);
+  // A class of the framework's own sends every message, the first one
+  // included, to AfxWndProc, which binds the window then.  Only other
+  // classes need the creation hook, which costs every window event of the
+  // thread a round through the hook chain while it is set.
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof(wc);
+  const bool ownProc =
+      cs.lpszClass != nullptr && ::GetClassInfoExA(cs.hInstance, cs.lpszClass, &wc) && wc.lpfnWndProc == &AfxWndProc;
+  if (ownProc)
+    t_pWndInitByProc = this;
+  else
+    AfxHookWindowCreate(this);
   HWND hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                 cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-  if (!AfxUnhookWindowCreate()) {
+  bool bound = true;
+  if (ownProc) {
+    bound = t_pWndInitByProc == nullptr;
+    t_pWndInitByProc = nullptr;
+  } else {
+    bound = AfxUnhookWindowCreate() != FALSE;
+  }
+  if (!bound) {
     // No window ever existed (unknown class...): nothing will send
     // WM_NCDESTROY, so finish the object's life here.
     PostNcDestroy();

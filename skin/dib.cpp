@@ -556,21 +556,47 @@ inline void Compose(uint8_t* d, uint32_t r, uint32_t g, uint32_t b, uint32_t a) 
   std::memcpy(d, &out, 2);
 }
 
-// One row of w pixels of each form into a 16-bit row.  s is the first
-// source pixel; alpha the first alpha byte (form 2); table the colour
-// table (forms 1 and 3).
-void ComposeRowIndexed(uint8_t* d, const uint8_t* s, const uint8_t* table, int w) {
-  for (int i = 0; i < w; ++i, d += 2) {
-    const uint8_t* c = table + 4 * s[i];  // {B, G, R, A}
-    Compose(d, c[2], c[1], c[0], c[3]);
-  }
-}
+// An indexed image's colours as the composition needs them, made once per
+// draw: each index's channels and alpha, and the 16-bit pixel it writes
+// where it is opaque.
+struct IndexedColours {
+  uint8_t r[256], g[256], b[256], a[256];
+  uint16_t opaque[256];
 
-void ComposeRowIndexed555(uint8_t* d, const uint8_t* s, const uint8_t* table, int w) {
+  void Set(uint32_t k, uint32_t cr, uint32_t cg, uint32_t cb, uint32_t ca) {
+    r[k] = static_cast<uint8_t>(cr);
+    g[k] = static_cast<uint8_t>(cg);
+    b[k] = static_cast<uint8_t>(cb);
+    a[k] = static_cast<uint8_t>(ca);
+    opaque[k] = Opaque555(cr, cg, cb);
+  }
+  // table: 256 x {B, G, R, A} (form 1), or 256 x u16 5:5:5 then 256
+  // alphas (form 3).
+  void Read(uint32_t form, const uint8_t* table) {
+    for (uint32_t k = 0; k < 256; ++k) {
+      if (form == 1) {
+        const uint8_t* c = table + 4 * k;
+        Set(k, c[2], c[1], c[0], c[3]);
+      } else {
+        const uint32_t v = static_cast<uint32_t>(table[2 * k] | (table[2 * k + 1] << 8));
+        Set(k, Expand5(v >> 10), Expand5(v >> 5), Expand5(v), table[512 + k]);
+      }
+    }
+  }
+};
+
+// One row of w pixels of each form into a 16-bit row.  s is the first
+// source pixel; alpha the first alpha byte (form 2); colours the indexed
+// forms' colours (forms 1 and 3).
+void ComposeRowIndexed(uint8_t* d, const uint8_t* s, const IndexedColours& colours, int w) {
   for (int i = 0; i < w; ++i, d += 2) {
     const uint32_t k = s[i];
-    const uint32_t v = static_cast<uint32_t>(table[2 * k] | (table[2 * k + 1] << 8));
-    Compose(d, Expand5(v >> 10), Expand5(v >> 5), Expand5(v), table[512 + k]);
+    const uint32_t a = colours.a[k];
+    // The opaque case, by far the most common, straight from the table.
+    if (a == 255)
+      std::memcpy(d, &colours.opaque[k], 2);
+    else
+      Compose(d, colours.r[k], colours.g[k], colours.b[k], a);
   }
 }
 
@@ -600,7 +626,8 @@ void CAlphableDIB::Draw(CDIB* dest, int dx, int dy, int w, int h, int sx, int sy
   const size_t pixelBytes = GetPixelBits() / 8;
   const size_t width = static_cast<size_t>(GetWidth());
   const uint8_t* alphaPlane = m_pBits + rowBytes * static_cast<size_t>(GetHeight());
-  const uint8_t* table = GetColourTable();
+  IndexedColours colours;
+  if (form == 1 || form == 3) colours.Read(form, GetColourTable());
   for (int row = dy + h - 1; row >= dy; --row) {
     uint8_t* d = dest->GetPixelAddress(dx, row);
     if (d == nullptr) continue;
@@ -608,10 +635,8 @@ void CAlphableDIB::Draw(CDIB* dest, int dx, int dy, int w, int h, int sx, int sy
     const uint8_t* s = m_pBits + rowBytes * srcY + static_cast<size_t>(sx) * pixelBytes;
     switch (form) {
       case 1:
-        ComposeRowIndexed(d, s, table, w);
-        break;
       case 3:
-        ComposeRowIndexed555(d, s, table, w);
+        ComposeRowIndexed(d, s, colours, w);
         break;
       case 2:
         ComposeRow555(d, s, alphaPlane + width * srcY + static_cast<size_t>(sx), w);

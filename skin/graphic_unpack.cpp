@@ -18,9 +18,14 @@ int InflateExactly(z_stream* s, const uint8_t* in, uint32_t inLength, uint8_t* o
   uint32_t inUsed = 0;
   uint32_t outUsed = 0;
   bool ended = false;
+  // The steps exist for the window that is told after each one.  Without
+  // one the whole block goes in one call: the result is the same, but
+  // inflate then stays in its fast loop and does not copy every step's
+  // output into its history window as well.
+  const uint32_t step = notify != nullptr ? kUnpackStep : UINT32_MAX;
   while (!ended && outUsed < outLength && inUsed < inLength) {
-    const uint32_t inStep = Min32(kUnpackStep, inLength - inUsed);
-    const uint32_t outStep = Min32(kUnpackStep, outLength - outUsed);
+    const uint32_t inStep = Min32(step, inLength - inUsed);
+    const uint32_t outStep = Min32(step, outLength - outUsed);
     s->next_in = const_cast<Bytef*>(in + inUsed);
     s->avail_in = inStep;
     s->next_out = out + outUsed;

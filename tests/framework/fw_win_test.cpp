@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -217,6 +218,61 @@ TEST_F(MessageMapTest, StylesAndSpecialInsertAfterWindows) {
   EXPECT_FALSE(wnd.ModifyStyle(WS_CAPTION, 0));  // nothing left to change
   EXPECT_TRUE(wnd.ModifyStyleEx(0, WS_EX_TOOLWINDOW));
   EXPECT_TRUE(wnd.GetExStyle() & WS_EX_TOOLWINDOW);
+}
+
+// Counts the messages it sees and its own end.
+class CCreationWnd : public CWnd {
+ public:
+  std::vector<UINT> seen;
+  int ends = 0;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    seen.push_back(message);
+    return CWnd::WindowProc(message, wParam, lParam);
+  }
+  void PostNcDestroy() override { ++ends; }
+};
+
+// A refused creation ends the object's life once, whether the class goes
+// through the creation hook (any class not the framework's) or is the
+// framework's own (bound by its procedure, with no hook), and leaves
+// nothing behind: the next window is bound to its own object from its
+// very first message.
+TEST(WindowCreation, RefusedCreationsEndTheObjectAndLeaveNothingBound) {
+  TestApp();
+  const char* ownClass = AfxRegisterWndClass(0);
+  ASSERT_NE(nullptr, ownClass);
+  // The platform's answer first: a child style without a parent makes no
+  // window, and sends nothing.
+  HWND raw =
+      ::CreateWindowExA(0, ownClass, "", WS_CHILD, 0, 0, 10, 10, nullptr, nullptr, AfxGetInstanceHandle(), nullptr);
+  if (raw != nullptr) {
+    ::DestroyWindow(raw);
+    GTEST_SKIP() << "this system makes a child window without a parent";
+  }
+  struct Case {
+    const char* name;
+    const char* className;
+    DWORD style;
+  };
+  const Case cases[] = {
+      {"a class nobody registered", "QuorlNoSuchClass", WS_POPUP},
+      {"the framework's class, refused before any message", ownClass, WS_CHILD},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CCreationWnd refused;
+    EXPECT_FALSE(refused.CreateEx(0, c.className, "", c.style, 0, 0, 10, 10, nullptr, nullptr));
+    EXPECT_EQ(1, refused.ends);
+    EXPECT_EQ(nullptr, refused.m_hWnd);
+    CCreationWnd next;
+    ASSERT_TRUE(next.CreateEx(0, ownClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    EXPECT_EQ(&next, CWnd::FromHandlePermanent(next.m_hWnd));
+    ASSERT_FALSE(next.seen.empty());
+    EXPECT_NE(next.seen.end(), std::find(next.seen.begin(), next.seen.end(), static_cast<UINT>(WM_NCCREATE)));
+    EXPECT_TRUE(refused.seen.empty());
+    next.DestroyWindow();
+    EXPECT_EQ(1, next.ends);
+  }
 }
 
 // ---- frames, views, routing ------------------------------------------------
