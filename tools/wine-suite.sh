@@ -11,6 +11,35 @@ set -uo pipefail
 build=$1
 report=$2
 : >"$report"
+
+# One desktop for the whole suite, as a Windows session has: Wine closes a
+# desktop a second after its last program has gone and makes a new one
+# (with a new explorer.exe) for the next, and a test program that starts
+# in that second meets the old explorer on its way out or the new one still
+# starting.  The keeper (tests/harness/desktop_keeper.cpp) stays on the
+# desktop until the suite is over.
+keeper="$build/harness/quorl_desktop_keeper.exe"
+keeper_pid=""
+stop_keeper() {
+  [ -z "$keeper_pid" ] || kill "$keeper_pid" 2>/dev/null || true
+}
+trap stop_keeper EXIT
+if [ -f "$keeper" ]; then
+  ready=$(mktemp)
+  "$QUORL_WINE" "$keeper" >"$ready" 2>/dev/null </dev/null &
+  keeper_pid=$!
+  for _ in $(seq 1 600); do
+    grep -q ready "$ready" && break
+    kill -0 "$keeper_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  grep -q ready "$ready" ||
+    echo "wine-suite: the desktop keeper did not come up: the test programs may each meet a new desktop" >&2
+  rm -f "$ready"
+else
+  echo "wine-suite: no $keeper: the test programs may each meet a new desktop" >&2
+fi
+
 ctest --test-dir "$build" --output-on-failure -j "${QUORL_WINE_JOBS:-4}" && exit 0
 
 failed=()

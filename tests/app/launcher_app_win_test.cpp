@@ -10,9 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 #include "app/launcher_app.h"
 #include "app/localize.h"
@@ -21,6 +19,7 @@
 #include "res/resource.h"
 #include "skin/launcher_view.h"
 #include "tests/support/dialogs_win.h"
+#include "tests/support/stuck_report_win.h"
 #include "tests/support/test_app_win.h"
 
 namespace {
@@ -34,6 +33,13 @@ class CTestLauncherApp : public CQuorlLauncherApp {
   using CQuorlLauncherApp::UseProfileOfRecord;
 };
 CTestLauncherApp theApp;
+
+// Each test takes a second or two; one that has run for a minute waits for
+// something that will not come, and says where before the suite's time-out
+// ends the program.
+const struct StuckTestReport {
+  StuckTestReport() { test_support::ReportStuckTests(60000); }
+} stuckTestReport;
 
 constexpr UINT kMissingString = 4242;
 
@@ -60,9 +66,10 @@ TEST(AppTitleMessages, MissingStringFailsAndLeavesTheOutput) {
 TEST(AppTitleMessages, MissingStringShowsAnEmptyBoxWithTheTitle) {
   InitTestApp();
   SeenBox seen;
-  std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &seen);
-  EXPECT_EQ(IDOK, MessageBoxWithAppTitle(kMissingString, MB_OK));
-  test_support::JoinAnsweringSentMessages(watcher);
+  {
+    test_support::OkOnFirstBox ok(::GetCurrentThreadId(), &seen);
+    EXPECT_EQ(IDOK, MessageBoxWithAppTitle(kMissingString, MB_OK));
+  }
   ASSERT_TRUE(seen.seen);
   EXPECT_EQ(L"", seen.text);
   EXPECT_EQ(L"Quorl", seen.caption);

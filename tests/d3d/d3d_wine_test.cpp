@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/launcher_app.h"
@@ -250,9 +249,10 @@ TEST(DeviceCheck, AFailureIsReportedThenTheCheckPassesOncePerRun) {
   CAppDX3DDeviceRequirement& requirement = app->GetDeviceRequirement();
   requirement.m_nMinWidth = 100000;
   SeenBox box;
-  std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &box);
-  EXPECT_FALSE(app->InitDeviceOrReport());
-  test_support::JoinAnsweringSentMessages(watcher);
+  {
+    test_support::OkOnFirstBox ok(::GetCurrentThreadId(), &box);
+    EXPECT_FALSE(app->InitDeviceOrReport());
+  }
   ASSERT_TRUE(box.seen);
   EXPECT_EQ(DeviceMessage(L"-2113929213"), box.text);
   EXPECT_EQ(L"Quorl", box.caption);
@@ -395,9 +395,10 @@ TEST(DeviceCheckWithoutGlx, NoOpenGLOnTheDisplayMeansNoDirect3D) {
   EXPECT_EQ(expected, test_support::WidenAnsi(text));
   EXPECT_FALSE(app->IsDeviceInitialized());
   SeenBox box;
-  std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &box);
-  EXPECT_FALSE(app->InitDeviceOrReport());
-  test_support::JoinAnsweringSentMessages(watcher);
+  {
+    test_support::OkOnFirstBox ok(::GetCurrentThreadId(), &box);
+    EXPECT_FALSE(app->InitDeviceOrReport());
+  }
   EXPECT_EQ(expected, box.text);
 }
 

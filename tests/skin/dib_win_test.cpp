@@ -9,7 +9,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "framework/afxfile.h"
@@ -229,9 +228,10 @@ TEST(ImageFileDialogs, MessagesAndTheSaveDialog) {
   CDIB d;
   d.CreateBlank(3, 3, nullptr);
   test_support::SeenBox seen;
-  std::thread watcher = test_support::PressOkOnFirstBox(::GetCurrentThreadId(), &seen);
-  EXPECT_FALSE(d.Save("Z:\\dib_win_test_no_such_folder\\x.bmp"));
-  test_support::JoinAnsweringSentMessages(watcher);
+  {
+    test_support::OkOnFirstBox ok(::GetCurrentThreadId(), &seen);
+    EXPECT_FALSE(d.Save("Z:\\dib_win_test_no_such_folder\\x.bmp"));
+  }
   EXPECT_TRUE(seen.seen);
   EXPECT_EQ(test_support::Widen(kImageFileOpenFailedText), seen.text);
 

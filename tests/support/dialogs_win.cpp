@@ -59,20 +59,24 @@ HWND FindMessageBox(DWORD thread) {
   return box;
 }
 
-std::thread PressOkOnFirstBox(DWORD uiThread, SeenBox* seen, DWORD timeoutMs) {
-  return std::thread([uiThread, seen, timeoutMs] {
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs) {
-      if (HWND box = FindMessageBox(uiThread)) {
-        seen->text = WindowTextW(::GetDlgItem(box, 0xFFFF));
-        seen->caption = WindowTextW(box);
-        seen->seen = true;
-        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      ::Sleep(20);
-    }
-  });
+OkOnFirstBox::OkOnFirstBox(DWORD uiThread, SeenBox* seen)
+    : m_worker([this, uiThread, seen] {
+        while (!m_stop) {
+          if (HWND box = FindMessageBox(uiThread)) {
+            seen->text = WindowTextW(::GetDlgItem(box, 0xFFFF));
+            seen->caption = WindowTextW(box);
+            seen->seen = true;
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return;
+          }
+          ::Sleep(20);
+        }
+      }) {}
+
+OkOnFirstBox::~OkOnFirstBox() {
+  m_stop = true;
+  // It may be reading the box's text from this thread right now.
+  JoinAnsweringSentMessages(m_worker);
 }
 
 DialogWatcher::DialogWatcher(Handler handler, DWORD thread, int textControl)

@@ -34,10 +34,23 @@ struct SeenBox {
   std::wstring text, caption;
   bool seen = false;
 };
-// Watches the thread for its first message box for up to timeoutMs, keeps
-// what it shows and presses OK.  Join the thread after the call that shows
-// the box has returned.
-std::thread PressOkOnFirstBox(DWORD uiThread, SeenBox* seen, DWORD timeoutMs = 10000);
+// Watches the thread for its first message box, keeps what it shows and
+// presses OK, for as long as the object lives: however late the box comes
+// while the call that shows it runs, it is answered (a watcher that gave up
+// first would leave the call waiting for ever).  The destructor, after that
+// call has returned, stops watching; seen->seen then tells whether a box
+// came.
+class OkOnFirstBox {
+ public:
+  OkOnFirstBox(DWORD uiThread, SeenBox* seen);
+  ~OkOnFirstBox();
+  OkOnFirstBox(const OkOnFirstBox&) = delete;
+  OkOnFirstBox& operator=(const OkOnFirstBox&) = delete;
+
+ private:
+  std::atomic<bool> m_stop{false};
+  std::thread m_worker;
+};
 
 // What a dialog showed when it was found.
 struct SeenDialog {
