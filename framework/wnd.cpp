@@ -23,13 +23,18 @@ thread_local MSG t_currentMsg{};
 // Creation hook state of this thread.
 thread_local CWnd* t_pWndInit = nullptr;
 thread_local HHOOK t_hHookCbt = nullptr;
-thread_local int t_hookDepth = 0;
 // The object whose window is being made with a class whose procedure is
 // already AfxWndProc: bound by that procedure at the window's first
 // message, with no hook.
 thread_local CWnd* t_pWndInitByProc = nullptr;
 
 int g_caughtExceptions = 0;
+
+void RemoveCreationHook() {
+  if (t_hHookCbt == nullptr) return;
+  ::UnhookWindowsHookEx(t_hHookCbt);
+  t_hHookCbt = nullptr;
+}
 
 LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_CREATEWND && t_pWndInit != nullptr) {
@@ -49,6 +54,13 @@ LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
       ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc));
       pWnd->m_pfnSuper = old;
     }
+    // The window is bound.  While a hook is set every window event of the
+    // thread goes round the hook chain, which under Wine costs each window
+    // made (a dialog's controls) about as much again: the hook goes now,
+    // before the window makes its children.
+    const LRESULT r = ::CallNextHookEx(nullptr, code, wParam, lParam);
+    RemoveCreationHook();
+    return r;
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -159,17 +171,13 @@ void AfxProcessEntryException(const char* where) {
 int AfxGetCaughtExceptionCount() { return g_caughtExceptions; }
 
 void AfxHookWindowCreate(CWnd* pWnd) {
-  if (t_hookDepth++ == 0) {
+  if (t_hHookCbt == nullptr)
     t_hHookCbt = ::SetWindowsHookExA(WH_CBT, &AfxCbtFilterHook, nullptr, ::GetCurrentThreadId());
-  }
   t_pWndInit = pWnd;
 }
 
 BOOL AfxUnhookWindowCreate() {
-  if (--t_hookDepth == 0 && t_hHookCbt != nullptr) {
-    ::UnhookWindowsHookEx(t_hHookCbt);
-    t_hHookCbt = nullptr;
-  }
+  RemoveCreationHook();
   if (t_pWndInit != nullptr) {
     t_pWndInit = nullptr;
     return FALSE;
