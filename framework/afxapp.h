@@ -6,6 +6,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/afxwnd.h"
 
@@ -184,11 +187,9 @@ class CProfileKeyCache {
   void ForgetSection(const char* lpszSection);
 
  private:
-  struct Section;
   CWinApp* m_pApp = nullptr;  // null: this cache does nothing
-  DWORD m_nThreadID = 0;
   HKEY m_hAppKey = nullptr;
-  Section* m_pSections = nullptr;  // a short list, newest first
+  std::vector<std::pair<std::string, HKEY>> m_sections;  // a handful
 };
 
 // The application object, its main window, its module.

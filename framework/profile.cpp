@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "framework/afxapp.h"
@@ -24,23 +23,24 @@ HKEY CreateSubKey(HKEY parent, const char* name) {
   return h;
 }
 
-// A section's key for one profile call: the cache's kept key when a cache
-// lives on this thread, else one opened for the call and closed after it.
-class CProfileSectionKey {
+// A key for one profile call, the application's (no section) or a
+// section's: the cache's kept key when a cache lives on this thread, else
+// one opened for the call and closed after it.
+class CProfileKey {
  public:
-  CProfileSectionKey(CWinApp& app, const char* section) {
+  CProfileKey(CWinApp& app, const char* section) {
     if (CProfileKeyCache* cache = app.GetProfileKeyCache()) {
-      m_h = cache->SectionKey(section);
+      m_h = section != nullptr ? cache->SectionKey(section) : cache->AppKey();
     } else {
-      m_h = app.GetSectionKey(section);
+      m_h = section != nullptr ? app.GetSectionKey(section) : app.GetAppRegistryKey();
       m_bOwned = true;
     }
   }
-  ~CProfileSectionKey() {
+  ~CProfileKey() {
     if (m_bOwned && m_h != nullptr) ::RegCloseKey(m_h);
   }
-  CProfileSectionKey(const CProfileSectionKey&) = delete;
-  CProfileSectionKey& operator=(const CProfileSectionKey&) = delete;
+  CProfileKey(const CProfileKey&) = delete;
+  CProfileKey& operator=(const CProfileKey&) = delete;
   HKEY Get() const { return m_h; }
 
  private:
@@ -52,29 +52,16 @@ class CProfileSectionKey {
 
 // ---- the key cache -----------------------------------------------------------
 
-struct CProfileKeyCache::Section {
-  std::string name;
-  HKEY key;
-  Section* next;
-};
-
 CProfileKeyCache::CProfileKeyCache(CWinApp* pApp) {
   if (pApp == nullptr || pApp->m_pszRegistryKey == nullptr) return;
-  const DWORD self = ::GetCurrentThreadId();
   DWORD none = 0;
-  if (!pApp->m_nProfileKeyThread.compare_exchange_strong(none, self)) return;  // one lives already
+  if (!pApp->m_nProfileKeyThread.compare_exchange_strong(none, ::GetCurrentThreadId())) return;  // one lives already
   pApp->m_pProfileKeyCache = this;
   m_pApp = pApp;
-  m_nThreadID = self;
 }
 
 CProfileKeyCache::~CProfileKeyCache() {
-  while (m_pSections != nullptr) {
-    Section* s = m_pSections;
-    m_pSections = s->next;
-    ::RegCloseKey(s->key);
-    delete s;
-  }
+  for (const auto& section : m_sections) ::RegCloseKey(section.second);
   if (m_hAppKey != nullptr) ::RegCloseKey(m_hAppKey);
   if (m_pApp != nullptr) {
     m_pApp->m_pProfileKeyCache = nullptr;
@@ -90,25 +77,21 @@ HKEY CProfileKeyCache::AppKey() {
 
 HKEY CProfileKeyCache::SectionKey(const char* lpszSection) {
   if (m_pApp == nullptr || lpszSection == nullptr) return nullptr;
-  for (Section* s = m_pSections; s != nullptr; s = s->next) {
-    if (s->name == lpszSection) return s->key;
+  for (const auto& section : m_sections) {
+    if (section.first == lpszSection) return section.second;
   }
   HKEY app = AppKey();
-  if (app == nullptr) return nullptr;
-  HKEY key = CreateSubKey(app, lpszSection);
-  if (key == nullptr) return nullptr;  // not kept: the next call tries again
-  m_pSections = new Section{lpszSection, key, m_pSections};
+  HKEY key = app != nullptr ? CreateSubKey(app, lpszSection) : nullptr;
+  if (key != nullptr) m_sections.emplace_back(lpszSection, key);  // a failure is not kept: the next call tries again
   return key;
 }
 
 void CProfileKeyCache::ForgetSection(const char* lpszSection) {
   if (lpszSection == nullptr) return;
-  for (Section** link = &m_pSections; *link != nullptr; link = &(*link)->next) {
-    Section* s = *link;
-    if (s->name != lpszSection) continue;
-    *link = s->next;
-    ::RegCloseKey(s->key);
-    delete s;
+  for (auto it = m_sections.begin(); it != m_sections.end(); ++it) {
+    if (it->first != lpszSection) continue;
+    ::RegCloseKey(it->second);
+    m_sections.erase(it);
     return;
   }
 }
@@ -155,7 +138,7 @@ UINT CWinApp::GetProfileInt(const char* lpszSection, const char* lpszEntry, int 
   if (m_pszRegistryKey == nullptr) {
     return ::GetPrivateProfileIntA(lpszSection, lpszEntry, nDefault, m_pszProfileName);
   }
-  CProfileSectionKey key(*this, lpszSection);
+  CProfileKey key(*this, lpszSection);
   if (key.Get() == nullptr) return static_cast<UINT>(nDefault);
   BYTE bytes[sizeof(DWORD)] = {};
   DWORD type = 0;
@@ -177,7 +160,7 @@ BOOL CWinApp::WriteProfileInt(const char* lpszSection, const char* lpszEntry, in
     ::wsprintfA(text, "%d", nValue);
     return ::WritePrivateProfileStringA(lpszSection, lpszEntry, text, m_pszProfileName);
   }
-  CProfileSectionKey key(*this, lpszSection);
+  CProfileKey key(*this, lpszSection);
   if (key.Get() == nullptr) return FALSE;
   DWORD value = static_cast<DWORD>(nValue);
   return ::RegSetValueExA(key.Get(), lpszEntry, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
@@ -200,7 +183,7 @@ CString CWinApp::GetProfileString(const char* lpszSection, const char* lpszEntry
     }
     return fallback;
   }
-  CProfileSectionKey key(*this, lpszSection);
+  CProfileKey key(*this, lpszSection);
   if (key.Get() == nullptr) return fallback;
   DWORD type = 0;
   DWORD size = 0;
@@ -227,15 +210,13 @@ BOOL CWinApp::WriteProfileString(const char* lpszSection, const char* lpszEntry,
   }
   if (lpszEntry == nullptr) {
     // Deletes the whole section (its values; a section has no subkeys).
-    CProfileKeyCache* cache = GetProfileKeyCache();
-    if (cache != nullptr) cache->ForgetSection(lpszSection);
-    CScopedRegKey owned(cache == nullptr ? GetAppRegistryKey() : nullptr);
-    HKEY app = cache != nullptr ? cache->AppKey() : owned.Get();
-    if (app == nullptr) return FALSE;
-    LONG r = ::RegDeleteKeyA(app, lpszSection);
+    if (CProfileKeyCache* cache = GetProfileKeyCache()) cache->ForgetSection(lpszSection);
+    CProfileKey app(*this, nullptr);
+    if (app.Get() == nullptr) return FALSE;
+    LONG r = ::RegDeleteKeyA(app.Get(), lpszSection);
     return r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND;
   }
-  CProfileSectionKey key(*this, lpszSection);
+  CProfileKey key(*this, lpszSection);
   if (key.Get() == nullptr) return FALSE;
   if (lpszValue == nullptr) {
     LONG r = ::RegDeleteValueA(key.Get(), lpszEntry);
@@ -250,7 +231,7 @@ BOOL CWinApp::GetProfileBinary(const char* lpszSection, const char* lpszEntry, L
   *ppData = nullptr;
   *pBytes = 0;
   if (lpszEntry == nullptr || m_pszRegistryKey == nullptr) return FALSE;
-  CProfileSectionKey key(*this, lpszSection);
+  CProfileKey key(*this, lpszSection);
   if (key.Get() == nullptr) return FALSE;
   DWORD type = 0;
   DWORD size = 0;
@@ -272,7 +253,7 @@ BOOL CWinApp::GetProfileBinary(const char* lpszSection, const char* lpszEntry, L
 BOOL CWinApp::WriteProfileBinary(const char* lpszSection, const char* lpszEntry, LPBYTE pData, UINT nBytes) {
   if (lpszEntry == nullptr || m_pszRegistryKey == nullptr) return FALSE;
   if (pData == nullptr && nBytes != 0) return FALSE;
-  CProfileSectionKey key(*this, lpszSection);
+  CProfileKey key(*this, lpszSection);
   if (key.Get() == nullptr) return FALSE;
   return ::RegSetValueExA(key.Get(), lpszEntry, 0, REG_BINARY, pData, nBytes) == ERROR_SUCCESS;
 }

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "framework/afxapp.h"
 #include "framework/afxwnd.h"
@@ -36,17 +37,23 @@ void RemoveCreationHook() {
   t_hHookCbt = nullptr;
 }
 
+// Binds the object a window is being made for to that window, before the
+// window's first message reaches its procedure.
+void BindWindowBeingCreated(CWnd* pWnd, HWND hWnd, const char* where) {
+  try {
+    pWnd->Attach(hWnd);
+    pWnd->PreSubclassWindow();
+  } catch (...) {
+    AfxProcessEntryException(where);
+  }
+}
+
 LRESULT CALLBACK AfxCbtFilterHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_CREATEWND && t_pWndInit != nullptr) {
     CWnd* pWnd = t_pWndInit;
     t_pWndInit = nullptr;
     HWND hWnd = reinterpret_cast<HWND>(wParam);
-    try {
-      pWnd->Attach(hWnd);
-      pWnd->PreSubclassWindow();
-    } catch (...) {
-      AfxProcessEntryException("creation hook");
-    }
+    BindWindowBeingCreated(pWnd, hWnd, "creation hook");
     // Route the window's messages through the framework's procedure from
     // its very first one (WM_NCCREATE).
     WNDPROC old = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC));
@@ -105,23 +112,14 @@ const CWnd& CWnd::wndNoTopMost = s_wndNoTopMost;
 
 // ---- entry point -----------------------------------------------------------
 
-// Binds the object CreateEx is making a window for to that window, at the
-// window's first message (before WM_NCCREATE), as the creation hook would.
-static CWnd* BindWindowBeingCreated(HWND hWnd) {
-  CWnd* pWnd = t_pWndInitByProc;
-  t_pWndInitByProc = nullptr;
-  try {
-    pWnd->Attach(hWnd);
-    pWnd->PreSubclassWindow();
-  } catch (...) {
-    AfxProcessEntryException("window creation");
-  }
-  return pWnd;
-}
-
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
   CWnd* pWnd = afx_internal::PermanentLookup(hWnd);
-  if (pWnd == nullptr && t_pWndInitByProc != nullptr) pWnd = BindWindowBeingCreated(hWnd);
+  if (pWnd == nullptr && t_pWndInitByProc != nullptr) {
+    // The first message (before WM_NCCREATE) of a window CreateEx makes
+    // with a class of the framework's own: bound here, as the hook would.
+    pWnd = std::exchange(t_pWndInitByProc, nullptr);
+    BindWindowBeingCreated(pWnd, hWnd, "window creation");
+  }
   if (pWnd == nullptr || pWnd->m_hWnd != hWnd) return ::DefWindowProcA(hWnd, nMsg, wParam, lParam);
 
   const MSG saved = t_currentMsg;
@@ -325,13 +323,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     AfxHookWindowCreate(this);
   HWND hWnd = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, cs.style, cs.x, cs.y, cs.cx, cs.cy,
                                 cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-  bool bound = true;
-  if (ownProc) {
-    bound = t_pWndInitByProc == nullptr;
-    t_pWndInitByProc = nullptr;
-  } else {
-    bound = AfxUnhookWindowCreate() != FALSE;
-  }
+  const bool bound = ownProc ? std::exchange(t_pWndInitByProc, nullptr) == nullptr : AfxUnhookWindowCreate() != FALSE;
   if (!bound) {
     // No window ever existed (unknown class...): nothing will send
     // WM_NCDESTROY, so finish the object's life here.
